@@ -1,0 +1,60 @@
+#include "framework/HostEvents.h"
+
+#include <array>
+#include <cmath>
+#include <sstream>
+
+#include "swmatrix/events.h"
+
+namespace {
+using D = EventValueDisplay;
+// How each event's value is shown in logs.
+constexpr std::array<D, kHostEventCount> kDisplay{
+    D::None, D::None, D::None, D::None, D::None, D::None,
+    D::Real, D::Real, D::None, D::None, D::Real, D::Real,
+    D::None, D::None, D::Integer, D::Integer, D::Integer, D::Integer,
+    D::None, D::Real, D::None, D::Real, D::None, D::Real,
+    D::None, D::Real, D::Integer, D::Integer, D::None, D::None,
+    D::None, D::None, D::None, D::None, D::Integer, D::Integer,
+    D::Integer, D::Real, D::Real, D::None, D::None, D::None,
+    D::None, D::None, D::Real, D::Real, D::None, D::Real,
+    D::Real, D::Real, D::Real, D::Real, D::Real, D::Real,
+    D::Real, D::Real, D::Real, D::None, D::None, D::None,
+    D::None, D::None, D::Real, D::Real, D::Real, D::Real,
+    D::Real, D::Real, D::Real, D::Real, D::Real, D::Real,
+    D::Real, D::Real, D::Real, D::Real, D::Real, D::Real,
+    D::Real, D::None, D::Real, D::Real, D::None, D::Real,};
+
+constexpr std::array<HostEventInfo, kHostEventCount> MakeEvents() {
+  std::array<HostEventInfo, kHostEventCount> events{};
+  for (uint32_t i = 0; i < kHostEventCount; ++i) events[i] = {kSwmEventNames[i], kDisplay[i]};
+  return events;
+}
+constexpr auto kEvents = MakeEvents();
+}  // namespace
+
+const HostEventInfo* FindHostEvent(uint32_t event) {
+  if (event < 1 || event > kHostEventCount) return nullptr;
+  return &kEvents[event - 1];
+}
+
+std::string_view HostRequestName(uint32_t request) {
+  if (request < 1 || request > kHostRequestCount) return {};
+  return kSwmRequestNames[request - 1];
+}
+
+std::string HostEventLabel(uint32_t event) {
+  const HostEventInfo* info = FindHostEvent(event);
+  return info ? std::string(info->name) : std::to_string(event);
+}
+
+std::string HostEventValueText(uint32_t event, double value) {
+  const HostEventInfo* info = FindHostEvent(event);
+  if (!info || info->display == EventValueDisplay::None) return {};
+  std::ostringstream out;
+  if (info->display == EventValueDisplay::Real)
+    out << value;
+  else
+    out << static_cast<long long>(std::trunc(value));
+  return out.str();
+}

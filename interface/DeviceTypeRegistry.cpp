@@ -1,0 +1,177 @@
+#include "interface/DeviceTypeRegistry.h"
+
+#include <locale>
+
+#include "drivers/debug/DebugSwitchMatrix.h"
+#include "framework/DeviceDriverBase.h"
+
+namespace {
+template <class Driver>
+DeviceDriverBase* Make() {
+  return new Driver();
+}
+
+constexpr DeviceDriverBase* (*kNotBuilt)() = nullptr;
+
+// Registry order. Classes not built into this module have no factory yet.
+constexpr DeviceTypeEntry kEntries[] = {
+    {"ADVANTECHPCI1761", "AdvantechPCI1761Switch", "", kNotBuilt},
+    {"ADVANTECHPCI1761ATTTRIMBLE", "AdvantechPCI1761AntennaTower", "", kNotBuilt},
+    {"ARSC1000", "SC1000", "", kNotBuilt},
+    {"BBA100_IL", "BBA_IL", "\"Rohde & Schwarz,BBA100\"", kNotBuilt},
+    {"BONN_IL", "BONN_IL", "", kNotBuilt},
+    {"BONN_BAS", "BONN_BAS", "\"BAS\"", kNotBuilt},
+    {"BONNBAS", "BonnBas", "", kNotBuilt},
+    {"DEBUGSWITCHMATRIX", "DebugSwitchMatrix", "", &Make<DebugSwitchMatrix>},
+    {"EXTERNAL_PROGRAM", "ExternalProgram", "", kNotBuilt},
+    {"KRE", "KRE", "", kNotBuilt},
+    {"SSU", "SSU", "", kNotBuilt},
+    {"SI100", "Si100", "", kNotBuilt},
+    {"SI200SWITCH", "SI200", "", kNotBuilt},
+    {"SI300SWITCH", "SI300", "\"SI-300\"", kNotBuilt},
+    {"HP11713A", "HP11713A", "", kNotBuilt},
+    {"HP59307", "HP59307", "", kNotBuilt},
+    {"HP59307A", "HP59307", "", kNotBuilt},
+    {"EMCO2090", "EMCO2090", "", kNotBuilt},
+    {"ETS_LINDGREN2090", "EMCO2090", "", kNotBuilt},
+    {"EMCO5390", "EMCO5390", "", kNotBuilt},
+    {"SCIU_M3", "SCIU", "", kNotBuilt},
+    {"RSPSU", "PSU", "", kNotBuilt},
+    {"RSPSN", "PSU", "", kNotBuilt},
+    {"RSRSU", "PSU", "", kNotBuilt},
+    {"RSONOFF", "RSOnOff", "", kNotBuilt},
+    {"SVC-100A_EUTCTRL", "SCR_OSD", "\"\"", kNotBuilt},
+    {"OSP_120", "OSP::OSP", "\"OSP120\"", kNotBuilt},
+    {"OSP_130", "OSP::OSP", "\"OSP130\"", kNotBuilt},
+    {"OSP_230", "OSP::OSP230", "\"OSP230\"", kNotBuilt},
+    {"OSP_220", "OSP::OSP220", "\"OSP220\"", kNotBuilt},
+    {"OSP_320", "OSP::OSP320", "\"OSP320\"", kNotBuilt},
+    {"TADIRAN_HP8494", "HP8494Switch", "", kNotBuilt},
+    {"STRIBEL", "Stribel", "", kNotBuilt},
+    {"STRIBELAD", "StribelAD", "", kNotBuilt},
+    {"ICS4874", "ICS4874MultiRelais", "\"4874\", 24", kNotBuilt},
+    {"ICS4874INTERLOCK", "ICS4874Interlock", "\"4874\"", kNotBuilt},
+    {"ICS4864", "ICS4864MultiRelais", "\"4864\"", kNotBuilt},
+    {"SIEMENS", "Siemens", "", kNotBuilt},
+    {"KREAntennaTower", "KREAntennaTower", "", kNotBuilt},
+    {"PLAYSOUNDSWITCH", "Kovalex::devicedrivers::PlaySoundSwitch", "1000.0", kNotBuilt},
+    {"ETSEMSWITCH7001-001", "HublineSwitch", "\"(EMSwitch 7001-001|TQS2PA|TQS2002A)\", 2, false", kNotBuilt},
+    {"ETSEMSWITCH7001-002", "HublineSwitch", "\"(EMSwitch 7001-002|TQS4PA|TQS4004A)\", 4, false", kNotBuilt},
+    {"ETSEMSWITCH7001-003", "HublineSwitch6Point", "\"(EMSwitch 7001-003|TQS6PA|TQS6002A)\", 2, false", kNotBuilt},
+    {"ETSEMSWITCH7001-004", "HublineSwitch6PointExternal", "\"(EMSwitch 7001-004|TQS6004E)\", 2, false", kNotBuilt},
+    {"ETSEMSWITCH7001-005", "HublineSwitch6Point", "\"(EMSwitch 7001-005|TQS6PB)\", 1, false", kNotBuilt},
+    {"ETSEMSWITCH7001-011", "HublineSwitch", "\"(EMSwitch 7001-011|TQS2011A)\", 2, false", kNotBuilt},
+    {"ETSEMSWITCH7001-012", "HublineSwitch", "\"(EMSwitch 7001-012|TQS4012A)\", 4, false", kNotBuilt},
+    {"ETSEMSWITCH7001-013", "HublineSwitch6Point", "\"(EMSwitch 7001-013|TQS6013A)\", 2, false", kNotBuilt},
+    {"ETSEMSWITCH7001-015", "HublineSwitch6Point", "\"(EMSwitch 7001-015|TQS6015A)\", 1, false", kNotBuilt},
+    {"ETSEMSWITCH7001-021", "HublineSwitch", "\"(EMSwitch 7001-021|TQS2021B)\", 1, false", kNotBuilt},
+    {"ETSEMSWITCH7001-022", "HublineSwitch", "\"(EMSwitch 7001-022|TQS1PA|TQS1001A)\", 1, false", kNotBuilt},
+    {"ETSEMSWITCH7001-026", "HublineSwitch", "\"(EMSwitch 7001-026|TQS2PB)\", 2, false", kNotBuilt},
+    {"ETSEMSWITCH7001-027", "HublineSwitch", "\"(EMSwitch 7001-027|TQS4PB)\", 4, false", kNotBuilt},
+    {"MKMESSTECHNIK_OSD", "Kovalex::devicedrivers::MKMESSTECHNIK_OSD::mkMesstechnik_OSD", "", kNotBuilt},
+    {"NOVOTRONIK_SWITCH", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK\"", kNotBuilt},
+    {"NOVOTRONIK_SWITCH_6501", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6501\"", kNotBuilt},
+    {"NOVOTRONIK_SWITCH_6511", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6511\"", kNotBuilt},
+    {"SANYOTD", "SanyoTD", "", kNotBuilt},
+    {"TOYONS4900", "ToyoNS4900", "10", kNotBuilt},
+    {"TOYONS4901", "ToyoNS4900", "1", kNotBuilt},
+    {"TOYONS4902", "ToyoNS4900", "2", kNotBuilt},
+    {"TOYONS4903", "ToyoNS4900", "3", kNotBuilt},
+    {"TOYONS4904", "ToyoNS4900", "4", kNotBuilt},
+    {"TOYONS4905", "ToyoNS4900", "5", kNotBuilt},
+    {"TOYONS4906", "ToyoNS4900", "6", kNotBuilt},
+    {"TOYONS4907", "ToyoNS4900", "7", kNotBuilt},
+    {"TOYONS4908", "ToyoNS4900", "8", kNotBuilt},
+    {"TOYONS4909", "ToyoNS4900", "9", kNotBuilt},
+    {"TOYONS49010", "ToyoNS4900", "10", kNotBuilt},
+    {"JOHNDEERDISPLAY", "JohnDeerDisplay", "", kNotBuilt},
+    {"TESEOSWITCH", "TeseoSwt", "", kNotBuilt},
+    {"ZAMMSWTALLOFF", "ZAMMSwt", "0", kNotBuilt},
+    {"ZAMMSWTCS1GON", "ZAMMSwt", "1", kNotBuilt},
+    {"ZAMMSWTCS1GOFF", "ZAMMSwt", "2", kNotBuilt},
+    {"ZAMMSWTCS2", "ZAMMSwt", "3", kNotBuilt},
+    {"ZAMMSWTCS3", "ZAMMSwt", "4", kNotBuilt},
+    {"ZAMMSWTRS1GON", "ZAMMSwt", "5", kNotBuilt},
+    {"ZAMMSWTRS1GOFF", "ZAMMSwt", "6", kNotBuilt},
+    {"ZAMMSWTRS2", "ZAMMSwt", "7", kNotBuilt},
+    {"ZAMMCONTROLLER", "ZAMMController", "", kNotBuilt},
+    {"TESEQ_RFB_6000_SM", "TeseqRFB6000", "\"TESEQ_RFB_6000\"", kNotBuilt},
+    {"TESEQ_RFB_2000_SM", "TeseqRFB2000", "\"TESEQ_RFB_2000\"", kNotBuilt},
+    {"COMTEST_MCP01_SM", "ComtestMCP01", "", kNotBuilt},
+    {"MCC_USB_ERB24", "MCC_USB_ERB24", "", kNotBuilt},
+    {"DAE_CB_RO16", "DAE_CB_RO16", "", kNotBuilt},
+    {"SCHWARZBECKNFCN9734", "SchwarzbeckNFCN9734", "\"NFCN9734\"", kNotBuilt},
+    // The maker's own products.
+    {"ZEVOSWT", "ZevoSwt", "", kNotBuilt},
+    // Stand-alone coaxial switches, under the former and the current company prefix.
+    {"ZEVOTQS2002A", "HublineSwitch", "\"TQS2PA\", 2, true", kNotBuilt},
+    {"KOVALEXTQS2002A", "HublineSwitch", "\"TQS2PA\", 2, true", kNotBuilt},
+    {"ZEVOTQS4004A", "HublineSwitch", "\"TQS4PA\", 4, true", kNotBuilt},
+    {"KOVALEXTQS4004A", "HublineSwitch", "\"TQS4PA\", 4, true", kNotBuilt},
+    {"ZEVOTQS6002A", "HublineSwitch6Point", "\"TQS6PA\", 2, true", kNotBuilt},
+    {"KOVALEXTQS6002A", "HublineSwitch6Point", "\"TQS6PA\", 2, true", kNotBuilt},
+    {"ZEVOTQS1001A", "HublineSwitch", "\"(TQS1001A|EMSwitch 7001-022)\", 1, false", kNotBuilt},
+    {"KOVALEXTQS1001A", "HublineSwitch", "\"(TQS1001A|EMSwitch 7001-022)\", 1, false", kNotBuilt},
+    {"ZEVOTQS2011A", "HublineSwitch", "\"(TQS2011A|EMSwitch 7001-011)\", 2, false", kNotBuilt},
+    {"KOVALEXTQS2011A", "HublineSwitch", "\"(TQS2011A|EMSwitch 7001-011)\", 2, false", kNotBuilt},
+    {"ZEVOTQS4012A", "HublineSwitch", "\"(TQS4012A|EMSwitch 7001-012)\", 4, false", kNotBuilt},
+    {"KOVALEXTQS4012A", "HublineSwitch", "\"(TQS4012A|EMSwitch 7001-012)\", 4, false", kNotBuilt},
+    {"ZEVOTQS6013A", "HublineSwitch6Point", "\"(TQS6013A|EMSwitch 7001-013)\", 2, false", kNotBuilt},
+    {"KOVALEXTQS6013A", "HublineSwitch6Point", "\"(TQS6013A|EMSwitch 7001-013)\", 2, false", kNotBuilt},
+    {"ZEVOTQS6015A", "HublineSwitch6Point", "\"(TQS6015A|EMSwitch 7001-015)\", 1, false", kNotBuilt},
+    {"KOVALEXTQS6015A", "HublineSwitch6Point", "\"(TQS6015A|EMSwitch 7001-015)\", 1, false", kNotBuilt},
+    {"ZEVOTQS6004E", "HublineSwitch6PointExternal", "\"(TQS6004E|EMSwitch 7001-004)\", 2, false", kNotBuilt},
+    {"KOVALEXTQS6004E", "HublineSwitch6PointExternal", "\"(TQS6004E|EMSwitch 7001-004)\", 2, false", kNotBuilt},
+    {"ZEVOTQS2001E", "HublineExternalSwitch", "\"TQS2001E\", 2, false", kNotBuilt},
+    {"KOVALEXTQS2001E", "HublineExternalSwitch", "\"TQS2001E\", 2, false", kNotBuilt},
+    {"ZEVOTQS4002E", "HublineExternalSwitch", "\"TQS4002E\", 4, false", kNotBuilt},
+    {"KOVALEXTQS4002E", "HublineExternalSwitch", "\"TQS4002E\", 4, false", kNotBuilt},
+    {"ZEVOTQS2021B", "HublineSwitch", "\"(TQS2021B|EMSwitch 7001-021)\", 1, false", kNotBuilt},
+    {"KOVALEXTQS2021B", "HublineSwitch", "\"(TQS2021B|EMSwitch 7001-021)\", 1, false", kNotBuilt},
+    // Hubline units.
+    {"HUBLINE2PORT", "HublineSwitch", "\"TQS2PA\", 2, true", kNotBuilt},
+    {"HUBLINE2PORTEXT", "HublineExternalSwitch", "\"TQS2P\", 2, true", kNotBuilt},
+    {"HUBLINE4PORT", "HublineSwitch", "\"TQS4PA\", 4, true", kNotBuilt},
+    {"HUBLINE4PORTEXT", "HublineExternalSwitch", "\"TQS4P\", 4, true", kNotBuilt},
+    {"HUBLINE6PORT", "HublineSwitch6Point", "\"TQS6PA\", 2, true", kNotBuilt},
+    {"HUBLINEMULTISWITCH", "HublineMultiSwitch", "", kNotBuilt},
+    {"KOVALEXWTXSWITCH", "WattexSwitch", "", kNotBuilt},
+    {"ZEVOPROBEX5CALIBRATION", "Probex5CalibrationSwitch", "", kNotBuilt},
+    {"SIGNEX_CAL", "SignexCal", "", kNotBuilt},
+    {"VTXEUTSTATUS", "EUTVtxStatus", "", kNotBuilt},
+};
+
+bool IsTrimmed(char c) {
+  switch (c) {
+    case ' ': case '\a': case '\b': case '\f': case '\n': case '\r': case '\t': case '\v': case '\0':
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+std::string NormaliseTypeKey(std::string_view key) {
+  std::string text(key);
+  const auto& ctype = std::use_facet<std::ctype<char>>(std::locale());
+  ctype.toupper(text.data(), text.data() + text.size());
+  size_t begin = 0, end = text.size();
+  while (begin < end && IsTrimmed(text[begin])) ++begin;
+  while (end > begin && IsTrimmed(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+std::span<const DeviceTypeEntry> DeviceTypeEntries() { return kEntries; }
+
+const DeviceTypeEntry* FindDeviceType(std::string_view key) {
+  const std::string wanted = NormaliseTypeKey(key);
+  for (const DeviceTypeEntry& entry : kEntries)
+    if (NormaliseTypeKey(entry.key) == wanted) return &entry;
+  return nullptr;
+}
+
+std::unique_ptr<DeviceDriverBase> CreateDeviceDriver(std::string_view key) {
+  const DeviceTypeEntry* entry = FindDeviceType(key);
+  if (!entry || !entry->create) return nullptr;
+  return std::unique_ptr<DeviceDriverBase>(entry->create());
+}
