@@ -20,7 +20,7 @@ function(swm_test_folder name dir)
     return()
   endif()
   add_executable(${name} ${srcs} ${CMAKE_SOURCE_DIR}/tests/support/TestMain.cpp)
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/include)
   target_compile_options(${name} PRIVATE ${SWM_WARNINGS})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock ${ARGN})
   target_compile_definitions(${name} PRIVATE

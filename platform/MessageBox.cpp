@@ -67,18 +67,26 @@ int ShowDialog(const std::string& text, const std::string& title, uint32_t type)
     default: return kIdOk;
   }
 }
+
+MessageBoxHandler& Handler() {
+  static MessageBoxHandler handler;
+  return handler;
+}
 }  // namespace
+
+void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
 
 bool PlatformDialogsAvailable() {
   return wxTheApp && wxTheApp->IsGUI() && (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"));
 }
 
-int PlatformMessageBox(uint32_t /*owner*/, const std::string& text, const std::string& title,
+int PlatformMessageBox(uint32_t owner, const std::string& text, const std::string& title,
                        uint32_t type) {
+  if (Handler()) return Handler()(owner, text, title, type);
   int answer = ConfiguredAnswer();
   if (answer == 0 && PlatformDialogsAvailable()) return ShowDialog(text, title, type);
   if (answer == 0 || !HasButton(type, answer)) answer = DefaultButton(type);
-  std::fprintf(stderr, "swmatrix message box [%s]: %s\n%s\n", AnswerName(answer), title.c_str(),
-               text.c_str());
+  std::fprintf(stderr, "swmatrix message box \"%s\" answered %s:\n%s\n", title.c_str(),
+               AnswerName(answer), text.c_str());
   return answer;
 }

@@ -15,5 +15,12 @@ enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 int PlatformMessageBox(uint32_t owner, const std::string& text, const std::string& title,
                        uint32_t type);
 
+// Replaces how boxes are answered (for tests that check what a driver shows);
+// an empty function restores the normal behaviour.
+#include <functional>
+using MessageBoxHandler =
+    std::function<int(uint32_t owner, const std::string& text, const std::string& title, uint32_t type)>;
+void SetMessageBoxHandler(MessageBoxHandler handler);
+
 // True when dialogs can be shown (a GUI runtime with a display).
 bool PlatformDialogsAvailable();
