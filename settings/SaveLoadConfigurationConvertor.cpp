@@ -4,11 +4,7 @@ uint32_t SaveLoadConfigurationConvertor::LoadConfiguration(uint32_t hostContext,
   SettingsStore store = CreateINIProgramSettingsDatabase(fileName ? fileName : "");
   if (!store) return 0;
   store->Open();
-  store->PushTable("Common");
-  const bool advancedPressed = store->Read("AdvancedPressed", true);
-  store->PopTable();
-  store->SetAdvancedNotPressed(!advancedPressed);
-  const uint32_t status = LoadProgramSettings(hostContext, store);
+  const uint32_t status = LoadConfigurationFrom(hostContext, store);
   store->Close();
   return status;
 }
@@ -17,7 +13,23 @@ uint32_t SaveLoadConfigurationConvertor::SaveConfiguration(uint32_t hostContext,
   SettingsStore store = CreateINIProgramSettingsDatabase(fileName ? fileName : "");
   if (!store) return 0;
   store->Open();
-  const uint32_t status = SaveProgramSettings(hostContext, store);
+  const uint32_t status = SaveConfigurationTo(hostContext, store);
   store->Close();
   return status;
+}
+
+uint32_t SaveLoadConfigurationConvertor::LoadConfigurationFrom(uint32_t hostContext,
+                                                               SettingsStore store) {
+  if (!store) return 0;
+  store->PushTable("Common");
+  const bool advancedPressed = store->Read("AdvancedPressed", true);
+  store->PopTable();
+  store->SetAdvancedNotPressed(!advancedPressed);
+  return LoadProgramSettings(hostContext, store);
+}
+
+uint32_t SaveLoadConfigurationConvertor::SaveConfigurationTo(uint32_t hostContext,
+                                                             SettingsStore store) {
+  if (!store) return 0;
+  return SaveProgramSettings(hostContext, store);
 }

@@ -4,6 +4,14 @@
 
 class SaveLoadConfigurationConvertor : public SavableLoadableClass {
 public:
+  // Opens an INI store on the file, runs the store-based step below, closes
+  // it. A store that cannot be created gives 0 and touches nothing.
   virtual uint32_t LoadConfiguration(uint32_t hostContext, const char* fileName);
   virtual uint32_t SaveConfiguration(uint32_t hostContext, const char* fileName);
+
+  // The same on a store the caller has opened: the load reads
+  // [Common] AdvancedPressed into the store's flag, then both run
+  // LoadProgramSettings / SaveProgramSettings and return its status.
+  uint32_t LoadConfigurationFrom(uint32_t hostContext, SettingsStore store);
+  uint32_t SaveConfigurationTo(uint32_t hostContext, SettingsStore store);
 };

@@ -1,0 +1,191 @@
+#include "platform/FileAccess.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <system_error>
+
+namespace {
+std::string Reason(const std::string& what, const std::string& path, int error) {
+  return what + " '" + path + "': " + std::generic_category().message(error);
+}
+
+FileSignature SignatureOf(const struct stat& info) {
+  FileSignature s;
+  s.device = static_cast<uint64_t>(info.st_dev);
+  s.inode = static_cast<uint64_t>(info.st_ino);
+  s.size = static_cast<int64_t>(info.st_size);
+  s.modifiedNanoseconds =
+      static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+  return s;
+}
+
+bool WriteAll(int fd, const std::string& content) {
+  const char* data = content.data();
+  size_t left = content.size();
+  while (left > 0) {
+    const ssize_t n = write(fd, data, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The file a write must replace: the path itself, or the end of its chain of links.
+bool ResolveTarget(const std::string& path, std::string* target, std::string* error) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+    *target = path;
+    return true;
+  }
+  char resolved[PATH_MAX];
+  if (!realpath(path.c_str(), resolved)) {
+    *error = Reason("cannot resolve the link", path, errno);
+    return false;
+  }
+  *target = resolved;
+  return true;
+}
+
+// A new, empty file next to target, opened for writing.
+int CreateTemporaryNextTo(const std::string& target, std::string* tempPath, int* error) {
+  static std::atomic<unsigned> counter{0};
+  const size_t slash = target.rfind('/');
+  const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *tempPath = dir + "." + base + "." + std::to_string(getpid()) + "." +
+                std::to_string(counter.fetch_add(1)) + ".tmp";
+    const int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) break;
+  }
+  *error = errno;
+  return -1;
+}
+}  // namespace
+
+FileStatus StatFile(const std::string& path, FileSignature* signature) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0)
+    return errno == ENOENT || errno == ENOTDIR ? FileStatus::Missing : FileStatus::Inaccessible;
+  if (!S_ISREG(info.st_mode)) return FileStatus::Inaccessible;
+  *signature = SignatureOf(info);
+  return FileStatus::Regular;
+}
+
+bool MayChangeUnnoticed(const FileSignature& signature) {
+  // Modification times come from a coarse clock (a few milliseconds per step);
+  // 20 ms leaves a margin for the coarsest common setting.
+  constexpr int64_t kGranularity = 20'000'000;
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const int64_t nowNanoseconds = static_cast<int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+  return nowNanoseconds - signature.modifiedNanoseconds < kGranularity;
+}
+
+bool ReadFileContents(const std::string& path, std::string* content, FileSignature* signature,
+                      std::string* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = Reason("cannot open", path, errno);
+    return false;
+  }
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    *error = "not a regular file: '" + path + "'";
+    close(fd);
+    return false;
+  }
+  content->clear();
+  content->reserve(static_cast<size_t>(info.st_size));
+  char chunk[65536];
+  for (;;) {
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      *error = Reason("cannot read", path, errno);
+      close(fd);
+      return false;
+    }
+    content->append(chunk, static_cast<size_t>(n));
+  }
+  close(fd);
+  *signature = SignatureOf(info);
+  return true;
+}
+
+bool ReplaceFileContents(const std::string& path, const std::string& content,
+                         FileSignature* signature, std::string* error) {
+  std::string target;
+  if (!ResolveTarget(path, &target, error)) return false;
+
+  struct stat old {};
+  const bool exists = stat(target.c_str(), &old) == 0;
+  if (exists) {
+    if (!S_ISREG(old.st_mode)) {
+      *error = "not a regular file: '" + target + "'";
+      return false;
+    }
+    if ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0) {
+      *error = "the file is read-only: '" + target + "'";
+      return false;
+    }
+  } else if (errno != ENOENT) {
+    *error = Reason("cannot examine", target, errno);
+    return false;
+  }
+
+  std::string tempPath;
+  int openError = 0;
+  const int fd = CreateTemporaryNextTo(target, &tempPath, &openError);
+  if (fd < 0) {
+    *error = Reason("cannot create a temporary file for", target, openError);
+    return false;
+  }
+  bool ok = true;
+  if (exists) {
+    // Keep the mode and, where permitted, the owner of the file being replaced.
+    ok = fchmod(fd, old.st_mode & 07777) == 0;
+    if (ok && (old.st_uid != geteuid() || old.st_gid != getegid()) &&
+        fchown(fd, old.st_uid, old.st_gid) != 0) {
+      // Not permitted: the new file belongs to us, which is all we can do.
+    }
+  }
+  int failure = ok ? 0 : errno;
+  if (ok && !WriteAll(fd, content)) {
+    ok = false;
+    failure = errno;
+  }
+  struct stat written {};
+  if (ok && fstat(fd, &written) != 0) {
+    ok = false;
+    failure = errno;
+  }
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    failure = errno;
+  }
+  if (ok && rename(tempPath.c_str(), target.c_str()) != 0) {
+    ok = false;
+    failure = errno;
+  }
+  if (!ok) {
+    unlink(tempPath.c_str());
+    *error = Reason("cannot write", target, failure);
+    return false;
+  }
+  *signature = SignatureOf(written);
+  return true;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// One INI file on disk, read through a parsed copy that is kept between
+// calls and re-read only when the file changed (another inode, size or
+// modification time; a file changed within the last few milliseconds is
+// compared by contents, as its timestamp may not show a further change).
+// Every Set reaches the file at once and replaces it
+// atomically, so other readers and a crash see the old or the new file whole.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/FileAccess.h"
+#include "settings/IniDocument.h"
+
+class IniFile {
+public:
+  explicit IniFile(std::string path) : path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+  void SetPath(std::string path);
+
+  // The value (raw UTF-8 bytes, trimmed and unquoted), or nothing when the
+  // file cannot be read or has no such section or key.
+  std::optional<std::string> Get(std::string_view section, std::string_view key);
+
+  // Sets the value in the file. False, with a reason, when the file could not
+  // be read or written or the key cannot be stored; the file is then as it was.
+  bool Set(std::string_view section, std::string_view key, std::string_view value,
+           std::string* error);
+
+private:
+  enum class State { Current, Missing, Unreadable };
+  // Brings the parsed copy up to date with the file.
+  State Refresh(std::string* error);
+  void Forget();
+  void Remember(std::string text, const FileSignature& signature);
+
+  std::string path_;
+  IniDocument document_;
+  std::string text_;  // the file's bytes that document_ was parsed from or written as
+  FileSignature signature_;
+  bool cached_ = false;
+  bool mustCompare_ = false;
+};
