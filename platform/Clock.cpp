@@ -1,7 +1,10 @@
 #include "platform/Clock.h"
 
 #include <sched.h>
+#include <sys/prctl.h>
 #include <time.h>
+
+#include <cerrno>
 
 bool ReadMonotonicCounter(int64_t* ticks) {
   timespec now{};
@@ -16,15 +19,51 @@ uint32_t MonotonicMilliseconds() {
   return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
 }
 
+namespace {
+void SleepFor(timespec duration) {
+  while (nanosleep(&duration, &duration) != 0 && errno == EINTR) {
+  }
+}
+}  // namespace
+
 void SleepMilliseconds(uint32_t milliseconds) {
   if (milliseconds == 0) {
     sched_yield();
     return;
   }
-  timespec duration{static_cast<time_t>(milliseconds / 1000),
-                    static_cast<long>(milliseconds % 1000) * 1000000L};
-  while (nanosleep(&duration, &duration) != 0) {
+  SleepFor({static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L});
+}
+
+void SleepMicroseconds(uint64_t microseconds) {
+  // The default slack (50 µs) would make every short sleep end late; a thread
+  // that asks for microsecond sleeps gets a fine slack once.
+  thread_local bool slackSet = false;
+  if (!slackSet) {
+    SetThreadTimerSlack(kFineTimerSlackNanoseconds);
+    slackSet = true;
   }
+  SleepFor({static_cast<time_t>(microseconds / 1000000),
+            static_cast<long>(microseconds % 1000000) * 1000L});
 }
 
 void YieldTimeSlice() { sched_yield(); }
+
+void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#endif
+}
+
+bool SetThreadTimerSlack(uint64_t nanoseconds) {
+  return prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(nanoseconds), 0, 0, 0) == 0;
+}
+
+int64_t ThreadTimerSlack() { return prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0); }
+
+int64_t ProcessCpuTimeNanoseconds() {
+  timespec used{};
+  if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used) != 0) return 0;
+  return static_cast<int64_t>(used.tv_sec) * 1000000000LL + used.tv_nsec;
+}

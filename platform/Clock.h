@@ -1,5 +1,5 @@
 #pragma once
-// The monotonic clock and the sleeping primitives.
+// The monotonic clock, the sleeping primitives and the CPU-time clock.
 #include <cstdint>
 
 // Nanosecond ticks of the monotonic clock; false when it cannot be read.
@@ -7,5 +7,23 @@ bool ReadMonotonicCounter(int64_t* ticks);
 constexpr int64_t kMonotonicFrequency = 1'000'000'000;
 // Milliseconds of the monotonic clock, for machines without the counter.
 uint32_t MonotonicMilliseconds();
+
 void SleepMilliseconds(uint32_t milliseconds);
+// Sleeps at least the given time (restarted after signals). The calling
+// thread's timer slack is lowered on its first sleep, see below.
+void SleepMicroseconds(uint64_t microseconds);
+// Gives up the rest of the time slice (returns at once when nothing else runs).
 void YieldTimeSlice();
+// One step of a busy wait: a CPU pause hint, no system call.
+void CpuRelax();
+
+// The timer slack the first SleepMicroseconds of a thread sets for that thread:
+// the kernel may end a sleep this much later than asked, to batch wake-ups.
+constexpr uint64_t kFineTimerSlackNanoseconds = 1000;
+// Sets the calling thread's timer slack; false when the kernel refuses.
+bool SetThreadTimerSlack(uint64_t nanoseconds);
+// The calling thread's timer slack in nanoseconds, or -1 when it cannot be read.
+int64_t ThreadTimerSlack();
+
+// CPU time used by the whole process so far, in nanoseconds.
+int64_t ProcessCpuTimeNanoseconds();

@@ -1,0 +1,55 @@
+#pragma once
+// A system-wide lock known by name: a process-shared, robust, recursive
+// pthread mutex in a POSIX shared-memory object. Every process (and every
+// thread) that opens the same name shares one lock; the owning thread may
+// take it again and needs one Unlock per Lock. When the owner dies (process
+// killed, thread ended) while holding it, the next locker obtains it as
+// "abandoned" and the lock is made consistent again.
+//
+// Object names: "/swmatrix." followed by the UTF-8 lock name in which every
+// byte other than letters, digits and ". _ - : @ + , =" is written as "%XX"
+// (so "Global\VANTORIX:DS:RS232:COM1" is "/swmatrix.Global%5CVANTORIX:DS:RS232:COM1",
+// found as /dev/shm/swmatrix.Global%5C...). Names longer than 200 characters
+// keep their first 183 characters, "~" and a 64-bit hash of the whole name.
+//
+// The objects are never unlinked by the module: a process that opened a name
+// must keep meeting the same lock as every later opener, and unlinking while
+// another process maps it would let the next opener create a second, separate
+// lock. They are one page each and vanish at reboot (tmpfs); Remove exists for
+// tests and administrators, for names that no process uses any more.
+#include <cstdint>
+#include <string>
+#include <utility>
+
+class NamedSharedMutex {
+public:
+  enum class Result { Obtained, Abandoned, TimedOut, Failed };
+  static constexpr uint32_t kInfinite = 0xFFFFFFFF;
+
+  // The lock of this name, created and initialised when it does not exist yet.
+  // A process maps each name once and keeps the mapping until it exits, so the
+  // result stays valid for the life of the process. Null on failure, with the
+  // system error in *error.
+  static NamedSharedMutex* Open(const std::string& lockName, int* error);
+
+  // Waits up to the given milliseconds (kInfinite: no limit, 0: only tries).
+  // *error is set for Failed.
+  Result Lock(uint32_t milliseconds, int* error);
+  // 0, or the system error (EPERM when the calling thread does not own it).
+  int Unlock();
+
+  const std::string& ObjectName() const { return objectName_; }
+  static std::string ObjectNameFor(const std::string& lockName);
+  // Unlinks the object of that name; 0 or the system error.
+  static int Remove(const std::string& lockName);
+
+private:
+  struct SharedBlock;
+  NamedSharedMutex(std::string objectName, SharedBlock* block)
+      : objectName_(std::move(objectName)), block_(block) {}
+  static SharedBlock* MapBlock(const std::string& objectName, int* error);
+  static int Initialise(SharedBlock* block);
+
+  std::string objectName_;
+  SharedBlock* block_;
+};
