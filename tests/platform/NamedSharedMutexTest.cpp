@@ -1,0 +1,149 @@
+#include "platform/NamedSharedMutex.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "support/ChildProcess.h"
+
+namespace {
+std::string UniqueName(const char* what) {
+  static int counter = 0;
+  return "Global\\swmtest:" + std::to_string(getpid()) + ":" + std::to_string(++counter) + ":" + what;
+}
+
+struct RemovedAfterwards {
+  std::string name;
+  ~RemovedAfterwards() { NamedSharedMutex::Remove(name); }
+};
+}  // namespace
+
+TEST(NamedSharedMutex, ObjectNamesAreValidAndKeepNamesApart) {
+  struct Case {
+    std::string lockName;
+    std::string objectName;
+  };
+  const Case cases[] = {
+      {"Global\\VANTORIX:DS:COM1", "/swmatrix.Global%5CVANTORIX:DS:COM1"},
+      {"Global\\VANTORIX:DS:RS232:COM3", "/swmatrix.Global%5CVANTORIX:DS:RS232:COM3"},
+      {"Global\\VANTORIX:DS:TCPIP:192.168.0.10:5025", "/swmatrix.Global%5CVANTORIX:DS:TCPIP:192.168.0.10:5025"},
+      {"Global\\VANTORIX:DS:HTTP://HOST/A B", "/swmatrix.Global%5CVANTORIX:DS:HTTP:%2F%2FHOST%2FA%20B"},
+      {"GPIB0::12::INSTR", "/swmatrix.GPIB0::12::INSTR"},
+      {"50%", "/swmatrix.50%25"},
+      {"a%2Fb", "/swmatrix.a%252Fb"},  // cannot be taken for "a/b"
+      {"\xC3\xA4", "/swmatrix.%C3%A4"},
+      {"", "/swmatrix."},
+  };
+  for (const Case& c : cases) EXPECT_EQ(NamedSharedMutex::ObjectNameFor(c.lockName), c.objectName) << c.lockName;
+
+  const std::string longA(300, 'A');
+  const std::string longB = longA + "B";
+  const std::string objectA = NamedSharedMutex::ObjectNameFor(longA);
+  const std::string objectB = NamedSharedMutex::ObjectNameFor(longB);
+  EXPECT_NE(objectA, objectB);
+  for (const std::string& object : {objectA, objectB}) {
+    EXPECT_LE(object.size(), 1u + 9u + 200u);
+    EXPECT_EQ(object.find('/', 1), std::string::npos);
+  }
+  EXPECT_EQ(objectA.substr(0, 20), "/swmatrix.AAAAAAAAAA");
+}
+
+TEST(NamedSharedMutex, OpensOneLockPerNameAndCreatesItsObject) {
+  RemovedAfterwards name{UniqueName("open")};
+  int error = 0;
+  NamedSharedMutex* first = NamedSharedMutex::Open(name.name, &error);
+  ASSERT_NE(first, nullptr) << error;
+  EXPECT_EQ(NamedSharedMutex::Open(name.name, &error), first);
+  EXPECT_EQ(first->ObjectName(), NamedSharedMutex::ObjectNameFor(name.name));
+  struct stat info {};
+  ASSERT_EQ(stat(("/dev/shm" + first->ObjectName()).c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0666u);
+  EXPECT_EQ(first->Lock(0, &error), NamedSharedMutex::Result::Obtained);
+  EXPECT_EQ(first->Lock(NamedSharedMutex::kInfinite, &error), NamedSharedMutex::Result::Obtained);
+  EXPECT_EQ(first->Unlock(), 0);
+  EXPECT_EQ(first->Unlock(), 0);
+  EXPECT_NE(first->Unlock(), 0);  // no longer held
+  EXPECT_EQ(NamedSharedMutex::Remove(name.name), 0);
+  EXPECT_NE(NamedSharedMutex::Remove(name.name), 0);
+}
+
+// Many processes open a name nobody has created yet, all at once, and then
+// use the lock: exactly one initialisation must happen, and the lock must
+// exclude from the first round on.
+TEST(NamedSharedMutex, ProcessesOpeningAFreshNameAtOnceShareOneLock) {
+  for (int repetition = 0; repetition < 5; ++repetition) {
+    RemovedAfterwards name{UniqueName("race")};
+    struct Shared {
+      std::atomic<int> inside{0};
+      long counter = 0;
+    };
+    void* memory = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(memory, MAP_FAILED);
+    Shared* shared = new (memory) Shared();
+    constexpr int kProcesses = 6, kRounds = 300;
+    std::vector<std::unique_ptr<ChildProcess>> children;
+    for (int i = 0; i < kProcesses; ++i) {
+      children.push_back(std::make_unique<ChildProcess>([&](const ChildProcess::Channel& parent) {
+        if (parent.Receive() != 'g') return 20;
+        int error = 0;
+        NamedSharedMutex* mutex = NamedSharedMutex::Open(name.name, &error);
+        if (!mutex) return 21;
+        for (int round = 0; round < kRounds; ++round) {
+          if (mutex->Lock(NamedSharedMutex::kInfinite, &error) != NamedSharedMutex::Result::Obtained) return 22;
+          if (shared->inside.fetch_add(1) != 0) return 23;
+          shared->counter = shared->counter + 1;
+          shared->inside.fetch_sub(1);
+          mutex->Unlock();
+        }
+        return 0;
+      }));
+    }
+    for (auto& child : children) child->Send('g');
+    for (auto& child : children) EXPECT_EQ(child->Wait(), 0);
+    EXPECT_EQ(shared->counter, long{kProcesses} * kRounds);
+    munmap(memory, sizeof(Shared));
+  }
+}
+
+// A process that died in the middle of initialising leaves the object marked
+// as being initialised by it; the next opener takes over. The shared page
+// begins with a 64-bit state word: phase 1 (initialising) in the upper half,
+// the initialising process in the lower half.
+TEST(NamedSharedMutex, TakesOverFromAnInitialiserThatDied) {
+  RemovedAfterwards name{UniqueName("takeover")};
+  pid_t deadPid = 0;
+  {
+    ChildProcess probe([](const ChildProcess::Channel& parent) {
+      const pid_t self = getpid();
+      const char* bytes = reinterpret_cast<const char*>(&self);
+      for (size_t i = 0; i < sizeof self; ++i) parent.Send(bytes[i]);
+      return 0;
+    });
+    char* bytes = reinterpret_cast<char*>(&deadPid);
+    for (size_t i = 0; i < sizeof deadPid; ++i) bytes[i] = probe.Receive();
+    ASSERT_EQ(probe.Wait(), 0);
+  }
+  const std::string object = NamedSharedMutex::ObjectNameFor(name.name);
+  const int fd = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+  ASSERT_GE(fd, 0);
+  const uint64_t initialising = uint64_t{1} << 32 | static_cast<uint32_t>(deadPid);
+  ASSERT_EQ(pwrite(fd, &initialising, sizeof initialising, 0), static_cast<ssize_t>(sizeof initialising));
+  close(fd);
+
+  // Opened from a fresh process, which has no mapping of the name yet.
+  ChildProcess opener([&](const ChildProcess::Channel&) {
+    int error = 0;
+    NamedSharedMutex* mutex = NamedSharedMutex::Open(name.name, &error);
+    if (!mutex) return 30;
+    if (mutex->Lock(0, &error) != NamedSharedMutex::Result::Obtained) return 31;
+    return mutex->Unlock() == 0 ? 0 : 32;
+  });
+  EXPECT_EQ(opener.Wait(), 0);
+}
