@@ -7,6 +7,10 @@
 #include "platform/Clock.h"
 #include "platform/NamedSharedMutex.h"
 
+std::wstring Mutex::StreamLockName(const std::wstring& idString) {
+  return L"Global\\" + wxString(L"Vantorix:DS:" + idString).Upper().ToStdWstring();
+}
+
 Mutex::Mutex(const std::wstring& name) : name_(name) {
   if (!name_.empty()) Create(name_);
 }

@@ -23,6 +23,10 @@ public:
   Mutex(const Mutex&) = delete;
   Mutex& operator=(const Mutex&) = delete;
 
+  // The lock name of a device stream: "Global\\" and the upper-case form of
+  // "Vantorix:DS:" + the stream's ID string (e.g. Global\VANTORIX:DS:RS232:COM3).
+  static std::wstring StreamLockName(const std::wstring& idString);
+
   virtual std::wstring GetName() const { return name_; }
   // Names the lock without creating it (Lock creates it); a held handle of
   // another name is closed first.

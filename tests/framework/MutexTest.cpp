@@ -52,6 +52,13 @@ private:
 constexpr int kOk = 0, kLockFailed = 10, kOvertook = 11, kNotTimedOut = 12, kNoMessage = 13, kOverlap = 14;
 }  // namespace
 
+TEST(Mutex, StreamLockNames) {
+  EXPECT_EQ(Mutex::StreamLockName(L"RS232:COM3"), L"Global\\VANTORIX:DS:RS232:COM3");
+  EXPECT_EQ(Mutex::StreamLockName(L"TCPIP:lab-host.local:5025"), L"Global\\VANTORIX:DS:TCPIP:LAB-HOST.LOCAL:5025");
+  EXPECT_EQ(Mutex::StreamLockName(L"USB:1.2.3.4.5.6.7.8"), L"Global\\VANTORIX:DS:USB:1.2.3.4.5.6.7.8");
+  EXPECT_EQ(Mutex::StreamLockName(L""), L"Global\\VANTORIX:DS:");
+}
+
 TEST(Mutex, CreationAndItsFailureStatus) {
   UniqueLockName name;
   Mutex unnamed;
