@@ -41,24 +41,27 @@ bool WriteAll(int fd, const std::string& content) {
   return true;
 }
 
-// The file a write must replace: the path itself, or the end of its chain of links.
-bool ResolveTarget(const std::string& path, std::string* target, std::string* error) {
-  struct stat info {};
-  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-    *target = path;
-    return true;
-  }
+// The file a write must replace: the path itself, or the end of its chain of
+// links; info describes it (errno is left from the failed lstat/stat when it
+// does not exist).
+bool ResolveTarget(const std::string& path, std::string* target, struct stat* info, bool* exists,
+                   std::string* error) {
+  *target = path;
+  *exists = lstat(path.c_str(), info) == 0;
+  if (!*exists || !S_ISLNK(info->st_mode)) return true;
   char resolved[PATH_MAX];
   if (!realpath(path.c_str(), resolved)) {
     *error = Reason("cannot resolve the link", path, errno);
     return false;
   }
   *target = resolved;
+  *exists = stat(resolved, info) == 0;
   return true;
 }
 
 // A new, empty file next to target, opened for writing.
-int CreateTemporaryNextTo(const std::string& target, std::string* tempPath, int* error) {
+int CreateTemporaryNextTo(const std::string& target, mode_t mode, std::string* tempPath,
+                          int* error) {
   static std::atomic<unsigned> counter{0};
   const size_t slash = target.rfind('/');
   const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
@@ -66,7 +69,7 @@ int CreateTemporaryNextTo(const std::string& target, std::string* tempPath, int*
   for (int attempt = 0; attempt < 100; ++attempt) {
     *tempPath = dir + "." + base + "." + std::to_string(getpid()) + "." +
                 std::to_string(counter.fetch_add(1)) + ".tmp";
-    const int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) return fd;
     if (errno != EEXIST) break;
   }
@@ -129,10 +132,9 @@ bool ReadFileContents(const std::string& path, std::string* content, FileSignatu
 bool ReplaceFileContents(const std::string& path, const std::string& content,
                          FileSignature* signature, std::string* error) {
   std::string target;
-  if (!ResolveTarget(path, &target, error)) return false;
-
   struct stat old {};
-  const bool exists = stat(target.c_str(), &old) == 0;
+  bool exists = false;
+  if (!ResolveTarget(path, &target, &old, &exists, error)) return false;
   if (exists) {
     if (!S_ISREG(old.st_mode)) {
       *error = "not a regular file: '" + target + "'";
@@ -147,31 +149,32 @@ bool ReplaceFileContents(const std::string& path, const std::string& content,
     return false;
   }
 
+  // A new file gets the usual mode (0666 less the umask), a replacement the old one.
+  const mode_t mode = exists ? (old.st_mode & 07777) : 0666;
   std::string tempPath;
   int openError = 0;
-  const int fd = CreateTemporaryNextTo(target, &tempPath, &openError);
+  const int fd = CreateTemporaryNextTo(target, mode, &tempPath, &openError);
   if (fd < 0) {
     *error = Reason("cannot create a temporary file for", target, openError);
     return false;
   }
-  bool ok = true;
-  if (exists) {
-    // Keep the mode and, where permitted, the owner of the file being replaced.
-    ok = fchmod(fd, old.st_mode & 07777) == 0;
-    if (ok && (old.st_uid != geteuid() || old.st_gid != getegid()) &&
-        fchown(fd, old.st_uid, old.st_gid) != 0) {
-      // Not permitted: the new file belongs to us, which is all we can do.
-    }
-  }
+  bool ok = WriteAll(fd, content);
   int failure = ok ? 0 : errno;
-  if (ok && !WriteAll(fd, content)) {
-    ok = false;
-    failure = errno;
-  }
   struct stat written {};
   if (ok && fstat(fd, &written) != 0) {
     ok = false;
     failure = errno;
+  }
+  if (ok && exists) {
+    // The umask may have taken bits of the old mode; the owner is kept where permitted.
+    if ((written.st_mode & 07777) != mode && fchmod(fd, mode) != 0) {
+      ok = false;
+      failure = errno;
+    }
+    if (ok && (old.st_uid != written.st_uid || old.st_gid != written.st_gid) &&
+        fchown(fd, old.st_uid, old.st_gid) != 0) {
+      // Not permitted: the new file belongs to us, which is all we can do.
+    }
   }
   if (close(fd) != 0 && ok) {
     ok = false;

@@ -36,6 +36,16 @@ void INIProgramSettingsDatabase::SetFileName(const std::string& fileName) {
   file_.SetPath(GetFileName());
 }
 
+void INIProgramSettingsDatabase::Open() {
+  TableFullPathProgramSettingsDatabase::Open();
+  if (AccessCount() == 1) file_.Hold(true);
+}
+
+void INIProgramSettingsDatabase::Close() {
+  TableFullPathProgramSettingsDatabase::Close();
+  if (AccessCount() == 0) file_.Hold(false);
+}
+
 std::string INIProgramSettingsDatabase::FormatReal(double value) {
   std::array<char, 64> text{};
   const auto result =
@@ -51,18 +61,17 @@ std::string INIProgramSettingsDatabase::FormatReal(double value) {
 void INIProgramSettingsDatabase::WriteText(const std::string& key, const wxString& value) {
   if (!IsOpen()) return;
   std::string error;
-  if (file_.Set(NarrowFromWide(FullTablePath()), key, NarrowFromWide(value), &error)) return;
+  if (file_.Set(FullTablePathUtf8(), key, NarrowFromWide(value), &error)) return;
   // The value is lost, as the caller expects of a file it cannot write; the log says why.
   JournexEntry::Note("WritePrivateProfileString", kModule, "Error",
-                     "WritePrivateProfileString(" + NarrowFromWide(FullTablePath()) + ", " + key +
-                         ")",
+                     "WritePrivateProfileString(" + FullTablePathUtf8() + ", " + key + ")",
                      {{"Filename", GetFileName()}, {"Reason", error}});
 }
 
 size_t INIProgramSettingsDatabase::GetProfileString(const std::string& key,
                                                     const wxString& defaultValue, wchar_t* buffer,
                                                     size_t size) {
-  const auto stored = file_.Get(NarrowFromWide(FullTablePath()), key);
+  const auto stored = file_.Get(FullTablePathUtf8(), key);
   const wxString value = stored ? WideFromNarrow(*stored) : defaultValue;
   if (size == 0) return 0;
   const size_t count = std::min(value.length(), size - 1);

@@ -26,6 +26,10 @@ public:
   using ProgramSettingsDatabase::Write;
 
   void SetFileName(const std::string& fileName) override;
+  // While open, reads see the file as the first read of the access found it,
+  // plus this store's own writes; see IniFile::Hold.
+  void Open() override;
+  void Close() override;
 
   void WriteNarrow(const std::string& key, const std::string& value) override;
   void Write(const std::string& key, const wxString& value) override;

@@ -126,8 +126,12 @@ void IniDocument::AppendLine(std::string text) {
 }
 
 const IniDocument::Block* IniDocument::FindSection(std::string_view section) const {
+  if (lastBlock_ != SIZE_MAX && section == lastSection_) return &blocks_[lastBlock_];
   const auto it = sections_.find(Fold(section));
-  return it == sections_.end() ? nullptr : &blocks_[it->second];
+  if (it == sections_.end()) return nullptr;
+  lastSection_ = section;
+  lastBlock_ = it->second;
+  return &blocks_[lastBlock_];
 }
 
 std::optional<std::string_view> IniDocument::Find(std::string_view section,

@@ -8,6 +8,7 @@
 // surrounding blanks; the first section of a name and the first key of a name
 // within it win. Values are read without surrounding blanks and without one
 // pair of enclosing quotes ('...' or "...").
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -66,4 +67,7 @@ private:
   bool sawNewline_ = false;
   std::vector<Block> blocks_;
   std::unordered_map<std::string, size_t> sections_;  // folded name -> first block of it
+  // The last section looked up, as asked for: reads come in runs of one section.
+  mutable std::string lastSection_;
+  mutable size_t lastBlock_ = SIZE_MAX;
 };

@@ -4,6 +4,7 @@ void IniFile::SetPath(std::string path) {
   if (path == path_) return;
   path_ = std::move(path);
   Forget();
+  checkedInHold_ = false;
 }
 
 void IniFile::Forget() {
@@ -19,7 +20,18 @@ void IniFile::Remember(std::string text, const FileSignature& signature) {
   cached_ = true;
 }
 
+void IniFile::Hold(bool on) {
+  held_ = on;
+  checkedInHold_ = false;
+}
+
 IniFile::State IniFile::Refresh(std::string* error) {
+  lastState_ = Examine(error);
+  checkedInHold_ = held_;
+  return lastState_;
+}
+
+IniFile::State IniFile::Examine(std::string* error) {
   FileSignature now;
   switch (StatFile(path_, &now)) {
     case FileStatus::Missing:
@@ -47,7 +59,8 @@ IniFile::State IniFile::Refresh(std::string* error) {
 
 std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) {
   std::string error;
-  if (Refresh(&error) != State::Current) return std::nullopt;
+  const State state = held_ && checkedInHold_ ? lastState_ : Refresh(&error);
+  if (state != State::Current) return std::nullopt;
   const auto value = document_.Find(section, key);
   if (!value) return std::nullopt;
   return std::string(*value);
@@ -66,8 +79,11 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   if (!ReplaceFileContents(path_, text, &written, error)) {
     // The copy holds a value the file does not: read the file again next time.
     Forget();
+    lastState_ = State::Missing;
+    checkedInHold_ = false;
     return false;
   }
   Remember(std::move(text), written);
+  lastState_ = State::Current;
   return true;
 }

@@ -19,6 +19,13 @@ public:
   const std::string& Path() const { return path_; }
   void SetPath(std::string path);
 
+  // While held, reads are served from the copy as the first read after
+  // Hold(true) found the file (plus this object's own writes): one access of
+  // many reads sees one consistent version, and the file is examined once.
+  // Changes by other writers show at the next read after the hold, or at the
+  // next Set, which always works on the current file.
+  void Hold(bool on);
+
   // The value (raw UTF-8 bytes, trimmed and unquoted), or nothing when the
   // file cannot be read or has no such section or key.
   std::optional<std::string> Get(std::string_view section, std::string_view key);
@@ -32,6 +39,7 @@ private:
   enum class State { Current, Missing, Unreadable };
   // Brings the parsed copy up to date with the file.
   State Refresh(std::string* error);
+  State Examine(std::string* error);
   void Forget();
   void Remember(std::string text, const FileSignature& signature);
 
@@ -41,4 +49,7 @@ private:
   FileSignature signature_;
   bool cached_ = false;
   bool mustCompare_ = false;
+  bool held_ = false;
+  bool checkedInHold_ = false;
+  State lastState_ = State::Missing;
 };

@@ -7,6 +7,7 @@ void TableFullPathProgramSettingsDatabase::PushTable(const std::string& name) {
   const wxString table = WideFromNarrow(name);
   if (!fullPath_.empty()) fullPath_ += '.';
   fullPath_ += table;
+  fullPathUtf8_ = NarrowFromWide(fullPath_);
   Tables().push_back(table);
 }
 
@@ -15,5 +16,6 @@ void TableFullPathProgramSettingsDatabase::PopTable() {
   const size_t at = fullPath_.rfind(Tables().back());
   if (at != wxString::npos) fullPath_.erase(at);
   if (!fullPath_.empty() && fullPath_.Last() == '.') fullPath_.RemoveLast();
+  fullPathUtf8_ = NarrowFromWide(fullPath_);
   Tables().pop_back();
 }

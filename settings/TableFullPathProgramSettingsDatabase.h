@@ -14,7 +14,10 @@ public:
 
   // The section of every read and write at this moment; empty with no table open.
   const wxString& FullTablePath() const { return fullPath_; }
+  // The same in UTF-8, kept alongside for stores that work on narrow text.
+  const std::string& FullTablePathUtf8() const { return fullPathUtf8_; }
 
 private:
   wxString fullPath_;
+  std::string fullPathUtf8_;
 };

@@ -273,20 +273,35 @@ TEST(INIProgramSettingsDatabase, ChangesItsFileNameOnlyWhileClosed) {
   EXPECT_EQ(store.Read("k", 0), 2);
 }
 
-TEST(INIProgramSettingsDatabase, SeesChangesOfOtherWritersAndCreatesMissingFiles) {
+TEST(INIProgramSettingsDatabase, OneOpenAccessSeesOneVersionOfTheFile) {
   TestDirectory dir;
   const std::string path = dir.File("shared.ini");
   auto first = OpenStore(path);
   EXPECT_EQ(first->Read("k", 3), 3);  // no file yet: defaults
   first->Write("k", 4);               // creates it
   EXPECT_EQ(ReadFile(path), "[]\nk=4\n");
+  EXPECT_EQ(first->Read("k", 0), 4);  // its own write
+
+  // Another writer's change shows after the access, not within it.
   auto second = OpenStore(path);
   EXPECT_EQ(second->Read("k", 0), 4);
   second->Write("k", 5);
-  EXPECT_EQ(first->Read("k", 0), 5);  // the cached copy of the first store is out of date
-  // An edit in place by another program, same size, is seen as well.
-  WriteFile(path, "[]\nk=6\n");
+  EXPECT_EQ(first->Read("k", 0), 4);
+  first->Close();
+  EXPECT_EQ(first->Read("k", 0), 5);  // a closed store reads the file as it is now
+  first->Open();
+  EXPECT_EQ(first->Read("k", 0), 5);
+
+  // A write works on the current file, merging what others wrote meanwhile.
+  second->Write("j", 1);
+  first->Write("i", 2);
+  EXPECT_EQ(ReadFile(path), "[]\nk=5\nj=1\ni=2\n");
+  EXPECT_EQ(first->Read("j", 0), 1);
+
+  // An edit in place of the same size just after a write is noticed too.
+  first->Close();
+  WriteFile(path, "[]\nk=6\nj=1\ni=2\n");
   EXPECT_EQ(first->Read("k", 0), 6);
-  first->Write("j", 1);
-  EXPECT_EQ(ReadFile(path), "[]\nk=6\nj=1\n");
+  WriteFile(path, "[]\nk=7\nj=1\ni=2\n");
+  EXPECT_EQ(first->Read("k", 0), 7);
 }
