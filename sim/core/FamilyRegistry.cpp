@@ -1,0 +1,43 @@
+#include "sim/core/FamilyRegistry.h"
+
+#include <functional>
+
+#include "sim/scpi/ScpiInstrument.h"
+
+namespace sim {
+namespace {
+
+struct FamilyEntry {
+  const char* name;
+  std::function<std::unique_ptr<InstrumentFamily>()> create;
+};
+
+// New families are added here.
+const std::vector<FamilyEntry>& Families() {
+  static const std::vector<FamilyEntry> families = {
+      {"scpi", [] { return std::make_unique<ScpiInstrument>(); }},
+  };
+  return families;
+}
+
+}  // namespace
+
+std::unique_ptr<InstrumentFamily> CreateFamily(std::string_view name) {
+  for (const FamilyEntry& entry : Families())
+    if (name == entry.name) return entry.create();
+  return nullptr;
+}
+
+std::vector<std::string> FamilyNames() {
+  std::vector<std::string> names;
+  for (const FamilyEntry& entry : Families()) names.emplace_back(entry.name);
+  return names;
+}
+
+std::string FamilyNamesText() {
+  std::string text;
+  for (const std::string& name : FamilyNames()) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+}  // namespace sim

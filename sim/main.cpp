@@ -1,0 +1,135 @@
+// swmsim: the instrument simulator. Starts the instruments of a
+// configuration file, prints where each can be reached, and serves them
+// until stopped (control request "stop", SIGINT or SIGTERM). "swmsim ctl"
+// sends one control request to a running simulator.
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/core/ConfigFile.h"
+#include "sim/core/ControlClient.h"
+#include "sim/core/Simulator.h"
+#include "sim/core/StateDump.h"
+#include "sim/core/WireText.h"
+#include "sim/transport/Signals.h"
+
+namespace {
+
+int Usage() {
+  std::cerr << "usage: swmsim --config FILE [--control PATH] [--bus PATH] [--ports DIR] [--check]\n"
+               "       swmsim ctl PATH REQUEST...   (try: swmsim ctl PATH help)\n";
+  return 2;
+}
+
+int RunControl(int argc, char** argv) {
+  if (argc < 4) return Usage();
+  std::string request = argv[3];
+  for (int i = 4; i < argc; ++i) request += std::string(" ") + argv[i];
+  std::string answer, error;
+  if (!sim::SendControlRequest(argv[2], request, &answer, &error)) {
+    std::cerr << "swmsim: " << error << "\n";
+    return 2;
+  }
+  if (answer == "ok") return 0;
+  if (!answer.starts_with("ok ")) {
+    std::cerr << "swmsim: " << answer << "\n";
+    return 1;
+  }
+  const nlohmann::json value = nlohmann::json::parse(answer.substr(3), nullptr, false);
+  if (value.is_discarded()) {
+    std::cout << answer.substr(3) << "\n";
+  } else if (value.is_string()) {
+    const std::string text = value.get<std::string>();
+    const std::optional<std::string> bytes = sim::Utf8ToBytes(text);
+    std::cout << (bytes ? sim::EscapeBytes(*bytes) : text) << "\n";
+  } else {
+    std::cout << sim::RenderForPeople(value);
+  }
+  return 0;
+}
+
+struct Options {
+  std::string config, control, bus, ports;
+  bool check = false;
+};
+
+bool ParseOptions(int argc, char** argv, Options* options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--check") {
+      options->check = true;
+      continue;
+    }
+    if (i + 1 >= argc) return false;
+    const std::string value = argv[++i];
+    if (option == "--config") options->config = value;
+    else if (option == "--control") options->control = value;
+    else if (option == "--bus") options->bus = value;
+    else if (option == "--ports") options->ports = value;
+    else return false;
+  }
+  return !options->config.empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "ctl") == 0) return RunControl(argc, argv);
+  Options options;
+  if (!ParseOptions(argc, argv, &options)) return Usage();
+  sim::SimulatorConfig config;
+  std::string error;
+  if (!sim::LoadConfigFile(options.config, &config, &error)) {
+    std::cerr << "swmsim: " << error << "\n";
+    return 2;
+  }
+  if (options.check) {
+    std::cout << "ok " << config.instruments.size() << " instruments\n";
+    return 0;
+  }
+  if (!options.control.empty()) config.controlPath = options.control;
+  if (!options.bus.empty()) config.busPath = options.bus;
+  if (!options.ports.empty()) config.portsDirectory = options.ports;
+  if (config.portsDirectory.empty())
+    if (const char* ports = std::getenv("SWMATRIX_PORTS")) config.portsDirectory = ports;
+
+  sim::transport::BlockTerminationSignals();  // before any thread starts
+  sim::Simulator simulator;
+  simulator.SetPortsDirectory(config.portsDirectory);
+  simulator.SetBoardAddress(config.boardAddress);
+  auto fail = [](const std::string& what) {
+    std::cerr << "swmsim: " << what << "\n";
+    return 1;
+  };
+  if (!config.busPath.empty()) {
+    error = simulator.ListenBus(config.busPath);
+    if (!error.empty()) return fail(error);
+  }
+  for (const auto& section : config.instruments) {
+    sim::Instrument* instrument = simulator.Add(section.name, section.entries, &error);
+    if (!instrument) return fail(options.config + ": " + error);
+    std::cout << "ready " << instrument->Name() << " " << sim::TransportName(instrument->Transport())
+              << " " << instrument->Endpoint().Describe() << "\n";
+  }
+  if (!config.controlPath.empty()) {
+    error = simulator.ListenControl(config.controlPath);
+    if (!error.empty()) return fail(error);
+    std::cout << "control " << config.controlPath << "\n";
+  }
+  if (!config.busPath.empty()) std::cout << "bus " << config.busPath << "\n";
+  std::cout << "running" << std::endl;
+
+  std::thread signals([&simulator] {
+    sim::transport::WaitForTerminationSignal();
+    simulator.RequestStop();
+  });
+  simulator.Wait();
+  // Stopped by a control request: release the signal thread the same way a signal would.
+  sim::transport::SendTerminationSignalToSelf();
+  signals.join();
+  return 0;
+}

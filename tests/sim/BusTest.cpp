@@ -1,0 +1,172 @@
+// The simulated bus socket, spoken the way the simulated vendor libraries will.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "SimTestIo.h"
+#include "sim/core/BusServer.h"
+#include "sim/core/Simulator.h"
+
+namespace {
+
+using simtest::ReadCount;
+using simtest::SendAll;
+
+class Bus : public ::testing::Test {
+protected:
+  void SetUp() override {
+    directory_ = simtest::MakeTempDir("bus");
+    simulator_.SetBoardAddress(0);
+    ASSERT_EQ(simulator_.ListenBus(directory_ + "/bus"), "");
+    dmm_ = &simulator_.Add("dmm", {{"transport", "gpib"}, {"address", "5"}, {"idn", "GPIB,DMM,1,2"}});
+    session_ = simtest::ConnectUnixSocket(directory_ + "/bus");
+    ASSERT_TRUE(session_.valid());
+  }
+  void TearDown() override { std::filesystem::remove_all(directory_); }
+
+  std::string Request(const std::string& line) {
+    SendAll(session_.get(), line + "\n");
+    return simtest::ReadLine(session_.get());
+  }
+  std::string Write(const std::string& resource, const std::string& bytes) {
+    return Request("write " + resource + " " + std::to_string(bytes.size()) + "\n" + bytes);
+  }
+  // A read request: the answer line and, after it, the bytes it announces.
+  std::string Read(const std::string& resource, size_t count, int timeoutMs) {
+    std::string line = Request("read " + resource + " " + std::to_string(count) + " " +
+                               std::to_string(timeoutMs));
+    const size_t space = line.find(' ');
+    if (space == std::string::npos) return line;
+    const size_t length = std::stoul(line.substr(space + 1));
+    return line + ReadCount(session_.get(), length);
+  }
+
+  std::string directory_;
+  sim::Simulator simulator_;
+  sim::Instrument* dmm_ = nullptr;
+  simtest::Fd session_;
+};
+
+TEST_F(Bus, WriteThenReadAnAnswer) {
+  EXPECT_EQ(Request("hello"), "ok swmsim-bus 1\n");
+  EXPECT_EQ(Request("list"), "ok GPIB0::5::INSTR\n");
+  EXPECT_EQ(Request("board GPIB0"), "ok 0\n");
+  EXPECT_EQ(Request("find gpib0::5::instr"), "ok\n");
+  EXPECT_EQ(Request("find GPIB::5::INSTR"), "ok\n");
+  EXPECT_EQ(Write("GPIB0::5::INSTR", "*IDN?\n"), "ok 6\n");
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 1000), "ok 13 1\nGPIB,DMM,1,2\n");
+  // A write without terminator is one whole message too (its end is the end of the write).
+  EXPECT_EQ(Write("GPIB0::5::INSTR", "*OPC?"), "ok 5\n");
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 1000), "ok 2 1\n1\n");
+  EXPECT_EQ(dmm_->ReceivedCommands(), (std::vector<std::string>{"*IDN?", "*OPC?"}));
+  EXPECT_EQ(dmm_->Endpoint().Describe(), "GPIB0::5::INSTR " + directory_ + "/bus");
+}
+
+TEST_F(Bus, ReadsStopAtTheCountAndTimeOutWithoutAnswer) {
+  const int64_t start = simtest::NowMs();
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 60), "timeout 0\n");
+  EXPECT_GE(simtest::NowMs() - start, 60);
+  Write("GPIB0::5::INSTR", "*IDN?\n");
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 4, 1000), "ok 4 0\nGPIB");
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 1000), "ok 9 1\n,DMM,1,2\n");
+  // Device clear drops an answer nobody read.
+  Write("GPIB0::5::INSTR", "*IDN?\n");
+  EXPECT_EQ(Request("clear GPIB0::5::INSTR"), "ok\n");
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 30), "timeout 0\n");
+}
+
+TEST_F(Bus, FaultsOnTheBus) {
+  dmm_->SetFault(sim::FaultKind::kLate, 80);
+  int64_t start = simtest::NowMs();
+  Write("GPIB0::5::INSTR", "*OPC?\n");
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 2000), "ok 2 1\n1\n");  // the read waits for it
+  EXPECT_GE(simtest::NowMs() - start, 80);
+  dmm_->ClearFaults();
+
+  // Cut short: the device stops talking, the read times out with what came.
+  dmm_->SetFault(sim::FaultKind::kCutShort, 4);
+  Write("GPIB0::5::INSTR", "*IDN?\n");
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 50), "timeout 4\nGPIB");
+  dmm_->ClearFaults();
+
+  dmm_->SetFault(sim::FaultKind::kNoAnswer);
+  Write("GPIB0::5::INSTR", "*IDN?\n");
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 30), "timeout 0\n");
+  dmm_->ClearFaults();
+
+  dmm_->SetFault(sim::FaultKind::kRefuse);
+  EXPECT_EQ(Request("find GPIB0::5::INSTR"), "error nolistener\n");
+  EXPECT_EQ(Write("GPIB0::5::INSTR", "*IDN?\n"), "error nolistener\n");
+  dmm_->ClearFaults();
+  EXPECT_EQ(Write("GPIB0::5::INSTR", "*OPC?\n"), "ok 6\n");
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 1000), "ok 2 1\n1\n");
+}
+
+TEST_F(Bus, ServiceRequestAfterOperationComplete) {
+  EXPECT_EQ(Write("GPIB0::5::INSTR", "*CLS;*ESE 1;*SRE 32\n"), "ok 20\n");
+  EXPECT_EQ(Request("srq GPIB0"), "ok 0\n");
+  EXPECT_EQ(Request("waitsrq GPIB0 20"), "timeout\n");
+  // A waiting request is answered when the device asks for service.
+  SendAll(session_.get(), "waitsrq GPIB0 5000\n");
+  simtest::Fd other = simtest::ConnectUnixSocket(directory_ + "/bus");
+  SendAll(other.get(), "write GPIB0::5::INSTR 5\n*OPC\n");
+  EXPECT_EQ(simtest::ReadLine(other.get()), "ok 5\n");
+  EXPECT_EQ(simtest::ReadLine(session_.get()), "ok GPIB0::5::INSTR\n");
+  EXPECT_EQ(Request("srq GPIB0"), "ok 1\n");
+  EXPECT_EQ(Request("poll GPIB0::5::INSTR"), "ok 96\n");  // event summary and request service
+  EXPECT_EQ(Request("srq GPIB0"), "ok 0\n");               // the poll cleared the request
+  EXPECT_EQ(Request("poll GPIB0::5::INSTR"), "ok 32\n");
+  // Message available (16) is part of the status byte while an answer waits;
+  // reading the event register cleared the event summary.
+  Write("GPIB0::5::INSTR", "*ESR?\n");
+  EXPECT_EQ(Request("poll GPIB0::5::INSTR"), "ok 16\n");
+  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 1000), "ok 2 1\n1\n");
+  EXPECT_EQ(Request("poll GPIB0::5::INSTR"), "ok 0\n");
+}
+
+TEST_F(Bus, BoardCommandsAndErrors) {
+  sim::Instrument& second = simulator_.Add("psu", {{"transport", "gpib"}, {"address", "7"}});
+  sim::Instrument& lan = simulator_.Add("lan", {{"transport", "visa"}, {"resource", "TCPIP::10.1.2.3::INSTR"}});
+  EXPECT_EQ(Request("list"), "ok GPIB0::5::INSTR GPIB0::7::INSTR TCPIP0::10.1.2.3::INSTR\n");
+  Write("GPIB0::7::INSTR", "*IDN?\n");
+  // Local lockout and device clear for every device of the board.
+  EXPECT_EQ(Request(std::string("command GPIB0 2\n") + "\x11\x14"), "ok 2\n");
+  EXPECT_EQ(second.State()["transport_state"]["lockout"], true);
+  EXPECT_EQ(second.State()["transport_state"]["device_clears"], 1);
+  EXPECT_EQ(Read("GPIB0::7::INSTR", 100, 20), "timeout 0\n");
+  EXPECT_EQ(Request("ifc GPIB0"), "ok\n");
+  EXPECT_EQ(second.State()["transport_state"]["lockout"], false);
+  EXPECT_EQ(Request("local GPIB0::7::INSTR"), "ok\n");
+  EXPECT_EQ(second.State()["transport_state"]["remote"], false);
+  EXPECT_EQ(Request("trigger GPIB0::7::INSTR"), "ok\n");
+  EXPECT_EQ(second.State()["instrument"]["triggers"], 1);
+  EXPECT_EQ(Write("tcpip0::10.1.2.3::instr", "*OPC?\n"), "ok 6\n");
+  EXPECT_EQ(Read("TCPIP0::10.1.2.3::INSTR", 10, 1000), "ok 2 1\n1\n");
+  EXPECT_EQ(lan.Endpoint().transport, sim::TransportKind::kVisa);
+
+  const struct {
+    const char* request;
+    const char* answer;
+  } errors[] = {
+      {"find GPIB0::8::INSTR", "error nodevice GPIB0::8::INSTR\n"},
+      {"board GPIB9", "error noboard GPIB9\n"},
+      {"srq COM1", "error noboard COM1\n"},
+      {"fly GPIB0::5::INSTR", "error badrequest unknown request fly\n"},
+      {"read GPIB0::5::INSTR ten 5", "error badrequest read needs a byte count and a time-out\n"},
+      {"write GPIB0::5::INSTR", "error badrequest write needs a byte count\n"},
+  };
+  for (const auto& each : errors) EXPECT_EQ(Request(each.request), each.answer) << each.request;
+  EXPECT_EQ(Request("hello"), "ok swmsim-bus 1\n");  // the session survives bad requests
+
+  EXPECT_THROW(simulator_.Add("twin", {{"transport", "gpib"}, {"address", "5"}}), std::invalid_argument);
+}
+
+TEST(BusResource, NamesAreNormalised) {
+  EXPECT_EQ(sim::NormaliseResource("gpib::5::instr"), "GPIB0::5::INSTR");
+  EXPECT_EQ(sim::NormaliseResource("GPIB1::5::INSTR"), "GPIB1::5::INSTR");
+  EXPECT_EQ(sim::NormaliseResource("tcpip::1.2.3.4::inst0::INSTR"), "TCPIP0::1.2.3.4::INST0::INSTR");
+  EXPECT_EQ(sim::NormaliseResource("ASRL3::INSTR"), "ASRL3::INSTR");
+}
+
+}  // namespace
