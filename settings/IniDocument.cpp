@@ -61,6 +61,12 @@ bool IsStorableKey(std::string_view key) {
 }  // namespace
 
 std::string IniDocument::Fold(std::string_view name) {
+  // Line breaks count as blanks, as they become blanks when a name is written.
+  std::string oneLine;
+  if (name.find_first_of("\r\n") != std::string_view::npos) {
+    oneLine = OneLine(name);
+    name = oneLine;
+  }
   name = Trim(name);
   std::string folded(name);
   bool ascii = true;

@@ -42,7 +42,7 @@ public:
   // Key names of the first section of that name, as spelled, in file order.
   std::vector<std::string> KeyNames(std::string_view section) const;
 
-  // Case-insensitive comparison form of a name: trimmed and lower-cased.
+  // Case-insensitive comparison form of a name: on one line, trimmed, lower-cased.
   static std::string Fold(std::string_view name);
 
 private:

@@ -127,6 +127,7 @@ TEST(IniDocument, SetKeepsNamesAndValuesOnOneLineAndRefusesUnreadableKeys) {
   IniDocument doc;
   EXPECT_TRUE(doc.Set("S\nT", "k", "two\r\nlines"));
   EXPECT_EQ(std::string(*doc.Find("S T", "k")), "two  lines");
+  EXPECT_EQ(std::string(*doc.Find("S\nT", "k")), "two  lines");  // as it was set
   for (const char* key : {"", "  ", "a=b", "[k", ";k", "#k", "a\nb"}) {
     const std::string before = doc.Text();
     EXPECT_FALSE(doc.Set("S T", key, "v")) << key;

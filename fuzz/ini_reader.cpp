@@ -1,0 +1,76 @@
+// Fuzzes the INI reader and writer: any bytes parse, come back unchanged, and
+// a value set in them reads back, also after parsing the written text again,
+// without changing any other value.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "settings/IniDocument.h"
+
+namespace {
+void Check(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+std::string_view Trim(std::string_view s) {
+  const size_t first = s.find_first_not_of(" \t\r\v\f");
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t\r\v\f") - first + 1);
+}
+
+// What reading gives for a value that was written.
+std::string AsRead(std::string value) {
+  for (char& c : value)
+    if (c == '\r' || c == '\n') c = ' ';
+  std::string_view v = Trim(value);
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    v = v.substr(1, v.size() - 2);
+  return std::string(v);
+}
+
+using Values = std::vector<std::pair<std::pair<std::string, std::string>, std::string>>;
+
+// Every (section, key) the document lists, with the value a lookup gives.
+Values AllValues(const IniDocument& doc) {
+  Values values;
+  for (const std::string& section : doc.SectionNames())
+    for (const std::string& key : doc.KeyNames(section)) {
+      const auto value = doc.Find(section, key);
+      Check(value.has_value());
+      values.push_back({{section, key}, std::string(*value)});
+    }
+  return values;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider input(data, size);
+  const std::string section = input.ConsumeRandomLengthString(64);
+  const std::string key = input.ConsumeRandomLengthString(64);
+  const std::string value = input.ConsumeRandomLengthString(256);
+  const std::string text = input.ConsumeRemainingBytesAsString();
+
+  IniDocument doc(text);
+  Check(doc.Text() == text);
+  const Values before = AllValues(doc);
+
+  if (!doc.Set(section, key, value)) return 0;
+  const auto set = doc.Find(section, key);
+  Check(set.has_value() && *set == AsRead(value));
+
+  const IniDocument again(doc.Text());
+  const auto reread = again.Find(section, key);
+  Check(reread.has_value() && *reread == AsRead(value));
+  Check(again.Text() == doc.Text());
+  // Every other value is as it was.
+  for (const auto& [where, old] : before) {
+    if (IniDocument::Fold(where.first) == IniDocument::Fold(section) &&
+        IniDocument::Fold(where.second) == IniDocument::Fold(key))
+      continue;
+    const auto now = again.Find(where.first, where.second);
+    Check(now.has_value() && *now == old);
+  }
+  return 0;
+}
