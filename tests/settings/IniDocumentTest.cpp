@@ -6,7 +6,8 @@
 
 namespace {
 std::optional<std::string> Lookup(const std::string& text, const char* section, const char* key) {
-  const auto value = IniDocument(text).Find(section, key);
+  const IniDocument doc(text);
+  const auto value = doc.Find(section, key);
   if (!value) return std::nullopt;
   return std::string(*value);
 }
