@@ -1,6 +1,7 @@
 // The 18 functions the host calls. Every one but CreateNewDeviceDriver looks
 // the device ID up in the driver table; an ID that is not there gives
-// 0x300000D0 at once and no output argument is touched.
+// 0x300000D0 at once and no output argument is touched. Each one first
+// touches the thread guard, which attaches a thread on its first call.
 #include <algorithm>
 #include <cstring>
 #include <sstream>
@@ -9,6 +10,7 @@
 #include "framework/DeviceDriverBase.h"
 #include "interface/DeviceDriverTable.h"
 #include "interface/DeviceTypeRegistry.h"
+#include "interface/ThreadAttachGuard.h"
 #include "logging/JournexEntry.h"
 #include "swmatrix/swmatrix.h"
 
@@ -62,6 +64,7 @@ Status SimpleLoggedCall(std::string_view name, uint32_t deviceId, Operation oper
 extern "C" {
 
 SwmStatus SWM_CALL CreateNewDeviceDriver(SwmWindow, const char* typeKey, uint16_t* deviceId) {
+  ThreadAttachGuard::Touch();
   std::unique_ptr<DeviceDriverBase> driver = CreateDeviceDriver(typeKey ? typeKey : "");
   if (!driver) return DRV_ERR_UNKNOWN_DEVICE_TYPE;
   const uint16_t id = DeviceDriverTable::Instance().Add(std::move(driver));
@@ -70,6 +73,7 @@ SwmStatus SWM_CALL CreateNewDeviceDriver(SwmWindow, const char* typeKey, uint16_
 }
 
 SwmStatus SWM_CALL RemoveDeviceDriver(SwmWindow, uint32_t deviceId) {
+  ThreadAttachGuard::Touch();
   return SimpleLoggedCall("RemoveDeviceDriver", deviceId, [&](DeviceDriverBase&) {
     DeviceDriverTable::Instance().Remove(static_cast<uint16_t>(deviceId));
     return Status{0};
@@ -77,31 +81,38 @@ SwmStatus SWM_CALL RemoveDeviceDriver(SwmWindow, uint32_t deviceId) {
 }
 
 SwmStatus SWM_CALL Registered(SwmWindow hWnd, uint32_t deviceId) {
+  ThreadAttachGuard::Touch();
   return SimpleLoggedCall("Registered", deviceId, [&](DeviceDriverBase& d) { return d.Registered(hWnd); });
 }
 
 SwmStatus SWM_CALL UnRegistered(SwmWindow hWnd, uint32_t deviceId) {
+  ThreadAttachGuard::Touch();
   return SimpleLoggedCall("UnRegistered", deviceId, [&](DeviceDriverBase& d) { return d.UnRegistered(hWnd); });
 }
 
 SwmStatus SWM_CALL CheckDevice(SwmWindow hWnd, uint32_t deviceId) {
+  ThreadAttachGuard::Touch();
   return SimpleLoggedCall("CheckDevice", deviceId, [&](DeviceDriverBase& d) { return d.CheckDevice(hWnd); });
 }
 
 SwmStatus SWM_CALL InitDevice(SwmWindow hWnd, uint32_t deviceId) {
+  ThreadAttachGuard::Touch();
   return SimpleLoggedCall("InitDevice", deviceId, [&](DeviceDriverBase& d) { return d.InitDevice(hWnd); });
 }
 
 SwmStatus SWM_CALL DeInitDevice(SwmWindow hWnd, uint32_t deviceId) {
+  ThreadAttachGuard::Touch();
   return SimpleLoggedCall("DeInitDevice", deviceId, [&](DeviceDriverBase& d) { return d.DeInitDevice(hWnd); });
 }
 
 SwmStatus SWM_CALL ShowConfigurationDialog(SwmWindow hWnd, uint32_t deviceId) {
+  ThreadAttachGuard::Touch();
   return SimpleLoggedCall("ShowConfigurationDialog", deviceId,
                           [&](DeviceDriverBase& d) { return d.ShowConfigurationDialog(hWnd); });
 }
 
 SwmStatus SWM_CALL LoadConfiguration(SwmWindow hWnd, uint32_t deviceId, const char* fileName) {
+  ThreadAttachGuard::Touch();
   const uint16_t id = static_cast<uint16_t>(deviceId);
   const char* name = fileName ? fileName : "";
   const std::string text = JournexEntry::Enabled() ? CallText("LoadConfiguration", id, name) : std::string();
@@ -110,6 +121,7 @@ SwmStatus SWM_CALL LoadConfiguration(SwmWindow hWnd, uint32_t deviceId, const ch
 }
 
 SwmStatus SWM_CALL SaveConfiguration(SwmWindow hWnd, uint32_t deviceId, const char* fileName) {
+  ThreadAttachGuard::Touch();
   const uint16_t id = static_cast<uint16_t>(deviceId);
   const char* name = fileName ? fileName : "";
   const std::string text = JournexEntry::Enabled() ? CallText("SaveConfiguration", id, name) : std::string();
@@ -118,6 +130,7 @@ SwmStatus SWM_CALL SaveConfiguration(SwmWindow hWnd, uint32_t deviceId, const ch
 }
 
 SwmStatus SWM_CALL GetDriverVersion(SwmWindow hWnd, uint32_t deviceId, void* strVer) {
+  ThreadAttachGuard::Touch();
   const uint16_t id = static_cast<uint16_t>(deviceId);
   const std::string text = JournexEntry::Enabled() ? CallText("GetDriverVersion", id, "(..)") : std::string();
   return LoggedCall("GetDriverVersion", id, text, {{"DeviceID", id}, {"strVer", "(..)"}},
@@ -125,6 +138,7 @@ SwmStatus SWM_CALL GetDriverVersion(SwmWindow hWnd, uint32_t deviceId, void* str
 }
 
 SwmStatus SWM_CALL SetSetting(SwmWindow hWnd, uint32_t deviceId, uint32_t setting, double value) {
+  ThreadAttachGuard::Touch();
   const uint16_t id = static_cast<uint16_t>(deviceId);
   const std::string text = JournexEntry::Enabled() ? CallText("SetSetting", id, setting, value) : std::string();
   return LoggedCall("SetSetting", id, text, {{"DeviceID", id}, {"Setting", setting}, {"Value", value}},
@@ -132,6 +146,7 @@ SwmStatus SWM_CALL SetSetting(SwmWindow hWnd, uint32_t deviceId, uint32_t settin
 }
 
 SwmStatus SWM_CALL GetInfo(SwmWindow hWnd, uint32_t deviceId, uint32_t info, double* value) {
+  ThreadAttachGuard::Touch();
   const uint16_t id = static_cast<uint16_t>(deviceId);
   JournexEntry scope("GetInfo", kModule);
   const bool logging = JournexEntry::Enabled();
@@ -147,6 +162,7 @@ SwmStatus SWM_CALL GetInfo(SwmWindow hWnd, uint32_t deviceId, uint32_t info, dou
 
 SwmStatus SWM_CALL GetInfoString(SwmWindow hWnd, uint32_t deviceId, uint32_t info, char* buffer,
                                  uint32_t bufferSize, uint32_t* filledSize) {
+  ThreadAttachGuard::Touch();
   const uint16_t id = static_cast<uint16_t>(deviceId);
   JournexEntry scope("GetInfoString", kModule);
   const bool logging = JournexEntry::Enabled();
@@ -166,6 +182,7 @@ SwmStatus SWM_CALL GetInfoString(SwmWindow hWnd, uint32_t deviceId, uint32_t inf
 
 SwmStatus SWM_CALL GetErrorString(SwmWindow hWnd, uint32_t deviceId, uint32_t err, char* buffer,
                                   uint32_t bufferSize, uint32_t* read) {
+  ThreadAttachGuard::Touch();
   const uint16_t id = static_cast<uint16_t>(deviceId);
   JournexEntry scope("GetErrorString", kModule);
   const bool logging = JournexEntry::Enabled();
@@ -183,17 +200,20 @@ SwmStatus SWM_CALL GetErrorString(SwmWindow hWnd, uint32_t deviceId, uint32_t er
 }
 
 SwmStatus SWM_CALL SetValue(SwmWindow hWnd, uint32_t deviceId, uint32_t valueId, void* data1, void* data2) {
+  ThreadAttachGuard::Touch();
   DeviceDriverBase* driver = Driver(deviceId);
   return driver ? driver->SetValue(hWnd, valueId, data1, data2) : DRV_ERR_UNKNOWN_DEVICE_ID;
 }
 
 SwmStatus SWM_CALL GetValue(SwmWindow hWnd, uint32_t deviceId, uint32_t valueId, void* data1, void* data2) {
+  ThreadAttachGuard::Touch();
   DeviceDriverBase* driver = Driver(deviceId);
   return driver ? driver->GetValue(hWnd, valueId, data1, data2) : DRV_ERR_UNKNOWN_DEVICE_ID;
 }
 
 SwmStatus SWM_CALL GetValueString(SwmWindow hWnd, uint32_t deviceId, uint32_t valueId, void* data1,
                                   char* buffer, uint32_t bufferSize, uint32_t* filledSize) {
+  ThreadAttachGuard::Touch();
   DeviceDriverBase* driver = Driver(deviceId);
   return driver ? driver->GetValueString(hWnd, valueId, data1, buffer, bufferSize, filledSize)
                 : DRV_ERR_UNKNOWN_DEVICE_ID;

@@ -2,6 +2,7 @@
 // The call-log scope: one per logged call, on the stack. Writes the begin and
 // end records of the call (and single records) to the log channel. Logging
 // never fails the caller and never blocks; with no reader, records are dropped.
+// docs/log-format.md describes the records.
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 class JournexEntry {
 public:
   using Values = std::initializer_list<LogValue>;
+  class MailSlotSocket;  // the process-wide log channel (logging/MailSlotSocket.h)
 
   // Category words of the record content.
   static constexpr std::string_view kGeneral = "!general";
@@ -35,7 +37,8 @@ public:
   void Log(std::string_view type, std::string_view description, Values values = {},
            std::string_view category = kGeneral);
 
-  // A single "!logn" record without a scope.
+  // A single "!logn" record without a scope. A category other than the three
+  // above is written as a heading after "!general".
   static void Note(std::string_view function, std::string_view module, std::string_view type,
                    std::string_view description, Values values = {},
                    std::string_view category = kGeneral);
@@ -45,10 +48,13 @@ public:
   const std::string& Module() const { return module_; }
 
 private:
+  enum class Misuse { BeginTwice, EndWithoutBegin, EndTwice };
+  void ReportMisuse(Misuse misuse, std::string_view type, std::string_view description, Values values,
+                    std::string_view category);
+
   bool begun_ = false;
   int endCount_ = 0;
   int beginCount_ = 0;
   std::string function_;
   std::string module_;
-  std::string beginArguments_;  // kept for the misuse warnings
 };

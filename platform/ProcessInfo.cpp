@@ -1,0 +1,64 @@
+#include "platform/ProcessInfo.h"
+
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+std::atomic<bool> exiting{false};
+void NoteExit() { exiting = true; }
+}  // namespace
+
+uint32_t ProcessInfo::Id() { return static_cast<uint32_t>(getpid()); }
+
+uint64_t ProcessInfo::ThreadId() { return static_cast<uint64_t>(gettid()); }
+
+uint64_t ProcessInfo::MainThreadId() { return static_cast<uint64_t>(getpid()); }
+
+uint32_t ProcessInfo::UserId() { return static_cast<uint32_t>(getuid()); }
+
+ProcessInfo::WallClock ProcessInfo::Now() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return {static_cast<int64_t>(now.tv_sec), static_cast<int>(now.tv_nsec / 1000000)};
+}
+
+ProcessInfo::TimeOfDay ProcessInfo::LocalTimeNow() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  tm local{};
+  localtime_r(&now.tv_sec, &local);
+  return {local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(now.tv_nsec / 1000000)};
+}
+
+int64_t ProcessInfo::CoarseMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+std::string ProcessInfo::Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+bool ProcessInfo::DisplayConfigured() {
+  return !Environment("DISPLAY").empty() || !Environment("WAYLAND_DISPLAY").empty();
+}
+
+std::string ProcessInfo::ExecutablePath() {
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
+}
+
+void ProcessInfo::WatchForExit() {
+  static std::once_flag once;
+  std::call_once(once, [] { std::atexit(NoteExit); });
+}
+
+bool ProcessInfo::ExitInProgress() { return exiting.load(); }

@@ -1,0 +1,34 @@
+#pragma once
+// One decoded log record as the viewer sees it.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct LogRecordValue {
+  enum class Kind { Integer, Real, Boolean, Text };
+  std::string category;  // the category (or heading) the value belongs to
+  std::string name;
+  Kind kind = Kind::Text;
+  std::string text;      // integers and reals as written, texts decoded
+  bool boolean = false;
+};
+
+struct LogRecord {
+  enum class Kind { Begin, End, Single };
+  Kind kind = Kind::Single;
+  std::optional<uint32_t> pid;  // begin and end records only
+  std::string scope;            // begin and end records only
+  int64_t seconds = 0;
+  int milliseconds = 0;
+  std::string function;
+  std::string module;
+  std::string type;
+  std::vector<std::string> categories;  // every category and heading, in order
+  std::vector<LogRecordValue> values;
+
+  // The first value named "description", or empty.
+  std::string Description() const;
+  // Milliseconds since 1970.
+  int64_t TimeMs() const { return seconds * 1000 + milliseconds; }
+};

@@ -1,0 +1,15 @@
+#pragma once
+// Writes decoded records for people (an indented call tree) or for programs
+// (one JSON object per line); a datagram that is no record is shown raw.
+#include <ostream>
+#include <string_view>
+
+#include "CallPairing.h"
+#include "LogRecord.h"
+
+class RecordPrinter {
+public:
+  virtual ~RecordPrinter() = default;
+  virtual void Print(std::ostream& out, const LogRecord& record, const CallPairing::Placement& placement) = 0;
+  virtual void PrintRaw(std::ostream& out, std::string_view datagram, std::string_view error) = 0;
+};

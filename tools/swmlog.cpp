@@ -1,0 +1,99 @@
+// swmlog: the log viewer. Binds the log channel and prints every record it
+// receives, as an indented call tree or as JSON lines.
+#include <signal.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "CallTreePrinter.h"
+#include "JsonLinePrinter.h"
+#include "LogViewer.h"
+#include "platform/ProcessInfo.h"
+#include "platform/UnixDatagramSocket.h"
+
+namespace {
+volatile sig_atomic_t stopRequested = 0;
+void RequestStop(int) { stopRequested = 1; }
+
+int Usage(std::ostream& out, int status) {
+  out << "usage: swmlog [--socket PATH] [--json] [--module M] [--function F] [--type T] [--count N]\n"
+         "  --socket PATH   the log channel to bind (default $SWMATRIX_LOG_SOCKET,\n"
+         "                  else $XDG_RUNTIME_DIR/JournexSlot, else /tmp/JournexSlot-<uid>)\n"
+         "  --json          one JSON object per record instead of the call tree\n"
+         "  --module, --function, --type   show only records with this value (repeatable)\n"
+         "  --count N       stop after N records were shown\n";
+  return status;
+}
+
+std::string DefaultSocketPath() {
+  std::string path = ProcessInfo::Environment("SWMATRIX_LOG_SOCKET");
+  if (!path.empty()) return path;
+  const std::string runtimeDir = ProcessInfo::Environment("XDG_RUNTIME_DIR");
+  if (!runtimeDir.empty()) return runtimeDir + "/JournexSlot";
+  return "/tmp/JournexSlot-" + std::to_string(ProcessInfo::UserId());
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string socketPath = DefaultSocketPath();
+  bool json = false;
+  long count = -1;
+  RecordFilter filter;
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--help" || option == "-h") return Usage(std::cout, 0);
+    if (option == "--json") {
+      json = true;
+      continue;
+    }
+    if (i + 1 >= argc) return Usage(std::cerr, 2);
+    const std::string value = argv[++i];
+    if (option == "--socket") socketPath = value;
+    else if (option == "--module") filter.AddModule(value);
+    else if (option == "--function") filter.AddFunction(value);
+    else if (option == "--type") filter.AddType(value);
+    else if (option == "--count") {
+      char* end = nullptr;
+      count = std::strtol(value.c_str(), &end, 10);
+      if (*end || count < 0) return Usage(std::cerr, 2);
+    } else {
+      return Usage(std::cerr, 2);
+    }
+  }
+
+  UnixDatagramSocket socket;
+  std::string error;
+  if (!socket.Bind(socketPath, &error)) {
+    std::cerr << "swmlog: cannot bind " << socketPath << ": " << error << "\n";
+    return 1;
+  }
+  struct sigaction action {};
+  action.sa_handler = RequestStop;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+  std::cerr << "swmlog: listening on " << socketPath << std::endl;
+
+  std::unique_ptr<RecordPrinter> printer;
+  if (json) printer = std::make_unique<JsonLinePrinter>();
+  else printer = std::make_unique<CallTreePrinter>();
+  LogViewer viewer(std::move(printer), std::move(filter));
+  std::string datagram;
+  long shown = 0;
+  while (!stopRequested && (count < 0 || shown < count)) {
+    const auto result = socket.Receive(&datagram, 200);
+    if (result == UnixDatagramSocket::ReceiveResult::Failed) {
+      std::cerr << "swmlog: receiving failed\n";
+      return 1;
+    }
+    if (result != UnixDatagramSocket::ReceiveResult::Received) continue;
+    if (viewer.Handle(datagram, std::cout)) {
+      ++shown;
+      std::cout.flush();
+      if (!std::cout) return 1;  // the reader of our output went away
+    }
+  }
+  return 0;
+}
