@@ -65,8 +65,10 @@ void EventLoop::WakeFromOtherThread() {
 
 int EventLoop::TimeoutMs() const {
   if (timerOrder_.empty()) return -1;
-  const auto wait = timerOrder_.begin()->first - Clock::now();
-  if (wait <= Clock::duration::zero()) return 0;
+  const Clock::time_point first = timerOrder_.begin()->first;
+  const Clock::time_point now = Clock::now();
+  if (first <= now) return 0;  // deferred work stands at the earliest time point
+  const auto wait = first - now;
   // Round up so that a timer is never woken for a moment too early.
   return static_cast<int>(
       std::min<int64_t>(std::chrono::ceil<std::chrono::milliseconds>(wait).count(), 60'000));
