@@ -1,0 +1,85 @@
+// The start-up and shut-down of the built module in a host process (swmhost),
+// seen through the start-up trace file.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "LogReader.h"
+#include "SpawnedProgram.h"
+
+namespace {
+using Lines = std::vector<std::string>;
+
+std::string RealModulePath() {
+  char resolved[PATH_MAX];
+  const std::string path = std::string(SWM_BUILD_DIR) + "/lib/libswmatrix.so";
+  return realpath(path.c_str(), resolved) ? resolved : path;
+}
+
+// Runs a short host script in swmhost with the trace directory given.
+int RunHost(const std::string& traceDirectory, const std::string& display) {
+  SpawnedProgram host({std::string(SWM_BUILD_DIR) + "/bin/swmhost", "run", "-"},
+                      {{"SWMATRIX_TRACE_DIR", traceDirectory},
+                       {"SWMATRIX_LOG_SOCKET", traceDirectory + "/no-reader"},
+                       {"DISPLAY", display},
+                       {"WAYLAND_DISPLAY", ""}});
+  host.Write("create d DEBUGSWITCHMATRIX\ncheck d\nremove d\n");
+  host.CloseInput();
+  while (host.OutputLine()) {
+  }
+  return host.Wait();
+}
+
+Lines TraceTexts(const std::string& file) {
+  Lines texts;
+  std::ifstream in(file);
+  std::string line;
+  const std::regex stamped("[ 12][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3} (.*)");
+  while (std::getline(in, line)) {
+    std::smatch match;
+    EXPECT_TRUE(std::regex_match(line, match, stamped)) << line;
+    texts.push_back(match.size() > 1 ? match[1].str() : line);
+  }
+  return texts;
+}
+
+class HostStartup : public ::testing::Test {
+protected:
+  void SetUp() override {
+    directory = E2eLogSocketPath() + "-trace-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(directory);
+    std::filesystem::create_directories(directory);
+  }
+  void TearDown() override { std::filesystem::remove_all(directory); }
+  std::string directory;
+};
+}  // namespace
+
+TEST_F(HostStartup, TracesEveryStepOfAttachAndDetach) {
+  const std::string file = directory + "/DDLOGGER.DAT";
+  std::ofstream(file).flush();
+  std::vector<std::string> displays = {""};  // without a display: a console runtime
+  if (const char* display = std::getenv("DISPLAY")) displays.push_back(display);  // and with one (xvfb)
+  for (const std::string& display : displays) {
+    std::filesystem::resize_file(file, 0);
+    ASSERT_EQ(RunHost(directory, display), 0) << "display '" << display << "'";
+    const std::string module = RealModulePath();
+    EXPECT_EQ(TraceTexts(file),
+              (Lines{"DLL_PROCESS_ATTACH: " + module, "wxTheApp was not initializated yet",
+                     "wxWidgets is now Initialized", "Going to create specific DLLModule",
+                     "Going to initialize created DLLModule", "Dynamic load", "DLL_PROCESS_DETACH: " + module,
+                     "the process is terminating", "Going to deinitialize DLLModule", "DLLModule deinitialized",
+                     "Going to deinitialize wxWidgets Application object", "Going to deinitialize wxWidgets",
+                     "wxWidgets is now deinitialized"}))
+        << "display '" << display << "'";
+  }
+}
+
+TEST_F(HostStartup, CreatesNoTraceFileWhenItIsAbsent) {
+  ASSERT_EQ(RunHost(directory, ""), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(directory));
+}
