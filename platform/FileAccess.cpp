@@ -99,7 +99,8 @@ bool MayChangeUnnoticed(const FileSignature& signature) {
 
 bool ReadFileContents(const std::string& path, std::string* content, FileSignature* signature,
                       std::string* error) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO put in the file's place cannot hang the reader.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     *error = Reason("cannot open", path, errno);
     return false;

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "settings/NarrowText.h"
+
 class ProgramSettingsDatabase {
 public:
   explicit ProgramSettingsDatabase(std::string fileName) : fileName_(std::move(fileName)) {}
@@ -30,7 +32,7 @@ public:
   virtual void Write(const std::string& key, bool value) = 0;
   // Forwarding writes.
   void Write(const std::string& key, const std::string& value) { WriteNarrow(key, value); }
-  void Write(const std::string& key, const char* value) { Write(key, wxString::FromUTF8(value ? value : "")); }
+  void Write(const std::string& key, const char* value) { Write(key, WideFromNarrow(value ? value : "")); }
   void Write(const std::string& key, const wchar_t* value) { Write(key, wxString(value ? value : L"")); }
   void Write(const std::string& key, short value) { Write(key, static_cast<int>(value)); }
   void Write(const std::string& key, unsigned short value) { Write(key, static_cast<unsigned int>(value)); }
@@ -49,7 +51,7 @@ public:
   virtual bool Read(const std::string& key, bool defaultValue) = 0;
   // Forwarding reads.
   std::string Read(const std::string& key, const std::string& defaultValue) { return ReadNarrow(key, defaultValue); }
-  wxString Read(const std::string& key, const char* defaultValue) { return Read(key, wxString::FromUTF8(defaultValue ? defaultValue : "")); }
+  wxString Read(const std::string& key, const char* defaultValue) { return Read(key, WideFromNarrow(defaultValue ? defaultValue : "")); }
   wxString Read(const std::string& key, const wchar_t* defaultValue) { return Read(key, wxString(defaultValue ? defaultValue : L"")); }
   short Read(const std::string& key, short defaultValue) { return static_cast<short>(Read(key, static_cast<int>(defaultValue))); }
   unsigned short Read(const std::string& key, unsigned short defaultValue) { return static_cast<unsigned short>(Read(key, static_cast<unsigned int>(defaultValue))); }
