@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-class wxPanel;
-class wxWindow;
+class ValidatorBasedPanel;
 
 struct PanelListEntry {
-  // Creates the concrete panel inside the notebook page's parent window.
-  std::function<wxPanel*(wxWindow* parent)> factory;
+  // Creates the concrete panel (not yet laid out: the dialog loads it from
+  // the XRC resource named below).
+  std::function<ValidatorBasedPanel*()> factory;
   std::string xrcName;
   std::string title;
 };

@@ -208,6 +208,9 @@ Status DeviceDriverBase::GetErrorString(HostWindow, uint32_t err, char* buffer,
     case DRV_ERR_VISA_NOT_FOUND:
       text = "Could not find VISA32.DLL. Is VISA installed?";
       break;
+    case DRV_ERR_DIALOG_UNAVAILABLE:
+      text = "The configuration dialog cannot be shown: no display is available.";
+      break;
     default:
       break;
   }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -25,7 +26,8 @@ std::string DefaultModulePath() {
 }
 
 int Usage() {
-  std::cerr << "usage: swmhost [--module PATH] [run SCRIPT | -] \n"
+  std::cerr << "usage: swmhost [--module PATH] run SCRIPT|-\n"
+               "       swmhost [--module PATH] dialog KEY [INI]\n"
                "       swmhost [--module PATH] demo\n"
                "       swmhost [--module PATH]          (interactive prompt)\n";
   return 2;
@@ -43,6 +45,46 @@ event debug TestStopped
 deinit debug
 remove debug
 )";
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// What the driver would save, written over a copy of the INI file.
+std::string SavedText(swm::Module& module, uint16_t id, const std::string& ini, const std::string& scratch) {
+  std::ofstream(scratch, std::ios::binary) << FileText(ini);
+  module.SaveConfiguration(0, id, scratch.c_str());
+  return FileText(scratch);
+}
+
+// Creates the driver, loads the INI file, shows the driver's dialog and saves
+// the file back when the dialog changed something.
+int ConfigureInDialog(swm::Module& module, const std::string& key, const std::string& ini) {
+  uint16_t id = 0;
+  uint32_t status = module.CreateNewDeviceDriver(0, key.c_str(), &id);
+  if (status != 0) {
+    std::cout << "create " << key << " -> 0x" << std::hex << status << std::dec << "\n";
+    return 1;
+  }
+  const std::string scratch = (std::filesystem::temp_directory_path() /
+                               ("swmhost-dialog-" + std::to_string(getpid()) + ".ini")).string();
+  std::string before;
+  if (!ini.empty()) {
+    status = module.LoadConfiguration(0, id, ini.c_str());
+    if (status == 0) before = SavedText(module, id, ini, scratch);
+  }
+  if (status == 0) status = module.ShowConfigurationDialog(0, id);
+  if (status == 0 && !ini.empty() && SavedText(module, id, ini, scratch) != before) {
+    status = module.SaveConfiguration(0, id, ini.c_str());
+    if (status == 0) std::cout << "saved " << ini << "\n";
+  }
+  std::filesystem::remove(scratch);
+  if (status != 0) std::cout << "dialog " << key << " -> " << module.ErrorText(id, status) << "\n";
+  module.RemoveDeviceDriver(0, id);
+  return status == 0 ? 0 : 1;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,6 +102,10 @@ int main(int argc, char** argv) {
       setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
       std::istringstream demo(kDemoScript);
       return script.Run(demo) == 0 ? 0 : 1;
+    }
+    if (command == "dialog") {
+      if (i >= argc) return Usage();
+      return ConfigureInDialog(module, argv[i], i + 1 < argc ? argv[i + 1] : "");
     }
     if (command == "run") {
       if (i >= argc) return Usage();

@@ -1,0 +1,3 @@
+#pragma once
+// The dialog layouts compiled into the module, registered on first use.
+void EnsureXrcResources();

@@ -1,0 +1,39 @@
+#pragma once
+// A GUI runtime for dialog tests (they run under xvfb-run). When the module's
+// start-up already brought one up, that one is used.
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/image.h>
+#include <wx/init.h>
+
+#include <cstdlib>
+
+#include "platform/MessageBox.h"
+
+inline bool EnsureGui() {
+  static const bool available = [] {
+    // A failed check prints and fails the test instead of opening a blocking box.
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
+                          const wxString& msg) {
+      ADD_FAILURE() << "wxWidgets assertion " << cond << " " << msg << " in " << func << " at " << file
+                    << ":" << line;
+    });
+    if (!std::getenv("DISPLAY")) return false;
+    if (!wxTheApp) {
+      wxApp::SetInstance(new wxApp());
+      int argc = 0;
+      if (!wxEntryStart(argc, static_cast<wxChar**>(nullptr))) return false;
+      wxTheApp->CallOnInit();
+    }
+    wxInitAllImageHandlers();
+    return wxTheApp && wxTheApp->IsGUI();
+  }();
+  return available && PlatformDialogsAvailable();
+}
+
+#define REQUIRE_GUI()                                  \
+  do {                                                 \
+    if (!EnsureGui()) {                                \
+      GTEST_SKIP() << "no display: run under xvfb-run"; \
+    }                                                  \
+  } while (false)
