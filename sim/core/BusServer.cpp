@@ -39,9 +39,12 @@ bool HasPayload(const std::string& verb) { return verb == "write" || verb == "co
 std::string NormaliseResource(std::string_view resource) {
   std::string upper;
   for (char c : resource) upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
-  for (const char* family : {"GPIB", "TCPIP"}) {
-    const std::string bare = std::string(family) + "::";
-    if (upper.starts_with(bare)) upper.insert(std::string(family).size(), "0");
+  for (const std::string_view family : {"GPIB", "TCPIP"}) {
+    if (!upper.starts_with(family) || upper.compare(family.size(), 2, "::") != 0) continue;
+    std::string numbered(family);
+    numbered.push_back('0');
+    numbered.append(upper, family.size());
+    return numbered;
   }
   return upper;
 }

@@ -31,7 +31,12 @@ bool ParseCount(const std::string& text, size_t* value) {
   return error == std::errc() && ptr == end;
 }
 
-std::string CountText(size_t value) { return value == Faults::kHalf ? "" : " " + std::to_string(value); }
+// " N", or nothing for the default half.
+std::string CountText(size_t value) {
+  std::string text;
+  if (value != Faults::kHalf) text.append(" ").append(std::to_string(value));
+  return text;
+}
 
 }  // namespace
 

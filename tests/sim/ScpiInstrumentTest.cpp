@@ -177,10 +177,12 @@ TEST_F(ScpiOverTcp, TerminatorsFrameCommandsAndEndAnswers) {
       {"crlf", "lf", "*OPC?\r\n", "1\n"},
       {"lf", "none", "*OPC?\n", "1"},
   };
+  const char* const names[] = {"t0", "t1", "t2", "t3", "t4"};
+  static_assert(std::size(names) == std::size(cases));
   int index = 0;
   for (const auto& each : cases) {
     sim::Instrument& instrument = simulator_.Add(
-        "t" + std::to_string(index++),
+        names[index++],
         {{"transport", "tcp"}, {"read-terminator", each.read}, {"write-terminator", each.write}});
     simtest::Fd client = simtest::ConnectTcp(instrument.Endpoint().port);
     SendAll(client.get(), each.send);

@@ -1,0 +1,149 @@
+// What the simulator adds to a query and its answer, as the driver
+// benchmarks see it. Each pair measures the same client (a bare C write,
+// then poll and read up to the line feed of a 21-byte answer) against a
+// minimal blocking server thread and against an in-process swmsim instrument:
+//   TcpRoundTrip/bare, TcpRoundTrip/swmsim      over TCP loopback
+//   PtyRoundTrip/bare, PtyRoundTrip/swmsim      over a pseudo-terminal
+// The driver benchmarks compare a driver's exchange with the bare client
+// against the same simulator, so the simulator's share cancels out there;
+// these figures show how large that share is (goal: swmsim within 3 times the
+// bare server's round trip, so that it never dominates a driver measurement).
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "sim/core/Simulator.h"
+
+namespace {
+
+const char kQuery[] = "*IDN?\n";
+const char kAnswer[] = "ACME,DMM100,1234,1.0\n";  // 21 bytes
+
+// One exchange as a driver's bare C reference does it.
+bool Exchange(int fd) {
+  if (write(fd, kQuery, sizeof kQuery - 1) != static_cast<ssize_t>(sizeof kQuery - 1)) return false;
+  char buffer[64];
+  size_t got = 0;
+  while (got == 0 || buffer[got - 1] != '\n') {
+    pollfd entry{fd, POLLIN, 0};
+    if (poll(&entry, 1, 5000) <= 0) return false;
+    const ssize_t count = read(fd, buffer + got, sizeof buffer - got);
+    if (count <= 0) return false;
+    got += static_cast<size_t>(count);
+  }
+  return got == sizeof kAnswer - 1;
+}
+
+// The minimal server: reads until a line feed, writes the answer, again.
+void ServeBare(int fd) {
+  char buffer[256];
+  for (;;) {
+    const ssize_t count = read(fd, buffer, sizeof buffer);
+    if (count <= 0) return;
+    for (ssize_t i = 0; i < count; ++i)
+      if (buffer[i] == '\n' && write(fd, kAnswer, sizeof kAnswer - 1) < 0) return;
+  }
+}
+
+int ConnectTcp(uint16_t port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  const int yes = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void MakeRaw(int fd) {
+  termios settings{};
+  tcgetattr(fd, &settings);
+  cfmakeraw(&settings);
+  tcsetattr(fd, TCSANOW, &settings);
+}
+
+void Measure(benchmark::State& state, int fd) {
+  for (auto _ : state) {
+    if (!Exchange(fd)) {
+      state.SkipWithError("exchange failed");
+      break;
+    }
+  }
+}
+
+void TcpRoundTripBare(benchmark::State& state) {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  listen(listener, 1);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::thread server([listener] {
+    const int fd = accept(listener, nullptr, nullptr);
+    const int yes = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    ServeBare(fd);
+    close(fd);
+  });
+  const int client = ConnectTcp(ntohs(address.sin_port));
+  Measure(state, client);
+  close(client);
+  server.join();
+  close(listener);
+}
+
+void TcpRoundTripSwmsim(benchmark::State& state) {
+  sim::Simulator simulator;
+  sim::Instrument& dmm = simulator.Add("dmm", {{"transport", "tcp"}, {"idn", "ACME,DMM100,1234,1.0"}});
+  const int client = ConnectTcp(dmm.Endpoint().port);
+  Measure(state, client);
+  close(client);
+}
+
+void PtyRoundTripBare(benchmark::State& state) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  grantpt(master);
+  unlockpt(master);
+  const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+  MakeRaw(slave);
+  std::thread server([master] { ServeBare(master); });
+  Measure(state, slave);
+  close(slave);  // the server's read ends with an error
+  server.join();
+  close(master);
+}
+
+void PtyRoundTripSwmsim(benchmark::State& state) {
+  sim::Simulator simulator;
+  sim::Instrument& dmm = simulator.Add("dmm", {{"transport", "pty"}, {"idn", "ACME,DMM100,1234,1.0"}});
+  const int port = open(dmm.Endpoint().device.c_str(), O_RDWR | O_NOCTTY);
+  MakeRaw(port);
+  Measure(state, port);
+  close(port);
+}
+
+}  // namespace
+
+BENCHMARK(TcpRoundTripBare)->Name("TcpRoundTrip/bare")->UseRealTime();
+BENCHMARK(TcpRoundTripSwmsim)->Name("TcpRoundTrip/swmsim")->UseRealTime();
+BENCHMARK(PtyRoundTripBare)->Name("PtyRoundTrip/bare")->UseRealTime();
+BENCHMARK(PtyRoundTripSwmsim)->Name("PtyRoundTrip/swmsim")->UseRealTime();
+BENCHMARK_MAIN();
