@@ -36,7 +36,10 @@ std::string CallText(std::string_view name, const Args&... args) {
 std::string Quoted(const char* buffer, uint32_t bufferSize, const uint32_t* count) {
   if (!buffer || !count || bufferSize == 0) return "\"\"";
   const size_t length = strnlen(buffer, std::min(*count, bufferSize));
-  return "\"" + std::string(buffer, length) + "\"";
+  std::string quoted;
+  quoted.reserve(length + 2);
+  quoted.append(1, '"').append(buffer, length).append(1, '"');
+  return quoted;
 }
 
 const char* EndType(Status status) { return status == 0 ? "Complete" : "Error"; }

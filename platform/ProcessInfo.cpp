@@ -1,5 +1,6 @@
 #include "platform/ProcessInfo.h"
 
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -11,9 +12,22 @@
 namespace {
 std::atomic<bool> exiting{false};
 void NoteExit() { exiting = true; }
+
+// getpid() is a system call, and every begin and end record carries the ID:
+// it is read once and read again only in a child after fork().
+std::atomic<uint32_t> cachedProcessId{0};
+void ForgetProcessId() { cachedProcessId.store(0, std::memory_order_relaxed); }
 }  // namespace
 
-uint32_t ProcessInfo::Id() { return static_cast<uint32_t>(getpid()); }
+uint32_t ProcessInfo::Id() {
+  uint32_t id = cachedProcessId.load(std::memory_order_relaxed);
+  if (id != 0) return id;
+  static std::once_flag watchForks;
+  std::call_once(watchForks, [] { pthread_atfork(nullptr, nullptr, ForgetProcessId); });
+  id = static_cast<uint32_t>(getpid());
+  cachedProcessId.store(id, std::memory_order_relaxed);
+  return id;
+}
 
 uint64_t ProcessInfo::ThreadId() { return static_cast<uint64_t>(gettid()); }
 

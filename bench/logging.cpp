@@ -1,0 +1,140 @@
+// Cost of logging a call.
+//   LoggedExport/reader: CheckDevice (a begin and an end record) with a reader
+//   that keeps reading; goal <= 5 µs per call.
+//   LoggedExport/no_reader: the same with nobody bound to the path; goal <= 1 µs.
+//   LoggedExport/stalled_reader: the reader stopped reading and its queue is
+//   full, so every record is dropped; logging must not block (max_us shows
+//   the slowest single call).
+//   SingleRecord/reader: one JournexEntry::Note, for comparison.
+//   RecordText/begin_end: building the texts of those two records, without sending.
+//   Baseline/syscall and Baseline/datagram: one trivial system call and one
+//   plain send of a record-sized datagram to a reader, the floor under the
+//   figures above (a logged call with a reader makes two sends). On machines
+//   where system calls are slow, compare LoggedExport/reader with twice
+//   Baseline/datagram rather than with the goal alone.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "logging/JournexEntry.h"
+#include "logging/LogRecordWriter.h"
+#include "logging/MailSlotSocket.h"
+#include "platform/UnixDatagramSocket.h"
+#include "swmatrix/swmatrix.h"
+
+namespace {
+using Channel = JournexEntry::MailSlotSocket;
+enum Reader { kReading, kNone, kStalled };
+
+std::string SocketPath(const char* stem) {
+  return "/tmp/swm-bench-" + std::string(stem) + "-" + std::to_string(getpid());
+}
+
+// A reader on its own thread that empties the queue as fast as it can.
+class DrainingReader {
+public:
+  explicit DrainingReader(const std::string& path) {
+    socket_.Bind(path);
+    thread_ = std::thread([this] {
+      std::string datagram;
+      while (!stop_) socket_.Receive(&datagram, 50);
+    });
+  }
+  ~DrainingReader() {
+    stop_ = true;
+    thread_.join();
+    socket_.Close();
+  }
+
+private:
+  UnixDatagramSocket socket_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+template <class Call>
+void MeasureLogging(benchmark::State& state, Reader reader, Call call) {
+  const std::string path = SocketPath(reader == kReading ? "reading" : reader == kNone ? "none" : "stalled");
+  std::unique_ptr<DrainingReader> draining;
+  UnixDatagramSocket stalled;
+  if (reader == kReading) draining = std::make_unique<DrainingReader>(path);
+  if (reader == kStalled) stalled.Bind(path);
+  Channel& channel = Channel::Instance();
+  channel.UsePath(path);
+  if (reader == kStalled)
+    for (int i = 0; i < 1000; ++i) JournexEntry::Note("Fill", "Bench", "Note", "fills the queue");
+  const Channel::Counters before = channel.GetCounters();
+
+  double slowest = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    slowest = std::max(slowest, std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+  }
+  const Channel::Counters after = channel.GetCounters();
+  const double iterations = static_cast<double>(state.iterations());
+  state.counters["sent_per_call"] = static_cast<double>(after.sent - before.sent) / iterations;
+  state.counters["dropped_per_call"] =
+      static_cast<double>(after.droppedQueueFull - before.droppedQueueFull + after.droppedNoReader -
+                          before.droppedNoReader) / iterations;
+  state.counters["max_us"] = slowest;
+  channel.UsePath({});
+  stalled.Close();
+}
+
+uint16_t Driver() {
+  static const uint16_t id = [] {
+    uint16_t created = 0;
+    CreateNewDeviceDriver(0, "DEBUGSWITCHMATRIX", &created);
+    return created;
+  }();
+  return id;
+}
+
+void LoggedExport(benchmark::State& state, Reader reader) {
+  const uint16_t id = Driver();
+  MeasureLogging(state, reader, [id] { benchmark::DoNotOptimize(CheckDevice(0, id)); });
+}
+
+void SingleRecord(benchmark::State& state, Reader reader) {
+  MeasureLogging(state, reader, [] { JournexEntry::Note("Bench", "Bench", "Note", "a single record", {{"Value", 42}}); });
+}
+void RecordText(benchmark::State& state) {
+  std::string begin, end;
+  for (auto _ : state) {
+    LogRecordWriter(begin, LogRecordWriter::Kind::Begin, &state, "CheckDevice", "DeviceDriver", "Note")
+        .Content("", "CheckDevice(3)", std::initializer_list<LogValue>{{"DeviceID", uint16_t{3}}});
+    LogRecordWriter(end, LogRecordWriter::Kind::End, &state, "CheckDevice", "DeviceDriver", "Complete")
+        .Content("", "", std::initializer_list<LogValue>{{"Err", uint32_t{0}}});
+    benchmark::DoNotOptimize(begin.data());
+    benchmark::DoNotOptimize(end.data());
+  }
+}
+
+void Baseline(benchmark::State& state, const char* which) {
+  if (std::string(which) == "syscall") {
+    for (auto _ : state) benchmark::DoNotOptimize(getppid());
+    return;
+  }
+  const std::string path = SocketPath("baseline");
+  DrainingReader reader(path);
+  UnixDatagramSocket sender;
+  sender.Connect(path);
+  const std::string record(120, 'x');
+  for (auto _ : state) benchmark::DoNotOptimize(sender.Send(record));
+}
+}  // namespace
+
+BENCHMARK(RecordText)->Name("RecordText/begin_end");
+BENCHMARK_CAPTURE(Baseline, syscall, "syscall");
+BENCHMARK_CAPTURE(Baseline, datagram, "datagram");
+BENCHMARK_CAPTURE(LoggedExport, reader, kReading);
+BENCHMARK_CAPTURE(LoggedExport, no_reader, kNone);
+BENCHMARK_CAPTURE(LoggedExport, stalled_reader, kStalled);
+BENCHMARK_CAPTURE(SingleRecord, reader, kReading);
+
+BENCHMARK_MAIN();
