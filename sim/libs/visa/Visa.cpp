@@ -1,0 +1,211 @@
+// The simulated VISA library: the VISA calls the module resolves. GPIB and
+// TCPIP resources reach swmsim's instruments through the bus socket; serial
+// resources (ASRLn::INSTR) open the COMn links of $SWMATRIX_PORTS. Aliases
+// such as "COM3" are not known (callers fall back to ASRL3::INSTR). Locks
+// are always granted; of the events only the service request is offered.
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "sim/libs/visa/VisaSession.h"
+
+using namespace simlib::visa;
+
+namespace {
+
+std::mutex tableLock;
+std::map<ViSession, std::shared_ptr<VisaSession>>& Sessions() {
+  static std::map<ViSession, std::shared_ptr<VisaSession>> sessions;
+  return sessions;
+}
+ViSession nextSession = 1;
+
+std::shared_ptr<VisaSession> Find(ViSession vi) {
+  std::lock_guard guard(tableLock);
+  auto found = Sessions().find(vi);
+  return found == Sessions().end() ? nullptr : found->second;
+}
+
+ViSession Store(std::shared_ptr<VisaSession> session) {
+  std::lock_guard guard(tableLock);
+  const ViSession id = nextSession++;
+  Sessions()[id] = std::move(session);
+  return id;
+}
+
+std::string Upper(const char* text) {
+  std::string upper;
+  for (const char* c = text; *c; ++c) upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(*c))));
+  return upper;
+}
+
+// The kind of a resource name; false for a name that is not a resource.
+bool Classify(const std::string& name, VisaSession::Kind* kind) {
+  if (name.starts_with("ASRL") && name.ends_with("::INSTR") && name.size() > 11 &&
+      name.find_first_not_of("0123456789", 4) == name.size() - 7) {
+    *kind = VisaSession::Kind::kSerial;
+    return true;
+  }
+  if ((name.starts_with("GPIB") || name.starts_with("TCPIP")) && name.find("::") != std::string::npos) {
+    *kind = VisaSession::Kind::kBus;
+    return true;
+  }
+  return false;
+}
+
+// "GPIB::" is "GPIB0::" and "TCPIP::" is "TCPIP0::".
+std::string Normalise(std::string name) {
+  for (const std::string family : {"GPIB", "TCPIP"})
+    if (name.starts_with(family + "::")) return family + "0" + name.substr(family.size());
+  return name;
+}
+
+const struct {
+  ViStatus status;
+  const char* text;
+} kDescriptions[] = {
+    {kSuccess, "Operation completed successfully."},
+    {kSuccessTermChar, "The specified termination character was read."},
+    {kSuccessMaxCount, "The number of bytes read is equal to the input count."},
+    {kErrorSystem, "Unknown system error (miscellaneous error)."},
+    {kErrorInvalidObject, "The given session or object reference is invalid."},
+    {kErrorResourceNotFound, "Insufficient location information or the requested device or resource is not present in the system."},
+    {kErrorInvalidResourceName, "Invalid resource reference specified. Parsing error."},
+    {kErrorTimeout, "Timeout expired before operation completed."},
+    {kErrorAttributeNotSupported, "The specified attribute is not defined or supported by the referenced resource."},
+    {kErrorAttributeStateNotSupported, "The specified state of the attribute is not valid, or is not supported as defined by the resource."},
+    {kErrorInvalidEvent, "Specified event type is not supported by the resource."},
+    {kErrorInvalidMask, "Invalid buffer mask specified."},
+    {kErrorIo, "Could not perform operation because of I/O error."},
+    {kErrorNoListeners, "No listeners condition is detected (both NRFD and NDAC are deasserted)."},
+    {kErrorOperationNotSupported, "The given session or object reference does not support this operation."},
+};
+
+}  // namespace
+
+extern "C" {
+
+ViStatus viOpenDefaultRM(ViSession* vi) {
+  if (!vi) return kErrorInvalidObject;
+  *vi = Store(std::make_shared<VisaSession>(VisaSession::Kind::kManager, ""));
+  return kSuccess;
+}
+
+ViStatus viOpen(ViSession manager, const char* name, ViUInt32, ViUInt32, ViSession* vi) {
+  if (vi) *vi = 0;
+  const std::shared_ptr<VisaSession> owner = Find(manager);
+  if (!owner || owner->SessionKind() != VisaSession::Kind::kManager || !vi) return kErrorInvalidObject;
+  if (!name || !*name) return kErrorInvalidResourceName;
+  const std::string resource = Normalise(Upper(name));
+  VisaSession::Kind kind;
+  if (!Classify(resource, &kind)) return kErrorResourceNotFound;  // unknown aliases included
+  auto session = std::make_shared<VisaSession>(kind, resource);
+  const ViStatus status = session->Open();
+  if (status < 0) return status;
+  *vi = Store(std::move(session));
+  return kSuccess;
+}
+
+ViStatus viClose(ViSession vi) {
+  std::lock_guard guard(tableLock);
+  auto found = Sessions().find(vi);
+  if (found == Sessions().end()) return kErrorInvalidObject;
+  Sessions().erase(found);
+  return kSuccess;
+}
+
+ViStatus viWrite(ViSession vi, const unsigned char* buffer, ViUInt32 count, ViUInt32* written) {
+  ViUInt32 sent = 0;
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  const ViStatus status = !session ? kErrorInvalidObject
+                                   : session->Write(std::string(reinterpret_cast<const char*>(buffer), buffer ? count : 0), &sent);
+  if (written) *written = sent;
+  return status;
+}
+
+ViStatus viRead(ViSession vi, unsigned char* buffer, ViUInt32 count, ViUInt32* read) {
+  std::string bytes;
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  const ViStatus status = !session ? kErrorInvalidObject : session->Read(buffer ? count : 0, &bytes);
+  if (buffer) std::memcpy(buffer, bytes.data(), bytes.size());
+  if (read) *read = static_cast<ViUInt32>(bytes.size());
+  return status;
+}
+
+ViStatus viReadSTB(ViSession vi, ViUInt16* status) {
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  if (!session || !status) return kErrorInvalidObject;
+  return session->ReadStatusByte(status);
+}
+
+ViStatus viGetAttribute(ViSession vi, ViAttr attribute, void* value) {
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  return session ? session->GetAttribute(attribute, value) : kErrorInvalidObject;
+}
+
+ViStatus viSetAttribute(ViSession vi, ViAttr attribute, ViAttrState value) {
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  return session ? session->SetAttribute(attribute, value) : kErrorInvalidObject;
+}
+
+ViStatus viClear(ViSession vi) {
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  return session ? session->Clear() : kErrorInvalidObject;
+}
+
+ViStatus viFlush(ViSession vi, ViUInt16 mask) {
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  return session ? session->Flush(mask) : kErrorInvalidObject;
+}
+
+ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32) {
+  if (!Find(vi)) return kErrorInvalidObject;
+  const ViUInt16 known = kReadBuffer | kWriteBuffer | kIoInBuffer | kIoOutBuffer;
+  return mask == 0 || (mask & ~known) ? kErrorInvalidMask : kSuccess;
+}
+
+ViStatus viStatusDesc(ViSession, ViStatus status, char* description) {
+  if (!description) return kErrorInvalidObject;
+  for (const auto& entry : kDescriptions) {
+    if (entry.status == status) {
+      std::strncpy(description, entry.text, 255);
+      description[255] = '\0';
+      return kSuccess;
+    }
+  }
+  std::strcpy(description, "Unknown status code.");
+  return kWarnUnknownStatus;
+}
+
+ViStatus viDisableEvent(ViSession vi, uint32_t eventType, ViUInt16) {
+  if (!Find(vi)) return kErrorInvalidObject;
+  return eventType == kEventServiceRequest || eventType == kAllEnabledEvents ? kSuccess : kErrorInvalidEvent;
+}
+
+ViStatus viDiscardEvents(ViSession vi, uint32_t eventType, ViUInt16 mechanism) {
+  return viDisableEvent(vi, eventType, mechanism);
+}
+
+ViStatus viWaitOnEvent(ViSession vi, uint32_t eventType, ViUInt32 timeoutMs, uint32_t* outType,
+                       ViSession* outContext) {
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  if (!session) return kErrorInvalidObject;
+  if (eventType != kEventServiceRequest && eventType != kAllEnabledEvents) return kErrorInvalidEvent;
+  const ViStatus status = session->WaitForServiceRequest(timeoutMs);
+  if (outType) *outType = status == kSuccess ? kEventServiceRequest : 0;
+  if (outContext) *outContext = 0;
+  return status;
+}
+
+ViStatus viLock(ViSession vi, ViUInt32, ViUInt32, const char*, char* accessKey) {
+  if (!Find(vi)) return kErrorInvalidObject;
+  if (accessKey) accessKey[0] = '\0';
+  return kSuccess;
+}
+
+ViStatus viUnlock(ViSession vi) { return Find(vi) ? kSuccess : kErrorInvalidObject; }
+
+}  // extern "C"

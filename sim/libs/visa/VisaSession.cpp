@@ -1,0 +1,287 @@
+#include "sim/libs/visa/VisaSession.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+#include "sim/libs/BusClient.h"
+#include "sim/transport/Sockets.h"
+
+namespace simlib::visa {
+namespace {
+
+constexpr int kBusMarginMs = 5000;
+constexpr ViUInt16 kFlowXonXoff = 1, kFlowRtsCts = 2;
+
+bool SpeedOf(ViUInt32 baud, speed_t* speed) {
+  static const struct {
+    ViUInt32 baud;
+    speed_t speed;
+  } kSpeeds[] = {{50, B50},       {75, B75},         {110, B110},       {134, B134},
+                 {150, B150},     {200, B200},       {300, B300},       {600, B600},
+                 {1200, B1200},   {1800, B1800},     {2400, B2400},     {4800, B4800},
+                 {9600, B9600},   {19200, B19200},   {38400, B38400},   {57600, B57600},
+                 {115200, B115200}, {230400, B230400}};
+  for (const auto& entry : kSpeeds) {
+    if (entry.baud == baud) {
+      *speed = entry.speed;
+      return true;
+    }
+  }
+  return false;
+}
+
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+ViStatus BusFailure(const BusAnswer& answer) {
+  return answer.Word(1) == "nodevice" || answer.Word(1) == "nolistener" ? kErrorNoListeners : kErrorIo;
+}
+
+}  // namespace
+
+ViStatus VisaSession::Open() {
+  if (kind_ == Kind::kManager) return kSuccess;
+  if (kind_ == Kind::kBus) {
+    BusAnswer answer;
+    if (!BusRequest("find " + resource_, "", false, kBusMarginMs, &answer) || !answer.Ok())
+      return kErrorResourceNotFound;
+    return kSuccess;
+  }
+  // ASRLn::INSTR: the COMn link of the ports directory.
+  const char* ports = std::getenv("SWMATRIX_PORTS");
+  if (!ports || !*ports) return kErrorResourceNotFound;
+  const std::string number = resource_.substr(4, resource_.find("::") - 4);
+  port_.Reset(::open((std::string(ports) + "/COM" + number).c_str(),
+                     O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (!port_.Valid()) return kErrorResourceNotFound;
+  return ApplyLineSettings();
+}
+
+int VisaSession::WaitMs() const {
+  return timeoutMs_ == kTimeoutInfinite ? 3'600'000 : static_cast<int>(std::min<ViUInt32>(timeoutMs_, 3'600'000));
+}
+
+int VisaSession::Board() const {
+  if (!resource_.starts_with("GPIB") || resource_.size() < 5) return -1;
+  const char digit = resource_[4];
+  return digit >= '0' && digit <= '3' ? digit - '0' : -1;
+}
+
+ViStatus VisaSession::ApplyLineSettings() {
+  termios settings{};
+  if (tcgetattr(port_.Get(), &settings) != 0) return kErrorIo;
+  cfmakeraw(&settings);
+  speed_t speed;
+  SpeedOf(baud_, &speed);
+  cfsetispeed(&settings, speed);
+  cfsetospeed(&settings, speed);
+  static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+  settings.c_cflag = (settings.c_cflag & ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS)) |
+                     kSizes[dataBits_ - 5] | CLOCAL | CREAD;
+  if (parity_ != 0) settings.c_cflag |= PARENB;
+  if (parity_ == 1 || parity_ == 3) settings.c_cflag |= PARODD;
+  if (parity_ >= 3) settings.c_cflag |= CMSPAR;
+  if (stopBits_ == kStopTwo) settings.c_cflag |= CSTOPB;
+  if (flow_ & kFlowRtsCts) settings.c_cflag |= CRTSCTS;
+  if (flow_ & kFlowXonXoff) settings.c_iflag |= IXON | IXOFF;
+  return tcsetattr(port_.Get(), TCSANOW, &settings) == 0 ? kSuccess : kErrorIo;
+}
+
+ViStatus VisaSession::Write(const std::string& bytes, ViUInt32* written) {
+  *written = 0;
+  if (kind_ == Kind::kSerial) return WriteSerial(bytes, written);
+  if (kind_ != Kind::kBus) return kErrorInvalidObject;
+  BusAnswer answer;
+  if (!BusRequest("write " + resource_ + " " + std::to_string(bytes.size()), bytes, false, kBusMarginMs,
+                  &answer))
+    return kErrorIo;
+  if (!answer.Ok()) return BusFailure(answer);
+  *written = static_cast<ViUInt32>(bytes.size());
+  return kSuccess;
+}
+
+ViStatus VisaSession::WriteSerial(const std::string& bytes, ViUInt32* written) {
+  const int64_t deadline = NowMs() + WaitMs();
+  std::string_view rest = bytes;
+  while (!rest.empty()) {
+    const sim::transport::IoResult result = sim::transport::WriteSome(port_.Get(), rest);
+    if (result.closed) return kErrorIo;
+    rest.remove_prefix(result.count);
+    *written += static_cast<ViUInt32>(result.count);
+    if (result.wouldBlock) {
+      pollfd entry{port_.Get(), POLLOUT, 0};
+      const int64_t left = deadline - NowMs();
+      if (left <= 0 || ::poll(&entry, 1, static_cast<int>(left)) <= 0) return kErrorTimeout;
+    }
+  }
+  return kSuccess;
+}
+
+ViStatus VisaSession::Read(ViUInt32 count, std::string* bytes) {
+  bytes->clear();
+  if (kind_ == Kind::kSerial) return ReadSerial(count, bytes);
+  if (kind_ != Kind::kBus) return kErrorInvalidObject;
+  BusAnswer answer;
+  if (!BusRequest("read " + resource_ + " " + std::to_string(count) + " " + std::to_string(WaitMs()), "",
+                  true, WaitMs() + kBusMarginMs, &answer))
+    return kErrorIo;
+  *bytes = answer.payload;
+  if (answer.TimedOut()) return kErrorTimeout;
+  if (!answer.Ok()) return BusFailure(answer);
+  if (termCharEnabled_ && !bytes->empty() && static_cast<unsigned char>(bytes->back()) == termChar_)
+    return kSuccessTermChar;
+  return answer.Word(2) == "1" ? kSuccess : kSuccessMaxCount;
+}
+
+ViStatus VisaSession::ReadSerial(ViUInt32 count, std::string* bytes) {
+  const bool terminated = termCharEnabled_ || endIn_ == kEndTermChar;
+  const int64_t deadline = NowMs() + WaitMs();
+  for (;;) {
+    const size_t end = terminated ? pending_.find(static_cast<char>(termChar_)) : std::string::npos;
+    if (end != std::string::npos && end < count) {
+      *bytes = pending_.substr(0, end + 1);
+      pending_.erase(0, end + 1);
+      return termCharEnabled_ ? kSuccessTermChar : kSuccess;
+    }
+    if (pending_.size() >= count) {
+      *bytes = pending_.substr(0, count);
+      pending_.erase(0, count);
+      return kSuccessMaxCount;
+    }
+    const int64_t left = deadline - NowMs();
+    pollfd entry{port_.Get(), POLLIN, 0};
+    if (left <= 0 || ::poll(&entry, 1, static_cast<int>(left)) <= 0) {
+      *bytes = pending_;
+      pending_.clear();
+      return kErrorTimeout;
+    }
+    char chunk[4096];
+    const sim::transport::IoResult result = sim::transport::ReadSome(port_.Get(), chunk, sizeof chunk);
+    if (result.closed) return kErrorIo;
+    pending_.append(chunk, result.count);
+  }
+}
+
+ViStatus VisaSession::Clear() {
+  if (kind_ == Kind::kSerial) {
+    tcflush(port_.Get(), TCIOFLUSH);
+    pending_.clear();
+    return kSuccess;
+  }
+  if (kind_ != Kind::kBus) return kErrorInvalidObject;
+  BusAnswer answer;
+  if (!BusRequest("clear " + resource_, "", false, kBusMarginMs, &answer)) return kErrorIo;
+  return answer.Ok() ? kSuccess : BusFailure(answer);
+}
+
+ViStatus VisaSession::Flush(ViUInt16 mask) {
+  const ViUInt16 known = kReadBuffer | kWriteBuffer | kReadBufferDiscard | kWriteBufferDiscard |
+                         kIoInBuffer | kIoOutBuffer | kIoInBufferDiscard | kIoOutBufferDiscard;
+  if (mask == 0 || (mask & ~known)) return kErrorInvalidMask;
+  if (kind_ != Kind::kSerial) return kSuccess;  // the bus keeps no buffers on this side
+  if (mask & (kReadBuffer | kReadBufferDiscard | kIoInBuffer | kIoInBufferDiscard)) pending_.clear();
+  if (mask & (kIoInBufferDiscard | kReadBufferDiscard)) tcflush(port_.Get(), TCIFLUSH);
+  if (mask & (kIoOutBufferDiscard | kWriteBufferDiscard)) tcflush(port_.Get(), TCOFLUSH);
+  if (mask & (kWriteBuffer | kIoOutBuffer)) tcdrain(port_.Get());
+  return kSuccess;
+}
+
+ViStatus VisaSession::ReadStatusByte(ViUInt16* status) {
+  if (kind_ != Kind::kBus) return kErrorOperationNotSupported;
+  BusAnswer answer;
+  if (!BusRequest("poll " + resource_, "", false, kBusMarginMs, &answer)) return kErrorIo;
+  if (!answer.Ok()) return BusFailure(answer);
+  *status = static_cast<ViUInt16>(std::atoi(answer.Word(1).c_str()));
+  return kSuccess;
+}
+
+ViStatus VisaSession::WaitForServiceRequest(ViUInt32 timeoutMs) {
+  if (kind_ != Kind::kBus || Board() < 0) return kErrorOperationNotSupported;
+  const int waitMs = timeoutMs == kTimeoutInfinite ? 3'600'000 : static_cast<int>(std::min<ViUInt32>(timeoutMs, 3'600'000));
+  BusAnswer answer;
+  if (!BusRequest("waitsrq GPIB" + std::to_string(Board()) + " " + std::to_string(waitMs), "", false,
+                  waitMs + kBusMarginMs, &answer))
+    return kErrorIo;
+  return answer.Ok() && answer.Word(1) == resource_ ? kSuccess : kErrorTimeout;
+}
+
+ViStatus VisaSession::GetAttribute(ViAttr attribute, void* value) const {
+  if (!value) return kErrorAttributeNotSupported;
+  auto put16 = [value](ViUInt16 v) { std::memcpy(value, &v, sizeof v); };
+  auto put32 = [value](ViUInt32 v) { std::memcpy(value, &v, sizeof v); };
+  const bool serial = kind_ == Kind::kSerial;
+  switch (attribute) {
+    case kAttrTimeout: put32(timeoutMs_); break;
+    case kAttrTermChar: *static_cast<unsigned char*>(value) = termChar_; break;
+    case kAttrTermCharEnabled: put16(termCharEnabled_); break;
+    case kAttrSendEndEnabled: put16(sendEnd_); break;
+    case kAttrResourceName: std::strncpy(static_cast<char*>(value), resource_.c_str(), 255); break;
+    case kAttrInterfaceType:
+      put16(serial ? kInterfaceSerial : Board() >= 0 ? kInterfaceGpib : kInterfaceTcpip);
+      break;
+    case kAttrBaud: if (!serial) return kErrorAttributeNotSupported; put32(baud_); break;
+    case kAttrDataBits: if (!serial) return kErrorAttributeNotSupported; put16(dataBits_); break;
+    case kAttrParity: if (!serial) return kErrorAttributeNotSupported; put16(parity_); break;
+    case kAttrStopBits: if (!serial) return kErrorAttributeNotSupported; put16(stopBits_); break;
+    case kAttrFlowControl: if (!serial) return kErrorAttributeNotSupported; put16(flow_); break;
+    case kAttrEndIn: if (!serial) return kErrorAttributeNotSupported; put16(endIn_); break;
+    default: return kErrorAttributeNotSupported;
+  }
+  return kSuccess;
+}
+
+ViStatus VisaSession::SetAttribute(ViAttr attribute, ViAttrState value) {
+  const bool serial = kind_ == Kind::kSerial;
+  const bool serialAttribute = attribute == kAttrBaud || attribute == kAttrDataBits ||
+                               attribute == kAttrParity || attribute == kAttrStopBits ||
+                               attribute == kAttrFlowControl || attribute == kAttrEndIn;
+  if (serialAttribute && !serial) return kErrorAttributeNotSupported;
+  const ViUInt32 small = static_cast<ViUInt32>(value & 0xFFFFFFFF);  // 32-bit attributes
+  speed_t speed;
+  switch (attribute) {
+    case kAttrTimeout: timeoutMs_ = small; return kSuccess;
+    case kAttrTermChar:
+      if (small > 0xFF) return kErrorAttributeStateNotSupported;
+      termChar_ = static_cast<unsigned char>(small);
+      return kSuccess;
+    case kAttrTermCharEnabled: termCharEnabled_ = (small & 0xFFFF) != 0; return kSuccess;
+    case kAttrSendEndEnabled: sendEnd_ = (small & 0xFFFF) != 0; return kSuccess;
+    case kAttrBaud:
+      if (!SpeedOf(small, &speed)) return kErrorAttributeStateNotSupported;
+      baud_ = small;
+      break;
+    case kAttrDataBits:
+      if (small < 5 || small > 8) return kErrorAttributeStateNotSupported;
+      dataBits_ = static_cast<ViUInt16>(small);
+      break;
+    case kAttrParity:
+      if (small > 4) return kErrorAttributeStateNotSupported;
+      parity_ = static_cast<ViUInt16>(small);
+      break;
+    case kAttrStopBits:
+      if (small != kStopOne && small != kStopTwo) return kErrorAttributeStateNotSupported;
+      stopBits_ = static_cast<ViUInt16>(small);
+      break;
+    case kAttrFlowControl:
+      if (small > 3) return kErrorAttributeStateNotSupported;
+      flow_ = static_cast<ViUInt16>(small);
+      break;
+    case kAttrEndIn:
+      if (small > 3) return kErrorAttributeStateNotSupported;
+      endIn_ = static_cast<ViUInt16>(small);
+      return kSuccess;
+    default: return kErrorAttributeNotSupported;
+  }
+  return ApplyLineSettings();
+}
+
+}  // namespace simlib::visa

@@ -1,0 +1,229 @@
+// The simulated VISA library (build/lib/sim/libvisa.so), loaded as the module
+// loads it: bus resources through an in-process simulator, serial resources
+// through the COMn links of its pseudo-terminals.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "SimTestIo.h"
+#include "sim/core/Simulator.h"
+
+namespace {
+
+using ViStatus = int32_t;
+using ViSession = uint32_t;
+
+constexpr ViStatus kSuccess = 0, kTermChar = 0x3FFF0005, kMaxCount = 0x3FFF0006;
+constexpr ViStatus Error(uint32_t code) { return static_cast<ViStatus>(code); }
+const ViStatus kNotFound = Error(0xBFFF0011), kTimeout = Error(0xBFFF0015),
+               kInvalidObject = Error(0xBFFF000E), kNoAttribute = Error(0xBFFF001D),
+               kBadAttributeState = Error(0xBFFF001E), kInvalidMask = Error(0xBFFF003D),
+               kNoListeners = Error(0xBFFF005F);
+constexpr uint32_t kTimeoutAttribute = 0x3FFF001A, kTermChar_ = 0x3FFF0018, kTermCharEnabled = 0x3FFF0038,
+                   kBaud = 0x3FFF0021, kDataBits = 0x3FFF0022, kStopBits = 0x3FFF0024,
+                   kInterfaceType = 0x3FFF0171, kResourceName = 0xBFFF0002, kServiceRequest = 0x3FFF200B;
+
+struct Visa {
+  void* handle = nullptr;
+  ViStatus (*viOpenDefaultRM)(ViSession*);
+  ViStatus (*viOpen)(ViSession, const char*, uint32_t, uint32_t, ViSession*);
+  ViStatus (*viClose)(ViSession);
+  ViStatus (*viWrite)(ViSession, const unsigned char*, uint32_t, uint32_t*);
+  ViStatus (*viRead)(ViSession, unsigned char*, uint32_t, uint32_t*);
+  ViStatus (*viGetAttribute)(ViSession, uint32_t, void*);
+  ViStatus (*viSetAttribute)(ViSession, uint32_t, uint64_t);
+  ViStatus (*viClear)(ViSession);
+  ViStatus (*viSetBuf)(ViSession, uint16_t, uint32_t);
+  ViStatus (*viStatusDesc)(ViSession, ViStatus, char*);
+  ViStatus (*viFlush)(ViSession, uint16_t);
+  ViStatus (*viDisableEvent)(ViSession, uint32_t, uint16_t);
+  ViStatus (*viDiscardEvents)(ViSession, uint32_t, uint16_t);
+  ViStatus (*viWaitOnEvent)(ViSession, uint32_t, uint32_t, uint32_t*, ViSession*);
+  ViStatus (*viLock)(ViSession, uint32_t, uint32_t, const char*, char*);
+  ViStatus (*viUnlock)(ViSession);
+
+  template <class F>
+  void Resolve(F*& function, const char* name) {
+    function = reinterpret_cast<F*>(dlsym(handle, name));
+    ASSERT_NE(function, nullptr) << name;
+  }
+  void Load() {
+    handle = dlopen(SWM_BUILD_DIR "/lib/sim/libvisa.so", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr) << dlerror();
+    Resolve(viOpenDefaultRM, "viOpenDefaultRM");
+    Resolve(viOpen, "viOpen");
+    Resolve(viClose, "viClose");
+    Resolve(viWrite, "viWrite");
+    Resolve(viRead, "viRead");
+    Resolve(viGetAttribute, "viGetAttribute");
+    Resolve(viSetAttribute, "viSetAttribute");
+    Resolve(viClear, "viClear");
+    Resolve(viSetBuf, "viSetBuf");
+    Resolve(viStatusDesc, "viStatusDesc");
+    Resolve(viFlush, "viFlush");
+    Resolve(viDisableEvent, "viDisableEvent");
+    Resolve(viDiscardEvents, "viDiscardEvents");
+    Resolve(viWaitOnEvent, "viWaitOnEvent");
+    Resolve(viLock, "viLock");
+    Resolve(viUnlock, "viUnlock");
+  }
+};
+
+class VisaLibrary : public ::testing::Test {
+protected:
+  void SetUp() override {
+    visa_.Load();
+    directory_ = simtest::MakeTempDir("visalib");
+    std::filesystem::create_directory(directory_ + "/ports");
+    simulator_.SetPortsDirectory(directory_ + "/ports");
+    ASSERT_EQ(simulator_.ListenBus(directory_ + "/bus"), "");
+    setenv("SWMATRIX_SIM_BUS", (directory_ + "/bus").c_str(), 1);
+    setenv("SWMATRIX_PORTS", (directory_ + "/ports").c_str(), 1);
+    ASSERT_EQ(visa_.viOpenDefaultRM(&manager_), kSuccess);
+  }
+  void TearDown() override {
+    visa_.viClose(manager_);
+    unsetenv("SWMATRIX_SIM_BUS");
+    unsetenv("SWMATRIX_PORTS");
+    std::filesystem::remove_all(directory_);
+  }
+  ViStatus Write(ViSession vi, const std::string& bytes) {
+    uint32_t written = 0;
+    const ViStatus status =
+        visa_.viWrite(vi, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<uint32_t>(bytes.size()), &written);
+    if (status == kSuccess) {
+      EXPECT_EQ(written, bytes.size());
+    }
+    return status;
+  }
+  std::string Read(ViSession vi, uint32_t count, ViStatus* status) {
+    std::string buffer(count, '\0');
+    uint32_t got = 0;
+    *status = visa_.viRead(vi, reinterpret_cast<unsigned char*>(buffer.data()), count, &got);
+    buffer.resize(got);
+    return buffer;
+  }
+
+  Visa visa_;
+  std::string directory_;
+  sim::Simulator simulator_;
+  ViSession manager_ = 0;
+};
+
+TEST_F(VisaLibrary, BusResourcesWriteReadAndClear) {
+  sim::Instrument& lan = simulator_.Add("lan", {{"transport", "visa"}, {"resource", "TCPIP0::10.0.0.7::INSTR"}, {"idn", "LAN,1,2,3"}});
+  ViSession vi = 0;
+  ASSERT_EQ(visa_.viOpen(manager_, "tcpip::10.0.0.7::instr", 0, 0, &vi), kSuccess);
+  ASSERT_EQ(Write(vi, "*IDN?\n"), kSuccess);
+  ViStatus status = 0;
+  EXPECT_EQ(Read(vi, 100, &status), "LAN,1,2,3\n");
+  EXPECT_EQ(status, kSuccess);
+  EXPECT_EQ(visa_.viSetAttribute(vi, kTermCharEnabled, 1), kSuccess);
+  Write(vi, "*IDN?\n");
+  EXPECT_EQ(Read(vi, 4, &status), "LAN,");
+  EXPECT_EQ(status, kMaxCount);
+  EXPECT_EQ(Read(vi, 100, &status), "1,2,3\n");
+  EXPECT_EQ(status, kTermChar);
+
+  EXPECT_EQ(visa_.viSetAttribute(vi, kTimeoutAttribute, 50), kSuccess);
+  EXPECT_EQ(Read(vi, 100, &status), "");
+  EXPECT_EQ(status, kTimeout);
+  Write(vi, "*IDN?\n");
+  EXPECT_EQ(visa_.viClear(vi), kSuccess);
+  EXPECT_EQ(Read(vi, 100, &status), "");  // the clear dropped the answer
+  EXPECT_EQ(lan.State()["transport_state"]["device_clears"], 1);
+
+  lan.SetFault(sim::FaultKind::kRefuse);
+  EXPECT_EQ(Write(vi, "*IDN?\n"), kNoListeners);
+  lan.ClearFaults();
+  uint16_t type = 0;
+  EXPECT_EQ(visa_.viGetAttribute(vi, kInterfaceType, &type), kSuccess);
+  EXPECT_EQ(type, 6);
+  char name[256] = {};
+  EXPECT_EQ(visa_.viGetAttribute(vi, kResourceName, name), kSuccess);
+  EXPECT_STREQ(name, "TCPIP0::10.0.0.7::INSTR");
+  EXPECT_EQ(visa_.viSetAttribute(vi, kBaud, 9600), kNoAttribute);
+  EXPECT_EQ(visa_.viClose(vi), kSuccess);
+  EXPECT_EQ(Write(vi, "*IDN?\n"), kInvalidObject);
+}
+
+TEST_F(VisaLibrary, MissingResourcesAreNotFound) {
+  ViSession vi = 7;
+  EXPECT_EQ(visa_.viOpen(manager_, "GPIB0::3::INSTR", 0, 0, &vi), kNotFound);
+  EXPECT_EQ(vi, 0u);
+  EXPECT_EQ(visa_.viOpen(manager_, "COM3", 0, 0, &vi), kNotFound);  // no aliases
+  EXPECT_EQ(visa_.viOpen(manager_, "ASRL3::INSTR", 0, 0, &vi), kNotFound);  // no COM3 link
+  EXPECT_EQ(visa_.viOpen(12345, "GPIB0::3::INSTR", 0, 0, &vi), kInvalidObject);
+  char text[256];
+  EXPECT_EQ(visa_.viStatusDesc(manager_, kTimeout, text), kSuccess);
+  EXPECT_STREQ(text, "Timeout expired before operation completed.");
+  EXPECT_EQ(visa_.viStatusDesc(manager_, kInvalidMask, text), kSuccess);
+  EXPECT_STREQ(text, "Invalid buffer mask specified.");
+  EXPECT_NE(visa_.viStatusDesc(manager_, Error(0xBFFF0999), text), kSuccess);
+  EXPECT_STREQ(text, "Unknown status code.");
+}
+
+TEST_F(VisaLibrary, SerialResourcesUseTheComLinksWithTheirLineSettings) {
+  sim::Instrument& meter = simulator_.Add("meter", {{"transport", "pty"}, {"com", "3"}, {"idn", "SER,1,2,3"}});
+  ViSession vi = 0;
+  ASSERT_EQ(visa_.viOpen(manager_, "ASRL3::INSTR", 0, 0, &vi), kSuccess);
+  EXPECT_EQ(visa_.viSetAttribute(vi, kBaud, 19200), kSuccess);
+  EXPECT_EQ(visa_.viSetAttribute(vi, kStopBits, 20), kSuccess);
+  EXPECT_EQ(visa_.viSetAttribute(vi, kDataBits, 9), kBadAttributeState);
+  EXPECT_EQ(meter.State()["transport_state"]["line"]["baud"], 19200);
+  EXPECT_EQ(meter.State()["transport_state"]["line"]["stop_bits"], 2);
+  uint32_t baud = 0;
+  EXPECT_EQ(visa_.viGetAttribute(vi, kBaud, &baud), kSuccess);
+  EXPECT_EQ(baud, 19200u);
+
+  // Serial reads end at the termination character; what follows waits for the next read.
+  ASSERT_EQ(Write(vi, "*IDN?\n*OPC?\n"), kSuccess);
+  ViStatus status = 0;
+  EXPECT_EQ(Read(vi, 100, &status), "SER,1,2,3\n");
+  EXPECT_EQ(status, kSuccess);
+  EXPECT_EQ(Read(vi, 100, &status), "1\n");
+  EXPECT_EQ(visa_.viSetAttribute(vi, kTermChar_, '\r'), kSuccess);
+  EXPECT_EQ(visa_.viSetAttribute(vi, kTermCharEnabled, 1), kSuccess);
+  ASSERT_TRUE(meter.Set("terminator", "cr").empty());
+  Write(vi, "*OPC?\r");
+  EXPECT_EQ(Read(vi, 100, &status), "1\r");
+  EXPECT_EQ(status, kTermChar);
+
+  // A reply cut short: the bytes that came, then the time-out.
+  meter.SetFault(sim::FaultKind::kCutShort, 3);
+  visa_.viSetAttribute(vi, kTimeoutAttribute, 60);
+  Write(vi, "*IDN?\r");
+  const int64_t start = simtest::NowMs();
+  EXPECT_EQ(Read(vi, 100, &status), "SER");
+  EXPECT_EQ(status, kTimeout);
+  EXPECT_GE(simtest::NowMs() - start, 60);
+
+  EXPECT_EQ(visa_.viFlush(vi, 64 | 128), kSuccess);
+  EXPECT_EQ(visa_.viFlush(vi, 0), kInvalidMask);
+  EXPECT_EQ(visa_.viSetBuf(vi, 16 | 32, 4096), kSuccess);
+  EXPECT_EQ(visa_.viSetBuf(vi, 4, 4096), kInvalidMask);
+  char key[256] = "x";
+  EXPECT_EQ(visa_.viLock(vi, 1, 1000, nullptr, key), kSuccess);
+  EXPECT_EQ(visa_.viUnlock(vi), kSuccess);
+  EXPECT_EQ(visa_.viClose(vi), kSuccess);
+}
+
+TEST_F(VisaLibrary, ServiceRequestEventOfAGpibResource) {
+  simulator_.Add("dmm", {{"transport", "gpib"}, {"address", "4"}});
+  ViSession vi = 0;
+  ASSERT_EQ(visa_.viOpen(manager_, "GPIB0::4::INSTR", 0, 0, &vi), kSuccess);
+  EXPECT_EQ(visa_.viDiscardEvents(vi, kServiceRequest, 1), kSuccess);
+  EXPECT_EQ(visa_.viDisableEvent(vi, 0x12345678, 1), Error(0xBFFF0026));
+  uint32_t type = 1;
+  EXPECT_EQ(visa_.viWaitOnEvent(vi, kServiceRequest, 20, &type, nullptr), kTimeout);
+  EXPECT_EQ(type, 0u);
+  Write(vi, "*CLS;*ESE 1;*SRE 32;*OPC\n");
+  EXPECT_EQ(visa_.viWaitOnEvent(vi, kServiceRequest, 5000, &type, nullptr), kSuccess);
+  EXPECT_EQ(type, kServiceRequest);
+}
+
+}  // namespace
