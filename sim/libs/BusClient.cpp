@@ -1,8 +1,5 @@
 #include "sim/libs/BusClient.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <sstream>
 
@@ -32,12 +29,11 @@ public:
   bool Fill(bool line, size_t count, int waitMs) {
     for (;;) {
       if (line ? buffer_.find('\n') != std::string::npos : buffer_.size() >= count) return true;
-      pollfd entry{fd_.Get(), POLLIN, 0};
-      if (::poll(&entry, 1, waitMs) <= 0) return false;
+      if (!sim::transport::WaitForReadable(fd_.Get(), waitMs)) return false;
       char chunk[4096];
-      const ssize_t got = ::read(fd_.Get(), chunk, sizeof chunk);
-      if (got <= 0) return false;
-      buffer_.append(chunk, static_cast<size_t>(got));
+      const sim::transport::IoResult got = sim::transport::ReadSome(fd_.Get(), chunk, sizeof chunk);
+      if (got.closed) return false;
+      buffer_.append(chunk, got.count);
     }
   }
   std::string Take(size_t count) {

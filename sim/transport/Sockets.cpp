@@ -185,6 +185,16 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+bool WaitForReadable(int fd, int timeoutMs) {
+  pollfd entry{fd, POLLIN, 0};
+  return timeoutMs >= 0 && ::poll(&entry, 1, timeoutMs) > 0;
+}
+
+bool WaitForWritable(int fd, int timeoutMs) {
+  pollfd entry{fd, POLLOUT, 0};
+  return timeoutMs >= 0 && ::poll(&entry, 1, timeoutMs) > 0;
+}
+
 bool ReadLine(int fd, int timeoutMs, std::string* line) {
   line->clear();
   for (;;) {

@@ -45,6 +45,9 @@ IoResult ReadSome(int fd, char* buffer, size_t size);
 IoResult WriteSome(int fd, std::string_view bytes);
 // Blocking write of every byte; false on failure.
 bool WriteAll(int fd, std::string_view bytes);
+// Waits until fd can be read (or written); false at the time-out.
+bool WaitForReadable(int fd, int timeoutMs);
+bool WaitForWritable(int fd, int timeoutMs);
 // Reads up to a line feed (not included) within timeoutMs; false on time-out, end or error.
 bool ReadLine(int fd, int timeoutMs, std::string* line);
 // Ends a connection so that the peer reads every byte sent before it, then end of file.

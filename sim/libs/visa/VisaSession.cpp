@@ -1,15 +1,11 @@
 #include "sim/libs/visa/VisaSession.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 
 #include "sim/libs/BusClient.h"
+#include "sim/transport/SerialPort.h"
 #include "sim/transport/Sockets.h"
 
 namespace simlib::visa {
@@ -17,24 +13,6 @@ namespace {
 
 constexpr int kBusMarginMs = 5000;
 constexpr ViUInt16 kFlowXonXoff = 1, kFlowRtsCts = 2;
-
-bool SpeedOf(ViUInt32 baud, speed_t* speed) {
-  static const struct {
-    ViUInt32 baud;
-    speed_t speed;
-  } kSpeeds[] = {{50, B50},       {75, B75},         {110, B110},       {134, B134},
-                 {150, B150},     {200, B200},       {300, B300},       {600, B600},
-                 {1200, B1200},   {1800, B1800},     {2400, B2400},     {4800, B4800},
-                 {9600, B9600},   {19200, B19200},   {38400, B38400},   {57600, B57600},
-                 {115200, B115200}, {230400, B230400}};
-  for (const auto& entry : kSpeeds) {
-    if (entry.baud == baud) {
-      *speed = entry.speed;
-      return true;
-    }
-  }
-  return false;
-}
 
 int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -60,8 +38,7 @@ ViStatus VisaSession::Open() {
   const char* ports = std::getenv("SWMATRIX_PORTS");
   if (!ports || !*ports) return kErrorResourceNotFound;
   const std::string number = resource_.substr(4, resource_.find("::") - 4);
-  port_.Reset(::open((std::string(ports) + "/COM" + number).c_str(),
-                     O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  port_ = sim::transport::OpenSerialPort(std::string(ports) + "/COM" + number);
   if (!port_.Valid()) return kErrorResourceNotFound;
   return ApplyLineSettings();
 }
@@ -77,23 +54,14 @@ int VisaSession::Board() const {
 }
 
 ViStatus VisaSession::ApplyLineSettings() {
-  termios settings{};
-  if (tcgetattr(port_.Get(), &settings) != 0) return kErrorIo;
-  cfmakeraw(&settings);
-  speed_t speed;
-  SpeedOf(baud_, &speed);
-  cfsetispeed(&settings, speed);
-  cfsetospeed(&settings, speed);
-  static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
-  settings.c_cflag = (settings.c_cflag & ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS)) |
-                     kSizes[dataBits_ - 5] | CLOCAL | CREAD;
-  if (parity_ != 0) settings.c_cflag |= PARENB;
-  if (parity_ == 1 || parity_ == 3) settings.c_cflag |= PARODD;
-  if (parity_ >= 3) settings.c_cflag |= CMSPAR;
-  if (stopBits_ == kStopTwo) settings.c_cflag |= CSTOPB;
-  if (flow_ & kFlowRtsCts) settings.c_cflag |= CRTSCTS;
-  if (flow_ & kFlowXonXoff) settings.c_iflag |= IXON | IXOFF;
-  return tcsetattr(port_.Get(), TCSANOW, &settings) == 0 ? kSuccess : kErrorIo;
+  sim::transport::SerialSettings settings;
+  settings.baud = baud_;
+  settings.dataBits = dataBits_;
+  settings.parity = "NOEMS"[parity_];
+  settings.stopBits = stopBits_ == kStopTwo ? 2 : 1;
+  settings.hardwareFlow = flow_ & kFlowRtsCts;
+  settings.softwareFlow = flow_ & kFlowXonXoff;
+  return sim::transport::ApplySerialSettings(port_.Get(), settings) ? kSuccess : kErrorIo;
 }
 
 ViStatus VisaSession::Write(const std::string& bytes, ViUInt32* written) {
@@ -117,11 +85,9 @@ ViStatus VisaSession::WriteSerial(const std::string& bytes, ViUInt32* written) {
     if (result.closed) return kErrorIo;
     rest.remove_prefix(result.count);
     *written += static_cast<ViUInt32>(result.count);
-    if (result.wouldBlock) {
-      pollfd entry{port_.Get(), POLLOUT, 0};
-      const int64_t left = deadline - NowMs();
-      if (left <= 0 || ::poll(&entry, 1, static_cast<int>(left)) <= 0) return kErrorTimeout;
-    }
+    if (result.wouldBlock &&
+        !sim::transport::WaitForWritable(port_.Get(), static_cast<int>(deadline - NowMs())))
+      return kErrorTimeout;
   }
   return kSuccess;
 }
@@ -157,9 +123,7 @@ ViStatus VisaSession::ReadSerial(ViUInt32 count, std::string* bytes) {
       pending_.erase(0, count);
       return kSuccessMaxCount;
     }
-    const int64_t left = deadline - NowMs();
-    pollfd entry{port_.Get(), POLLIN, 0};
-    if (left <= 0 || ::poll(&entry, 1, static_cast<int>(left)) <= 0) {
+    if (!sim::transport::WaitForReadable(port_.Get(), static_cast<int>(deadline - NowMs()))) {
       *bytes = pending_;
       pending_.clear();
       return kErrorTimeout;
@@ -173,7 +137,7 @@ ViStatus VisaSession::ReadSerial(ViUInt32 count, std::string* bytes) {
 
 ViStatus VisaSession::Clear() {
   if (kind_ == Kind::kSerial) {
-    tcflush(port_.Get(), TCIOFLUSH);
+    sim::transport::DiscardSerialBuffers(port_.Get(), true, true);
     pending_.clear();
     return kSuccess;
   }
@@ -189,9 +153,9 @@ ViStatus VisaSession::Flush(ViUInt16 mask) {
   if (mask == 0 || (mask & ~known)) return kErrorInvalidMask;
   if (kind_ != Kind::kSerial) return kSuccess;  // the bus keeps no buffers on this side
   if (mask & (kReadBuffer | kReadBufferDiscard | kIoInBuffer | kIoInBufferDiscard)) pending_.clear();
-  if (mask & (kIoInBufferDiscard | kReadBufferDiscard)) tcflush(port_.Get(), TCIFLUSH);
-  if (mask & (kIoOutBufferDiscard | kWriteBufferDiscard)) tcflush(port_.Get(), TCOFLUSH);
-  if (mask & (kWriteBuffer | kIoOutBuffer)) tcdrain(port_.Get());
+  sim::transport::DiscardSerialBuffers(port_.Get(), mask & (kIoInBufferDiscard | kReadBufferDiscard),
+                                       mask & (kIoOutBufferDiscard | kWriteBufferDiscard));
+  if (mask & (kWriteBuffer | kIoOutBuffer)) sim::transport::DrainSerialOutput(port_.Get());
   return kSuccess;
 }
 
@@ -246,7 +210,6 @@ ViStatus VisaSession::SetAttribute(ViAttr attribute, ViAttrState value) {
                                attribute == kAttrFlowControl || attribute == kAttrEndIn;
   if (serialAttribute && !serial) return kErrorAttributeNotSupported;
   const ViUInt32 small = static_cast<ViUInt32>(value & 0xFFFFFFFF);  // 32-bit attributes
-  speed_t speed;
   switch (attribute) {
     case kAttrTimeout: timeoutMs_ = small; return kSuccess;
     case kAttrTermChar:
@@ -256,7 +219,7 @@ ViStatus VisaSession::SetAttribute(ViAttr attribute, ViAttrState value) {
     case kAttrTermCharEnabled: termCharEnabled_ = (small & 0xFFFF) != 0; return kSuccess;
     case kAttrSendEndEnabled: sendEnd_ = (small & 0xFFFF) != 0; return kSuccess;
     case kAttrBaud:
-      if (!SpeedOf(small, &speed)) return kErrorAttributeStateNotSupported;
+      if (!sim::transport::IsStandardBaud(small)) return kErrorAttributeStateNotSupported;
       baud_ = small;
       break;
     case kAttrDataBits:
