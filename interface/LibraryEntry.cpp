@@ -5,10 +5,9 @@
 //
 // Code linked into a program (the unit tests link the module's objects) is no
 // library: there the constructor does nothing and the program owns the runtime.
-#include <cstdlib>
-
 #include "interface/ModuleStartup.h"
 #include "platform/LibraryImage.h"
+#include "platform/ProcessInfo.h"
 
 namespace {
 void DetachAtExit() { ModuleStartup::Instance().ProcessDetach(true); }
@@ -20,7 +19,7 @@ __attribute__((constructor)) void LibraryLoaded() {
   // again, so the library stays resident once loaded, and detaches at exit.
   LibraryImage::Pin(self);
   ModuleStartup::Instance().ProcessAttach(ModuleStartup::CurrentOptions(self));
-  std::atexit(DetachAtExit);
+  ProcessInfo::AtExit(DetachAtExit);
 }
 
 __attribute__((destructor)) void LibraryUnloaded() { ModuleStartup::Instance().ProcessDetach(false); }

@@ -73,7 +73,8 @@ bool LibraryImage::InSharedLibrary(const void* address) {
 
 bool LibraryImage::LoadedWithProgram(const void* address) {
   if (!InSharedLibrary(address)) return true;
-  NeededSearch search{BaseName(PathOf(address))};
+  // The name the loader found it by (not the resolved path: libc.so.6 may be a link).
+  NeededSearch search{BaseName(MapOf(address)->l_name)};
   dl_iterate_phdr(SearchProgram, &search);
   return search.found;
 }

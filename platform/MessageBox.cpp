@@ -76,8 +76,12 @@ MessageBoxHandler& Handler() {
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
 
+// Dialogs need a GUI runtime and a display. Without a display the module's
+// start-up brings up a console runtime (a wxAppConsole, so the application is
+// looked at through that base class), and dialogs are unavailable.
 bool PlatformDialogsAvailable() {
-  return wxTheApp && wxTheApp->IsGUI() && (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"));
+  const wxAppConsole* const app = wxAppConsole::GetInstance();
+  return app && app->IsGUI() && (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"));
 }
 
 int PlatformMessageBox(uint32_t owner, const std::string& text, const std::string& title,

@@ -10,9 +10,6 @@
 #include <mutex>
 
 namespace {
-std::atomic<bool> exiting{false};
-void NoteExit() { exiting = true; }
-
 // getpid() is a system call, and every begin and end record carries the ID:
 // it is read once and read again only in a child after fork().
 std::atomic<uint32_t> cachedProcessId{0};
@@ -70,9 +67,4 @@ std::string ProcessInfo::ExecutablePath() {
   return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
 }
 
-void ProcessInfo::WatchForExit() {
-  static std::once_flag once;
-  std::call_once(once, [] { std::atexit(NoteExit); });
-}
-
-bool ProcessInfo::ExitInProgress() { return exiting.load(); }
+void ProcessInfo::AtExit(void (*handler)()) { std::atexit(handler); }

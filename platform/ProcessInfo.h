@@ -32,8 +32,7 @@ public:
   // The path of the running program.
   static std::string ExecutablePath();
 
-  // Registers (once) a handler that notes when exit() begins; until then, and
-  // without registration, ExitInProgress() is false.
-  static void WatchForExit();
-  static bool ExitInProgress();
+  // Runs `handler` when the process exits normally (before the static objects
+  // of libraries loaded earlier are destroyed).
+  static void AtExit(void (*handler)());
 };
