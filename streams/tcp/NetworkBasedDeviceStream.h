@@ -1,0 +1,85 @@
+#pragma once
+// The common part of the network transports: a wxWidgets socket in blocking
+// mode, the configuration it was connected with, and connect, disconnect,
+// write, read and the error texts. TCP uses it as it is; UDP and HTTP
+// override what differs.
+//
+// A command and its send terminator leave in one write. A read collects
+// bytes until the receive terminator has arrived, the count is reached or
+// the time-out has passed; bytes after the terminator stay for the next
+// read. An answer longer than the count ends with kResponseTooLarge (the
+// first count bytes are returned); a time-out with kReadTimedOut and what
+// had arrived; a connection closed by the instrument with kNotConnected.
+#include <wx/socket.h>
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "streams/DeviceStream.h"
+#include "streams/tcp/NetworkAddress.h"
+#include "streams/tcp/NetworkBasedDeviceStreamConfig.h"
+
+class NetworkBasedDeviceStream : public DeviceStream {
+public:
+  NetworkBasedDeviceStream();
+  ~NetworkBasedDeviceStream() override;
+
+  Status Connect(uint32_t hostContext, const DeviceStreamConfigurationPtr& configuration, StreamUser user) override;
+  Status Disconnect(uint32_t hostContext, StreamUser user) override;
+  bool IsConnected() override;
+  Status SetTimeout(uint32_t hostContext, double seconds) override;
+  Status Write(uint32_t hostContext, const std::string& command, bool waitForOperationComplete) override;
+  Status Read(uint32_t hostContext, std::string& answer, size_t count) override;
+  Status ClearInputBuffers(uint32_t hostContext) override;
+  Status GetErrorString(uint32_t hostContext, Status code, std::string& text) override;
+  void InterruptWait() override;
+
+  // Opens the socket to the configured address (TCP: connects, retrying
+  // until the time-out).
+  virtual Status InternalConnect();
+  // Closes and drops the socket.
+  virtual Status InternalDisconnect();
+  // "tcpip://server:port" of the configuration connected with (empty before).
+  std::string GetEffectiveAddress() const;
+  // Whether the open socket sends without Nagle's delay.
+  bool NagleOff();
+
+protected:
+  using Clock = std::chrono::steady_clock;
+
+  // Whether the configuration is of this transport's class.
+  virtual bool AcceptsConfiguration(const DeviceStreamConfiguration& configuration) const;
+  // Resolves the configuration's effective address.
+  Status DetermineIPAddress(wxIPV4address& address);
+  // The socket time-out in whole seconds (at least 1) for a stream time-out.
+  static long WholeSeconds(double seconds);
+  Clock::time_point Deadline() const;
+  static long MillisecondsLeft(Clock::time_point deadline);
+
+  // Socket operations; the caller holds socketLock_.
+  bool SocketUsable() const;
+  Status SendAll(const std::string& bytes);
+  Status ReadLocked(std::string& answer, size_t count, Clock::time_point deadline);
+  // Waits for bytes until the deadline and appends what one read gives: 0,
+  // kReadTimedOut, kNotConnected (closed by the other end) or kReadError
+  // (after three more tries, 10, 100 and 1000 ms apart).
+  Status ReceiveSome(std::string& into, Clock::time_point deadline);
+  // The command with the send terminator appended when enabled and missing.
+  std::string Terminated(const std::string& command) const;
+  // The text of kCannotBind names this address ("server:port").
+  void SetFailedAddress(const std::string& address) { failedAddress_ = address; }
+
+  std::recursive_mutex socketLock_;
+  std::unique_ptr<wxSocketBase> socket_;
+  std::shared_ptr<NetworkBasedDeviceStreamConfig> configuration_;
+
+private:
+  Status WaitForOperationComplete(Clock::time_point deadline);
+
+  std::string pending_;
+  std::vector<char> buffer_;
+  std::string failedAddress_;
+};

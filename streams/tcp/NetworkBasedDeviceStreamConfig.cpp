@@ -1,0 +1,35 @@
+#include "streams/tcp/NetworkBasedDeviceStreamConfig.h"
+
+#include "logging/JournexEntry.h"
+#include "streams/tcp/NetworkBasedDeviceStreamConfigPanel.h"
+
+NetworkBasedDeviceStreamConfig::NetworkBasedDeviceStreamConfig(std::string table, std::string idPrefix,
+                                                               std::string defaultServer, uint16_t defaultPort)
+    : table_(std::move(table)),
+      idPrefix_(std::move(idPrefix)),
+      defaultServer_(std::move(defaultServer)),
+      defaultPort_(defaultPort) {}
+
+uint32_t NetworkBasedDeviceStreamConfig::LoadProgramSettings(uint32_t, SettingsStore store) {
+  if (store) {
+    store->PushTable(table_);
+    address_ = store->ReadNarrow("Address", address_);
+    store->PopTable();
+  }
+  JournexEntry::Note("LoadProgramSettings", "NetworkBasedDeviceStreamConfig", "Note",
+                     "LoadProgramSettings(" + table_ + ")", {{"Address", address_}});
+  return 0;
+}
+
+uint32_t NetworkBasedDeviceStreamConfig::SaveProgramSettings(uint32_t, SettingsStore store) {
+  if (store) {
+    store->PushTable(table_);
+    store->WriteNarrow("Address", address_);
+    store->PopTable();
+  }
+  return 0;
+}
+
+ValidatorBasedPanel* NetworkBasedDeviceStreamConfig::CreateConfigurationPanel() {
+  return new NetworkBasedDeviceStreamConfigPanel(this);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The settings of a network transport: the address text the user typed,
+// persisted under the transport's table, and the default server and port
+// of the concrete transport that fill in what the text leaves out.
+#include <cstdint>
+#include <string>
+
+#include "streams/DeviceStreamConfiguration.h"
+#include "streams/tcp/NetworkAddress.h"
+
+class NetworkBasedDeviceStreamConfig : public DeviceStreamConfiguration {
+public:
+  static constexpr const char* kPanelName = "dlgEthernetDeviceStreamConfiguration";
+
+  NetworkBasedDeviceStreamConfig(std::string table, std::string idPrefix, std::string defaultServer,
+                                 uint16_t defaultPort);
+
+  uint32_t LoadProgramSettings(uint32_t hostContext, SettingsStore store) override;
+  uint32_t SaveProgramSettings(uint32_t hostContext, SettingsStore store) override;
+  ValidatorBasedPanel* CreateConfigurationPanel() override;
+  std::string ConfigurationPanelName() const override { return kPanelName; }
+  std::string GetCommunicationFamily() const override { return "TCPIP"; }
+  // The prefix of the transport and the address text, e.g. "ETHER:10.0.0.7:5025".
+  std::string GetIDString() const override { return idPrefix_ + address_; }
+
+  const std::string& GetAddress() const { return address_; }
+  void SetAddress(const std::string& address) { address_ = address; }
+  const std::string& GetDefaultServer() const { return defaultServer_; }
+  uint16_t GetDefaultPort() const { return defaultPort_; }
+  const std::string& GetTable() const { return table_; }
+  // The server and port the address text stands for.
+  NetworkAddress GetEffectiveAddress() const { return NetworkAddress::FromText(address_, defaultServer_, defaultPort_); }
+
+private:
+  std::string address_;
+  std::string table_;
+  std::string idPrefix_;
+  std::string defaultServer_;
+  uint16_t defaultPort_;
+};

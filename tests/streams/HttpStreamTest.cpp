@@ -1,0 +1,94 @@
+// The HTTP transport against a simulated web instrument: one GET request per
+// command, the body as the answer, time-outs and faults.
+#include <gtest/gtest.h>
+
+#include "streams/SimulatedInstrument.h"
+#include "streams/http/HTTPDeviceStream.h"
+
+namespace {
+constexpr const char* kIdn = "ACME,DMM100,1234,1.0";
+
+TEST(HttpStream, EachCommandIsOneGetRequestAndItsBodyTheAnswer) {
+  for (const char* contentLength : {"yes", "no"}) {
+    SCOPED_TRACE(contentLength);
+    SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"idn", kIdn}, {"content-length", contentLength}});
+    ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+    auto transport = std::dynamic_pointer_cast<HTTPDeviceStream>(bench.client.TransportStream());
+    ASSERT_TRUE(transport);
+    EXPECT_EQ(transport->GetLockName(), L"Global\\VANTORIX:DS:HTTP:127.0.0.1:" + std::to_wstring(bench.port));
+    std::string answer;
+    ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+    EXPECT_EQ(answer, std::string(kIdn) + "\n");
+    EXPECT_EQ(transport->LastReply().rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << transport->LastReply();
+    // The body was handed out: the next read says so.
+    EXPECT_EQ(bench.client.Read(0, answer, 100), networkstatus::kAllHttpDataRead);
+    ASSERT_EQ(bench.client.WriteRead(0, "/*OPC?", answer, 100, 1), 0u);
+    EXPECT_EQ(answer, "1\n");
+    EXPECT_EQ(bench.dmm.ReceivedBytes(), "GET /*IDN? HTTP/1.1\r\n\r\nGET /*OPC? HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(bench.dmm.ReceivedCommands(), (std::vector<std::string>{"*IDN?", "*OPC?"}));
+    EXPECT_TRUE(bench.client.IsConnected());
+  }
+}
+
+TEST(HttpStream, ASilentServerGivesTheTimeoutStatusWithinTheTimeout) {
+  SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"fault", "noanswer"}}, 1.0);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+  Status written = 1, read = 0;
+  const double seconds = SecondsOf([&] {
+    written = bench.client.Write(0, "*IDN?", false);
+    read = bench.client.Read(0, answer, 100);
+  });
+  EXPECT_EQ(written, 0u);
+  EXPECT_EQ(read, streamstatus::kReadTimedOut);
+  EXPECT_EQ(answer, "");
+  EXPECT_GE(seconds, 1.0);
+  EXPECT_LE(seconds, 1.1);  // the configured time-out plus 10 %
+}
+
+TEST(HttpStream, StalledDroppedAndOversizedReplies) {
+  SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"idn", kIdn}}, 0.3);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+
+  bench.dmm.SetFault(sim::FaultKind::kCutShort, 4);
+  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
+  EXPECT_EQ(bench.client.Read(0, answer, 100), streamstatus::kReadTimedOut);
+  EXPECT_EQ(answer, "ACME");
+  bench.dmm.ClearFaults();
+
+  bench.dmm.SetFault(sim::FaultKind::kDrop, 6);
+  Status status = 1;
+  const double seconds = SecondsOf([&] { status = bench.client.Write(0, "*IDN?", false); });
+  EXPECT_EQ(status, 0u);
+  EXPECT_LT(seconds, 0.3);
+  EXPECT_EQ(bench.client.Read(0, answer, 100), networkstatus::kReadError);
+  EXPECT_EQ(answer, "ACME,D");
+  bench.dmm.ClearFaults();
+
+  bench.dmm.SetFault(sim::FaultKind::kTooLong, 99);
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer.size(), 100u);
+  bench.dmm.SetFault(sim::FaultKind::kTooLong, 100);
+  EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), streamstatus::kResponseTooLarge);
+  EXPECT_EQ(answer.size(), 100u);
+  bench.dmm.ClearFaults();
+
+  // Every request has a connection of its own: a restart between two does not matter.
+  bench.dmm.Restart();
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+}
+
+TEST(HttpStream, ARefusingServerCannotBeReached) {
+  SimulatedInstrument bench("HTTP", {{"transport", "http"}}, 0.3);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  bench.dmm.SetFault(sim::FaultKind::kRefuse);
+  std::string answer;
+  EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), networkstatus::kNotConnected);
+  EXPECT_EQ(bench.client.Read(0, answer, 100), networkstatus::kAllHttpDataRead);
+  bench.dmm.ClearFault(sim::FaultKind::kRefuse);
+  EXPECT_EQ(bench.client.WriteRead(0, "*OPC?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "1\n");
+}
+}  // namespace

@@ -1,0 +1,61 @@
+#pragma once
+// Shared pieces of the stream tests: the wxWidgets runtime sockets need, a
+// test driver that owns a stream client, and clean-up of the named locks a
+// test creates.
+#include <gtest/gtest.h>
+#include <wx/init.h>
+#include <wx/string.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "framework/Mutex.h"
+#include "framework/SwitchMatrixBase.h"
+#include "platform/NamedSharedMutex.h"
+#include "streams/DeviceStreamClientWithStream.h"
+#include "support/Gui.h"
+
+// Sockets need an application object: a GUI one when a display is there (so
+// that dialog tests of the same binary work), else a console one.
+inline bool EnsureWxRuntime() {
+  static const bool ready = [] {
+    if (std::getenv("DISPLAY") && EnsureGui()) return true;
+    if (wxTheApp) return true;
+    static wxInitializer* runtime = new wxInitializer();
+    return runtime->IsOk();
+  }();
+  return ready;
+}
+
+// Removes the lock object of a stream ID string when the test ends.
+class StreamLockCleanup {
+public:
+  explicit StreamLockCleanup(std::string idString) : idString_(std::move(idString)) {}
+  ~StreamLockCleanup() { NamedSharedMutex::Remove(Name()); }
+  std::string Name() const {
+    return wxString(Mutex::StreamLockName(wxString::FromUTF8(idString_).ToStdWstring())).utf8_string();
+  }
+
+private:
+  std::string idString_;
+};
+
+// A switch matrix that talks to its instrument through a stream client.
+class StreamTestDriver : public SwitchMatrixBase {
+public:
+  StreamTestDriver() { msDescription = "Stream test driver"; }
+  uint32_t LoadProgramSettings(uint32_t hostContext, SettingsStore store) override {
+    const Status status = SwitchMatrixBase::LoadProgramSettings(hostContext, store);
+    return FirstError(status, client.LoadProgramSettings(hostContext, store));
+  }
+  uint32_t SaveProgramSettings(uint32_t hostContext, SettingsStore store) override {
+    const Status status = SwitchMatrixBase::SaveProgramSettings(hostContext, store);
+    return FirstError(status, client.SaveProgramSettings(hostContext, store));
+  }
+  Status AddConfigurationDialogPanels(HostWindow hWnd, PanelList& panels) override {
+    return client.CreateStreamConfigurationPanels(hWnd, panels);
+  }
+  Status CheckDevice(HostWindow hWnd) override { return client.RunIdentificationCheck(hWnd); }
+
+  DeviceStreamClientWithStream client;
+};

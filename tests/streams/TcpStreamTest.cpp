@@ -1,0 +1,244 @@
+// The TCP transport against a simulated instrument: bytes on the wire,
+// answers, time-outs, the size limit, faults and reconnection.
+#include <gtest/gtest.h>
+
+#include "streams/SimulatedInstrument.h"
+#include "streams/tcp/EthernetDeviceStream.h"
+
+namespace {
+constexpr const char* kIdn = "ACME,DMM100,1234,1.0";
+constexpr Status kNotConnected = networkstatus::kNotConnected;
+
+std::shared_ptr<NetworkBasedDeviceStream> Transport(DeviceStreamClientWithStream& client) {
+  return std::dynamic_pointer_cast<NetworkBasedDeviceStream>(client.TransportStream());
+}
+
+TEST(TcpStream, ACommandAndItsTerminatorLeaveInOneWriteWithoutNagle) {
+  // The instrument takes each piece of data that arrives in one read as one command.
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"idn", kIdn}, {"read-terminator", "none"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  auto transport = Transport(bench.client);
+  ASSERT_TRUE(transport);
+  EXPECT_TRUE(transport->NagleOff());
+  EXPECT_EQ(transport->GetLockName(), L"Global\\VANTORIX:DS:ETHER:127.0.0.1:" + std::to_wstring(bench.port));
+  EXPECT_EQ(transport->GetEffectiveAddress(), "tcpip://127.0.0.1:" + std::to_string(bench.port));
+
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  // Each write is waited for, so that two writes never arrive as one piece.
+  ASSERT_EQ(bench.client.SetSendTermination(0, "\r\n", true), 0u);
+  ASSERT_EQ(bench.client.Write(0, "*RST", false), 0u);
+  ASSERT_TRUE(bench.WaitForCommands(2));
+  ASSERT_EQ(bench.client.Write(0, "*CLS\r\n", false), 0u);  // not terminated twice
+  ASSERT_TRUE(bench.WaitForCommands(3));
+  ASSERT_EQ(bench.client.SetSendTermination(0, "\n", false), 0u);
+  ASSERT_EQ(bench.client.Write(0, "RAW", false), 0u);
+  ASSERT_TRUE(bench.WaitForCommands(4));
+  EXPECT_EQ(bench.dmm.ReceivedCommands(), (std::vector<std::string>{"*IDN?\n", "*RST\r\n", "*CLS\r\n", "RAW"}));
+}
+
+TEST(TcpStream, BytesAfterTheTerminatorStartTheNextRead) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"answer", "TWO? -> A\\nB"}, {"answer", "CR? -> X\\rY"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+  ASSERT_EQ(bench.client.Write(0, "TWO?", false), 0u);
+  EXPECT_EQ(bench.client.Read(0, answer, 100), 0u);
+  EXPECT_EQ(answer, "A\n");
+  EXPECT_EQ(bench.client.Read(0, answer, 100), 0u);
+  EXPECT_EQ(answer, "B\n");
+
+  // Another terminator; a cleared input forgets what was left over.
+  ASSERT_EQ(bench.client.SetReceiveTermination(0, "\r", true), 0u);
+  ASSERT_EQ(bench.client.WriteRead(0, "CR?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "X\r");
+  // What was left over is dropped; without a carriage return the time-out ends the read.
+  bench.client.SetTimeout(0, 0.2);
+  ASSERT_EQ(bench.client.WriteRead(0, "*OPC?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "1\n");
+}
+
+TEST(TcpStream, EmptyLinesBeforeTheAnswerAreSkippedWhenStripping) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"answer", "Q? -> \\r\\n\\nOK"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "Q?", answer, 100, 3), 0u);
+  EXPECT_EQ(answer, "\r\n");
+  bench.client.SetStripNewLines(true);
+  ASSERT_EQ(bench.client.WriteRead(0, "Q?", answer, 100, 3), 0u);
+  EXPECT_EQ(answer, "OK\n");
+  // Two reads are not enough for the third line.
+  ASSERT_EQ(bench.client.WriteRead(0, "Q?", answer, 100, 2), 0u);
+  EXPECT_EQ(answer, "");
+}
+
+TEST(TcpStream, ASilentInstrumentEndsTheReadAtTheTimeout) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"fault", "noanswer"}}, 1.0);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
+  Status status = 0;
+  const double seconds = SecondsOf([&] { status = bench.client.Read(0, answer, 100); });
+  EXPECT_EQ(status, streamstatus::kReadTimedOut);
+  EXPECT_EQ(answer, "");
+  EXPECT_GE(seconds, 1.0);
+  EXPECT_LE(seconds, 1.1);  // the configured time-out plus 10 %
+
+  // The exchange takes a time-out as an empty answer.
+  bench.client.SetTimeout(0, 0.2);
+  EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "");
+  // The operation-complete wait gives up too.
+  EXPECT_EQ(bench.client.Write(0, "*RST", true), streamstatus::kOperationCompleteTimedOut);
+}
+
+TEST(TcpStream, WaitingForOperationCompleteSendsASecondQueryAndDropsItsAnswer) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(bench.client.Write(0, "*RST", true), 0u);
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "SWMSIM,SCPI-INSTRUMENT,0,1.0\n");
+  EXPECT_EQ(bench.dmm.ReceivedCommands(), (std::vector<std::string>{"*RST", "*OPC?", "*IDN?"}));
+}
+
+TEST(TcpStream, AnAnswerMayFillTheCountButNotExceedIt) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"fault", "toolong 99"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+  // 99 bytes and the terminator: exactly the count of 100.
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer.size(), 100u);
+  EXPECT_EQ(answer.back(), '\n');
+  bench.dmm.SetFault(sim::FaultKind::kTooLong, 100);
+  EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), streamstatus::kResponseTooLarge);
+  EXPECT_EQ(answer.size(), 100u);
+  EXPECT_EQ(answer.find('\n'), std::string::npos);
+  // Without a receive terminator the count ends the read.
+  ASSERT_EQ(bench.client.SetReceiveTermination(0, "\n", false), 0u);
+  EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 30, 1), 0u);
+  EXPECT_EQ(answer.size(), 30u);
+}
+
+TEST(TcpStream, CutShortGarbledAndDroppedAnswers) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"idn", kIdn}}, 0.3);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+
+  bench.dmm.SetFault(sim::FaultKind::kCutShort, 5);
+  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
+  EXPECT_EQ(bench.client.Read(0, answer, 100), streamstatus::kReadTimedOut);
+  EXPECT_EQ(answer, "ACME,");
+  bench.dmm.ClearFaults();
+
+  bench.dmm.SetFault(sim::FaultKind::kGarbage);
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer.size(), std::string(kIdn).size() + 1);
+  EXPECT_NE(answer, std::string(kIdn) + "\n");
+  EXPECT_EQ(answer.back(), '\n');
+  bench.dmm.ClearFaults();
+
+  bench.dmm.SetFault(sim::FaultKind::kDrop, 7);
+  Status status = 0;
+  const double seconds = SecondsOf([&] { status = bench.client.WriteRead(0, "*IDN?", answer, 100, 1); });
+  EXPECT_EQ(status, kNotConnected);
+  EXPECT_EQ(answer, "ACME,DM");
+  EXPECT_LT(seconds, 0.3);  // the closed connection ends the read at once
+  EXPECT_FALSE(bench.client.IsConnected());
+  EXPECT_EQ(bench.client.Write(0, "*IDN?", false), kNotConnected);
+  std::string text;
+  bench.client.GetErrorString(0, status, text);
+  EXPECT_EQ(text, "Ethernet not connected");
+
+  // Connecting again brings the instrument back.
+  bench.dmm.ClearFaults();
+  ASSERT_EQ(bench.client.DisconnectStream(0), 0u);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+}
+
+TEST(TcpStream, AnInstrumentRestartedBetweenExchangesGivesAClearStatusNotAHang) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"idn", kIdn}}, 2.0);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  bench.dmm.Restart();
+  for (int exchange = 0; exchange < 2; ++exchange) {
+    Status status = 0;
+    const double seconds = SecondsOf([&] { status = bench.client.WriteRead(0, "*IDN?", answer, 100, 1); });
+    EXPECT_EQ(status, kNotConnected) << exchange;
+    EXPECT_LT(seconds, 2.0) << exchange;
+  }
+  // A later user of the stream reconnects it.
+  DeviceStreamClientWithStream second;
+  bench.Offer(second, "TCPIP");
+  ASSERT_EQ(second.ConnectStream(0, true), 0u);
+  EXPECT_EQ(second.TransportStream(), bench.client.TransportStream());
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+}
+
+TEST(TcpStream, ARefusingInstrumentIsNotConnectedAfterTheTimeout) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"fault", "refuse"}}, 0.3);
+  Status status = 0;
+  const double seconds = SecondsOf([&] { status = bench.client.ConnectStream(0, true); });
+  EXPECT_EQ(status, kNotConnected);
+  EXPECT_GE(seconds, 0.3);
+  EXPECT_FALSE(bench.client.IsConnected());
+  EXPECT_EQ(bench.client.DisconnectStream(0), 0u);
+
+  // An address that cannot be looked up.
+  DeviceStreamClientWithStream lost;
+  bench.Offer(lost, "TCPIP");
+  lost.SelectedConfigurationAs<NetworkBasedDeviceStreamConfig>()->SetAddress("[::1]:5025");
+  StreamLockCleanup cleanup("ETHER:[::1]:5025");
+  EXPECT_EQ(lost.ConnectStream(0, true), networkstatus::kUnsupportedHostType);
+}
+
+TEST(TcpStream, TwoDriversShareOneConnection) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"idn", kIdn}});
+  DeviceStreamClientWithStream second;
+  bench.Offer(second, "TCPIP");
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(second.ConnectStream(0, true), 0u);
+  EXPECT_EQ(second.TransportStream(), bench.client.TransportStream());
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  ASSERT_EQ(second.WriteRead(0, "*OPC?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "1\n");
+  ASSERT_EQ(bench.client.DisconnectStream(0), 0u);
+  EXPECT_TRUE(second.IsConnected());
+  ASSERT_EQ(second.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  auto transport = second.TransportStream();
+  ASSERT_EQ(second.DisconnectStream(0), 0u);
+  EXPECT_FALSE(transport->IsConnected());
+  EXPECT_EQ(bench.dmm.ReceivedCommands(), (std::vector<std::string>{"*IDN?", "*OPC?", "*IDN?"}));
+}
+
+TEST(TcpStream, ErrorTexts) {
+  ASSERT_TRUE(EnsureWxRuntime());
+  EthernetDeviceStream stream;
+  const std::pair<Status, std::string> cases[] = {
+      {0x300002D0, "Ethernet Address Has No Server"},
+      {0x300002D1, "Ethernet Address Has No Port"},
+      {0x300002D2, "Ethernet Unsupported Host Type"},
+      {0x300002D3, "Ethernet not connected"},
+      {0x300002D4, "Ethernet Write Error detected"},
+      {0x300002D5, "Ethernet Read Error detected"},
+      {0x300002D6, "Ethernet Timeout detected"},
+      {0x300002D7, "All data from HTTP request is read"},
+      {0x300002D8, "Could not connect to the specified address and port (). The receiving address should be a "
+                   "local address and port."},
+      {0x300002D9, "Ethernet server object could not be created"},
+      {0x300002E4, "The response of a TCPIP controlled device is larger than expected."},
+      {0x30000001, ""},
+  };
+  for (const auto& [code, text] : cases) {
+    std::string got;
+    EXPECT_EQ(stream.GetErrorString(0, code, got), 0u);
+    EXPECT_EQ(got, text) << std::hex << code;
+  }
+}
+}  // namespace

@@ -1,0 +1,109 @@
+// The UDP transport against a simulated instrument: one datagram per
+// command, one per answer, time-outs, the size limit and the local port.
+#include <gtest/gtest.h>
+
+#include "streams/SimulatedInstrument.h"
+#include "streams/udp/UDPDeviceStream.h"
+
+namespace {
+constexpr const char* kIdn = "ACME,DMM100,1234,1.0";
+
+// Streams of these tests bind a free local port, so that tests may run side by side.
+struct AnyLocalPort {
+  AnyLocalPort() { UDPDeviceStream::SetDefaultLocalPort(0); }
+  ~AnyLocalPort() { UDPDeviceStream::SetDefaultLocalPort(UDPDeviceStream::kDefaultLocalPort); }
+};
+
+std::shared_ptr<UDPDeviceStream> Transport(DeviceStreamClientWithStream& client) {
+  return std::dynamic_pointer_cast<UDPDeviceStream>(client.TransportStream());
+}
+
+TEST(UdpStream, EachCommandIsOneDatagramAndEachAnswerOneRead) {
+  AnyLocalPort anyPort;
+  SimulatedInstrument bench("UDP", {{"transport", "udp"}, {"idn", kIdn}, {"read-terminator", "none"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  auto transport = Transport(bench.client);
+  ASSERT_TRUE(transport);
+  EXPECT_NE(transport->BoundLocalPort(), 0u);
+  EXPECT_TRUE(bench.client.IsConnected());
+  EXPECT_EQ(transport->GetLockName(), L"Global\\VANTORIX:DS:UDP:127.0.0.1:" + std::to_wstring(bench.port));
+
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  ASSERT_EQ(bench.client.Write(0, "*CLS\n", false), 0u);
+  ASSERT_TRUE(bench.WaitForCommands(2));
+  EXPECT_EQ(bench.dmm.ReceivedCommands(), (std::vector<std::string>{"*IDN?\n", "*CLS\n"}));
+}
+
+TEST(UdpStream, ASilentInstrumentGivesTheTimeoutStatus) {
+  AnyLocalPort anyPort;
+  SimulatedInstrument bench("UDP", {{"transport", "udp"}, {"fault", "noanswer"}}, 1.0);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
+  Status status = 0;
+  const double seconds = SecondsOf([&] { status = bench.client.Read(0, answer, 100); });
+  EXPECT_EQ(status, streamstatus::kReadTimedOut);
+  EXPECT_GE(seconds, 1.0);
+  EXPECT_LE(seconds, 1.1);  // the configured time-out plus 10 %
+}
+
+TEST(UdpStream, ADatagramMayFillTheCountButNotExceedIt) {
+  AnyLocalPort anyPort;
+  SimulatedInstrument bench("UDP", {{"transport", "udp"}, {"fault", "toolong 99"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer.size(), 100u);
+  bench.dmm.SetFault(sim::FaultKind::kTooLong, 100);
+  EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), streamstatus::kResponseTooLarge);
+  EXPECT_EQ(answer.size(), 100u);
+}
+
+TEST(UdpStream, CutAndGarbledDatagramsAndStrippedLineEnds) {
+  AnyLocalPort anyPort;
+  SimulatedInstrument bench("UDP", {{"transport", "udp"}, {"idn", kIdn}, {"answer", "Q? -> \\r\\nOK"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+  bench.dmm.SetFault(sim::FaultKind::kCutShort, 4);
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "ACME");
+  bench.dmm.ClearFaults();
+  bench.dmm.SetFault(sim::FaultKind::kGarbage);
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer.size(), std::string(kIdn).size() + 1);
+  EXPECT_NE(answer, std::string(kIdn) + "\n");
+  bench.dmm.ClearFaults();
+  bench.client.SetStripNewLines(true);
+  ASSERT_EQ(bench.client.WriteRead(0, "Q?", answer, 100, 3), 0u);
+  EXPECT_EQ(answer, "OK\n");
+}
+
+TEST(UdpStream, BindsTheDefaultLocalPortUnlessToldOtherwise) {
+  ASSERT_TRUE(EnsureWxRuntime());
+  EXPECT_EQ(UDPDeviceStream::kDefaultLocalPort, 51456);
+  UDPDeviceStream stream;
+  EXPECT_EQ(stream.GetLocalPort(), 51456);
+  {
+    AnyLocalPort anyPort;
+    UDPDeviceStream other;
+    EXPECT_EQ(other.GetLocalPort(), 0);
+  }
+  // A port that another socket holds cannot be bound: the text names it.
+  AnyLocalPort anyPort;
+  SimulatedInstrument bench("UDP", {{"transport", "udp"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  const uint16_t taken = Transport(bench.client)->BoundLocalPort();
+  DeviceStreamClientWithStream second;
+  bench.Offer(second, "UDP");
+  UDPDeviceStream blocked;
+  blocked.SetLocalPort(taken);
+  const Status status = blocked.Connect(0, second.SelectedConfiguration(), 1);
+  EXPECT_EQ(status, networkstatus::kCannotBind);
+  std::string text;
+  blocked.GetErrorString(0, status, text);
+  EXPECT_EQ(text, "Could not connect to the specified address and port (0.0.0.0:" + std::to_string(taken) +
+                      "). The receiving address should be a local address and port.");
+}
+}  // namespace
