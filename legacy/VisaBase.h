@@ -1,0 +1,58 @@
+#pragma once
+// A VISA session: the default resource manager and one opened resource, with
+// the status of the last call. Statuses are 0 or the VISA code (errors in
+// 0xBFFF0000..., completion codes in 0x3FFF0000...), or the module's own
+// codes listed below.
+#include <string>
+
+#include "framework/Status.h"
+#include "legacy/VisaLibrary.h"
+
+class VisaBase {
+public:
+  static constexpr Status kNotOpen = 0x3000012C;            // no session is open
+  static constexpr Status kShortRead = 0x3000012E;          // fewer bytes than asked for came
+  static constexpr Status kNotAllWritten = 0x3000012D;      // the write was cut short
+  static constexpr Status kResponseTooLarge = DRV_ERR_TCP_RESPONSE_TOO_LARGE;  // a TCPIP answer filled the buffer
+
+  VisaBase() = default;
+  virtual ~VisaBase();
+  VisaBase(const VisaBase&) = delete;
+  VisaBase& operator=(const VisaBase&) = delete;
+
+  // Loads the library, opens the default resource manager and the resource;
+  // the time-out applies to every later call.
+  Status OpenResource(const std::string& resource, uint32_t timeoutMilliseconds);
+  Status CloseResource();
+  bool IsOpen() const { return session_ != 0; }
+  const std::string& Resource() const { return resource_; }
+
+  Status WriteText(const std::string& text);
+  // Reads up to count bytes; kShortRead when the read ended (time-out,
+  // termination character, end of message) with fewer, kResponseTooLarge
+  // when a TCPIP answer is longer than count.
+  Status ReadText(std::string* text, size_t count);
+  Status SetTimeout(uint32_t milliseconds);
+  uint32_t Timeout() const { return timeout_; }
+  Status SetAttribute(visa::ViAttr attribute, visa::ViAttrState value);
+  Status GetAttribute(visa::ViAttr attribute, uint32_t* value);
+  Status ClearDevice();
+  // Discards the input and output buffers.
+  Status Flush(uint16_t mask);
+
+  Status LastStatus() const { return lastStatus_; }
+  // The text of a status of this layer, empty for others.
+  std::string ErrorText(Status status) const;
+  const VisaLibrary& Library() const { return library_; }
+
+protected:
+  // Records a VISA status of a call: completion codes count as success.
+  Status Check(std::string_view function, visa::ViStatus status);
+
+  VisaLibrary library_;
+  visa::ViSession resourceManager_ = 0;
+  visa::ViSession session_ = 0;
+  std::string resource_;
+  uint32_t timeout_ = 2000;
+  Status lastStatus_ = 0;
+};

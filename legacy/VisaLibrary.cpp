@@ -1,0 +1,79 @@
+#include "legacy/VisaLibrary.h"
+
+#include <vector>
+
+#include "logging/JournexEntry.h"
+#include "platform/SharedLibrary.h"
+
+namespace {
+constexpr std::string_view kModule = "VisaLibrary";
+
+template <class F>
+bool Take(void* handle, const char* name, F*& function) {
+  function = reinterpret_cast<F*>(SharedLibrary::Find(handle, name));
+  if (function) return true;
+  JournexEntry::Note("LoadVisaDLL", kModule, "Error", std::string(name) + " could not be found in VISA32.DLL");
+  return false;
+}
+}  // namespace
+
+std::string VisaLibrary::LibraryName() { return SharedLibrary::Choose("SWMATRIX_VISA_LIBRARY", "libvisa.so"); }
+
+Status VisaLibrary::Load() {
+  if (loaded_) return 0;
+  std::string error;
+  void* handle = SharedLibrary::Open(LibraryName(), &error);
+  if (!handle) {
+    JournexEntry::Note("LoadVisaDLL", kModule, "Error", "VISA32.DLL could not be loaded",
+                       {{"library", LibraryName()}, {"reason", error}, {"Err", DRV_ERR_VISA_NOT_FOUND}});
+    return DRV_ERR_VISA_NOT_FOUND;
+  }
+  Functions& f = functions_;
+  bool complete = Take(handle, "viOpenDefaultRM", f.viOpenDefaultRM);
+  complete = Take(handle, "viOpen", f.viOpen) && complete;
+  complete = Take(handle, "viClose", f.viClose) && complete;
+  complete = Take(handle, "viWrite", f.viWrite) && complete;
+  complete = Take(handle, "viRead", f.viRead) && complete;
+  complete = Take(handle, "viGetAttribute", f.viGetAttribute) && complete;
+  complete = Take(handle, "viSetAttribute", f.viSetAttribute) && complete;
+  complete = Take(handle, "viClear", f.viClear) && complete;
+  complete = Take(handle, "viSetBuf", f.viSetBuf) && complete;
+  complete = Take(handle, "viStatusDesc", f.viStatusDesc) && complete;
+  complete = Take(handle, "viFlush", f.viFlush) && complete;
+  complete = Take(handle, "viDisableEvent", f.viDisableEvent) && complete;
+  complete = Take(handle, "viDiscardEvents", f.viDiscardEvents) && complete;
+  complete = Take(handle, "viWaitOnEvent", f.viWaitOnEvent) && complete;
+  complete = Take(handle, "viLock", f.viLock) && complete;
+  complete = Take(handle, "viUnlock", f.viUnlock) && complete;
+  if (!complete) {
+    functions_ = Functions{};
+    JournexEntry::Note("LoadVisaDLL", kModule, "Error", "LoadVisaDLL(\"Failed\")", {{"Err", DRV_ERR_VISA_NOT_FOUND}});
+    return DRV_ERR_VISA_NOT_FOUND;
+  }
+  loaded_ = true;
+  JournexEntry::Note("LoadVisaDLL", kModule, "Note", "LoadVisaDLL(\"Loaded\")", {{"library", LibraryName()}});
+  return 0;
+}
+
+std::string VisaLibrary::FixedText(uint32_t status) {
+  switch (static_cast<visa::ViStatus>(status)) {
+    case visa::kErrorResourceNotFound:
+      return "Insufficient location information or the device or resource is not present in the system.";
+    case visa::kErrorTimeout: return "Timeout expired before operation completed.";
+    case visa::kErrorInputProtocolViolation: return "Device reported an input protocol error during transfer.";
+    case visa::kErrorInvalidMask: return "Invalid buffer mask specified.";
+    case visa::kErrorUnsupportedAttribute: return "Not supported attribute.";
+    case visa::kErrorMachineNotAvailable: return "Machine not available";
+    default: return {};
+  }
+}
+
+std::string VisaLibrary::StatusText(visa::ViSession session, uint32_t status) const {
+  std::string text = FixedText(status);
+  if (!text.empty() || !loaded_ || !functions_.viStatusDesc) return text;
+  // The description buffer of the VISA standard holds 256 characters.
+  std::vector<char> description(512, '\0');
+  functions_.viStatusDesc(session, static_cast<visa::ViStatus>(status), description.data());
+  description.back() = '\0';
+  return description.data();
+}

@@ -1,0 +1,32 @@
+#include "platform/SharedLibrary.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+// dlerror() reports per thread, but its text is only valid until the next
+// call; one lock keeps open and read together.
+std::mutex loaderLock;
+}  // namespace
+
+void* SharedLibrary::Open(const std::string& name, std::string* error) {
+  std::lock_guard guard(loaderLock);
+  void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle && error) {
+    const char* reason = dlerror();
+    *error = reason ? reason : "cannot be loaded";
+  }
+  return handle;
+}
+
+void* SharedLibrary::Find(void* handle, const char* symbol) {
+  if (!handle || !symbol) return nullptr;
+  return dlsym(handle, symbol);
+}
+
+std::string SharedLibrary::Choose(const char* variable, const std::string& defaultName) {
+  const char* value = std::getenv(variable);
+  return value && *value ? std::string(value) : defaultName;
+}

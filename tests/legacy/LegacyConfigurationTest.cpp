@@ -1,0 +1,170 @@
+// The settings of the legacy bus classes in INI files: the GPIB table with
+// its default wait, the RS232 table with its record, the GPIB/RS232 selector
+// and the VISA identifier.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "LegacyTestBench.h"
+#include "LogCollector.h"
+#include "legacy/GPIBRS232.h"
+#include "legacy/NI488GPIB.h"
+#include "legacy/RS232Configuration.h"
+#include "legacy/Visa.h"
+#include "settings/ProgramSettingsDatabase.h"
+
+namespace {
+
+std::string Contents(const std::string& path) {
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void Write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+// Runs a store-based load or save of the object on the file.
+template <class F>
+void WithStore(const std::string& path, F&& step) {
+  SettingsStore store = CreateINIProgramSettingsDatabase(path);
+  ASSERT_TRUE(store);
+  store->Open();
+  step(store);
+  store->Close();
+}
+
+}  // namespace
+
+TEST(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
+  const std::string directory = LegacyTempDir("gpibini");
+  const std::string file = directory + "/device.ini";
+  NI488GPIB gpib(GPIB1, 9, 0, 100);
+  EXPECT_EQ(gpib.SaveConfiguration(0, file.c_str()), 0u);
+  EXPECT_EQ(Contents(file), "[GPIB]\nBoard=1\nPriAdr=9\nSecAdr=0\nWait=0\nClear=1\nReaddress=1\n");
+
+  struct Case {
+    const char* text;
+    GPIBBoardNumbers board;
+    int primary, secondary;
+    unsigned long wait;
+    bool clear, readdress;
+  };
+  const Case cases[] = {
+      {"[GPIB]\nBoard=2\nPriAdr=12\nSecAdr=96\nWait=0\nClear=0\nReaddress=0\n", GPIB2, 12, 96, 100, false, false},
+      {"[GPIB]\nWait=250\n", GPIB1, 9, 0, 250, true, true},
+      {"[gpib]\nwait=0\nclear=NO\n", GPIB1, 9, 0, 100, false, true},
+      {"[Other]\nBoard=3\n", GPIB1, 9, 0, 100, true, true},
+  };
+  for (const Case& c : cases) {
+    NI488GPIB loaded(GPIB1, 9, 0, 100);
+    Write(file, c.text);
+    EXPECT_EQ(loaded.LoadConfiguration(0, file.c_str()), 0u);
+    EXPECT_EQ(loaded.GetBoard(), c.board) << c.text;
+    EXPECT_EQ(loaded.GetPrimaryAddress(), c.primary) << c.text;
+    EXPECT_EQ(loaded.GetSecondaryAddress(), c.secondary) << c.text;
+    EXPECT_EQ(loaded.GetWait(), c.wait) << c.text << " (a stored 0 takes the default wait)";
+    EXPECT_EQ(loaded.GetClear(), c.clear) << c.text;
+    EXPECT_EQ(loaded.GetReaddress(), c.readdress) << c.text;
+  }
+  NI488GPIB noDefault(GPIB0, 1, 0, 0);
+  Write(file, "[GPIB]\nWait=0\n");
+  EXPECT_EQ(noDefault.LoadConfiguration(0, file.c_str()), 0u);
+  EXPECT_EQ(noDefault.GetWait(), 0u);
+  std::filesystem::remove_all(directory);
+}
+
+TEST(LegacyConfiguration, GPIBKeysMayCarryAPrefixAndAreChecked) {
+  const std::string directory = LegacyTempDir("gpibprefix");
+  const std::string file = directory + "/device.ini";
+  NI488GPIBConfiguration configuration(GPIB3, 4, 100, 0, "Relay");
+  WithStore(file, [&](SettingsStore store) { configuration.SaveProgramSettings(0, store); });
+  EXPECT_EQ(Contents(file),
+            "[GPIB]\nRelayBoard=3\nRelayPriAdr=4\nRelaySecAdr=100\nRelayWait=0\nRelayClear=1\nRelayReaddress=1\n");
+  const struct {
+    GPIBBoardNumbers board;
+    int primary, secondary;
+    bool valid;
+  } cases[] = {{GPIB0, 0, 0, true},    {GPIB3, 30, 126, true}, {GPIB0, 31, 0, false},  {GPIB0, -1, 0, false},
+               {GPIB0, 5, 95, false},  {GPIB0, 5, 127, false}, {GPIB_INVALID, 5, 0, false},
+               {static_cast<GPIBBoardNumbers>(4), 5, 0, false}};
+  for (const auto& c : cases) {
+    NI488GPIBConfiguration candidate(c.board, c.primary, c.secondary);
+    EXPECT_EQ(candidate.IsValid(), c.valid) << c.board << " " << c.primary << " " << c.secondary;
+  }
+  EXPECT_EQ(EnumClass<GPIBBoardNumbers>::Instance().Name(GPIB3), "GPIB3");
+  EXPECT_EQ(EnumClass<GPIBBoardNumbers>::Instance().Largest(), GPIB3);
+  std::filesystem::remove_all(directory);
+}
+
+TEST(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
+  const std::string directory = LegacyTempDir("rs232ini");
+  const std::string file = directory + "/port.ini";
+  LogCollector log;
+  RS232Configuration configuration(3, Br19200, Even, Data7, Stop2, 0);
+  WithStore(file, [&](SettingsStore store) { configuration.SaveProgramSettings(0, store); });
+  EXPECT_EQ(Contents(file), "[RS232]\nCOMPort=3\nParity=2\nDataBits=7\nBaudRate=19200\nStopBits=2\nImplementation=0\n");
+
+  Write(file, "[RS232]\nCOMPort=0\nParity=1\nDataBits=8\nBaudRate=115200\nStopBits=1\nImplementation=1\n");
+  RS232Configuration loaded;
+  WithStore(file, [&](SettingsStore store) { loaded.LoadProgramSettings(0, store); });
+  EXPECT_EQ(loaded.GetCOMPort(), 1) << "at least port 1";
+  EXPECT_EQ(loaded.GetParity(), Odd);
+  EXPECT_EQ(loaded.GetDataBits(), Data8);
+  EXPECT_EQ(loaded.GetBaudRate(), Br115200);
+  EXPECT_EQ(loaded.GetStopBits(), Stop15);
+  EXPECT_EQ(loaded.GetImplementation(), RS232Configuration::kNativeImplementation);
+  const auto records = LogCollector::Containing(log.UntilMarker(), {"RS232Implementation"});
+  ASSERT_EQ(records.size(), 2u) << "one record for the save, one for the load";
+  EXPECT_NE(records[1].find(";LoadProgramSettings;RS232Configuration;Note;!general;RS232Implementation;"
+                            "description;a19:RS232Implementation;COMPort;i1;Baudrate;i115200;DataBits;i8;Parity;i1;"
+                            "StopBits;i1;Implementation;i1"),
+            std::string::npos)
+      << records[1];
+  std::filesystem::remove_all(directory);
+}
+
+TEST(LegacyConfiguration, SerialEnumerationsKeepTheirDeclarations) {
+  EXPECT_STREQ(EnumDeclarationText(Parity{}), "({ None = 0, firstParity = 0, Odd, Even, Mark, Space, lastParity=Space })");
+  EXPECT_STREQ(EnumDeclarationText(DataBits{}), "({ MIN_DATABITS = 5, Data5 = 5, Data6, Data7, Data8, MAX_DATABITS = 8 })");
+  EXPECT_STREQ(EnumDeclarationText(StopBits{}), "({ Stop1 = 0, MIN_STOPBITS = 0, Stop15 = 1, Stop2 = 2, MAX_STOPBITS = 2 })");
+  EXPECT_EQ(EnumClass<Parity>::Instance().Largest(), Space);
+  EXPECT_EQ(EnumClass<DataBits>::Instance().Name(Data6), "Data6");
+  EXPECT_EQ(EnumClass<BaudRate>::Instance().Name(Br57600), "Br57600");
+  EXPECT_EQ(EnumClass<BaudRate>::Instance().Largest(), Br921600);
+  const std::vector<int>& allowed = RS232Configuration::AllowedBaudRates();
+  EXPECT_EQ(allowed.front(), 50);
+  EXPECT_EQ(allowed.back(), 115200);
+  EXPECT_TRUE(std::is_sorted(allowed.begin(), allowed.end()));
+}
+
+TEST(LegacyConfiguration, TheSelectorReadsAndWritesOnlyCommunication) {
+  const std::string directory = LegacyTempDir("selector");
+  const std::string file = directory + "/selector.ini";
+  Write(file, "[GPIBRS232]\nCommunication=1\nOther=5\n");
+  GPIBRS232 selector;
+  EXPECT_FALSE(selector.IsGPIB()) << "RS232 by default";
+  WithStore(file, [&](SettingsStore store) { selector.LoadProgramSettings(0, store); });
+  EXPECT_TRUE(selector.IsGPIB());
+  selector.SetCommunication(7);
+  EXPECT_FALSE(selector.IsGPIB()) << "anything but 1 is RS232";
+  WithStore(file, [&](SettingsStore store) { selector.SaveProgramSettings(0, store); });
+  EXPECT_EQ(Contents(file), "[GPIBRS232]\nCommunication=7\nOther=5\n");
+  std::filesystem::remove_all(directory);
+}
+
+TEST(LegacyConfiguration, TheVisaIdentifierIsStored) {
+  const std::string directory = LegacyTempDir("visaini");
+  const std::string file = directory + "/visa.ini";
+  Visa visa;
+  EXPECT_EQ(visa.GetIdentifier(), "Insert the Visa identification here");
+  EXPECT_EQ(visa.IdentificationQuery(), "*IDN?");
+  visa.SetIdentifier("TCPIP0::192.168.0.5::INSTR");
+  WithStore(file, [&](SettingsStore store) { visa.SaveProgramSettings(0, store); });
+  EXPECT_EQ(Contents(file), "[VISA]\nIdentifier=TCPIP0::192.168.0.5::INSTR\n");
+  Visa loaded;
+  WithStore(file, [&](SettingsStore store) { loaded.LoadProgramSettings(0, store); });
+  EXPECT_EQ(loaded.GetIdentifier(), "TCPIP0::192.168.0.5::INSTR");
+  std::filesystem::remove_all(directory);
+}

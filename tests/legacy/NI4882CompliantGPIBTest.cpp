@@ -1,0 +1,190 @@
+// The service-request variants against a simulated IEEE 488.2 instrument on
+// the GPIB bus, with the simulated service-request library calling back on
+// its own thread.
+#include "legacy/NI4882CompliantGPIB.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <nlohmann/json.hpp>
+
+#include "LegacyTestBench.h"
+#include "legacy/GPIBStatus.h"
+
+namespace {
+
+class CompliantGPIBTest : public ::testing::Test {
+protected:
+  LegacyTestBench bench_{"srq"};
+  sim::Instrument& source_ = bench_.AddGpib("source", 6, {{"idn", "ACME,SRC200,42,2.1"},
+                                                           {"answer", "MEAS? -> 1.5"},
+                                                           {"accept-re", "VOLT [0-9.]+"}});
+};
+
+// Counts the service requests that reach a plain NI4882MGPIB.
+class CountingGPIB : public NI4882MGPIB {
+public:
+  using NI4882MGPIB::NI4882MGPIB;
+  ~CountingGPIB() override { UnregisterDevice(); }
+  void SRQHandler(int statusByte) override {
+    std::lock_guard guard(lock_);
+    statusBytes_.push_back(statusByte);
+    changed_.notify_all();
+  }
+  std::vector<int> WaitForRequests(size_t count) {
+    std::unique_lock guard(lock_);
+    changed_.wait_for(guard, std::chrono::seconds(10), [&] { return statusBytes_.size() >= count; });
+    return statusBytes_;
+  }
+
+private:
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::vector<int> statusBytes_;
+};
+
+}  // namespace
+
+TEST_F(CompliantGPIBTest, OpeningEnablesServiceRequestsAndClosingDisablesThem) {
+  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  EXPECT_TRUE(gpib.HasSrqHandler());
+  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS", "*SRE 32", "*ESE 1"}));
+  EXPECT_EQ(gpib.CloseDevice(0), 0u);
+  EXPECT_FALSE(gpib.HasSrqHandler());
+  EXPECT_EQ(source_.ReceivedCommands(),
+            (std::vector<std::string>{"*CLS", "*SRE 32", "*ESE 1", "*SRE 0", "*ESE 0"}));
+}
+
+TEST_F(CompliantGPIBTest, ASendWaitsForTheServiceRequestOfOperationComplete) {
+  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  source_.ResetLog();
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 5", true, 0, nullptr), 0u);
+  EXPECT_EQ(gpib.LastSendCount(), 1);
+  EXPECT_EQ(gpib.State(), NI4882CompliantGPIB::kIdle);
+  // The handler answered the request: it asked for the event status.
+  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;VOLT 5;*OPC", "*ESR?"}));
+  EXPECT_EQ(gpib.SendWaitingForCompletion(0, ""), 0u) << "an empty text sends *OPC alone";
+  EXPECT_EQ(source_.ReceivedCommands().at(2), "*CLS;*OPC");
+}
+
+TEST_F(CompliantGPIBTest, AQueryIsAnsweredThroughTheHandler) {
+  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  source_.ResetLog();
+  std::string reply;
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "MEAS?", true, 100, &reply), 0u);
+  EXPECT_EQ(reply, "1.5\n");
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
+  EXPECT_EQ(reply, "1.5\n") << "announced by operation complete, as message-available is not enabled";
+  EXPECT_EQ(source_.ReceivedCommands(),
+            (std::vector<std::string>{"*CLS;MEAS?;*OPC", "*ESR?", "*CLS;MEAS?;*OPC", "*ESR?"}));
+  EXPECT_EQ(source_.State()["transport_state"]["output_bytes"], 0) << "nothing left unread";
+
+  // With message-available requests the reply alone ends the handshake.
+  NI4882CompliantGPIB available(GPIB0, 6, 0);
+  available.SetServiceRequestMask(NI4882CompliantGPIB::kMessageAvailable);
+  ASSERT_EQ(gpib.CloseDevice(0), 0u);
+  ASSERT_EQ(available.OpenDevice(0), 0u);
+  source_.ResetLog();
+  EXPECT_EQ(available.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
+  EXPECT_EQ(reply, "1.5\n");
+  EXPECT_EQ(source_.ReceivedCommands(), std::vector<std::string>{"MEAS?"});
+}
+
+TEST_F(CompliantGPIBTest, NoServiceRequestEndsInATimeOut) {
+  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib.SetTimeOutGPIB(10), 0u);  // 300 ms
+  ASSERT_EQ(gpib.SendGPIB("*SRE 0"), 0u);  // the device stops requesting service
+  const Status status = gpib.SaveSendGPIB(0, "VOLT 1", true, 0, nullptr);
+  EXPECT_EQ(status, 0x3000019Au);
+  char text[256];
+  uint32_t count = 0;
+  gpib.GetErrorString(0, status, text, sizeof text, &count);
+  EXPECT_NE(std::string(text, count).find("time-out"), std::string::npos);
+  EXPECT_EQ(gpib.LastSendCount(), 1) << "a time-out is not sent again";
+}
+
+TEST_F(CompliantGPIBTest, AProtocolErrorSendsTheTextAgainUpToFiveTimes) {
+  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  // Garbled answers: the event status never shows operation complete.
+  source_.SetFault(sim::FaultKind::kGarbage);
+  source_.ResetLog();
+  const Status status = gpib.SaveSendGPIB(0, "VOLT 2", true, 0, nullptr);
+  EXPECT_EQ(status, 0x30000238u);
+  EXPECT_EQ(gpib.LastSendCount(), 5);
+  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;VOLT 2;*OPC", "*ESR?", "*CLS;VOLT 2;*OPC", "*ESR?",
+                                                                  "*CLS;VOLT 2;*OPC", "*ESR?", "*CLS;VOLT 2;*OPC", "*ESR?",
+                                                                  "*CLS;VOLT 2;*OPC", "*ESR?"}));
+  source_.ClearFaults();
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 2", true, 0, nullptr), 0u);
+  EXPECT_EQ(gpib.LastSendCount(), 1);
+}
+
+TEST_F(CompliantGPIBTest, WithoutAHandlerTheSendIsTriedUpToFiveTimes) {
+  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.NI488GPIB::OpenDevice(0, GPIB0, 6, 0), 0u);  // opened without the service-request library
+  ASSERT_FALSE(gpib.HasSrqHandler());
+  ASSERT_EQ(gpib.SetTimeOutGPIB(9), 0u);  // 100 ms
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 3", true, 0, nullptr), 0u);
+  EXPECT_EQ(gpib.LastSendCount(), 1);
+  source_.SetFault(sim::FaultKind::kNoAnswer);
+  source_.ResetLog();
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 4", true, 0, nullptr), 0x3000020Eu);
+  EXPECT_EQ(gpib.LastSendCount(), 5);
+  EXPECT_EQ(source_.ReceivedCommands(), std::vector<std::string>(5, "VOLT 4;*OPC?"));
+}
+
+TEST_F(CompliantGPIBTest, TheServiceRequestLibraryMustBeThere) {
+  setenv("SWMATRIX_GPIBSRQ_LIBRARY", bench_.Path("libnothing.so").c_str(), 1);
+  NI4882MGPIB missing(GPIB0, 6, 0);
+  EXPECT_EQ(missing.OpenDevice(0), 0x30000246u);
+  EXPECT_FALSE(missing.IsOpen());
+  // A library without RegisterSRQHandler (here: the NI-488.2 one).
+  setenv("SWMATRIX_GPIBSRQ_LIBRARY", SimulatedLibrary("libgpib.so.0").c_str(), 1);
+  NI4882MGPIB unable(GPIB0, 6, 0);
+  const Status status = unable.OpenDevice(0);
+  EXPECT_EQ(status, 0x30000247u);
+  EXPECT_FALSE(unable.IsOpen());
+  char text[256];
+  uint32_t count = 0;
+  unable.GetErrorString(0, status, text, sizeof text, &count);
+  EXPECT_NE(std::string(text, count).find("RegisterSRQHandler"), std::string::npos);
+}
+
+TEST_F(CompliantGPIBTest, AnExpectedServiceRequestReachesItsHandler) {
+  CountingGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_TRUE(gpib.HasSrqHandler());
+  ASSERT_EQ(gpib.SendGPIB("*CLS;*ESE 1;*SRE 32"), 0u);
+  const GPIBSRQLibrary::Functions& srq = gpib.SrqLibrary().Calls();
+  ASSERT_EQ(srq.SetExpectingSRQ(gpib.SrqHandle(), 1), 0);
+  ASSERT_EQ(gpib.SendGPIB("*OPC"), 0u);
+  const std::vector<int> requests = gpib.WaitForRequests(1);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0] & 0x60, 0x60) << "request service and the event summary bit";
+  EXPECT_EQ(source_.State()["requesting_service"], false) << "the library's serial poll ended the request";
+  EXPECT_GT(srq.GetLastTimingInformation(0, 6), 0u) << "bus accesses are noted in the library";
+}
+
+TEST_F(CompliantGPIBTest, CheckGPIBBussesSeesARequestNobodyWaitsFor) {
+  sim::Instrument& other = bench_.Simulator().Add("other", {{"transport", "gpib"}, {"board", "1"}, {"address", "3"}});
+  NI4882CompliantGPIB registered(GPIB0, 6, 0);
+  ASSERT_EQ(registered.OpenDevice(0), 0u);  // loads the library
+  const GPIBSRQLibrary::Functions& srq = registered.SrqLibrary().Calls();
+  EXPECT_EQ(srq.CheckGPIBBusses(), 0);
+  NI488GPIB plain(GPIB1, 3, 0);
+  ASSERT_EQ(plain.OpenDevice(0), 0u);
+  ASSERT_EQ(plain.SendGPIB("*CLS;*ESE 1;*SRE 32;*OPC"), 0u);
+  EXPECT_EQ(other.State()["requesting_service"], true);
+  EXPECT_EQ(srq.CheckGPIBBusses(), 1) << "board 1 has no registered device: its request stays";
+  uint8_t statusByte = 0;
+  ASSERT_EQ(plain.SerialPoll(&statusByte), 0u);
+  EXPECT_EQ(statusByte & 0x60, 0x60);
+  EXPECT_EQ(srq.CheckGPIBBusses(), 0);
+}
