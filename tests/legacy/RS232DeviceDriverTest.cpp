@@ -13,6 +13,7 @@
 #include "LegacyTestBench.h"
 #include "LogCollector.h"
 #include "legacy/RS232RunTimeDataTermios.h"
+#include "legacy/RS232SharedDeviceDriver.h"
 #include "legacy/SystemErrorStatus.h"
 #include "platform/NamedSharedMutex.h"
 
@@ -250,4 +251,20 @@ TEST_F(RS232Test, TheVisaImplementationFallsBackFromTheAliasToASRL) {
   EXPECT_EQ(answer, "");
   EXPECT_EQ(port.ClearInputBuffer(), 0u);
   EXPECT_EQ(port.ClearOutputBuffer(), 0u);
+}
+
+TEST_F(RS232Test, ASharedPortIsOpenForTheLifetimeOfItsObject) {
+  {
+    RS232SharedDeviceDriver shared(kPort, Br57600);
+    EXPECT_EQ(shared.ConstructionStatus(), 0u);
+    EXPECT_TRUE(shared.IsOpen());
+    EXPECT_EQ(meter_.State()["transport_state"]["line"]["baud"], 57600);
+    ASSERT_EQ(shared.Write("*OPC?\n"), 0u);
+    std::string answer;
+    EXPECT_EQ(shared.OptimizedRead(&answer, 10, 2000), 0u);
+    EXPECT_EQ(answer, "1\n");
+  }
+  RS232SharedDeviceDriver missing(kPort + 100);
+  EXPECT_EQ(missing.ConstructionStatus(), systemerror::ToStatus(ENOENT));
+  EXPECT_FALSE(missing.IsOpen());
 }
