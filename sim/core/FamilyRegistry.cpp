@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "sim/hubline/HublineUnit.h"
+#include "sim/programmable/ProgrammableInstrument.h"
 #include "sim/scpi/ScpiInstrument.h"
 
 namespace sim {
@@ -16,6 +18,8 @@ struct FamilyEntry {
 const std::vector<FamilyEntry>& Families() {
   static const std::vector<FamilyEntry> families = {
       {"scpi", [] { return std::make_unique<ScpiInstrument>(); }},
+      {"hubline", [] { return std::make_unique<HublineUnit>(); }},
+      {"programmable", [] { return std::make_unique<ProgrammableInstrument>(); }},
   };
   return families;
 }
