@@ -3,6 +3,7 @@
 // firmware-dependent commands, the keyboard lock and return to local.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "SimTestIo.h"
@@ -363,6 +364,38 @@ TEST_F(HublineOverTcp, ASingleUnitTakesCardCommandsWithoutAddress) {
   ASSERT_EQ(unit_->Set("slot1", "none"), "");
   EXPECT_EQ(Ask("INT_RELAY_A_NO"), "ERROR 101\n");
   EXPECT_EQ(Ask("LOCAL"), "OK\n");
+}
+
+TEST(HublineOnTheBus, RepliesWaitInTheOutputQueueOfItsGpibAddress) {
+  const std::string directory = simtest::MakeTempDir("hubline-bus");
+  {
+    sim::Simulator simulator;
+    ASSERT_EQ(simulator.ListenBus(directory + "/bus"), "");
+    sim::Instrument& hub = simulator.Add(
+        "hub", {{"transport", "gpib"}, {"address", "9"}, {"family", "hubline"}, {"slot4", "relay2"}});
+    simtest::Fd session = simtest::ConnectUnixSocket(directory + "/bus");
+    ASSERT_TRUE(session.valid());
+    auto request = [&](const std::string& line) {
+      SendAll(session.get(), line + "\n");
+      return simtest::ReadLine(session.get());
+    };
+    auto read = [&] {
+      const std::string line = request("read GPIB0::9::INSTR 150 2000");
+      const size_t space = line.find(' ');
+      const size_t count = space == std::string::npos ? 0 : std::stoul(line.substr(space + 1));
+      return line + simtest::ReadCount(session.get(), count);
+    };
+    // One message, one command; a second line feed from the stream adds only an empty line.
+    EXPECT_EQ(request("write GPIB0::9::INSTR 19\nS4:INT_RELAY_B_NO\n\n"), "ok 19\n");
+    EXPECT_EQ(read(), "ok 3 1\nOK\n");
+    EXPECT_EQ(request("write GPIB0::9::INSTR 16\nS4:INT_RELAY_B?\n"), "ok 16\n");
+    EXPECT_EQ(read(), "ok 3 1\nNO\n");
+    EXPECT_EQ(request("write GPIB0::9::INSTR 18\nS4:INT_RELAY_C_NO\n"), "ok 18\n");
+    EXPECT_EQ(read(), "ok 10 1\nERROR 102\n");
+    EXPECT_EQ(hub.Access<sim::HublineUnit>([](sim::HublineUnit& unit) { return unit.Card(4)->Relay('B'); }),
+              "NO");
+  }
+  std::filesystem::remove_all(directory);
 }
 
 }  // namespace
