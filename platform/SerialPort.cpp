@@ -57,15 +57,9 @@ int PollFor(int fd, short events, int64_t timeoutMs, bool* ready) {
       return errno;
     }
     if (result == 0) return 0;
-    // A hang-up with nothing to read (the other end went away) reads as silence.
-    if ((entry.revents & events) == 0) {
-      if (entry.revents & (POLLERR | POLLNVAL)) return EIO;
-      if (NowMs() >= deadline) return 0;
-      // POLLHUP without data: sleep out the rest in small steps rather than spin.
-      const timespec step{0, 1'000'000};
-      nanosleep(&step, nullptr);
-      continue;
-    }
+    // A hang-up: the line went away (a hung-up terminal also reads as
+    // readable, with nothing to read). So does an error.
+    if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) || (entry.revents & events) == 0) return EIO;
     *ready = true;
     return 0;
   }
@@ -191,8 +185,9 @@ int SerialPort::ReadAvailable(void* data, size_t size, size_t* got) {
       return 0;
     }
     if (errno == EINTR) continue;
-    // EIO: a pseudo-terminal whose other side is closed; nothing to read.
-    return errno == EAGAIN || errno == EIO ? 0 : errno;
+    // EIO: the line is gone (an adapter pulled, the other side of a
+    // pseudo-terminal closed); the caller has to open the port again.
+    return errno == EAGAIN ? 0 : errno;
   }
 }
 

@@ -45,7 +45,8 @@ public:
   int Read(void* data, size_t size, uint32_t totalMs, uint32_t intervalMs, size_t* got);
   // Waits up to timeoutMs until a byte can be read; *ready false at the time-out.
   int WaitReadable(uint32_t timeoutMs, bool* ready);
-  // Takes the bytes that have arrived, up to size, without waiting.
+  // Takes the bytes that have arrived, up to size, without waiting; EIO when
+  // the line went away.
   int ReadAvailable(void* data, size_t size, size_t* got);
   // Discards what was received and not read (input) and what was written and
   // not sent (output).

@@ -268,3 +268,16 @@ TEST_F(RS232Test, ASharedPortIsOpenForTheLifetimeOfItsObject) {
   EXPECT_EQ(missing.ConstructionStatus(), systemerror::ToStatus(ENOENT));
   EXPECT_FALSE(missing.IsOpen());
 }
+
+TEST_F(RS232Test, ALineThatWentAwayIsReportedAndThePortOpensAgain) {
+  RS232DeviceDriver port(kPort);
+  ASSERT_EQ(port.Open(), 0u);
+  meter_.Hangup();  // as if the adapter had been pulled and plugged in again
+  std::string answer;
+  EXPECT_EQ(port.Write("*IDN?\n"), systemerror::ToStatus(EIO));
+  EXPECT_EQ(port.OptimizedRead(&answer, 100, 200), systemerror::ToStatus(EIO)) << "no waiting on a dead line";
+  ASSERT_EQ(port.Open(), 0u);
+  ASSERT_EQ(port.Write("*OPC?\n"), 0u);
+  EXPECT_EQ(port.OptimizedRead(&answer, 10, 2000), 0u);
+  EXPECT_EQ(answer, "1\n");
+}
