@@ -127,7 +127,8 @@ std::string ReadFile(const std::string& path) {
 
 // Keeps a picture of the dialog for people to look at.
 void Screenshot(wxDialog& dialog, const std::string& name) {
-  const std::string folder = std::string(SWM_BUILD_DIR) + "/screenshots";
+  // Kept with the plain build whichever build runs the tests, for people and CI to look at.
+  const std::string folder = std::string(SWM_SOURCE_DIR) + "/build/screenshots";
   std::filesystem::create_directories(folder);
   dialog.Refresh();
   dialog.Update();

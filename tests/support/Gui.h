@@ -19,14 +19,15 @@ inline bool EnsureGui() {
                     << ":" << line;
     });
     if (!std::getenv("DISPLAY")) return false;
-    if (!wxTheApp) {
+    if (!wxAppConsole::GetInstance()) {
       wxApp::SetInstance(new wxApp());
       int argc = 0;
       if (!wxEntryStart(argc, static_cast<wxChar**>(nullptr))) return false;
-      wxTheApp->CallOnInit();
+      wxAppConsole::GetInstance()->CallOnInit();
     }
     wxInitAllImageHandlers();
-    return wxTheApp && wxTheApp->IsGUI();
+    const wxAppConsole* app = wxAppConsole::GetInstance();
+    return app && app->IsGUI();
   }();
   return available && PlatformDialogsAvailable();
 }
