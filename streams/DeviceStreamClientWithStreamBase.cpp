@@ -41,9 +41,8 @@ uint32_t DeviceStreamClientWithStreamBase::LoadProgramSettings(uint32_t hostCont
     checkSystemError_ = store->Read("CheckSystemError", checkSystemError_);
     store->PopTable();
   }
-  Status status = LoadIdentificationSettings(hostContext, store);
-  if (status == 0) status = manager_.LoadProgramSettings(hostContext, store);
-  return status;
+  const Status status = LoadIdentificationSettings(hostContext, store);
+  return FirstError(status, manager_.LoadProgramSettings(hostContext, store));
 }
 
 uint32_t DeviceStreamClientWithStreamBase::SaveProgramSettings(uint32_t hostContext, SettingsStore store) {
@@ -52,9 +51,8 @@ uint32_t DeviceStreamClientWithStreamBase::SaveProgramSettings(uint32_t hostCont
     store->Write("CheckSystemError", checkSystemError_);
     store->PopTable();
   }
-  Status status = SaveIdentificationSettings(hostContext, store);
-  if (status == 0) status = manager_.SaveProgramSettings(hostContext, store);
-  return status;
+  const Status status = SaveIdentificationSettings(hostContext, store);
+  return FirstError(status, manager_.SaveProgramSettings(hostContext, store));
 }
 
 Status DeviceStreamClientWithStreamBase::CreateStreamConfigurationPanels(uint32_t hostContext, PanelList& panels) {

@@ -8,6 +8,7 @@
 #include "logging/JournexEntry.h"
 #include "platform/Clock.h"
 #include "platform/SocketOptions.h"
+#include "platform/SocketTransfer.h"
 
 namespace {
 constexpr std::string_view kModule = "NetworkBasedDeviceStream";
@@ -86,13 +87,16 @@ bool NetworkBasedDeviceStream::IsConnected() {
 }
 
 bool NetworkBasedDeviceStream::SocketUsable() const {
-  return socket_ && socket_->IsConnected() && !socket_->IsClosed();
+  return socket_ && socket_->IsConnected() && !closed_;
 }
 
 Status NetworkBasedDeviceStream::SetTimeout(uint32_t hostContext, double seconds) {
   DeviceStream::SetTimeout(hostContext, seconds);
   std::lock_guard guard(socketLock_);
-  if (socket_) socket_->SetTimeout(WholeSeconds(seconds));
+  if (socket_) {
+    socket_->SetTimeout(WholeSeconds(seconds));
+    if (UsesReceiveWait()) ArmReceiveWait();
+  }
   JournexEntry::Note("SetTimeout", kModule, "Note", "SetTimeout(" + std::to_string(seconds) + ")");
   return 0;
 }
@@ -115,6 +119,13 @@ long NetworkBasedDeviceStream::MillisecondsLeft(Clock::time_point deadline) {
 
 std::string NetworkBasedDeviceStream::GetEffectiveAddress() const {
   return configuration_ ? configuration_->GetEffectiveAddress().Effective() : std::string();
+}
+
+void NetworkBasedDeviceStream::ArmReceiveWait() {
+  const double milliseconds = std::ceil(std::clamp(Settings().timeoutSeconds, 0.0, 1e6) * 1000.0);
+  receiveWaitMs_ = -1;
+  if (milliseconds >= 1.0 && SocketSetReceiveWait(static_cast<int>(socket_->GetSocket()), static_cast<int>(milliseconds)))
+    receiveWaitMs_ = static_cast<long>(milliseconds);
 }
 
 bool NetworkBasedDeviceStream::NagleOff() {
@@ -156,7 +167,9 @@ Status NetworkBasedDeviceStream::InternalConnect() {
     } else {
       DisableNagle(*socket);
       socket_ = std::move(socket);
+      closed_ = false;
       pending_.clear();
+      ArmReceiveWait();
     }
   }
   entry.LogEnd(status == 0 ? "Complete" : "Error", status == 0 ? "Connected" : "", {{"Err", status}});
@@ -183,17 +196,14 @@ std::string NetworkBasedDeviceStream::Terminated(const std::string& command) con
 }
 
 Status NetworkBasedDeviceStream::SendAll(const std::string& bytes) {
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    socket_->Write(bytes.data() + sent, static_cast<wxUint32>(bytes.size() - sent));
-    const size_t count = socket_->LastWriteCount();
-    if (count == 0 || socket_->Error()) {
-      SetLastSystemError(static_cast<uint32_t>(socket_->LastError()));
-      if (count == 0) return networkstatus::kWriteError;
-    }
-    sent += count;
-  }
-  return 0;
+  int error = 0;
+  const long timeoutMs = MillisecondsLeft(Deadline());
+  const SocketTransfer result =
+      SocketSendAll(static_cast<int>(socket_->GetSocket()), bytes.data(), bytes.size(), static_cast<int>(timeoutMs), &error);
+  if (result == SocketTransfer::kDone) return 0;
+  if (result == SocketTransfer::kClosed) closed_ = true;
+  SetLastSystemError(static_cast<uint32_t>(error));
+  return networkstatus::kWriteError;
 }
 
 Status NetworkBasedDeviceStream::Write(uint32_t, const std::string& command, bool waitForOperationComplete) {
@@ -287,29 +297,41 @@ Status NetworkBasedDeviceStream::ReadLocked(std::string& answer, size_t count, C
 Status NetworkBasedDeviceStream::ReceiveSome(std::string& into, Clock::time_point deadline) {
   int recoveries = 0;
   for (;;) {
-    const long left = MillisecondsLeft(deadline);
-    if (left == 0) return streamstatus::kReadTimedOut;
     if (!SocketUsable()) {
       JournexEntry::Note("Read", kModule, "Error", "Read(\"Socket closed by other end\")");
       return networkstatus::kNotConnected;
     }
-    if (!socket_->WaitForRead(left / 1000, left % 1000)) continue;
-    socket_->Read(buffer_.data(), static_cast<wxUint32>(buffer_.size()));
-    const size_t got = socket_->LastReadCount();
-    if (got > 0) {
-      into.append(buffer_.data(), got);
-      return 0;
+    const long left = MillisecondsLeft(deadline);
+    if (left == 0) return streamstatus::kReadTimedOut;
+    const int fd = static_cast<int>(socket_->GetSocket());
+    int error = 0;
+    size_t got = 0;
+    SocketTransfer result;
+    if (receiveWaitMs_ > 0 && left >= receiveWaitMs_) {
+      // A whole time-out is left (the first wait of a read): wait and read in one call.
+      result = SocketReceiveWaiting(fd, buffer_.data(), buffer_.size(), &got, &error);
+    } else {
+      result = SocketWaitReadable(fd, static_cast<int>(left), &error);
+      if (result == SocketTransfer::kDone) result = SocketReceive(fd, buffer_.data(), buffer_.size(), &got, &error);
     }
-    if (!SocketUsable()) continue;  // reported above
-    const wxSocketError error = socket_->LastError();
-    if (error == wxSOCKET_NOERROR || error == wxSOCKET_WOULDBLOCK || error == wxSOCKET_TIMEDOUT) continue;
+    switch (result) {
+      case SocketTransfer::kDone:
+        into.append(buffer_.data(), got);
+        return 0;
+      case SocketTransfer::kTimedOut:
+        continue;  // the loop ends when no time is left
+      case SocketTransfer::kClosed:
+        closed_ = true;
+        continue;  // reported at the top of the loop
+      case SocketTransfer::kFailed:
+        break;
+    }
     if (recoveries == 3) {
       SetLastSystemError(static_cast<uint32_t>(error));
       return networkstatus::kReadError;
     }
     ++recoveries;
-    JournexEntry::Note("Read", kModule, "Warning", "Read(Retry)",
-                       {{"Attempt", recoveries}, {"Error", static_cast<int>(error)}});
+    JournexEntry::Note("Read", kModule, "Warning", "Read(Retry)", {{"Attempt", recoveries}, {"Error", error}});
     SleepMilliseconds(recoveries == 1 ? 10 : recoveries == 2 ? 100 : 1000);
   }
 }
@@ -317,7 +339,9 @@ Status NetworkBasedDeviceStream::ReceiveSome(std::string& into, Clock::time_poin
 Status NetworkBasedDeviceStream::ClearInputBuffers(uint32_t) {
   std::lock_guard guard(socketLock_);
   pending_.clear();
-  if (SocketUsable()) socket_->Discard();
+  int error = 0;
+  if (SocketUsable() && SocketDiscard(static_cast<int>(socket_->GetSocket()), &error) == SocketTransfer::kClosed)
+    closed_ = true;
   return 0;
 }
 
@@ -337,5 +361,10 @@ Status NetworkBasedDeviceStream::GetErrorString(uint32_t hostContext, Status cod
 
 void NetworkBasedDeviceStream::InterruptWait() {
   // Deliberately without the socket lock: the wait to interrupt holds it.
-  if (wxSocketBase* socket = socket_.get()) socket->InterruptWait();
+  wxSocketBase* socket = socket_.get();
+  if (!socket) return;
+  socket->InterruptWait();
+  // A wait in the system ends only when the connection's receiving side does:
+  // the stream is then no longer connected and has to be connected again.
+  if (UsesReceiveWait()) SocketShutdownReceive(static_cast<int>(socket->GetSocket()));
 }

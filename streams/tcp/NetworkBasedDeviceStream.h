@@ -4,7 +4,10 @@
 // write, read and the error texts. TCP uses it as it is; UDP and HTTP
 // override what differs.
 //
-// A command and its send terminator leave in one write. A read collects
+// The socket is a wxSocketClient (address lookup, connection, options); the
+// bytes of an exchange go through platform/SocketTransfer on its descriptor,
+// one system call per step. A command and its send terminator leave in one
+// write. A read collects
 // bytes until the receive terminator has arrived, the count is reached or
 // the time-out has passed; bytes after the terminator stay for the next
 // read. An answer longer than the count ends with kResponseTooLarge (the
@@ -50,6 +53,9 @@ public:
 protected:
   using Clock = std::chrono::steady_clock;
 
+  // Whether the socket is a connection whose receives may wait in the system
+  // (false for datagram sockets, which wxWidgets waits on).
+  virtual bool UsesReceiveWait() const { return true; }
   // Whether the configuration is of this transport's class.
   virtual bool AcceptsConfiguration(const DeviceStreamConfiguration& configuration) const;
   // Resolves the configuration's effective address.
@@ -78,8 +84,12 @@ protected:
 
 private:
   Status WaitForOperationComplete(Clock::time_point deadline);
+  // Lets a receive wait for data up to the stream time-out (TCP sockets only).
+  void ArmReceiveWait();
 
   std::string pending_;
   std::vector<char> buffer_;
+  bool closed_ = false;  // the other end closed or reset the connection
+  long receiveWaitMs_ = -1;  // how long a waiting receive waits (-1: not armed)
   std::string failedAddress_;
 };

@@ -33,6 +33,7 @@ public:
 
 protected:
   bool AcceptsConfiguration(const DeviceStreamConfiguration& configuration) const override;
+  bool UsesReceiveWait() const override { return false; }
 
 private:
   Status ReceiveDatagram(std::string& answer, size_t count, Clock::time_point deadline);

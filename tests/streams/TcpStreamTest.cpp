@@ -2,6 +2,8 @@
 // answers, time-outs, the size limit, faults and reconnection.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "streams/SimulatedInstrument.h"
 #include "streams/tcp/EthernetDeviceStream.h"
 
@@ -175,6 +177,28 @@ TEST(TcpStream, AnInstrumentRestartedBetweenExchangesGivesAClearStatusNotAHang) 
   bench.Offer(second, "TCPIP");
   ASSERT_EQ(second.ConnectStream(0, true), 0u);
   EXPECT_EQ(second.TransportStream(), bench.client.TransportStream());
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+}
+
+TEST(TcpStream, AnInterruptEndsAWaitingReadAndTheConnection) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"idn", kIdn}, {"fault", "noanswer"}}, 30.0);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
+  ASSERT_TRUE(bench.WaitForCommands(1));
+  Status status = 0;
+  std::string answer;
+  const double seconds = SecondsOf([&] {
+    std::thread reader([&] { status = bench.client.Read(0, answer, 100); });
+    bench.client.InterruptWait();
+    reader.join();
+  });
+  EXPECT_EQ(status, kNotConnected);
+  EXPECT_LT(seconds, 10.0);
+  EXPECT_FALSE(bench.client.IsConnected());
+  bench.dmm.ClearFaults();
+  ASSERT_EQ(bench.client.DisconnectStream(0), 0u);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
   ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
   EXPECT_EQ(answer, std::string(kIdn) + "\n");
 }
