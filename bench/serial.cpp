@@ -3,7 +3,10 @@
 // with the same minimal answering thread on its master side:
 //   SerialRoundTrip/bare     write, then poll and read up to the line feed
 //   SerialRoundTrip/legacy   RS232DeviceDriver::Write and OptimizedRead
-// Goal: legacy within 1.2 times bare.
+//   SerialRoundTrip/interleaved  both in every iteration (in turns first),
+//                                each on its own terminal; the counters are
+//                                the medians and their ratio
+// Goal: legacy within 1.2 times bare (legacy_over_bare <= 1.2).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -11,9 +14,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "legacy/RS232DeviceDriver.h"
 
@@ -67,29 +73,58 @@ private:
   std::thread answerer_;
 };
 
-void SerialRoundTripBare(benchmark::State& state) {
-  AnsweredTerminal terminal;
-  const int fd = open(terminal.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+// The bare client: the slave side, raw and non-blocking.
+int OpenBare(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   termios settings{};
   tcgetattr(fd, &settings);
   cfmakeraw(&settings);
   tcsetattr(fd, TCSANOW, &settings);
+  return fd;
+}
+
+// One exchange in bare C: write, then poll and read up to the line feed.
+bool BareExchange(int fd) {
+  if (write(fd, kQuery, sizeof kQuery - 1) != static_cast<ssize_t>(sizeof kQuery - 1)) return false;
+  char buffer[128];
+  size_t got = 0;
+  while (got == 0 || buffer[got - 1] != '\n') {
+    pollfd entry{fd, POLLIN, 0};
+    if (poll(&entry, 1, 5000) <= 0) return false;
+    const ssize_t count = read(fd, buffer + got, sizeof buffer - got);
+    if (count <= 0) return false;
+    got += static_cast<size_t>(count);
+  }
+  return got == sizeof kAnswer - 1;
+}
+
+bool LegacyExchange(RS232DeviceDriver& port, std::string* answer) {
+  return port.Write(kQuery) == 0 && port.OptimizedRead(answer, 100, 5000) == 0 &&
+         answer->size() == sizeof kAnswer - 1;
+}
+
+// The terminal linked as COMn in a private ports directory, for the legacy class.
+class LinkedPort {
+public:
+  explicit LinkedPort(const std::string& slavePath)
+      : directory_(std::filesystem::temp_directory_path().string() + "/swm-bench-serial-" + std::to_string(getpid())) {
+    std::filesystem::remove_all(directory_);
+    std::filesystem::create_directories(directory_);
+    std::filesystem::create_symlink(slavePath, directory_ + "/COM" + std::to_string(kComPort));
+    setenv("SWMATRIX_PORTS", directory_.c_str(), 1);
+  }
+  ~LinkedPort() { std::filesystem::remove_all(directory_); }
+
+private:
+  std::string directory_;
+};
+
+void SerialRoundTripBare(benchmark::State& state) {
+  AnsweredTerminal terminal;
+  const int fd = OpenBare(terminal.SlavePath());
   for (auto _ : state) {
-    if (write(fd, kQuery, sizeof kQuery - 1) != static_cast<ssize_t>(sizeof kQuery - 1)) {
-      state.SkipWithError("write failed");
-      break;
-    }
-    char buffer[128];
-    size_t got = 0;
-    while (got == 0 || buffer[got - 1] != '\n') {
-      pollfd entry{fd, POLLIN, 0};
-      if (poll(&entry, 1, 5000) <= 0) break;
-      const ssize_t count = read(fd, buffer + got, sizeof buffer - got);
-      if (count <= 0) break;
-      got += static_cast<size_t>(count);
-    }
-    if (got != sizeof kAnswer - 1) {
-      state.SkipWithError("wrong answer");
+    if (!BareExchange(fd)) {
+      state.SkipWithError("exchange failed");
       break;
     }
   }
@@ -98,33 +133,70 @@ void SerialRoundTripBare(benchmark::State& state) {
 
 void SerialRoundTripLegacy(benchmark::State& state) {
   AnsweredTerminal terminal;
-  const std::string ports = std::filesystem::temp_directory_path().string() + "/swm-bench-serial-" +
-                            std::to_string(getpid());
-  std::filesystem::create_directories(ports);
-  std::filesystem::create_symlink(terminal.SlavePath(), ports + "/COM" + std::to_string(kComPort));
-  setenv("SWMATRIX_PORTS", ports.c_str(), 1);
-  {
-    RS232DeviceDriver port(kComPort, Br115200);
-    if (port.Open() != 0) {
-      state.SkipWithError("the port does not open");
-    } else {
-      std::string answer;
-      for (auto _ : state) {
-        if (port.Write(kQuery) != 0 || port.OptimizedRead(&answer, 100, 5000) != 0 ||
-            answer.size() != sizeof kAnswer - 1) {
-          state.SkipWithError("exchange failed");
-          break;
-        }
-      }
+  LinkedPort link(terminal.SlavePath());
+  RS232DeviceDriver port(kComPort, Br115200);
+  if (port.Open() != 0) {
+    state.SkipWithError("the port does not open");
+    return;
+  }
+  std::string answer;
+  for (auto _ : state) {
+    if (!LegacyExchange(port, &answer)) {
+      state.SkipWithError("exchange failed");
+      break;
     }
   }
-  std::filesystem::remove_all(ports);
+}
+
+double Median(std::vector<double> samples) {
+  if (samples.empty()) return 0;
+  std::nth_element(samples.begin(), samples.begin() + static_cast<long>(samples.size() / 2), samples.end());
+  return samples[samples.size() / 2];
+}
+
+// Both exchanges in every iteration, so that both see the same load of the machine.
+void SerialRoundTripInterleaved(benchmark::State& state) {
+  AnsweredTerminal bareTerminal, legacyTerminal;
+  const int fd = OpenBare(bareTerminal.SlavePath());
+  LinkedPort link(legacyTerminal.SlavePath());
+  RS232DeviceDriver port(kComPort, Br115200);
+  if (port.Open() != 0) {
+    state.SkipWithError("the port does not open");
+    close(fd);
+    return;
+  }
+  std::vector<double> bare, legacy;
+  std::string answer;
+  using Clock = std::chrono::steady_clock;
+  const auto timed = [](auto&& exchange, std::vector<double>* samples) {
+    const Clock::time_point start = Clock::now();
+    const bool done = exchange();
+    samples->push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    return done;
+  };
+  const auto bareOne = [&] { return BareExchange(fd); };
+  const auto legacyOne = [&] { return LegacyExchange(port, &answer); };
+  bool first = true;
+  for (auto _ : state) {
+    // The order changes every iteration, so that neither side always follows the other.
+    const bool done = first ? timed(bareOne, &bare) && timed(legacyOne, &legacy)
+                            : timed(legacyOne, &legacy) && timed(bareOne, &bare);
+    first = !first;
+    if (!done) {
+      state.SkipWithError("exchange failed");
+      break;
+    }
+  }
+  close(fd);
+  const double bareMedian = Median(bare), legacyMedian = Median(legacy);
+  state.counters["bare_p50_us"] = bareMedian;
+  state.counters["legacy_p50_us"] = legacyMedian;
+  state.counters["legacy_over_bare"] = bareMedian > 0 ? legacyMedian / bareMedian : 0;
 }
 
 }  // namespace
 
 BENCHMARK(SerialRoundTripBare)->Name("SerialRoundTrip/bare")->UseRealTime();
 BENCHMARK(SerialRoundTripLegacy)->Name("SerialRoundTrip/legacy")->UseRealTime();
-BENCHMARK(SerialRoundTripBare)->Name("SerialRoundTrip/bare")->UseRealTime();
-BENCHMARK(SerialRoundTripLegacy)->Name("SerialRoundTrip/legacy")->UseRealTime();
+BENCHMARK(SerialRoundTripInterleaved)->Name("SerialRoundTrip/interleaved")->UseRealTime()->Iterations(20000);
 BENCHMARK_MAIN();
