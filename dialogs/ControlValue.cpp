@@ -50,9 +50,17 @@ wxString Printf(const std::string& format, auto value) {
   return wxString::FromUTF8(buffer);
 }
 
+// The window as a C, or null. Not wxDynamicCast: that macro converts the
+// pointer to C before it checks the class, which is undefined behaviour for
+// a window of another class (the sanitizer reports it).
+template <class C>
+C* As(wxWindow* window) {
+  return dynamic_cast<C*>(window);
+}
+
 wxItemContainer* Container(wxWindow* window) {
-  if (auto* combo = wxDynamicCast(window, wxComboBox)) return combo;
-  if (auto* choice = wxDynamicCast(window, wxChoice)) return choice;
+  if (auto* combo = As<wxComboBox>(window)) return combo;
+  if (auto* choice = As<wxChoice>(window)) return choice;
   return nullptr;
 }
 
@@ -110,11 +118,11 @@ bool ReadText(wxWindow* window, wxString* text) {
     *text = entry->GetValue();
     return true;
   }
-  if (auto* spin = wxDynamicCast(window, wxSpinCtrl)) {
+  if (auto* spin = As<wxSpinCtrl>(window)) {
     *text = wxString::Format("%d", spin->GetValue());
     return true;
   }
-  if (auto* choice = wxDynamicCast(window, wxChoice)) {
+  if (auto* choice = As<wxChoice>(window)) {
     *text = choice->GetStringSelection();
     return true;
   }
@@ -124,20 +132,20 @@ bool ReadText(wxWindow* window, wxString* text) {
 void WriteText(wxWindow* window, const wxString& text) {
   if (auto* entry = dynamic_cast<wxTextEntry*>(window)) {
     entry->ChangeValue(text);
-  } else if (auto* spin = wxDynamicCast(window, wxSpinCtrl)) {
+  } else if (auto* spin = As<wxSpinCtrl>(window)) {
     long number = 0;
     if (text.ToLong(&number)) spin->SetValue(static_cast<int>(number));
-  } else if (auto* choice = wxDynamicCast(window, wxChoice)) {
+  } else if (auto* choice = As<wxChoice>(window)) {
     choice->SetStringSelection(text);
   }
 }
 
 bool ReadBool(wxWindow* window, bool* value) {
-  if (auto* check = wxDynamicCast(window, wxCheckBox)) {
+  if (auto* check = As<wxCheckBox>(window)) {
     *value = check->GetValue();
     return true;
   }
-  if (auto* radio = wxDynamicCast(window, wxRadioButton)) {
+  if (auto* radio = As<wxRadioButton>(window)) {
     *value = radio->GetValue();
     return true;
   }
@@ -145,11 +153,11 @@ bool ReadBool(wxWindow* window, bool* value) {
 }
 
 bool WriteBool(wxWindow* window, bool value) {
-  if (auto* check = wxDynamicCast(window, wxCheckBox)) {
+  if (auto* check = As<wxCheckBox>(window)) {
     check->SetValue(value);
     return true;
   }
-  if (auto* radio = wxDynamicCast(window, wxRadioButton)) {
+  if (auto* radio = As<wxRadioButton>(window)) {
     radio->SetValue(value);
     return true;
   }
