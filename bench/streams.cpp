@@ -7,6 +7,15 @@
 //                                kind of server; goal <= 1.15 x bare
 //   TcpRoundTrip/bare/swmsim and TcpWriteRead/stream/swmsim: the same pair
 //                                against an in-process simulated instrument
+//   PtyRoundTrip/bare/server, PtyWriteRead/stream/server, and the same against
+//                                swmsim: the serial stream over a pseudo-terminal
+//                                linked as a COM port; goal <= 1.2 x bare
+//   TcpPairs/server, TcpPairs/swmsim, PtyPairs/server, PtyPairs/swmsim:
+//                                the bare exchange and the stream's alternate in
+//                                every iteration, so that both meet the same load
+//                                of the machine; counters bare_us and stream_us
+//                                (medians) and ratio: the figures to compare
+//                                with the goals on a busy machine
 //   NamedLock/TwoProcesses       two processes exchange 10 000 times each with
 //                                one instrument through one stream lock;
 //                                counter "interleaved" must be 0
@@ -16,11 +25,17 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 #include <wx/init.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +43,8 @@
 #include "platform/NamedSharedMutex.h"
 #include "sim/core/Simulator.h"
 #include "streams/DeviceStreamClientWithStream.h"
+#include "legacy/RS232DeviceDriver.h"
+#include "streams/rs232/RS232DeviceStreamConfiguration.h"
 #include "streams/tcp/NetworkBasedDeviceStreamConfig.h"
 
 namespace {
@@ -55,7 +72,7 @@ bool BareExchange(int fd) {
   return got == sizeof kAnswer - 1;
 }
 
-// A minimal blocking server: answers every line feed; serves connections one after another.
+// A minimal blocking server: answers every line feed, a thread per connection.
 class BareServer {
 public:
   BareServer() {
@@ -74,23 +91,27 @@ public:
         if (fd < 0) return;
         const int yes = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        char buffer[256];
-        for (;;) {
-          const ssize_t count = read(fd, buffer, sizeof buffer);
-          if (count <= 0) break;
-          bool failed = false;
-          for (ssize_t i = 0; i < count && !failed; ++i)
-            if (buffer[i] == '\n') failed = write(fd, kAnswer, sizeof kAnswer - 1) < 0;
-          if (failed) break;
-        }
-        close(fd);
+        connections_.emplace_back([fd] {
+          char buffer[256];
+          for (;;) {
+            const ssize_t count = read(fd, buffer, sizeof buffer);
+            if (count <= 0) break;
+            bool failed = false;
+            for (ssize_t i = 0; i < count && !failed; ++i)
+              if (buffer[i] == '\n') failed = write(fd, kAnswer, sizeof kAnswer - 1) < 0;
+            if (failed) break;
+          }
+          close(fd);
+        });
       }
     });
   }
+  // Clients close their connections first.
   ~BareServer() {
     shutdown(listener_, SHUT_RDWR);
     close(listener_);
     thread_.join();
+    for (std::thread& connection : connections_) connection.join();
   }
   uint16_t Port() const { return port_; }
 
@@ -98,6 +119,7 @@ private:
   int listener_ = -1;
   uint16_t port_ = 0;
   std::thread thread_;
+  std::vector<std::thread> connections_;
 };
 
 int ConnectTcp(uint16_t port) {
@@ -178,6 +200,263 @@ void TcpRoundTripBareSwmsim(benchmark::State& state) {
 void TcpWriteReadStreamSwmsim(benchmark::State& state) {
   sim::Simulator simulator;
   MeasureStream(state, simulator.Add("dmm", {{"transport", "tcp"}, {"idn", kIdn}}).Endpoint().port);
+}
+
+// A private ports directory ($SWMATRIX_PORTS) where COM ports are linked.
+class PortsDirectory {
+public:
+  PortsDirectory() {
+    std::string pattern = "/tmp/swm-bench-ports-XXXXXX";
+    if (mkdtemp(pattern.data())) path_ = pattern;
+    setenv("SWMATRIX_PORTS", path_.c_str(), 1);
+  }
+  ~PortsDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& Path() const { return path_; }
+
+private:
+  std::string path_;
+};
+
+constexpr int kBenchCom = 201;
+
+// The minimal server on the master side of a pseudo-terminal whose slave is linked as COMn.
+class BarePtyServer {
+public:
+  explicit BarePtyServer(const std::string& ports) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(master_);
+    unlockpt(master_);
+    const std::string slave = ptsname(master_);
+    // The master keeps the line alive between openings of the port.
+    keeper_ = open(slave.c_str(), O_RDWR | O_NOCTTY);
+    termios settings{};
+    tcgetattr(keeper_, &settings);
+    cfmakeraw(&settings);
+    tcsetattr(keeper_, TCSANOW, &settings);
+    link_ = ports + "/COM" + std::to_string(kBenchCom);
+    std::filesystem::create_symlink(slave, link_);
+    thread_ = std::thread([this] {
+      char buffer[256];
+      for (;;) {
+        const ssize_t count = read(master_, buffer, sizeof buffer);
+        if (count <= 0) return;
+        for (ssize_t i = 0; i < count; ++i)
+          if (buffer[i] == '\n' && write(master_, kAnswer, sizeof kAnswer - 1) < 0) return;
+      }
+    });
+  }
+  ~BarePtyServer() {
+    close(keeper_);
+    shutdown(master_, SHUT_RDWR);
+    // Closing the last slave ends the master's read with an error.
+    thread_.join();
+    close(master_);
+  }
+  const std::string& Link() const { return link_; }
+
+private:
+  int master_ = -1;
+  int keeper_ = -1;
+  std::string link_;
+  std::thread thread_;
+};
+
+void MeasureBarePty(benchmark::State& state, const std::string& link) {
+  const int fd = open(link.c_str(), O_RDWR | O_NOCTTY);
+  termios settings{};
+  tcgetattr(fd, &settings);
+  cfmakeraw(&settings);
+  tcsetattr(fd, TCSANOW, &settings);
+  for (auto _ : state) {
+    if (!BareExchange(fd)) {
+      state.SkipWithError("exchange failed");
+      break;
+    }
+  }
+  close(fd);
+}
+
+void MeasureSerialStream(benchmark::State& state, int com) {
+  if (!EnsureRuntime()) {
+    state.SkipWithError("no wxWidgets runtime");
+    return;
+  }
+  {
+    DeviceStreamClientWithStream client;
+    client.Manager().AddStreamConfiguration(RS232DeviceStreamConfiguration::kTypeName);
+    client.Manager().SetDefaultTypeName(RS232DeviceStreamConfiguration::kTypeName);
+    client.SelectedConfigurationAs<RS232DeviceStreamConfiguration>()->SetCOMPort(com);
+    if (client.ConnectStream(0, true) != 0) {
+      state.SkipWithError("cannot open the port");
+      return;
+    }
+    std::string answer;
+    for (auto _ : state) {
+      if (client.WriteRead(0, "*IDN?", answer, 100, 1) != 0 || answer.size() != sizeof kAnswer - 1) {
+        state.SkipWithError("exchange failed");
+        break;
+      }
+    }
+  }
+  NamedSharedMutex::Remove(wxString(Mutex::StreamLockName(L"RS232:COM" + std::to_wstring(com))).utf8_string());
+  NamedSharedMutex::Remove(wxString(RS232DeviceDriver::PortLockName(com)).utf8_string());
+}
+
+void PtyRoundTripBareServer(benchmark::State& state) {
+  PortsDirectory ports;
+  BarePtyServer server(ports.Path());
+  MeasureBarePty(state, server.Link());
+}
+
+void PtyWriteReadStreamServer(benchmark::State& state) {
+  PortsDirectory ports;
+  BarePtyServer server(ports.Path());
+  MeasureSerialStream(state, kBenchCom);
+}
+
+void PtyRoundTripBareSwmsim(benchmark::State& state) {
+  PortsDirectory ports;
+  sim::Simulator simulator;
+  simulator.SetPortsDirectory(ports.Path());
+  sim::Instrument& dmm =
+      simulator.Add("dmm", {{"transport", "pty"}, {"com", std::to_string(kBenchCom)}, {"idn", kIdn}});
+  MeasureBarePty(state, dmm.Endpoint().link);
+}
+
+void PtyWriteReadStreamSwmsim(benchmark::State& state) {
+  PortsDirectory ports;
+  sim::Simulator simulator;
+  simulator.SetPortsDirectory(ports.Path());
+  simulator.Add("dmm", {{"transport", "pty"}, {"com", std::to_string(kBenchCom)}, {"idn", kIdn}});
+  MeasureSerialStream(state, kBenchCom);
+}
+
+// The bare exchange and the stream's, one after the other in every
+// iteration, so that both see the same load of the machine. Counters: the
+// medians of both in microseconds and their ratio.
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+template <class Bare, class Stream>
+void MeasurePairs(benchmark::State& state, Bare&& bare, Stream&& stream) {
+  std::vector<double> bareTimes, streamTimes;
+  using Clock = std::chrono::steady_clock;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    const bool bareDone = bare();
+    const auto middle = Clock::now();
+    const bool streamDone = stream();
+    const auto end = Clock::now();
+    if (!bareDone || !streamDone) {
+      state.SkipWithError("exchange failed");
+      return;
+    }
+    bareTimes.push_back(std::chrono::duration<double, std::micro>(middle - start).count());
+    streamTimes.push_back(std::chrono::duration<double, std::micro>(end - middle).count());
+  }
+  const double bareMedian = Median(bareTimes), streamMedian = Median(streamTimes);
+  state.counters["bare_us"] = bareMedian;
+  state.counters["stream_us"] = streamMedian;
+  state.counters["ratio"] = bareMedian > 0 ? streamMedian / bareMedian : 0;
+}
+
+// A connected TCP stream client of the port.
+struct TcpClient {
+  explicit TcpClient(uint16_t port) : port(port) {
+    OfferTcp(client, port);
+    connected = EnsureRuntime() && client.ConnectStream(0, true) == 0;
+  }
+  ~TcpClient() {
+    client.DisconnectStream(0);
+    NamedSharedMutex::Remove(LockName(port));
+  }
+  bool Exchange() {
+    return client.WriteRead(0, "*IDN?", answer, 100, 1) == 0 && answer.size() == sizeof kAnswer - 1;
+  }
+  uint16_t port;
+  DeviceStreamClientWithStream client;
+  std::string answer;
+  bool connected = false;
+};
+
+void MeasureTcpPairs(benchmark::State& state, uint16_t port) {
+  TcpClient stream(port);
+  const int fd = ConnectTcp(port);
+  if (!stream.connected || fd < 0) {
+    state.SkipWithError("cannot connect");
+  } else {
+    MeasurePairs(state, [fd] { return BareExchange(fd); }, [&stream] { return stream.Exchange(); });
+  }
+  if (fd >= 0) close(fd);
+}
+
+void TcpPairsServer(benchmark::State& state) {
+  BareServer server;
+  MeasureTcpPairs(state, server.Port());
+}
+
+void TcpPairsSwmsim(benchmark::State& state) {
+  sim::Simulator simulator;
+  MeasureTcpPairs(state, simulator.Add("dmm", {{"transport", "tcp"}, {"idn", kIdn}}).Endpoint().port);
+}
+
+// A serial stream client of the port COMn (in $SWMATRIX_PORTS).
+struct SerialClient {
+  explicit SerialClient(int com) : com(com) {
+    client.Manager().AddStreamConfiguration(RS232DeviceStreamConfiguration::kTypeName);
+    client.Manager().SetDefaultTypeName(RS232DeviceStreamConfiguration::kTypeName);
+    client.SelectedConfigurationAs<RS232DeviceStreamConfiguration>()->SetCOMPort(com);
+    connected = EnsureRuntime() && client.ConnectStream(0, true) == 0;
+  }
+  ~SerialClient() {
+    client.DisconnectStream(0);
+    NamedSharedMutex::Remove(wxString(Mutex::StreamLockName(L"RS232:COM" + std::to_wstring(com))).utf8_string());
+    NamedSharedMutex::Remove(wxString(RS232DeviceDriver::PortLockName(com)).utf8_string());
+  }
+  bool Exchange() {
+    return client.WriteRead(0, "*IDN?", answer, 100, 1) == 0 && answer.size() == sizeof kAnswer - 1;
+  }
+  int com;
+  DeviceStreamClientWithStream client;
+  std::string answer;
+  bool connected = false;
+};
+
+// Both clients have the port open; they take turns, so each answer reaches the one waiting for it.
+void MeasurePtyPairs(benchmark::State& state, const std::string& link) {
+  SerialClient stream(kBenchCom);
+  const int fd = open(link.c_str(), O_RDWR | O_NOCTTY);
+  if (!stream.connected || fd < 0) {
+    state.SkipWithError("cannot open the port");
+  } else {
+    termios settings{};
+    tcgetattr(fd, &settings);
+    cfmakeraw(&settings);
+    tcsetattr(fd, TCSANOW, &settings);
+    MeasurePairs(state, [fd] { return BareExchange(fd); }, [&stream] { return stream.Exchange(); });
+  }
+  if (fd >= 0) close(fd);
+}
+
+void PtyPairsServer(benchmark::State& state) {
+  PortsDirectory ports;
+  BarePtyServer server(ports.Path());
+  MeasurePtyPairs(state, server.Link());
+}
+
+void PtyPairsSwmsim(benchmark::State& state) {
+  PortsDirectory ports;
+  sim::Simulator simulator;
+  simulator.SetPortsDirectory(ports.Path());
+  sim::Instrument& dmm =
+      simulator.Add("dmm", {{"transport", "pty"}, {"com", std::to_string(kBenchCom)}, {"idn", kIdn}});
+  MeasurePtyPairs(state, dmm.Endpoint().link);
 }
 
 // One process of the pair: each exchange is two commands under one lock.
@@ -265,5 +544,13 @@ BENCHMARK(TcpRoundTripBareServer)->Name("TcpRoundTrip/bare/server")->UseRealTime
 BENCHMARK(TcpWriteReadStreamServer)->Name("TcpWriteRead/stream/server")->UseRealTime();
 BENCHMARK(TcpRoundTripBareSwmsim)->Name("TcpRoundTrip/bare/swmsim")->UseRealTime();
 BENCHMARK(TcpWriteReadStreamSwmsim)->Name("TcpWriteRead/stream/swmsim")->UseRealTime();
+BENCHMARK(PtyRoundTripBareServer)->Name("PtyRoundTrip/bare/server")->UseRealTime();
+BENCHMARK(PtyWriteReadStreamServer)->Name("PtyWriteRead/stream/server")->UseRealTime();
+BENCHMARK(PtyRoundTripBareSwmsim)->Name("PtyRoundTrip/bare/swmsim")->UseRealTime();
+BENCHMARK(PtyWriteReadStreamSwmsim)->Name("PtyWriteRead/stream/swmsim")->UseRealTime();
+BENCHMARK(TcpPairsServer)->Name("TcpPairs/server")->UseRealTime();
+BENCHMARK(TcpPairsSwmsim)->Name("TcpPairs/swmsim")->UseRealTime();
+BENCHMARK(PtyPairsServer)->Name("PtyPairs/server")->UseRealTime();
+BENCHMARK(PtyPairsSwmsim)->Name("PtyPairs/swmsim")->UseRealTime();
 BENCHMARK(NamedLockTwoProcesses)->Name("NamedLock/TwoProcesses")->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 #include "streams/DeviceStreamConfigurationManager.h"
 
 #include "dialogs/TabbedConfigurationDialog.h"
+#include "legacy/GPIBRS232.h"
 #include "logging/JournexEntry.h"
 #include "platform/MessageBox.h"
 #include "streams/DeviceStreamConfigurationPanel.h"
@@ -14,8 +15,6 @@ constexpr std::string_view kModule = "DeviceStreamClient::DeviceStreamConfigurat
 constexpr const char* kGPIB = "GPIB";
 constexpr const char* kCompliantGPIB = "CompliantGPIB";
 constexpr const char* kSerial = "RS-232";
-// The key of the older layer's GPIB-or-serial selector (1 = GPIB, else serial).
-constexpr const char* kLegacySelectorKey = "Communication";
 
 const char* ManagerText(Status code) {
   switch (code) {
@@ -113,10 +112,11 @@ Status DeviceStreamConfigurationManager::LoadLegacyProgramSettings(uint32_t host
     if (status != 0) return status;
   }
   if (!gpib.empty() && configurations_.count(kSerial)) {
-    const long selector = store->Read(kLegacySelectorKey, static_cast<long>(legacySelector_));
-    legacySelector_ = selector == kLegacyGPIB ? kLegacyGPIB : kLegacySerial;
+    GPIBRS232 selector(legacySelector_);
+    status = selector.LoadProgramSettings(hostContext, store);
+    legacySelector_ = selector.IsGPIB() ? kLegacyGPIB : kLegacySerial;
   }
-  return 0;
+  return status;
 }
 
 Status DeviceStreamConfigurationManager::SaveLegacyProgramSettings(uint32_t hostContext, const SettingsStore& store) {

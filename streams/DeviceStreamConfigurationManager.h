@@ -20,7 +20,7 @@ public:
   static constexpr const char* kTable = "Stream Config";
   static constexpr const char* kPanelName = "dlgDeviceStreamConfigurationCompact";
   static constexpr const char* kPanelTitle = "Communication";
-  // The legacy communication selector's values.
+  // The legacy communication selector's values (the older layer's GPIBRS232).
   static constexpr int kLegacySerial = 0;
   static constexpr int kLegacyGPIB = 1;
 

@@ -3,6 +3,8 @@
 // driver that offers no transport.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "settings/TestFiles.h"
 #include "streams/DeviceStreamConfigurationManager.h"
 #include "streams/LegacyConfigurationTransfers.h"
@@ -55,9 +57,11 @@ TEST(ConfigurationManager, AStoredSelectionThatIsNotOfferedFallsBackInOrder) {
        "CompliantGPIB"},
       {"legacy serial before the default", {"RS-232", "TCPIP"}, "TCPIP", "[Stream Config]\nSelected=USB\n", "RS-232"},
       {"legacy GPIB selector", {"GPIB", "RS-232", "TCPIP"}, "TCPIP",
-       "[]\nCommunication=1\n[Stream Config]\nSelected=USB\n", "GPIB"},
+       "[GPIBRS232]\nCommunication=1\n[Stream Config]\nSelected=USB\n", "GPIB"},
       {"legacy serial selector", {"GPIB", "RS-232", "TCPIP"}, "TCPIP",
-       "[]\nCommunication=0\n[Stream Config]\nSelected=USB\n", "RS-232"},
+       "[GPIBRS232]\nCommunication=0\n[Stream Config]\nSelected=USB\n", "RS-232"},
+      {"selector only with both families", {"GPIB", "TCPIP"}, "TCPIP",
+       "[GPIBRS232]\nCommunication=1\n[Stream Config]\nSelected=USB\n", "TCPIP"},
       {"default name", {"TCPIP", "UDP"}, "UDP", "[Stream Config]\nSelected=USB\n", "UDP"},
       {"first offered", {"UDP", "TCPIP", "HTTP"}, "", "[Stream Config]\nSelected=USB\n", "HTTP"},
       {"default when nothing is stored", {"HTTP", "TCPIP"}, "TCPIP", "[Other]\nX=1\n", "TCPIP"},
@@ -144,7 +148,11 @@ TEST(ConfigurationManager, ADriverWithoutTransportsIsToldSo) {
 }
 
 TEST(ConfigurationManager, LegacyTablesAreTakenOverOnLoadAndWrittenOnSave) {
-  // A transfer that mirrors [RS232] COMPort into the value of "RS-232".
+  // A transfer that mirrors [RS232] COMPort into the value of "RS-232" (in
+  // place of the serial stream's own, which is put back at the end).
+  const LegacyConfigurationTransfer* registered = LegacyConfigurationTransfers::Find("RS-232");
+  const std::optional<LegacyConfigurationTransfer> original =
+      registered ? std::optional<LegacyConfigurationTransfer>(*registered) : std::nullopt;
   LegacyConfigurationTransfers::Register(
       "RS-232", {[](uint32_t, const SettingsStore& store, DeviceStreamConfiguration& configuration) -> Status {
                    store->PushTable("RS232");
@@ -179,5 +187,6 @@ TEST(ConfigurationManager, LegacyTablesAreTakenOverOnLoadAndWrittenOnSave) {
   EXPECT_EQ(failing.manager.GetSelectedTypeName(), "RS-232");
   EXPECT_TRUE(failing.configurations["TCPIP"]->loads.empty());
   LegacyConfigurationTransfers::Unregister("RS-232");
+  if (original) LegacyConfigurationTransfers::Register("RS-232", *original);
 }
 }  // namespace

@@ -43,11 +43,3 @@ struct SimulatedInstrument {
   StreamLockCleanup cleanup;
   DeviceStreamClientWithStream client;
 };
-
-// Seconds a call took.
-template <class F>
-double SecondsOf(F&& call) {
-  const auto start = std::chrono::steady_clock::now();
-  call();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}

@@ -1,7 +1,9 @@
 // The "Communication" and "Identification" pages of a driver that talks
 // over streams, in a real dialog.
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
 #include <wx/dialog.h>
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
@@ -10,6 +12,8 @@
 #include "dialogs/TabbedConfigurationDialog.h"
 #include "settings/TestFiles.h"
 #include "streams/StreamTestSupport.h"
+#include "streams/rs232/RS232DeviceStreamConfiguration.h"
+#include "support/MessageBoxRecorder.h"
 #include "streams/tcp/NetworkBasedDeviceStreamConfig.h"
 
 namespace {
@@ -137,5 +141,57 @@ TEST_F(StreamPanels, ATransportAloneInItsOwnDialog) {
   });
   EXPECT_EQ(Address("TCPIP")->ShowConfigurationDialog(0), 0u);
   EXPECT_EQ(Address("TCPIP")->GetAddress(), "meter.lab:7000");
+}
+TEST(SerialPanel, TheSerialSettingsInTheCommunicationPage) {
+  REQUIRE_GUI();
+  StreamTestDriver driver;
+  ASSERT_EQ(driver.client.Manager().AddStreamConfiguration("RS-232"), 0u);
+  driver.client.Manager().SetDefaultTypeName("RS-232");
+  auto serial = driver.client.SelectedConfigurationAs<RS232DeviceStreamConfiguration>();
+  serial->SetCOMPort(4);
+  MessageBoxRecorder boxes;
+  int shown = 0;
+  SetDialogShownHook([&](wxDialog& dialog) {
+    ++shown;
+    auto* port = Control<wxComboBox>(dialog, "ID_COMPORT");
+    auto* rate = Control<wxComboBox>(dialog, "ID_BAUDRATE");
+    auto* parity = Control<wxComboBox>(dialog, "ID_PARITY");
+    auto* dataBits = Control<wxComboBox>(dialog, "ID_DATABITS");
+    auto* stopBits = Control<wxComboBox>(dialog, "ID_STOPBITS");
+    auto* send = Control<wxComboBox>(dialog, "ID_SENDTERMINATION");
+    auto* receive = Control<wxComboBox>(dialog, "ID_RECEIVETERMINATION");
+    auto* endOfString = Control<wxCheckBox>(dialog, "ID_NEWLINERETURNISENDOFSTRING");
+    for (wxWindow* control : std::initializer_list<wxWindow*>{port, rate, parity, dataBits, stopBits, send, receive, endOfString})
+      ASSERT_NE(control, nullptr);
+    EXPECT_EQ(port->GetValue(), "COM4");
+    EXPECT_EQ(rate->GetValue(), "19200");
+    EXPECT_EQ(parity->GetValue(), "None");
+    EXPECT_EQ(dataBits->GetValue(), "Data8");
+    EXPECT_EQ(stopBits->GetValue(), "Stop1");
+    EXPECT_EQ(send->GetValue(), "NoTermination");
+    EXPECT_EQ(send->GetCount(), 4u);
+    EXPECT_TRUE(endOfString->GetValue());
+    // A rate that is not a standard one keeps the dialog open.
+    rate->SetValue("12345");
+    Press(dialog, wxID_OK);
+    if (!boxes.boxes.empty()) {
+      rate->SetValue("921600");
+      send->SetStringSelection("CarrierReturnPlusLineFeed");
+      parity->SetStringSelection("Even");
+      port->SetStringSelection("COM9");
+      endOfString->SetValue(false);
+      Press(dialog, wxID_OK);
+    }
+  });
+  EXPECT_EQ(driver.ShowConfigurationDialog(0), 0u);
+  EXPECT_EQ(shown, 1);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("12345"), std::string::npos) << boxes.boxes[0].text;
+  EXPECT_EQ(serial->GetBaudRate(), Br921600);
+  EXPECT_EQ(serial->GetSendTermination(), CarrierReturnPlusLineFeed);
+  EXPECT_EQ(serial->GetParity(), Even);
+  EXPECT_EQ(serial->GetCOMPort(), 9);
+  EXPECT_FALSE(serial->GetNewLineReturnIsEndOfString());
+  SetDialogShownHook({});
 }
 }  // namespace

@@ -6,6 +6,7 @@
 #include <wx/init.h>
 #include <wx/string.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -59,3 +60,11 @@ public:
 
   DeviceStreamClientWithStream client;
 };
+
+// Seconds a call took.
+template <class F>
+double SecondsOf(F&& call) {
+  const auto start = std::chrono::steady_clock::now();
+  call();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
