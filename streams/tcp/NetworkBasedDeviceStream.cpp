@@ -87,7 +87,13 @@ bool NetworkBasedDeviceStream::IsConnected() {
 }
 
 bool NetworkBasedDeviceStream::SocketUsable() const {
-  return socket_ && socket_->IsConnected() && !closed_;
+  return socket_ && socket_->IsConnected() && !closed_ && !interrupted_;
+}
+
+void NetworkBasedDeviceStream::AdoptSocket(std::unique_ptr<wxSocketBase> socket) {
+  socket_ = std::move(socket);
+  interrupted_ = false;
+  socketFd_ = static_cast<int>(socket_->GetSocket());
 }
 
 Status NetworkBasedDeviceStream::SetTimeout(uint32_t hostContext, double seconds) {
@@ -166,7 +172,7 @@ Status NetworkBasedDeviceStream::InternalConnect() {
       status = networkstatus::kNotConnected;
     } else {
       DisableNagle(*socket);
-      socket_ = std::move(socket);
+      AdoptSocket(std::move(socket));
       closed_ = false;
       pending_.clear();
       ArmReceiveWait();
@@ -182,6 +188,7 @@ Status NetworkBasedDeviceStream::InternalDisconnect() {
     JournexEntry::Note("InternalDisconnect", kModule, "Note", "InternalDisconnect()");
     // Blocking sockets have no pending events: they can go at once (Destroy
     // would leave them to an idle loop that a console host never runs).
+    socketFd_ = -1;
     socket_->Close();
     socket_.reset();
   }
@@ -360,11 +367,11 @@ Status NetworkBasedDeviceStream::GetErrorString(uint32_t hostContext, Status cod
 }
 
 void NetworkBasedDeviceStream::InterruptWait() {
-  // Deliberately without the socket lock: the wait to interrupt holds it.
-  wxSocketBase* socket = socket_.get();
-  if (!socket) return;
-  socket->InterruptWait();
-  // A wait in the system ends only when the connection's receiving side does:
-  // the stream is then no longer connected and has to be connected again.
-  if (UsesReceiveWait()) SocketShutdownReceive(static_cast<int>(socket->GetSocket()));
+  // Without the socket lock (the wait to interrupt holds it): only the
+  // descriptor is used. A wait in the system ends only when the socket's
+  // receiving side does; the stream is then no longer connected and has to
+  // be connected again.
+  interrupted_ = true;
+  const int fd = socketFd_;
+  if (fd >= 0) SocketShutdownReceive(fd);
 }

@@ -15,6 +15,7 @@
 // had arrived; a connection closed by the instrument with kNotConnected.
 #include <wx/socket.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -75,6 +76,9 @@ protected:
   Status ReceiveSome(std::string& into, Clock::time_point deadline);
   // The command with the send terminator appended when enabled and missing.
   std::string Terminated(const std::string& command) const;
+  // Takes a new, open socket into use (under socketLock_).
+  void AdoptSocket(std::unique_ptr<wxSocketBase> socket);
+  bool Interrupted() const { return interrupted_; }
   // The text of kCannotBind names this address ("server:port").
   void SetFailedAddress(const std::string& address) { failedAddress_ = address; }
 
@@ -90,6 +94,8 @@ private:
   std::string pending_;
   std::vector<char> buffer_;
   bool closed_ = false;  // the other end closed or reset the connection
+  std::atomic<bool> interrupted_{false};  // InterruptWait ended the socket's receiving
+  std::atomic<int> socketFd_{-1};         // the open socket's descriptor, for InterruptWait
   long receiveWaitMs_ = -1;  // how long a waiting receive waits (-1: not armed)
   std::string failedAddress_;
 };

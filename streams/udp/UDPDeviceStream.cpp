@@ -30,8 +30,10 @@ bool UDPDeviceStream::AcceptsConfiguration(const DeviceStreamConfiguration& conf
 
 bool UDPDeviceStream::IsConnected() {
   std::lock_guard guard(socketLock_);
-  return socket_ && socket_->IsOk();
+  return Usable();
 }
+
+bool UDPDeviceStream::Usable() const { return socket_ && socket_->IsOk() && !Interrupted(); }
 
 uint16_t UDPDeviceStream::BoundLocalPort() {
   std::lock_guard guard(socketLock_);
@@ -58,7 +60,7 @@ Status UDPDeviceStream::InternalConnect() {
       socket->SetTimeout(WholeSeconds(Settings().timeoutSeconds));
       std::lock_guard guard(socketLock_);
       remote_ = remote;
-      socket_ = std::move(socket);
+      AdoptSocket(std::move(socket));
     }
   }
   entry.LogEnd(status == 0 ? "Complete" : "Error", {}, {{"Err", status}});
@@ -68,7 +70,7 @@ Status UDPDeviceStream::InternalConnect() {
 Status UDPDeviceStream::Write(uint32_t, const std::string& command, bool waitForOperationComplete) {
   SetLastSystemError(0);
   std::lock_guard guard(socketLock_);
-  if (!socket_ || !socket_->IsOk()) return networkstatus::kNotConnected;
+  if (!Usable()) return networkstatus::kNotConnected;
   std::string text = Terminated(command);
   if (waitForOperationComplete) text += Terminated("*OPC?");
   if (JournexEntry::Enabled())
@@ -91,7 +93,7 @@ Status UDPDeviceStream::Read(uint32_t, std::string& answer, size_t count) {
   answer.clear();
   SetLastSystemError(0);
   std::lock_guard guard(socketLock_);
-  if (!socket_ || !socket_->IsOk()) return networkstatus::kNotConnected;
+  if (!Usable()) return networkstatus::kNotConnected;
   const Status status = ReceiveDatagram(answer, count, Deadline());
   Settings().delayer.Stamp();
   if (JournexEntry::Enabled())
@@ -104,6 +106,7 @@ Status UDPDeviceStream::ReceiveDatagram(std::string& answer, size_t count, Clock
   // A blocking datagram socket ignores its time-out in RecvFrom: wait first.
   const long left = MillisecondsLeft(deadline);
   if (!socket_->WaitForRead(left / 1000, left % 1000)) return streamstatus::kReadTimedOut;
+  if (Interrupted()) return networkstatus::kNotConnected;
   datagram_.resize(std::min(count, kMaxDatagram) + 1);
   wxIPV4address from;
   static_cast<wxDatagramSocket*>(socket_.get())->RecvFrom(from, datagram_.data(), static_cast<wxUint32>(datagram_.size()));
@@ -118,7 +121,7 @@ Status UDPDeviceStream::ReceiveDatagram(std::string& answer, size_t count, Clock
 
 Status UDPDeviceStream::ClearInputBuffers(uint32_t) {
   std::lock_guard guard(socketLock_);
-  if (!socket_ || !socket_->IsOk()) return 0;
+  if (!Usable()) return 0;
   datagram_.resize(kMaxDatagram);
   wxIPV4address from;
   while (socket_->WaitForRead(0, 0)) {

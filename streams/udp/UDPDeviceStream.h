@@ -36,6 +36,8 @@ protected:
   bool UsesReceiveWait() const override { return false; }
 
 private:
+  // The socket is open and no wait on it was interrupted.
+  bool Usable() const;
   Status ReceiveDatagram(std::string& answer, size_t count, Clock::time_point deadline);
 
   uint16_t localPort_;

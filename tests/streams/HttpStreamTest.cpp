@@ -92,3 +92,28 @@ TEST(HttpStream, ARefusingServerCannotBeReached) {
   EXPECT_EQ(answer, "1\n");
 }
 }  // namespace
+
+namespace {
+TEST(HttpStream, TwoDriversShareOneStreamAndEmptyBodiesEndTheRetries) {
+  SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"idn", kIdn}, {"accept", "SET"}}, 0.5);
+  DeviceStreamClientWithStream second;
+  bench.Offer(second, "HTTP");
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(second.ConnectStream(0, true), 0u);
+  EXPECT_EQ(second.TransportStream(), bench.client.TransportStream());
+  std::string answer;
+  ASSERT_EQ(second.WriteRead(0, "*IDN?", answer, 100, 3), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  // A command without an answer has an empty body; reading again finds the
+  // reply used up, which ends the exchange with that status.
+  EXPECT_EQ(bench.client.WriteRead(0, "SET", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "");
+  EXPECT_EQ(bench.client.WriteRead(0, "SET", answer, 100, 3), networkstatus::kAllHttpDataRead);
+  ASSERT_EQ(bench.client.DisconnectStream(0), 0u);
+  EXPECT_TRUE(second.IsConnected());
+  ASSERT_EQ(second.WriteRead(0, "*OPC?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "1\n");
+  ASSERT_EQ(second.DisconnectStream(0), 0u);
+  EXPECT_FALSE(bench.client.IsConnected());
+}
+}  // namespace

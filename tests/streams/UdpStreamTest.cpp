@@ -2,6 +2,8 @@
 // command, one per answer, time-outs, the size limit and the local port.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "streams/SimulatedInstrument.h"
 #include "streams/udp/UDPDeviceStream.h"
 
@@ -105,5 +107,71 @@ TEST(UdpStream, BindsTheDefaultLocalPortUnlessToldOtherwise) {
   blocked.GetErrorString(0, status, text);
   EXPECT_EQ(text, "Could not connect to the specified address and port (0.0.0.0:" + std::to_string(taken) +
                       "). The receiving address should be a local address and port.");
+}
+}  // namespace
+
+namespace {
+TEST(UdpStream, LateAnswersAreWaitedForByTheRetries) {
+  AnyLocalPort anyPort;
+  // Each read waits 0.4 s; the answer comes after 1 s, in the third read
+  // (0.2 s after the second and before the third ends).
+  SimulatedInstrument bench("UDP", {{"transport", "udp"}, {"idn", kIdn}, {"fault", "late 1000"}}, 0.4);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 3), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  // Two reads end before it.
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 2), 0u);
+  EXPECT_EQ(answer, "");
+}
+
+TEST(UdpStream, TwoDriversShareOneSocketAndARestartChangesNothing) {
+  AnyLocalPort anyPort;
+  SimulatedInstrument bench("UDP", {{"transport", "udp"}, {"idn", kIdn}}, 0.3);
+  DeviceStreamClientWithStream second;
+  bench.Offer(second, "UDP");
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(second.ConnectStream(0, true), 0u);
+  EXPECT_EQ(second.TransportStream(), bench.client.TransportStream());
+  std::string answer;
+  ASSERT_EQ(second.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  bench.dmm.Restart();
+  ASSERT_EQ(bench.client.WriteRead(0, "*OPC?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "1\n");
+  // A datagram cut in the middle is what arrives.
+  bench.dmm.SetFault(sim::FaultKind::kDrop, 6);
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "ACME,D");
+  bench.dmm.ClearFaults();
+  ASSERT_EQ(bench.client.DisconnectStream(0), 0u);
+  EXPECT_TRUE(second.IsConnected());
+  auto transport = second.TransportStream();
+  ASSERT_EQ(second.DisconnectStream(0), 0u);
+  EXPECT_FALSE(transport->IsConnected());
+}
+}  // namespace
+
+namespace {
+TEST(UdpStream, AnInterruptEndsAWaitingRead) {
+  AnyLocalPort anyPort;
+  SimulatedInstrument bench("UDP", {{"transport", "udp"}, {"idn", kIdn}, {"fault", "noanswer"}}, 30.0);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
+  Status status = 0;
+  std::string answer;
+  const double seconds = SecondsOf([&] {
+    std::thread reader([&] { status = bench.client.Read(0, answer, 100); });
+    bench.client.InterruptWait();
+    reader.join();
+  });
+  EXPECT_EQ(status, networkstatus::kNotConnected);
+  EXPECT_LT(seconds, 10.0);
+  EXPECT_FALSE(bench.client.IsConnected());
+  bench.dmm.ClearFaults();
+  ASSERT_EQ(bench.client.DisconnectStream(0), 0u);
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, std::string(kIdn) + "\n");
 }
 }  // namespace
