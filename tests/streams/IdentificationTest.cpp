@@ -32,6 +32,8 @@ TEST(Identification, TheAnswerContainsTheTextOrMatchesTheExpression) {
       {"(unbalanced", "(unbalanced", true},     // found as text first
       {"(unbalanced", "other", false},          // no valid expression: no match
       {"SN08[0-9]{2}", kIdn, true},
+      {"\xb0", "H\xdd\xb0", true},           // bytes that are no UTF-8 compare as bytes
+      {"M\xc3\xa4", "xM\xc3\x84x", true},      // UTF-8 letters compare without case
   };
   for (const Case& c : cases)
     EXPECT_EQ(IdentificationAnswerMatches(c.expected, c.answer), c.matches) << c.expected << " in " << c.answer;
