@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -83,6 +84,16 @@ int OpenBare(const std::string& path) {
   return fd;
 }
 
+// Keeps the calling thread, and the threads it starts, on the processor it
+// runs on: an exchange is then the same sequence of thread switches every
+// time, whichever side makes it, instead of depending on which core wakes.
+void StayOnThisProcessor() {
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(sched_getcpu(), &one);
+  sched_setaffinity(0, sizeof one, &one);
+}
+
 // One exchange in bare C: write, then poll and read up to the line feed.
 bool BareExchange(int fd) {
   if (write(fd, kQuery, sizeof kQuery - 1) != static_cast<ssize_t>(sizeof kQuery - 1)) return false;
@@ -120,6 +131,7 @@ private:
 };
 
 void SerialRoundTripBare(benchmark::State& state) {
+  StayOnThisProcessor();
   AnsweredTerminal terminal;
   const int fd = OpenBare(terminal.SlavePath());
   for (auto _ : state) {
@@ -132,6 +144,7 @@ void SerialRoundTripBare(benchmark::State& state) {
 }
 
 void SerialRoundTripLegacy(benchmark::State& state) {
+  StayOnThisProcessor();
   AnsweredTerminal terminal;
   LinkedPort link(terminal.SlavePath());
   RS232DeviceDriver port(kComPort, Br115200);
@@ -156,6 +169,7 @@ double Median(std::vector<double> samples) {
 
 // Both exchanges in every iteration, so that both see the same load of the machine.
 void SerialRoundTripInterleaved(benchmark::State& state) {
+  StayOnThisProcessor();
   AnsweredTerminal bareTerminal, legacyTerminal;
   const int fd = OpenBare(bareTerminal.SlavePath());
   LinkedPort link(legacyTerminal.SlavePath());
