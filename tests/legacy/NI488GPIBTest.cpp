@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "LegacyTestBench.h"
@@ -273,4 +274,21 @@ TEST_F(NI488GPIBTest, EndOfStringSettingsFormTheEosWord) {
   EXPECT_EQ(gpib.EndOfStringWord(), 0x140A);
   gpib.SetEndOfString(eeosmSendEndWithEOS, '\r');
   EXPECT_EQ(gpib.EndOfStringWord(), 0x080D);
+}
+
+TEST_F(NI488GPIBTest, EachThreadReadsItsOwnStatus) {
+  NI488GPIB present(GPIB0, 5, 0);
+  NI488GPIB absent(GPIB0, 9, 0);
+  absent.SetClear(false);
+  ASSERT_EQ(present.OpenDevice(0), 0u);
+  ASSERT_EQ(absent.OpenDevice(0), 0u);
+  constexpr int kRounds = 200;
+  std::vector<Status> presentStatuses, absentStatuses;
+  std::thread failing([&] {
+    for (int i = 0; i < kRounds; ++i) absentStatuses.push_back(absent.SendGPIB("*CLS"));
+  });
+  for (int i = 0; i < kRounds; ++i) presentStatuses.push_back(present.SendGPIB("*CLS"));
+  failing.join();
+  EXPECT_EQ(presentStatuses, std::vector<Status>(kRounds, 0u)) << "the other thread's errors never show here";
+  EXPECT_EQ(absentStatuses, std::vector<Status>(kRounds, 0x3000020Au));
 }
