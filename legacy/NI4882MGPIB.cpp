@@ -85,14 +85,16 @@ Status NI4882MGPIB::SendWaitingForCompletion(HostWindow hWnd, const std::string&
   return SaveSendGPIB(hWnd, text, true, 0, nullptr);
 }
 
+// The library keeps whole milliseconds: a time is stored rounded up, so that
+// a wait measured from it is never shorter than asked.
 uint64_t NI4882MGPIB::LastAccess() const {
   if (srqLibrary_.Calls().GetLastTimingInformation)
-    return srqLibrary_.Calls().GetLastTimingInformation(GetBoard(), GetPrimaryAddress());
+    return srqLibrary_.Calls().GetLastTimingInformation(GetBoard(), GetPrimaryAddress()) * 1000;
   return NI488GPIB::LastAccess();
 }
 
-void NI4882MGPIB::NoteAccess(uint64_t milliseconds) {
-  NI488GPIB::NoteAccess(milliseconds);
+void NI4882MGPIB::NoteAccess(uint64_t microseconds) {
+  NI488GPIB::NoteAccess(microseconds);
   if (srqLibrary_.Calls().SetLastTimingInformation)
-    srqLibrary_.Calls().SetLastTimingInformation(GetBoard(), GetPrimaryAddress(), milliseconds);
+    srqLibrary_.Calls().SetLastTimingInformation(GetBoard(), GetPrimaryAddress(), (microseconds + 999) / 1000);
 }

@@ -31,7 +31,7 @@ public:
 protected:
   Status LoadLibraries() override;
   uint64_t LastAccess() const override;
-  void NoteAccess(uint64_t milliseconds) override;
+  void NoteAccess(uint64_t microseconds) override;
   // Tells the library whether the device expects a service request now.
   void ExpectServiceRequest(bool expecting);
   // Unregisters the handler; waits for a call of it that is running.

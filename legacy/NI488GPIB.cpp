@@ -63,10 +63,10 @@ std::string NI488GPIB::Format(const char* format, ...) {
   return text;
 }
 
-uint64_t NI488GPIB::NowMilliseconds() {
+uint64_t NI488GPIB::NowMicroseconds() {
   int64_t ticks = 0;
   ReadMonotonicCounter(&ticks);
-  return static_cast<uint64_t>(ticks / (kMonotonicFrequency / 1000));
+  return static_cast<uint64_t>(ticks / (kMonotonicFrequency / 1000000));
 }
 
 Status NI488GPIB::Finish(std::string_view function, const std::string& callText) {
@@ -184,17 +184,19 @@ Status NI488GPIB::CommandGPIB(const std::string& bytes) {
 }
 
 void NI488GPIB::KeepSpacing() {
-  const unsigned long wait = GetWait();
+  const uint64_t wait = static_cast<uint64_t>(GetWait()) * 1000;
   if (wait == 0) return;
-  const uint64_t since = NowMilliseconds() - LastAccess();
-  if (since < wait) Timing().Wait(static_cast<uint32_t>(wait - since));
+  const uint64_t now = NowMicroseconds();
+  const uint64_t last = LastAccess();
+  const uint64_t since = now > last ? now - last : 0;
+  if (since < wait) Timing().WaitMicroseconds(wait - since);
 }
 
 Status NI488GPIB::SendGPIB(const std::string& text) {
   if (!IsOpen()) return 0;
   KeepSpacing();
   library_.Calls().ibwrt(device_, text.data(), static_cast<long>(text.size()));
-  NoteAccess(NowMilliseconds());
+  NoteAccess(NowMicroseconds());
   return Finish("SendGPIB", Format("ibwrt(%d,\"%.80s\",%d)", device_, text.c_str(), static_cast<int>(text.size())));
 }
 
@@ -206,7 +208,7 @@ Status NI488GPIB::ReceiveGPIB(std::string* text, size_t bufferSize) {
   std::vector<char> buffer(bufferSize, '\0');
   const NI4882MLibrary::Functions& f = library_.Calls();
   f.ibrd(device_, buffer.data(), static_cast<long>(bufferSize - 1));
-  NoteAccess(NowMilliseconds());
+  NoteAccess(NowMicroseconds());
   const long count = f.ThreadIbcntl();
   lastCount_ = count > 0 && static_cast<size_t>(count) < bufferSize ? count : 0;
   text->assign(buffer.data(), static_cast<size_t>(lastCount_));

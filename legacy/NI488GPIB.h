@@ -127,13 +127,13 @@ public:
 protected:
   // Loads the NI-488.2 library (and, in the service-request classes, theirs).
   virtual Status LoadLibraries();
-  // The time of the device's last bus access (monotonic milliseconds), and
+  // The time of the device's last bus access (monotonic microseconds), and
   // noting a new one; the service-request classes keep it in their library.
   virtual uint64_t LastAccess() const { return lastAccess_; }
-  virtual void NoteAccess(uint64_t milliseconds) { lastAccess_ = milliseconds; }
+  virtual void NoteAccess(uint64_t microseconds) { lastAccess_ = microseconds; }
   // Sleeps until "Wait" milliseconds have passed since the last access.
   void KeepSpacing();
-  static uint64_t NowMilliseconds();
+  static uint64_t NowMicroseconds();
 
   // Reads the thread's status after a call, logs the call and converts an error.
   Status Finish(std::string_view function, const std::string& callText);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -187,4 +188,17 @@ TEST_F(CompliantGPIBTest, CheckGPIBBussesSeesARequestNobodyWaitsFor) {
   ASSERT_EQ(plain.SerialPoll(&statusByte), 0u);
   EXPECT_EQ(statusByte & 0x60, 0x60);
   EXPECT_EQ(srq.CheckGPIBBusses(), 0);
+}
+
+TEST_F(CompliantGPIBTest, TheMinimumWaitHoldsAcrossObjectsOfOneDevice) {
+  NI4882MGPIB first(GPIB0, 6, 0), second(GPIB0, 6, 0);
+  first.SetWait(80);
+  second.SetWait(80);
+  ASSERT_EQ(first.OpenDevice(0), 0u);
+  ASSERT_EQ(second.OpenDevice(0), 0u);
+  ASSERT_EQ(first.SendGPIB("*CLS"), 0u);
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(second.SendGPIB("*CLS"), 0u);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60))
+      << "the other object's access counts";
 }
