@@ -344,6 +344,7 @@ Status NetworkBasedDeviceStream::ReceiveSome(std::string& into, Clock::time_poin
 }
 
 Status NetworkBasedDeviceStream::ClearInputBuffers(uint32_t) {
+  JournexEntry::Note("ClearInputBuffers", kModule, "Note", "ClearInputBuffers()");
   std::lock_guard guard(socketLock_);
   pending_.clear();
   int error = 0;

@@ -241,6 +241,22 @@ TEST(TcpStream, TwoDriversShareOneConnection) {
   EXPECT_EQ(bench.dmm.ReceivedCommands(), (std::vector<std::string>{"*IDN?", "*OPC?", "*IDN?"}));
 }
 
+TEST(TcpStream, ABinaryBlockMayHoldTheTerminator) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"answer", "BLK? -> #15AB\\nCD"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  EXPECT_TRUE(bench.client.GetUsedCommunication("TCPIP"));
+  EXPECT_FALSE(bench.client.GetUsedCommunication("GPIB"));
+  EXPECT_FALSE(bench.client.GetUsedCommunication("Serial"));
+  std::string block;
+  ASSERT_EQ(bench.client.WriteReadBinaryBlock(0, "BLK?", block, 9), 0u);
+  EXPECT_EQ(block, "#15AB\nCD\n");
+  // The receive terminator ends answers again afterwards.
+  EXPECT_TRUE(bench.client.GetStreamSettings().receiveTerminationEnabled);
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "BLK?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "#15AB\n");
+}
+
 TEST(TcpStream, ErrorTexts) {
   ASSERT_TRUE(EnsureWxRuntime());
   EthernetDeviceStream stream;
