@@ -1,0 +1,438 @@
+#include "drivers/hubline/HublineBase.h"
+
+#include <atomic>
+#include <cstdio>
+#include <regex>
+
+#include "framework/RetryCounterErrorcode.h"
+#include "framework/SwitchMatrixBase.h"
+#include "framework/TextBuffer.h"
+#include "logging/JournexEntry.h"
+#include "streams/DeviceStreamLocker.h"
+#include "streams/DeviceStreamStatus.h"
+
+namespace {
+constexpr std::string_view kModule = "HublineBase";
+constexpr const char* kTransports[] = {"VISA", "USB", "TCPIP", "GPIB", "RS-232"};
+constexpr const char* kCommunicationNames[] = {"RS-232", "GPIB", "USB", "VISA", "TCPIP"};
+constexpr double kProbeTimeoutSeconds = 10.0;
+std::atomic<int> errorCheckNesting{0};
+
+bool IsSuccess(Status status) { return status == 0 || status == streamstatus::kReadTimedOut; }
+
+std::string StripLineEnds(std::string text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+  return text;
+}
+
+void Log(std::string_view function, std::string_view type, std::string_view text) {
+  JournexEntry::Note(function, kModule, type, text);
+}
+}  // namespace
+
+template <class Matrix>
+HublineBase<Matrix>::HublineBase(const std::string& expectedIdentification)
+    : deviceID_(wxString("1"), this->storableMembers, "Common", "DeviceID"),
+      centreType_(0, this->storableMembers, "Common", "CentreType"),
+      showSoftwareUpdatePanel_(true, this->storableMembers, "Common", "ShowSoftwareUpdatePanel"),
+      retryDelayMilliseconds_(0, this->storableMembers, "Common", "RetryDelayMilliseconds") {
+  for (const char* transport : kTransports) Manager().AddStreamConfiguration(transport);
+  Manager().SetDefaultTypeName("GPIB");
+  SetExpectedResponse(expectedIdentification);
+}
+
+template <class Matrix>
+bool HublineBase<Matrix>::TransportIs(const std::string& name) const {
+  return Manager().GetSelectedTypeName() == name;
+}
+
+template <class Matrix>
+uint32_t HublineBase<Matrix>::LoadProgramSettings(uint32_t hostContext, SettingsStore store) {
+  uint32_t status = Matrix::LoadProgramSettings(hostContext, store);
+  uint32_t streamStatus = DeviceStreamClientWithStream::LoadProgramSettings(hostContext, store);
+  if (status == 0) status = streamStatus;
+  if (store) {
+    store->PushTable("Common");
+    long kind = store->Read("Communication", -1L);
+    store->PopTable();
+    if (kind >= 0 && kind <= 4) {
+      communication_ = static_cast<int>(kind);
+      Manager().SetSelectedTypeName(kCommunicationNames[kind]);
+    }
+  }
+  deviceID_ = wxString(NormalisedDeviceID(DeviceID()));
+  return status;
+}
+
+template <class Matrix>
+uint32_t HublineBase<Matrix>::SaveProgramSettings(uint32_t hostContext, SettingsStore store) {
+  uint32_t status = Matrix::SaveProgramSettings(hostContext, store);
+  uint32_t streamStatus = DeviceStreamClientWithStream::SaveProgramSettings(hostContext, store);
+  if (status == 0) status = streamStatus;
+  if (store) {
+    // RS-232 0, GPIB 1, USB 2, VISA 3; any other transport is written as 0.
+    const std::string& selected = Manager().GetSelectedTypeName();
+    long kind = 0;
+    for (long i = 1; i < 4; ++i)
+      if (selected == kCommunicationNames[i]) kind = i;
+    store->PushTable("Common");
+    store->Write("Communication", kind);
+    store->PopTable();
+  }
+  return status;
+}
+
+template <class Matrix>
+std::string HublineBase<Matrix>::NormalisedDeviceID(const std::string& text) const {
+  int number = 1;
+  char letter = 0;
+  std::smatch match;
+  static const std::regex pattern("^\\s*([-+]?[0-9]+)[ ]*([A-Za-z]?)");
+  if (std::regex_search(text, match, pattern)) {
+    number = std::stoi(match[1].str().substr(0, 9));
+    if (match[2].length() > 0) letter = match[2].str()[0];
+  }
+  number = std::clamp(number, 1, 8);
+  std::string suffix;
+  int subDevices = SubDevicesPerSlot();
+  if (subDevices > 1) {
+    char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter ? letter : 'A')));
+    suffix = std::string(1, std::clamp(upper, 'A', static_cast<char>('@' + subDevices)));
+  }
+  return std::to_string(number) + suffix;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::WriteRaw(const std::string& text) {
+  if (!StreamOpen()) {
+    Log("Write", "Error", "UnableToSendWhileClosed(" + text + ")");
+    return kNotOpen;
+  }
+  Status status = DeviceStreamClientWithStream::Write(0, text, false);
+  if (status == 0) commandSent_ = true;
+  return status;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::Write(const std::string& command) {
+  if (!MultislotAddressing()) return WriteRaw(command);
+  std::string separator = !command.empty() && command[0] == ':' ? "" : AddressSeparator();
+  return WriteRaw(AddressPrefix() + workingID_ + separator + command);
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::Read(std::string& reply, size_t maximum, bool check) {
+  reply.clear();
+  if (!StreamOpen()) {
+    Log("Read", "Error", "ReadingOnClosedConnection");
+    return kNotOpen;
+  }
+  if (pauseBeforeReading_ && (TransportIs("GPIB") || TransportIs("VISA"))) this->timing.Wait(25);
+  maximum = std::min(maximum, kMaxReply);
+  double savedTimeout = GetTimeout(0);
+  bool lowered = watchEarlyEnd_ && savedTimeout > 1.0;
+  if (lowered) SetTimeout(0, 1.0);
+  Status status = 0;
+  while (reply.size() < maximum) {
+    std::string chunk;
+    status = DeviceStreamClientWithStream::Read(0, chunk, maximum - reply.size());
+    reply += chunk;
+    if (!IsSuccess(status) || chunk.empty() || status == 0) break;
+    if (watchEarlyEnd_ && reply.back() == '\n') {
+      watchEarlyEnd_ = false;
+      break;
+    }
+  }
+  if (watchEarlyEnd_ && !reply.empty() && reply.back() == '\n') watchEarlyEnd_ = false;
+  if (lowered) SetTimeout(0, savedTimeout);
+  if (!IsSuccess(status)) return status;
+  if (!check) return 0;
+  reply = StripLineEnds(reply);
+  return CheckResponseForErrors(reply);
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::SendCommand(const std::string& command, std::string& reply, uint32_t attempts) {
+  RetryCounterErrorcode counter(attempts);
+  Status status = 0;
+  while (!counter.IsDone()) {
+    {
+      ::DeviceStreamLocker<DeviceStreamClientWithStream> locker(*this, 0);
+      status = locker.Lock(GetTimeout(0));
+      if (status == 0) {
+        ClearInputBuffers(0);
+        status = Write(command);
+        if (status == 0) status = Read(reply, 150, true);
+      }
+    }
+    if (IsSuccess(status)) {
+      counter.Succeeded();
+      break;
+    }
+    counter.SetErrorcode(status);
+    counter.Next();
+    if (!counter.IsDone() && retryDelayMilliseconds_ > 0)
+      this->timing.Wait(static_cast<uint32_t>(retryDelayMilliseconds_.Value()));
+  }
+  return status;
+}
+
+template <class Matrix>
+long HublineBase<Matrix>::ParseResponseForError(const std::string& reply) {
+  long number = 0;
+  if (reply.find("-222, \"Data out of range\"") != std::string::npos) {
+    number = 222;
+  } else {
+    static const std::regex pattern("^[ \n\r]*(?::E|:SYST:ERR[ _]*|ERROR[ _]*)([-+]?[0-9]+)");
+    std::smatch match;
+    if (std::regex_search(reply, match, pattern)) number = std::stol(match[1].str().substr(0, 12));
+  }
+  if (number != 0) Log("ParseResponseForError", "Note", "Found error number " + std::to_string(number));
+  return number;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::CheckResponseForErrors(const std::string& reply) {
+  struct Nesting {
+    Nesting() { ++errorCheckNesting; }
+    ~Nesting() { --errorCheckNesting; }
+  } nesting;
+  if (errorCheckNesting >= 6) {
+    Log("CheckResponseForErrors", "Error", "RecursiveError");
+    return kRecursion;
+  }
+  if (reply.empty()) return kNoResponse;
+  long number = ParseResponseForError(reply);
+  if (number == 0) return 0;
+  return GetSystemErrorDescriptionFromDevice(number);
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::DeviceErrorStatus(long number) {
+  return static_cast<Status>(number < 1000 ? kDeviceErrorBase + number : kDeviceErrorHighBase + number);
+}
+
+template <class Matrix>
+bool HublineBase<Matrix>::DeviceErrorNumber(Status status, long& number) {
+  if (status >= kDeviceErrorBase && status <= 0x30003E7F) {
+    number = static_cast<long>(status - kDeviceErrorBase);
+    return true;
+  }
+  if (status >= kDeviceErrorHighBase && status <= 0x3000AAB3) {
+    number = static_cast<long>(status - kDeviceErrorHighBase);
+    return true;
+  }
+  return false;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::GetSystemErrorDescriptionFromDevice(long number) {
+  if (number == 0) return 0;
+  if (MultislotAddressing() && !(version_ < Version(4, 0, 0)) && StreamOpen()) {
+    std::string reply;
+    Status status = WriteRead(0, "EXTRAINFO ERROR " + std::to_string(number) + "\n", reply, kMaxReply, 1);
+    reply = StripLineEnds(reply);
+    if (IsSuccess(status) && !reply.empty()) {
+      long replied = ParseResponseForError(reply);
+      if (replied == number || replied == 0) {
+        errorDescription_ = reply;
+        descriptionValid_ = true;
+      }
+    }
+  }
+  deviceErrorPending_ = true;
+  return DeviceErrorStatus(number);
+}
+
+template <class Matrix>
+std::string HublineBase<Matrix>::SystemErrorMessage(Status status) const {
+  long number = 0;
+  if (!DeviceErrorNumber(status, number)) return "";
+  std::string text = "Device returned system error code: " + std::to_string(number) + ".\n";
+  if (descriptionValid_) text += "Description: " + errorDescription_ + ".\n";
+  return text + "Please check the manual of your device to determine the exact cause.";
+}
+
+template <class Matrix>
+std::string HublineBase<Matrix>::HublineErrorText(Status status) {
+  switch (status) {
+    case kNoResponse:
+      return "Hubline did not return a response.";
+    case kFirmwareIncompatible:
+      return "The Hubline firmware is not compatible with communication method, and needs to be updated";
+    case kMultislotNeedsUpdate:
+      return "This multislot Hubline requires a firmware update before the firmware of a device can be "
+             "updated";
+    default:
+      break;
+  }
+  long number = 0;
+  if (!deviceErrorPending_ || !DeviceErrorNumber(status, number)) return "";
+  std::string text = SystemErrorMessage(status);
+  deviceErrorPending_ = false;
+  descriptionValid_ = false;
+  return text;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::GetErrorString(HostWindow hWnd, uint32_t err, char* buffer, uint32_t bufferSize,
+                                           uint32_t* read) {
+  ClearTextBuffer(buffer, bufferSize, read);
+  std::string text = HublineErrorText(err);
+  if (text.empty()) DeviceStreamClientWithStream::GetErrorString(hWnd, err, text);
+  if (text.empty()) return Matrix::GetErrorString(hWnd, err, buffer, bufferSize, read);
+  CopyTextToBuffer(text, buffer, bufferSize, read);
+  return 0;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::InitDevice(HostWindow hWnd) {
+  Status status = StreamOpen() ? 0 : ConnectStream(hWnd, true);
+  if (status != 0) return status;
+  workingID_ = DeviceID();
+  if (MultislotAddressing()) {
+    this->timing.Wait(200);
+    double savedTimeout = GetTimeout(0);
+    SetTimeout(0, kProbeTimeoutSeconds);
+    bool slowTransport = !TransportIs("RS-232") && !TransportIs("USB");
+    RetryCounterErrorcode counter(3);
+    while (!counter.IsDone()) {
+      status = WriteRaw("*IDN?\n");
+      if (status == 0 && slowTransport) pauseBeforeReading_ = true;
+      std::string reply;
+      if (status == 0) {
+        this->timing.Wait(50);
+        status = Read(reply, 100, true);
+      }
+      if (!IsSuccess(status)) {
+        counter.SetErrorcode(status);
+        counter.Next();
+        continue;
+      }
+      status = 0;
+      counter.Succeeded();
+      static const std::regex pattern(".*(?:Hubline|EMCenter).*version ([0-9\\.]+)");
+      std::smatch match;
+      if (!std::regex_search(reply, match, pattern)) break;
+      version_ = Version(match[1].str());
+      if (slowTransport) pauseBeforeReading_ = version_ < Version(1, 3, 0);
+      if (!(version_ < Version(1, 12, 2))) {
+        keyboardLockUsed_ = true;
+        SetKeyboardLock(true);
+      }
+      // The VISA socket resource cannot talk to firmware 4.0.0 to 4.0.8.
+      if (TransportIs("VISA") && GetSelectedStreamID().find("::SOCKET") != std::string::npos &&
+          !(version_ < Version(4, 0, 0)) && !(Version(4, 0, 8) < version_))
+        status = kFirmwareIncompatible;
+    }
+    SetTimeout(0, savedTimeout);
+  }
+  if (centreType_ == 3 && (TransportIs("GPIB") || TransportIs("VISA"))) pauseBeforeReading_ = true;
+  return status;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::InternalCheckDevice(HostWindow hWnd) {
+  Status status = InitDevice(hWnd);
+  if (status != 0) return status;
+  workingID_ = DeviceID();
+  double savedTimeout = GetTimeout(0);
+  SetTimeout(0, kProbeTimeoutSeconds);
+  std::string query = GetIdentificationQuery();
+  if (query.empty() || query.back() != '\n') query += "\n";
+  bool matched = false;
+  Status identification = 0, transfer = 0;
+  while (!matched) {
+    for (int i = 0; i < 5 && !matched; ++i) {
+      std::string reply;
+      transfer = SendCommand(query, reply, 3);
+      if (!IsSuccess(transfer)) continue;
+      transfer = 0;
+      identification = CheckIdentificationAnswer(reply);
+      matched = identification == 0;
+    }
+    if (matched || SubDevicesPerSlot() <= 1 || workingID_.size() <= 1) break;
+    workingID_.pop_back();
+  }
+  if (matched) AfterStreamConnectConfiguration(hWnd);
+  SetTimeout(0, savedTimeout);
+  Status result = 0;
+  if (!matched && !deviceErrorPending_) result = identification ? identification : transfer ? transfer : kNotOpen;
+  else if (!matched) result = transfer;
+  Status deinit = DeInitDevice(hWnd);
+  return result != 0 ? result : deinit;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::DeInitDevice(HostWindow hWnd) {
+  Status status = 0;
+  if (commandSent_) status = ReturnToLocal(hWnd);
+  Status closed = StreamOpen() ? DisconnectStream(hWnd) : 0;
+  return status != 0 ? status : closed;
+}
+
+template <class Matrix>
+bool HublineBase<Matrix>::MayReturnToLocal() const {
+  return mayReturnToLocal_ && (centreType_ == 0 || centreType_ == 1 || centreType_ == 3);
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::SetKeyboardLock(bool on) {
+  if (!StreamOpen()) return kNotOpen;
+  double savedTimeout = GetTimeout(0);
+  Status status = WriteRaw(on ? "SYSTEM:KLOCK 1\n" : "SYSTEM:KLOCK 0\n");
+  std::string reply;
+  if (status == 0) {
+    this->timing.Wait(30);
+    status = Read(reply, 100, false);
+  }
+  if (IsSuccess(status) && reply.find("OK") == std::string::npos) {
+    status = WriteRaw("SYSTEM:KLOCK?\n");
+    if (status == 0) {
+      this->timing.Wait(30);
+      status = Read(reply, 100, false);
+      if (IsSuccess(status) && !std::regex_search(reply, std::regex("(0|1|ON|OFF)"))) status = kNoResponse;
+    }
+  }
+  SetTimeout(0, savedTimeout);
+  return IsSuccess(status) ? 0 : status;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::SendLocal(const std::string& id) {
+  std::string saved = workingID_;
+  workingID_ = id;
+  std::string reply;
+  Status status = SendCommand("LOCAL\n", reply, 1);
+  workingID_ = saved;
+  if (IsSuccess(status) && centreType_ != 3) {
+    status = WriteRaw("LOCAL\n");
+    if (status == 0) status = Read(reply, 100, false);
+  }
+  return IsSuccess(status) ? 0 : status;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::ReturnToLocal(HostWindow hWnd) {
+  if (!MayReturnToLocal()) return 0;
+  bool openedHere = false;
+  if (!StreamOpen()) {
+    Status status = InitDevice(hWnd);
+    if (status != 0) return status;
+    openedHere = true;
+  }
+  double savedTimeout = GetTimeout(0);
+  if (keyboardLockUsed_) SetKeyboardLock(false);
+  std::string id = workingID_;
+  Status status = SendLocal(id);
+  while (status != 0 && SubDevicesPerSlot() > 1 && id.size() > 1) {
+    id.pop_back();
+    status = SendLocal(id);
+  }
+  commandSent_ = false;
+  SetTimeout(0, savedTimeout);
+  if (openedHere) DisconnectStream(hWnd);
+  return status;
+}
+
+template class HublineBase<SwitchMatrixBase>;
