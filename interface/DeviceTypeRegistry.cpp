@@ -3,6 +3,7 @@
 #include <locale>
 
 #include "drivers/debug/DebugSwitchMatrix.h"
+#include "drivers/hubline/HublineSwitch.h"
 #include "framework/DeviceDriverBase.h"
 
 namespace {
@@ -12,6 +13,9 @@ DeviceDriverBase* Make() {
 }
 
 constexpr DeviceDriverBase* (*kNotBuilt)() = nullptr;
+
+// A factory of a driver whose constructor takes the entry's arguments.
+#define SWM_HUBLINE(Class, ...) +[]() -> DeviceDriverBase* { return new Class(__VA_ARGS__); }
 
 // Registry order. Classes not built into this module have no factory yet.
 constexpr DeviceTypeEntry kEntries[] = {
@@ -55,19 +59,19 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"SIEMENS", "Siemens", "", kNotBuilt},
     {"KREAntennaTower", "KREAntennaTower", "", kNotBuilt},
     {"PLAYSOUNDSWITCH", "Kovalex::devicedrivers::PlaySoundSwitch", "1000.0", kNotBuilt},
-    {"ETSEMSWITCH7001-001", "HublineSwitch", "\"(EMSwitch 7001-001|TQS2PA|TQS2002A)\", 2, false", kNotBuilt},
-    {"ETSEMSWITCH7001-002", "HublineSwitch", "\"(EMSwitch 7001-002|TQS4PA|TQS4004A)\", 4, false", kNotBuilt},
+    {"ETSEMSWITCH7001-001", "HublineSwitch", "\"(EMSwitch 7001-001|TQS2PA|TQS2002A)\", 2, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-001|TQS2PA|TQS2002A)", 2, false)},
+    {"ETSEMSWITCH7001-002", "HublineSwitch", "\"(EMSwitch 7001-002|TQS4PA|TQS4004A)\", 4, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-002|TQS4PA|TQS4004A)", 4, false)},
     {"ETSEMSWITCH7001-003", "HublineSwitch6Point", "\"(EMSwitch 7001-003|TQS6PA|TQS6002A)\", 2, false", kNotBuilt},
     {"ETSEMSWITCH7001-004", "HublineSwitch6PointExternal", "\"(EMSwitch 7001-004|TQS6004E)\", 2, false", kNotBuilt},
     {"ETSEMSWITCH7001-005", "HublineSwitch6Point", "\"(EMSwitch 7001-005|TQS6PB)\", 1, false", kNotBuilt},
-    {"ETSEMSWITCH7001-011", "HublineSwitch", "\"(EMSwitch 7001-011|TQS2011A)\", 2, false", kNotBuilt},
-    {"ETSEMSWITCH7001-012", "HublineSwitch", "\"(EMSwitch 7001-012|TQS4012A)\", 4, false", kNotBuilt},
+    {"ETSEMSWITCH7001-011", "HublineSwitch", "\"(EMSwitch 7001-011|TQS2011A)\", 2, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-011|TQS2011A)", 2, false)},
+    {"ETSEMSWITCH7001-012", "HublineSwitch", "\"(EMSwitch 7001-012|TQS4012A)\", 4, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-012|TQS4012A)", 4, false)},
     {"ETSEMSWITCH7001-013", "HublineSwitch6Point", "\"(EMSwitch 7001-013|TQS6013A)\", 2, false", kNotBuilt},
     {"ETSEMSWITCH7001-015", "HublineSwitch6Point", "\"(EMSwitch 7001-015|TQS6015A)\", 1, false", kNotBuilt},
-    {"ETSEMSWITCH7001-021", "HublineSwitch", "\"(EMSwitch 7001-021|TQS2021B)\", 1, false", kNotBuilt},
-    {"ETSEMSWITCH7001-022", "HublineSwitch", "\"(EMSwitch 7001-022|TQS1PA|TQS1001A)\", 1, false", kNotBuilt},
-    {"ETSEMSWITCH7001-026", "HublineSwitch", "\"(EMSwitch 7001-026|TQS2PB)\", 2, false", kNotBuilt},
-    {"ETSEMSWITCH7001-027", "HublineSwitch", "\"(EMSwitch 7001-027|TQS4PB)\", 4, false", kNotBuilt},
+    {"ETSEMSWITCH7001-021", "HublineSwitch", "\"(EMSwitch 7001-021|TQS2021B)\", 1, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-021|TQS2021B)", 1, false)},
+    {"ETSEMSWITCH7001-022", "HublineSwitch", "\"(EMSwitch 7001-022|TQS1PA|TQS1001A)\", 1, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-022|TQS1PA|TQS1001A)", 1, false)},
+    {"ETSEMSWITCH7001-026", "HublineSwitch", "\"(EMSwitch 7001-026|TQS2PB)\", 2, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-026|TQS2PB)", 2, false)},
+    {"ETSEMSWITCH7001-027", "HublineSwitch", "\"(EMSwitch 7001-027|TQS4PB)\", 4, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-027|TQS4PB)", 4, false)},
     {"MKMESSTECHNIK_OSD", "Kovalex::devicedrivers::MKMESSTECHNIK_OSD::mkMesstechnik_OSD", "", kNotBuilt},
     {"NOVOTRONIK_SWITCH", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK\"", kNotBuilt},
     {"NOVOTRONIK_SWITCH_6501", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6501\"", kNotBuilt},
@@ -104,18 +108,18 @@ constexpr DeviceTypeEntry kEntries[] = {
     // The maker's own products.
     {"ZEVOSWT", "ZevoSwt", "", kNotBuilt},
     // Stand-alone coaxial switches, under the former and the current company prefix.
-    {"ZEVOTQS2002A", "HublineSwitch", "\"TQS2PA\", 2, true", kNotBuilt},
-    {"KOVALEXTQS2002A", "HublineSwitch", "\"TQS2PA\", 2, true", kNotBuilt},
-    {"ZEVOTQS4004A", "HublineSwitch", "\"TQS4PA\", 4, true", kNotBuilt},
-    {"KOVALEXTQS4004A", "HublineSwitch", "\"TQS4PA\", 4, true", kNotBuilt},
+    {"ZEVOTQS2002A", "HublineSwitch", "\"TQS2PA\", 2, true", SWM_HUBLINE(HublineSwitch, "TQS2PA", 2, true)},
+    {"KOVALEXTQS2002A", "HublineSwitch", "\"TQS2PA\", 2, true", SWM_HUBLINE(HublineSwitch, "TQS2PA", 2, true)},
+    {"ZEVOTQS4004A", "HublineSwitch", "\"TQS4PA\", 4, true", SWM_HUBLINE(HublineSwitch, "TQS4PA", 4, true)},
+    {"KOVALEXTQS4004A", "HublineSwitch", "\"TQS4PA\", 4, true", SWM_HUBLINE(HublineSwitch, "TQS4PA", 4, true)},
     {"ZEVOTQS6002A", "HublineSwitch6Point", "\"TQS6PA\", 2, true", kNotBuilt},
     {"KOVALEXTQS6002A", "HublineSwitch6Point", "\"TQS6PA\", 2, true", kNotBuilt},
-    {"ZEVOTQS1001A", "HublineSwitch", "\"(TQS1001A|EMSwitch 7001-022)\", 1, false", kNotBuilt},
-    {"KOVALEXTQS1001A", "HublineSwitch", "\"(TQS1001A|EMSwitch 7001-022)\", 1, false", kNotBuilt},
-    {"ZEVOTQS2011A", "HublineSwitch", "\"(TQS2011A|EMSwitch 7001-011)\", 2, false", kNotBuilt},
-    {"KOVALEXTQS2011A", "HublineSwitch", "\"(TQS2011A|EMSwitch 7001-011)\", 2, false", kNotBuilt},
-    {"ZEVOTQS4012A", "HublineSwitch", "\"(TQS4012A|EMSwitch 7001-012)\", 4, false", kNotBuilt},
-    {"KOVALEXTQS4012A", "HublineSwitch", "\"(TQS4012A|EMSwitch 7001-012)\", 4, false", kNotBuilt},
+    {"ZEVOTQS1001A", "HublineSwitch", "\"(TQS1001A|EMSwitch 7001-022)\", 1, false", SWM_HUBLINE(HublineSwitch, "(TQS1001A|EMSwitch 7001-022)", 1, false)},
+    {"KOVALEXTQS1001A", "HublineSwitch", "\"(TQS1001A|EMSwitch 7001-022)\", 1, false", SWM_HUBLINE(HublineSwitch, "(TQS1001A|EMSwitch 7001-022)", 1, false)},
+    {"ZEVOTQS2011A", "HublineSwitch", "\"(TQS2011A|EMSwitch 7001-011)\", 2, false", SWM_HUBLINE(HublineSwitch, "(TQS2011A|EMSwitch 7001-011)", 2, false)},
+    {"KOVALEXTQS2011A", "HublineSwitch", "\"(TQS2011A|EMSwitch 7001-011)\", 2, false", SWM_HUBLINE(HublineSwitch, "(TQS2011A|EMSwitch 7001-011)", 2, false)},
+    {"ZEVOTQS4012A", "HublineSwitch", "\"(TQS4012A|EMSwitch 7001-012)\", 4, false", SWM_HUBLINE(HublineSwitch, "(TQS4012A|EMSwitch 7001-012)", 4, false)},
+    {"KOVALEXTQS4012A", "HublineSwitch", "\"(TQS4012A|EMSwitch 7001-012)\", 4, false", SWM_HUBLINE(HublineSwitch, "(TQS4012A|EMSwitch 7001-012)", 4, false)},
     {"ZEVOTQS6013A", "HublineSwitch6Point", "\"(TQS6013A|EMSwitch 7001-013)\", 2, false", kNotBuilt},
     {"KOVALEXTQS6013A", "HublineSwitch6Point", "\"(TQS6013A|EMSwitch 7001-013)\", 2, false", kNotBuilt},
     {"ZEVOTQS6015A", "HublineSwitch6Point", "\"(TQS6015A|EMSwitch 7001-015)\", 1, false", kNotBuilt},
@@ -126,12 +130,12 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"KOVALEXTQS2001E", "HublineExternalSwitch", "\"TQS2001E\", 2, false", kNotBuilt},
     {"ZEVOTQS4002E", "HublineExternalSwitch", "\"TQS4002E\", 4, false", kNotBuilt},
     {"KOVALEXTQS4002E", "HublineExternalSwitch", "\"TQS4002E\", 4, false", kNotBuilt},
-    {"ZEVOTQS2021B", "HublineSwitch", "\"(TQS2021B|EMSwitch 7001-021)\", 1, false", kNotBuilt},
-    {"KOVALEXTQS2021B", "HublineSwitch", "\"(TQS2021B|EMSwitch 7001-021)\", 1, false", kNotBuilt},
+    {"ZEVOTQS2021B", "HublineSwitch", "\"(TQS2021B|EMSwitch 7001-021)\", 1, false", SWM_HUBLINE(HublineSwitch, "(TQS2021B|EMSwitch 7001-021)", 1, false)},
+    {"KOVALEXTQS2021B", "HublineSwitch", "\"(TQS2021B|EMSwitch 7001-021)\", 1, false", SWM_HUBLINE(HublineSwitch, "(TQS2021B|EMSwitch 7001-021)", 1, false)},
     // Hubline units.
-    {"HUBLINE2PORT", "HublineSwitch", "\"TQS2PA\", 2, true", kNotBuilt},
+    {"HUBLINE2PORT", "HublineSwitch", "\"TQS2PA\", 2, true", SWM_HUBLINE(HublineSwitch, "TQS2PA", 2, true)},
     {"HUBLINE2PORTEXT", "HublineExternalSwitch", "\"TQS2P\", 2, true", kNotBuilt},
-    {"HUBLINE4PORT", "HublineSwitch", "\"TQS4PA\", 4, true", kNotBuilt},
+    {"HUBLINE4PORT", "HublineSwitch", "\"TQS4PA\", 4, true", SWM_HUBLINE(HublineSwitch, "TQS4PA", 4, true)},
     {"HUBLINE4PORTEXT", "HublineExternalSwitch", "\"TQS4P\", 4, true", kNotBuilt},
     {"HUBLINE6PORT", "HublineSwitch6Point", "\"TQS6PA\", 2, true", kNotBuilt},
     {"HUBLINEMULTISWITCH", "HublineMultiSwitch", "", kNotBuilt},

@@ -108,9 +108,20 @@ std::map<std::string, std::vector<Row>> DocumentedTables() {
     if (current.empty() || !line.starts_with("|") || line.starts_with("|---") ||
         line.starts_with("| Section "))
       continue;
+    // Cells end at "|"; "\\|" stands for a "|" inside a cell (a regular expression's alternation).
     std::vector<std::string> cells;
-    std::stringstream cellsIn(line.substr(1));
-    for (std::string cell; std::getline(cellsIn, cell, '|');) cells.push_back(Trim(cell));
+    std::string cell;
+    for (size_t i = 1; i < line.size(); ++i) {
+      if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '|') {
+        cell += '|';
+        ++i;
+      } else if (line[i] == '|') {
+        cells.push_back(Trim(cell));
+        cell.clear();
+      } else {
+        cell += line[i];
+      }
+    }
     if (cells.size() >= 5) tables[current].push_back({cells[0], cells[1], cells[2], cells[3], cells[4]});
   }
   return tables;

@@ -1,0 +1,89 @@
+// The Hubline card driver's pure parts: device ID normalisation, device
+// error parsing and numbering, the error texts, and the registry entries that
+// create it with their documented arguments.
+#include "drivers/hubline/HublineSwitch.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <regex>
+
+#include "interface/DeviceTypeRegistry.h"
+
+namespace {
+// A card whose slots carry two sub-devices, for the letter rules.
+class TwoSubDeviceSwitch : public HublineSwitch {
+public:
+  TwoSubDeviceSwitch() : HublineSwitch("TQS2PA", 2, true) {}
+  int SubDevicesPerSlot() const override { return 2; }
+};
+}  // namespace
+
+TEST(HublineSwitch, NormalisesTheDeviceID) {
+  HublineSwitch one("TQS2PA", 2, true);
+  TwoSubDeviceSwitch two;
+  struct Case {
+    const char* text;
+    const char* single;
+    const char* twoSub;
+  } cases[] = {{"3", "3", "3A"},  {"12", "8", "8A"}, {"0B", "1", "1B"}, {"2 b", "2", "2B"},
+               {"5z", "5", "5B"}, {"x", "1", "1A"},  {"-4", "1", "1A"}, {"", "1", "1A"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(one.NormalisedDeviceID(c.text), c.single) << c.text;
+    EXPECT_EQ(two.NormalisedDeviceID(c.text), c.twoSub) << c.text;
+  }
+}
+
+TEST(HublineSwitch, ParsesDeviceErrorsAndMapsThemToStatuses) {
+  HublineSwitch card("TQS2PA", 2, true);
+  struct Case {
+    const char* reply;
+    long number;
+  } cases[] = {{"-222, \"Data out of range\"", 222}, {":E-5", -5},       {"ERROR 17", 17},
+               {"ERROR_1200", 1200},                  {":SYST:ERR 3", 3}, {"\r\n :E12", 12},
+               {"OK", 0},                             {"TQS2PA", 0},      {"x ERROR 4", 0}};
+  for (const Case& c : cases) EXPECT_EQ(card.ParseResponseForError(c.reply), c.number) << c.reply;
+
+  EXPECT_EQ(HublineSwitch::DeviceErrorStatus(222), 0x30003B76u);
+  EXPECT_EQ(HublineSwitch::DeviceErrorStatus(-5), 0x30003A93u);
+  EXPECT_EQ(HublineSwitch::DeviceErrorStatus(1200), 0x300083A4u + 1200);
+  long number = 0;
+  EXPECT_FALSE(HublineSwitch::DeviceErrorNumber(0x30003A93, number));
+  ASSERT_TRUE(HublineSwitch::DeviceErrorNumber(0x30003E7F, number));
+  EXPECT_EQ(number, 999);
+  ASSERT_TRUE(HublineSwitch::DeviceErrorNumber(0x300083A4 + 1200, number));
+  EXPECT_EQ(number, 1200);
+  EXPECT_FALSE(HublineSwitch::DeviceErrorNumber(0x3000AAB4, number));
+
+  // Without a stream the reply's error is still mapped and marked pending once.
+  EXPECT_EQ(card.CheckResponseForErrors("ERROR 7"), 0x30003A98u + 7);
+  EXPECT_EQ(card.HublineErrorText(0x30003A98 + 7),
+            "Device returned system error code: 7.\n"
+            "Please check the manual of your device to determine the exact cause.");
+  EXPECT_EQ(card.HublineErrorText(0x30003A98 + 7), "");
+  EXPECT_EQ(card.CheckResponseForErrors(""), HublineSwitch::kNoResponse);
+  EXPECT_EQ(card.CheckResponseForErrors("OK"), 0u);
+}
+
+TEST(HublineSwitch, RegistryEntriesCreateTheCardWithTheirArguments) {
+  const std::regex arguments("^\"(.*)\", ([0-9]), (true|false)$");
+  int checked = 0;
+  for (const DeviceTypeEntry& entry : DeviceTypeEntries()) {
+    if (entry.className != "HublineSwitch") continue;
+    const std::string key(entry.key);
+    ASSERT_NE(entry.create, nullptr) << key;
+    std::unique_ptr<DeviceDriverBase> driver(entry.create());
+    auto* card = dynamic_cast<HublineSwitch*>(driver.get());
+    ASSERT_NE(card, nullptr) << key;
+    std::smatch match;
+    const std::string text(entry.arguments);
+    ASSERT_TRUE(std::regex_match(text, match, arguments)) << key;
+    EXPECT_EQ(card->GetExpectedResponse(), match[1].str()) << key;
+    EXPECT_EQ(card->Count(), std::stoi(match[2].str())) << key;
+    EXPECT_EQ(card->ExternalBoxesSupported(), match[3].str() == "true") << key;
+    EXPECT_EQ(card->ModelName(), card->Count() == 4 ? "TQS4PA" : "TQS2PA") << key;
+    EXPECT_EQ(card->AddressPrefix(), "S") << key;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 22);
+}
