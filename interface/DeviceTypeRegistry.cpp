@@ -4,6 +4,7 @@
 
 #include "drivers/debug/DebugSwitchMatrix.h"
 #include "drivers/hubline/HublineSwitch.h"
+#include "drivers/wattex/WattexSwitch.h"
 #include "framework/DeviceDriverBase.h"
 
 namespace {
@@ -139,7 +140,7 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"HUBLINE4PORTEXT", "HublineExternalSwitch", "\"TQS4P\", 4, true", kNotBuilt},
     {"HUBLINE6PORT", "HublineSwitch6Point", "\"TQS6PA\", 2, true", kNotBuilt},
     {"HUBLINEMULTISWITCH", "HublineMultiSwitch", "", kNotBuilt},
-    {"KOVALEXWTXSWITCH", "WattexSwitch", "", kNotBuilt},
+    {"KOVALEXWTXSWITCH", "WattexSwitch", "", &Make<WattexSwitch>},
     {"ZEVOPROBEX5CALIBRATION", "Probex5CalibrationSwitch", "", kNotBuilt},
     {"SIGNEX_CAL", "SignexCal", "", kNotBuilt},
     {"VTXEUTSTATUS", "EUTVtxStatus", "", kNotBuilt},

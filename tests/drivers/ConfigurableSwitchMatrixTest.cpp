@@ -1,0 +1,109 @@
+// The configurable switch matrix without a device: the placeholder list each
+// event builds, the field of the 50-ohm cell, the tolerance comparison, the
+// settings tables and the texts of the regular-expression codes.
+#include "drivers/configurable/ConfigurableSwitchMatrix.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "drivers/wattex/WattexSwitch.h"
+#include "interface/DeviceTypeRegistry.h"
+
+namespace {
+std::string Substituted(const ConfigurableSwitchMatrix& matrix, const std::string& command,
+                        const PlaceholderList& entries = {}) {
+  return SubstitutePlaceholders(command, matrix.BuildPlaceholderList(entries));
+}
+
+std::string ErrorText(DeviceDriverBase& driver, uint32_t code) {
+  char buffer[512] = "stale";
+  uint32_t count = 99;
+  EXPECT_EQ(driver.GetErrorString(0, code, buffer, sizeof buffer, &count), 0u);
+  EXPECT_EQ(count, std::string(buffer).size());
+  return buffer;
+}
+}  // namespace
+
+TEST(ConfigurableSwitchMatrix, PlaceholderGroupsAppearOnlyOnceTheirNumberIsKnown) {
+  ConfigurableSwitchMatrix matrix;
+  EXPECT_EQ(Substituted(matrix, "F __freqMHz__ E __calc_electrical_field__ H __height__ A __angle__ C __carrier__"),
+            "F __freqMHz__ E 0 H __height__ A __angle__ C __carrier__");
+
+  matrix.frequency = 80.0;
+  matrix.carrier = 0.0;
+  matrix.forward = 10.0;
+  matrix.reflected = -3.0;
+  matrix.height = 1.25;
+  matrix.angle = 90.0;
+  struct Case {
+    const char* command;
+    const char* sent;
+  } cases[] = {
+      {"__freq__|__freqHz__|__freqkHz__|__freqMHz__|__freqGHz__", "80|80000000|80000|80|0.08"},
+      {"__carrier__|__carrierdBm__|__carriermW__|__carrierW__", "0|0|1|0.001"},
+      {"__forward__|__forwarddBm__|__forwardmW__|__forwardW__", "10|10|10|0.01"},
+      {"__reflected__|__reflectedmW__", "-3|0.5011872"},
+      {"__height__|__heightm__|__heightcm__", "1.25|1.25|125"},
+      {"__angle__|__degree__|__radian__", "90|90|1.570797"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Substituted(matrix, c.command), c.sent) << c.command;
+
+  // Event entries come first, so they win over a same-named entry of the list.
+  PlaceholderList result;
+  ConfigurableSwitchMatrix::AddPowerGroup(result, "result", 20.0);
+  EXPECT_EQ(Substituted(matrix, "__result__ __resultdBm__ __resultmW__ __resultW__", result), "20 20 100 0.1");
+  EXPECT_EQ(Substituted(matrix, "__freq__", {{"__freq__", 1.0, 1.0}}), "1");
+  // The angle is kept as a single-precision number.
+  matrix.angle = 0.1;
+  EXPECT_EQ(Substituted(matrix, "__angle__"), "0.1");
+  EXPECT_EQ(Substituted(matrix, "__radian__"), "0.0017453");
+}
+
+TEST(ConfigurableSwitchMatrix, ComputesTheFieldFromTheForwardPowerElseTheCarrier) {
+  ConfigurableSwitchMatrix matrix;
+  matrix.carrier = 0.0;  // 1 mW
+  matrix.ComputeField();
+  EXPECT_NEAR(matrix.calculatedField, std::sqrt(0.001 * 50) / 0.284, 1e-12);
+  matrix.forward = 10.0;
+  matrix.ComputeField();
+  EXPECT_NEAR(matrix.calculatedField, 2.48981260978, 1e-9);
+  EXPECT_EQ(Substituted(matrix, "E=__calc_electrical_field__"), "E=2489.8126098");
+  matrix.septumHeightMetre = 0.5;
+  matrix.ComputeField();
+  EXPECT_EQ(Substituted(matrix, "__calc_electrical_field__"), "1414.2135624");
+}
+
+TEST(ConfigurableSwitchMatrix, ComparesWithARelativeToleranceAndPlainNearZero) {
+  struct Case {
+    double a, b;
+    bool differs;
+  } cases[] = {{1.0, 1.0, false},         {1.0, 1.0 + 1e-9, false}, {1.0, 1.0 + 1e-7, true},
+               {-1234.0, -1234.0, false}, {0.0, 1e-9, false},       {0.0, 2e-8, true},
+               {1e-9, 0.0, false},        {1e-12, 2e-12, true},     {-5.0, 5.0, true}};
+  for (const Case& c : cases) EXPECT_EQ(ConfigurableSwitchMatrix::Differs(c.a, c.b), c.differs) << c.a << " " << c.b;
+  EXPECT_FALSE(ConfigurableSwitchMatrix::Known(ConfigurableSwitchMatrix::kUnset));
+  EXPECT_TRUE(ConfigurableSwitchMatrix::Known(0.0));
+}
+
+TEST(ConfigurableSwitchMatrix, AnswersTheRegularExpressionCodesAndFallsBackToTheStreamTexts) {
+  WattexSwitch matrix;
+  EXPECT_EQ(ErrorText(matrix, 0x30002262),
+            "Timeout while waiting on a response that matches with the regular expression.");
+  EXPECT_EQ(ErrorText(matrix, 0x30000066), "No match was found in the specified regular expression.");
+  EXPECT_EQ(ErrorText(matrix, 0x30001F41), "Device stream is not connected.");
+  EXPECT_EQ(ErrorText(matrix, 0x300000D7).rfind("The used Vantorix version is too old.", 0), 0u);
+  EXPECT_EQ(ErrorText(matrix, 0x3000FFFF), "");
+}
+
+TEST(ConfigurableSwitchMatrix, TheRegistryCreatesTheWattexSwitchForItsKey) {
+  auto driver = CreateDeviceDriver("KOVALEXWTXSWITCH");
+  ASSERT_NE(driver, nullptr);
+  auto* wattex = dynamic_cast<WattexSwitch*>(driver.get());
+  ASSERT_NE(wattex, nullptr);
+  EXPECT_EQ(wattex->TableName(), "ConfigurableDeviceDriverBase");
+  EXPECT_EQ(wattex->Manager().GetDefaultTypeName(), "TCPIP");
+  EXPECT_NE(wattex->Manager().GetConfiguration("TCPIP"), nullptr);
+  EXPECT_NE(wattex->Manager().GetConfiguration("RS-232"), nullptr);
+  EXPECT_EQ(FindDeviceType("kovalexWtxSwitch")->className, std::string("WattexSwitch"));
+}
