@@ -21,6 +21,7 @@ public:
   Status SetRelays(int state) override;
   std::string ModelName() const override { return count_ == 4 ? "TQS4PA" : "TQS2PA"; }
   int Count() const override { return count_; }
+  std::vector<std::string> ExternalChoiceTexts() const override { return {"Do not change", "Active", "Idle"}; }
 
   std::array<std::array<RelaisSettings, kRelays>, 2> internal{};
   std::array<std::array<PortNumbersExtern, kRelays>, 2> external{};

@@ -41,3 +41,7 @@ Status HublineSwitchBase::AliveCheck() {
   }
   return status;
 }
+
+std::vector<std::string> HublineSwitchBase::InternalChoiceTexts() const {
+  return {"Do not change", "Normally open", "Normally closed"};
+}

@@ -3,6 +3,7 @@
 // starts its initialisation (event 3) and into the "after" set when the test
 // has stopped (event 2), and answers the interlock request with an alive check.
 #include <string>
+#include <vector>
 
 #include "drivers/hubline/HublineBase.h"
 #include "framework/SwitchMatrixBase.h"
@@ -26,6 +27,9 @@ public:
   virtual Status AliveCheck();
   virtual std::string ModelName() const = 0;
   virtual int Count() const = 0;
+  // The texts of the values 0, 1, … of an internal and of an external setting, as a dialog offers them.
+  virtual std::vector<std::string> InternalChoiceTexts() const;
+  virtual std::vector<std::string> ExternalChoiceTexts() const = 0;
 
   bool ExternalBoxesSupported() const { return externalBoxesSupported_; }
 

@@ -1,0 +1,291 @@
+// Every Hubline card class driven through the module's exports against a
+// simulated unit, over TCP and over a serial port (a pseudo-terminal): the
+// bytes of the identification and of the "during" and "after" sets, the
+// relay and switch states of the unit after events 3 and 2, a device error
+// turned into a status and its text, and the saved INI file, which loads
+// back to the same values.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/core/Simulator.h"
+#include "sim/hubline/HublineUnit.h"
+#include "support/LoadedModule.h"
+
+namespace {
+enum class Transport { kTcp, kSerial };
+
+struct CardCase {
+  const char* name;
+  const char* typeKey;
+  sim::Simulator::Keys unitKeys;
+  int slot;
+  int centreType;
+  const char* switchTables;  // the card's tables in the INI file
+  std::vector<std::string> checkCommands;
+  std::vector<std::string> during, after;
+  std::vector<std::string> stateDuring, stateAfter;  // the card's summary lines
+  const char* errorRule;                             // "REGEX -> N" for the first "during" command
+  long errorNumber;
+  std::vector<std::string> errorCommands;
+  const char* errorText;
+  std::vector<std::string> savedText;  // pieces the saved file must contain
+};
+
+const std::vector<std::string> kMultislotCheck{"*IDN?",          "SYSTEM:KLOCK 1", "S3:*IDN?",
+                                               "SYSTEM:KLOCK 0", "S3:LOCAL",       "LOCAL"};
+
+std::vector<std::string> Repeated(const std::vector<std::string>& commands, int times) {
+  std::vector<std::string> all;
+  for (int i = 0; i < times; ++i) all.insert(all.end(), commands.begin(), commands.end());
+  return all;
+}
+
+const std::vector<CardCase>& Cases() {
+  static const std::vector<CardCase> cases = {
+      {"RelayCard",
+       "HUBLINE4PORT",
+       {{"slot3", "relay4"}},
+       3,
+       0,
+       "[HublineSwitch]\nRelais1Start=1\nRelais2Start=1\nRelais5Start=1\nRelais7Start=1\n"
+       "Relais1Stop=2\nRelais5Stop=2\nRelais8Stop=2\n",
+       kMultislotCheck,
+       {"S3:INT_RELAY_A_NO", "S3:INT_RELAY_B_NO", "S3:EXT_RELAY_1_ACTIVE", "S3:EXT_RELAY_3_ACTIVE"},
+       {"S3:INT_RELAY_A_NC", "S3:EXT_RELAY_1_IDLE", "S3:EXT_RELAY_4_IDLE"},
+       {"A=NO B=NO C=NC D=NC, out 1=ACTIVE 2=IDLE 3=ACTIVE 4=IDLE"},
+       {"A=NC B=NO C=NC D=NC, out 1=IDLE 2=IDLE 3=ACTIVE 4=IDLE"},
+       "S3:INT_RELAY_A_NO -> 17",
+       17,
+       Repeated({"S3:INT_RELAY_A_NO", "EXTRAINFO ERROR 17"}, 3),
+       "Device returned system error code: 17.\nDescription: Relay coil open.\n"
+       "Please check the manual of your device to determine the exact cause.",
+       {"[Common]\n", "DeviceID=3\n", "CentreType=0\n", "[HublineSwitch]\n", "Relais1Start=1\n",
+        "Relais7Start=1\n", "Relais8Stop=2\n", "Relais4Start=0\n"}},
+      {"ExternalBoxes",
+       "HUBLINE4PORTEXT",
+       {{"slot3", "relay4"}, {"slot3-boxes", "2"}},
+       3,
+       1,
+       "[HublineExternalSwitch.Internal.0]\nStart=1\nStop=2\n"
+       "[HublineExternalSwitch.Internal.2]\nStart=1\n"
+       "[HublineExternalSwitch.External.Box0.0]\nStart=3\n"
+       "[HublineExternalSwitch.External.Box1.2]\nStart=4\nStop=6\n",
+       kMultislotCheck,
+       {"S3:INT_RELAY_A_NO", "S3:INT_RELAY_C_NO", "S3:N11RELAY_1_3", "S3:N12RELAY_3_4"},
+       {"S3:INT_RELAY_A_NC", "S3:N12RELAY_3_6"},
+       {"A=NO B=NC C=NO D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE", "box 1: 1=3 2=0 3=0 4=0",
+        "box 2: 1=0 2=0 3=4 4=0"},
+       {"A=NC B=NC C=NO D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE", "box 1: 1=3 2=0 3=0 4=0",
+        "box 2: 1=0 2=0 3=6 4=0"},
+       "S3:INT_RELAY_A_NO -> 102",
+       102,
+       Repeated({"S3:INT_RELAY_A_NO", "EXTRAINFO ERROR 102"}, 3),
+       "Device returned system error code: 102.\nDescription: No such relay on this card.\n"
+       "Please check the manual of your device to determine the exact cause.",
+       {"CentreType=1\n", "[HublineExternalSwitch.Internal.0]\nStart=1\nStop=2\n",
+        "[HublineExternalSwitch.Internal.3]\nStart=0\nStop=0\n",
+        "[HublineExternalSwitch.External.Box0.0]\nStart=3\nStop=0\n",
+        "[HublineExternalSwitch.External.Box1.2]\nStart=4\nStop=6\n",
+        "[HublineExternalSwitch.External.Box3.3]\nStart=0\nStop=0\n"}},
+      {"SixPositions",
+       "HUBLINE6PORT",
+       {{"slot3", "sixway2"}, {"slot3-boxes", "1"}, {"firmware", "3.2.0"}},
+       3,
+       0,
+       "[HublineSwitch6Point]\nRelais2Start=5\nRelais1Stop=3\nRelais2Stop=0\n"
+       "[HublineSwitch6Point.External.Box0.1]\nStart=2\n",
+       kMultislotCheck,
+       {"S3:INT_RELAY_A_1", "S3:INT_RELAY_B_5", "S3:N11RELAY_2_2"},
+       {"S3:INT_RELAY_A_3"},
+       {"A=1 B=5", "box 1: 1=0 2=2 3=0 4=0"},
+       {"A=3 B=5", "box 1: 1=0 2=2 3=0 4=0"},
+       "S3:INT_RELAY_A_1 -> 222",
+       222,
+       Repeated({"S3:INT_RELAY_A_1"}, 3),  // firmware before 4.0.0 has no error descriptions
+       "Device returned system error code: 222.\n"
+       "Please check the manual of your device to determine the exact cause.",
+       {"[HublineSwitch6Point]\nRelais1Start=1\nRelais2Start=5\nRelais1Stop=3\nRelais2Stop=0\n",
+        "[HublineSwitch6Point.External.Box0.1]\nStart=2\nStop=0\n"}},
+      {"SixPositionsExtDirect",
+       "ETSEMSWITCH7001-004",
+       {{"unit", "single"}, {"slot1", "sixway2-ext"}, {"slot1-idn", "EMSwitch 7001-004"}},
+       1,
+       3,
+       "[HublineSwitch6Point]\nRelais1Start=6\nRelais2Start=2\nRelais1Stop=1\nRelais2Stop=4\n",
+       {"*IDN?", "LOCAL"},
+       {"EXT_RELAY_A_6", "EXT_RELAY_B_2"},
+       {"EXT_RELAY_A_1", "EXT_RELAY_B_4"},
+       {"A=6 B=2"},
+       {"A=1 B=4"},
+       "EXT_RELAY_A_6 -> 23",
+       23,
+       Repeated({"EXT_RELAY_A_6"}, 3),  // a directly connected device has no error descriptions
+       "Device returned system error code: 23.\n"
+       "Please check the manual of your device to determine the exact cause.",
+       {"CentreType=3\n", "[HublineSwitch6Point]\nRelais1Start=6\nRelais2Start=2\nRelais1Stop=1\nRelais2Stop=4\n"}},
+  };
+  return cases;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Joined(const std::vector<std::string>& commands) {
+  std::string bytes;
+  for (const std::string& command : commands) bytes += command + "\n";
+  return bytes;
+}
+
+// A private directory, the simulated unit on the chosen transport and the
+// INI file that points the driver at it.
+class Bench {
+public:
+  Bench(const CardCase& c, Transport transport) : case_(c) {
+    std::string pattern = testing::TempDir() + "swm-hublinecards-XXXXXX";
+    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
+    directory_ = pattern;
+    sim::Simulator::Keys keys{{"family", "hubline"}, {"error-text", "17 -> Relay coil open"}};
+    keys.insert(keys.end(), c.unitKeys.begin(), c.unitKeys.end());
+    std::ostringstream stream;
+    if (transport == Transport::kTcp) {
+      keys.emplace_back("transport", "tcp");
+      hub_ = &simulator_.Add("hub", keys);
+      stream << "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:"
+             << hub_->Endpoint().port << "\n";
+    } else {
+      // A COM number of this process, so that test processes side by side use different port locks.
+      const int com = 30 + static_cast<int>(getpid() % 200);
+      const std::string ports = directory_ + "/ports";
+      std::filesystem::create_directories(ports);
+      setenv("SWMATRIX_PORTS", ports.c_str(), 1);
+      simulator_.SetPortsDirectory(ports);
+      keys.emplace_back("transport", "pty");
+      keys.emplace_back("com", std::to_string(com));
+      hub_ = &simulator_.Add("hub", keys);
+      stream << "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=" << com << "\n";
+    }
+    ini_ = File("card.ini");
+    std::ofstream(ini_) << "[Common]\nDeviceID=" << c.slot << "\nCentreType=" << c.centreType << "\n"
+                        << stream.str() << c.switchTables;
+  }
+  ~Bench() {
+    simulator_.Stop();
+    unsetenv("SWMATRIX_PORTS");
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+  }
+
+  std::string File(const std::string& name) const { return directory_ + "/" + name; }
+  const std::string& Ini() const { return ini_; }
+  sim::Instrument& Hub() { return *hub_; }
+  std::vector<std::string> CardState() {
+    return hub_->Access<sim::HublineUnit>([&](sim::HublineUnit& unit) {
+      const sim::HublineCard* card = unit.Card(case_.slot);
+      return card ? card->Summary() : std::vector<std::string>{"no card"};
+    });
+  }
+
+private:
+  const CardCase& case_;
+  std::string directory_;
+  std::string ini_;
+  sim::Simulator simulator_;
+  sim::Instrument* hub_ = nullptr;
+};
+
+uint32_t Event(swm::Module& m, uint16_t id, uint32_t event) {
+  double value = 0;
+  return m.SetValue(0, id, 1500, &event, &value);
+}
+
+// The saved file without its "Selected" line (see the reload check below).
+std::string WithoutSelectedTransport(const std::string& text) {
+  std::istringstream in(text);
+  std::string line, kept;
+  while (std::getline(in, line))
+    if (!line.starts_with("Selected=")) kept += line + "\n";
+  return kept;
+}
+
+class HublineCardsE2e : public testing::TestWithParam<std::tuple<size_t, Transport>> {};
+}  // namespace
+
+TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) {
+  const CardCase& c = Cases()[std::get<0>(GetParam())];
+  const Transport transport = std::get<1>(GetParam());
+  swm::Module& m = LoadedModule();
+  Bench bench(c, transport);
+  uint16_t id = 0;
+  ASSERT_EQ(m.CreateNewDeviceDriver(0, c.typeKey, &id), 0u);
+  ASSERT_EQ(m.LoadConfiguration(0, id, bench.Ini().c_str()), 0u);
+
+  const uint32_t checked = m.CheckDevice(0, id);
+  ASSERT_EQ(checked, 0u) << m.ErrorText(id, checked);
+  EXPECT_EQ(bench.Hub().ReceivedCommands(), c.checkCommands);
+  bench.Hub().ResetLog();
+
+  ASSERT_EQ(m.InitDevice(0, id), 0u);
+  bench.Hub().ResetLog();
+  ASSERT_EQ(Event(m, id, 3), 0u);
+  EXPECT_EQ(bench.Hub().ReceivedBytes(), Joined(c.during));
+  EXPECT_EQ(bench.CardState(), c.stateDuring);
+  bench.Hub().ResetLog();
+  ASSERT_EQ(Event(m, id, 2), 0u);
+  EXPECT_EQ(bench.Hub().ReceivedBytes(), Joined(c.after));
+  EXPECT_EQ(bench.CardState(), c.stateAfter);
+
+  // The first "during" command fails in the unit: three attempts, nothing after it, and the
+  // unit's error number in the status and its text.
+  bench.Hub().Set("error-text", "102 -> No such relay on this card");
+  bench.Hub().Set("device-error", c.errorRule);
+  bench.Hub().ResetLog();
+  const uint32_t failed = Event(m, id, 3);
+  EXPECT_EQ(failed, static_cast<uint32_t>(0x30003A98 + c.errorNumber));
+  EXPECT_EQ(bench.Hub().ReceivedCommands(), c.errorCommands);
+  EXPECT_EQ(bench.CardState(), c.stateAfter);
+  EXPECT_EQ(m.ErrorText(id, failed), c.errorText);
+  bench.Hub().Set("clear-rules", "1");
+  EXPECT_EQ(m.DeInitDevice(0, id), 0u);
+
+  const std::string saved = bench.File("saved.ini");
+  ASSERT_EQ(m.SaveConfiguration(0, id, saved.c_str()), 0u);
+  const std::string text = ReadFile(saved);
+  for (const std::string& piece : c.savedText)
+    EXPECT_NE(text.find(piece), std::string::npos) << piece << "missing in\n" << text;
+  m.RemoveDeviceDriver(0, id);
+
+  // A new driver loaded from the saved file saves the same file.
+  uint16_t again = 0;
+  ASSERT_EQ(m.CreateNewDeviceDriver(0, c.typeKey, &again), 0u);
+  ASSERT_EQ(m.LoadConfiguration(0, again, saved.c_str()), 0u);
+  const std::string resaved = bench.File("resaved.ini");
+  ASSERT_EQ(m.SaveConfiguration(0, again, resaved.c_str()), 0u);
+  m.RemoveDeviceDriver(0, again);
+  if (transport == Transport::kSerial) {
+    EXPECT_EQ(ReadFile(resaved), text);
+  } else {
+    // "Communication" has no code for TCP: it is saved as 0, which selects RS-232 on loading.
+    EXPECT_NE(text.find("Communication=0\n"), std::string::npos) << text;
+    EXPECT_NE(ReadFile(resaved).find("Selected=RS-232\n"), std::string::npos);
+    EXPECT_EQ(WithoutSelectedTransport(ReadFile(resaved)), WithoutSelectedTransport(text));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cards, HublineCardsE2e,
+                         testing::Combine(testing::Range<size_t>(0, 4),
+                                          testing::Values(Transport::kTcp, Transport::kSerial)),
+                         [](const testing::TestParamInfo<std::tuple<size_t, Transport>>& info) {
+                           return std::string(Cases()[std::get<0>(info.param)].name) +
+                                  (std::get<1>(info.param) == Transport::kTcp ? "OverTcp" : "OverSerial");
+                         });
