@@ -10,41 +10,33 @@
 #include <sstream>
 #include <string>
 
+#include "DemoBench.h"
 #include "HostScript.h"
 
 namespace {
-std::string DefaultModulePath() {
-  if (const char* env = std::getenv("SWMATRIX_MODULE")) return env;
+// The directory of this program, empty when it cannot be found.
+std::string ProgramDirectory() {
   char self[4096];
   const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length > 0) {
-    std::string path(self, static_cast<size_t>(length));
-    path = path.substr(0, path.rfind('/'));
-    return path + "/../lib/libswmatrix.so";
-  }
-  return SWM_DEFAULT_MODULE;
+  if (length <= 0) return "";
+  const std::string path(self, static_cast<size_t>(length));
+  return path.substr(0, path.rfind('/'));
+}
+
+std::string DefaultModulePath() {
+  if (const char* env = std::getenv("SWMATRIX_MODULE")) return env;
+  const std::string directory = ProgramDirectory();
+  return directory.empty() ? SWM_DEFAULT_MODULE : directory + "/../lib/libswmatrix.so";
 }
 
 int Usage() {
   std::cerr << "usage: swmhost [--module PATH] run SCRIPT|-\n"
                "       swmhost [--module PATH] dialog KEY [INI]\n"
-               "       swmhost [--module PATH] demo\n"
+               "       swmhost [--module PATH] demo [EXAMPLES_DIR]\n"
                "       swmhost [--module PATH]          (interactive prompt)\n";
   return 2;
 }
 
-const char* kDemoScript = R"(# A debug switch matrix through a short test.
-create debug DEBUGSWITCHMATRIX
-version debug 2019.1.9
-check debug
-init debug
-event debug InitialisationStarted
-event debug FrequencyChanged 80
-request debug InterlockClosed
-event debug TestStopped
-deinit debug
-remove debug
-)";
 std::string FileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;
@@ -100,8 +92,8 @@ int main(int argc, char** argv) {
     HostScript script(module, std::cout);
     if (command == "demo") {
       setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
-      std::istringstream demo(kDemoScript);
-      return script.Run(demo) == 0 ? 0 : 1;
+      const DemoPaths paths{ProgramDirectory() + "/swmsim", i < argc ? argv[i] : SWM_EXAMPLES_DIR};
+      return RunDemoBench(module, paths, std::cout) == 0 ? 0 : 1;
     }
     if (command == "dialog") {
       if (i >= argc) return Usage();

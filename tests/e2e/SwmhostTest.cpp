@@ -13,11 +13,7 @@ struct HostRun {
   std::string output;
 };
 
-HostRun RunHost(const std::string& script) {
-  const std::string path = testing::TempDir() + "swmhost_script_" +
-                           testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
-  std::ofstream(path) << script;
-  const std::string command = "SWMATRIX_MESSAGEBOX=cancel '" SWM_BUILD_DIR "/bin/swmhost' run '" + path + "' 2>/dev/null";
+HostRun RunCommand(const std::string& command) {
   HostRun run{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
@@ -27,6 +23,24 @@ HostRun RunHost(const std::string& script) {
   const int status = pclose(pipe);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+HostRun RunHost(const std::string& script) {
+  const std::string path = testing::TempDir() + "swmhost_script_" +
+                           testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+  std::ofstream(path) << script;
+  return RunCommand("SWMATRIX_MESSAGEBOX=cancel '" SWM_BUILD_DIR "/bin/swmhost' run '" + path + "' 2>/dev/null");
+}
+
+// The text between the first line that starts with `from` and the next line
+// that does not start with two blanks.
+std::string StepOutput(const std::string& output, const std::string& from) {
+  size_t begin = output.find("\n" + from);
+  if (begin == std::string::npos) return "";
+  begin = output.find('\n', begin + 1) + 1;
+  size_t end = begin;
+  while (output.compare(end, 2, "  ") == 0) end = output.find('\n', end) + 1;
+  return output.substr(begin, end - begin);
 }
 }  // namespace
 
@@ -69,4 +83,41 @@ TEST(Swmhost, RejectsMalformedLinesWithoutCrashing) {
 TEST(Swmhost, SucceedsWhenEveryCallSucceeds) {
   const HostRun run = RunHost("create a DEBUGSWITCHMATRIX\ninit a\ncheck a\nremove a\n");
   EXPECT_EQ(run.exitCode, 0) << run.output;
+}
+
+TEST(Swmhost, DemoSwitchesTheRelaysOfTheSimulatedUnitAndSavesTheConfiguration) {
+  const HostRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' demo 2>&1");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  struct Expectation {
+    std::string step;
+    std::string output;
+  };
+  const Expectation steps[] = {
+      {"init hub -> 0x00000000",
+       "  unit received: *IDN? SYSTEM:KLOCK 1\n"
+       "  unit: remote, keyboard locked\n"
+       "  S1 relay2 TQS2PA: A=NC B=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE\n"
+       "  S3 relay4 TQS4PA: A=NC B=NC C=NC D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE\n"},
+      {"event hub InitialisationStarted -> 0x00000000",
+       "  unit received: S3:INT_RELAY_A_NC S3:INT_RELAY_B_NO S3:EXT_RELAY_1_ACTIVE\n"
+       "  unit: remote, keyboard locked\n"
+       "  S1 relay2 TQS2PA: A=NC B=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE\n"
+       "  S3 relay4 TQS4PA: A=NC B=NO C=NC D=NC, out 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE\n"},
+      {"request hub InterlockClosed -> 0x00000000", "  answer 1\n  unit received: S3:INT_RELAY_A?\n"},
+      {"event hub TestStopped -> 0x00000000",
+       "  unit received: S3:INT_RELAY_B_NC S3:EXT_RELAY_1_IDLE\n"
+       "  unit: remote, keyboard locked\n"
+       "  S1 relay2 TQS2PA: A=NC B=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE\n"
+       "  S3 relay4 TQS4PA: A=NC B=NC C=NC D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE\n"},
+      {"deinit hub -> 0x00000000",
+       "  unit received: SYSTEM:KLOCK 0 S3:LOCAL LOCAL\n"
+       "  unit: local, keyboard free\n"
+       "  S1 relay2 TQS2PA: A=NC B=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE\n"
+       "  S3 relay4 TQS4PA: A=NC B=NC C=NC D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE\n"},
+  };
+  for (const Expectation& step : steps) EXPECT_EQ(StepOutput(run.output, step.step), step.output) << step.step;
+  const size_t saved = run.output.find("# saved configuration");
+  ASSERT_NE(saved, std::string::npos) << run.output;
+  for (const char* line : {"\nDeviceID=3\n", "\nSelected=RS-232\n", "\nRelais2Start=1\n", "\nRelais5Stop=2\n"})
+    EXPECT_NE(run.output.find(line, saved), std::string::npos) << line;
 }
