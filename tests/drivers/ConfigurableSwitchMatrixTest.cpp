@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
 #include "drivers/wattex/WattexSwitch.h"
 #include "interface/DeviceTypeRegistry.h"
@@ -106,4 +110,34 @@ TEST(ConfigurableSwitchMatrix, TheRegistryCreatesTheWattexSwitchForItsKey) {
   EXPECT_NE(wattex->Manager().GetConfiguration("TCPIP"), nullptr);
   EXPECT_NE(wattex->Manager().GetConfiguration("RS-232"), nullptr);
   EXPECT_EQ(FindDeviceType("kovalexWtxSwitch")->className, std::string("WattexSwitch"));
+}
+
+TEST(ConfigurableSwitchMatrix, SavingAShorterListCutsTheLongerOneStoredBefore) {
+  const std::string path = testing::TempDir() + "swm-configurable-lists-" + std::to_string(getpid()) + ".ini";
+  std::ofstream(path) << "[SwitchMatrix]\nDuringTest=a\nDuringTest2=b\nDuringTest3=c\nAfterTest=x\n"
+                      << "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=ID?\nReturnedID=X.*Y\n";
+  ConfigurableSwitchMatrix matrix;
+  ASSERT_EQ(matrix.LoadConfiguration(0, path.c_str()), 0u);
+  EXPECT_EQ(matrix.duringTest, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(matrix.afterTest, std::vector<std::string>{"x"});
+  // The identification query and answer are handed to the identification check.
+  EXPECT_EQ(matrix.GetIdentificationQuery(), "ID?");
+  EXPECT_EQ(matrix.GetExpectedResponse(), "X.*Y");
+  EXPECT_EQ(matrix.CheckIdentificationAnswer("X-1-Y\r"), 0u);
+  EXPECT_EQ(matrix.CheckIdentificationAnswer("Z"), 0x30000096u);
+
+  matrix.duringTest = {"z"};
+  matrix.afterTest.clear();
+  ASSERT_EQ(matrix.SaveConfiguration(0, path.c_str()), 0u);
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  for (const char* line : {"DuringTest=z\n", "DuringTest2=\n", "DuringTest3=\n", "AfterTest=\n"})
+    EXPECT_NE(text.str().find(line), std::string::npos) << line << " missing in\n" << text.str();
+
+  ConfigurableSwitchMatrix reloaded;
+  ASSERT_EQ(reloaded.LoadConfiguration(0, path.c_str()), 0u);
+  EXPECT_EQ(reloaded.duringTest, std::vector<std::string>{"z"});
+  EXPECT_TRUE(reloaded.afterTest.empty());
+  std::remove(path.c_str());
 }

@@ -1,0 +1,246 @@
+// The Wattex switch (a configurable switch matrix) driven through the
+// module's exports against the simulator's programmable instrument: the
+// exact bytes of typed commands with escapes, splitters and placeholders,
+// the command lists, the answers it reads, statuses and texts, and the INI
+// file that SaveConfiguration writes and LoadConfiguration restores.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "sim/core/Simulator.h"
+#include "support/LoadedModule.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+constexpr auto kWait = std::chrono::seconds(10);
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A temporary directory, the simulator with one programmable instrument and
+// the INI file that points the driver at it.
+class Bench {
+public:
+  enum class Transport { kTcp, kSerial };
+
+  Bench(Transport transport, sim::Simulator::Keys keys, const std::string& tables) {
+    std::string pattern = testing::TempDir() + "swm-configurable-XXXXXX";
+    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
+    directory_ = pattern;
+    keys.emplace_back("family", "programmable");
+    std::ostringstream stream;
+    if (transport == Transport::kTcp) {
+      keys.emplace_back("transport", "tcp");
+      device_ = &simulator_.Add("wattex", keys);
+      stream << "[SwitchMatrix.Stream Config]\nSelected=TCPIP\n[SwitchMatrix.Stream Config.Ethernet]\n"
+             << "Address=127.0.0.1:" << device_->Endpoint().port << "\n";
+    } else {
+      // A COM number of this process, so that test processes side by side use different port locks.
+      const int com = 230 + static_cast<int>(getpid() % 25);
+      const std::string ports = directory_ + "/ports";
+      std::filesystem::create_directories(ports);
+      setenv("SWMATRIX_PORTS", ports.c_str(), 1);
+      simulator_.SetPortsDirectory(ports);
+      keys.emplace_back("transport", "pty");
+      keys.emplace_back("com", std::to_string(com));
+      device_ = &simulator_.Add("wattex", keys);
+      stream << "[SwitchMatrix.Stream Config]\nSelected=RS-232\n[SwitchMatrix.Stream Config.RS232]\nCOMPort="
+             << com << "\nSendTermination=3\n";
+    }
+    ini_ = File("wattex.ini");
+    std::ofstream(ini_) << stream.str() << tables;
+    EXPECT_EQ(m_.CreateNewDeviceDriver(0, "KOVALEXWTXSWITCH", &id_), DRV_OK);
+    EXPECT_EQ(m_.LoadConfiguration(0, id_, ini_.c_str()), DRV_OK);
+  }
+  ~Bench() {
+    m_.RemoveDeviceDriver(0, id_);
+    simulator_.Stop();
+    unsetenv("SWMATRIX_PORTS");
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+  }
+
+  std::string File(const std::string& name) const { return directory_ + "/" + name; }
+  uint32_t Event(uint32_t event, double value) { return m_.SetValue(0, id_, 1500, &event, &value); }
+  uint32_t EventWithoutValue(uint32_t event) { return m_.SetValue(0, id_, 1500, &event, nullptr); }
+  // Every byte received since the last call, once at least `count` have come.
+  std::string TakeBytes(size_t count) {
+    device_->WaitForBytes(taken_ + count, kWait);
+    const std::string all = device_->ReceivedBytes();
+    std::string fresh = all.substr(std::min(taken_, all.size()));
+    taken_ = all.size();
+    return fresh;
+  }
+  // Expects exactly these bytes next.
+  void ExpectBytes(const std::string& bytes) { EXPECT_EQ(TakeBytes(bytes.size()), bytes); }
+
+  swm::Module& m_ = LoadedModule();
+  sim::Simulator simulator_;
+  sim::Instrument* device_ = nullptr;
+  uint16_t id_ = 0;
+  std::string directory_;
+  std::string ini_;
+  size_t taken_ = 0;
+};
+
+const char* kTables =
+    "[SwitchMatrix.ConfigurableDeviceDriverBase]\n"
+    "GetID=*IDN?\n"
+    "ReturnedID=SWMSIM,WATTEX\n"
+    "Init=SYST:REM\\tON\n"
+    "DeInit=SYST:LOC\\x21\n"
+    "SplitterString=;\n"
+    "TimeOutTimeSeconds=2\n"
+    "[SwitchMatrix]\n"
+    "DuringTest=PATH A1\n"
+    "DuringTest2=PATH B__freqMHz__\n"
+    "DuringTest3=\n"
+    "DuringTest4=NEVER\n"
+    "AfterTest=PATH:RESET\\r\n"
+    "AfterTest2=PATH C__freqGHz__\n"
+    "onTestStarted=TEST __freq__\n"
+    "onFrequencyChanged=FREQ __freqMHz__;AMPL __carrierdBm__\n"
+    "onForwardPowerMeasured=E __calc_electrical_field__ R __result__\n"
+    "onMeasuringForwardPower=MEAS __resultW__\n"
+    "onAntennaMovementStarted=H __heightcm__\n"
+    "onAntennaMovementStopped=STOP\n"
+    "onAntennaTowerChanged=MOVED __height__\n"
+    "onTurntableMovementStopped=TURNED __degree__\n"
+    "onTurntableChanged=ANGLE __radian__\n"
+    "[CalculatedElectricalField]\n"
+    "ForwardPowerCorrection=0\n";
+
+sim::Simulator::Keys WattexAnswers() {
+  return {{"answer", "*IDN? -> SWMSIM,WATTEX,0,1.0"}, {"answer-re", "^FREQ .* -> OK"}, {"answer-re", "^MEAS .* -> DONE"}};
+}
+}  // namespace
+
+TEST(ConfigurableSwitchMatrixE2e, SendsTypedCommandsWithEscapesSplittersListsAndPlaceholders) {
+  Bench bench(Bench::Transport::kTcp, WattexAnswers(), kTables);
+
+  ASSERT_EQ(bench.m_.CheckDevice(0, bench.id_), DRV_OK);
+  bench.ExpectBytes("*IDN?\n");
+  ASSERT_EQ(bench.m_.InitDevice(0, bench.id_), DRV_OK);
+  // The init command with its tab, then the test-start command sent unchanged.
+  bench.ExpectBytes("SYST:REM\tON\nTEST __freq__\n");
+
+  ASSERT_EQ(bench.Event(3, 0), DRV_OK);
+  // The list ends at its first empty element; no frequency is known yet.
+  bench.ExpectBytes("PATH A1\nPATH B__freqMHz__\n");
+
+  // Two parts, each at least 100 ms apart; the switch's answer to FREQ is
+  // awaited and dropped (it comes 300 ms late).
+  bench.device_->Set("fault", "late 300");
+  auto started = Clock::now();
+  ASSERT_EQ(bench.Event(7, 80.5), DRV_OK);
+  EXPECT_GE(Clock::now() - started, std::chrono::milliseconds(300));
+  bench.device_->Set("fault", "none");
+  bench.ExpectBytes("FREQ 80.5\nAMPL __carrierdBm__\n");
+
+  ASSERT_EQ(bench.Event(8, 0.0), DRV_OK);  // no command, but the carrier is now known
+  ASSERT_EQ(bench.Event(23, 30.0), DRV_OK);
+  bench.ExpectBytes("MEAS 1\n");
+  ASSERT_EQ(bench.Event(24, 10.0), DRV_OK);
+  bench.ExpectBytes("E 2489.8126098 R 10\n");
+
+  ASSERT_EQ(bench.Event(47, 1.5), DRV_OK);
+  bench.ExpectBytes("H 150\n");
+  ASSERT_EQ(bench.Event(48, 1.5), DRV_OK);  // stopped where it started: no change command
+  ASSERT_EQ(bench.Event(48, 2.0), DRV_OK);
+  bench.ExpectBytes("STOP\nSTOP\nMOVED 2\n");
+  ASSERT_EQ(bench.EventWithoutValue(52), DRV_OK);  // no value: the angle stays unknown
+  ASSERT_EQ(bench.Event(52, 90.0), DRV_OK);
+  bench.ExpectBytes("TURNED __degree__\nTURNED 90\nANGLE 1.570797\n");
+
+  // Events without a command and events past 63 send nothing.
+  for (uint32_t event : {9u, 10u, 40u, 64u, 85u}) EXPECT_EQ(bench.Event(event, 1.0), DRV_OK) << event;
+  ASSERT_EQ(bench.Event(2, 0), DRV_OK);
+  bench.ExpectBytes("PATH:RESET\r\nPATH C0.0805\n");
+  ASSERT_EQ(bench.m_.DeInitDevice(0, bench.id_), DRV_OK);
+  bench.ExpectBytes("SYST:LOC!\n");
+}
+
+TEST(ConfigurableSwitchMatrixE2e, SavesEveryValueAndLoadingTheSavedFileRestoresThem) {
+  Bench bench(Bench::Transport::kTcp, WattexAnswers(), kTables);
+  const std::string saved = bench.File("saved.ini");
+  ASSERT_EQ(bench.m_.SaveConfiguration(0, bench.id_, saved.c_str()), DRV_OK);
+  const std::string text = ReadFile(saved);
+  for (const char* line :
+       {"[SwitchMatrix.ConfigurableDeviceDriverBase]\n", "Init=SYST:REM\\tON\n", "ReturnedID=SWMSIM,WATTEX\n",
+        "SplitterString=;\n", "TimeOutTimeSeconds=2\n", "SendCommands=0\n", "[SwitchMatrix.Stream Config]\n",
+        "Selected=TCPIP\n", "DuringTest=PATH A1\n", "DuringTest2=PATH B__freqMHz__\n", "DuringTest3=\n",
+        "AfterTest3=\n", "PerformReadAfterWrite=0\n", "onTestStopped=\n", "AntennaPolarisationChanged=\n",
+        "onTurntableChanged=ANGLE __radian__\n", "[CalculatedElectricalField]\n", "septumHeightMetre=0.284\n",
+        "ForwardPowerCorrection=0\n", "[SwitchMatrix.Identification]\nExpectedResponse=SWMSIM,WATTEX\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
+  // The element after the empty third one was never loaded, so it is not saved either.
+  EXPECT_EQ(text.find("NEVER"), std::string::npos) << text;
+
+  // A second driver loads the saved file and saves the very same contents.
+  uint16_t second = 0;
+  ASSERT_EQ(bench.m_.CreateNewDeviceDriver(0, "KOVALEXWTXSWITCH", &second), DRV_OK);
+  ASSERT_EQ(bench.m_.LoadConfiguration(0, second, saved.c_str()), DRV_OK);
+  const std::string again = bench.File("again.ini");
+  ASSERT_EQ(bench.m_.SaveConfiguration(0, second, again.c_str()), DRV_OK);
+  EXPECT_EQ(ReadFile(again), text);
+  bench.m_.RemoveDeviceDriver(0, second);
+}
+
+TEST(ConfigurableSwitchMatrixE2e, ReportsAWrongIdentificationAndAnUnreachableDeviceWithTexts) {
+  Bench bench(Bench::Transport::kTcp, {{"answer", "*IDN? -> SWMSIM,OTHER,0,1.0"}},
+              "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\nReturnedID=WATTEX\nTimeOutTimeSeconds=1\n");
+  const uint32_t mismatch = bench.m_.CheckDevice(0, bench.id_);
+  EXPECT_EQ(mismatch, 0x30000096u);
+  EXPECT_EQ(bench.m_.ErrorText(bench.id_, mismatch),
+            "The received identification of the device (\"SWMSIM,OTHER,0,1.0\") is not matching with the expected "
+            "identification (\"WATTEX\").");
+  EXPECT_EQ(bench.m_.ErrorText(bench.id_, 0x30002262),
+            "Timeout while waiting on a response that matches with the regular expression.");
+
+  // The instrument stops listening: the next connection is refused.
+  bench.device_->Set("fault", "refuse");
+  const uint32_t unreachable = bench.m_.InitDevice(0, bench.id_);
+  EXPECT_EQ(unreachable, 0x300002D3u);
+  EXPECT_FALSE(bench.m_.ErrorText(bench.id_, unreachable).empty());
+  EXPECT_EQ(bench.Event(9, 0), 0u) << "an event without a command needs no stream";
+}
+
+TEST(ConfigurableSwitchMatrixE2e, InitWaitsASecondAfterTheResetAndSplitPartsArePaced) {
+  Bench bench(Bench::Transport::kTcp, {},
+              "[SwitchMatrix.ConfigurableDeviceDriverBase]\nReset=*RST\nSplitterString=||\n"
+              "[SwitchMatrix]\nonDwellTimeStarted=A||B||||C||\n");
+  auto started = Clock::now();
+  ASSERT_EQ(bench.m_.InitDevice(0, bench.id_), DRV_OK);
+  EXPECT_GE(Clock::now() - started, std::chrono::milliseconds(1000));
+  bench.ExpectBytes("*RST\n");
+  started = Clock::now();
+  ASSERT_EQ(bench.Event(9, 0), DRV_OK);
+  EXPECT_GE(Clock::now() - started, std::chrono::milliseconds(300));
+  bench.ExpectBytes("A\nB\nC\n");
+}
+
+TEST(ConfigurableSwitchMatrixE2e, OverASerialPortCommandsEndOnlyWithWhatThePortAdds) {
+  Bench bench(Bench::Transport::kSerial,
+              {{"read-terminator", "none"}, {"write-terminator", "crlf"}, {"answer", "*IDN? -> SWMSIM,WATTEX,0,1.0"},
+               {"answer-re", "^FREQ .* -> OK"}},
+              "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\nReturnedID=wattex\nInit=\\x02INIT\\x03\n"
+              "TimeOutTimeSeconds=2\n[SwitchMatrix]\nDuringTest=P1\\n\nonFrequencyChanged=FREQ __freqkHz__\n");
+  ASSERT_EQ(bench.m_.CheckDevice(0, bench.id_), DRV_OK) << bench.m_.ErrorText(bench.id_, bench.m_.CheckDevice(0, bench.id_));
+  bench.ExpectBytes("*IDN?\r\n");
+  ASSERT_EQ(bench.m_.InitDevice(0, bench.id_), DRV_OK);
+  bench.ExpectBytes("\x02INIT\x03\r\n");
+  ASSERT_EQ(bench.Event(3, 0), DRV_OK);
+  bench.ExpectBytes("P1\n\r\n");  // the typed line feed, then the port's CR LF
+  ASSERT_EQ(bench.Event(7, 1.25), DRV_OK);
+  bench.ExpectBytes("FREQ 1250\r\n");
+  ASSERT_EQ(bench.m_.DeInitDevice(0, bench.id_), DRV_OK);
+}
