@@ -151,7 +151,8 @@ std::string Joined(const std::vector<std::string>& commands) {
 // INI file that points the driver at it.
 class Bench {
 public:
-  Bench(const CardCase& c, Transport transport) : case_(c) {
+  // index tells the tests of one process apart, so that each has its own serial port.
+  Bench(const CardCase& c, Transport transport, int index) : case_(c) {
     std::string pattern = testing::TempDir() + "swm-hublinecards-XXXXXX";
     if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
     directory_ = pattern;
@@ -164,8 +165,8 @@ public:
       stream << "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:"
              << hub_->Endpoint().port << "\n";
     } else {
-      // A COM number of this process, so that test processes side by side use different port locks.
-      const int com = 30 + static_cast<int>(getpid() % 200);
+      // A COM number of this process and test, so that tests side by side use different port locks.
+      const int com = 20 + static_cast<int>(getpid() % 25) * 9 + index;
       const std::string ports = directory_ + "/ports";
       std::filesystem::create_directories(ports);
       setenv("SWMATRIX_PORTS", ports.c_str(), 1);
@@ -204,6 +205,21 @@ private:
   sim::Instrument* hub_ = nullptr;
 };
 
+// A driver of the module, removed however the test ends.
+struct Driver {
+  swm::Module& m;
+  uint16_t id = 0;
+  bool created = false;
+  Driver(swm::Module& module, const char* typeKey) : m(module) {
+    created = m.CreateNewDeviceDriver(0, typeKey, &id) == 0;
+  }
+  ~Driver() {
+    if (!created) return;
+    m.DeInitDevice(0, id);
+    m.RemoveDeviceDriver(0, id);
+  }
+};
+
 uint32_t Event(swm::Module& m, uint16_t id, uint32_t event) {
   double value = 0;
   return m.SetValue(0, id, 1500, &event, &value);
@@ -225,9 +241,11 @@ TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) 
   const CardCase& c = Cases()[std::get<0>(GetParam())];
   const Transport transport = std::get<1>(GetParam());
   swm::Module& m = LoadedModule();
-  Bench bench(c, transport);
-  uint16_t id = 0;
-  ASSERT_EQ(m.CreateNewDeviceDriver(0, c.typeKey, &id), 0u);
+  const int index = static_cast<int>(std::get<0>(GetParam()) * 2) + (transport == Transport::kTcp ? 0 : 1);
+  Bench bench(c, transport, index);
+  Driver driver(m, c.typeKey);
+  ASSERT_TRUE(driver.created);
+  const uint16_t id = driver.id;
   ASSERT_EQ(m.LoadConfiguration(0, id, bench.Ini().c_str()), 0u);
 
   const uint32_t checked = m.CheckDevice(0, id);
@@ -263,15 +281,13 @@ TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) 
   const std::string text = ReadFile(saved);
   for (const std::string& piece : c.savedText)
     EXPECT_NE(text.find(piece), std::string::npos) << piece << "missing in\n" << text;
-  m.RemoveDeviceDriver(0, id);
 
   // A new driver loaded from the saved file saves the same file.
-  uint16_t again = 0;
-  ASSERT_EQ(m.CreateNewDeviceDriver(0, c.typeKey, &again), 0u);
-  ASSERT_EQ(m.LoadConfiguration(0, again, saved.c_str()), 0u);
+  Driver again(m, c.typeKey);
+  ASSERT_TRUE(again.created);
+  ASSERT_EQ(m.LoadConfiguration(0, again.id, saved.c_str()), 0u);
   const std::string resaved = bench.File("resaved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, again, resaved.c_str()), 0u);
-  m.RemoveDeviceDriver(0, again);
+  ASSERT_EQ(m.SaveConfiguration(0, again.id, resaved.c_str()), 0u);
   if (transport == Transport::kSerial) {
     EXPECT_EQ(ReadFile(resaved), text);
   } else {
