@@ -31,6 +31,7 @@ struct CardCase {
   std::vector<std::string> checkCommands;
   std::vector<std::string> during, after;
   std::vector<std::string> stateDuring, stateAfter;  // the card's summary lines
+  std::vector<std::string> aliveCommands;            // what the interlock request asks
   const char* errorRule;                             // "REGEX -> N" for the first "during" command
   long errorNumber;
   std::vector<std::string> errorCommands;
@@ -61,6 +62,7 @@ const std::vector<CardCase>& Cases() {
        {"S3:INT_RELAY_A_NC", "S3:EXT_RELAY_1_IDLE", "S3:EXT_RELAY_4_IDLE"},
        {"A=NO B=NO C=NC D=NC, out 1=ACTIVE 2=IDLE 3=ACTIVE 4=IDLE"},
        {"A=NC B=NO C=NC D=NC, out 1=IDLE 2=IDLE 3=ACTIVE 4=IDLE"},
+       {"S3:INT_RELAY_A?"},
        "S3:INT_RELAY_A_NO -> 17",
        17,
        Repeated({"S3:INT_RELAY_A_NO", "EXTRAINFO ERROR 17"}, 3),
@@ -84,6 +86,7 @@ const std::vector<CardCase>& Cases() {
         "box 2: 1=0 2=0 3=4 4=0"},
        {"A=NC B=NC C=NO D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE", "box 1: 1=3 2=0 3=0 4=0",
         "box 2: 1=0 2=0 3=6 4=0"},
+       {"S3:INT_RELAY_A?"},
        "S3:INT_RELAY_A_NO -> 102",
        102,
        Repeated({"S3:INT_RELAY_A_NO", "EXTRAINFO ERROR 102"}, 3),
@@ -106,6 +109,7 @@ const std::vector<CardCase>& Cases() {
        {"S3:INT_RELAY_A_3"},
        {"A=1 B=5", "box 1: 1=0 2=2 3=0 4=0"},
        {"A=3 B=5", "box 1: 1=0 2=2 3=0 4=0"},
+       {},  // a six-position card counts as alive without asking
        "S3:INT_RELAY_A_1 -> 222",
        222,
        Repeated({"S3:INT_RELAY_A_1"}, 3),  // firmware before 4.0.0 has no error descriptions
@@ -124,6 +128,7 @@ const std::vector<CardCase>& Cases() {
        {"EXT_RELAY_A_1", "EXT_RELAY_B_4"},
        {"A=6 B=2"},
        {"A=1 B=4"},
+       {},
        "EXT_RELAY_A_6 -> 23",
        23,
        Repeated({"EXT_RELAY_A_6"}, 3),  // a directly connected device has no error descriptions
@@ -262,6 +267,13 @@ TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) 
   ASSERT_EQ(Event(m, id, 2), 0u);
   EXPECT_EQ(bench.Hub().ReceivedBytes(), Joined(c.after));
   EXPECT_EQ(bench.CardState(), c.stateAfter);
+
+  // The interlock request: the card is alive.
+  bench.Hub().ResetLog();
+  uint32_t request = 1, answer = 7;
+  EXPECT_EQ(m.GetValue(0, id, 1550, &request, &answer), 0u);
+  EXPECT_EQ(answer, 1u);
+  EXPECT_EQ(bench.Hub().ReceivedCommands(), c.aliveCommands);
 
   // The first "during" command fails in the unit: three attempts, nothing after it, and the
   // unit's error number in the status and its text.
