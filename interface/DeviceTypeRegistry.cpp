@@ -4,6 +4,7 @@
 
 #include "drivers/debug/DebugSwitchMatrix.h"
 #include "drivers/hubline/HublineExternalSwitch.h"
+#include "drivers/hubline/HublineMultiSwitch.h"
 #include "drivers/hubline/HublineSwitch.h"
 #include "drivers/hubline/HublineSwitch6Point.h"
 #include "drivers/hubline/HublineSwitch6PointExternal.h"
@@ -142,7 +143,7 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"HUBLINE4PORT", "HublineSwitch", "\"TQS4PA\", 4, true", SWM_HUBLINE(HublineSwitch, "TQS4PA", 4, true)},
     {"HUBLINE4PORTEXT", "HublineExternalSwitch", "\"TQS4P\", 4, true", SWM_HUBLINE(HublineExternalSwitch, "TQS4P", 4, true)},
     {"HUBLINE6PORT", "HublineSwitch6Point", "\"TQS6PA\", 2, true", SWM_HUBLINE(HublineSwitch6Point, "TQS6PA", 2, true)},
-    {"HUBLINEMULTISWITCH", "HublineMultiSwitch", "", kNotBuilt},
+    {"HUBLINEMULTISWITCH", "HublineMultiSwitch", "", &Make<HublineMultiSwitch>},
     {"KOVALEXWTXSWITCH", "WattexSwitch", "", &Make<WattexSwitch>},
     {"ZEVOPROBEX5CALIBRATION", "Probex5CalibrationSwitch", "", kNotBuilt},
     {"SIGNEX_CAL", "SignexCal", "", kNotBuilt},

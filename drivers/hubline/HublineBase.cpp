@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <regex>
 
+#include "drivers/hubline/HublineDialogPanels.h"
 #include "framework/RetryCounterErrorcode.h"
 #include "framework/SwitchMatrixBase.h"
 #include "framework/TextBuffer.h"
@@ -80,6 +81,11 @@ uint32_t HublineBase<Matrix>::SaveProgramSettings(uint32_t hostContext, Settings
     store->PopTable();
   }
   return status;
+}
+
+template <class Matrix>
+Status HublineBase<Matrix>::AddConfigurationDialogPanels(HostWindow hWnd, PanelList& panels) {
+  return AddHublineDialogPanels(*this, hWnd, panels);
 }
 
 template <class Matrix>

@@ -30,6 +30,7 @@ public:
                         uint32_t* read) override;
   uint32_t LoadProgramSettings(uint32_t hostContext, SettingsStore store) override;
   uint32_t SaveProgramSettings(uint32_t hostContext, SettingsStore store) override;
+  Status AddConfigurationDialogPanels(HostWindow hWnd, PanelList& panels) override;
 
   virtual Status Read(std::string& reply, size_t maximum, bool check);
   virtual Status SendCommand(const std::string& command, std::string& reply, uint32_t attempts);
@@ -59,6 +60,9 @@ public:
   int CentreType() const { return centreType_; }
   void SetCentreType(int type) { centreType_ = type; }
   std::string DeviceID() const { return deviceID_.Value().ToStdString(); }
+  // Stores the slot as NormalisedDeviceID gives it.
+  void SetDeviceID(const std::string& text) { deviceID_ = wxString(NormalisedDeviceID(text)); }
+  bool ShowSoftwareUpdatePanel() const { return showSoftwareUpdatePanel_; }
   const Version& FirmwareVersion() const { return version_; }
   bool KeyboardLockUsed() const { return keyboardLockUsed_; }
 

@@ -1,0 +1,357 @@
+// The Hubline dialogs in a real window: a card's pages with the centre type,
+// the slot and the during/after choices set by code, OK and Cancel, the
+// members and the saved INI file; the pages each card class shows; the
+// multi-switch board's list with adding and removing cards.
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/dialog.h>
+#include <wx/listbox.h>
+#include <wx/notebook.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
+#include <wx/utils.h>
+#include <wx/xrc/xmlres.h>
+
+#include <gtk/gtk.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "dialogs/TabbedConfigurationDialog.h"
+#include "drivers/hubline/HublineExternalSwitch.h"
+#include "drivers/hubline/HublineMultiSwitch.h"
+#include "drivers/hubline/HublineMultiSwitchPanel.h"
+#include "drivers/hubline/HublineSoftwareUpdatePanel.h"
+#include "drivers/hubline/HublineSwitch.h"
+#include "drivers/hubline/HublineSwitch6Point.h"
+#include "support/Gui.h"
+#include "support/MessageBoxRecorder.h"
+
+namespace {
+template <class C>
+C* Control(wxWindow& window, const std::string& id) {
+  return dynamic_cast<C*>(window.FindWindow(wxXmlResource::GetXRCID(id)));
+}
+
+void Press(wxWindow& window, const std::string& id) {
+  const int number = id == "wxID_OK" ? wxID_OK : id == "wxID_CANCEL" ? wxID_CANCEL : wxXmlResource::GetXRCID(id);
+  wxWindow* button = window.FindWindow(number);
+  ASSERT_NE(button, nullptr) << id;
+  wxCommandEvent click(wxEVT_BUTTON, number);
+  click.SetEventObject(button);
+  button->GetEventHandler()->ProcessEvent(click);
+}
+
+void Choose(wxDialog& dialog, const std::string& id, const char* text) {
+  auto* choice = Control<wxChoice>(dialog, id);
+  ASSERT_NE(choice, nullptr) << id;
+  ASSERT_TRUE(choice->SetStringSelection(text)) << id << " has no " << text;
+}
+
+std::vector<std::string> PageTitles(wxDialog& dialog) {
+  std::vector<std::string> titles;
+  auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs"));
+  if (!notebook) return titles;
+  for (size_t i = 0; i < notebook->GetPageCount(); ++i) titles.push_back(notebook->GetPageText(i).utf8_string());
+  return titles;
+}
+
+bool Shown(wxDialog& dialog, const std::string& id) {
+  wxWindow* window = dialog.FindWindow(wxXmlResource::GetXRCID(id));
+  return window && window->IsShown();
+}
+
+// Keeps a picture of a page of the dialog under build/screenshots for people
+// to look at. The dialog is drawn off screen by GTK, so the picture does not
+// depend on when the X server shows it.
+void Picture(wxDialog& dialog, const std::string& page, const std::string& name) {
+  auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs"));
+  if (!notebook) return;
+  for (size_t i = 0; i < notebook->GetPageCount(); ++i)
+    if (notebook->GetPageText(i) == page) notebook->SetSelection(i);
+  GtkWidget* widget = dialog.GetHandle();
+  // The window is mapped by the X server in its own time: the loop waits for
+  // it (turns of at most 5 ms, 2 s in all), then lays the chosen page out.
+  for (int turn = 0; turn < 400 && !gtk_widget_get_mapped(widget); ++turn) {
+    wxYield();
+    if (!gtk_widget_get_mapped(widget)) wxMilliSleep(5);
+  }
+  wxYield();
+  GtkAllocation allocation;
+  gtk_widget_get_allocation(widget, &allocation);
+  gtk_widget_size_allocate(widget, &allocation);
+  const int width = gtk_widget_get_allocated_width(widget), height = gtk_widget_get_allocated_height(widget);
+  ASSERT_GT(width, 1);
+  ASSERT_GT(height, 1);
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_t* cairo = cairo_create(surface);
+  gtk_widget_draw(widget, cairo);
+  cairo_destroy(cairo);
+  cairo_surface_flush(surface);
+  wxImage image(width, height);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      uint32_t pixel;
+      std::memcpy(&pixel, data + y * stride + x * 4, 4);
+      image.SetRGB(x, y, (pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+    }
+  cairo_surface_destroy(surface);
+  const std::string folder = std::string(SWM_SOURCE_DIR) + "/build/screenshots";
+  std::filesystem::create_directories(folder);
+  EXPECT_TRUE(image.SaveFile(folder + "/" + name + ".png", wxBITMAP_TYPE_PNG));
+}
+
+// Shows the driver's dialog and runs the steps while it is open; the steps end it.
+void WithDialog(DeviceDriverBase& driver, const std::function<void(wxDialog&)>& steps) {
+  bool ran = false;
+  SetDialogShownHook([&](wxDialog& dialog) {
+    ran = true;
+    steps(dialog);
+    if (dialog.IsModal()) dialog.EndModal(wxID_CANCEL);
+  });
+  EXPECT_EQ(driver.ShowConfigurationDialog(0), 0u);
+  SetDialogShownHook({});
+  EXPECT_TRUE(ran);
+}
+
+std::string TempFile(const std::string& leaf) {
+  const std::string path = testing::TempDir() + "swm-hubline-dialog-" + std::to_string(getpid()) + "-" + leaf;
+  std::filesystem::remove(path);
+  return path;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+}  // namespace
+
+TEST(HublineDialog, ARelayCardIsConfiguredInItsPagesAndSaved) {
+  REQUIRE_GUI();
+  HublineSwitch card("TQS4PA", 4, true);
+  card.SetCentreType(1);  // the older multislot code shows as multislot
+  card.SetDeviceID("3");
+  card.internal[1][0] = RelaisNormallyOpen;
+  card.external[0][2] = ExternIdle;
+
+  WithDialog(card, [&](wxDialog& dialog) {
+    EXPECT_EQ(PageTitles(dialog),
+              (std::vector<std::string>{"Communication", "Identification", "Hubline", "Switches", "Software update"}));
+    // What the card holds is shown.
+    EXPECT_TRUE(Control<wxRadioButton>(dialog, "ID_RADIO_HUBLINE_MULTISLOT")->GetValue());
+    EXPECT_FALSE(Control<wxRadioButton>(dialog, "ID_RADIO_DIRECTLY")->GetValue());
+    auto* slot = Control<wxComboBox>(dialog, "ID_HUBLINE_DEVICE_ID");
+    ASSERT_NE(slot, nullptr);
+    EXPECT_EQ(slot->GetValue(), "3");
+    EXPECT_EQ(slot->GetCount(), 8u);
+    EXPECT_TRUE(slot->IsEnabled());
+    EXPECT_EQ(Control<wxChoice>(dialog, "ID_AFTER_RELAIS_INT_1")->GetStringSelection(), "Normally open");
+    EXPECT_EQ(Control<wxChoice>(dialog, "ID_DURING_RELAIS_3")->GetStringSelection(), "Idle");
+    EXPECT_EQ(Control<wxChoice>(dialog, "ID_DURING_RELAIS_INT_2")->GetStringSelection(), "Do not change");
+    EXPECT_EQ(Control<wxChoice>(dialog, "ID_DURING_RELAIS_INT_2")->GetCount(), 3u);
+    Picture(dialog, "Switches", "HublineSwitch-Switches");
+    Picture(dialog, "Hubline", "HublineSwitch-Hubline");
+
+    // The slot only matters in a multislot unit.
+    auto* direct = Control<wxRadioButton>(dialog, "ID_RADIO_DIRECTLY");
+    direct->SetValue(true);
+    wxCommandEvent pick(wxEVT_RADIOBUTTON, direct->GetId());
+    pick.SetEventObject(direct);
+    direct->GetEventHandler()->ProcessEvent(pick);
+    EXPECT_FALSE(slot->IsEnabled());
+    auto* multislot = Control<wxRadioButton>(dialog, "ID_RADIO_HUBLINE_MULTISLOT");
+    multislot->SetValue(true);
+    pick.SetId(multislot->GetId());
+    pick.SetEventObject(multislot);
+    multislot->GetEventHandler()->ProcessEvent(pick);
+    EXPECT_TRUE(slot->IsEnabled());
+
+    slot->SetValue("12");  // stored as the highest slot
+    Choose(dialog, "ID_DURING_RELAIS_INT_2", "Normally closed");
+    Choose(dialog, "ID_AFTER_RELAIS_INT_1", "Do not change");
+    Choose(dialog, "ID_DURING_RELAIS_1", "Active");
+    Choose(dialog, "ID_AFTER_RELAIS_4", "Idle");
+
+    // Programming firmware is not offered by this module, and the page says so.
+    Press(dialog, "ID_SOFTWAREUPGRADE");
+    auto* status = Control<wxStaticText>(dialog, "ID_STATUS");
+    ASSERT_NE(status, nullptr);
+    wxString shown = status->GetLabel();  // wrapped to the page's width
+    shown.Replace("\n", " ");
+    EXPECT_EQ(shown.utf8_string(), HublineSoftwareUpdatePanel::kNotSupported);
+    Picture(dialog, "Software update", "HublineSwitch-SoftwareUpdate");
+
+    Press(dialog, "wxID_OK");
+    EXPECT_FALSE(dialog.IsModal());
+  });
+  EXPECT_EQ(card.CentreType(), 1);  // the shown button was kept: the older code stays
+  EXPECT_EQ(card.DeviceID(), "8");
+  EXPECT_EQ(card.internal[0][1], RelaisNormallyClosed);
+  EXPECT_EQ(card.internal[1][0], RelaisDoNotChange);
+  EXPECT_EQ(card.external[0][0], ExternActive);
+  EXPECT_EQ(card.external[0][2], ExternIdle);
+  EXPECT_EQ(card.external[1][3], ExternIdle);
+
+  const std::string path = TempFile("relay.ini");
+  ASSERT_EQ(card.SaveConfiguration(0, path.c_str()), 0u);
+  const std::string text = ReadFile(path);
+  for (const char* line : {"DeviceID=8\n", "CentreType=1\n", "Relais2Start=2\n", "Relais1Stop=0\n",
+                           "Relais5Start=1\n", "Relais7Start=2\n", "Relais8Stop=2\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
+
+  // Cancel keeps every value; another centre type is stored as chosen.
+  WithDialog(card, [&](wxDialog& dialog) {
+    Choose(dialog, "ID_DURING_RELAIS_INT_2", "Normally open");
+    Control<wxRadioButton>(dialog, "ID_RADIO_HUBLINE_ULTRA")->SetValue(true);
+    Press(dialog, "wxID_CANCEL");
+  });
+  EXPECT_EQ(card.internal[0][1], RelaisNormallyClosed);
+  EXPECT_EQ(card.CentreType(), 1);
+  WithDialog(card, [&](wxDialog& dialog) {
+    Control<wxRadioButton>(dialog, "ID_RADIO_HUBLINE_ULTRA")->SetValue(true);
+    Press(dialog, "wxID_OK");
+  });
+  EXPECT_EQ(card.CentreType(), 4);
+
+  // A card stored without the software update page does not show it.
+  const std::string hidden = TempFile("hidden.ini");
+  std::ofstream(hidden) << "[Common]\nShowSoftwareUpdatePanel=0\n";
+  ASSERT_EQ(card.LoadConfiguration(0, hidden.c_str()), 0u);
+  WithDialog(card, [&](wxDialog& dialog) {
+    EXPECT_EQ(PageTitles(dialog), (std::vector<std::string>{"Communication", "Identification", "Hubline", "Switches"}));
+    EXPECT_EQ(Control<wxButton>(dialog, "ID_SOFTWAREUPGRADE"), nullptr);
+    Press(dialog, "wxID_CANCEL");
+  });
+}
+
+TEST(HublineDialog, EachCardClassShowsItsRelaysAndBoxes) {
+  REQUIRE_GUI();
+  struct Case {
+    const char* name;
+    std::function<std::unique_ptr<HublineSwitchBase>()> make;
+    int internal;     // internal choices shown
+    size_t boxPages;  // pages of each box notebook, 0 when hidden
+    bool outputs;     // the four output choices
+    const char* firstInternalText;
+  } cases[] = {
+      {"HublineSwitch2", [] { return std::make_unique<HublineSwitch>("TQS2PA", 2, true); }, 2, 0, true,
+       "Do not change"},
+      {"HublineExternalSwitch", [] { return std::make_unique<HublineExternalSwitch>("TQS4P", 4, true); }, 4, 4,
+       false, "Do not change"},
+      {"HublineSwitch6Point", [] { return std::make_unique<HublineSwitch6Point>("TQS6PA", 2, true); }, 2, 4, false,
+       "Output 1"},
+      {"HublineSwitch6PointWithoutBoxes",
+       [] { return std::make_unique<HublineSwitch6Point>("(TQS6015A|EMSwitch 7001-015)", 1, false); }, 1, 0, false,
+       "Output 1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<HublineSwitchBase> card = c.make();
+    WithDialog(*card, [&](wxDialog& dialog) {
+      for (int n = 1; n <= 4; ++n) {
+        const std::string during = "ID_DURING_RELAIS_INT_" + std::to_string(n);
+        const bool expected = n <= c.internal;
+        EXPECT_EQ(Shown(dialog, during), expected) << during;
+        EXPECT_EQ(Shown(dialog, "ID_TXT_AFTER_RELAIS_INT_" + std::to_string(n)), expected) << n;
+      }
+      EXPECT_EQ(Control<wxChoice>(dialog, "ID_AFTER_RELAIS_INT_1")->GetStringSelection(), c.firstInternalText);
+      auto* during = Control<wxNotebook>(dialog, "ID_NOTEBOOK_BOX_DURING");
+      auto* after = Control<wxNotebook>(dialog, "ID_NOTEBOOK_BOX_AFTER");
+      if (c.outputs) {
+        EXPECT_EQ(during, nullptr);
+        EXPECT_TRUE(Shown(dialog, "ID_AFTER_RELAIS_4"));
+      } else {
+        ASSERT_TRUE(during && after);
+        EXPECT_EQ(during->GetPageCount(), c.boxPages);
+        EXPECT_EQ(after->GetPageCount(), c.boxPages);
+        EXPECT_EQ(during->IsShown(), c.boxPages > 0);
+      }
+      if (c.boxPages > 0) {
+        // Box 3, switch 2 during the test, and box 4, switch 4 after it.
+        Choose(dialog, "ID_DURING_RELAIS_10", c.internal == 4 ? "Position 5" : "Output 5");
+        Choose(dialog, "ID_AFTER_RELAIS_16", c.internal == 4 ? "Position 1" : "Output 1");
+      }
+      Picture(dialog, "Switches", std::string(c.name) + "-Switches");
+      Press(dialog, "wxID_OK");
+    });
+    if (auto* external = dynamic_cast<HublineExternalSwitch*>(card.get())) {
+      EXPECT_EQ(external->boxes.positions[2][0][1], 5);
+      EXPECT_EQ(external->boxes.positions[3][1][3], 1);
+    }
+    if (auto* six = dynamic_cast<HublineSwitch6Point*>(card.get()); six && c.boxPages > 0) {
+      EXPECT_EQ(six->boxes.positions[2][0][1], 5);
+      EXPECT_EQ(six->boxes.positions[3][1][3], 1);
+    }
+  }
+}
+
+TEST(HublineDialog, TheBoardListsItsCardsAndAddsAndRemovesThem) {
+  REQUIRE_GUI();
+  HublineMultiSwitch board;
+  board.AddCard(HublineMultiSwitch::CreateCard("TQS2PA"));
+  board.AddCard(HublineMultiSwitch::CreateCard("TQS4PA"));
+  board.Cards()[1]->SetDeviceID("6");
+  HublineSwitchBase* kept = board.Cards()[1].get();
+
+  auto entries = [](wxDialog& dialog) {
+    std::vector<std::string> texts;
+    auto* list = Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId);
+    if (list)
+      for (unsigned i = 0; i < list->GetCount(); ++i) texts.push_back(list->GetString(i).utf8_string());
+    return texts;
+  };
+
+  // Added and removed cards count only after OK.
+  WithDialog(board, [&](wxDialog& dialog) {
+    EXPECT_EQ(PageTitles(dialog), (std::vector<std::string>{"Switches"}));
+    Press(dialog, "ID_ADD_TQS6PA");
+    EXPECT_EQ(entries(dialog).size(), 3u);
+    Press(dialog, "wxID_CANCEL");
+  });
+  EXPECT_EQ(board.Cards().size(), 2u);
+
+  MessageBoxRecorder boxes(kIdNo);
+  WithDialog(board, [&](wxDialog& dialog) {
+    EXPECT_EQ(entries(dialog), (std::vector<std::string>{"1: TQS2PA in slot 1", "2: TQS4PA in slot 6"}));
+    Press(dialog, "ID_ADD_TQS6PA");
+    Press(dialog, "ID_ADD_TQS2PA");
+    EXPECT_EQ(entries(dialog), (std::vector<std::string>{"1: TQS2PA in slot 1", "2: TQS4PA in slot 6",
+                                                         "3: TQS6PA in slot 1", "4: TQS2PA in slot 1"}));
+    auto* list = Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId);
+    list->SetSelection(0);
+    Press(dialog, "ID_REMOVE");  // answered "No": kept
+    EXPECT_EQ(entries(dialog).size(), 4u);
+    boxes.Answer(kIdYes);
+    Press(dialog, "ID_REMOVE");
+    list->SetSelection(2);
+    Press(dialog, "ID_REMOVE");
+    EXPECT_EQ(entries(dialog), (std::vector<std::string>{"1: TQS4PA in slot 6", "2: TQS6PA in slot 1"}));
+    Picture(dialog, "Switches", "HublineMultiSwitch-Switches");
+    Press(dialog, "wxID_OK");
+  });
+  ASSERT_EQ(boxes.boxes.size(), 3u);
+  for (const ShownBox& box : boxes.boxes) {
+    EXPECT_EQ(box.text, "Are you sure to remove the selected switch board from the configuration?");
+    EXPECT_EQ(box.title, "Hubline Multi Switch");
+    EXPECT_EQ(box.type & 0x0F, static_cast<uint32_t>(kMbYesNo));
+  }
+  ASSERT_EQ(board.Cards().size(), 2u);
+  EXPECT_EQ(board.Cards()[0].get(), kept);
+  EXPECT_EQ(board.Cards()[1]->ModelName(), "TQS6PA");
+
+  const std::string path = TempFile("board.ini");
+  ASSERT_EQ(board.SaveConfiguration(0, path.c_str()), 0u);
+  const std::string text = ReadFile(path);
+  for (const char* part : {"[MultiSwitch]\nCount=2\n", "[MultiSwitch.Relais0]\nDeviceType=TQS4PA\n",
+                           "[MultiSwitch.Relais1]\nDeviceType=TQS6PA\n", "DeviceID=6\n"})
+    EXPECT_NE(text.find(part), std::string::npos) << part << " missing in\n" << text;
+}

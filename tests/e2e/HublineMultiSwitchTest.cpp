@@ -1,0 +1,226 @@
+// A multi-switch board of three cards in different slots of one simulated
+// multislot unit, configured by one INI file and driven through the module's
+// exports over TCP: the relays of every card after events 3 and 2, a device
+// error on one card (reported, while the other cards are still switched), and
+// the INI file the board saves, loaded again.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "sim/core/Simulator.h"
+#include "sim/hubline/HublineUnit.h"
+#include "support/LoadedModule.h"
+
+namespace {
+std::string TempPath(const std::string& leaf) {
+  return testing::TempDir() + "swm-hubline-multi-" + std::to_string(getpid()) + "-" + leaf;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The card's own settings inside the board's table "Relais<i>".
+std::string CardSections(int index, const std::string& type, int slot, uint16_t port, const std::string& table,
+                         const std::string& relays) {
+  const std::string prefix = "[MultiSwitch.Relais" + std::to_string(index);
+  return prefix + "]\nDeviceType=" + type + "\n" + prefix + ".Common]\nDeviceID=" + std::to_string(slot) +
+         "\nCentreType=0\n" + prefix + ".Stream Config]\nSelected=TCPIP\n" + prefix +
+         ".Stream Config.Ethernet]\nAddress=127.0.0.1:" + std::to_string(port) + "\n" + prefix + "." + table +
+         "]\n" + relays;
+}
+
+struct Bench {
+  sim::Simulator simulator;
+  sim::Instrument* hub = nullptr;
+  std::string ini;
+
+  Bench(const std::string& name, sim::Simulator::Keys extra = {}) {
+    sim::Simulator::Keys keys{{"transport", "tcp"}, {"family", "hubline"}, {"slot2", "relay2"},
+                              {"slot5", "relay4"},  {"slot7", "sixway2"}};
+    keys.insert(keys.end(), extra.begin(), extra.end());
+    hub = &simulator.Add("hub", keys);
+    const uint16_t port = hub->Endpoint().port;
+    ini = TempPath(name + ".ini");
+    // Four stored boards; the second is of a type the module does not know and is skipped.
+    std::ofstream(ini) << "[MultiSwitch]\nCount=4\n"
+                       << CardSections(0, "TQS2PA", 2, port, "HublineSwitch",
+                                       "Relais1Start=1\nRelais2Start=2\nRelais5Start=1\nRelais1Stop=2\n")
+                       << "[MultiSwitch.Relais1]\nDeviceType=TQS9PX\n"
+                       << CardSections(2, "TQS4PA", 5, port, "HublineSwitch",
+                                       "Relais3Start=1\nRelais4Start=1\nRelais8Start=1\nRelais3Stop=2\n"
+                                       "Relais8Stop=2\n")
+                       << CardSections(3, "TQS6PA", 7, port, "HublineSwitch6Point",
+                                       "Relais1Start=3\nRelais2Start=6\nRelais1Stop=1\nRelais2Stop=2\n");
+  }
+  template <class F>
+  auto Unit(F&& f) {
+    return hub->Access<sim::HublineUnit>([&](sim::HublineUnit& unit) { return f(unit); });
+  }
+  // Relays A–D, outputs 1–4 of a relay card or positions A, B of a six-position card.
+  std::string States(int slot) {
+    return Unit([slot](sim::HublineUnit& unit) {
+      const sim::HublineCard* card = unit.Card(slot);
+      std::string text;
+      if (card->Position('A') >= 0) {
+        for (char s : {'A', 'B'}) text += std::string(1, s) + "=" + std::to_string(card->Position(s)) + " ";
+        return text;
+      }
+      for (char r : {'A', 'B', 'C', 'D'})
+        if (!card->Relay(r).empty()) text += std::string(1, r) + "=" + card->Relay(r) + " ";
+      for (int o = 1; o <= 4; ++o) text += std::to_string(o) + "=" + card->Output(o) + " ";
+      return text;
+    });
+  }
+};
+
+uint32_t Event(swm::Module& m, uint16_t id, uint32_t event) {
+  double value = 0;
+  return m.SetValue(0, id, 1500, &event, &value);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+using Commands = std::vector<std::string>;
+}  // namespace
+
+TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
+  swm::Module& m = LoadedModule();
+  Bench bench("board");
+  uint16_t id = 0;
+  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &id), DRV_OK);
+  ASSERT_EQ(m.LoadConfiguration(0, id, bench.ini.c_str()), DRV_OK);
+
+  // Each card is identified in its own slot, in list order.
+  const uint32_t check = m.CheckDevice(0, id);
+  ASSERT_EQ(check, DRV_OK) << m.ErrorText(id, check);
+  Commands identified;
+  for (const std::string& command : bench.hub->ReceivedCommands())
+    if (command.ends_with(":*IDN?")) identified.push_back(command);
+  EXPECT_EQ(identified, (Commands{"S2:*IDN?", "S5:*IDN?", "S7:*IDN?"}));
+
+  ASSERT_EQ(m.InitDevice(0, id), DRV_OK);
+  bench.hub->ResetLog();
+  ASSERT_EQ(Event(m, id, 3), DRV_OK);
+  EXPECT_EQ(bench.hub->ReceivedCommands(),
+            (Commands{"S2:INT_RELAY_A_NO", "S2:INT_RELAY_B_NC", "S2:EXT_RELAY_1_ACTIVE", "S5:INT_RELAY_C_NO",
+                      "S5:INT_RELAY_D_NO", "S5:EXT_RELAY_4_ACTIVE", "S7:INT_RELAY_A_3", "S7:INT_RELAY_B_6"}));
+  EXPECT_EQ(bench.States(2), "A=NO B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ");
+  EXPECT_EQ(bench.States(5), "A=NC B=NC C=NO D=NO 1=IDLE 2=IDLE 3=IDLE 4=ACTIVE ");
+  EXPECT_EQ(bench.States(7), "A=3 B=6 ");
+
+  bench.hub->ResetLog();
+  ASSERT_EQ(Event(m, id, 2), DRV_OK);
+  EXPECT_EQ(bench.hub->ReceivedCommands(), (Commands{"S2:INT_RELAY_A_NC", "S5:INT_RELAY_C_NC",
+                                                     "S5:EXT_RELAY_4_IDLE", "S7:INT_RELAY_A_1", "S7:INT_RELAY_B_2"}));
+  EXPECT_EQ(bench.States(2), "A=NC B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ");
+  EXPECT_EQ(bench.States(5), "A=NC B=NC C=NC D=NO 1=IDLE 2=IDLE 3=IDLE 4=IDLE ");
+  EXPECT_EQ(bench.States(7), "A=1 B=2 ");
+
+  // The interlock request asks every relay card whether it is alive.
+  bench.hub->ResetLog();
+  uint32_t answer = 0;
+  uint32_t request = 1;
+  ASSERT_EQ(m.GetValue(0, id, 1550, &request, &answer), DRV_OK);
+  EXPECT_EQ(answer, 1u);
+  EXPECT_EQ(bench.hub->ReceivedCommands(), (Commands{"S2:INT_RELAY_A?", "S5:INT_RELAY_A?"}));
+
+  // De-initialising returns every card and the unit to local.
+  bench.hub->ResetLog();
+  ASSERT_EQ(m.DeInitDevice(0, id), DRV_OK);
+  const Commands local = bench.hub->ReceivedCommands();
+  for (const char* command : {"S2:LOCAL", "S5:LOCAL", "S7:LOCAL", "LOCAL"})
+    EXPECT_NE(std::find(local.begin(), local.end(), command), local.end()) << command;
+  EXPECT_FALSE(bench.Unit([](sim::HublineUnit& unit) { return unit.Remote(); }));
+
+  // Saved: three cards, renumbered, each with its slot, transport and relays.
+  const std::string saved = TempPath("board-saved.ini");
+  ASSERT_EQ(m.SaveConfiguration(0, id, saved.c_str()), DRV_OK);
+  const std::string text = ReadFile(saved);
+  const std::string port = std::to_string(bench.hub->Endpoint().port);
+  for (const std::string& part :
+       {std::string("[MultiSwitch]\nCount=3\n"), std::string("[MultiSwitch.Relais1]\nDeviceType=TQS4PA\n"),
+        std::string("[MultiSwitch.Relais2]\nDeviceType=TQS6PA\n"),
+        "[MultiSwitch.Relais2.Stream Config.Ethernet]\nAddress=127.0.0.1:" + port + "\n"}) {
+    EXPECT_NE(text.find(part), std::string::npos) << part << " missing in\n" << text;
+  }
+  m.RemoveDeviceDriver(0, id);
+
+  // Loaded again, every value comes back but the transport: the stored
+  // transport code ("Communication") has no TCP/IP on saving and is written
+  // as 0, which selects RS-232 when the file is loaded.
+  uint16_t again = 0;
+  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
+  ASSERT_EQ(m.LoadConfiguration(0, again, saved.c_str()), DRV_OK);
+  const std::string resaved = TempPath("board-resaved.ini");
+  ASSERT_EQ(m.SaveConfiguration(0, again, resaved.c_str()), DRV_OK);
+  m.RemoveDeviceDriver(0, again);
+  EXPECT_EQ(Replaced(ReadFile(resaved), "Selected=RS-232\n", "Selected=TCPIP\n"), text);
+  EXPECT_EQ(Count(text, "Communication=0\n"), 3u);
+
+  // With the TCP/IP code written in (4), the reloaded board switches exactly as before.
+  const std::string edited = TempPath("board-edited.ini");
+  std::ofstream(edited) << Replaced(text, "Communication=0\n", "Communication=4\n");
+  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
+  ASSERT_EQ(m.LoadConfiguration(0, again, edited.c_str()), DRV_OK);
+  ASSERT_EQ(m.InitDevice(0, again), DRV_OK);
+  bench.hub->ResetLog();
+  ASSERT_EQ(Event(m, again, 3), DRV_OK);
+  ASSERT_EQ(Event(m, again, 2), DRV_OK);
+  EXPECT_EQ(bench.hub->ReceivedCommands(),
+            (Commands{"S2:INT_RELAY_A_NO", "S2:INT_RELAY_B_NC", "S2:EXT_RELAY_1_ACTIVE", "S5:INT_RELAY_C_NO",
+                      "S5:INT_RELAY_D_NO", "S5:EXT_RELAY_4_ACTIVE", "S7:INT_RELAY_A_3", "S7:INT_RELAY_B_6",
+                      "S2:INT_RELAY_A_NC", "S5:INT_RELAY_C_NC", "S5:EXT_RELAY_4_IDLE", "S7:INT_RELAY_A_1",
+                      "S7:INT_RELAY_B_2"}));
+  m.DeInitDevice(0, again);
+  m.RemoveDeviceDriver(0, again);
+}
+
+TEST(HublineMultiSwitchE2e, ADeviceErrorOnOneCardIsReportedAndTheOtherCardsStillSwitch) {
+  swm::Module& m = LoadedModule();
+  Bench bench("error", {{"device-error", "S5:INT_RELAY_D_NO -> 17"}, {"error-text", "17 -> Relay coil open"}});
+  uint16_t id = 0;
+  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &id), DRV_OK);
+  ASSERT_EQ(m.LoadConfiguration(0, id, bench.ini.c_str()), DRV_OK);
+  ASSERT_EQ(m.InitDevice(0, id), DRV_OK);
+  bench.hub->ResetLog();
+
+  const uint32_t status = Event(m, id, 3);
+  EXPECT_EQ(status, 0x30003A98u + 17);
+  // The failing card stops at its failing relay (three attempts, each with the
+  // description query); the cards before and after it are switched completely.
+  Commands expected{"S2:INT_RELAY_A_NO", "S2:INT_RELAY_B_NC", "S2:EXT_RELAY_1_ACTIVE", "S5:INT_RELAY_C_NO"};
+  for (int i = 0; i < 3; ++i) expected.insert(expected.end(), {"S5:INT_RELAY_D_NO", "EXTRAINFO ERROR 17"});
+  expected.insert(expected.end(), {"S7:INT_RELAY_A_3", "S7:INT_RELAY_B_6"});
+  EXPECT_EQ(bench.hub->ReceivedCommands(), expected);
+  EXPECT_EQ(bench.States(2), "A=NO B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ");
+  EXPECT_EQ(bench.States(5), "A=NC B=NC C=NO D=NC 1=IDLE 2=IDLE 3=IDLE 4=IDLE ");
+  EXPECT_EQ(bench.States(7), "A=3 B=6 ");
+  EXPECT_EQ(m.ErrorText(id, status),
+            "Device returned system error code: 17.\nDescription: Relay coil open.\n"
+            "Please check the manual of your device to determine the exact cause.");
+
+  // The after set is not affected by the rule and reaches every card.
+  bench.hub->ResetLog();
+  EXPECT_EQ(Event(m, id, 2), DRV_OK);
+  EXPECT_EQ(bench.States(5), "A=NC B=NC C=NC D=NC 1=IDLE 2=IDLE 3=IDLE 4=IDLE ");
+  EXPECT_EQ(bench.States(7), "A=1 B=2 ");
+  m.DeInitDevice(0, id);
+  m.RemoveDeviceDriver(0, id);
+}
