@@ -29,7 +29,7 @@ public:
   uint32_t SaveProgramSettings(uint32_t hostContext, SettingsStore store) override;
 
   Status SetRelays(int state) override;
-  // The card answers no relay query; it counts as alive whenever asked.
+  // Six-position cards are not probed: the interlock request always finds them alive.
   Status AliveCheck() override { return 0; }
   std::string ModelName() const override { return "TQS6PA"; }
   int Count() const override { return count_; }
