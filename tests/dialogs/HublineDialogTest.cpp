@@ -11,12 +11,8 @@
 #include <wx/notebook.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
-#include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
 
-#include <gtk/gtk.h>
-
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -31,6 +27,7 @@
 #include "drivers/hubline/HublineSwitch6Point.h"
 #include "support/Gui.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/WindowPicture.h"
 
 namespace {
 template <class C>
@@ -66,46 +63,15 @@ bool Shown(wxDialog& dialog, const std::string& id) {
   return window && window->IsShown();
 }
 
-// Keeps a picture of a page of the dialog under build/screenshots for people
-// to look at. The dialog is drawn off screen by GTK, so the picture does not
-// depend on when the X server shows it.
+// Keeps a picture of a page of the dialog under build/screenshots for people to look at.
 void Picture(wxDialog& dialog, const std::string& page, const std::string& name) {
   auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs"));
   if (!notebook) return;
   for (size_t i = 0; i < notebook->GetPageCount(); ++i)
     if (notebook->GetPageText(i) == page) notebook->SetSelection(i);
-  GtkWidget* widget = dialog.GetHandle();
-  // The window is mapped by the X server in its own time: the loop waits for
-  // it (turns of at most 5 ms, 2 s in all), then lays the chosen page out.
-  for (int turn = 0; turn < 400 && !gtk_widget_get_mapped(widget); ++turn) {
-    wxYield();
-    if (!gtk_widget_get_mapped(widget)) wxMilliSleep(5);
-  }
-  wxYield();
-  GtkAllocation allocation;
-  gtk_widget_get_allocation(widget, &allocation);
-  gtk_widget_size_allocate(widget, &allocation);
-  const int width = gtk_widget_get_allocated_width(widget), height = gtk_widget_get_allocated_height(widget);
-  ASSERT_GT(width, 1);
-  ASSERT_GT(height, 1);
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-  cairo_t* cairo = cairo_create(surface);
-  gtk_widget_draw(widget, cairo);
-  cairo_destroy(cairo);
-  cairo_surface_flush(surface);
-  wxImage image(width, height);
-  const unsigned char* data = cairo_image_surface_get_data(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint32_t pixel;
-      std::memcpy(&pixel, data + y * stride + x * 4, 4);
-      image.SetRGB(x, y, (pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
-    }
-  cairo_surface_destroy(surface);
   const std::string folder = std::string(SWM_SOURCE_DIR) + "/build/screenshots";
   std::filesystem::create_directories(folder);
-  EXPECT_TRUE(image.SaveFile(folder + "/" + name + ".png", wxBITMAP_TYPE_PNG));
+  EXPECT_TRUE(SaveWindowPicture(dialog, folder + "/" + name + ".png")) << name;
 }
 
 // Shows the driver's dialog and runs the steps while it is open; the steps end it.

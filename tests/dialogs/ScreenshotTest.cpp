@@ -2,8 +2,6 @@
 // look at (kept under build/screenshots/): each top-level panel or dialog of
 // the module's XRC files, laid out the way a driver's dialog shows it.
 #include <gtest/gtest.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/dialog.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
@@ -18,6 +16,7 @@
 #include "dialogs/TabbedConfigurationDialog.h"
 #include "dialogs/XrcResources.h"
 #include "support/Gui.h"
+#include "support/WindowPicture.h"
 
 namespace {
 struct Layout {
@@ -51,17 +50,7 @@ std::vector<Layout> ModuleLayouts() {
 bool Save(wxWindow& window, const std::string& name) {
   const std::string folder = std::string(SWM_SOURCE_DIR) + "/build/screenshots";
   std::filesystem::create_directories(folder);
-  window.Refresh();
-  window.Update();
-  for (int i = 0; i < 10; ++i) wxYield();
-  const wxRect area = window.GetScreenRect();
-  if (area.width <= 0 || area.height <= 0) return false;
-  wxBitmap bitmap(area.width, area.height);
-  wxMemoryDC memory(bitmap);
-  wxScreenDC screen;
-  memory.Blit(0, 0, area.width, area.height, &screen, area.x, area.y);
-  memory.SelectObject(wxNullBitmap);
-  return bitmap.ConvertToImage().SaveFile(folder + "/" + name + ".png", wxBITMAP_TYPE_PNG);
+  return SaveWindowPicture(window, folder + "/" + name + ".png");
 }
 // Shows the dialog modally and takes its picture once its loop runs.
 bool PictureWhileShown(wxDialog& dialog, const std::string& name) {
