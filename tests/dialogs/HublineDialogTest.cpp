@@ -22,9 +22,11 @@
 #include "drivers/hubline/HublineExternalSwitch.h"
 #include "drivers/hubline/HublineMultiSwitch.h"
 #include "drivers/hubline/HublineMultiSwitchPanel.h"
+#include "drivers/hubline/HublinePanel.h"
 #include "drivers/hubline/HublineSoftwareUpdatePanel.h"
 #include "drivers/hubline/HublineSwitch.h"
 #include "drivers/hubline/HublineSwitch6Point.h"
+#include "drivers/hubline/HublineSwitchesPanel.h"
 #include "support/Gui.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/WindowPicture.h"
@@ -354,4 +356,30 @@ TEST(HublineDialog, ACardOfTheBoardIsConfiguredInItsOwnDialog) {
   EXPECT_EQ(card->DeviceID(), "4");
   EXPECT_EQ(card->internal[0][3], RelaisNormallyOpen);
   EXPECT_EQ(board.Cards()[0]->DeviceID(), "1");
+}
+
+TEST(HublineDialog, NamesItsControlsAndSlotEntries) {
+  struct Name {
+    bool label;
+    int state;
+    bool internal;
+    int number;
+    const char* name;
+  } names[] = {{false, 0, true, 1, "ID_DURING_RELAIS_INT_1"}, {false, 1, true, 4, "ID_AFTER_RELAIS_INT_4"},
+               {true, 0, true, 2, "ID_TXT_DURING_RELAIS_INT_2"}, {true, 1, true, 3, "ID_TXT_AFTER_RELAIS_INT_3"},
+               {false, 0, false, 16, "ID_DURING_RELAIS_16"},     {false, 1, false, 1, "ID_AFTER_RELAIS_1"}};
+  for (const Name& n : names)
+    EXPECT_EQ(HublineSwitchesPanel::ControlName(n.label, n.state, n.internal, n.number), n.name);
+
+  auto texts = [](int subDevices) {
+    std::vector<std::string> entries;
+    for (const wxString& entry : HublinePanel::DeviceIdEntries(subDevices)) entries.push_back(entry.utf8_string());
+    return entries;
+  };
+  EXPECT_EQ(texts(1), (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8"}));
+  const std::vector<std::string> two = texts(2);
+  ASSERT_EQ(two.size(), 16u);
+  EXPECT_EQ(two[0], "1A");
+  EXPECT_EQ(two[1], "1B");
+  EXPECT_EQ(two[15], "8B");
 }
