@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <memory>
 #include <fstream>
 #include <sstream>
 
 #include "drivers/wattex/WattexSwitch.h"
 #include "interface/DeviceTypeRegistry.h"
+#include "streams/ScriptedStream.h"
 
 namespace {
 std::string Substituted(const ConfigurableSwitchMatrix& matrix, const std::string& command,
@@ -140,4 +142,35 @@ TEST(ConfigurableSwitchMatrix, SavingAShorterListCutsTheLongerOneStoredBefore) {
   EXPECT_EQ(reloaded.duringTest, std::vector<std::string>{"z"});
   EXPECT_TRUE(reloaded.afterTest.empty());
   std::remove(path.c_str());
+}
+
+TEST(ConfigurableSwitchMatrix, RunsAListUnderOneLockReadingAReplyAfterEachCommandWhenAsked) {
+  struct Case {
+    bool readBack;
+    std::vector<std::string> list;
+    std::deque<Status> writeStatuses;
+    Status status;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {false, {"Q1", "Q2\\r"}, {}, 0, {"Lock", "Write:Q1", "Write:Q2\r", "Unlock"}},
+      {true, {"Q1", "Q2"}, {}, 0, {"Lock", "Write:Q1", "Read", "Write:Q2", "Read", "Unlock"}},
+      {true, {"Q1", "", "Q3"}, {}, 0, {"Lock", "Write:Q1", "Read", "Unlock"}},
+      {false, {"Q1", "Q2"}, {0x300002D4}, 0x300002D4, {"Lock", "Write:Q1", "Unlock"}},
+      {false, {}, {}, 0, {"Lock", "Unlock"}},
+  };
+  for (const Case& c : cases) {
+    ConfigurableSwitchMatrix matrix;
+    auto stream = std::make_shared<ScriptedStream>();
+    matrix.SetEmbeddedStream(std::make_shared<DeviceStreamBaseDecorator>(stream));
+    matrix.Connect(0, nullptr, matrix.User());
+    stream->calls.clear();
+    stream->replies = {{0, "A1\n"}, {0x3000012E, ""}};
+    stream->writeStatuses = c.writeStatuses;
+    matrix.performReadAfterWrite = c.readBack;
+    matrix.afterTest = c.list;
+    const uint32_t event = 2;
+    EXPECT_EQ(matrix.HandleEvent(0, &event, nullptr), c.status);
+    EXPECT_EQ(stream->calls, c.calls);
+    EXPECT_EQ(stream->locked, 0) << "every lock is given back";
+  }
 }
