@@ -24,6 +24,17 @@ void DeviceStreamConfigurationPanel::BindControls() {
     }
     panels_.emplace_back(typeName, shown);
   }
+  // Only the chosen transport's panel is shown (TransferDataToWindow picks
+  // it). The area is as large as the largest of them, so that the dialog is
+  // sized for any choice, never for all of them stacked, and a change of
+  // transport neither clips nor resizes it.
+  wxSize largest;
+  for (const auto& [name, panel] : panels_)
+    if (panel) {
+      largest.IncTo(panel->GetBestSize());
+      panel->Hide();
+    }
+  area_->SetMinSize(largest);
   list_->Bind(wxEVT_CHOICE, &DeviceStreamConfigurationPanel::OnChoice, this);
 }
 

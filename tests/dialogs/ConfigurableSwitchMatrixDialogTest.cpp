@@ -10,8 +10,6 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 
 #include <filesystem>
 #include <fstream>
@@ -20,6 +18,7 @@
 #include "dialogs/TabbedConfigurationDialog.h"
 #include "drivers/wattex/WattexSwitch.h"
 #include "support/Gui.h"
+#include "support/WindowPicture.h"
 
 namespace {
 template <class C>
@@ -33,21 +32,6 @@ void Press(wxDialog& dialog, int id) {
   dialog.GetEventHandler()->ProcessEvent(click);
 }
 
-// Keeps a picture of the dialog for people to look at, beside the other dialog pictures.
-void Screenshot(wxDialog& dialog, const std::string& name) {
-  const std::string folder = std::string(SWM_SOURCE_DIR) + "/build/screenshots";
-  std::filesystem::create_directories(folder);
-  dialog.Refresh();
-  dialog.Update();
-  for (int i = 0; i < 10; ++i) wxYield();
-  const wxRect area = dialog.GetScreenRect();
-  wxBitmap bitmap(area.width, area.height);
-  wxMemoryDC memory(bitmap);
-  wxScreenDC screen;
-  memory.Blit(0, 0, area.width, area.height, &screen, area.x, area.y);
-  memory.SelectObject(wxNullBitmap);
-  bitmap.ConvertToImage().SaveFile(folder + "/" + name + ".png", wxBITMAP_TYPE_PNG);
-}
 
 class ConfigurableSwitchMatrixDialog : public ::testing::Test {
 protected:
@@ -87,12 +71,10 @@ TEST_F(ConfigurableSwitchMatrixDialog, ShowsTheSettingsAndStoresTheEditsOnOk) {
     Control<wxTextCtrl>(dialog, "ID_FIELD_MEASURED")->ChangeValue("FIELD __result__");
     Control<wxTextCtrl>(dialog, "ID_ANTENNA_MOVEMENT_CHANGED")->ChangeValue("MOVED __height__");
     Control<wxTextCtrl>(dialog, "ID_TURNTABLE_MOVEMENT_CHANGED")->ChangeValue("");
-    // The picture fits the virtual screen (the dialog asks for more height than it needs).
-    dialog.SetMinSize(wxDefaultSize);
-    dialog.SetSize(920, 640);
-    dialog.CentreOnScreen();
+    // Sized for its largest page (the transports' panels are not stacked), so it fits a small screen.
+    EXPECT_LE(dialog.GetSize().y, 768);
     notebook->SetSelection(1);
-    Screenshot(dialog, "WattexSwitch-Custom1");
+    EXPECT_TRUE(SaveScreenshot(dialog, "WattexSwitch-Custom1"));
     Press(dialog, wxID_OK);
   });
   EXPECT_EQ(driver.ShowConfigurationDialog(0), 0u);

@@ -71,9 +71,7 @@ void Picture(wxDialog& dialog, const std::string& page, const std::string& name)
   if (!notebook) return;
   for (size_t i = 0; i < notebook->GetPageCount(); ++i)
     if (notebook->GetPageText(i) == page) notebook->SetSelection(i);
-  const std::string folder = std::string(SWM_SOURCE_DIR) + "/build/screenshots";
-  std::filesystem::create_directories(folder);
-  EXPECT_TRUE(SaveWindowPicture(dialog, folder + "/" + name + ".png")) << name;
+  EXPECT_TRUE(SaveScreenshot(dialog, name)) << name;
 }
 
 // Shows the driver's dialog and runs the steps while it is open; the steps end it.

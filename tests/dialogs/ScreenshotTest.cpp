@@ -47,17 +47,12 @@ std::vector<Layout> ModuleLayouts() {
   return layouts;
 }
 
-bool Save(wxWindow& window, const std::string& name) {
-  const std::string folder = std::string(SWM_SOURCE_DIR) + "/build/screenshots";
-  std::filesystem::create_directories(folder);
-  return SaveWindowPicture(window, folder + "/" + name + ".png");
-}
 // Shows the dialog modally and takes its picture once its loop runs.
 bool PictureWhileShown(wxDialog& dialog, const std::string& name) {
   bool saved = false;
   dialog.CentreOnScreen();
   SetDialogShownHook([&](wxDialog& shown) {
-    saved = Save(shown, name);
+    saved = SaveScreenshot(shown, name);
     shown.EndModal(wxID_CANCEL);
   });
   ShowModalForHost(dialog, 0);

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/dialog.h>
 #include <wx/filename.h>
 #include <wx/notebook.h>
@@ -24,6 +22,7 @@
 #include "framework/DeviceDriverBase.h"
 #include "settings/StorableMemberVariable.h"
 #include "support/Gui.h"
+#include "support/WindowPicture.h"
 
 namespace {
 const char* kTestPanels = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -125,22 +124,6 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-// Keeps a picture of the dialog for people to look at.
-void Screenshot(wxDialog& dialog, const std::string& name) {
-  // Kept with the plain build whichever build runs the tests, for people and CI to look at.
-  const std::string folder = std::string(SWM_SOURCE_DIR) + "/build/screenshots";
-  std::filesystem::create_directories(folder);
-  dialog.Refresh();
-  dialog.Update();
-  for (int i = 0; i < 10; ++i) wxYield();
-  const wxRect area = dialog.GetScreenRect();
-  wxBitmap bitmap(area.width, area.height);
-  wxMemoryDC memory(bitmap);
-  wxScreenDC screen;
-  memory.Blit(0, 0, area.width, area.height, &screen, area.x, area.y);
-  memory.SelectObject(wxNullBitmap);
-  bitmap.ConvertToImage().SaveFile(folder + "/" + name + ".png", wxBITMAP_TYPE_PNG);
-}
 
 class TabbedDialog : public ::testing::Test {
 protected:
@@ -176,7 +159,7 @@ TEST_F(TabbedDialog, OkStoresTheEditedValuesWhichThenSave) {
     EXPECT_EQ(Control<wxTextCtrl>(dialog, "ID_NUMBER")->GetValue(), "3");
     Control<wxTextCtrl>(dialog, "ID_NUMBER")->ChangeValue("42");
     Control<wxCheckBox>(dialog, "ID_FLAG")->SetValue(true);
-    Screenshot(dialog, "TestDriverSettings");
+    EXPECT_TRUE(SaveScreenshot(dialog, "TestDriverSettings"));
     Press(dialog, wxID_OK);
   });
   // An id that names no X11 window must not disturb anything.

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 inline bool SaveWindowPicture(wxWindow& window, const std::string& path) {
@@ -43,4 +44,12 @@ inline bool SaveWindowPicture(wxWindow& window, const std::string& path) {
     }
   cairo_surface_destroy(surface);
   return image.SaveFile(path, wxBITMAP_TYPE_PNG);
+}
+
+// Keeps a picture of a shown window as build/screenshots/NAME.png in the
+// source tree, whichever build runs the tests, for people and CI to look at.
+inline bool SaveScreenshot(wxWindow& window, const std::string& name) {
+  const std::string folder = std::string(SWM_SOURCE_DIR) + "/build/screenshots";
+  std::filesystem::create_directories(folder);
+  return SaveWindowPicture(window, folder + "/" + name + ".png");
 }
