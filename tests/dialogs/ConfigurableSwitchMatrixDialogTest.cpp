@@ -17,21 +17,11 @@
 
 #include "dialogs/TabbedConfigurationDialog.h"
 #include "drivers/wattex/WattexSwitch.h"
+#include "support/DialogControls.h"
 #include "support/Gui.h"
 #include "support/WindowPicture.h"
 
 namespace {
-template <class C>
-C* Control(wxDialog& dialog, const char* id) {
-  return wxDynamicCast(dialog.FindWindow(wxXmlResource::GetXRCID(id)), C);
-}
-
-void Press(wxDialog& dialog, int id) {
-  wxCommandEvent click(wxEVT_BUTTON, id);
-  click.SetEventObject(dialog.FindWindow(id));
-  dialog.GetEventHandler()->ProcessEvent(click);
-}
-
 
 class ConfigurableSwitchMatrixDialog : public ::testing::Test {
 protected:

@@ -29,6 +29,7 @@
 #include "drivers/hubline/HublineSwitchesPanel.h"
 #include "support/Gui.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/TestFiles.h"
 #include "support/WindowPicture.h"
 
 namespace {
@@ -93,12 +94,6 @@ std::string TempFile(const std::string& leaf) {
   return path;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 }  // namespace
 
 TEST(HublineDialog, ARelayCardIsConfiguredInItsPagesAndSaved) {

@@ -21,7 +21,9 @@
 #include "dialogs/ValidatorSupport.h"
 #include "framework/DeviceDriverBase.h"
 #include "settings/StorableMemberVariable.h"
+#include "support/DialogControls.h"
 #include "support/Gui.h"
+#include "support/TestFiles.h"
 #include "support/WindowPicture.h"
 
 namespace {
@@ -104,24 +106,6 @@ Status ConfigurableTestDriver::AddConfigurationDialogPanels(HostWindow, PanelLis
   panels.Add({[this] { return new LimitsPanel(this); }, "TestLimitsPanel", "Limits"});
   panels.Add({[this] { return new LimitsPanel(this); }, "TestLimitsPanel", "Limits"});  // ignored
   return 0;
-}
-
-template <class C>
-C* Control(wxDialog& dialog, const char* id) {
-  return wxDynamicCast(dialog.FindWindow(wxXmlResource::GetXRCID(id)), C);
-}
-
-void Press(wxDialog& dialog, int id) {
-  wxCommandEvent click(wxEVT_BUTTON, id);
-  click.SetEventObject(dialog.FindWindow(id));
-  dialog.GetEventHandler()->ProcessEvent(click);
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 

@@ -12,7 +12,7 @@
 #include "drivers/hubline/HublineExternalSwitch.h"
 #include "drivers/hubline/HublineSwitch6Point.h"
 #include "drivers/hubline/HublineSwitch6PointExternal.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 // A card that records the commands it would send and answers each with a scripted status.

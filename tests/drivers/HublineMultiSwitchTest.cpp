@@ -17,7 +17,7 @@
 #include "framework/HostEvents.h"
 #include "interface/DeviceTypeRegistry.h"
 #include "settings/IniDocument.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 // A relay card that writes each call into a shared journal and fails the

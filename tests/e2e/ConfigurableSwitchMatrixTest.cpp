@@ -14,17 +14,11 @@
 
 #include "sim/core/Simulator.h"
 #include "support/LoadedModule.h"
+#include "support/TestFiles.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kWait = std::chrono::seconds(10);
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // A temporary directory, the simulator with one programmable instrument and
 // the INI file that points the driver at it.

@@ -8,15 +8,9 @@
 
 #include "LogReader.h"
 #include "support/LoadedModule.h"
+#include "support/TestFiles.h"
 
 namespace {
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string TempPath(const std::string& leaf) {
   return testing::TempDir() + "swm-config-" + std::to_string(getpid()) + "-" + leaf;
 }

@@ -17,6 +17,7 @@
 #include "sim/core/Simulator.h"
 #include "sim/hubline/HublineUnit.h"
 #include "support/LoadedModule.h"
+#include "support/TestFiles.h"
 
 namespace {
 enum class Transport { kTcp, kSerial };
@@ -137,13 +138,6 @@ const std::vector<CardCase>& Cases() {
        {"CentreType=3\n", "[HublineSwitch6Point]\nRelais1Start=6\nRelais2Start=2\nRelais1Stop=1\nRelais2Stop=4\n"}},
   };
   return cases;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 std::string Joined(const std::vector<std::string>& commands) {

@@ -13,17 +13,11 @@
 #include "sim/core/Simulator.h"
 #include "sim/hubline/HublineUnit.h"
 #include "support/LoadedModule.h"
+#include "support/TestFiles.h"
 
 namespace {
 std::string TempPath(const std::string& leaf) {
   return testing::TempDir() + "swm-hubline-multi-" + std::to_string(getpid()) + "-" + leaf;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // The card's own settings inside the board's table "Relais<i>".

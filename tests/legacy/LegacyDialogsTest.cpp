@@ -16,21 +16,11 @@
 #include "legacy/GPIBRS232.h"
 #include "legacy/NI488GPIB.h"
 #include "legacy/RS232DeviceDriver.h"
+#include "support/DialogControls.h"
 #include "support/Gui.h"
 #include "support/MessageBoxRecorder.h"
 
 namespace {
-
-template <class C>
-C* Control(wxDialog& dialog, const char* id) {
-  return wxDynamicCast(dialog.FindWindow(wxXmlResource::GetXRCID(id)), C);
-}
-
-void Press(wxDialog& dialog, int id) {
-  wxCommandEvent click(wxEVT_BUTTON, id);
-  click.SetEventObject(dialog.FindWindow(id));
-  dialog.GetEventHandler()->ProcessEvent(click);
-}
 
 // Selects the entry whose text is given; false when there is none.
 bool Choose(wxComboBox* combo, const wxString& text) {

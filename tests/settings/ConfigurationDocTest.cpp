@@ -13,7 +13,7 @@
 #include "settings/INIProgramSettingsDatabase.h"
 #include "settings/IniDocument.h"
 #include "settings/NarrowText.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 struct Row {

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "settings/IniDocument.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 std::shared_ptr<INIProgramSettingsDatabase> OpenStore(const std::string& path) {

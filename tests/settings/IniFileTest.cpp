@@ -9,7 +9,7 @@
 #include <set>
 
 #include "settings/INIProgramSettingsDatabase.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 #include "support/ChildProcess.h"
 
 namespace fs = std::filesystem;

@@ -6,7 +6,7 @@
 #include "settings/EnumClass.h"
 #include "settings/INIProgramSettingsDatabase.h"
 #include "settings/StorableMemberVariable.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 SWM_ENUM(LoggedRelay, LoggedRelayOff = 0, LoggedRelayOn = 1)

@@ -8,7 +8,7 @@
 #include "settings/INIProgramSettingsDatabase.h"
 #include "settings/IniDocument.h"
 #include "settings/SaveLoadConfigurationConvertor.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 SWM_ENUM(TestRelaySetting, RelayOff = 0, RelayOn = 1, RelayUnchanged = 2)

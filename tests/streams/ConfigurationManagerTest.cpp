@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 #include "streams/DeviceStreamConfigurationManager.h"
 #include "streams/LegacyConfigurationTransfers.h"
 #include "streams/TestConfiguration.h"

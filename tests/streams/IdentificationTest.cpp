@@ -2,7 +2,7 @@
 // identification run against a simulated instrument.
 #include <gtest/gtest.h>
 
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 #include "streams/IdentificationAnswer.h"
 #include "streams/SimulatedInstrument.h"
 #include "streams/TestConfiguration.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "legacy/RS232DeviceDriver.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 #include "sim/core/Simulator.h"
 #include "streams/StreamTestSupport.h"
 #include "streams/rs232/RS232DeviceStreamConfiguration.h"

@@ -10,24 +10,14 @@
 #include <wx/xrc/xmlres.h>
 
 #include "dialogs/TabbedConfigurationDialog.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 #include "streams/StreamTestSupport.h"
 #include "streams/rs232/RS232DeviceStreamConfiguration.h"
+#include "support/DialogControls.h"
 #include "support/MessageBoxRecorder.h"
 #include "streams/tcp/NetworkBasedDeviceStreamConfig.h"
 
 namespace {
-template <class C>
-C* Control(wxWindow& window, const char* id) {
-  return wxDynamicCast(window.FindWindow(wxXmlResource::GetXRCID(id)), C);
-}
-
-void Press(wxDialog& dialog, int id) {
-  wxCommandEvent click(wxEVT_BUTTON, id);
-  click.SetEventObject(dialog.FindWindow(id));
-  dialog.GetEventHandler()->ProcessEvent(click);
-}
-
 void Choose(wxChoice& list, const wxString& name) {
   list.SetStringSelection(name);
   wxCommandEvent chosen(wxEVT_CHOICE, list.GetId());
