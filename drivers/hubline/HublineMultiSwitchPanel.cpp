@@ -1,6 +1,8 @@
 #include "drivers/hubline/HublineMultiSwitchPanel.h"
 
 #include <wx/button.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/listbox.h>
 
 #include "drivers/hubline/HublineMultiSwitch.h"
@@ -9,7 +11,19 @@
 HublineMultiSwitchPanel::HublineMultiSwitchPanel(HublineMultiSwitch& board, HostWindow hWnd)
     : board_(board), hWnd_(hWnd) {}
 
-HublineMultiSwitchPanel::~HublineMultiSwitchPanel() = default;
+HublineMultiSwitchPanel::~HublineMultiSwitchPanel() {
+  for (Entry& entry : entries_)
+    if (!entry.saved.empty()) entry.card->LoadConfiguration(0, entry.saved.c_str());
+  ForgetSavedSettings();
+}
+
+void HublineMultiSwitchPanel::ForgetSavedSettings() {
+  for (Entry& entry : entries_)
+    if (!entry.saved.empty()) {
+      wxRemoveFile(wxString::FromUTF8(entry.saved));
+      entry.saved.clear();
+    }
+}
 
 wxString HublineMultiSwitchPanel::EntryText(size_t index, const HublineSwitchBase& card) {
   return wxString::Format("%zu: %s in slot %s", index + 1, wxString::FromUTF8(card.ModelName()),
@@ -34,14 +48,16 @@ void HublineMultiSwitchPanel::BindControls() {
 }
 
 bool HublineMultiSwitchPanel::TransferDataToWindow() {
+  ForgetSavedSettings();
   entries_.clear();
-  for (const HublineMultiSwitch::Card& card : board_.Cards()) entries_.push_back({card.get(), nullptr});
+  for (const HublineMultiSwitch::Card& card : board_.Cards()) entries_.push_back({card.get(), nullptr, {}});
   Refill(entries_.empty() ? wxNOT_FOUND : 0);
   return ValidatorBasedPanel::TransferDataToWindow();
 }
 
 bool HublineMultiSwitchPanel::TransferDataFromWindow() {
   if (!ValidatorBasedPanel::TransferDataFromWindow()) return false;
+  ForgetSavedSettings();
   std::vector<HublineMultiSwitch::Card> old = board_.ReleaseCards();
   std::vector<HublineMultiSwitch::Card> cards;
   for (Entry& entry : entries_) {
@@ -54,7 +70,7 @@ bool HublineMultiSwitchPanel::TransferDataFromWindow() {
   }
   board_.SetCards(std::move(cards));
   entries_.clear();
-  for (const HublineMultiSwitch::Card& card : board_.Cards()) entries_.push_back({card.get(), nullptr});
+  for (const HublineMultiSwitch::Card& card : board_.Cards()) entries_.push_back({card.get(), nullptr, {}});
   return true;
 }
 
@@ -68,7 +84,7 @@ void HublineMultiSwitchPanel::Add(const char* deviceType) {
   HublineMultiSwitch::Card card = HublineMultiSwitch::CreateCard(deviceType);
   if (!card) return;
   HublineSwitchBase* raw = card.get();
-  entries_.push_back({raw, std::move(card)});
+  entries_.push_back({raw, std::move(card), {}});
   Refill(static_cast<int>(entries_.size()) - 1);
 }
 
@@ -76,6 +92,12 @@ void HublineMultiSwitchPanel::Remove() {
   const int selection = list_ ? list_->GetSelection() : wxNOT_FOUND;
   if (selection == wxNOT_FOUND || static_cast<size_t>(selection) >= entries_.size()) return;
   if (board_.LoggedMessageBox(hWnd_, kRemoveQuestion, kRemoveTitle, kMbYesNo | kMbIconQuestion) != kIdYes) return;
+  Entry& removed = entries_[static_cast<size_t>(selection)];
+  // A removed card that stays on the board if the dialog is cancelled gets its settings back then.
+  if (!removed.saved.empty()) {
+    removed.card->LoadConfiguration(0, removed.saved.c_str());
+    wxRemoveFile(wxString::FromUTF8(removed.saved));
+  }
   entries_.erase(entries_.begin() + selection);
   Refill(std::min(selection, static_cast<int>(entries_.size()) - 1));
 }
@@ -83,7 +105,15 @@ void HublineMultiSwitchPanel::Remove() {
 void HublineMultiSwitchPanel::Configure() {
   const int selection = list_ ? list_->GetSelection() : wxNOT_FOUND;
   if (selection == wxNOT_FOUND || static_cast<size_t>(selection) >= entries_.size()) return;
-  entries_[static_cast<size_t>(selection)].card->ShowConfigurationDialog(hWnd_);
+  Entry& entry = entries_[static_cast<size_t>(selection)];
+  if (!entry.added && entry.saved.empty()) {
+    const wxString scratch = wxFileName::CreateTempFileName("swm-hubline-card-");
+    if (!scratch.empty() && entry.card->SaveConfiguration(0, scratch.utf8_str()) == 0)
+      entry.saved = scratch.utf8_string();
+    else if (!scratch.empty())
+      wxRemoveFile(scratch);
+  }
+  entry.card->ShowConfigurationDialog(hWnd_);
   Refill(selection);
 }
 

@@ -3,9 +3,11 @@
 // ("ID_SWITCHERS"), buttons that add a TQS2PA, TQS4PA or TQS6PA card, one
 // that opens the selected card's own dialog and one that removes it after a
 // question. The page works on a copy of the list: OK hands it to the board,
-// Cancel leaves the board's list as it was (a card's own dialog, though,
-// stores into the card at once, as dialogs of cards do).
+// Cancel leaves the board as it was. A card's own dialog stores into the card
+// at once, so the page keeps the card's settings from before that dialog in a
+// scratch file and restores them when the board's dialog is cancelled.
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "dialogs/ValidatorSupport.h"
@@ -30,6 +32,7 @@ public:
       {"ID_ADD_TQS2PA", "TQS2PA"}, {"ID_ADD_TQS4PA", "TQS4PA"}, {"ID_ADD_TQS6PA", "TQS6PA"}};
 
   HublineMultiSwitchPanel(HublineMultiSwitch& board, HostWindow hWnd);
+  // Restores the cards configured on this page unless OK handed the list over.
   ~HublineMultiSwitchPanel() override;
 
   bool TransferDataToWindow() override;
@@ -47,7 +50,9 @@ private:
   struct Entry {
     HublineSwitchBase* card;
     std::unique_ptr<HublineSwitchBase> added;  // set for a card added on this page
+    std::string saved;  // the card's settings before its own dialog first ran, when it did
   };
+  void ForgetSavedSettings();
   void Add(const char* deviceType);
   void Remove();
   void Configure();

@@ -317,38 +317,50 @@ TEST(HublineDialog, TheBoardListsItsCardsAndAddsAndRemovesThem) {
     EXPECT_NE(text.find(part), std::string::npos) << part << " missing in\n" << text;
 }
 
-TEST(HublineDialog, ACardOfTheBoardIsConfiguredInItsOwnDialog) {
+TEST(HublineDialog, ACardOfTheBoardIsConfiguredInItsOwnDialogAndCancelOnTheBoardUndoesIt) {
   REQUIRE_GUI();
-  HublineMultiSwitch board;
-  board.AddCard(HublineMultiSwitch::CreateCard("TQS2PA"));
-  board.AddCard(HublineMultiSwitch::CreateCard("TQS4PA"));
-  std::vector<std::string> shown;  // the page titles of every dialog, in the order shown
-  std::string entryAfter;
-  SetDialogShownHook([&](wxDialog& dialog) {
-    const std::vector<std::string> titles = PageTitles(dialog);
-    shown.push_back(titles.empty() ? "" : titles.back());
-    if (titles == std::vector<std::string>{"Switches"}) {
-      // The board: open the second card's dialog from the list.
-      Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId)->SetSelection(1);
-      Press(dialog, "ID_CONFIGURE");
-      entryAfter = Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId)->GetString(1).utf8_string();
-      Press(dialog, "wxID_OK");
-    } else {
-      // The card: another slot and a during setting.
-      Control<wxComboBox>(dialog, "ID_HUBLINE_DEVICE_ID")->SetValue("4");
-      Choose(dialog, "ID_DURING_RELAIS_INT_4", "Normally open");
-      Press(dialog, "wxID_OK");
-    }
-  });
-  EXPECT_EQ(board.ShowConfigurationDialog(0), 0u);
-  SetDialogShownHook({});
-  EXPECT_EQ(shown, (std::vector<std::string>{"Switches", "Software update"}));
-  EXPECT_EQ(entryAfter, "2: TQS4PA in slot 4");
-  auto* card = dynamic_cast<HublineSwitch*>(board.Cards()[1].get());
-  ASSERT_NE(card, nullptr);
-  EXPECT_EQ(card->DeviceID(), "4");
-  EXPECT_EQ(card->internal[0][3], RelaisNormallyOpen);
-  EXPECT_EQ(board.Cards()[0]->DeviceID(), "1");
+  struct Case {
+    const char* boardButton;
+    std::string slot;           // of the second card afterwards
+    RelaisSettings relayD;      // its during setting of relay D afterwards
+  } cases[] = {{"wxID_OK", "4", RelaisNormallyOpen}, {"wxID_CANCEL", "3", RelaisNormallyClosed}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.boardButton);
+    HublineMultiSwitch board;
+    board.AddCard(HublineMultiSwitch::CreateCard("TQS2PA"));
+    board.AddCard(HublineMultiSwitch::CreateCard("TQS4PA"));
+    auto* card = dynamic_cast<HublineSwitch*>(board.Cards()[1].get());
+    ASSERT_NE(card, nullptr);
+    card->SetDeviceID("3");
+    card->internal[0][3] = RelaisNormallyClosed;
+    std::vector<std::string> shown;  // the page titles of every dialog, in the order shown
+    std::string entryAfter;
+    SetDialogShownHook([&](wxDialog& dialog) {
+      const std::vector<std::string> titles = PageTitles(dialog);
+      shown.push_back(titles.empty() ? "" : titles.back());
+      if (titles == std::vector<std::string>{"Switches"}) {
+        // The board: open the second card's dialog from the list.
+        Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId)->SetSelection(1);
+        Press(dialog, "ID_CONFIGURE");
+        entryAfter = Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId)->GetString(1).utf8_string();
+        Press(dialog, c.boardButton);
+      } else {
+        // The card: another slot and a during setting, stored into the card by its OK.
+        Control<wxComboBox>(dialog, "ID_HUBLINE_DEVICE_ID")->SetValue("4");
+        Choose(dialog, "ID_DURING_RELAIS_INT_4", "Normally open");
+        Press(dialog, "wxID_OK");
+      }
+    });
+    EXPECT_EQ(board.ShowConfigurationDialog(0), 0u);
+    SetDialogShownHook({});
+    EXPECT_EQ(shown, (std::vector<std::string>{"Switches", "Software update"}));
+    EXPECT_EQ(entryAfter, "2: TQS4PA in slot 4");
+    ASSERT_EQ(board.Cards().size(), 2u);
+    EXPECT_EQ(board.Cards()[1].get(), card);
+    EXPECT_EQ(card->DeviceID(), c.slot);
+    EXPECT_EQ(card->internal[0][3], c.relayD);
+    EXPECT_EQ(board.Cards()[0]->DeviceID(), "1");
+  }
 }
 
 TEST(HublineDialog, NamesItsControlsAndSlotEntries) {
