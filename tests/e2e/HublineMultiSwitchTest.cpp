@@ -1,12 +1,13 @@
 // A multi-switch board of three cards in different slots of one simulated
 // multislot unit, configured by one INI file and driven through the module's
-// exports over TCP: the relays of every card after events 3 and 2, a device
+// exports over TCP and over one serial port shared by the cards: the relays of every card after events 3 and 2, a device
 // error on one card (reported, while the other cards are still switched), and
 // the INI file the board saves, loaded again.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -21,36 +22,53 @@ std::string TempPath(const std::string& leaf) {
 }
 
 // The card's own settings inside the board's table "Relais<i>".
-std::string CardSections(int index, const std::string& type, int slot, uint16_t port, const std::string& table,
-                         const std::string& relays) {
+// `port` is the TCP port, or the COM number when `serial`.
+std::string CardSections(int index, const std::string& type, int slot, bool serial, uint16_t port,
+                         const std::string& table, const std::string& relays) {
   const std::string prefix = "[MultiSwitch.Relais" + std::to_string(index);
+  const std::string stream =
+      serial ? prefix + ".Stream Config]\nSelected=RS-232\n" + prefix + ".Stream Config.RS232]\nCOMPort=" +
+                   std::to_string(port) + "\n"
+             : prefix + ".Stream Config]\nSelected=TCPIP\n" + prefix +
+                   ".Stream Config.Ethernet]\nAddress=127.0.0.1:" + std::to_string(port) + "\n";
   return prefix + "]\nDeviceType=" + type + "\n" + prefix + ".Common]\nDeviceID=" + std::to_string(slot) +
-         "\nCentreType=0\n" + prefix + ".Stream Config]\nSelected=TCPIP\n" + prefix +
-         ".Stream Config.Ethernet]\nAddress=127.0.0.1:" + std::to_string(port) + "\n" + prefix + "." + table +
-         "]\n" + relays;
+         "\nCentreType=0\n" + stream + prefix + "." + table + "]\n" + relays;
 }
 
 struct Bench {
+  TestDirectory directory;
   sim::Simulator simulator;
   sim::Instrument* hub = nullptr;
   std::string ini;
 
-  Bench(const std::string& name, sim::Simulator::Keys extra = {}) {
-    sim::Simulator::Keys keys{{"transport", "tcp"}, {"family", "hubline"}, {"slot2", "relay2"},
-                              {"slot5", "relay4"},  {"slot7", "sixway2"}};
+  Bench(const std::string& name, sim::Simulator::Keys extra = {}, bool serial = false) {
+    sim::Simulator::Keys keys{{"family", "hubline"}, {"slot2", "relay2"}, {"slot5", "relay4"}, {"slot7", "sixway2"}};
     keys.insert(keys.end(), extra.begin(), extra.end());
-    hub = &simulator.Add("hub", keys);
-    const uint16_t port = hub->Endpoint().port;
+    uint16_t port = 0;
+    if (serial) {
+      // A COM number of this process, so that test processes side by side rarely share a port lock.
+      port = static_cast<uint16_t>(200 + getpid() % 20);
+      const std::string ports = directory.Path() + "/ports";
+      std::filesystem::create_directories(ports);
+      setenv("SWMATRIX_PORTS", ports.c_str(), 1);
+      simulator.SetPortsDirectory(ports);
+      keys.insert(keys.end(), {{"transport", "pty"}, {"com", std::to_string(port)}});
+      hub = &simulator.Add("hub", keys);
+    } else {
+      keys.emplace_back("transport", "tcp");
+      hub = &simulator.Add("hub", keys);
+      port = hub->Endpoint().port;
+    }
     ini = TempPath(name + ".ini");
     // Four stored boards; the second is of a type the module does not know and is skipped.
     std::ofstream(ini) << "[MultiSwitch]\nCount=4\n"
-                       << CardSections(0, "TQS2PA", 2, port, "HublineSwitch",
+                       << CardSections(0, "TQS2PA", 2, serial, port, "HublineSwitch",
                                        "Relais1Start=1\nRelais2Start=2\nRelais5Start=1\nRelais1Stop=2\n")
                        << "[MultiSwitch.Relais1]\nDeviceType=TQS9PX\n"
-                       << CardSections(2, "TQS4PA", 5, port, "HublineSwitch",
+                       << CardSections(2, "TQS4PA", 5, serial, port, "HublineSwitch",
                                        "Relais3Start=1\nRelais4Start=1\nRelais8Start=1\nRelais3Stop=2\n"
                                        "Relais8Stop=2\n")
-                       << CardSections(3, "TQS6PA", 7, port, "HublineSwitch6Point",
+                       << CardSections(3, "TQS6PA", 7, serial, port, "HublineSwitch6Point",
                                        "Relais1Start=3\nRelais2Start=6\nRelais1Stop=1\nRelais2Stop=2\n");
   }
   template <class F>
@@ -217,4 +235,45 @@ TEST(HublineMultiSwitchE2e, ADeviceErrorOnOneCardIsReportedAndTheOtherCardsStill
   EXPECT_EQ(bench.States(7), "A=1 B=2 ");
   m.DeInitDevice(0, id);
   m.RemoveDeviceDriver(0, id);
+}
+
+TEST(HublineMultiSwitchE2e, CardsShareOneSerialPortAndTheirFileComesBackUnchanged) {
+  swm::Module& m = LoadedModule();
+  Bench bench("serial", {}, true);
+  uint16_t id = 0;
+  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &id), DRV_OK);
+  ASSERT_EQ(m.LoadConfiguration(0, id, bench.ini.c_str()), DRV_OK);
+  const uint32_t check = m.CheckDevice(0, id);
+  ASSERT_EQ(check, DRV_OK) << m.ErrorText(id, check);
+  ASSERT_EQ(m.InitDevice(0, id), DRV_OK);
+
+  bench.hub->ResetLog();
+  ASSERT_EQ(Event(m, id, 3), DRV_OK);
+  EXPECT_EQ(bench.hub->ReceivedCommands(),
+            (Commands{"S2:INT_RELAY_A_NO", "S2:INT_RELAY_B_NC", "S2:EXT_RELAY_1_ACTIVE", "S5:INT_RELAY_C_NO",
+                      "S5:INT_RELAY_D_NO", "S5:EXT_RELAY_4_ACTIVE", "S7:INT_RELAY_A_3", "S7:INT_RELAY_B_6"}));
+  EXPECT_EQ(bench.States(2), "A=NO B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ");
+  EXPECT_EQ(bench.States(5), "A=NC B=NC C=NO D=NO 1=IDLE 2=IDLE 3=IDLE 4=ACTIVE ");
+  EXPECT_EQ(bench.States(7), "A=3 B=6 ");
+  ASSERT_EQ(Event(m, id, 2), DRV_OK);
+  EXPECT_EQ(bench.States(2), "A=NC B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ");
+  EXPECT_EQ(bench.States(5), "A=NC B=NC C=NC D=NO 1=IDLE 2=IDLE 3=IDLE 4=IDLE ");
+  EXPECT_EQ(bench.States(7), "A=1 B=2 ");
+  ASSERT_EQ(m.DeInitDevice(0, id), DRV_OK);
+  EXPECT_FALSE(bench.Unit([](sim::HublineUnit& unit) { return unit.Remote(); }));
+
+  // Over RS-232 the stored transport code selects RS-232 again: the reloaded board saves the same file.
+  const std::string saved = TempPath("serial-saved.ini");
+  ASSERT_EQ(m.SaveConfiguration(0, id, saved.c_str()), DRV_OK);
+  m.RemoveDeviceDriver(0, id);
+  const std::string text = ReadFile(saved);
+  EXPECT_EQ(Count(text, "Selected=RS-232\n"), 3u) << text;
+  EXPECT_EQ(Count(text, "Stream Config.RS232]\nCOMPort=" + std::to_string(200 + getpid() % 20) + "\n"), 3u) << text;
+  uint16_t again = 0;
+  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
+  ASSERT_EQ(m.LoadConfiguration(0, again, saved.c_str()), DRV_OK);
+  const std::string resaved = TempPath("serial-resaved.ini");
+  ASSERT_EQ(m.SaveConfiguration(0, again, resaved.c_str()), DRV_OK);
+  m.RemoveDeviceDriver(0, again);
+  EXPECT_EQ(ReadFile(resaved), text);
 }
