@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -71,6 +72,11 @@ struct Bench {
                        << CardSections(3, "TQS6PA", 7, serial, port, "HublineSwitch6Point",
                                        "Relais1Start=3\nRelais2Start=6\nRelais1Stop=1\nRelais2Stop=2\n");
   }
+  void ExpectStates(const std::array<std::string, 3>& states) {
+    EXPECT_EQ(States(2), states[0]);
+    EXPECT_EQ(States(5), states[1]);
+    EXPECT_EQ(States(7), states[2]);
+  }
   template <class F>
   auto Unit(F&& f) {
     return hub->Access<sim::HublineUnit>([&](sim::HublineUnit& unit) { return f(unit); });
@@ -110,6 +116,16 @@ size_t Count(const std::string& text, const std::string& part) {
 }
 
 using Commands = std::vector<std::string>;
+
+// What the board of the example file sends on event 3, and the states of
+// slots 2, 5 and 7 after events 3 and 2.
+const Commands kDuringCommands{"S2:INT_RELAY_A_NO", "S2:INT_RELAY_B_NC", "S2:EXT_RELAY_1_ACTIVE",
+                               "S5:INT_RELAY_C_NO", "S5:INT_RELAY_D_NO", "S5:EXT_RELAY_4_ACTIVE",
+                               "S7:INT_RELAY_A_3",  "S7:INT_RELAY_B_6"};
+const std::array<std::string, 3> kDuringStates{"A=NO B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ",
+                                               "A=NC B=NC C=NO D=NO 1=IDLE 2=IDLE 3=IDLE 4=ACTIVE ", "A=3 B=6 "};
+const std::array<std::string, 3> kAfterStates{"A=NC B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ",
+                                              "A=NC B=NC C=NC D=NO 1=IDLE 2=IDLE 3=IDLE 4=IDLE ", "A=1 B=2 "};
 }  // namespace
 
 TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
@@ -131,19 +147,14 @@ TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
   bench.hub->ResetLog();
   ASSERT_EQ(Event(m, id, 3), DRV_OK);
   EXPECT_EQ(bench.hub->ReceivedCommands(),
-            (Commands{"S2:INT_RELAY_A_NO", "S2:INT_RELAY_B_NC", "S2:EXT_RELAY_1_ACTIVE", "S5:INT_RELAY_C_NO",
-                      "S5:INT_RELAY_D_NO", "S5:EXT_RELAY_4_ACTIVE", "S7:INT_RELAY_A_3", "S7:INT_RELAY_B_6"}));
-  EXPECT_EQ(bench.States(2), "A=NO B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ");
-  EXPECT_EQ(bench.States(5), "A=NC B=NC C=NO D=NO 1=IDLE 2=IDLE 3=IDLE 4=ACTIVE ");
-  EXPECT_EQ(bench.States(7), "A=3 B=6 ");
+            kDuringCommands);
+  bench.ExpectStates(kDuringStates);
 
   bench.hub->ResetLog();
   ASSERT_EQ(Event(m, id, 2), DRV_OK);
   EXPECT_EQ(bench.hub->ReceivedCommands(), (Commands{"S2:INT_RELAY_A_NC", "S5:INT_RELAY_C_NC",
                                                      "S5:EXT_RELAY_4_IDLE", "S7:INT_RELAY_A_1", "S7:INT_RELAY_B_2"}));
-  EXPECT_EQ(bench.States(2), "A=NC B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ");
-  EXPECT_EQ(bench.States(5), "A=NC B=NC C=NC D=NO 1=IDLE 2=IDLE 3=IDLE 4=IDLE ");
-  EXPECT_EQ(bench.States(7), "A=1 B=2 ");
+  bench.ExpectStates(kAfterStates);
 
   // The interlock request asks every relay card whether it is alive.
   bench.hub->ResetLog();
@@ -250,15 +261,10 @@ TEST(HublineMultiSwitchE2e, CardsShareOneSerialPortAndTheirFileComesBackUnchange
   bench.hub->ResetLog();
   ASSERT_EQ(Event(m, id, 3), DRV_OK);
   EXPECT_EQ(bench.hub->ReceivedCommands(),
-            (Commands{"S2:INT_RELAY_A_NO", "S2:INT_RELAY_B_NC", "S2:EXT_RELAY_1_ACTIVE", "S5:INT_RELAY_C_NO",
-                      "S5:INT_RELAY_D_NO", "S5:EXT_RELAY_4_ACTIVE", "S7:INT_RELAY_A_3", "S7:INT_RELAY_B_6"}));
-  EXPECT_EQ(bench.States(2), "A=NO B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ");
-  EXPECT_EQ(bench.States(5), "A=NC B=NC C=NO D=NO 1=IDLE 2=IDLE 3=IDLE 4=ACTIVE ");
-  EXPECT_EQ(bench.States(7), "A=3 B=6 ");
+            kDuringCommands);
+  bench.ExpectStates(kDuringStates);
   ASSERT_EQ(Event(m, id, 2), DRV_OK);
-  EXPECT_EQ(bench.States(2), "A=NC B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ");
-  EXPECT_EQ(bench.States(5), "A=NC B=NC C=NC D=NO 1=IDLE 2=IDLE 3=IDLE 4=IDLE ");
-  EXPECT_EQ(bench.States(7), "A=1 B=2 ");
+  bench.ExpectStates(kAfterStates);
   ASSERT_EQ(m.DeInitDevice(0, id), DRV_OK);
   EXPECT_FALSE(bench.Unit([](sim::HublineUnit& unit) { return unit.Remote(); }));
 
