@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "BareExchange.h"
 #include "legacy/RS232DeviceDriver.h"
 
 namespace {
@@ -94,21 +95,6 @@ void StayOnThisProcessor() {
   sched_setaffinity(0, sizeof one, &one);
 }
 
-// One exchange in bare C: write, then poll and read up to the line feed.
-bool BareExchange(int fd) {
-  if (write(fd, kQuery, sizeof kQuery - 1) != static_cast<ssize_t>(sizeof kQuery - 1)) return false;
-  char buffer[128];
-  size_t got = 0;
-  while (got == 0 || buffer[got - 1] != '\n') {
-    pollfd entry{fd, POLLIN, 0};
-    if (poll(&entry, 1, 5000) <= 0) return false;
-    const ssize_t count = read(fd, buffer + got, sizeof buffer - got);
-    if (count <= 0) return false;
-    got += static_cast<size_t>(count);
-  }
-  return got == sizeof kAnswer - 1;
-}
-
 bool LegacyExchange(RS232DeviceDriver& port, std::string* answer) {
   return port.Write(kQuery) == 0 && port.OptimizedRead(answer, 100, 5000) == 0 &&
          answer->size() == sizeof kAnswer - 1;
@@ -135,7 +121,7 @@ void SerialRoundTripBare(benchmark::State& state) {
   AnsweredTerminal terminal;
   const int fd = OpenBare(terminal.SlavePath());
   for (auto _ : state) {
-    if (!BareExchange(fd)) {
+    if (!bench::BareExchange(fd, kQuery, sizeof kAnswer - 1)) {
       state.SkipWithError("exchange failed");
       break;
     }
@@ -188,7 +174,7 @@ void SerialRoundTripInterleaved(benchmark::State& state) {
     samples->push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     return done;
   };
-  const auto bareOne = [&] { return BareExchange(fd); };
+  const auto bareOne = [&] { return bench::BareExchange(fd, kQuery, sizeof kAnswer - 1); };
   const auto legacyOne = [&] { return LegacyExchange(port, &answer); };
   bool first = true;
   for (auto _ : state) {

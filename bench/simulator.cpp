@@ -23,27 +23,13 @@
 #include <string>
 #include <thread>
 
+#include "BareExchange.h"
 #include "sim/core/Simulator.h"
 
 namespace {
 
 const char kQuery[] = "*IDN?\n";
 const char kAnswer[] = "ACME,DMM100,1234,1.0\n";  // 21 bytes
-
-// One exchange as a driver's bare C reference does it.
-bool Exchange(int fd) {
-  if (write(fd, kQuery, sizeof kQuery - 1) != static_cast<ssize_t>(sizeof kQuery - 1)) return false;
-  char buffer[64];
-  size_t got = 0;
-  while (got == 0 || buffer[got - 1] != '\n') {
-    pollfd entry{fd, POLLIN, 0};
-    if (poll(&entry, 1, 5000) <= 0) return false;
-    const ssize_t count = read(fd, buffer + got, sizeof buffer - got);
-    if (count <= 0) return false;
-    got += static_cast<size_t>(count);
-  }
-  return got == sizeof kAnswer - 1;
-}
 
 // The minimal server: reads until a line feed, writes the answer, again.
 void ServeBare(int fd) {
@@ -56,21 +42,6 @@ void ServeBare(int fd) {
   }
 }
 
-int ConnectTcp(uint16_t port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  const int yes = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 void MakeRaw(int fd) {
   termios settings{};
   tcgetattr(fd, &settings);
@@ -80,7 +51,7 @@ void MakeRaw(int fd) {
 
 void Measure(benchmark::State& state, int fd) {
   for (auto _ : state) {
-    if (!Exchange(fd)) {
+    if (!bench::BareExchange(fd, kQuery, sizeof kAnswer - 1)) {
       state.SkipWithError("exchange failed");
       break;
     }
@@ -103,7 +74,7 @@ void TcpRoundTripBare(benchmark::State& state) {
     ServeBare(fd);
     close(fd);
   });
-  const int client = ConnectTcp(ntohs(address.sin_port));
+  const int client = bench::ConnectTcp(ntohs(address.sin_port));
   Measure(state, client);
   close(client);
   server.join();
@@ -113,7 +84,7 @@ void TcpRoundTripBare(benchmark::State& state) {
 void TcpRoundTripSwmsim(benchmark::State& state) {
   sim::Simulator simulator;
   sim::Instrument& dmm = simulator.Add("dmm", {{"transport", "tcp"}, {"idn", "ACME,DMM100,1234,1.0"}});
-  const int client = ConnectTcp(dmm.Endpoint().port);
+  const int client = bench::ConnectTcp(dmm.Endpoint().port);
   Measure(state, client);
   close(client);
 }

@@ -40,6 +40,7 @@
 #include <thread>
 #include <vector>
 
+#include "BareExchange.h"
 #include "platform/NamedSharedMutex.h"
 #include "sim/core/Simulator.h"
 #include "streams/DeviceStreamClientWithStream.h"
@@ -55,21 +56,6 @@ const char kIdn[] = "ACME,DMM100,1234,1.0";
 bool EnsureRuntime() {
   static wxInitializer* runtime = new wxInitializer();
   return runtime->IsOk();
-}
-
-// One exchange as bare C does it.
-bool BareExchange(int fd) {
-  if (write(fd, kQuery, sizeof kQuery - 1) != static_cast<ssize_t>(sizeof kQuery - 1)) return false;
-  char buffer[64];
-  size_t got = 0;
-  while (got == 0 || buffer[got - 1] != '\n') {
-    pollfd entry{fd, POLLIN, 0};
-    if (poll(&entry, 1, 5000) <= 0) return false;
-    const ssize_t count = read(fd, buffer + got, sizeof buffer - got);
-    if (count <= 0) return false;
-    got += static_cast<size_t>(count);
-  }
-  return got == sizeof kAnswer - 1;
 }
 
 // A minimal blocking server: answers every line feed, a thread per connection.
@@ -122,25 +108,10 @@ private:
   std::vector<std::thread> connections_;
 };
 
-int ConnectTcp(uint16_t port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  const int yes = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 void MeasureBare(benchmark::State& state, uint16_t port) {
-  const int fd = ConnectTcp(port);
+  const int fd = bench::ConnectTcp(port);
   for (auto _ : state) {
-    if (!BareExchange(fd)) {
+    if (!bench::BareExchange(fd, kQuery, sizeof kAnswer - 1)) {
       state.SkipWithError("exchange failed");
       break;
     }
@@ -271,7 +242,7 @@ void MeasureBarePty(benchmark::State& state, const std::string& link) {
   cfmakeraw(&settings);
   tcsetattr(fd, TCSANOW, &settings);
   for (auto _ : state) {
-    if (!BareExchange(fd)) {
+    if (!bench::BareExchange(fd, kQuery, sizeof kAnswer - 1)) {
       state.SkipWithError("exchange failed");
       break;
     }
@@ -387,11 +358,11 @@ struct TcpClient {
 
 void MeasureTcpPairs(benchmark::State& state, uint16_t port) {
   TcpClient stream(port);
-  const int fd = ConnectTcp(port);
+  const int fd = bench::ConnectTcp(port);
   if (!stream.connected || fd < 0) {
     state.SkipWithError("cannot connect");
   } else {
-    MeasurePairs(state, [fd] { return BareExchange(fd); }, [&stream] { return stream.Exchange(); });
+    MeasurePairs(state, [fd] { return bench::BareExchange(fd, kQuery, sizeof kAnswer - 1); }, [&stream] { return stream.Exchange(); });
   }
   if (fd >= 0) close(fd);
 }
@@ -439,7 +410,7 @@ void MeasurePtyPairs(benchmark::State& state, const std::string& link) {
     tcgetattr(fd, &settings);
     cfmakeraw(&settings);
     tcsetattr(fd, TCSANOW, &settings);
-    MeasurePairs(state, [fd] { return BareExchange(fd); }, [&stream] { return stream.Exchange(); });
+    MeasurePairs(state, [fd] { return bench::BareExchange(fd, kQuery, sizeof kAnswer - 1); }, [&stream] { return stream.Exchange(); });
   }
   if (fd >= 0) close(fd);
 }
