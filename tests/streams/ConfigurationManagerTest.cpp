@@ -10,24 +10,9 @@
 #include "streams/LegacyConfigurationTransfers.h"
 #include "streams/TestConfiguration.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/SettingsFile.h"
 
 namespace {
-Status LoadFile(SavableLoadableClass& target, const std::string& path) {
-  SettingsStore store = CreateINIProgramSettingsDatabase(path);
-  store->Open();
-  const Status status = target.LoadProgramSettings(0, store);
-  store->Close();
-  return status;
-}
-
-Status SaveFile(SavableLoadableClass& target, const std::string& path) {
-  SettingsStore store = CreateINIProgramSettingsDatabase(path);
-  store->Open();
-  const Status status = target.SaveProgramSettings(0, store);
-  store->Close();
-  return status;
-}
-
 struct Offer {
   DeviceStreamConfigurationManager manager;
   std::map<std::string, std::shared_ptr<TestConfiguration>> configurations;

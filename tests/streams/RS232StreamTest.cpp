@@ -7,27 +7,12 @@
 
 #include "streams/SerialInstrument.h"
 #include "streams/rs232/RS232DeviceStream.h"
+#include "support/SettingsFile.h"
 
 namespace {
 using Keys = sim::Simulator::Keys;
 constexpr const char* kIdn = "ACME,DMM100,1234,1.0";
 constexpr Status kShortRead = 0x3000012E;
-
-Status LoadFile(SavableLoadableClass& target, const std::string& path) {
-  SettingsStore store = CreateINIProgramSettingsDatabase(path);
-  store->Open();
-  const Status status = target.LoadProgramSettings(0, store);
-  store->Close();
-  return status;
-}
-
-Status SaveFile(SavableLoadableClass& target, const std::string& path) {
-  SettingsStore store = CreateINIProgramSettingsDatabase(path);
-  store->Open();
-  const Status status = target.SaveProgramSettings(0, store);
-  store->Close();
-  return status;
-}
 
 std::shared_ptr<RS232DeviceStream> Transport(DeviceStreamClientWithStream& client) {
   return std::dynamic_pointer_cast<RS232DeviceStream>(client.TransportStream());
