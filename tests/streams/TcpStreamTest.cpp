@@ -77,16 +77,10 @@ TEST(TcpStream, EmptyLinesBeforeTheAnswerAreSkippedWhenStripping) {
 TEST(TcpStream, ASilentInstrumentEndsTheReadAtTheTimeout) {
   SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"fault", "noanswer"}}, 1.0);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
-  std::string answer;
-  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
-  Status status = 0;
-  const double seconds = SecondsOf([&] { status = bench.client.Read(0, answer, 100); });
-  EXPECT_EQ(status, streamstatus::kReadTimedOut);
-  EXPECT_EQ(answer, "");
-  EXPECT_GE(seconds, 1.0);
-  EXPECT_LE(seconds, 1.1);  // the configured time-out plus 10 %
+  ExpectReadToTimeOut(bench, 1.0);
 
   // The exchange takes a time-out as an empty answer.
+  std::string answer;
   bench.client.SetTimeout(0, 0.2);
   EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
   EXPECT_EQ(answer, "");

@@ -42,13 +42,7 @@ TEST(UdpStream, ASilentInstrumentGivesTheTimeoutStatus) {
   AnyLocalPort anyPort;
   SimulatedInstrument bench("UDP", {{"transport", "udp"}, {"fault", "noanswer"}}, 1.0);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
-  std::string answer;
-  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
-  Status status = 0;
-  const double seconds = SecondsOf([&] { status = bench.client.Read(0, answer, 100); });
-  EXPECT_EQ(status, streamstatus::kReadTimedOut);
-  EXPECT_GE(seconds, 1.0);
-  EXPECT_LE(seconds, 1.1);  // the configured time-out plus 10 %
+  ExpectReadToTimeOut(bench, 1.0);
 }
 
 TEST(UdpStream, ADatagramMayFillTheCountButNotExceedIt) {
