@@ -13,6 +13,13 @@
 
 namespace fs = std::filesystem;
 
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 std::string RelayStateLines(const std::string& answer) {
   if (answer.rfind("ok ", 0) != 0) return "  (no state: " + answer + ")\n";
   const nlohmann::json state = nlohmann::json::parse(answer.substr(3), nullptr, false);
@@ -55,12 +62,6 @@ private:
   std::string path_;
 };
 
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 }  // namespace
 
 int RunDemoBench(swm::Module& module, const DemoPaths& paths, std::ostream& out) {

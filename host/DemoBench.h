@@ -16,6 +16,9 @@ struct DemoPaths {
 // Runs the bench; returns the number of steps that failed.
 int RunDemoBench(swm::Module& module, const DemoPaths& paths, std::ostream& out);
 
+// The whole content of a file; empty when it cannot be read.
+std::string FileText(const std::string& path);
+
 // "  unit received: *IDN? S3:INT_RELAY_B_NO ..." for a "received NAME"
 // control answer; empty when nothing was received.
 std::string ReceivedCommands(const std::string& answer);

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "DemoBench.h"
@@ -37,12 +36,6 @@ int Usage() {
   return 2;
 }
 
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // What the driver would save, written over a copy of the INI file.
 std::string SavedText(swm::Module& module, uint16_t id, const std::string& ini, const std::string& scratch) {
