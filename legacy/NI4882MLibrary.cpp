@@ -155,6 +155,7 @@ Status NI4882MLibrary::Load() {
   std::string error;
   void* handle = SharedLibrary::Open(name, &error);
   if (!handle) {
+    loadFailure_ = error;
     Note("LoadNI4882MLibrary", "Error", name + " could not be loaded",
          {{"reason", error}, {"Err", gpibstatus::kLibraryNotLoaded}});
     return gpibstatus::kLibraryNotLoaded;
@@ -162,7 +163,11 @@ Status NI4882MLibrary::Load() {
   std::string missing;
   const Status status = ResolveFunctions([handle](const char* symbol) { return SharedLibrary::Find(handle, symbol); },
                                          &functions_, &skipped_, &missing);
-  if (status) return status;
+  if (status) {
+    loadFailure_ = missing + " is missing";
+    return status;
+  }
+  loadFailure_.clear();
   loaded_ = true;
   Note("LoadNI4882MLibrary", "Note", "LoadNI4882MLibrary(\"Loaded\")", {{"library", name}});
   return 0;

@@ -56,6 +56,9 @@ public:
   const Functions& Calls() const { return functions_; }
   // The functions that were missing and are skipped (for the log and tests).
   const std::vector<std::string>& Skipped() const { return skipped_; }
+  // Why the last load failed: the loader's reason, or the missing function
+  // ("ibwrt is missing"); empty after a successful load.
+  const std::string& LoadFailure() const { return loadFailure_; }
 
   // The library file to load.
   static std::string LibraryName();
@@ -75,4 +78,5 @@ private:
   bool loaded_ = false;
   Functions functions_;
   std::vector<std::string> skipped_;
+  std::string loadFailure_;
 };

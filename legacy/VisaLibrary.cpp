@@ -9,9 +9,10 @@ namespace {
 constexpr std::string_view kModule = "VisaLibrary";
 
 template <class F>
-bool Take(void* handle, const char* name, F*& function) {
+bool Take(void* handle, const char* name, F*& function, std::string& missing) {
   function = reinterpret_cast<F*>(SharedLibrary::Find(handle, name));
   if (function) return true;
+  missing += (missing.empty() ? "" : ", ") + std::string(name);
   JournexEntry::Note("LoadVisaDLL", kModule, "Error", std::string(name) + " could not be found in VISA32.DLL");
   return false;
 }
@@ -24,32 +25,36 @@ Status VisaLibrary::Load() {
   std::string error;
   void* handle = SharedLibrary::Open(LibraryName(), &error);
   if (!handle) {
+    loadFailure_ = error;
     JournexEntry::Note("LoadVisaDLL", kModule, "Error", "VISA32.DLL could not be loaded",
                        {{"library", LibraryName()}, {"reason", error}, {"Err", DRV_ERR_VISA_NOT_FOUND}});
     return DRV_ERR_VISA_NOT_FOUND;
   }
   Functions& f = functions_;
-  bool complete = Take(handle, "viOpenDefaultRM", f.viOpenDefaultRM);
-  complete = Take(handle, "viOpen", f.viOpen) && complete;
-  complete = Take(handle, "viClose", f.viClose) && complete;
-  complete = Take(handle, "viWrite", f.viWrite) && complete;
-  complete = Take(handle, "viRead", f.viRead) && complete;
-  complete = Take(handle, "viGetAttribute", f.viGetAttribute) && complete;
-  complete = Take(handle, "viSetAttribute", f.viSetAttribute) && complete;
-  complete = Take(handle, "viClear", f.viClear) && complete;
-  complete = Take(handle, "viSetBuf", f.viSetBuf) && complete;
-  complete = Take(handle, "viStatusDesc", f.viStatusDesc) && complete;
-  complete = Take(handle, "viFlush", f.viFlush) && complete;
-  complete = Take(handle, "viDisableEvent", f.viDisableEvent) && complete;
-  complete = Take(handle, "viDiscardEvents", f.viDiscardEvents) && complete;
-  complete = Take(handle, "viWaitOnEvent", f.viWaitOnEvent) && complete;
-  complete = Take(handle, "viLock", f.viLock) && complete;
-  complete = Take(handle, "viUnlock", f.viUnlock) && complete;
+  std::string missing;
+  bool complete = Take(handle, "viOpenDefaultRM", f.viOpenDefaultRM, missing);
+  complete = Take(handle, "viOpen", f.viOpen, missing) && complete;
+  complete = Take(handle, "viClose", f.viClose, missing) && complete;
+  complete = Take(handle, "viWrite", f.viWrite, missing) && complete;
+  complete = Take(handle, "viRead", f.viRead, missing) && complete;
+  complete = Take(handle, "viGetAttribute", f.viGetAttribute, missing) && complete;
+  complete = Take(handle, "viSetAttribute", f.viSetAttribute, missing) && complete;
+  complete = Take(handle, "viClear", f.viClear, missing) && complete;
+  complete = Take(handle, "viSetBuf", f.viSetBuf, missing) && complete;
+  complete = Take(handle, "viStatusDesc", f.viStatusDesc, missing) && complete;
+  complete = Take(handle, "viFlush", f.viFlush, missing) && complete;
+  complete = Take(handle, "viDisableEvent", f.viDisableEvent, missing) && complete;
+  complete = Take(handle, "viDiscardEvents", f.viDiscardEvents, missing) && complete;
+  complete = Take(handle, "viWaitOnEvent", f.viWaitOnEvent, missing) && complete;
+  complete = Take(handle, "viLock", f.viLock, missing) && complete;
+  complete = Take(handle, "viUnlock", f.viUnlock, missing) && complete;
   if (!complete) {
     functions_ = Functions{};
+    loadFailure_ = missing + (missing.find(',') == std::string::npos ? " is missing" : " are missing");
     JournexEntry::Note("LoadVisaDLL", kModule, "Error", "LoadVisaDLL(\"Failed\")", {{"Err", DRV_ERR_VISA_NOT_FOUND}});
     return DRV_ERR_VISA_NOT_FOUND;
   }
+  loadFailure_.clear();
   loaded_ = true;
   JournexEntry::Note("LoadVisaDLL", kModule, "Note", "LoadVisaDLL(\"Loaded\")", {{"library", LibraryName()}});
   return 0;

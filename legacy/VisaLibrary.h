@@ -40,6 +40,9 @@ public:
   // library cannot be loaded or lacks a function (each missing one is logged).
   Status Load();
   bool IsLoaded() const { return loaded_; }
+  // Why the last load failed: the loader's reason, or the missing functions
+  // ("viOpen is missing"); empty after a successful load.
+  const std::string& LoadFailure() const { return loadFailure_; }
   const Functions& Calls() const { return functions_; }
 
   // The text of a VISA status: a fixed text for the common failures, else
@@ -51,4 +54,5 @@ public:
 private:
   bool loaded_ = false;
   Functions functions_;
+  std::string loadFailure_;
 };

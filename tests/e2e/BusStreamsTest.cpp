@@ -1,0 +1,233 @@
+// A Hubline relay card driven through the module's exports over the bus
+// transports: GPIB (the card's default transport, also with no settings at
+// all) and VISA (a GPIB resource, a LAN resource, and a LAN resource opened
+// as HiSLIP), each against a simulated Hubline unit on the simulated bus
+// behind the simulated vendor libraries. Also: the statuses and texts of a
+// missing or incomplete vendor library, and the transport settings, which
+// survive a save, a load and a second save byte for byte.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/core/Simulator.h"
+#include "sim/hubline/HublineUnit.h"
+#include "support/LoadedModule.h"
+#include "support/TestFiles.h"
+
+namespace {
+std::string SimulatedLibrary(const std::string& name) { return std::string(SWM_BUILD_DIR) + "/lib/sim/" + name; }
+
+struct BusCase {
+  const char* name;
+  sim::Simulator::Keys unitKeys;  // where the unit is on the bus
+  const char* streamTables;       // the transport's part of the INI file
+  const char* savedTransport;     // what the saved file holds for it
+};
+
+const std::vector<BusCase>& Cases() {
+  static const std::vector<BusCase> cases = {
+      {"Gpib",
+       {{"transport", "gpib"}, {"address", "1"}},
+       "[Stream Config]\nSelected=GPIB\n",
+       "Selected=GPIB\n"},
+      {"VisaGpibResource",
+       {{"transport", "gpib"}, {"address", "7"}},
+       "[Stream Config]\nSelected=VISA\n[Stream Config.VISA]\nIdentifier=GPIB0::7::INSTR\n",
+       "[Stream Config.VISA]\nIdentifier=GPIB0::7::INSTR\nTryHiSLIP=0\n"},
+      {"VisaLanResource",
+       {{"transport", "visa"}, {"resource", "TCPIP0::127.0.0.1::INSTR"}},
+       "[Stream Config]\nSelected=VISA\n[Stream Config.VISA]\nIdentifier=TCPIP0::127.0.0.1::INSTR\n",
+       "Selected=VISA\n"},
+      // The unit answers only as HiSLIP: reaching it proves the conversion.
+      {"VisaHiSLIP",
+       {{"transport", "visa"}, {"resource", "TCPIP0::127.0.0.1::hislip0::INSTR"}},
+       "[Stream Config]\nSelected=VISA\n[Stream Config.VISA]\nIdentifier=TCPIP0::127.0.0.1\nTryHiSLIP=1\n",
+       "[Stream Config.VISA]\nIdentifier=TCPIP0::127.0.0.1\nTryHiSLIP=1\n"},
+  };
+  return cases;
+}
+
+const char* const kRelays = "[Common]\nDeviceID=1\n[HublineSwitch]\nRelais1Start=1\nRelais2Start=1\nRelais5Start=1\n"
+                            "Relais1Stop=2\nRelais5Stop=2\n";
+
+// A simulated bus in this process and the environment that points the
+// module at it, at the simulated libraries and at a private directory.
+class BusBench {
+public:
+  BusBench() {
+    setenv("TMPDIR", directory_.Path().c_str(), 1);
+    setenv("SWMATRIX_REGISTRY", directory_.File("registry.ini").c_str(), 1);
+    setenv("SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0").c_str(), 1);
+    setenv("SWMATRIX_GPIBSRQ_LIBRARY", SimulatedLibrary("libgpibsrq.so.0").c_str(), 1);
+    setenv("SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so").c_str(), 1);
+    EXPECT_EQ(simulator_.ListenBus(directory_.File("bus")), "");
+    setenv("SWMATRIX_SIM_BUS", directory_.File("bus").c_str(), 1);
+  }
+  ~BusBench() {
+    simulator_.Stop();
+    for (const char* name : {"TMPDIR", "SWMATRIX_REGISTRY", "SWMATRIX_GPIB_LIBRARY", "SWMATRIX_GPIBSRQ_LIBRARY",
+                             "SWMATRIX_VISA_LIBRARY", "SWMATRIX_SIM_BUS"})
+      unsetenv(name);
+  }
+  sim::Instrument& AddUnit(const sim::Simulator::Keys& where) {
+    sim::Simulator::Keys keys{{"family", "hubline"}, {"slot1", "relay4"}};
+    keys.insert(keys.end(), where.begin(), where.end());
+    unit_ = &simulator_.Add("hub", keys);
+    return *unit_;
+  }
+  std::vector<std::string> CardState() {
+    return unit_->Access<sim::HublineUnit>([](sim::HublineUnit& unit) { return unit.Card(1)->Summary(); });
+  }
+  std::string File(const std::string& name) const { return directory_.File(name); }
+  std::string Write(const std::string& name, const std::string& text) const {
+    std::ofstream(File(name)) << text;
+    return File(name);
+  }
+
+private:
+  TestDirectory directory_;
+  sim::Simulator simulator_;
+  sim::Instrument* unit_ = nullptr;
+};
+
+struct Driver {
+  swm::Module& m;
+  uint16_t id = 0;
+  bool created = false;
+  explicit Driver(swm::Module& module) : m(module) { created = m.CreateNewDeviceDriver(0, "HUBLINE4PORT", &id) == 0; }
+  ~Driver() {
+    if (!created) return;
+    m.DeInitDevice(0, id);
+    m.RemoveDeviceDriver(0, id);
+  }
+};
+
+uint32_t Event(swm::Module& m, uint16_t id, uint32_t event) {
+  double value = 0;
+  return m.SetValue(0, id, 1500, &event, &value);
+}
+
+std::string Joined(const std::vector<std::string>& commands) {
+  std::string bytes;
+  for (const std::string& command : commands) bytes += command + "\n";
+  return bytes;
+}
+
+// Saves the driver's settings, loads them into a new driver and saves that
+// one: both files must be equal; returns the first.
+std::string SaveLoadSave(swm::Module& m, uint16_t id, const BusBench& bench) {
+  const std::string saved = bench.File("saved.ini"), resaved = bench.File("resaved.ini");
+  EXPECT_EQ(m.SaveConfiguration(0, id, saved.c_str()), 0u);
+  Driver again(m);
+  EXPECT_EQ(m.LoadConfiguration(0, again.id, saved.c_str()), 0u);
+  EXPECT_EQ(m.SaveConfiguration(0, again.id, resaved.c_str()), 0u);
+  const std::string text = ReadFile(saved);
+  EXPECT_EQ(ReadFile(resaved), text);
+  return text;
+}
+
+class BusStreamsE2e : public testing::TestWithParam<size_t> {};
+}  // namespace
+
+TEST_P(BusStreamsE2e, RelayCardSwitchesBothSetsAndKeepsItsTransport) {
+  const BusCase& c = Cases()[GetParam()];
+  swm::Module& m = LoadedModule();
+  BusBench bench;
+  sim::Instrument& unit = bench.AddUnit(c.unitKeys);
+  if (std::string(c.name) == "Gpib") {
+    // A new driver with no settings at all reaches the unit at GPIB0, address 1.
+    Driver fresh(m);
+    const uint32_t checked = m.CheckDevice(0, fresh.id);
+    EXPECT_EQ(checked, 0u) << m.ErrorText(fresh.id, checked);
+  }
+  Driver driver(m);
+  ASSERT_TRUE(driver.created);
+  const uint16_t id = driver.id;
+  ASSERT_EQ(m.LoadConfiguration(0, id, bench.Write("card.ini", std::string(kRelays) + c.streamTables).c_str()), 0u);
+  unit.ResetLog();
+  const uint32_t checked = m.CheckDevice(0, id);
+  ASSERT_EQ(checked, 0u) << m.ErrorText(id, checked);
+  EXPECT_EQ(unit.ReceivedCommands(), (std::vector<std::string>{"*IDN?", "SYSTEM:KLOCK 1", "S1:*IDN?",
+                                                                "SYSTEM:KLOCK 0", "S1:LOCAL", "LOCAL"}));
+  ASSERT_EQ(m.InitDevice(0, id), 0u);
+  unit.ResetLog();
+  ASSERT_EQ(Event(m, id, 3), 0u);
+  EXPECT_EQ(unit.ReceivedBytes(), Joined({"S1:INT_RELAY_A_NO", "S1:INT_RELAY_B_NO", "S1:EXT_RELAY_1_ACTIVE"}));
+  EXPECT_EQ(bench.CardState(), std::vector<std::string>{"A=NO B=NO C=NC D=NC, out 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE"});
+  unit.ResetLog();
+  ASSERT_EQ(Event(m, id, 2), 0u);
+  EXPECT_EQ(unit.ReceivedBytes(), Joined({"S1:INT_RELAY_A_NC", "S1:EXT_RELAY_1_IDLE"}));
+  EXPECT_EQ(bench.CardState(), std::vector<std::string>{"A=NC B=NO C=NC D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE"});
+  EXPECT_EQ(m.DeInitDevice(0, id), 0u);
+
+  const std::string saved = SaveLoadSave(m, id, bench);
+  EXPECT_NE(saved.find(c.savedTransport), std::string::npos) << saved;
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, BusStreamsE2e, testing::Range<size_t>(0, Cases().size()),
+                         [](const testing::TestParamInfo<size_t>& info) { return Cases()[info.param].name; });
+
+// Every key of both bus transports, changed from its default, survives a
+// save, a load and a second save; so does the choice of each transport.
+TEST(BusStreamsSettings, EveryKeySurvivesSaveLoadSave) {
+  swm::Module& m = LoadedModule();
+  BusBench bench;
+  const std::string gpib = "Board=2\nPriAdr=9\nSecAdr=96\nWait=5\nClear=0\nReaddress=0\n";
+  const std::string visa = "[Stream Config.VISA]\nIdentifier=TCPIP0::127.0.0.1::5025::SOCKET\nTryHiSLIP=1\n";
+  for (const char* selected : {"GPIB", "VISA"}) {
+    SCOPED_TRACE(selected);
+    Driver driver(m);
+    const std::string ini = bench.Write("all.ini", std::string("[Stream Config]\nSelected=") + selected +
+                                                       "\n[Stream Config.GPIB]\n" + gpib + visa);
+    ASSERT_EQ(m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+    const std::string saved = SaveLoadSave(m, driver.id, bench);
+    EXPECT_NE(saved.find(std::string("Selected=") + selected + "\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("[Stream Config.GPIB]\n" + gpib), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\n[GPIB]\n" + gpib), std::string::npos) << "the older layer's table too:\n" << saved;
+    EXPECT_NE(saved.find(visa), std::string::npos) << saved;
+  }
+}
+
+// A vendor library that is missing, or that lacks the functions the module
+// needs (here: the other simulated library in its place), gives a status and
+// a text that names the library and what is wrong; nothing crashes.
+TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
+  swm::Module& m = LoadedModule();
+  BusBench bench;
+  bench.AddUnit({{"transport", "gpib"}, {"address", "1"}});
+  const std::string nowhere = bench.File("nowhere/libmissing.so");
+  const struct {
+    const char* selected;
+    const char* variable;
+    std::string library;
+    uint32_t status;
+    std::string text;
+  } cases[] = {
+      {"GPIB", "SWMATRIX_GPIB_LIBRARY", nowhere, 0x3000022E,
+       "The GPIB library (NI-488.2) cannot be loaded. Is the GPIB software installed? (" + nowhere + ": " + nowhere +
+           ": cannot open shared object file: No such file or directory)"},
+      {"GPIB", "SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libvisa.so"), 0x30007026,
+       "System error 38: Function not implemented (" + SimulatedLibrary("libvisa.so") + ": ThreadIbsta is missing)"},
+      {"VISA", "SWMATRIX_VISA_LIBRARY", nowhere, 0x300002E5,
+       "Could not find VISA32.DLL. Is VISA installed? (" + nowhere + ": " + nowhere +
+           ": cannot open shared object file: No such file or directory)"},
+      {"VISA", "SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libgpib.so.0"), 0x300002E5,
+       "Could not find VISA32.DLL. Is VISA installed? (" + SimulatedLibrary("libgpib.so.0") +
+           ": viOpenDefaultRM, viOpen, viClose, viWrite, viRead, viGetAttribute, viSetAttribute, viClear, viSetBuf, "
+           "viStatusDesc, viFlush, viDisableEvent, viDiscardEvents, viWaitOnEvent, viLock, viUnlock are missing)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.library);
+    setenv(c.variable, c.library.c_str(), 1);
+    Driver driver(m);
+    const std::string ini = bench.Write("lib.ini", std::string("[Stream Config]\nSelected=") + c.selected +
+                                                       "\n[Stream Config.VISA]\nIdentifier=GPIB0::1::INSTR\n");
+    ASSERT_EQ(m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+    const uint32_t status = m.CheckDevice(0, driver.id);
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(m.ErrorText(driver.id, status), c.text);
+    setenv(c.variable, SimulatedLibrary(c.variable[9] == 'G' ? "libgpib.so.0" : "libvisa.so").c_str(), 1);
+  }
+}
