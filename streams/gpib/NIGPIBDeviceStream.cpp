@@ -227,7 +227,10 @@ Status NIGPIBDeviceStream::GetErrorString(uint32_t hostContext, Status code, std
   uint32_t length = 0;
   std::lock_guard guard(deviceLock_);
   device_->GetErrorString(hostContext, code, buffer, sizeof buffer, &length);
-  if (length == 0) return 0;
+  if (length == 0) {
+    if (code == streamstatus::kReadTimedOut) text = "The instrument did not answer within the time-out.";
+    return 0;
+  }
   text.assign(buffer, length);
   // A library that could not be loaded, or lacks a function (which the
   // loader reports as "function not implemented"), names itself and why.
