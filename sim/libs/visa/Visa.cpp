@@ -9,7 +9,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "sim/libs/visa/VisaResources.h"
 #include "sim/libs/visa/VisaSession.h"
 
 using namespace simlib::visa;
@@ -34,6 +36,33 @@ ViSession Store(std::shared_ptr<VisaSession> session) {
   const ViSession id = nextSession++;
   Sessions()[id] = std::move(session);
   return id;
+}
+
+// The names a search found that viFindNext has still to hand out.
+std::map<ViSession, std::vector<std::string>>& FindLists() {
+  static std::map<ViSession, std::vector<std::string>> lists;
+  return lists;
+}
+
+// Copies a name into a caller's buffer of the standard 256 characters.
+void CopyName(const std::string& name, char* buffer) {
+  if (!buffer) return;
+  std::strncpy(buffer, name.c_str(), 255);
+  buffer[255] = '\0';
+}
+
+std::string Upper(const char* text);
+
+// A LAN instrument is known by its short name (TCPIP0::host::INSTR) and by
+// its full one (TCPIP0::host::inst0::INSTR): the other spelling of a name.
+std::string OtherLanSpelling(const std::string& resource) {
+  constexpr std::string_view kFull = "::INST0::INSTR";
+  if (!resource.starts_with("TCPIP")) return "";
+  if (resource.ends_with(kFull)) return resource.substr(0, resource.size() - kFull.size()) + "::INSTR";
+  const std::optional<ParsedResource> parsed = ParseResource(resource);
+  if (parsed && parsed->resourceClass == "INSTR" && Upper(parsed->expanded.c_str()) != resource)
+    return Upper(parsed->expanded.c_str());
+  return "";
 }
 
 std::string Upper(const char* text) {
@@ -99,11 +128,18 @@ ViStatus viOpen(ViSession manager, const char* name, ViUInt32, ViUInt32, ViSessi
   const std::shared_ptr<VisaSession> owner = Find(manager);
   if (!owner || owner->SessionKind() != VisaSession::Kind::kManager || !vi) return kErrorInvalidObject;
   if (!name || !*name) return kErrorInvalidResourceName;
-  const std::string resource = Normalise(Upper(name));
+  std::string resource = Normalise(Upper(name));
+  // GPIB names in any spelling (GPIB::4, GPIB0::4::0::INSTR) as the bus knows them.
+  if (const std::optional<ParsedResource> parsed = ParseResource(resource); parsed && parsed->interfaceType == 1)
+    resource = parsed->expanded;
   VisaSession::Kind kind;
   if (!Classify(resource, &kind)) return kErrorResourceNotFound;  // unknown aliases included
   auto session = std::make_shared<VisaSession>(kind, resource);
-  const ViStatus status = session->Open();
+  ViStatus status = session->Open();
+  if (status == kErrorResourceNotFound && kind == VisaSession::Kind::kBus && !OtherLanSpelling(resource).empty()) {
+    session = std::make_shared<VisaSession>(kind, OtherLanSpelling(resource));
+    status = session->Open();
+  }
   if (status < 0) return status;
   *vi = Store(std::move(session));
   return kSuccess;
@@ -111,6 +147,7 @@ ViStatus viOpen(ViSession manager, const char* name, ViUInt32, ViUInt32, ViSessi
 
 ViStatus viClose(ViSession vi) {
   std::lock_guard guard(tableLock);
+  if (FindLists().erase(vi)) return kSuccess;
   auto found = Sessions().find(vi);
   if (found == Sessions().end()) return kErrorInvalidObject;
   Sessions().erase(found);
@@ -204,6 +241,56 @@ ViStatus viLock(ViSession vi, ViUInt32, ViUInt32, const char*, char* accessKey) 
   if (!Find(vi)) return kErrorInvalidObject;
   if (accessKey) accessKey[0] = '\0';
   return kSuccess;
+}
+
+ViStatus viFindRsrc(ViSession manager, const char* expression, ViSession* list, ViUInt32* count, char* first) {
+  if (list) *list = 0;
+  if (count) *count = 0;
+  const std::shared_ptr<VisaSession> owner = Find(manager);
+  if (!owner || owner->SessionKind() != VisaSession::Kind::kManager) return kErrorInvalidObject;
+  std::vector<std::string> all, found;
+  if (!ListResources(&all)) return kErrorResourceNotFound;
+  for (const std::string& name : all)
+    if (MatchesExpression(expression ? expression : "", name)) found.push_back(name);
+  if (found.empty()) return kErrorResourceNotFound;
+  if (count) *count = static_cast<ViUInt32>(found.size());
+  CopyName(found.front(), first);
+  std::lock_guard guard(tableLock);
+  const ViSession id = nextSession++;
+  FindLists()[id] = std::vector<std::string>(found.begin() + 1, found.end());
+  if (list) *list = id;
+  return kSuccess;
+}
+
+ViStatus viFindNext(ViSession list, char* next) {
+  std::lock_guard guard(tableLock);
+  auto found = FindLists().find(list);
+  if (found == FindLists().end()) return kErrorInvalidObject;
+  if (found->second.empty()) return kErrorResourceNotFound;
+  CopyName(found->second.front(), next);
+  found->second.erase(found->second.begin());
+  return kSuccess;
+}
+
+ViStatus viParseRsrcEx(ViSession manager, const char* name, ViUInt16* type, ViUInt16* number, char* resourceClass,
+                       char* expanded, char* alias) {
+  const std::shared_ptr<VisaSession> owner = Find(manager);
+  if (!owner || owner->SessionKind() != VisaSession::Kind::kManager) return kErrorInvalidObject;
+  if (!name) return kErrorInvalidResourceName;
+  const std::optional<ParsedResource> parsed = ParseResource(name);
+  // A name of no resource syntax would be an alias, and there are none.
+  if (!parsed) return std::string(name).find("::") == std::string::npos ? kErrorResourceNotFound
+                                                                           : kErrorInvalidResourceName;
+  if (type) *type = parsed->interfaceType;
+  if (number) *number = parsed->interfaceNumber;
+  CopyName(parsed->resourceClass, resourceClass);
+  CopyName(parsed->expanded, expanded);
+  CopyName("", alias);
+  return kSuccess;
+}
+
+ViStatus viParseRsrc(ViSession manager, const char* name, ViUInt16* type, ViUInt16* number) {
+  return viParseRsrcEx(manager, name, type, number, nullptr, nullptr, nullptr);
 }
 
 ViStatus viUnlock(ViSession vi) { return Find(vi) ? kSuccess : kErrorInvalidObject; }
