@@ -1,0 +1,40 @@
+#include "streams/rsib/RSIBDeviceStreamConfig.h"
+
+#include "logging/JournexEntry.h"
+#include "streams/rsib/RSIBConfigurationDialog.h"
+
+namespace {
+// Section "Stream Config.0.RSIB".
+void PushTables(const SettingsStore& store) {
+  store->PushTable("Stream Config");
+  store->PushTable("0");
+  store->PushTable("RSIB");
+}
+void PopTables(const SettingsStore& store) {
+  for (int i = 0; i < 3; ++i) store->PopTable();
+}
+}  // namespace
+
+uint32_t RSIBDeviceStreamConfig::LoadProgramSettings(uint32_t, SettingsStore store) {
+  if (store) {
+    PushTables(store);
+    address_ = store->ReadNarrow("Address", address_);
+    PopTables(store);
+  }
+  JournexEntry::Note("LoadProgramSettings", "RSIBDeviceStreamConfig", "Note", "LoadProgramSettings(RSIB)",
+                     {{"Address", address_}});
+  return 0;
+}
+
+uint32_t RSIBDeviceStreamConfig::SaveProgramSettings(uint32_t, SettingsStore store) {
+  if (store) {
+    PushTables(store);
+    store->WriteNarrow("Address", address_);
+    PopTables(store);
+  }
+  return 0;
+}
+
+ValidatorBasedPanel* RSIBDeviceStreamConfig::CreateConfigurationPanel() {
+  return new DeviceStreamConfigurationRSIBConfigurationDialog(this);
+}
