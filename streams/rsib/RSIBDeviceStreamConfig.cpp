@@ -4,14 +4,15 @@
 #include "streams/rsib/RSIBConfigurationDialog.h"
 
 namespace {
-// Section "Stream Config.0.RSIB".
+// Tables "0" and "RSIB" inside the manager's "Stream Config": the section
+// "Stream Config.0.RSIB".
 void PushTables(const SettingsStore& store) {
-  store->PushTable("Stream Config");
   store->PushTable("0");
   store->PushTable("RSIB");
 }
 void PopTables(const SettingsStore& store) {
-  for (int i = 0; i < 3; ++i) store->PopTable();
+  store->PopTable();
+  store->PopTable();
 }
 }  // namespace
 

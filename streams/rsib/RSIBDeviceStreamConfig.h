@@ -1,6 +1,7 @@
 #pragma once
 // The settings of an RSIB instrument: its LAN address (host name or IPv4
-// text), saved in the section "Stream Config.0.RSIB", key "Address".
+// text), saved in the tables "0" and "RSIB" inside the manager's "Stream
+// Config" (the section "Stream Config.0.RSIB"), key "Address".
 #include <string>
 
 #include "streams/DeviceStreamConfiguration.h"

@@ -37,6 +37,6 @@ void USBConfigurationPanel::BindControls() {
       [](USBConfigurationPanel& p, const wxString& value) { p.set_(NarrowFromWide(value.Strip(wxString::both))); },
       "%s");
   Bind<wxTextCtrl>(kDeviceId, text);
-  if (wxButton* button = FindControl<wxButton>(kDetectId))
-    button->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { RunDetection(); });
+  // The button's click reaches the panel.
+  wxPanel::Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { RunDetection(); }, XRCID(kDetectId));
 }
