@@ -24,10 +24,13 @@ std::wstring RS232DeviceDriver::PortLockName(int comPort) {
 }
 
 void RS232DeviceDriver::ChooseImplementation() {
-  if (runTime_ && runTimeImplementation_ == GetImplementation()) return;
+  const int wanted = settings_.devicePath.empty() ? GetImplementation() : kNativeImplementation;
+  if (runTime_ && runTimeImplementation_ == wanted) return;
   runTime_.reset();
-  runTimeImplementation_ = GetImplementation();
-  if (GetImplementation() != kNativeImplementation && RS232RunTimeDataVISA::Available()) {
+  runTimeImplementation_ = wanted;
+  // A device path is opened with the system's functions: VISA knows COM ports only.
+  if (GetImplementation() != kNativeImplementation && settings_.devicePath.empty() &&
+      RS232RunTimeDataVISA::Available()) {
     runTime_ = std::make_unique<RS232RunTimeDataVISA>();
   } else {
     if (GetImplementation() != kNativeImplementation)
@@ -152,9 +155,12 @@ Status RS232DeviceDriver::SetMinimumTimeout(uint32_t milliseconds) {
 }
 
 Status RS232DeviceDriver::Lock(uint32_t milliseconds) {
-  if (lockedPort_ != GetCOMPort()) {
-    lock_.SetName(PortLockName(GetCOMPort()));
-    lockedPort_ = GetCOMPort();
+  std::wstring name = PortLockName(GetCOMPort());
+  if (!settings_.devicePath.empty())
+    name = L"Global\\VANTORIX:PORT:" + std::wstring(settings_.devicePath.begin(), settings_.devicePath.end());
+  if (lockedName_ != name) {
+    lock_.SetName(name);
+    lockedName_ = name;
   }
   return lock_.Lock(milliseconds);
 }

@@ -70,6 +70,11 @@ public:
   bool GetEndOfString() const { return settings_.lineEndTerminates; }
   void SetEndOfString(bool lineEndTerminates) { settings_.lineEndTerminates = lineEndTerminates; }
 
+  // A device path opened instead of the device of the COM port (empty: the
+  // COM port's); the port's own lock is then named after the path.
+  const std::string& GetDevicePath() const { return settings_.devicePath; }
+  void SetDevicePath(const std::string& path) { settings_.devicePath = path; }
+
   // "termios" or "VISA" once opened, else "".
   std::string ImplementationName() const;
   const RS232RunTimeData* RunTimeData() const { return runTime_.get(); }
@@ -86,5 +91,5 @@ private:
   RS232PortSettings settings_;
   uint32_t timeout_ = 3000;
   Mutex lock_;
-  int lockedPort_ = 0;
+  std::wstring lockedName_;
 };

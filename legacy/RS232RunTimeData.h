@@ -18,6 +18,10 @@ struct RS232PortSettings {
   bool lineEndTerminates = true;     // "\n" (VISA: the termination character) ends a read
   bool dataTerminalReady = true;     // first line control: DTR asserted
   bool hardwareFlowControl = false;  // second line control: RTS/CTS handshake
+  // A device found by its path (a USB serial adapter such as /dev/ttyUSB0),
+  // opened instead of the device of COMn when not empty; only the system's
+  // serial functions open such a path.
+  std::string devicePath;
 };
 
 class RS232RunTimeData {

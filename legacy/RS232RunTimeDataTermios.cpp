@@ -16,7 +16,7 @@ Status RS232RunTimeDataTermios::SystemFailure(int error) {
 
 Status RS232RunTimeDataTermios::Open(const RS232PortSettings& settings) {
   Close();
-  path_ = SerialPort::DevicePath(settings.comPort);
+  path_ = settings.devicePath.empty() ? SerialPort::DevicePath(settings.comPort) : settings.devicePath;
   if (const int error = port_.Open(path_)) {
     JournexEntry::Note("Open", kModule, "Error", "De COM-poort is niet goed geopend",
                        {{"port", path_}, {"error", error}, {"Err", systemerror::ToStatus(error)}});

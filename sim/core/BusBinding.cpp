@@ -46,7 +46,9 @@ void BusBinding::Hangup() {
 }
 
 void BusBinding::ServiceRequested() {
-  if (context_.bus && board_ >= 0) context_.bus->ServiceRequested(board_);
+  if (!context_.bus) return;
+  context_.bus->DeviceRequestedService(this);
+  if (board_ >= 0) context_.bus->ServiceRequested(board_);
 }
 
 bool BusBinding::Write(std::string_view bytes) {

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "sim/core/BusBinding.h"
@@ -68,6 +69,8 @@ void BusServer::Close() {
   sessions_.clear();
   for (const SrqWait& wait : srqWaits_) context_.loop.Cancel(wait.timer);
   srqWaits_.clear();
+  for (const RqsWait& wait : rqsWaits_) context_.loop.Cancel(wait.timer);
+  rqsWaits_.clear();
   if (listener_.Valid()) {
     listener_.Reset();
     transport::RemoveSocketFile(path_);
@@ -110,6 +113,23 @@ void BusServer::ServiceRequested(int board) {
   for (const SrqWait& wait : waiting) {
     context_.loop.Cancel(wait.timer);
     Reply(wait.session, "ok " + device->Resource());
+  }
+}
+
+void BusServer::DeviceRequestedService(BusBinding* device) {
+  if (!device->Device().RequestingService()) return;
+  std::vector<RqsWait> waiting;
+  std::erase_if(rqsWaits_, [&](const RqsWait& wait) {
+    if (wait.resource != device->Resource()) return false;
+    waiting.push_back(wait);
+    return true;
+  });
+  if (waiting.empty()) return;
+  // The first waiter's serial poll ends the request; the others see the same byte.
+  const std::string statusByte = std::to_string(device->Device().SerialPoll());
+  for (const RqsWait& wait : waiting) {
+    context_.loop.Cancel(wait.timer);
+    Reply(wait.session, "ok " + statusByte);
   }
 }
 
@@ -206,8 +226,8 @@ void BusServer::Handle(int sessionId, const std::vector<std::string>& words,
     }
     return Reply(sessionId, verb == "ifc" ? "ok" : "ok " + std::to_string(payload.size()));
   }
-  static const char* const kDeviceVerbs[] = {"find", "write", "read", "clear", "trigger",
-                                            "poll", "local", "remote"};
+  static const char* const kDeviceVerbs[] = {"find",   "write",  "read",    "clear", "trigger", "poll",
+                                            "local",  "remote", "waitrqs", "state", "set"};
   bool deviceVerb = false;
   for (const char* known : kDeviceVerbs) deviceVerb = deviceVerb || verb == known;
   if (!deviceVerb) return Reply(sessionId, "error badrequest unknown request " + verb);
@@ -235,6 +255,30 @@ void BusServer::Handle(int sessionId, const std::vector<std::string>& words,
                      Reply(sessionId, "ok " + count + (result.end ? " 1" : " 0"), result.bytes);
                  });
     return;
+  }
+  if (verb == "waitrqs") {
+    size_t timeoutMs = 0;
+    if (!ParseSize(argument(2), &timeoutMs) || timeoutMs > 3'600'000)
+      return Reply(sessionId, "error badrequest waitrqs needs a time-out");
+    if (device->Device().RequestingService())
+      return Reply(sessionId, "ok " + std::to_string(device->Device().SerialPoll()));
+    std::weak_ptr<bool> alive = alive_;
+    auto timer = std::make_shared<int>(0);
+    *timer = context_.loop.After(static_cast<uint32_t>(timeoutMs), [this, alive, sessionId, timer] {
+      if (alive.expired()) return;
+      std::erase_if(rqsWaits_, [&](const RqsWait& wait) { return wait.timer == *timer; });
+      Reply(sessionId, "timeout");
+    });
+    rqsWaits_.push_back({sessionId, device->Resource(), *timer});
+    return;
+  }
+  if (verb == "state") return Reply(sessionId, "ok " + device->Device().State().dump());
+  if (verb == "set") {
+    if (words.size() < 4) return Reply(sessionId, "error badrequest set needs a key and a value");
+    std::string value = words[3];
+    for (size_t i = 4; i < words.size(); ++i) value += " " + words[i];
+    const std::string error = device->Device().Set(words[2], value);
+    return Reply(sessionId, error.empty() ? "ok" : "error badvalue " + error);
   }
   if (verb == "clear") device->DeviceClear();
   if (verb == "trigger") {

@@ -37,6 +37,8 @@ public:
   BusBinding* Find(std::string_view resource) const;
   // A device on board started requesting service.
   void ServiceRequested(int board);
+  // The device started requesting service: answers the waits for it.
+  void DeviceRequestedService(BusBinding* device);
 
 private:
   struct Session {
@@ -46,6 +48,11 @@ private:
   struct SrqWait {
     int session;
     int board;
+    int timer;
+  };
+  struct RqsWait {
+    int session;
+    std::string resource;
     int timer;
   };
   void AcceptAll();
@@ -63,6 +70,7 @@ private:
   std::map<std::string, BusBinding*> devices_;
   std::map<int, std::unique_ptr<Session>> sessions_;
   std::vector<SrqWait> srqWaits_;
+  std::vector<RqsWait> rqsWaits_;
   int nextSession_ = 1;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

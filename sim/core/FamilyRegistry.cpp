@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "sim/ftdi/MpsseChip.h"
 #include "sim/hubline/HublineUnit.h"
 #include "sim/programmable/ProgrammableInstrument.h"
 #include "sim/scpi/ScpiInstrument.h"
@@ -20,6 +21,7 @@ const std::vector<FamilyEntry>& Families() {
       {"scpi", [] { return std::make_unique<ScpiInstrument>(); }},
       {"hubline", [] { return std::make_unique<HublineUnit>(); }},
       {"programmable", [] { return std::make_unique<ProgrammableInstrument>(); }},
+      {"ftdi", [] { return std::make_unique<MpsseChip>(); }},
   };
   return families;
 }

@@ -160,6 +160,8 @@ bool BuildInstrument(const std::string& name, const ConfigEntries& entries, Buil
     *error = "unknown family '" + settings.family + "' (" + FamilyNamesText() + ")";
     return false;
   }
+  // A chip's engine takes binary commands: no byte ends or is added to one.
+  if (settings.family == "ftdi") settings.readTerminator = settings.writeTerminator = Terminator::kNone;
   for (const ConfigEntry& entry : entries) {
     const std::string key = NormaliseKey(entry.key);
     *errorLine = entry.line;

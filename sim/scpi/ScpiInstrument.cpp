@@ -76,6 +76,17 @@ std::string ScpiInstrument::Configure(const std::string& key, const std::string&
     status_.PushError(static_cast<int>(code), std::string(message));
     return "";
   }
+  if (key == "hold-operation-complete") {
+    const std::string_view word = TrimCommand(value);
+    const bool on = word == "yes" || word == "1" || word == "on" || word == "true";
+    if (!on && word != "no" && word != "0" && word != "off" && word != "false")
+      return "hold-operation-complete needs yes or no, not '" + value + "'";
+    holdOperationComplete_ = on;
+    // Releasing the hold completes the operation that "*OPC" waited for.
+    if (!on && operationPending_) status_.SetEvent(ScpiStatus::kOperationComplete);
+    if (!on) operationPending_ = false;
+    return "";
+  }
   return "unknown key '" + key + "' for family scpi";
 }
 
@@ -136,7 +147,10 @@ bool ScpiInstrument::HandleCommon(std::string_view header, std::string_view para
   } else if (IsHeader(header, "*OPC?")) {
     answers.push_back("1");
   } else if (IsHeader(header, "*OPC")) {
-    status_.SetEvent(ScpiStatus::kOperationComplete);
+    if (holdOperationComplete_)
+      operationPending_ = true;
+    else
+      status_.SetEvent(ScpiStatus::kOperationComplete);
   } else if (IsHeader(header, "*STB?")) {
     uint8_t value = status_.StatusByte();
     if (value & status_.ServiceRequestEnable()) value |= ScpiStatus::kMasterSummary;
@@ -184,6 +198,7 @@ std::optional<uint8_t> ScpiInstrument::RegisterValue(std::string_view parameters
 
 void ScpiInstrument::Reset() {
   status_.PowerOn();
+  operationPending_ = false;
   resets_ = 0;
   triggers_ = 0;
 }
@@ -201,6 +216,8 @@ nlohmann::json ScpiInstrument::State() const {
           {"error_queue_size", status_.ErrorQueueSize()},
           {"resets", resets_},
           {"triggers", triggers_},
+          {"hold_operation_complete", holdOperationComplete_},
+          {"operation_pending", operationPending_},
           {"answers", scripts_.State()}};
 }
 

@@ -18,7 +18,8 @@ public:
 
   std::string_view Name() const override { return "scpi"; }
   // Keys: "idn", "error-queue" (size), "push-error" (CODE,"TEXT" into the
-  // queue) and the scripted-answer keys of ScriptedAnswers.
+  // queue), "hold-operation-complete" (yes or no) and the scripted-answer
+  // keys of ScriptedAnswers.
   std::string Configure(const std::string& key, const std::string& value) override;
   std::optional<std::string> Handle(const std::string& command) override;
   void Reset() override;
@@ -42,6 +43,10 @@ private:
   std::string identity_ = kDefaultIdentity;
   ScpiStatus status_;
   ScriptedAnswers scripts_;
+  // While held, "*OPC" leaves the operation pending; releasing the hold
+  // sets the operation-complete bit.
+  bool holdOperationComplete_ = false;
+  bool operationPending_ = false;
   unsigned resets_ = 0;
   unsigned triggers_ = 0;
 };

@@ -81,6 +81,7 @@ std::string RS232DeviceStream::Terminated(const std::string& text, bool waitForO
 Status RS232DeviceStream::OpenPort() {
   std::lock_guard guard(portLock_);
   port_.SetCOMPort(values_.GetCOMPort());
+  port_.SetDevicePath(values_.GetDevicePath());
   port_.SetBaudRate(values_.GetBaudRate());
   port_.SetParity(values_.GetParity());
   port_.SetDataBits(values_.GetDataBits());

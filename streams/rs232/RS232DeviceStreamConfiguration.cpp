@@ -5,7 +5,9 @@
 #include "logging/JournexEntry.h"
 #include "streams/rs232/RS232DSConfigurationDialog.h"
 
-std::string RS232DeviceStreamConfiguration::GetIDString() const { return "RS232:COM" + std::to_string(comPort_); }
+std::string RS232DeviceStreamConfiguration::GetIDString() const {
+  return devicePath_.empty() ? "RS232:COM" + std::to_string(comPort_) : "RS232:" + devicePath_;
+}
 
 bool RS232DeviceStreamConfiguration::operator<(const RS232DeviceStreamConfiguration& other) const {
   const auto key = [](const RS232DeviceStreamConfiguration& c) {

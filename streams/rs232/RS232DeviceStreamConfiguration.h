@@ -25,7 +25,8 @@ public:
   std::string ConfigurationPanelName() const override { return kPanelName; }
   std::string GetStreamTypeName() const override { return kTypeName; }
   std::string GetCommunicationFamily() const override { return "Serial"; }
-  // "RS232:COM" and the port number, e.g. RS232:COM3.
+  // "RS232:COM" and the port number, e.g. RS232:COM3; "RS232:" and the
+  // device path when one is set.
   std::string GetIDString() const override;
 
   // Orders configurations by port, then by the other settings (equal ports sort together).
@@ -51,6 +52,10 @@ public:
   void SetNewLineReturnIsEndOfString(bool endOfString) { newLineReturnIsEndOfString_ = endOfString; }
   bool GetCOMPortSharing() const { return comPortSharing_; }
   void SetCOMPortSharing(bool sharing) { comPortSharing_ = sharing; }
+  // A device opened by its path instead of the COM port (set by the USB
+  // stream for the adapter it found; not saved).
+  const std::string& GetDevicePath() const { return devicePath_; }
+  void SetDevicePath(const std::string& path) { devicePath_ = path; }
   bool GetFirstLineControl() const { return firstLineControl_; }
   void SetFirstLineControl(bool on) { firstLineControl_ = on; }
   bool GetSecondLineControl() const { return secondLineControl_; }
@@ -71,4 +76,5 @@ private:
   bool comPortSharing_ = false;
   bool firstLineControl_ = true;
   bool secondLineControl_ = false;
+  std::string devicePath_;
 };

@@ -1,0 +1,229 @@
+// The simulated RSIB library: the twelve RSDLL calls. An instrument at a
+// LAN address is the bus resource TCPIP0::ADDRESS::INSTR of swmsim (the same
+// instrument a VISA TCPIP resource reaches), so every call becomes a bus
+// request. Each call returns its status word and sets the three out
+// parameters: the status word, the error code and the byte count.
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "sim/libs/BusClient.h"
+
+namespace {
+
+// Status word bits and error codes, as the GPIB calls use them.
+constexpr short kErr = static_cast<short>(0x8000);
+constexpr short kTimo = 0x4000;
+constexpr short kEnd = 0x2000;
+constexpr short kRqs = 0x0800;
+constexpr short kCmpl = 0x0100;
+constexpr short kErrorNoBus = 0;       // the bus cannot be reached
+constexpr short kErrorNoListener = 2;  // no instrument at the address, or it refuses
+constexpr short kErrorArgument = 4;    // an unknown descriptor or a bad argument
+constexpr short kErrorAborted = 6;     // time-out
+
+constexpr int kLongestWaitMs = 3'600'000;
+
+struct Device {
+  std::string resource;
+  long timeoutMs = 5000;
+  bool sendEnd = true;
+};
+
+std::mutex tableLock;
+std::map<short, Device>& Devices() {
+  static std::map<short, Device> devices;
+  return devices;
+}
+
+bool Lookup(short ud, Device* device) {
+  std::lock_guard guard(tableLock);
+  auto found = Devices().find(ud);
+  if (found == Devices().end()) return false;
+  *device = found->second;
+  return true;
+}
+
+struct Result {
+  short* ibsta;
+  short* iberr;
+  unsigned long* ibcntl;
+
+  short Set(short status, short error, unsigned long count) const {
+    if (ibsta) *ibsta = status;
+    if (iberr) *iberr = (status & kErr) ? error : 0;
+    if (ibcntl) *ibcntl = count;
+    return status;
+  }
+  short Ok(unsigned long count = 0, short extra = 0) const { return Set(static_cast<short>(kCmpl | extra), 0, count); }
+  short Fail(short error, unsigned long count = 0, short extra = 0) const {
+    return Set(static_cast<short>(kErr | kCmpl | extra), error, count);
+  }
+  // The error of a failed bus answer.
+  short BusFailure(const simlib::BusAnswer& answer) const {
+    return Fail(answer.Word(1) == "badrequest" ? kErrorArgument : kErrorNoListener);
+  }
+};
+
+int WaitMs(long timeoutMs) { return timeoutMs <= 0 || timeoutMs > kLongestWaitMs ? kLongestWaitMs : static_cast<int>(timeoutMs); }
+
+// A request to a device that needs no answer but "ok".
+short Simple(short ud, const char* verb, const Result& result) {
+  Device device;
+  if (!Lookup(ud, &device)) return result.Fail(kErrorArgument);
+  simlib::BusAnswer answer;
+  if (!simlib::BusRequest(std::string(verb) + " " + device.resource, "", false, 10000, &answer))
+    return result.Fail(kErrorNoBus);
+  return answer.Ok() ? result.Ok() : result.BusFailure(answer);
+}
+
+// Waits up to waitMs for the device to request service; *result 1 when it did.
+short WaitForRequest(short ud, short* requested, long waitMs, const Result& result) {
+  if (requested) *requested = 0;
+  Device device;
+  if (!Lookup(ud, &device)) return result.Fail(kErrorArgument);
+  simlib::BusAnswer answer;
+  if (!simlib::BusRequest("waitrqs " + device.resource + " " + std::to_string(waitMs), "", false,
+                          static_cast<int>(waitMs) + 10000, &answer))
+    return result.Fail(kErrorNoBus);
+  if (answer.TimedOut()) return result.Ok(0, kTimo);
+  if (!answer.Ok()) return result.BusFailure(answer);
+  if (requested) *requested = 1;
+  return result.Ok(0, kRqs);
+}
+
+}  // namespace
+
+extern "C" {
+
+// Opens the instrument at a LAN address (host name or IPv4 text): its
+// descriptor (0 and up), or -1.
+short RSDLLibfind(const char* address, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  const Result result{ibsta, iberr, ibcntl};
+  if (!address || !*address || std::strpbrk(address, " \t\r\n:")) {
+    result.Fail(kErrorArgument);
+    return -1;
+  }
+  const std::string resource = std::string("TCPIP0::") + address + "::INSTR";
+  simlib::BusAnswer answer;
+  if (!simlib::BusRequest("find " + resource, "", false, 10000, &answer)) {
+    result.Fail(kErrorNoBus);
+    return -1;
+  }
+  if (!answer.Ok()) {
+    result.BusFailure(answer);
+    return -1;
+  }
+  std::lock_guard guard(tableLock);
+  short ud = 0;
+  while (Devices().count(ud)) ++ud;
+  Devices()[ud].resource = resource;
+  result.Ok();
+  return ud;
+}
+
+// Sends the text (up to its terminating zero) as one message.
+short RSDLLibwrt(short ud, const char* text, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  const Result result{ibsta, iberr, ibcntl};
+  Device device;
+  if (!Lookup(ud, &device) || !text) return result.Fail(kErrorArgument);
+  const std::string bytes(text);
+  simlib::BusAnswer answer;
+  if (!simlib::BusRequest("write " + device.resource + " " + std::to_string(bytes.size()), bytes, false, 10000,
+                          &answer))
+    return result.Fail(kErrorNoBus);
+  return answer.Ok() ? result.Ok(bytes.size()) : result.BusFailure(answer);
+}
+
+// Reads at most *ibcntl bytes (the caller sets it to the buffer's size) up to
+// the end of the answer or the time-out; *ibcntl becomes the count read. The
+// text is not terminated.
+short RSDLLibrd(short ud, char* buffer, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  const Result result{ibsta, iberr, ibcntl};
+  Device device;
+  if (!Lookup(ud, &device) || !buffer || !ibcntl || *ibcntl == 0) return result.Fail(kErrorArgument);
+  const unsigned long size = *ibcntl;
+  const int waitMs = WaitMs(device.timeoutMs);
+  simlib::BusAnswer answer;
+  if (!simlib::BusRequest("read " + device.resource + " " + std::to_string(size) + " " + std::to_string(waitMs), "",
+                          true, waitMs + 10000, &answer))
+    return result.Fail(kErrorNoBus);
+  std::memcpy(buffer, answer.payload.data(), answer.payload.size());
+  if (answer.TimedOut()) return result.Fail(kErrorAborted, answer.payload.size(), kTimo);
+  if (!answer.Ok()) return result.BusFailure(answer);
+  return result.Ok(answer.payload.size(), answer.Word(2) == "1" ? kEnd : 0);
+}
+
+// Whether the instrument requests service now (*requested 1), without waiting.
+short RSDLLTestSrq(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  return WaitForRequest(ud, requested, 0, {ibsta, iberr, ibcntl});
+}
+
+// Waits up to the descriptor's time-out for a service request of the
+// instrument (*requested 1, status RQS; the request is ended by a serial
+// poll) or the time-out (*requested 0, status TIMO without ERR).
+short RSDLLWaitSrq(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  Device device;
+  const Result result{ibsta, iberr, ibcntl};
+  if (!Lookup(ud, &device)) return result.Fail(kErrorArgument);
+  return WaitForRequest(ud, requested, WaitMs(device.timeoutMs), result);
+}
+
+// The time-out of reads and waits in milliseconds (0: the longest, one hour).
+short RSDLLibtmo(short ud, long milliseconds, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  const Result result{ibsta, iberr, ibcntl};
+  std::lock_guard guard(tableLock);
+  auto found = Devices().find(ud);
+  if (found == Devices().end() || milliseconds < 0) return result.Fail(kErrorArgument);
+  found->second.timeoutMs = milliseconds;
+  return result.Ok();
+}
+
+// Remote enable: 1 puts the instrument into remote, 0 back to local.
+short RSDLLibsre(short ud, short enable, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  return Simple(ud, enable ? "remote" : "local", {ibsta, iberr, ibcntl});
+}
+
+short RSDLLibloc(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  return Simple(ud, "local", {ibsta, iberr, ibcntl});
+}
+
+// Whether a write ends its message (kept; every write is one whole message).
+short RSDLLibeot(short ud, short sendEnd, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  const Result result{ibsta, iberr, ibcntl};
+  std::lock_guard guard(tableLock);
+  auto found = Devices().find(ud);
+  if (found == Devices().end()) return result.Fail(kErrorArgument);
+  found->second.sendEnd = sendEnd != 0;
+  return result.Ok();
+}
+
+// 0 closes the descriptor; 1 keeps it.
+short RSDLLibonl(short ud, short online, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  const Result result{ibsta, iberr, ibcntl};
+  std::lock_guard guard(tableLock);
+  auto found = Devices().find(ud);
+  if (found == Devices().end()) return result.Fail(kErrorArgument);
+  if (!online) Devices().erase(found);
+  return result.Ok();
+}
+
+// Device clear: queued answers and the instrument's input are dropped.
+short RSDLLibclr(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  return Simple(ud, "clear", {ibsta, iberr, ibcntl});
+}
+
+// Serial poll: the status byte into *statusByte (ends a service request).
+short RSDLLibrsp(short ud, char* statusByte, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  const Result result{ibsta, iberr, ibcntl};
+  Device device;
+  if (!Lookup(ud, &device) || !statusByte) return result.Fail(kErrorArgument);
+  simlib::BusAnswer answer;
+  if (!simlib::BusRequest("poll " + device.resource, "", false, 10000, &answer)) return result.Fail(kErrorNoBus);
+  if (!answer.Ok()) return result.BusFailure(answer);
+  *statusByte = static_cast<char>(std::stoi(answer.Word(1)));
+  return result.Ok(1);
+}
+
+}  // extern "C"

@@ -1,0 +1,60 @@
+#pragma once
+// The RSIB library, loaded at run time ($SWMATRIX_RSIB_LIBRARY, default
+// librsib.so), with its twelve calls resolved by name. Every call returns
+// the status word and fills the status word, the error code and the byte
+// count; bit 0x8000 of the status word marks a failure, 0x4000 a time-out.
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "framework/Status.h"
+
+class RSIBDllWrapper {
+public:
+  static constexpr short kError = static_cast<short>(0x8000);
+  static constexpr short kTimeout = 0x4000;
+  static constexpr short kEnd = 0x2000;
+
+  struct Functions {
+    short (*RSDLLibfind)(const char* address, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLibwrt)(short ud, const char* text, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    // *ibcntl holds the buffer's size on entry and the count read on return.
+    short (*RSDLLibrd)(short ud, char* buffer, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLTestSrq)(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLWaitSrq)(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLibtmo)(short ud, long milliseconds, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLibsre)(short ud, short enable, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLibloc)(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLibeot)(short ud, short sendEnd, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLibonl)(short ud, short online, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLibclr)(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLibrsp)(short ud, char* statusByte, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+  };
+
+  // The out parameters of the last call.
+  struct Result {
+    short ibsta = 0;
+    short iberr = 0;
+    unsigned long ibcntl = 0;
+    bool Failed() const { return (ibsta & kError) != 0; }
+    bool TimedOut() const { return (ibsta & kTimeout) != 0; }
+  };
+
+  // The wrapper every RSIB stream of the process shares.
+  static std::shared_ptr<RSIBDllWrapper> Shared();
+  static std::string LibraryName();
+
+  // Loads the library the variable names now (again when the name changed)
+  // and resolves every call: 0, or kLibraryNotLoaded when it cannot be
+  // loaded or lacks a call (each missing one is logged).
+  Status Load();
+  bool IsLoaded() const;
+  // The resolved calls; valid after a successful Load.
+  const Functions& Calls() const { return functions_; }
+
+private:
+  mutable std::mutex lock_;
+  std::string loadedName_;
+  bool loaded_ = false;
+  Functions functions_;
+};

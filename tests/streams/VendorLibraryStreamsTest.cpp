@@ -1,0 +1,211 @@
+// The RSIB and FTDI D2XX transports against instruments of the simulator
+// behind the simulated librsib.so and libftd2xx.so: the operation-complete
+// wait on the event status register, time-outs, the chip's MPSSE opening
+// sequence and its failures, and missing libraries.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <nlohmann/json.hpp>
+
+#include "streams/LibraryStreamBench.h"
+#include "streams/ftdi/FTD2xxStatus.h"
+#include "streams/ftdi/FTDID2xxDeviceStreamConfiguration.h"
+#include "streams/rsib/RSIBDeviceStream.h"
+#include "streams/rsib/RSIBDeviceStreamConfig.h"
+#include "streams/rsib/RSIBStatus.h"
+
+namespace {
+using namespace std::chrono_literals;
+
+struct RsibBench : LibraryStreamBench {
+  explicit RsibBench(sim::Simulator::Keys keys = {})
+      : LibraryStreamBench("rsib", "RSIB", "RSIB:127.0.0.1"),
+        meter(bench.Simulator().Add("meter", With(std::move(keys)))) {
+    Configuration<RSIBDeviceStreamConfig>()->SetAddress("127.0.0.1");
+  }
+  static sim::Simulator::Keys With(sim::Simulator::Keys keys) {
+    keys.emplace_back("transport", "visa");
+    keys.emplace_back("resource", "TCPIP0::127.0.0.1::INSTR");
+    return keys;
+  }
+  sim::Instrument& meter;
+};
+
+TEST(RsibStream, AWriteWithOperationCompleteReturnsOnlyAfterTheInstrumentSetsBitZero) {
+  RsibBench rsib(sim::Simulator::Keys{{"hold-operation-complete", "yes"}, {"accept", "INIT"}});
+  ASSERT_EQ(rsib.client.ConnectStream(0, true), 0u);
+  rsib.client.SetTimeout(0, 20.0);  // the wait ends by the instrument, never by the time-out
+  EXPECT_EQ(rsib.meter.ReceivedCommands(), (std::vector<std::string>{"*SRE 48", "*ESE 1"}));
+
+  std::atomic<bool> released{false};
+  auto write = std::async(std::launch::async, [&] {
+    const Status status = rsib.client.Write(0, "INIT", true);
+    return std::make_pair(status, released.load());
+  });
+  ASSERT_TRUE(rsib.meter.WaitForCommands(4, 10s));  // "INIT" and "*OPC" have arrived
+  EXPECT_NE(write.wait_for(0s), std::future_status::ready);
+  EXPECT_EQ(rsib.meter.State()["instrument"]["esr"], 0);
+  released = true;
+  ASSERT_EQ(rsib.meter.Set("hold-operation-complete", "no"), "");
+  const auto [status, afterRelease] = write.get();
+  EXPECT_EQ(status, 0u);
+  EXPECT_TRUE(afterRelease);
+  EXPECT_EQ(rsib.meter.ReceivedCommands(),
+            (std::vector<std::string>{"*SRE 48", "*ESE 1", "INIT", "*OPC", "*ESR?"}));
+
+  // Without the hold the bit is set at once; the exchange reads the answer through RSDLLibrd.
+  std::string answer;
+  ASSERT_EQ(rsib.client.Write(0, "*RST", true), 0u);
+  ASSERT_EQ(rsib.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "SWMSIM,SCPI-INSTRUMENT,0,1.0\n");
+  auto transport = std::dynamic_pointer_cast<RSIBDeviceStream>(rsib.client.TransportStream());
+  ASSERT_TRUE(transport);
+  EXPECT_EQ(transport->GetLockName(), L"Global\\VANTORIX:DS:RSIB:127.0.0.1");
+
+  rsib.client.DisconnectStream(0);
+  const auto commands = rsib.meter.ReceivedCommands();
+  ASSERT_GE(commands.size(), 2u);
+  EXPECT_EQ(std::vector<std::string>(commands.end() - 2, commands.end()),
+            (std::vector<std::string>{"*SRE 0", "*ESE 0"}));
+  EXPECT_EQ(transport->Write(0, "*RST", false), streamstatus::kNotConnected);
+}
+
+TEST(RsibStream, ASilentInstrumentEndsReadsAndOperationCompleteWaitsAtTheTimeout) {
+  RsibBench rsib(sim::Simulator::Keys{{"hold-operation-complete", "yes"}});
+  ASSERT_EQ(rsib.client.ConnectStream(0, true), 0u);
+  rsib.meter.SetFault(sim::FaultKind::kNoAnswer);
+  std::string answer;
+  ASSERT_EQ(rsib.client.Write(0, "*IDN?", false), 0u);
+  Status status = 0;
+  double seconds = SecondsOf([&] { status = rsib.client.Read(0, answer, 100); });
+  EXPECT_EQ(status, streamstatus::kReadTimedOut);
+  EXPECT_EQ(answer, "");
+  EXPECT_GE(seconds, 1.0);
+  EXPECT_LE(seconds, 1.1);
+  EXPECT_EQ(rsib.ErrorText(status), "RSIB: the instrument did not answer within the time-out.");
+
+  rsib.client.SetTimeout(0, 0.3);
+  seconds = SecondsOf([&] { status = rsib.client.Write(0, "INIT", true); });
+  EXPECT_EQ(status, streamstatus::kOperationCompleteTimedOut);
+  EXPECT_GE(seconds, 0.3);
+  EXPECT_LE(seconds, 0.33);
+  EXPECT_EQ(rsib.ErrorText(status), "RSIB: the instrument did not report operation complete within the time-out.");
+}
+
+TEST(RsibStream, NoInstrumentAtTheAddress) {
+  RsibBench rsib;
+  rsib.Configuration<RSIBDeviceStreamConfig>()->SetAddress("127.0.0.2");
+  StreamLockCleanup other("RSIB:127.0.0.2");
+  const Status status = rsib.client.ConnectStream(0, true);
+  EXPECT_EQ(status, rsibstatus::kOpenFailed);
+  EXPECT_EQ(rsib.ErrorText(status), "RSIB: no instrument answers at the configured address.");
+  EXPECT_FALSE(rsib.client.IsConnected());
+}
+
+struct ChipBench : LibraryStreamBench {
+  explicit ChipBench(sim::Simulator::Keys keys = {})
+      : LibraryStreamBench("d2xx", "USB_D2xx", "USB_D2xx:FT12AB34"),
+        chip(bench.Simulator().Add("chip", With(std::move(keys)))) {
+    Configuration<FTDID2xxDeviceStreamConfiguration>()->SetSerialNumber("FT12AB34");
+  }
+  static sim::Simulator::Keys With(sim::Simulator::Keys keys) {
+    keys.emplace_back("family", "ftdi");
+    keys.emplace_back("transport", "visa");
+    keys.emplace_back("resource", "FTDI::FT12AB34");
+    return keys;
+  }
+  nlohmann::json State() const { return chip.State()["instrument"]; }
+  sim::Instrument& chip;
+};
+
+TEST(D2xxStream, OpeningRunsTheMpsseSequenceAndBytesPassThrough) {
+  ChipBench d2xx;
+  ASSERT_EQ(d2xx.client.ConnectStream(0, true), 0u);
+  EXPECT_TRUE(d2xx.client.IsConnected());
+  EXPECT_EQ(d2xx.chip.ReceivedBytes(),
+            std::string("\x8A\x86\x00\x00\xAA\xAB\x85\x80\x00\xF3\x82\xFF\x7E", 13));
+  const nlohmann::json chip = d2xx.State();
+  EXPECT_EQ(chip["opened"], true);
+  EXPECT_EQ(chip["bit_mask"], 0xF3);
+  EXPECT_EQ(chip["bit_mode"], 2);
+  EXPECT_EQ(chip["latency_ms"], 2);
+  EXPECT_EQ(chip["read_timeout_ms"], 0);
+  EXPECT_EQ(chip["write_timeout_ms"], 0);
+  EXPECT_EQ(chip["divide_by_5"], false);
+  EXPECT_EQ(chip["loopback"], false);
+  EXPECT_EQ(chip["bad_commands"], nlohmann::json({0xAA, 0xAB}));
+  EXPECT_EQ(chip["low"], nlohmann::json({{"value", 0}, {"direction", 0xF3}}));
+  EXPECT_EQ(chip["high"], nlohmann::json({{"value", 0xFF}, {"direction", 0x7E}}));
+
+  // Engine commands out, the engine's answer back (no terminator added).
+  std::string answer;
+  ASSERT_EQ(d2xx.client.WriteRead(0, std::string("\x80\x05\xF3\x81\x83", 5), answer, 10, 1), 0u);
+  EXPECT_EQ(answer, std::string("\x05\xFF", 2));
+  d2xx.client.DisconnectStream(0);
+  EXPECT_EQ(d2xx.State()["opened"], false);
+}
+
+TEST(D2xxStream, AFailedSynchronisationOrCallLeavesTheChipAndTheStreamClosed) {
+  struct Case {
+    sim::Simulator::Keys keys;
+    const char* serial;
+    Status status;
+    const char* text;
+  };
+  const Case cases[] = {
+      {{{"sync", "wrong"}}, "FT12AB34", ftd2xxstatus::kSynchronisationFailed,
+       "FTDI D2xx: The MPSSE engine did not answer the synchronisation (0xFA 0xAA, 0xFA 0xAB)."},
+      {{{"fail", "FT_OpenEx 2"}}, "FT12AB34", 0x30005B06, "FTDI D2xx: Device is not found"},
+      {{}, "FT99", 0x30005B06, "FTDI D2xx: Device is not found"},
+      {{{"fail", "FT_SetBitMode 4"}}, "FT12AB34", 0x30005B08, "FTDI D2xx: IO Error"},
+      {{{"fail", "FT_CreateDeviceInfoList 19"}}, "FT12AB34", 0x30005B17, "FTDI D2xx: Device list is not ready"},
+      {{{"fail", "FT_Write 18"}}, "FT12AB34", 0x30005B16, "FTDI D2xx: Another or unknown error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ChipBench d2xx(c.keys);
+    d2xx.Configuration<FTDID2xxDeviceStreamConfiguration>()->SetSerialNumber(c.serial);
+    StreamLockCleanup other(std::string("USB_D2xx:") + c.serial);
+    const Status status = d2xx.client.ConnectStream(0, true);
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(d2xx.ErrorText(status), c.text);
+    EXPECT_FALSE(d2xx.client.IsConnected());
+    EXPECT_EQ(d2xx.State()["opened"], false);
+    EXPECT_EQ(d2xx.client.Write(0, "\x81", false), streamstatus::kNotConnected);
+  }
+}
+
+TEST(VendorLibraries, AMissingLibraryOrFunctionGivesItsStatusAndText) {
+  const std::string nowhere = ::testing::TempDir() + "no-such-library.so";
+  struct Case {
+    const char* type;
+    const char* variable;
+    std::string library;
+    Status status;
+    std::string text;
+  };
+  const std::string rsibText = " could not be loaded or lacks an RSIB function. Is the RSIB library installed?";
+  const std::string d2xxText =
+      "FTDI D2xx: FTD2xx.dll could not be loaded or found. Are the FTDI D2XX drivers installed?";
+  const Case cases[] = {
+      {"RSIB", "SWMATRIX_RSIB_LIBRARY", nowhere, rsibstatus::kLibraryNotLoaded, "RSIB: " + nowhere + rsibText},
+      {"RSIB", "SWMATRIX_RSIB_LIBRARY", SimulatedLibrary("libvisa.so"), rsibstatus::kLibraryNotLoaded,
+       "RSIB: " + SimulatedLibrary("libvisa.so") + rsibText},
+      {"USB_D2xx", "SWMATRIX_FTD2XX_LIBRARY", nowhere, ftd2xxstatus::kLibraryNotLoaded, d2xxText},
+      {"USB_D2xx", "SWMATRIX_FTD2XX_LIBRARY", SimulatedLibrary("librsib.so"), ftd2xxstatus::kLibraryNotLoaded,
+       d2xxText},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.library);
+    const std::string id = std::string(c.type) == "RSIB" ? "RSIB:192.168.0.10" : "USB_D2xx:";
+    LibraryStreamBench bench("missing", c.type, id);
+    ScopedVariable library(c.variable, c.library);
+    const Status status = bench.client.ConnectStream(0, true);
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(bench.ErrorText(status), c.text);
+    EXPECT_FALSE(bench.client.IsConnected());
+  }
+}
+
+}  // namespace
