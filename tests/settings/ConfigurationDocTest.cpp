@@ -3,6 +3,7 @@
 // and writes must be what its table in the document lists.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <set>
@@ -144,6 +145,17 @@ TEST(ConfigurationDoc, ListsExactlyWhatEachDriverReadsAndWrites) {
 
     std::stringstream expected;
     for (const Row& row : rows) expected << row << "\n";
+    // tools/update-configuration-doc asks for every table, to rewrite the document from them.
+    if (const char* dump = std::getenv("SWM_CONFIGURATION_TABLES")) {
+      std::ofstream out(dump, std::ios::app);
+      out << "### " << key << "\n";
+      auto cell = [](std::string text) {  // a "|" inside a cell is written "\|"
+        for (size_t at = text.find('|'); at != std::string::npos; at = text.find('|', at + 2)) text.insert(at, "\\");
+        return text;
+      };
+      for (const Row& row : rows)
+        out << Row{cell(row.section), cell(row.key), row.type, cell(row.defaultValue), row.saved} << "\n";
+    }
     const auto table = documented.find(key);
     ASSERT_NE(table, documented.end())
         << "docs/configuration.md has no table for " << key << "; it should read:\n"
