@@ -119,6 +119,9 @@ bool HostScript::Call(const std::vector<std::string>& w) {
     if (status == 0) drivers_[name] = id;
     out_ << call << " " << w[2] << " -> " << Hex(status);
     if (status == 0) out_ << " id " << id;
+    // The module has no text for a key it does not know: say what happened.
+    if (status == DRV_ERR_UNKNOWN_DEVICE_TYPE)
+      out_ << " \"no driver for the type key '" << w[2] << "' in this module ('swmhost keys' lists them)\"";
     out_ << "\n";
     return status == 0;
   }

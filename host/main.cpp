@@ -11,6 +11,8 @@
 
 #include "DemoBench.h"
 #include "HostScript.h"
+#include "swmatrix/typekeys.h"
+#include "swmatrix/version.h"
 
 namespace {
 // The directory of this program, empty when it cannot be found.
@@ -22,18 +24,75 @@ std::string ProgramDirectory() {
   return path.substr(0, path.rfind('/'));
 }
 
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// The module beside the program: ../lib in the build tree or a plain install,
+// ../lib/<multiarch> in a system install; else the one the dynamic linker finds.
 std::string DefaultModulePath() {
   if (const char* env = std::getenv("SWMATRIX_MODULE")) return env;
   const std::string directory = ProgramDirectory();
-  return directory.empty() ? SWM_DEFAULT_MODULE : directory + "/../lib/libswmatrix.so";
+  for (const char* lib : {"/../lib/", "/../" SWM_INSTALL_LIBDIR "/"})
+    if (!directory.empty() && Exists(directory + lib + "libswmatrix.so.0")) return directory + lib + "libswmatrix.so.0";
+  return "libswmatrix.so.0";
 }
 
+// The simulated vendor libraries beside the program (build tree or install).
+std::string SimulatedLibraryDirectory() {
+  const std::string directory = ProgramDirectory();
+  for (const char* lib : {"/../lib/sim", "/../" SWM_INSTALL_LIBDIR "/swmatrix/sim"})
+    if (!directory.empty() && Exists(directory + lib)) return directory + lib;
+  return "";
+}
+
+// The demo runs against the simulator only: every simulated library found
+// (libNAME.so...) becomes SWMATRIX_NAME_LIBRARY unless the user set it already.
+void UseSimulatedLibraries() {
+  const std::string directory = SimulatedLibraryDirectory();
+  if (directory.empty()) return;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    const std::string file = entry.path().filename().string();
+    const size_t so = file.find(".so");
+    if (file.rfind("lib", 0) != 0 || so == std::string::npos) continue;
+    std::string name = file.substr(3, so - 3);
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    setenv(("SWMATRIX_" + name + "_LIBRARY").c_str(), entry.path().c_str(), 0);
+  }
+}
+
+// The examples installed beside the program, else those of the source tree.
+std::string ExamplesDirectory() {
+  const std::string installed = ProgramDirectory() + "/../share/swmatrix/examples";
+  return Exists(installed) ? installed : SWM_EXAMPLES_DIR;
+}
+
+const char* kUsage =
+    "usage: swmhost [--module PATH] run SCRIPT|-\n"
+    "       swmhost [--module PATH] dialog KEY [INI]\n"
+    "       swmhost [--module PATH] demo [EXAMPLES_DIR]\n"
+    "       swmhost [--module PATH] keys\n"
+    "       swmhost [--module PATH]          (interactive prompt)\n"
+    "       swmhost --help | --version\n"
+    "Drives the swmatrix module as a host application does (see swmhost(1)).\n"
+    "  run      run a host script, one export call per line ('-' reads standard input)\n"
+    "  dialog   show the configuration dialog of a driver of type KEY, saving INI\n"
+    "  demo     drive a simulated Hubline switch unit through a test\n"
+    "  keys     list the device type keys that create a driver, with their class\n"
+    "  --module the module to load (default $SWMATRIX_MODULE, else the installed one)\n";
+
 int Usage() {
-  std::cerr << "usage: swmhost [--module PATH] run SCRIPT|-\n"
-               "       swmhost [--module PATH] dialog KEY [INI]\n"
-               "       swmhost [--module PATH] demo [EXAMPLES_DIR]\n"
-               "       swmhost [--module PATH]          (interactive prompt)\n";
+  std::cerr << "swmhost: wrong arguments (try 'swmhost --help')\n";
   return 2;
+}
+
+// Every type key that creates a driver in this module, with the driver's class.
+int ListKeys(swm::Module& module) {
+  for (unsigned i = 0; i < kSwmTypeKeyCount; ++i) {
+    uint16_t id = 0;
+    if (module.CreateNewDeviceDriver(0, kSwmTypeKeys[i].key, &id) != 0) continue;
+    module.RemoveDeviceDriver(0, id);
+    std::cout << kSwmTypeKeys[i].key << "\t" << kSwmTypeKeys[i].driverClass << "\n";
+  }
+  return 0;
 }
 
 
@@ -75,17 +134,28 @@ int ConfigureInDialog(swm::Module& module, const std::string& key, const std::st
 int main(int argc, char** argv) {
   std::string modulePath = DefaultModulePath();
   int i = 1;
-  if (i + 1 < argc && std::strcmp(argv[i], "--module") == 0) {
+  if (i < argc && std::strcmp(argv[i], "--help") == 0) return std::cout << kUsage, 0;
+  if (i < argc && std::strcmp(argv[i], "--version") == 0)
+    return std::cout << "swmhost (swmatrix) " SWMATRIX_VERSION "\n", 0;
+  if (i < argc && std::strcmp(argv[i], "--module") == 0) {
+    if (i + 1 >= argc) return Usage();
     modulePath = argv[i + 1];
     i += 2;
   }
   const std::string command = i < argc ? argv[i++] : "";
+  if (!command.empty() && command != "demo" && command != "dialog" && command != "run" && command != "keys") {
+    std::cerr << "swmhost: unknown " << (command[0] == '-' ? "option" : "command") << " '" << command
+              << "' (try 'swmhost --help')\n";
+    return 2;
+  }
   try {
     swm::Module module(modulePath);
     HostScript script(module, std::cout);
+    if (command == "keys") return ListKeys(module);
     if (command == "demo") {
       setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
-      const DemoPaths paths{ProgramDirectory() + "/swmsim", i < argc ? argv[i] : SWM_EXAMPLES_DIR};
+      UseSimulatedLibraries();
+      const DemoPaths paths{ProgramDirectory() + "/swmsim", i < argc ? argv[i] : ExamplesDirectory()};
       return RunDemoBench(module, paths, std::cout) == 0 ? 0 : 1;
     }
     if (command == "dialog") {

@@ -16,12 +16,23 @@
 #include "sim/core/StateDump.h"
 #include "sim/core/WireText.h"
 #include "sim/transport/Signals.h"
+#include "swmatrix/version.h"
 
 namespace {
 
-int Usage() {
-  std::cerr << "usage: swmsim --config FILE [--control PATH] [--bus PATH] [--ports DIR] [--check]\n"
-               "       swmsim ctl PATH REQUEST...   (try: swmsim ctl PATH help)\n";
+const char* kUsage =
+    "usage: swmsim --config FILE [--control PATH] [--bus PATH] [--ports DIR] [--check]\n"
+    "       swmsim ctl PATH REQUEST...   (try: swmsim ctl PATH help)\n"
+    "       swmsim --help | --version\n"
+    "Simulated instruments for the swmatrix module (see swmsim(1)).\n"
+    "  --config FILE   the instruments to start\n"
+    "  --control PATH  serve control requests on this socket\n"
+    "  --bus PATH      serve the simulated vendor libraries on this socket\n"
+    "  --ports DIR     link serial instruments as COMn here (default $SWMATRIX_PORTS)\n"
+    "  --check         only read and check the file\n";
+
+int Usage(const std::string& why = "wrong arguments") {
+  std::cerr << "swmsim: " << why << " (try 'swmsim --help')\n";
   return 2;
 }
 
@@ -57,30 +68,35 @@ struct Options {
   bool check = false;
 };
 
-bool ParseOptions(int argc, char** argv, Options* options) {
+// Empty when the options are complete, else what is wrong with them.
+std::string ParseOptions(int argc, char** argv, Options* options) {
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
     if (option == "--check") {
       options->check = true;
       continue;
     }
-    if (i + 1 >= argc) return false;
-    const std::string value = argv[++i];
-    if (option == "--config") options->config = value;
-    else if (option == "--control") options->control = value;
-    else if (option == "--bus") options->bus = value;
-    else if (option == "--ports") options->ports = value;
-    else return false;
+    std::string* value = option == "--config"    ? &options->config
+                         : option == "--control" ? &options->control
+                         : option == "--bus"     ? &options->bus
+                         : option == "--ports"   ? &options->ports
+                                                 : nullptr;
+    if (!value) return "unknown option '" + option + "'";
+    if (i + 1 >= argc) return "option '" + option + "' needs a value";
+    *value = argv[++i];
   }
-  return !options->config.empty();
+  return options->config.empty() ? "no --config FILE given" : "";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) return std::cout << kUsage, 0;
+  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0)
+    return std::cout << "swmsim (swmatrix) " SWMATRIX_VERSION "\n", 0;
   if (argc >= 2 && std::strcmp(argv[1], "ctl") == 0) return RunControl(argc, argv);
   Options options;
-  if (!ParseOptions(argc, argv, &options)) return Usage();
+  if (const std::string wrong = ParseOptions(argc, argv, &options); !wrong.empty()) return Usage(wrong);
   sim::SimulatorConfig config;
   std::string error;
   if (!sim::LoadConfigFile(options.config, &config, &error)) {

@@ -12,12 +12,19 @@
 #include "LogViewer.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UnixDatagramSocket.h"
+#include "swmatrix/version.h"
 
 namespace {
 volatile sig_atomic_t stopRequested = 0;
 void RequestStop(int) { stopRequested = 1; }
 
-int Usage(std::ostream& out, int status) {
+const char* kVersion = "swmlog (swmatrix) " SWMATRIX_VERSION "\n";
+
+int Usage(std::ostream& out, int status, const std::string& why = "") {
+  if (status != 0) {
+    out << "swmlog: " << (why.empty() ? "wrong arguments" : why) << " (try 'swmlog --help')\n";
+    return status;
+  }
   out << "usage: swmlog [--socket PATH] [--json] [--module M] [--function F] [--type T] [--count N]\n"
          "  --socket PATH   the log channel to bind (default $SWMATRIX_LOG_SOCKET,\n"
          "                  else $XDG_RUNTIME_DIR/JournexSlot, else /tmp/JournexSlot-<uid>)\n"
@@ -44,6 +51,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
     if (option == "--help" || option == "-h") return Usage(std::cout, 0);
+    if (option == "--version") return std::cout << kVersion, 0;
     if (option == "--json") {
       json = true;
       continue;
@@ -59,7 +67,7 @@ int main(int argc, char** argv) {
       count = std::strtol(value.c_str(), &end, 10);
       if (*end || count < 0) return Usage(std::cerr, 2);
     } else {
-      return Usage(std::cerr, 2);
+      return Usage(std::cerr, 2, "unknown option '" + option + "'");
     }
   }
 

@@ -6,6 +6,7 @@
 
 #include "drivers/debug/DebugSwitchMatrix.h"
 #include "framework/DeviceDriverBase.h"
+#include "swmatrix/typekeys.h"
 
 TEST(DeviceTypeRegistry, NormalisesCaseAndTheNineTrimmedCharacters) {
   struct Case {
@@ -32,6 +33,12 @@ TEST(DeviceTypeRegistry, HasEveryKeyOnceAndNoTwoAlikeAfterNormalisation) {
   for (const DeviceTypeEntry& entry : entries) {
     EXPECT_TRUE(normalised.insert(NormaliseTypeKey(entry.key)).second) << entry.key;
     EXPECT_FALSE(entry.className.empty()) << entry.key;
+  }
+  // The public list that hosts (and `swmhost keys`) read is the registry's, in its order.
+  ASSERT_EQ(kSwmTypeKeyCount, entries.size());
+  for (unsigned i = 0; i < kSwmTypeKeyCount; ++i) {
+    EXPECT_EQ(kSwmTypeKeys[i].key, entries[i].key) << i;
+    EXPECT_EQ(kSwmTypeKeys[i].driverClass, entries[i].className) << i;
   }
 }
 

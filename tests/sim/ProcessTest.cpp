@@ -167,7 +167,11 @@ TEST_F(Program, ABadFileOrABusyPortEndsWithAClearMessage) {
   EXPECT_EQ(RunSwmsim({"--config", directory_ + "/none.ini"}, &out, &err), 2);
   EXPECT_EQ(err, "swmsim: cannot read " + directory_ + "/none.ini\n");
   EXPECT_EQ(RunSwmsim({"--check"}, &out, &err), 2);
-  EXPECT_NE(err.find("usage: swmsim --config FILE"), std::string::npos);
+  EXPECT_EQ(err, "swmsim: no --config FILE given (try 'swmsim --help')\n");
+  EXPECT_EQ(RunSwmsim({"--config", bad, "--colour"}, &out, &err), 2);
+  EXPECT_EQ(err, "swmsim: unknown option '--colour' (try 'swmsim --help')\n");
+  EXPECT_EQ(RunSwmsim({"--help"}, &out, &err), 0);
+  EXPECT_EQ(out.rfind("usage: swmsim --config FILE", 0), 0u);
 
   const std::string good = WriteConfig("[instrument a]\ntransport = tcp\n[instrument b]\ntransport = udp\n");
   EXPECT_EQ(RunSwmsim({"--config", good, "--check"}, &out, &err), 0);

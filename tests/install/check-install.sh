@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Installs a built tree into a temporary DESTDIR, then builds a small C host
+# against the installed files twice (pkg-config, find_package) and runs each
+# against the installed swmsim: the unit must receive the relay commands of
+# the host's event. Also runs the installed `swmhost demo`, checks the
+# programs' command-line conventions and renders every manual page.
+#   tests/install/check-install.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'kill $sim 2>/dev/null || true; rm -rf "$work"' EXIT
+sim=""
+fail() { echo "check-install: $*" >&2; exit 1; }
+
+DESTDIR=$work/root cmake --install "$build" >/dev/null
+prefix=$(grep -m1 '^CMAKE_INSTALL_PREFIX:' "$build/CMakeCache.txt" | cut -d= -f2)
+root=$work/root$prefix
+libdir=$(dirname "$(find "$root" -name 'libswmatrix.so.0' | head -n1)")
+[ -n "$libdir" ] || fail "no libswmatrix.so.0 installed"
+for f in bin/swmhost bin/swmsim bin/swmlog include/swmatrix/swmatrix.h include/swmatrix/version.h \
+         share/swmatrix/examples/hubline-demo.ini share/man/man1/swmhost.1.gz share/man/man7/swmatrix.7.gz; do
+  [ -e "$root/$f" ] || fail "missing $f"
+done
+[ -e "$libdir/pkgconfig/swmatrix.pc" ] || fail "missing swmatrix.pc"
+[ -e "$libdir/cmake/swmatrix/swmatrixConfig.cmake" ] || fail "missing swmatrixConfig.cmake"
+ls "$libdir/swmatrix/sim/libgpib.so.0" "$libdir/swmatrix/sim/libvisa.so" >/dev/null \
+  || fail "simulated libraries not in the private directory"
+[ -z "$(find "$libdir" -maxdepth 1 -name 'libgpib*' -o -maxdepth 1 -name 'libvisa*')" ] \
+  || fail "a simulated library where a real one would be found"
+objdump -p "$libdir/libswmatrix.so.0" | grep -q 'SONAME *libswmatrix.so.0' || fail "module without soname"
+
+# Command-line conventions of the installed programs.
+version=$(grep -m1 'CMAKE_PROJECT_VERSION:' "$build/CMakeCache.txt" | cut -d= -f2)
+for program in swmhost swmsim swmlog; do
+  "$root/bin/$program" --help | grep -q "^usage: $program" || fail "$program --help"
+  [ "$("$root/bin/$program" --version)" = "$program (swmatrix) $version" ] || fail "$program --version"
+  set +e; hint=$("$root/bin/$program" --no-such-option 2>&1 >/dev/null); status=$?; set -e
+  [ $status -eq 2 ] && [ "$(printf '%s\n' "$hint" | wc -l)" -eq 1 ] || fail "$program wrong option: $status $hint"
+done
+
+# Every manual page renders without a warning.
+for page in "$root"/share/man/man*/*.gz; do
+  warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "$page: $warnings"
+done
+
+# The installed simulator serves a Hubline unit on a pseudo-terminal linked as COM1.
+mkdir "$work/ports"
+coproc SIM { exec "$root/bin/swmsim" --config "$root/share/swmatrix/examples/hubline-demo.swmsim" \
+  --ports "$work/ports" --control "$work/ctl" 2>&1; }
+sim=$SIM_PID
+started=""
+while read -r -t 30 line <&"${SIM[0]}"; do [ "$line" = running ] && { started=1; break; }; done
+[ -n "$started" ] || fail "swmsim did not start"
+
+run_host() { # how, host binary
+  cp "$root/share/swmatrix/examples/hubline-demo.ini" "$work/bench.ini"
+  "$root/bin/swmsim" ctl "$work/ctl" reset-log hub >/dev/null
+  SWMATRIX_PORTS=$work/ports SWMATRIX_MESSAGEBOX=ok LD_LIBRARY_PATH=$libdir "$2" "$work/bench.ini" \
+    || fail "$1 host failed"
+  "$root/bin/swmsim" ctl "$work/ctl" received hub | grep -q 'S3:INT_RELAY_A_NC' \
+    || fail "$1 host: the unit did not receive the relay commands"
+  echo "check-install: $1 host drove the simulated unit"
+}
+export PKG_CONFIG_PATH=$libdir/pkgconfig
+cc -o "$work/host-pc" "$here/host.c" $(pkg-config --cflags --libs swmatrix)
+run_host pkg-config "$work/host-pc"
+cmake -S "$here" -B "$work/cmake-host" -DCMAKE_PREFIX_PATH="$root" >/dev/null
+cmake --build "$work/cmake-host" >/dev/null
+run_host find_package "$work/cmake-host/host"
+"$root/bin/swmsim" ctl "$work/ctl" stop >/dev/null
+wait $sim; sim=""
+
+# The installed demo finds the installed module, simulator and examples.
+env -u SWMATRIX_GPIB_LIBRARY -u SWMATRIX_VISA_LIBRARY -u SWMATRIX_GPIBSRQ_LIBRARY \
+  "$root/bin/swmhost" demo >"$work/demo.out" 2>&1 || fail "installed demo: $(tail -n 5 "$work/demo.out")"
+grep -q 'unit received' "$work/demo.out" || fail "installed demo printed no unit commands"
+echo "check-install: passed"
