@@ -363,19 +363,7 @@ TEST(HublineDialog, ACardOfTheBoardIsConfiguredInItsOwnDialogAndCancelOnTheBoard
   }
 }
 
-TEST(HublineDialog, NamesItsControlsAndSlotEntries) {
-  struct Name {
-    bool label;
-    int state;
-    bool internal;
-    int number;
-    const char* name;
-  } names[] = {{false, 0, true, 1, "ID_DURING_RELAIS_INT_1"}, {false, 1, true, 4, "ID_AFTER_RELAIS_INT_4"},
-               {true, 0, true, 2, "ID_TXT_DURING_RELAIS_INT_2"}, {true, 1, true, 3, "ID_TXT_AFTER_RELAIS_INT_3"},
-               {false, 0, false, 16, "ID_DURING_RELAIS_16"},     {false, 1, false, 1, "ID_AFTER_RELAIS_1"}};
-  for (const Name& n : names)
-    EXPECT_EQ(HublineSwitchesPanel::ControlName(n.label, n.state, n.internal, n.number), n.name);
-
+TEST(HublineDialog, OffersEverySlotEntry) {
   auto texts = [](int subDevices) {
     std::vector<std::string> entries;
     for (const wxString& entry : HublinePanel::DeviceIdEntries(subDevices)) entries.push_back(entry.utf8_string());

@@ -82,8 +82,3 @@ TEST_F(HostStartup, TracesEveryStepOfAttachAndDetach) {
         << "display '" << display << "'";
   }
 }
-
-TEST_F(HostStartup, CreatesNoTraceFileWhenItIsAbsent) {
-  ASSERT_EQ(RunHost(directory, ""), 0);
-  EXPECT_TRUE(std::filesystem::is_empty(directory));
-}

@@ -78,7 +78,6 @@ TEST(UdpStream, CutAndGarbledDatagramsAndStrippedLineEnds) {
 
 TEST(UdpStream, BindsTheDefaultLocalPortUnlessToldOtherwise) {
   ASSERT_TRUE(EnsureWxRuntime());
-  EXPECT_EQ(UDPDeviceStream::kDefaultLocalPort, 51456);
   UDPDeviceStream stream;
   EXPECT_EQ(stream.GetLocalPort(), 51456);
   {
