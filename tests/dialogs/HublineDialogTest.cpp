@@ -66,7 +66,7 @@ bool Shown(wxDialog& dialog, const std::string& id) {
   return window && window->IsShown();
 }
 
-// Keeps a picture of a page of the dialog under build/screenshots for people to look at.
+// Keeps a picture of a page of the dialog (screenshots/ in the build tree) for people to look at.
 void Picture(wxDialog& dialog, const std::string& page, const std::string& name) {
   auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs"));
   if (!notebook) return;
