@@ -6,11 +6,11 @@
 //   SerialRoundTrip/interleaved  both in every iteration (in turns first),
 //                                each on its own terminal; the counters are
 //                                the medians and their ratio
-// Goal: legacy within 1.2 times bare (legacy_over_bare <= 1.2).
+// Goal: legacy within 1.2 times bare (legacy_over_bare <= 1.2). The client
+// and the answering threads run on one processor (Placement.h).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <sched.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "BareExchange.h"
+#include "Placement.h"
 #include "legacy/RS232DeviceDriver.h"
 
 namespace {
@@ -85,16 +86,6 @@ int OpenBare(const std::string& path) {
   return fd;
 }
 
-// Keeps the calling thread, and the threads it starts, on the processor it
-// runs on: an exchange is then the same sequence of thread switches every
-// time, whichever side makes it, instead of depending on which core wakes.
-void StayOnThisProcessor() {
-  cpu_set_t one;
-  CPU_ZERO(&one);
-  CPU_SET(sched_getcpu(), &one);
-  sched_setaffinity(0, sizeof one, &one);
-}
-
 bool LegacyExchange(RS232DeviceDriver& port, std::string* answer) {
   return port.Write(kQuery) == 0 && port.OptimizedRead(answer, 100, 5000) == 0 &&
          answer->size() == sizeof kAnswer - 1;
@@ -117,7 +108,7 @@ private:
 };
 
 void SerialRoundTripBare(benchmark::State& state) {
-  StayOnThisProcessor();
+  bench::OneProcessor placement(state);
   AnsweredTerminal terminal;
   const int fd = OpenBare(terminal.SlavePath());
   for (auto _ : state) {
@@ -130,7 +121,7 @@ void SerialRoundTripBare(benchmark::State& state) {
 }
 
 void SerialRoundTripLegacy(benchmark::State& state) {
-  StayOnThisProcessor();
+  bench::OneProcessor placement(state);
   AnsweredTerminal terminal;
   LinkedPort link(terminal.SlavePath());
   RS232DeviceDriver port(kComPort, Br115200);
@@ -155,7 +146,7 @@ double Median(std::vector<double> samples) {
 
 // Both exchanges in every iteration, so that both see the same load of the machine.
 void SerialRoundTripInterleaved(benchmark::State& state) {
-  StayOnThisProcessor();
+  bench::OneProcessor placement(state);
   AnsweredTerminal bareTerminal, legacyTerminal;
   const int fd = OpenBare(bareTerminal.SlavePath());
   LinkedPort link(legacyTerminal.SlavePath());

@@ -8,6 +8,7 @@
 // against the same simulator, so the simulator's share cancels out there;
 // these figures show how large that share is (goal: swmsim within 3 times the
 // bare server's round trip, so that it never dominates a driver measurement).
+// The client and the threads that answer it run on one processor (Placement.h).
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -24,6 +25,7 @@
 #include <thread>
 
 #include "BareExchange.h"
+#include "Placement.h"
 #include "sim/core/Simulator.h"
 
 namespace {
@@ -59,6 +61,7 @@ void Measure(benchmark::State& state, int fd) {
 }
 
 void TcpRoundTripBare(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   const int listener = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -82,6 +85,7 @@ void TcpRoundTripBare(benchmark::State& state) {
 }
 
 void TcpRoundTripSwmsim(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   sim::Simulator simulator;
   sim::Instrument& dmm = simulator.Add("dmm", {{"transport", "tcp"}, {"idn", "ACME,DMM100,1234,1.0"}});
   const int client = bench::ConnectTcp(dmm.Endpoint().port);
@@ -90,6 +94,7 @@ void TcpRoundTripSwmsim(benchmark::State& state) {
 }
 
 void PtyRoundTripBare(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   grantpt(master);
   unlockpt(master);
@@ -103,6 +108,7 @@ void PtyRoundTripBare(benchmark::State& state) {
 }
 
 void PtyRoundTripSwmsim(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   sim::Simulator simulator;
   sim::Instrument& dmm = simulator.Add("dmm", {{"transport", "pty"}, {"idn", "ACME,DMM100,1234,1.0"}});
   const int port = open(dmm.Endpoint().device.c_str(), O_RDWR | O_NOCTTY);

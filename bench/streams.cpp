@@ -16,6 +16,8 @@
 //                                of the machine; counters bare_us and stream_us
 //                                (medians) and ratio: the figures to compare
 //                                with the goals on a busy machine
+// Every exchange benchmark runs the client and the threads that answer it on
+// one processor (its label names it; see Placement.h).
 //   NamedLock/TwoProcesses       two processes exchange 10 000 times each with
 //                                one instrument through one stream lock;
 //                                counter "interleaved" must be 0
@@ -41,6 +43,7 @@
 #include <vector>
 
 #include "BareExchange.h"
+#include "Placement.h"
 #include "platform/NamedSharedMutex.h"
 #include "sim/core/Simulator.h"
 #include "streams/DeviceStreamClientWithStream.h"
@@ -154,21 +157,25 @@ void MeasureStream(benchmark::State& state, uint16_t port) {
 }
 
 void TcpRoundTripBareServer(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   BareServer server;
   MeasureBare(state, server.Port());
 }
 
 void TcpWriteReadStreamServer(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   BareServer server;
   MeasureStream(state, server.Port());
 }
 
 void TcpRoundTripBareSwmsim(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   sim::Simulator simulator;
   MeasureBare(state, simulator.Add("dmm", {{"transport", "tcp"}, {"idn", kIdn}}).Endpoint().port);
 }
 
 void TcpWriteReadStreamSwmsim(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   sim::Simulator simulator;
   MeasureStream(state, simulator.Add("dmm", {{"transport", "tcp"}, {"idn", kIdn}}).Endpoint().port);
 }
@@ -277,18 +284,21 @@ void MeasureSerialStream(benchmark::State& state, int com) {
 }
 
 void PtyRoundTripBareServer(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   PortsDirectory ports;
   BarePtyServer server(ports.Path());
   MeasureBarePty(state, server.Link());
 }
 
 void PtyWriteReadStreamServer(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   PortsDirectory ports;
   BarePtyServer server(ports.Path());
   MeasureSerialStream(state, kBenchCom);
 }
 
 void PtyRoundTripBareSwmsim(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   PortsDirectory ports;
   sim::Simulator simulator;
   simulator.SetPortsDirectory(ports.Path());
@@ -298,6 +308,7 @@ void PtyRoundTripBareSwmsim(benchmark::State& state) {
 }
 
 void PtyWriteReadStreamSwmsim(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   PortsDirectory ports;
   sim::Simulator simulator;
   simulator.SetPortsDirectory(ports.Path());
@@ -368,11 +379,13 @@ void MeasureTcpPairs(benchmark::State& state, uint16_t port) {
 }
 
 void TcpPairsServer(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   BareServer server;
   MeasureTcpPairs(state, server.Port());
 }
 
 void TcpPairsSwmsim(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   sim::Simulator simulator;
   MeasureTcpPairs(state, simulator.Add("dmm", {{"transport", "tcp"}, {"idn", kIdn}}).Endpoint().port);
 }
@@ -416,12 +429,14 @@ void MeasurePtyPairs(benchmark::State& state, const std::string& link) {
 }
 
 void PtyPairsServer(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   PortsDirectory ports;
   BarePtyServer server(ports.Path());
   MeasurePtyPairs(state, server.Link());
 }
 
 void PtyPairsSwmsim(benchmark::State& state) {
+  bench::OneProcessor placement(state);
   PortsDirectory ports;
   sim::Simulator simulator;
   simulator.SetPortsDirectory(ports.Path());

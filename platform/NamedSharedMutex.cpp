@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -90,8 +91,13 @@ std::string NamedSharedMutex::ObjectNameFor(const std::string& lockName) {
   return "/swmatrix." + encoded;
 }
 
+std::string NamedSharedMutex::NamespacePrefix() {
+  const char* prefix = std::getenv("SWMATRIX_LOCK_PREFIX");
+  return prefix ? prefix : "";
+}
+
 int NamedSharedMutex::Remove(const std::string& lockName) {
-  return shm_unlink(ObjectNameFor(lockName).c_str()) == 0 ? 0 : errno;
+  return shm_unlink(ObjectNameFor(NamespacePrefix() + lockName).c_str()) == 0 ? 0 : errno;
 }
 
 NamedSharedMutex::SharedBlock* NamedSharedMutex::MapBlock(const std::string& objectName, int* error) {
@@ -160,7 +166,7 @@ int NamedSharedMutex::Initialise(SharedBlock* block) {
 }
 
 NamedSharedMutex* NamedSharedMutex::Open(const std::string& lockName, int* error) {
-  const std::string objectName = ObjectNameFor(lockName);
+  const std::string objectName = ObjectNameFor(NamespacePrefix() + lockName);
   std::lock_guard<std::mutex> guard(registryMutex);
   auto& registry = Registry();
   if (auto found = registry.find(objectName); found != registry.end()) return found->second.get();

@@ -11,6 +11,10 @@
 // (so "Global\VANTORIX:DS:RS232:COM1" is "/swmatrix.Global%5CVANTORIX:DS:RS232:COM1",
 // found as /dev/shm/swmatrix.Global%5C...). Names longer than 200 characters
 // keep their first 183 characters, "~" and a 64-bit hash of the whole name.
+// $SWMATRIX_LOCK_PREFIX, when set, is put in front of every lock name before
+// it is encoded, so that independent benches (or test runs) on one machine
+// never share a lock: with the prefix "bench2:" the lock above is the object
+// "/swmatrix.bench2:Global%5CVANTORIX:DS:RS232:COM1".
 //
 // The objects are never unlinked by the module: a process that opened a name
 // must keep meeting the same lock as every later opener, and unlinking while
@@ -39,8 +43,11 @@ public:
   int Unlock();
 
   const std::string& ObjectName() const { return objectName_; }
+  // The object name of a full lock name (the prefix already in front).
   static std::string ObjectNameFor(const std::string& lockName);
-  // Unlinks the object of that name; 0 or the system error.
+  // $SWMATRIX_LOCK_PREFIX, or empty.
+  static std::string NamespacePrefix();
+  // Unlinks the object of that name (in the prefix's namespace); 0 or the system error.
   static int Remove(const std::string& lockName);
 
 private:

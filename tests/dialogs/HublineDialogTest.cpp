@@ -66,7 +66,7 @@ bool Shown(wxDialog& dialog, const std::string& id) {
   return window && window->IsShown();
 }
 
-// Keeps a picture of a page of the dialog under build/screenshots for people to look at.
+// Keeps a picture of a page of the dialog (screenshots/ in the build tree) for people to look at.
 void Picture(wxDialog& dialog, const std::string& page, const std::string& name) {
   auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs"));
   if (!notebook) return;
@@ -363,19 +363,7 @@ TEST(HublineDialog, ACardOfTheBoardIsConfiguredInItsOwnDialogAndCancelOnTheBoard
   }
 }
 
-TEST(HublineDialog, NamesItsControlsAndSlotEntries) {
-  struct Name {
-    bool label;
-    int state;
-    bool internal;
-    int number;
-    const char* name;
-  } names[] = {{false, 0, true, 1, "ID_DURING_RELAIS_INT_1"}, {false, 1, true, 4, "ID_AFTER_RELAIS_INT_4"},
-               {true, 0, true, 2, "ID_TXT_DURING_RELAIS_INT_2"}, {true, 1, true, 3, "ID_TXT_AFTER_RELAIS_INT_3"},
-               {false, 0, false, 16, "ID_DURING_RELAIS_16"},     {false, 1, false, 1, "ID_AFTER_RELAIS_1"}};
-  for (const Name& n : names)
-    EXPECT_EQ(HublineSwitchesPanel::ControlName(n.label, n.state, n.internal, n.number), n.name);
-
+TEST(HublineDialog, OffersEverySlotEntry) {
   auto texts = [](int subDevices) {
     std::vector<std::string> entries;
     for (const wxString& entry : HublinePanel::DeviceIdEntries(subDevices)) entries.push_back(entry.utf8_string());

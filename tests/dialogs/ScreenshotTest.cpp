@@ -1,11 +1,17 @@
-// A picture of every dialog and panel layout of the module, for people to
-// look at (kept under build/screenshots/): each top-level panel or dialog of
-// the module's XRC files, laid out the way a driver's dialog shows it.
+// Every dialog and panel layout of the module, laid out the way a driver's
+// dialog shows it, checked for what a person would notice (a control cut off
+// at the edge of its page, a label too small for its text) and pictured for
+// people to look at (screenshots/ in the build tree).
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/radiobut.h>
 #include <wx/sizer.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
 #include <wx/xml/xml.h>
 #include <wx/xrc/xmlres.h>
 
@@ -47,12 +53,43 @@ std::vector<Layout> ModuleLayouts() {
   return layouts;
 }
 
-// Shows the dialog modally and takes its picture once its loop runs.
-bool PictureWhileShown(wxDialog& dialog, const std::string& name) {
+bool ShowsText(wxWindow* window) {
+  return dynamic_cast<wxStaticText*>(window) || dynamic_cast<wxCheckBox*>(window) ||
+         dynamic_cast<wxRadioButton*>(window) || dynamic_cast<wxButton*>(window);
+}
+
+// Every shown control lies wholly inside the page, and every control with a
+// text of its own is at least as large as that text needs.
+void ExpectEveryControlWhole(wxWindow& page) {
+  const wxRect area = page.GetScreenRect();
+  for (wxWindow* child : page.GetChildren()) {
+    if (!child->IsShown() || child->IsTopLevel()) continue;
+    const wxRect rect = child->GetScreenRect();
+    const std::string what = child->GetName().utf8_string() + " \"" + child->GetLabel().utf8_string() + "\"";
+    // A box's frame is a decoration whose reported place includes its label in
+    // GTK; the controls inside it are checked against the page instead.
+    const bool box = dynamic_cast<wxStaticBox*>(child) != nullptr;
+    EXPECT_TRUE(box || area.Contains(rect)) << what << " at " << rect.x - area.x << "," << rect.y - area.y << " size "
+                                     << rect.width << "x" << rect.height << " is cut off by its page of "
+                                     << area.width << "x" << area.height;
+    EXPECT_TRUE(rect.width > 0 && rect.height > 0) << what << " has no room";
+    if (ShowsText(child)) {
+      const wxSize needed = child->GetBestSize();
+      EXPECT_TRUE(rect.width >= needed.x && rect.height >= needed.y)
+          << what << " is truncated: " << rect.width << "x" << rect.height << " for a text of " << needed.x << "x"
+          << needed.y;
+    }
+    ExpectEveryControlWhole(*child);
+  }
+}
+
+// Shows the dialog modally, checks the page once its loop runs and takes its picture.
+bool PictureWhileShown(wxDialog& dialog, const std::string& name, wxWindow& page) {
   bool saved = false;
   dialog.CentreOnScreen();
   SetDialogShownHook([&](wxDialog& shown) {
     saved = SaveScreenshot(shown, name);
+    ExpectEveryControlWhole(page);
     shown.EndModal(wxID_CANCEL);
   });
   ShowModalForHost(dialog, 0);
@@ -61,7 +98,7 @@ bool PictureWhileShown(wxDialog& dialog, const std::string& name) {
 }
 }  // namespace
 
-TEST(Screenshots, EveryLayoutLoadsAndIsPictured) {
+TEST(Screenshots, EveryLayoutShowsEveryControlWholeAndIsPictured) {
   REQUIRE_GUI();
   EnsureXrcResources();
   const std::vector<Layout> layouts = ModuleLayouts();
@@ -72,7 +109,7 @@ TEST(Screenshots, EveryLayoutLoadsAndIsPictured) {
       wxDialog dialog;
       ASSERT_TRUE(wxXmlResource::Get()->LoadDialog(&dialog, nullptr, layout.name));
       dialog.Fit();
-      EXPECT_TRUE(PictureWhileShown(dialog, layout.name));
+      EXPECT_TRUE(PictureWhileShown(dialog, layout.name, dialog));
       continue;
     }
     // A panel is shown as a page of the generic tabbed dialog, as drivers show it.
@@ -86,6 +123,6 @@ TEST(Screenshots, EveryLayoutLoadsAndIsPictured) {
     dialog.SetTitle(wxString::FromUTF8(layout.name));
     dialog.GetSizer()->SetSizeHints(&dialog);
     dialog.Fit();
-    EXPECT_TRUE(PictureWhileShown(dialog, layout.name));
+    EXPECT_TRUE(PictureWhileShown(dialog, layout.name, *panel));
   }
 }

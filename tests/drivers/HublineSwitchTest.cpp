@@ -1,14 +1,9 @@
 // The Hubline card driver's pure parts: device ID normalisation, device
-// error parsing and numbering, the error texts, and the registry entries that
-// create it with their documented arguments.
+// error parsing and numbering, and the error texts (the registry entries are
+// checked in HublineRegistryTest.cpp).
 #include "drivers/hubline/HublineSwitch.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
-#include <regex>
-
-#include "interface/DeviceTypeRegistry.h"
 
 namespace {
 // A card whose slots carry two sub-devices, for the letter rules.
@@ -63,27 +58,4 @@ TEST(HublineSwitch, ParsesDeviceErrorsAndMapsThemToStatuses) {
   EXPECT_EQ(card.HublineErrorText(0x30003A98 + 7), "");
   EXPECT_EQ(card.CheckResponseForErrors(""), HublineSwitch::kNoResponse);
   EXPECT_EQ(card.CheckResponseForErrors("OK"), 0u);
-}
-
-TEST(HublineSwitch, RegistryEntriesCreateTheCardWithTheirArguments) {
-  const std::regex arguments("^\"(.*)\", ([0-9]), (true|false)$");
-  int checked = 0;
-  for (const DeviceTypeEntry& entry : DeviceTypeEntries()) {
-    if (entry.className != "HublineSwitch") continue;
-    const std::string key(entry.key);
-    ASSERT_NE(entry.create, nullptr) << key;
-    std::unique_ptr<DeviceDriverBase> driver(entry.create());
-    auto* card = dynamic_cast<HublineSwitch*>(driver.get());
-    ASSERT_NE(card, nullptr) << key;
-    std::smatch match;
-    const std::string text(entry.arguments);
-    ASSERT_TRUE(std::regex_match(text, match, arguments)) << key;
-    EXPECT_EQ(card->GetExpectedResponse(), match[1].str()) << key;
-    EXPECT_EQ(card->Count(), std::stoi(match[2].str())) << key;
-    EXPECT_EQ(card->ExternalBoxesSupported(), match[3].str() == "true") << key;
-    EXPECT_EQ(card->ModelName(), card->Count() == 4 ? "TQS4PA" : "TQS2PA") << key;
-    EXPECT_EQ(card->AddressPrefix(), "S") << key;
-    ++checked;
-  }
-  EXPECT_EQ(checked, 22);
 }

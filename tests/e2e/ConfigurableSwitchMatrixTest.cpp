@@ -4,66 +4,31 @@
 // the command lists, the answers it reads, statuses and texts, and the INI
 // file that SaveConfiguration writes and LoadConfiguration restores.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "sim/core/Simulator.h"
+#include "SimulatorBench.h"
 #include "support/LoadedModule.h"
-#include "support/TestFiles.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kWait = std::chrono::seconds(10);
 
-// A temporary directory, the simulator with one programmable instrument and
-// the INI file that points the driver at it.
+// The simulator with one programmable instrument, and a driver loaded from
+// the INI file that points it at the instrument.
 class Bench {
 public:
-  enum class Transport { kTcp, kSerial };
-
-  Bench(Transport transport, sim::Simulator::Keys keys, const std::string& tables) {
-    std::string pattern = testing::TempDir() + "swm-configurable-XXXXXX";
-    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
-    directory_ = pattern;
-    keys.emplace_back("family", "programmable");
-    std::ostringstream stream;
-    if (transport == Transport::kTcp) {
-      keys.emplace_back("transport", "tcp");
-      device_ = &simulator_.Add("wattex", keys);
-      stream << "[SwitchMatrix.Stream Config]\nSelected=TCPIP\n[SwitchMatrix.Stream Config.Ethernet]\n"
-             << "Address=127.0.0.1:" << device_->Endpoint().port << "\n";
-    } else {
-      // A COM number of this process, so that test processes side by side use different port locks.
-      const int com = 230 + static_cast<int>(getpid() % 25);
-      const std::string ports = directory_ + "/ports";
-      std::filesystem::create_directories(ports);
-      setenv("SWMATRIX_PORTS", ports.c_str(), 1);
-      simulator_.SetPortsDirectory(ports);
-      keys.emplace_back("transport", "pty");
-      keys.emplace_back("com", std::to_string(com));
-      device_ = &simulator_.Add("wattex", keys);
-      stream << "[SwitchMatrix.Stream Config]\nSelected=RS-232\n[SwitchMatrix.Stream Config.RS232]\nCOMPort="
-             << com << "\nSendTermination=3\n";
-    }
-    ini_ = File("wattex.ini");
-    std::ofstream(ini_) << stream.str() << tables;
+  Bench(Transport transport, sim::Simulator::Keys keys, const std::string& tables)
+      : bench_(transport, WithFamily(std::move(keys))), device_(&bench_.Instrument()) {
+    const std::string ini = bench_.Write(
+        "wattex.ini",
+        bench_.StreamSections("SwitchMatrix") + (transport == Transport::kSerial ? "SendTermination=3\n" : "") + tables);
     EXPECT_EQ(m_.CreateNewDeviceDriver(0, "KOVALEXWTXSWITCH", &id_), DRV_OK);
-    EXPECT_EQ(m_.LoadConfiguration(0, id_, ini_.c_str()), DRV_OK);
+    EXPECT_EQ(m_.LoadConfiguration(0, id_, ini.c_str()), DRV_OK);
   }
-  ~Bench() {
-    m_.RemoveDeviceDriver(0, id_);
-    simulator_.Stop();
-    unsetenv("SWMATRIX_PORTS");
-    std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
-  }
+  ~Bench() { m_.RemoveDeviceDriver(0, id_); }
 
-  std::string File(const std::string& name) const { return directory_ + "/" + name; }
+  std::string File(const std::string& name) const { return bench_.File(name); }
   uint32_t Event(uint32_t event, double value) { return m_.SetValue(0, id_, 1500, &event, &value); }
   uint32_t EventWithoutValue(uint32_t event) { return m_.SetValue(0, id_, 1500, &event, nullptr); }
   // Every byte received since the last call, once at least `count` have come.
@@ -78,12 +43,16 @@ public:
   void ExpectBytes(const std::string& bytes) { EXPECT_EQ(TakeBytes(bytes.size()), bytes); }
 
   swm::Module& m_ = LoadedModule();
-  sim::Simulator simulator_;
-  sim::Instrument* device_ = nullptr;
+  SimulatorBench bench_;
+  sim::Instrument* device_;
   uint16_t id_ = 0;
-  std::string directory_;
-  std::string ini_;
   size_t taken_ = 0;
+
+private:
+  static sim::Simulator::Keys WithFamily(sim::Simulator::Keys keys) {
+    keys.emplace_back("family", "programmable");
+    return keys;
+  }
 };
 
 const char* kTables =
@@ -119,7 +88,7 @@ sim::Simulator::Keys WattexAnswers() {
 }  // namespace
 
 TEST(ConfigurableSwitchMatrixE2e, SendsTypedCommandsWithEscapesSplittersListsAndPlaceholders) {
-  Bench bench(Bench::Transport::kTcp, WattexAnswers(), kTables);
+  Bench bench(Transport::kTcp, WattexAnswers(), kTables);
 
   ASSERT_EQ(bench.m_.CheckDevice(0, bench.id_), DRV_OK);
   bench.ExpectBytes("*IDN?\n");
@@ -164,7 +133,7 @@ TEST(ConfigurableSwitchMatrixE2e, SendsTypedCommandsWithEscapesSplittersListsAnd
 }
 
 TEST(ConfigurableSwitchMatrixE2e, SavesEveryValueAndLoadingTheSavedFileRestoresThem) {
-  Bench bench(Bench::Transport::kTcp, WattexAnswers(), kTables);
+  Bench bench(Transport::kTcp, WattexAnswers(), kTables);
   const std::string saved = bench.File("saved.ini");
   ASSERT_EQ(bench.m_.SaveConfiguration(0, bench.id_, saved.c_str()), DRV_OK);
   const std::string text = ReadFile(saved);
@@ -186,11 +155,10 @@ TEST(ConfigurableSwitchMatrixE2e, SavesEveryValueAndLoadingTheSavedFileRestoresT
   const std::string again = bench.File("again.ini");
   ASSERT_EQ(bench.m_.SaveConfiguration(0, second, again.c_str()), DRV_OK);
   EXPECT_EQ(ReadFile(again), text);
-  bench.m_.RemoveDeviceDriver(0, second);
 }
 
 TEST(ConfigurableSwitchMatrixE2e, ReportsAWrongIdentificationAndAnUnreachableDeviceWithTexts) {
-  Bench bench(Bench::Transport::kTcp, {{"answer", "*IDN? -> SWMSIM,OTHER,0,1.0"}},
+  Bench bench(Transport::kTcp, {{"answer", "*IDN? -> SWMSIM,OTHER,0,1.0"}},
               "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\nReturnedID=WATTEX\nTimeOutTimeSeconds=1\n");
   const uint32_t mismatch = bench.m_.CheckDevice(0, bench.id_);
   EXPECT_EQ(mismatch, 0x30000096u);
@@ -209,7 +177,7 @@ TEST(ConfigurableSwitchMatrixE2e, ReportsAWrongIdentificationAndAnUnreachableDev
 }
 
 TEST(ConfigurableSwitchMatrixE2e, InitWaitsASecondAfterTheResetAndSplitPartsArePaced) {
-  Bench bench(Bench::Transport::kTcp, {},
+  Bench bench(Transport::kTcp, {},
               "[SwitchMatrix.ConfigurableDeviceDriverBase]\nReset=*RST\nSplitterString=||\n"
               "[SwitchMatrix]\nonDwellTimeStarted=A||B||||C||\n");
   auto started = Clock::now();
@@ -223,7 +191,7 @@ TEST(ConfigurableSwitchMatrixE2e, InitWaitsASecondAfterTheResetAndSplitPartsAreP
 }
 
 TEST(ConfigurableSwitchMatrixE2e, OverASerialPortCommandsEndOnlyWithWhatThePortAdds) {
-  Bench bench(Bench::Transport::kSerial,
+  Bench bench(Transport::kSerial,
               {{"read-terminator", "none"}, {"write-terminator", "crlf"}, {"answer", "*IDN? -> SWMSIM,WATTEX,0,1.0"},
                {"answer-re", "^FREQ .* -> OK"}},
               "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\nReturnedID=wattex\nInit=\\x02INIT\\x03\n"

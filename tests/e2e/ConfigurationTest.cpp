@@ -30,7 +30,6 @@ std::string Value(const LogRecord& record, const std::string& name) {
 }  // namespace
 
 TEST(Configuration, CommonTextsTitleTheDriversMessageBoxes) {
-  ASSERT_TRUE(kE2eLogSocketConfigured);
   LogReader log;
   swm::Module& m = LoadedModule();
   uint16_t id = 0;

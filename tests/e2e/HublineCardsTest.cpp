@@ -5,23 +5,16 @@
 // turned into a status and its text, and the saved INI file, which loads
 // back to the same values.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "sim/core/Simulator.h"
+#include "SimulatorBench.h"
 #include "sim/hubline/HublineUnit.h"
 #include "support/LoadedModule.h"
-#include "support/TestFiles.h"
 
 namespace {
-enum class Transport { kTcp, kSerial };
-
 struct CardCase {
   const char* name;
   const char* typeKey;
@@ -29,7 +22,7 @@ struct CardCase {
   int slot;
   int centreType;
   const char* switchTables;  // the card's tables in the INI file
-  std::vector<std::string> checkCommands;
+  std::vector<std::string> checkCommands, initCommands;
   std::vector<std::string> during, after;
   std::vector<std::string> stateDuring, stateAfter;  // the card's summary lines
   std::vector<std::string> aliveCommands;            // what the interlock request asks
@@ -42,6 +35,7 @@ struct CardCase {
 
 const std::vector<std::string> kMultislotCheck{"*IDN?",          "SYSTEM:KLOCK 1", "S3:*IDN?",
                                                "SYSTEM:KLOCK 0", "S3:LOCAL",       "LOCAL"};
+const std::vector<std::string> kMultislotInit{"*IDN?", "SYSTEM:KLOCK 1"};
 
 std::vector<std::string> Repeated(const std::vector<std::string>& commands, int times) {
   std::vector<std::string> all;
@@ -59,6 +53,7 @@ const std::vector<CardCase>& Cases() {
        "[HublineSwitch]\nRelais1Start=1\nRelais2Start=1\nRelais5Start=1\nRelais7Start=1\n"
        "Relais1Stop=2\nRelais5Stop=2\nRelais8Stop=2\n",
        kMultislotCheck,
+       kMultislotInit,
        {"S3:INT_RELAY_A_NO", "S3:INT_RELAY_B_NO", "S3:EXT_RELAY_1_ACTIVE", "S3:EXT_RELAY_3_ACTIVE"},
        {"S3:INT_RELAY_A_NC", "S3:EXT_RELAY_1_IDLE", "S3:EXT_RELAY_4_IDLE"},
        {"A=NO B=NO C=NC D=NC, out 1=ACTIVE 2=IDLE 3=ACTIVE 4=IDLE"},
@@ -71,6 +66,25 @@ const std::vector<CardCase>& Cases() {
        "Please check the manual of your device to determine the exact cause.",
        {"[Common]\n", "DeviceID=3\n", "CentreType=0\n", "[HublineSwitch]\n", "Relais1Start=1\n",
         "Relais7Start=1\n", "Relais8Stop=2\n", "Relais4Start=0\n"}},
+      {"TwoRelayCard",
+       "HUBLINE2PORT",
+       {{"slot3", "relay2"}},
+       3,
+       0,
+       "[HublineSwitch]\nRelais1Start=2\nRelais2Start=1\nRelais5Start=1\nRelais1Stop=1\n",
+       kMultislotCheck,
+       kMultislotInit,
+       {"S3:INT_RELAY_A_NC", "S3:INT_RELAY_B_NO", "S3:EXT_RELAY_1_ACTIVE"},
+       {"S3:INT_RELAY_A_NO"},
+       {"A=NC B=NO, out 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE"},
+       {"A=NO B=NO, out 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE"},
+       {"S3:INT_RELAY_A?"},
+       "S3:INT_RELAY_A_NC -> 17",
+       17,
+       Repeated({"S3:INT_RELAY_A_NC", "EXTRAINFO ERROR 17"}, 3),
+       "Device returned system error code: 17.\nDescription: Relay coil open.\n"
+       "Please check the manual of your device to determine the exact cause.",
+       {"[HublineSwitch]\n", "Relais1Start=2\n", "Relais2Start=1\n", "Relais5Start=1\n", "Relais1Stop=1\n"}},
       {"ExternalBoxes",
        "HUBLINE4PORTEXT",
        {{"slot3", "relay4"}, {"slot3-boxes", "2"}},
@@ -81,6 +95,7 @@ const std::vector<CardCase>& Cases() {
        "[HublineExternalSwitch.External.Box0.0]\nStart=3\n"
        "[HublineExternalSwitch.External.Box1.2]\nStart=4\nStop=6\n",
        kMultislotCheck,
+       kMultislotInit,
        {"S3:INT_RELAY_A_NO", "S3:INT_RELAY_C_NO", "S3:N11RELAY_1_3", "S3:N12RELAY_3_4"},
        {"S3:INT_RELAY_A_NC", "S3:N12RELAY_3_6"},
        {"A=NO B=NC C=NO D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE", "box 1: 1=3 2=0 3=0 4=0",
@@ -106,6 +121,7 @@ const std::vector<CardCase>& Cases() {
        "[HublineSwitch6Point]\nRelais2Start=5\nRelais1Stop=3\nRelais2Stop=0\n"
        "[HublineSwitch6Point.External.Box0.1]\nStart=2\n",
        kMultislotCheck,
+       kMultislotInit,
        {"S3:INT_RELAY_A_1", "S3:INT_RELAY_B_5", "S3:N11RELAY_2_2"},
        {"S3:INT_RELAY_A_3"},
        {"A=1 B=5", "box 1: 1=0 2=2 3=0 4=0"},
@@ -125,6 +141,7 @@ const std::vector<CardCase>& Cases() {
        3,
        "[HublineSwitch6Point]\nRelais1Start=6\nRelais2Start=2\nRelais1Stop=1\nRelais2Stop=4\n",
        {"*IDN?", "LOCAL"},
+       {},  // only a multislot unit is identified and locked on init
        {"EXT_RELAY_A_6", "EXT_RELAY_B_2"},
        {"EXT_RELAY_A_1", "EXT_RELAY_B_4"},
        {"A=6 B=2"},
@@ -146,62 +163,35 @@ std::string Joined(const std::vector<std::string>& commands) {
   return bytes;
 }
 
-// A private directory, the simulated unit on the chosen transport and the
-// INI file that points the driver at it.
+// The simulated unit on the chosen transport and the INI file that points the driver at it.
 class Bench {
 public:
-  // index tells the tests of one process apart, so that each has its own serial port.
-  Bench(const CardCase& c, Transport transport, int index) : case_(c) {
-    std::string pattern = testing::TempDir() + "swm-hublinecards-XXXXXX";
-    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
-    directory_ = pattern;
-    sim::Simulator::Keys keys{{"family", "hubline"}, {"error-text", "17 -> Relay coil open"}};
-    keys.insert(keys.end(), c.unitKeys.begin(), c.unitKeys.end());
-    std::ostringstream stream;
-    if (transport == Transport::kTcp) {
-      keys.emplace_back("transport", "tcp");
-      hub_ = &simulator_.Add("hub", keys);
-      stream << "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:"
-             << hub_->Endpoint().port << "\n";
-    } else {
-      // A COM number of this process and test, so that tests side by side use different port locks.
-      const int com = 20 + static_cast<int>(getpid() % 25) * 9 + index;
-      const std::string ports = directory_ + "/ports";
-      std::filesystem::create_directories(ports);
-      setenv("SWMATRIX_PORTS", ports.c_str(), 1);
-      simulator_.SetPortsDirectory(ports);
-      keys.emplace_back("transport", "pty");
-      keys.emplace_back("com", std::to_string(com));
-      hub_ = &simulator_.Add("hub", keys);
-      stream << "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=" << com << "\n";
-    }
-    ini_ = File("card.ini");
-    std::ofstream(ini_) << "[Common]\nDeviceID=" << c.slot << "\nCentreType=" << c.centreType << "\n"
-                        << stream.str() << c.switchTables;
-  }
-  ~Bench() {
-    simulator_.Stop();
-    unsetenv("SWMATRIX_PORTS");
-    std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
+  Bench(const CardCase& c, Transport transport) : case_(c), bench_(transport, UnitKeys(c)) {
+    ini_ = bench_.Write("card.ini", "[Common]\nDeviceID=" + std::to_string(c.slot) + "\nCentreType=" +
+                                        std::to_string(c.centreType) + "\n" + bench_.StreamSections() +
+                                        c.switchTables);
   }
 
-  std::string File(const std::string& name) const { return directory_ + "/" + name; }
+  std::string File(const std::string& name) const { return bench_.File(name); }
   const std::string& Ini() const { return ini_; }
-  sim::Instrument& Hub() { return *hub_; }
+  sim::Instrument& Hub() { return bench_.Instrument(); }
   std::vector<std::string> CardState() {
-    return hub_->Access<sim::HublineUnit>([&](sim::HublineUnit& unit) {
+    return Hub().Access<sim::HublineUnit>([&](sim::HublineUnit& unit) {
       const sim::HublineCard* card = unit.Card(case_.slot);
       return card ? card->Summary() : std::vector<std::string>{"no card"};
     });
   }
 
 private:
+  static sim::Simulator::Keys UnitKeys(const CardCase& c) {
+    sim::Simulator::Keys keys{{"family", "hubline"}, {"error-text", "17 -> Relay coil open"}};
+    keys.insert(keys.end(), c.unitKeys.begin(), c.unitKeys.end());
+    return keys;
+  }
+
   const CardCase& case_;
-  std::string directory_;
+  SimulatorBench bench_;
   std::string ini_;
-  sim::Simulator simulator_;
-  sim::Instrument* hub_ = nullptr;
 };
 
 // A driver of the module, removed however the test ends.
@@ -240,8 +230,7 @@ TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) 
   const CardCase& c = Cases()[std::get<0>(GetParam())];
   const Transport transport = std::get<1>(GetParam());
   swm::Module& m = LoadedModule();
-  const int index = static_cast<int>(std::get<0>(GetParam()) * 2) + (transport == Transport::kTcp ? 0 : 1);
-  Bench bench(c, transport, index);
+  Bench bench(c, transport);
   Driver driver(m, c.typeKey);
   ASSERT_TRUE(driver.created);
   const uint16_t id = driver.id;
@@ -253,6 +242,7 @@ TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) 
   bench.Hub().ResetLog();
 
   ASSERT_EQ(m.InitDevice(0, id), 0u);
+  EXPECT_EQ(bench.Hub().ReceivedCommands(), c.initCommands);
   bench.Hub().ResetLog();
   ASSERT_EQ(Event(m, id, 3), 0u);
   EXPECT_EQ(bench.Hub().ReceivedBytes(), Joined(c.during));
@@ -279,6 +269,7 @@ TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) 
   EXPECT_EQ(bench.Hub().ReceivedCommands(), c.errorCommands);
   EXPECT_EQ(bench.CardState(), c.stateAfter);
   EXPECT_EQ(m.ErrorText(id, failed), c.errorText);
+  EXPECT_EQ(m.ErrorText(id, 0x30000FBA), "Hubline did not return a response.");
   bench.Hub().Set("clear-rules", "1");
   EXPECT_EQ(m.DeInitDevice(0, id), 0u);
 
@@ -305,7 +296,7 @@ TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Cards, HublineCardsE2e,
-                         testing::Combine(testing::Range<size_t>(0, 4),
+                         testing::Combine(testing::Range<size_t>(0, Cases().size()),
                                           testing::Values(Transport::kTcp, Transport::kSerial)),
                          [](const testing::TestParamInfo<std::tuple<size_t, Transport>>& info) {
                            return std::string(Cases()[std::get<0>(info.param)].name) +

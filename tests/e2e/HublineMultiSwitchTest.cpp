@@ -4,73 +4,46 @@
 // error on one card (reported, while the other cards are still switched), and
 // the INI file the board saves, loaded again.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "sim/core/Simulator.h"
+#include "SimulatorBench.h"
 #include "sim/hubline/HublineUnit.h"
 #include "support/LoadedModule.h"
-#include "support/TestFiles.h"
 
 namespace {
-std::string TempPath(const std::string& leaf) {
-  return testing::TempDir() + "swm-hubline-multi-" + std::to_string(getpid()) + "-" + leaf;
-}
-
 // The card's own settings inside the board's table "Relais<i>".
-// `port` is the TCP port, or the COM number when `serial`.
-std::string CardSections(int index, const std::string& type, int slot, bool serial, uint16_t port,
+std::string CardSections(const SimulatorBench& bench, int index, const std::string& type, int slot,
                          const std::string& table, const std::string& relays) {
-  const std::string prefix = "[MultiSwitch.Relais" + std::to_string(index);
-  const std::string stream =
-      serial ? prefix + ".Stream Config]\nSelected=RS-232\n" + prefix + ".Stream Config.RS232]\nCOMPort=" +
-                   std::to_string(port) + "\n"
-             : prefix + ".Stream Config]\nSelected=TCPIP\n" + prefix +
-                   ".Stream Config.Ethernet]\nAddress=127.0.0.1:" + std::to_string(port) + "\n";
-  return prefix + "]\nDeviceType=" + type + "\n" + prefix + ".Common]\nDeviceID=" + std::to_string(slot) +
-         "\nCentreType=0\n" + stream + prefix + "." + table + "]\n" + relays;
+  const std::string prefix = "MultiSwitch.Relais" + std::to_string(index);
+  return "[" + prefix + "]\nDeviceType=" + type + "\n[" + prefix + ".Common]\nDeviceID=" + std::to_string(slot) +
+         "\nCentreType=0\n" + bench.StreamSections(prefix) + "[" + prefix + "." + table + "]\n" + relays;
 }
 
 struct Bench {
-  TestDirectory directory;
-  sim::Simulator simulator;
-  sim::Instrument* hub = nullptr;
+  SimulatorBench bench;
+  sim::Instrument* hub;
   std::string ini;
 
-  Bench(const std::string& name, sim::Simulator::Keys extra = {}, bool serial = false) {
+  explicit Bench(sim::Simulator::Keys extra = {}, Transport transport = Transport::kTcp)
+      : bench(transport, UnitKeys(extra)), hub(&bench.Instrument()) {
+    // Four stored boards; the second is of a type the module does not know and is skipped.
+    ini = bench.Write(
+        "board.ini",
+        "[MultiSwitch]\nCount=4\n" +
+            CardSections(bench, 0, "TQS2PA", 2, "HublineSwitch",
+                         "Relais1Start=1\nRelais2Start=2\nRelais5Start=1\nRelais1Stop=2\n") +
+            "[MultiSwitch.Relais1]\nDeviceType=TQS9PX\n" +
+            CardSections(bench, 2, "TQS4PA", 5, "HublineSwitch",
+                         "Relais3Start=1\nRelais4Start=1\nRelais8Start=1\nRelais3Stop=2\nRelais8Stop=2\n") +
+            CardSections(bench, 3, "TQS6PA", 7, "HublineSwitch6Point",
+                         "Relais1Start=3\nRelais2Start=6\nRelais1Stop=1\nRelais2Stop=2\n"));
+  }
+  static sim::Simulator::Keys UnitKeys(const sim::Simulator::Keys& extra) {
     sim::Simulator::Keys keys{{"family", "hubline"}, {"slot2", "relay2"}, {"slot5", "relay4"}, {"slot7", "sixway2"}};
     keys.insert(keys.end(), extra.begin(), extra.end());
-    uint16_t port = 0;
-    if (serial) {
-      // A COM number of this process, so that test processes side by side rarely share a port lock.
-      port = static_cast<uint16_t>(200 + getpid() % 20);
-      const std::string ports = directory.Path() + "/ports";
-      std::filesystem::create_directories(ports);
-      setenv("SWMATRIX_PORTS", ports.c_str(), 1);
-      simulator.SetPortsDirectory(ports);
-      keys.insert(keys.end(), {{"transport", "pty"}, {"com", std::to_string(port)}});
-      hub = &simulator.Add("hub", keys);
-    } else {
-      keys.emplace_back("transport", "tcp");
-      hub = &simulator.Add("hub", keys);
-      port = hub->Endpoint().port;
-    }
-    ini = TempPath(name + ".ini");
-    // Four stored boards; the second is of a type the module does not know and is skipped.
-    std::ofstream(ini) << "[MultiSwitch]\nCount=4\n"
-                       << CardSections(0, "TQS2PA", 2, serial, port, "HublineSwitch",
-                                       "Relais1Start=1\nRelais2Start=2\nRelais5Start=1\nRelais1Stop=2\n")
-                       << "[MultiSwitch.Relais1]\nDeviceType=TQS9PX\n"
-                       << CardSections(2, "TQS4PA", 5, serial, port, "HublineSwitch",
-                                       "Relais3Start=1\nRelais4Start=1\nRelais8Start=1\nRelais3Stop=2\n"
-                                       "Relais8Stop=2\n")
-                       << CardSections(3, "TQS6PA", 7, serial, port, "HublineSwitch6Point",
-                                       "Relais1Start=3\nRelais2Start=6\nRelais1Stop=1\nRelais2Stop=2\n");
+    return keys;
   }
   void ExpectStates(const std::array<std::string, 3>& states) {
     EXPECT_EQ(States(2), states[0]);
@@ -130,7 +103,7 @@ const std::array<std::string, 3> kAfterStates{"A=NC B=NC 1=ACTIVE 2=IDLE 3=IDLE 
 
 TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
   swm::Module& m = LoadedModule();
-  Bench bench("board");
+  Bench bench;
   uint16_t id = 0;
   ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &id), DRV_OK);
   ASSERT_EQ(m.LoadConfiguration(0, id, bench.ini.c_str()), DRV_OK);
@@ -173,7 +146,7 @@ TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
   EXPECT_FALSE(bench.Unit([](sim::HublineUnit& unit) { return unit.Remote(); }));
 
   // Saved: three cards, renumbered, each with its slot, transport and relays.
-  const std::string saved = TempPath("board-saved.ini");
+  const std::string saved = bench.bench.File("board-saved.ini");
   ASSERT_EQ(m.SaveConfiguration(0, id, saved.c_str()), DRV_OK);
   const std::string text = ReadFile(saved);
   const std::string port = std::to_string(bench.hub->Endpoint().port);
@@ -185,21 +158,13 @@ TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
   }
   m.RemoveDeviceDriver(0, id);
 
-  // Loaded again, every value comes back but the transport: the stored
-  // transport code ("Communication") has no TCP/IP on saving and is written
-  // as 0, which selects RS-232 when the file is loaded.
-  uint16_t again = 0;
-  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
-  ASSERT_EQ(m.LoadConfiguration(0, again, saved.c_str()), DRV_OK);
-  const std::string resaved = TempPath("board-resaved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, again, resaved.c_str()), DRV_OK);
-  m.RemoveDeviceDriver(0, again);
-  EXPECT_EQ(Replaced(ReadFile(resaved), "Selected=RS-232\n", "Selected=TCPIP\n"), text);
+  // The stored transport code ("Communication") has no TCP/IP on saving and
+  // is written as 0 (RS-232 on loading; the serial test below reloads a
+  // saved board). With the TCP/IP code written in (4), the reloaded board
+  // switches exactly as before.
   EXPECT_EQ(Count(text, "Communication=0\n"), 3u);
-
-  // With the TCP/IP code written in (4), the reloaded board switches exactly as before.
-  const std::string edited = TempPath("board-edited.ini");
-  std::ofstream(edited) << Replaced(text, "Communication=0\n", "Communication=4\n");
+  const std::string edited = bench.bench.Write("board-edited.ini", Replaced(text, "Communication=0\n", "Communication=4\n"));
+  uint16_t again = 0;
   ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
   ASSERT_EQ(m.LoadConfiguration(0, again, edited.c_str()), DRV_OK);
   ASSERT_EQ(m.InitDevice(0, again), DRV_OK);
@@ -217,7 +182,7 @@ TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
 
 TEST(HublineMultiSwitchE2e, ADeviceErrorOnOneCardIsReportedAndTheOtherCardsStillSwitch) {
   swm::Module& m = LoadedModule();
-  Bench bench("error", {{"device-error", "S5:INT_RELAY_D_NO -> 17"}, {"error-text", "17 -> Relay coil open"}});
+  Bench bench({{"device-error", "S5:INT_RELAY_D_NO -> 17"}, {"error-text", "17 -> Relay coil open"}});
   uint16_t id = 0;
   ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &id), DRV_OK);
   ASSERT_EQ(m.LoadConfiguration(0, id, bench.ini.c_str()), DRV_OK);
@@ -250,7 +215,7 @@ TEST(HublineMultiSwitchE2e, ADeviceErrorOnOneCardIsReportedAndTheOtherCardsStill
 
 TEST(HublineMultiSwitchE2e, CardsShareOneSerialPortAndTheirFileComesBackUnchanged) {
   swm::Module& m = LoadedModule();
-  Bench bench("serial", {}, true);
+  Bench bench({}, Transport::kSerial);
   uint16_t id = 0;
   ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &id), DRV_OK);
   ASSERT_EQ(m.LoadConfiguration(0, id, bench.ini.c_str()), DRV_OK);
@@ -269,16 +234,16 @@ TEST(HublineMultiSwitchE2e, CardsShareOneSerialPortAndTheirFileComesBackUnchange
   EXPECT_FALSE(bench.Unit([](sim::HublineUnit& unit) { return unit.Remote(); }));
 
   // Over RS-232 the stored transport code selects RS-232 again: the reloaded board saves the same file.
-  const std::string saved = TempPath("serial-saved.ini");
+  const std::string saved = bench.bench.File("serial-saved.ini");
   ASSERT_EQ(m.SaveConfiguration(0, id, saved.c_str()), DRV_OK);
   m.RemoveDeviceDriver(0, id);
   const std::string text = ReadFile(saved);
   EXPECT_EQ(Count(text, "Selected=RS-232\n"), 3u) << text;
-  EXPECT_EQ(Count(text, "Stream Config.RS232]\nCOMPort=" + std::to_string(200 + getpid() % 20) + "\n"), 3u) << text;
+  EXPECT_EQ(Count(text, "Stream Config.RS232]\nCOMPort=" + std::to_string(SimulatorBench::kComPort) + "\n"), 3u) << text;
   uint16_t again = 0;
   ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
   ASSERT_EQ(m.LoadConfiguration(0, again, saved.c_str()), DRV_OK);
-  const std::string resaved = TempPath("serial-resaved.ini");
+  const std::string resaved = bench.bench.File("serial-resaved.ini");
   ASSERT_EQ(m.SaveConfiguration(0, again, resaved.c_str()), DRV_OK);
   m.RemoveDeviceDriver(0, again);
   EXPECT_EQ(ReadFile(resaved), text);

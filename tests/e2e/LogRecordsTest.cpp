@@ -17,7 +17,6 @@ using Texts = std::vector<std::string>;
 class LoggedExports : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(kE2eLogSocketConfigured);
     for (int i = 0; i < 4; ++i) {
       uint16_t id = 0;
       ASSERT_EQ(m.CreateNewDeviceDriver(0, "DEBUGSWITCHMATRIX", &id), DRV_OK);

@@ -63,7 +63,11 @@ TEST_F(HostStartup, TracesEveryStepOfAttachAndDetach) {
   const std::string file = directory + "/DDLOGGER.DAT";
   std::ofstream(file).flush();
   std::vector<std::string> displays = {""};  // without a display: a console runtime
-  if (const char* display = std::getenv("DISPLAY")) displays.push_back(display);  // and with one (xvfb)
+  if (const char* display = std::getenv("DISPLAY")) {
+    displays.push_back(display);  // and with one (xvfb)
+  } else if (std::getenv("SWMATRIX_TEST_NEEDS_DISPLAY")) {
+    ADD_FAILURE() << "no display: the start-up with one needs Xvfb";
+  }
   for (const std::string& display : displays) {
     std::filesystem::resize_file(file, 0);
     ASSERT_EQ(RunHost(directory, display), 0) << "display '" << display << "'";
@@ -77,9 +81,4 @@ TEST_F(HostStartup, TracesEveryStepOfAttachAndDetach) {
                      "wxWidgets is now deinitialized"}))
         << "display '" << display << "'";
   }
-}
-
-TEST_F(HostStartup, CreatesNoTraceFileWhenItIsAbsent) {
-  ASSERT_EQ(RunHost(directory, ""), 0);
-  EXPECT_TRUE(std::filesystem::is_empty(directory));
 }

@@ -90,7 +90,6 @@ TEST(Swmlog, RecordsAHostScriptAsJsonLines) {
     if (record == "begin") beginOf[Field(line, "scope")] = Field(line, "function");
     if (record != "end") continue;
     EXPECT_EQ(beginOf[Field(line, "scope")], Field(line, "function")) << line;
-    EXPECT_GE(std::stol(Field(line, "duration_ms")), 0) << line;
     calls.push_back(Field(line, "function") + " " + Field(line, "depth"));
   }
   EXPECT_EQ(calls, (std::vector<std::string>{"CheckDevice 0", "MessageBoxW 1", "HandleEvent 0", "GetErrorString 0",

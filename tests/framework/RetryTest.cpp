@@ -79,13 +79,6 @@ TEST(RetryCounterErrorcode, ErrorcodeIsClearedByNextSucceededAndReset) {
   EXPECT_EQ(counter.GetErrorcode(), 0u);
 }
 
-TEST(RetryCounterErrorcode, NewTryRecordTypeAndText) {
-  EXPECT_STREQ(RetryCounterErrorcode::NewTryType(0), "Complete");
-  EXPECT_STREQ(RetryCounterErrorcode::NewTryType(0x3000012E), "Error");
-  EXPECT_EQ(RetryCounterErrorcode::NewTryText(2, 3), "RetryCounter(2/3)");
-  EXPECT_EQ(RetryCounterErrorcode::NewTryText(10, 12), "RetryCounter(10/12)");
-}
-
 TEST(RetryLoop, RetriesUntilSuccessStopRetryingOrMaxTries) {
   enum Outcome { kOk, kRetryable, kStop };
   struct Case {
@@ -148,12 +141,4 @@ TEST(RetryLoop, ThrowIfErrorAndTheReadVariant) {
   EXPECT_NO_THROW(RetryLoop::ThrowIfReadError(0));
   EXPECT_THROW(RetryLoop::ThrowIfReadError(0x3000012F), RetryLoop::ErrorThrow);
   EXPECT_THROW(RetryLoop::ThrowIfError(0x3000012E), RetryLoop::ErrorThrow);
-}
-
-TEST(RetryLoop, FailedTryTextAndName) {
-  EXPECT_EQ(RetryLoop::FailedTryText(2, 3, "RetryLoop", 0x300001A1), "(2/3) RetryLoop: Error: 805306785");
-  EXPECT_EQ(RetryLoop::FailedTryText(1, 1, "x", 5), "(1/1) x: Error: 5");
-  EXPECT_EQ(RetryLoop(4).Name(), "RetryLoop");
-  EXPECT_EQ(RetryLoop(4, "Other").Name(), "Other");
-  EXPECT_EQ(RetryLoop(4).MaxTries(), 4u);
 }

@@ -128,15 +128,3 @@ TEST(ModuleStartup, KeepsTheRuntimeOfAHostThatIsAWxWidgetsProgram) {
   EXPECT_EQ(wxApp::GetInstance(), hostApp) << "the host's runtime stays";
   EXPECT_EQ(wxString::Format("%d-%s", 7, "x"), "7-x");
 }
-
-TEST(ModuleStartup, WritesNoTraceFileWhenItIsAbsent) {
-  ASSERT_EQ(wxApp::GetInstance(), nullptr);
-  TraceDirectory trace(false);
-  ModuleStartup& startup = ModuleStartup::Instance();
-  startup.ProcessAttach(Options(trace));
-  EXPECT_FALSE(startup.TraceEnabled());
-  EXPECT_NE(startup.Module(), nullptr);
-  startup.ProcessDetach(true);
-  EXPECT_FALSE(trace.FileExists());
-  EXPECT_TRUE(std::filesystem::is_empty(trace.Path()));
-}

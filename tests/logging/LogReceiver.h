@@ -1,67 +1,31 @@
 #pragma once
-// A private log reader for tests: binds a socket in a fresh temporary path and
-// points the module's log channel at it. Receiving waits for a datagram; the
-// time limit only turns a missing record into a failure.
-#include <gtest/gtest.h>
+// A private log reader for the unit tests, attached to the log channel.
 #include <unistd.h>
 
 #include <atomic>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "logging/MailSlotSocket.h"
-#include "platform/UnixDatagramSocket.h"
+#include "support/LogSocket.h"
 
 inline std::string UniqueTempPath(const std::string& stem) {
   static std::atomic<int> counter{0};
   return ::testing::TempDir() + "swm-" + stem + "-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
 }
 
-class LogReceiver {
+// Points the log channel of the module's code in this process at a reader of its own.
+class LogReceiver : public LogSocket {
 public:
-  static constexpr int kTimeLimitMs = 10000;
-
-  explicit LogReceiver(bool attachChannel = true) : path_(UniqueTempPath("log")) {
-    std::string error;
-    bound_ = socket_.Bind(path_, &error);
-    EXPECT_TRUE(bound_) << path_ << ": " << error;
-    if (attachChannel) JournexEntry::MailSlotSocket::Instance().UsePath(path_);
+  explicit LogReceiver(bool attachChannel = true) : LogSocket(UniqueTempPath("log")) {
+    if (attachChannel) JournexEntry::MailSlotSocket::Instance().UsePath(Path());
   }
   ~LogReceiver() {
-    socket_.Close();
+    Close();
     JournexEntry::MailSlotSocket::Instance().UsePath({});
   }
 
-  const std::string& Path() const { return path_; }
-  UnixDatagramSocket& Socket() { return socket_; }
-
-  // The next record, or nothing when none arrives in time.
-  std::optional<std::string> Next(int timeLimitMs = kTimeLimitMs) {
-    std::string datagram;
-    if (socket_.Receive(&datagram, timeLimitMs) != UnixDatagramSocket::ReceiveResult::Received) return std::nullopt;
-    return datagram;
-  }
-  // Exactly `count` records (fewer when they do not arrive in time).
-  std::vector<std::string> Take(size_t count) {
-    std::vector<std::string> records;
-    while (records.size() < count) {
-      auto record = Next();
-      if (!record) break;
-      records.push_back(std::move(*record));
-    }
-    return records;
-  }
-  // True when nothing is waiting right now.
-  bool Idle() {
-    std::string datagram;
-    return socket_.Receive(&datagram, 0) != UnixDatagramSocket::ReceiveResult::Received;
-  }
-
-private:
-  std::string path_;
-  UnixDatagramSocket socket_;
-  bool bound_ = false;
+  std::vector<std::string> Take(size_t count) { return TakeTexts(count); }
 };
 
 // The fields of a record up to its content (the content is the last element,

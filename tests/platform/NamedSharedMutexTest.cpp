@@ -9,20 +9,19 @@
 #include <atomic>
 #include <memory>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "support/ChildProcess.h"
+#include "support/ScopedVariable.h"
 
 namespace {
+// A lock name of its own; the objects of a test process's namespace are
+// removed when it ends (support/TestMain.cpp).
 std::string UniqueName(const char* what) {
   static int counter = 0;
   return "Global\\swmtest:" + std::to_string(getpid()) + ":" + std::to_string(++counter) + ":" + what;
 }
-
-struct RemovedAfterwards {
-  std::string name;
-  ~RemovedAfterwards() { NamedSharedMutex::Remove(name); }
-};
 }  // namespace
 
 TEST(NamedSharedMutex, ObjectNamesAreValidAndKeepNamesApart) {
@@ -56,12 +55,13 @@ TEST(NamedSharedMutex, ObjectNamesAreValidAndKeepNamesApart) {
 }
 
 TEST(NamedSharedMutex, OpensOneLockPerNameAndCreatesItsObject) {
-  RemovedAfterwards name{UniqueName("open")};
+  const std::string name = UniqueName("open");
   int error = 0;
-  NamedSharedMutex* first = NamedSharedMutex::Open(name.name, &error);
+  NamedSharedMutex* first = NamedSharedMutex::Open(name, &error);
   ASSERT_NE(first, nullptr) << error;
-  EXPECT_EQ(NamedSharedMutex::Open(name.name, &error), first);
-  EXPECT_EQ(first->ObjectName(), NamedSharedMutex::ObjectNameFor(name.name));
+  EXPECT_EQ(NamedSharedMutex::Open(name, &error), first);
+  ASSERT_NE(NamedSharedMutex::NamespacePrefix(), "") << "tests run in a lock namespace of their own";
+  EXPECT_EQ(first->ObjectName(), NamedSharedMutex::ObjectNameFor(NamedSharedMutex::NamespacePrefix() + name));
   struct stat info {};
   ASSERT_EQ(stat(("/dev/shm" + first->ObjectName()).c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0666u);
@@ -70,8 +70,37 @@ TEST(NamedSharedMutex, OpensOneLockPerNameAndCreatesItsObject) {
   EXPECT_EQ(first->Unlock(), 0);
   EXPECT_EQ(first->Unlock(), 0);
   EXPECT_NE(first->Unlock(), 0);  // no longer held
-  EXPECT_EQ(NamedSharedMutex::Remove(name.name), 0);
-  EXPECT_NE(NamedSharedMutex::Remove(name.name), 0);
+  EXPECT_EQ(NamedSharedMutex::Remove(name), 0);
+  EXPECT_NE(NamedSharedMutex::Remove(name), 0);
+}
+
+// Benches with different prefixes have locks of their own under the same
+// name; one prefix shares its lock between threads (and processes).
+TEST(NamedSharedMutex, EachPrefixIsANamespaceOfItsOwn) {
+  const std::string name = UniqueName("namespace");
+  int error = 0;
+  NamedSharedMutex* mine = NamedSharedMutex::Open(name, &error);
+  ASSERT_NE(mine, nullptr) << error;
+  NamedSharedMutex* theirs = nullptr;
+  {
+    ScopedVariable other("SWMATRIX_LOCK_PREFIX", NamedSharedMutex::NamespacePrefix() + "other:");
+    theirs = NamedSharedMutex::Open(name, &error);
+  }
+  ASSERT_NE(theirs, nullptr) << error;
+  ASSERT_NE(theirs, mine);
+  EXPECT_EQ(theirs->ObjectName(),
+            NamedSharedMutex::ObjectNameFor(NamedSharedMutex::NamespacePrefix() + "other:" + name));
+  ASSERT_EQ(mine->Lock(0, &error), NamedSharedMutex::Result::Obtained);
+  NamedSharedMutex::Result theirsFromAnotherThread{}, mineFromAnotherThread{};
+  std::thread([&] {
+    int threadError = 0;
+    theirsFromAnotherThread = theirs->Lock(0, &threadError);
+    if (theirsFromAnotherThread == NamedSharedMutex::Result::Obtained) theirs->Unlock();
+    mineFromAnotherThread = mine->Lock(0, &threadError);
+  }).join();
+  mine->Unlock();
+  EXPECT_EQ(theirsFromAnotherThread, NamedSharedMutex::Result::Obtained);
+  EXPECT_EQ(mineFromAnotherThread, NamedSharedMutex::Result::TimedOut);
 }
 
 // Many processes open a name nobody has created yet, all at once, and then
@@ -79,7 +108,7 @@ TEST(NamedSharedMutex, OpensOneLockPerNameAndCreatesItsObject) {
 // exclude from the first round on.
 TEST(NamedSharedMutex, ProcessesOpeningAFreshNameAtOnceShareOneLock) {
   for (int repetition = 0; repetition < 5; ++repetition) {
-    RemovedAfterwards name{UniqueName("race")};
+    const std::string name = UniqueName("race");
     struct Shared {
       std::atomic<int> inside{0};
       long counter = 0;
@@ -93,7 +122,7 @@ TEST(NamedSharedMutex, ProcessesOpeningAFreshNameAtOnceShareOneLock) {
       children.push_back(std::make_unique<ChildProcess>([&](const ChildProcess::Channel& parent) {
         if (parent.Receive() != 'g') return 20;
         int error = 0;
-        NamedSharedMutex* mutex = NamedSharedMutex::Open(name.name, &error);
+        NamedSharedMutex* mutex = NamedSharedMutex::Open(name, &error);
         if (!mutex) return 21;
         for (int round = 0; round < kRounds; ++round) {
           if (mutex->Lock(NamedSharedMutex::kInfinite, &error) != NamedSharedMutex::Result::Obtained) return 22;
@@ -117,7 +146,7 @@ TEST(NamedSharedMutex, ProcessesOpeningAFreshNameAtOnceShareOneLock) {
 // begins with a 64-bit state word: phase 1 (initialising) in the upper half,
 // the initialising process in the lower half.
 TEST(NamedSharedMutex, TakesOverFromAnInitialiserThatDied) {
-  RemovedAfterwards name{UniqueName("takeover")};
+  const std::string name = UniqueName("takeover");
   pid_t deadPid = 0;
   {
     ChildProcess probe([](const ChildProcess::Channel& parent) {
@@ -130,7 +159,7 @@ TEST(NamedSharedMutex, TakesOverFromAnInitialiserThatDied) {
     for (size_t i = 0; i < sizeof deadPid; ++i) bytes[i] = probe.Receive();
     ASSERT_EQ(probe.Wait(), 0);
   }
-  const std::string object = NamedSharedMutex::ObjectNameFor(name.name);
+  const std::string object = NamedSharedMutex::ObjectNameFor(NamedSharedMutex::NamespacePrefix() + name);
   const int fd = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
   ASSERT_GE(fd, 0);
   const uint64_t initialising = uint64_t{1} << 32 | static_cast<uint32_t>(deadPid);
@@ -140,7 +169,7 @@ TEST(NamedSharedMutex, TakesOverFromAnInitialiserThatDied) {
   // Opened from a fresh process, which has no mapping of the name yet.
   ChildProcess opener([&](const ChildProcess::Channel&) {
     int error = 0;
-    NamedSharedMutex* mutex = NamedSharedMutex::Open(name.name, &error);
+    NamedSharedMutex* mutex = NamedSharedMutex::Open(name, &error);
     if (!mutex) return 30;
     if (mutex->Lock(0, &error) != NamedSharedMutex::Result::Obtained) return 31;
     return mutex->Unlock() == 0 ? 0 : 32;

@@ -4,27 +4,20 @@
 #include "platform/RegistryKey.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include "support/ScopedVariable.h"
+#include "support/TestFiles.h"
 
 namespace {
 class RegistryFile {
 public:
-  explicit RegistryFile(const std::string& text)
-      : path_(::testing::TempDir() + "swm-registry-" + std::to_string(getpid()) + ".ini") {
-    std::ofstream(path_) << text;
-    setenv("SWMATRIX_REGISTRY", path_.c_str(), 1);
-  }
-  ~RegistryFile() {
-    std::filesystem::remove(path_);
-    unsetenv("SWMATRIX_REGISTRY");
+  explicit RegistryFile(const std::string& text) : variable_("SWMATRIX_REGISTRY", directory_.File("registry.ini")) {
+    WriteFile(directory_.File("registry.ini"), text);
   }
 
 private:
-  std::string path_;
+  TestDirectory directory_;
+  ScopedVariable variable_;
 };
 }  // namespace
 
@@ -70,9 +63,10 @@ TEST(RegistryKey, ReadsValuesOfTheFirstSectionOfAKeyPath) {
 }
 
 TEST(RegistryKey, AMissingFileIsAnEmptyRegistry) {
-  setenv("SWMATRIX_REGISTRY", (::testing::TempDir() + "swm-no-such-registry.ini").c_str(), 1);
+  TestDirectory directory;
+  ScopedVariable variable("SWMATRIX_REGISTRY", directory.File("absent.ini"));
   RegistryKey key;
   EXPECT_FALSE(key.Open("HKEY_LOCAL_MACHINE", "Software"));
-  unsetenv("SWMATRIX_REGISTRY");
+  ScopedVariable unset("SWMATRIX_REGISTRY", std::nullopt);
   EXPECT_EQ(RegistryKey::FilePath(), "/etc/swmatrix/registry.ini");
 }

@@ -9,18 +9,18 @@
 
 #include <filesystem>
 
+#include "support/ScopedVariable.h"
+#include "support/TestFiles.h"
+
 TEST(SerialPort, ComPortsAreFoundInThePortsDirectoryElseAsTtyS) {
-  const std::string directory = ::testing::TempDir() + "swm-ports-" + std::to_string(getpid());
-  std::filesystem::create_directories(directory);
-  std::filesystem::create_symlink("/dev/null", directory + "/COM4");
-  setenv("SWMATRIX_PORTS", directory.c_str(), 1);
-  EXPECT_EQ(SerialPort::DevicePath(4), directory + "/COM4");
+  TestDirectory directory;
+  ScopedVariable ports("SWMATRIX_PORTS", directory.Path());
+  std::filesystem::create_symlink("/dev/null", directory.File("COM4"));
+  EXPECT_EQ(SerialPort::DevicePath(4), directory.File("COM4"));
   EXPECT_EQ(SerialPort::DevicePath(5), "/dev/ttyS4") << "no COM5 entry";
-  std::filesystem::create_symlink(directory + "/gone", directory + "/COM6");
-  EXPECT_EQ(SerialPort::DevicePath(6), directory + "/COM6") << "a dangling link is still the port";
-  unsetenv("SWMATRIX_PORTS");
-  EXPECT_EQ(SerialPort::DevicePath(1), "/dev/ttyS0");
-  std::filesystem::remove_all(directory);
+  EXPECT_EQ(SerialPort::DevicePath(1), "/dev/ttyS0") << "no COM1 entry";
+  std::filesystem::create_symlink(directory.File("gone"), directory.File("COM6"));
+  EXPECT_EQ(SerialPort::DevicePath(6), directory.File("COM6")) << "a dangling link is still the port";
 }
 
 TEST(SerialPort, ReadsWaitForBytesAndEndAtTheirTimes) {

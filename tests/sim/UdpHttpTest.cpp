@@ -28,21 +28,6 @@ TEST(Udp, EachCommandOfADatagramIsAnsweredWithOneDatagram) {
   EXPECT_EQ(box.State()["transport_state"]["datagrams"], 2);
 }
 
-TEST(Udp, FaultsShapeTheDatagram) {
-  sim::Simulator simulator;
-  sim::Instrument& box = simulator.Add("box", {{"transport", "udp"}, {"idn", "UDP,BOX,1,1"}});
-  simtest::Fd client = simtest::ConnectUdp(box.Endpoint().port);
-  box.SetFault(sim::FaultKind::kCutShort, 3);
-  SendAll(client.get(), "*IDN?\n");
-  EXPECT_EQ(simtest::ReceiveDatagram(client.get()), "UDP");
-  box.ClearFaults();
-  box.SetFault(sim::FaultKind::kLate, 80);
-  const int64_t start = simtest::NowMs();
-  SendAll(client.get(), "*OPC?\n");
-  EXPECT_EQ(simtest::ReceiveDatagram(client.get()), "1\n");
-  EXPECT_GE(simtest::NowMs() - start, 80);
-}
-
 TEST(Udp, RefusingClosesThePortAndReopensTheSameOne) {
   sim::Simulator simulator;
   sim::Instrument& box = simulator.Add("box", {{"transport", "udp"}});
@@ -76,24 +61,6 @@ protected:
   sim::Instrument* web_ = nullptr;
 };
 
-TEST_F(Http, GetIsAnsweredWithAnHttp11ReplyAndTheConnectionCloses) {
-  bool closed = false;
-  EXPECT_EQ(Request("GET /status HTTP/1.1\r\n\r\n", &closed),
-            "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 3\r\n"
-            "Connection: close\r\n\r\nOK\n");
-  EXPECT_TRUE(closed);
-  EXPECT_EQ(Request("GET /*IDN? HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", &closed),
-            "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 10\r\n"
-            "Connection: close\r\n\r\nWEB,1,2,3\n");
-  // Percent escapes are decoded; a command without answer gets an empty body.
-  EXPECT_EQ(Request("GET /%2AOPC%3F HTTP/1.0\n\n", &closed).substr(0, 15), "HTTP/1.1 200 OK");
-  EXPECT_EQ(Request("GET /*CLS HTTP/1.1\r\n\r\n", &closed),
-            "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 0\r\n"
-            "Connection: close\r\n\r\n");
-  EXPECT_EQ(web_->ReceivedCommands(), (std::vector<std::string>{"status", "*IDN?", "*OPC?", "*CLS"}));
-  EXPECT_EQ(web_->ReceivedBytes().substr(0, 25), "GET /status HTTP/1.1\r\n\r\nG");
-}
-
 TEST_F(Http, BadRequestsGetTheirStatus) {
   const struct {
     const char* request;
@@ -121,25 +88,6 @@ TEST_F(Http, WithoutContentLengthTheBodyEndsWithTheLineEnd) {
   EXPECT_EQ(Request("GET /status HTTP/1.1\r\n\r\n", &closed),
             "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\nOK\n");
   EXPECT_NE(web_->Set("content-length", "maybe"), "");
-}
-
-TEST_F(Http, CutShortStallsAndDropCloses) {
-  const std::string head =
-      "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 10\r\nConnection: close\r\n\r\n";
-  web_->SetFault(sim::FaultKind::kCutShort, 3);
-  simtest::Fd client = simtest::ConnectTcp(web_->Endpoint().port);
-  SendAll(client.get(), "GET /*IDN? HTTP/1.1\r\n\r\n");
-  EXPECT_EQ(simtest::ReadCount(client.get(), head.size() + 3), head + "WEB");
-  // The server stalls: nothing more, and the connection stays open until the instrument hangs up.
-  web_->Hangup();
-  bool closed = false;
-  EXPECT_EQ(ReadToEnd(client.get(), &closed), "");
-  EXPECT_TRUE(closed);
-
-  web_->ClearFaults();
-  web_->SetFault(sim::FaultKind::kDrop, 4);
-  EXPECT_EQ(Request("GET /*IDN? HTTP/1.1\r\n\r\n", &closed), head + "WEB,");
-  EXPECT_TRUE(closed);
 }
 
 TEST(HttpTarget, LeadingSlashAndPercentEscapes) {

@@ -2,8 +2,6 @@
 // A simulated instrument on a pseudo-terminal linked as COMn in a private
 // ports directory (which $SWMATRIX_PORTS names), and a stream client
 // configured for it.
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -15,14 +13,14 @@
 #include "streams/StreamTestSupport.h"
 #include "streams/rs232/RS232DeviceStreamConfiguration.h"
 
-// A COM number of this process, so that tests running side by side use different locks.
-inline int ProcessComPort() { return 100 + static_cast<int>(getpid() % 150); }
+// The COM number of a test's instrument. Any number does: the port is a link
+// in a private ports directory and every test process has its own lock
+// namespace (support/TestMain.cpp), so tests side by side never meet.
+inline int ProcessComPort() { return 7; }
 
 struct SerialInstrument {
   explicit SerialInstrument(sim::Simulator::Keys keys, double timeoutSeconds = 1.0)
-      : com(ProcessComPort()),
-        streamLock("RS232:COM" + std::to_string(com)),
-        portLockName(wxString(RS232DeviceDriver::PortLockName(com)).utf8_string()) {
+      : com(ProcessComPort()) {
     EnsureWxRuntime();
     std::filesystem::create_directories(Ports());
     setenv("SWMATRIX_PORTS", Ports().c_str(), 1);
@@ -38,7 +36,6 @@ struct SerialInstrument {
   ~SerialInstrument() {
     client.DisconnectStream(0);
     simulator.Stop();
-    NamedSharedMutex::Remove(portLockName);
   }
 
   // Makes a client offer the instrument's port.
@@ -55,8 +52,6 @@ struct SerialInstrument {
 
   TestDirectory directory;
   int com;
-  StreamLockCleanup streamLock;
-  std::string portLockName;
   sim::Simulator simulator;
   sim::Instrument* dmm = nullptr;
   DeviceStreamClientWithStream client;

@@ -65,6 +65,17 @@ public:
   DeviceStreamClientWithStream client;
 };
 
+// What the sanitizers and a busy machine may add to a wait: a wait that must
+// end at its time-out never ends before it and ends within this much after it,
+// and a call that must not wait for its time-out (set far beyond this) ends
+// within this much.
+constexpr double kSlowMachineSeconds = 10.0;
+
+inline void ExpectEndedAtTimeout(double seconds, double timeout) {
+  EXPECT_GE(seconds, timeout);
+  EXPECT_LT(seconds, timeout + kSlowMachineSeconds);
+}
+
 // Seconds a call took.
 template <class F>
 double SecondsOf(F&& call) {

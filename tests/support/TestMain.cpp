@@ -1,10 +1,57 @@
-// Test entry point: message boxes answer at once, nothing blocks a test.
+// Test entry point. Every test process (ctest runs one per test) gets a
+// private world, inherited by the programs and processes it starts:
+// - message boxes answer at once, nothing blocks a test;
+// - log records go to a socket of its own, never to the user's log viewer;
+// - named locks live in a namespace of its own, removed when the process ends,
+//   so tests running side by side never share a lock;
+// - the ports directory, the registry file and the vendor libraries are
+//   private names that do not exist until a test makes them, so nothing is
+//   read from the machine's configuration.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
-#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+class PrivateWorld {
+public:
+  PrivateWorld() {
+    std::string pattern = testing::TempDir() + "swm-test-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+      perror("mkdtemp");
+      std::exit(2);
+    }
+    directory_ = pattern;
+    // The mkdtemp suffix is letters and digits, which lock object names keep as they are.
+    lockPrefix_ = "swmtest." + directory_.substr(directory_.size() - 6) + ":";
+    setenv("SWMATRIX_LOCK_PREFIX", lockPrefix_.c_str(), 1);
+    setenv("SWMATRIX_LOG_SOCKET", (directory_ + "/log").c_str(), 1);
+    setenv("SWMATRIX_PORTS", (directory_ + "/ports").c_str(), 1);
+    setenv("SWMATRIX_REGISTRY", (directory_ + "/registry.ini").c_str(), 1);
+    for (const char* library : {"GPIB", "GPIBSRQ", "VISA"}) {
+      const std::string name = std::string("SWMATRIX_") + library + "_LIBRARY";
+      setenv(name.c_str(), (directory_ + "/no-" + library + "-library.so").c_str(), 1);
+    }
+    unsetenv("SWMATRIX_SIM_BUS");
+    setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
+  }
+  ~PrivateWorld() {
+    std::error_code ignored;
+    const std::string lockObjects = "swmatrix." + lockPrefix_;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ignored)) {
+      if (entry.path().filename().string().rfind(lockObjects, 0) == 0) std::filesystem::remove(entry.path(), ignored);
+    }
+    std::filesystem::remove_all(directory_, ignored);
+  }
+
+private:
+  std::string directory_, lockPrefix_;
+};
+}  // namespace
 
 int main(int argc, char** argv) {
-  setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
+  PrivateWorld world;
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -3,6 +3,7 @@
 // image (a copy of the screen would show whatever the X server had painted
 // at that moment, often still the previous window).
 #include <gtk/gtk.h>
+#include <unistd.h>
 #include <wx/app.h>
 #include <wx/image.h>
 #include <wx/utils.h>
@@ -46,10 +47,17 @@ inline bool SaveWindowPicture(wxWindow& window, const std::string& path) {
   return image.SaveFile(path, wxBITMAP_TYPE_PNG);
 }
 
-// Keeps a picture of a shown window as build/screenshots/NAME.png in the
-// source tree, whichever build runs the tests, for people and CI to look at.
+// Keeps a picture of a shown window as screenshots/NAME.png in the build tree
+// that runs the tests, for people and CI to look at. The picture is written
+// under a name of this process and then renamed, so that runs side by side
+// never leave a half-written file.
 inline bool SaveScreenshot(wxWindow& window, const std::string& name) {
-  const std::string folder = std::string(SWM_SOURCE_DIR) + "/build/screenshots";
+  const std::string folder = std::string(SWM_BUILD_DIR) + "/screenshots";
   std::filesystem::create_directories(folder);
-  return SaveWindowPicture(window, folder + "/" + name + ".png");
+  const std::string path = folder + "/" + name + ".png";
+  const std::string partial = path + "." + std::to_string(::getpid()) + ".part";
+  if (!SaveWindowPicture(window, partial)) return false;
+  std::error_code error;
+  std::filesystem::rename(partial, path, error);
+  return !error;
 }
