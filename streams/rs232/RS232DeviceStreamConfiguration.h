@@ -55,6 +55,10 @@ public:
   void SetFirstLineControl(bool on) { firstLineControl_ = on; }
   bool GetSecondLineControl() const { return secondLineControl_; }
   void SetSecondLineControl(bool on) { secondLineControl_ = on; }
+  // The older serial table's "Implementation", kept so that saving writes
+  // back what loading found there (this stream always uses the port itself).
+  int GetLegacyImplementation() const { return legacyImplementation_; }
+  void SetLegacyImplementation(int implementation) { legacyImplementation_ = implementation; }
 
   // The baud rates the panel offers and accepts (the named BaudRate values).
   static const std::vector<int>& BaudRates();
@@ -71,4 +75,5 @@ private:
   bool comPortSharing_ = false;
   bool firstLineControl_ = true;
   bool secondLineControl_ = false;
+  int legacyImplementation_ = RS232Configuration::kNativeImplementation;
 };

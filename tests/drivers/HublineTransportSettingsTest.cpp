@@ -55,3 +55,15 @@ TEST(HublineTransportSettings, CommunicationCodeSelectsTheTransportAndIsWrittenB
   EXPECT_EQ(Value(text, "Common", "Communication"), "4");
   EXPECT_EQ(Value(text, "Stream Config", "Selected"), "TCPIP");
 }
+TEST(HublineTransportSettings, OlderSerialTableKeepsItsImplementation) {
+  TestDirectory dir;
+  for (const char* implementation : {"0", "1", "7"}) {
+    const std::string path = dir.File(std::string("serial") + implementation + ".ini");
+    WriteFile(path, std::string("[RS232]\nCOMPort=3\nImplementation=") + implementation + "\n");
+    LoadAndSave(path);
+    LoadAndSave(path);
+    const std::string text = ReadFile(path);
+    EXPECT_EQ(Value(text, "RS232", "Implementation"), implementation) << text;
+    EXPECT_EQ(Value(text, "RS232", "COMPort"), "3") << text;
+  }
+}
