@@ -59,7 +59,13 @@ uint32_t DeviceDriverBase::LoadConfiguration(uint32_t hostContext, const char* f
 }
 
 uint32_t DeviceDriverBase::SaveConfiguration(uint32_t hostContext, const char* fileName) {
-  return SaveLoadConfigurationConvertor::SaveConfiguration(hostContext, fileName);
+  const uint32_t status = SaveLoadConfigurationConvertor::SaveConfiguration(hostContext, fileName);
+  // A save never reports success for settings that did not reach the file.
+  if (status == 0 && !LastSaveFailure().empty()) {
+    saveFailureText_ = LastSaveFailure();
+    return DRV_ERR_SETTINGS_NOT_SAVED;
+  }
+  return status;
 }
 
 Status DeviceDriverBase::Registered(HostWindow) { return 0; }
@@ -210,6 +216,9 @@ Status DeviceDriverBase::GetErrorString(HostWindow, uint32_t err, char* buffer,
       break;
     case DRV_ERR_DIALOG_UNAVAILABLE:
       text = "The configuration dialog cannot be shown: no display is available.";
+      break;
+    case DRV_ERR_SETTINGS_NOT_SAVED:
+      text = "The configuration could not be saved" + (saveFailureText_.empty() ? "." : ": " + saveFailureText_);
       break;
     default:
       break;

@@ -87,4 +87,7 @@ protected:
   uint32_t callDepth = 0;
   double lastCWFrequency = 0.0;
   StorableMembersManager storableMembers;
+
+private:
+  std::string saveFailureText_;
 };
