@@ -97,3 +97,29 @@ TEST(SharedFileSave, DriverSaveThatLosesSettingsFailsWithTheReason) {
   EXPECT_NE(shown.find(unreachable), std::string::npos) << shown;
   EXPECT_EQ(driver->SaveConfiguration(0, dir.File("bench.ini").c_str()), 0u);
 }
+
+TEST(SharedFileSave, TwoProcessesWritingOneFileKeepEveryKey) {
+  constexpr int kKeys = 150;
+  TestDirectory dir;
+  const std::string path = dir.File("shared.ini");
+  const auto writeAll = [&](char process, const ChildProcess::Channel& channel) {
+    channel.Send('r');
+    if (channel.Receive() != 'g') return 20;
+    for (int n = 0; n < kKeys; ++n)
+      if (!WriteKey(path, std::string(1, process) + std::to_string(n), std::to_string(n)).empty()) return 21;
+    return 0;
+  };
+  ChildProcess first([&](const ChildProcess::Channel& c) { return writeAll('A', c); });
+  ChildProcess second([&](const ChildProcess::Channel& c) { return writeAll('B', c); });
+  ASSERT_EQ(first.Receive(), 'r');
+  ASSERT_EQ(second.Receive(), 'r');
+  first.Send('g');
+  second.Send('g');
+  EXPECT_EQ(first.Wait(), 0);
+  EXPECT_EQ(second.Wait(), 0);
+  int lost = 0;
+  for (int n = 0; n < kKeys; ++n)
+    for (const char* process : {"A", "B"})
+      if (ReadKey(path, process + std::to_string(n)) != std::to_string(n)) ++lost;
+  EXPECT_EQ(lost, 0);
+}
