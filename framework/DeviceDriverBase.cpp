@@ -253,7 +253,7 @@ Status DeviceDriverBase::ShowTabbedConfigurationDialog(HostWindow hWnd) {
                        "ShowTabbedConfigurationDialog(\"DeviceDriver cannot be configured\")");
     return ShowConfigurationDialogUnavailable(hWnd);
   }
-  return ShowTabbedDialog(hWnd, DeviceCaption(), panels);
+  return ShowTabbedDialog(hWnd, DialogTitle(), panels);
 }
 
 void DeviceDriverBase::SetInformationItems(void* data1, void* data2) {
@@ -279,6 +279,12 @@ wxString DeviceDriverBase::DeviceCaption() const {
   if (!msDescription.Contains(msType)) caption << msType << " ";
   caption << msDescription;
   return caption;
+}
+
+wxString DeviceDriverBase::DialogTitle() const {
+  const wxString caption = DeviceCaption();
+  if (!caption.empty()) return caption;
+  return typeKey_.empty() ? wxString("Device driver") : wxString::FromUTF8(typeKey_);
 }
 
 int DeviceDriverBase::LoggedMessageBox(HostWindow hWnd, const wxString& text, const wxString& title,
