@@ -59,7 +59,13 @@ uint32_t DeviceDriverBase::LoadConfiguration(uint32_t hostContext, const char* f
 }
 
 uint32_t DeviceDriverBase::SaveConfiguration(uint32_t hostContext, const char* fileName) {
-  return SaveLoadConfigurationConvertor::SaveConfiguration(hostContext, fileName);
+  const uint32_t status = SaveLoadConfigurationConvertor::SaveConfiguration(hostContext, fileName);
+  // A save never reports success for settings that did not reach the file.
+  if (status == 0 && !LastSaveFailure().empty()) {
+    saveFailureText_ = LastSaveFailure();
+    return DRV_ERR_SETTINGS_NOT_SAVED;
+  }
+  return status;
 }
 
 Status DeviceDriverBase::Registered(HostWindow) { return 0; }
@@ -211,6 +217,9 @@ Status DeviceDriverBase::GetErrorString(HostWindow, uint32_t err, char* buffer,
     case DRV_ERR_DIALOG_UNAVAILABLE:
       text = "The configuration dialog cannot be shown: no display is available.";
       break;
+    case DRV_ERR_SETTINGS_NOT_SAVED:
+      text = "The configuration could not be saved" + (saveFailureText_.empty() ? "." : ": " + saveFailureText_);
+      break;
     default:
       break;
   }
@@ -244,7 +253,7 @@ Status DeviceDriverBase::ShowTabbedConfigurationDialog(HostWindow hWnd) {
                        "ShowTabbedConfigurationDialog(\"DeviceDriver cannot be configured\")");
     return ShowConfigurationDialogUnavailable(hWnd);
   }
-  return ShowTabbedDialog(hWnd, DeviceCaption(), panels);
+  return ShowTabbedDialog(hWnd, DialogTitle(), panels);
 }
 
 void DeviceDriverBase::SetInformationItems(void* data1, void* data2) {
@@ -270,6 +279,12 @@ wxString DeviceDriverBase::DeviceCaption() const {
   if (!msDescription.Contains(msType)) caption << msType << " ";
   caption << msDescription;
   return caption;
+}
+
+wxString DeviceDriverBase::DialogTitle() const {
+  const wxString caption = DeviceCaption();
+  if (!caption.empty()) return caption;
+  return typeKey_.empty() ? wxString("Device driver") : wxString::FromUTF8(typeKey_);
 }
 
 int DeviceDriverBase::LoggedMessageBox(HostWindow hWnd, const wxString& text, const wxString& title,

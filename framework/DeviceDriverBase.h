@@ -59,6 +59,11 @@ public:
   void SetInformationItems(void* data1, void* data2);
   // Brand, type and description joined for dialog and message-box titles.
   wxString DeviceCaption() const;
+  // The caption, or, when brand, type and description are all empty, the
+  // type key the driver was created by, so that a dialog is always named.
+  wxString DialogTitle() const;
+  const std::string& TypeKey() const { return typeKey_; }
+  void SetTypeKey(const std::string& key) { typeKey_ = key; }
   // A message box owned by hWnd, written to the log; returns the answer.
   int LoggedMessageBox(HostWindow hWnd, const wxString& text, const wxString& title,
                        uint32_t type);
@@ -87,4 +92,8 @@ protected:
   uint32_t callDepth = 0;
   double lastCWFrequency = 0.0;
   StorableMembersManager storableMembers;
+
+private:
+  std::string typeKey_;
+  std::string saveFailureText_;
 };

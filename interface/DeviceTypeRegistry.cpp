@@ -182,5 +182,7 @@ const DeviceTypeEntry* FindDeviceType(std::string_view key) {
 std::unique_ptr<DeviceDriverBase> CreateDeviceDriver(std::string_view key) {
   const DeviceTypeEntry* entry = FindDeviceType(key);
   if (!entry || !entry->create) return nullptr;
-  return std::unique_ptr<DeviceDriverBase>(entry->create());
+  std::unique_ptr<DeviceDriverBase> driver(entry->create());
+  if (driver) driver->SetTypeKey(std::string(entry->key));
+  return driver;
 }

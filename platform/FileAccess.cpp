@@ -130,6 +130,30 @@ bool ReadFileContents(const std::string& path, std::string* content, FileSignatu
   return true;
 }
 
+namespace {
+// Writes content over an existing file and cuts it to that length, flushed
+// to the disk before returning: for a file whose folder takes no new files.
+bool WriteInPlace(const std::string& target, const std::string& content, FileSignature* signature,
+                  std::string* error) {
+  const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    *error = Reason("cannot open for writing", target, errno);
+    return false;
+  }
+  struct stat written {};
+  bool ok = WriteAll(fd, content) && ftruncate(fd, static_cast<off_t>(content.size())) == 0 && fsync(fd) == 0 &&
+            fstat(fd, &written) == 0;
+  const int failure = errno;
+  if (close(fd) != 0 && ok) ok = false;
+  if (!ok) {
+    *error = Reason("cannot write in place", target, failure);
+    return false;
+  }
+  *signature = SignatureOf(written);
+  return true;
+}
+}  // namespace
+
 bool ReplaceFileContents(const std::string& path, const std::string& content,
                          FileSignature* signature, std::string* error) {
   std::string target;
@@ -156,6 +180,10 @@ bool ReplaceFileContents(const std::string& path, const std::string& content,
   int openError = 0;
   const int fd = CreateTemporaryNextTo(target, mode, &tempPath, &openError);
   if (fd < 0) {
+    // A folder that takes no new files (shared, or another user's) still
+    // lets a writable file be written where it is.
+    if (exists && (openError == EACCES || openError == EPERM || openError == EROFS))
+      return WriteInPlace(target, content, signature, error);
     *error = Reason("cannot create a temporary file for", target, openError);
     return false;
   }
@@ -192,4 +220,13 @@ bool ReplaceFileContents(const std::string& path, const std::string& content,
   }
   *signature = SignatureOf(written);
   return true;
+}
+
+std::string CanonicalPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (realpath(path.c_str(), resolved)) return resolved;
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  if (!realpath(folder.c_str(), resolved)) return path;
+  return std::string(resolved) + (std::string(resolved) == "/" ? "" : "/") + path.substr(slash + 1);
 }

@@ -38,7 +38,14 @@ bool ReadFileContents(const std::string& path, std::string* content, FileSignatu
 // readers see either the old or the new file whole. A symbolic link is
 // followed and its target replaced. The mode of an existing file is kept. A
 // file without any write permission bit counts as read-only and is not
-// replaced. On success fills the signature of the new file; on failure the
-// old file is untouched, the temporary file removed and error says why.
+// replaced. When the folder takes no new file but the file may be written,
+// the file is written in place instead (over its old contents, cut to the
+// new length and flushed). On success fills the signature of the new file;
+// on failure the old file is untouched, the temporary file removed and
+// error says why.
 bool ReplaceFileContents(const std::string& path, const std::string& content,
                          FileSignature* signature, std::string* error);
+
+// The absolute path of a file with its links resolved; for a file that does
+// not exist yet, its folder's resolved path and its name; else the path.
+std::string CanonicalPath(const std::string& path);

@@ -62,6 +62,7 @@ void INIProgramSettingsDatabase::WriteText(const std::string& key, const wxStrin
   if (!IsOpen()) return;
   std::string error;
   if (file_.Set(FullTablePathUtf8(), key, NarrowFromWide(value), &error)) return;
+  if (firstWriteFailure_.empty()) firstWriteFailure_ = error;
   // The value is lost, as the caller expects of a file it cannot write; the log says why.
   JournexEntry::Note("WritePrivateProfileString", kModule, "Error",
                      "WritePrivateProfileString(" + FullTablePathUtf8() + ", " + key + ")",

@@ -51,6 +51,8 @@ public:
   float Read(const std::string& key, float defaultValue) override;
   bool Read(const std::string& key, bool defaultValue) override;
 
+  std::string FirstWriteFailure() const override { return firstWriteFailure_; }
+
   // The read buffer's size in characters: 0 before the first read.
   size_t ReadBufferSize() const { return bufferSize_; }
 
@@ -71,4 +73,5 @@ private:
   IniFile file_;
   std::unique_ptr<wchar_t[]> buffer_;
   size_t bufferSize_ = 0;
+  std::string firstWriteFailure_;
 };

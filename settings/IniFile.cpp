@@ -1,5 +1,49 @@
 #include "settings/IniFile.h"
 
+#include "platform/NamedSharedMutex.h"
+
+namespace {
+// How long a save waits for another process's save of the same file.
+constexpr uint32_t kTurnMilliseconds = 10000;
+// Writers of one file take turns through a named lock. The name comes from
+// the file's resolved path, hashed into a fixed set of locks so that the
+// lock objects do not grow with the number of files ever saved (two files
+// that share a lock only wait for each other).
+constexpr uint64_t kLockCount = 64;
+
+std::string LockNameFor(const std::string& path) {
+  uint64_t hash = 0xcbf29ce484222325ull;
+  for (unsigned char c : CanonicalPath(path)) hash = (hash ^ c) * 0x100000001b3ull;
+  return "Global\\SWMATRIX:INI:" + std::to_string(hash % kLockCount);
+}
+
+// Holds the lock of a file's writers while it lives; Obtained() is false when
+// no turn came in time.
+class WriterTurn {
+public:
+  explicit WriterTurn(const std::string& path) {
+    int error = 0;
+    lock_ = NamedSharedMutex::Open(LockNameFor(path), &error);
+    // Without the lock object (no shared memory) a save goes ahead alone.
+    if (!lock_) return;
+    const NamedSharedMutex::Result result = lock_->Lock(kTurnMilliseconds, &error);
+    held_ = result == NamedSharedMutex::Result::Obtained || result == NamedSharedMutex::Result::Abandoned;
+    if (!held_) lock_ = nullptr, timedOut_ = result == NamedSharedMutex::Result::TimedOut;
+  }
+  ~WriterTurn() {
+    if (held_) lock_->Unlock();
+  }
+  WriterTurn(const WriterTurn&) = delete;
+  WriterTurn& operator=(const WriterTurn&) = delete;
+  bool TimedOut() const { return timedOut_; }
+
+private:
+  NamedSharedMutex* lock_ = nullptr;
+  bool held_ = false;
+  bool timedOut_ = false;
+};
+}  // namespace
+
 void IniFile::SetPath(std::string path) {
   if (path == path_) return;
   path_ = std::move(path);
@@ -68,6 +112,14 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
 
 bool IniFile::Set(std::string_view section, std::string_view key, std::string_view value,
                   std::string* error) {
+  // Another process saving the same file finishes first, so that this save
+  // reads its values and keeps them.
+  WriterTurn turn(path_);
+  if (turn.TimedOut()) {
+    *error = "'" + path_ + "' is being saved by another program: no turn within " +
+             std::to_string(kTurnMilliseconds / 1000) + " s";
+    return false;
+  }
   // A file that exists but cannot be read is never replaced: its keys would be lost.
   if (Refresh(error) == State::Unreadable) return false;
   if (!document_.Set(section, key, value)) {

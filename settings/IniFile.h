@@ -4,7 +4,10 @@
 // modification time; a file changed within the last few milliseconds is
 // compared by contents, as its timestamp may not show a further change).
 // Every Set reaches the file at once and replaces it
-// atomically, so other readers and a crash see the old or the new file whole.
+// atomically, so other readers and a crash see the old or the new file whole
+// (a file whose folder takes no new files is written in place). Processes
+// setting values in one file take turns through a named lock, and each Set
+// reads the file afresh, so no writer loses another's values.
 #include <optional>
 #include <string>
 #include <string_view>

@@ -63,6 +63,10 @@ public:
     if (accessCounter_ > 0) --accessCounter_;
   }
 
+  // Why the first write of this store that did not reach the file failed;
+  // empty while every write arrived.
+  virtual std::string FirstWriteFailure() const { return {}; }
+
   bool IsOpen() const { return accessCounter_ > 0; }
   int AccessCount() const { return accessCounter_; }
   // Set by LoadConfiguration when the file's Common table holds AdvancedPressed=false.

@@ -10,11 +10,13 @@ uint32_t SaveLoadConfigurationConvertor::LoadConfiguration(uint32_t hostContext,
 }
 
 uint32_t SaveLoadConfigurationConvertor::SaveConfiguration(uint32_t hostContext, const char* fileName) {
+  lastSaveFailure_.clear();
   SettingsStore store = CreateINIProgramSettingsDatabase(fileName ? fileName : "");
   if (!store) return 0;
   store->Open();
   const uint32_t status = SaveConfigurationTo(hostContext, store);
   store->Close();
+  lastSaveFailure_ = store->FirstWriteFailure();
   return status;
 }
 

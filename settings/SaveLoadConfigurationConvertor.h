@@ -14,4 +14,11 @@ public:
   // LoadProgramSettings / SaveProgramSettings and return its status.
   uint32_t LoadConfigurationFrom(uint32_t hostContext, SettingsStore store);
   uint32_t SaveConfigurationTo(uint32_t hostContext, SettingsStore store);
+
+  // Why the last SaveConfiguration lost a value; empty when every value
+  // reached the file.
+  const std::string& LastSaveFailure() const { return lastSaveFailure_; }
+
+private:
+  std::string lastSaveFailure_;
 };

@@ -150,6 +150,13 @@ Status DeviceStreamConfigurationManager::GetErrorString(uint32_t hostContext, St
     if (DeviceStreamConfigurationPtr selected = GetSelectedConfiguration())
       status = selected->GetErrorString(hostContext, code, text);
     if (text.empty() && stream) status = stream->GetErrorString(hostContext, code, text);
+    // A status of a stream that was released meanwhile (a failed check
+    // closes it) still has its text: a new stream of the selected type knows
+    // it without being connected.
+    if (text.empty()) {
+      if (const DeviceStreamPtr texts = DeviceStreamTypeRegistry::CreateStream(EffectiveTypeName()))
+        status = texts->GetErrorString(hostContext, code, text);
+    }
   }
   JournexEntry::Note("GetErrorString", kModule, "Note",
                      std::string(kModule) + " GetErrorString() returns " + text, {{"Err", code}});

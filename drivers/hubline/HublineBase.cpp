@@ -56,9 +56,13 @@ uint32_t HublineBase<Matrix>::LoadProgramSettings(uint32_t hostContext, Settings
     store->PushTable("Common");
     long kind = store->Read("Communication", -1L);
     store->PopTable();
-    if (kind >= 0 && kind <= 4) {
+    // The code selects its transport when this card offers it; GPIB may be
+    // offered in its compliant form.
+    std::string name = kind >= 0 && kind <= 4 ? kCommunicationNames[kind] : "";
+    if (kind == 1 && !Manager().GetConfiguration(name)) name = "CompliantGPIB";
+    if (!name.empty() && Manager().GetConfiguration(name)) {
       communication_ = static_cast<int>(kind);
-      Manager().SetSelectedTypeName(kCommunicationNames[kind]);
+      Manager().SetSelectedTypeName(name);
     }
   }
   deviceID_ = wxString(NormalisedDeviceID(DeviceID()));
@@ -71,10 +75,12 @@ uint32_t HublineBase<Matrix>::SaveProgramSettings(uint32_t hostContext, Settings
   uint32_t streamStatus = DeviceStreamClientWithStream::SaveProgramSettings(hostContext, store);
   if (status == 0) status = streamStatus;
   if (store) {
-    // RS-232 0, GPIB 1, USB 2, VISA 3; any other transport is written as 0.
-    const std::string& selected = Manager().GetSelectedTypeName();
-    long kind = 0;
-    for (long i = 1; i < 4; ++i)
+    // RS-232 0, GPIB (and compliant GPIB) 1, USB 2, VISA 3, TCPIP 4. A
+    // transport without a code is written as -1, which loading ignores, so
+    // that "Selected" alone names it.
+    const std::string selected = Manager().EffectiveTypeName();
+    long kind = selected == "CompliantGPIB" ? 1 : -1;
+    for (long i = 0; i < 5; ++i)
       if (selected == kCommunicationNames[i]) kind = i;
     store->PushTable("Common");
     store->Write("Communication", kind);

@@ -37,6 +37,7 @@ typedef uint32_t SwmWindow; /* host window handle; 0 = no owner window */
 #define DRV_ERR_HOST_VERSION_TOO_OLD 0x300000D7u
 #define DRV_ERR_REENTRY_LIMIT 0x300000F1u
 #define DRV_ERR_DIALOG_UNAVAILABLE 0x300000F2u /* no display: dialogs cannot be shown */
+#define DRV_ERR_SETTINGS_NOT_SAVED 0x300000F3u /* SaveConfiguration could not write every value */
 #define DRV_ERR_TCP_RESPONSE_TOO_LARGE 0x300002E4u
 #define DRV_ERR_VISA_NOT_FOUND 0x300002E5u
 #define DRV_ERR_USER_CANCELLED 0x30000007u

@@ -23,8 +23,9 @@ Status LoadLegacySerial(uint32_t hostContext, const SettingsStore& store, Device
   if (!offered) return 0;  // a driver's own serial configuration class
   RS232DeviceStreamConfiguration& serial = *offered;
   RS232Configuration legacy(serial.GetCOMPort(), serial.GetBaudRate(), serial.GetParity(), serial.GetDataBits(),
-                            serial.GetStopBits());
+                            serial.GetStopBits(), serial.GetLegacyImplementation());
   const Status status = legacy.LoadProgramSettings(hostContext, store);
+  serial.SetLegacyImplementation(legacy.GetImplementation());
   serial.SetCOMPort(legacy.GetCOMPort());
   serial.SetBaudRate(legacy.GetBaudRate());
   serial.SetParity(legacy.GetParity());
@@ -38,7 +39,7 @@ Status SaveLegacySerial(uint32_t hostContext, const SettingsStore& store, const 
   if (!offered) return 0;
   const RS232DeviceStreamConfiguration& serial = *offered;
   RS232Configuration legacy(serial.GetCOMPort(), serial.GetBaudRate(), serial.GetParity(), serial.GetDataBits(),
-                            serial.GetStopBits());
+                            serial.GetStopBits(), serial.GetLegacyImplementation());
   return legacy.SaveProgramSettings(hostContext, store);
 }
 

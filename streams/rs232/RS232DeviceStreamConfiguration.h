@@ -60,6 +60,10 @@ public:
   void SetFirstLineControl(bool on) { firstLineControl_ = on; }
   bool GetSecondLineControl() const { return secondLineControl_; }
   void SetSecondLineControl(bool on) { secondLineControl_ = on; }
+  // The older serial table's "Implementation", kept so that saving writes
+  // back what loading found there (this stream always uses the port itself).
+  int GetLegacyImplementation() const { return legacyImplementation_; }
+  void SetLegacyImplementation(int implementation) { legacyImplementation_ = implementation; }
 
   // The baud rates the panel offers and accepts (the named BaudRate values).
   static const std::vector<int>& BaudRates();
@@ -77,4 +81,5 @@ private:
   bool firstLineControl_ = true;
   bool secondLineControl_ = false;
   std::string devicePath_;
+  int legacyImplementation_ = RS232Configuration::kNativeImplementation;
 };

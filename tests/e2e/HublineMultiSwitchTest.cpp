@@ -76,12 +76,6 @@ uint32_t Event(swm::Module& m, uint16_t id, uint32_t event) {
   return m.SetValue(0, id, 1500, &event, &value);
 }
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
-  return text;
-}
-
 size_t Count(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -158,13 +152,18 @@ TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
   }
   m.RemoveDeviceDriver(0, id);
 
-  // The stored transport code ("Communication") has no TCP/IP on saving and
-  // is written as 0 (RS-232 on loading; the serial test below reloads a
-  // saved board). With the TCP/IP code written in (4), the reloaded board
-  // switches exactly as before.
-  EXPECT_EQ(Count(text, "Communication=0\n"), 3u);
-  const std::string edited = bench.bench.Write("board-edited.ini", Replaced(text, "Communication=0\n", "Communication=4\n"));
+  // Loaded again, every value comes back, the transport with its code (4 for TCP/IP).
   uint16_t again = 0;
+  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
+  ASSERT_EQ(m.LoadConfiguration(0, again, saved.c_str()), DRV_OK);
+  const std::string resaved = bench.bench.File("board-resaved.ini");
+  ASSERT_EQ(m.SaveConfiguration(0, again, resaved.c_str()), DRV_OK);
+  m.RemoveDeviceDriver(0, again);
+  EXPECT_EQ(ReadFile(resaved), text);
+  EXPECT_EQ(Count(text, "Communication=4\n"), 3u);
+
+  // The reloaded board switches exactly as before.
+  const std::string edited = resaved;
   ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
   ASSERT_EQ(m.LoadConfiguration(0, again, edited.c_str()), DRV_OK);
   ASSERT_EQ(m.InitDevice(0, again), DRV_OK);
