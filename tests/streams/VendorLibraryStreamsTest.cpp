@@ -8,6 +8,7 @@
 #include <future>
 #include <nlohmann/json.hpp>
 
+#include "legacy/LogCollector.h"
 #include "streams/LibraryStreamBench.h"
 #include "streams/ftdi/FTD2xxStatus.h"
 #include "streams/ftdi/FTDID2xxDeviceStreamConfiguration.h"
@@ -139,11 +140,25 @@ TEST(D2xxStream, OpeningRunsTheMpsseSequenceAndBytesPassThrough) {
   EXPECT_EQ(chip["high"], nlohmann::json({{"value", 0xFF}, {"direction", 0x7E}}));
 
   // Engine commands out, the engine's answer back (no terminator added).
+  auto transport = d2xx.client.TransportStream();
+  ASSERT_TRUE(transport);
+  LogCollector log;
   std::string answer;
-  ASSERT_EQ(d2xx.client.WriteRead(0, std::string("\x80\x05\xF3\x81\x83", 5), answer, 10, 1), 0u);
-  EXPECT_EQ(answer, std::string("\x05\xFF", 2));
+  ASSERT_EQ(transport->Write(0, "\x83", false), 0u);
+  ASSERT_EQ(transport->Read(0, answer, 10), 0u);
+  EXPECT_EQ(answer, "\xFF");
   d2xx.client.DisconnectStream(0);
   EXPECT_EQ(d2xx.State()["opened"], false);
+  EXPECT_EQ(transport->Write(0, "\x83", false), streamstatus::kNotConnected);
+  std::vector<std::string> texts;
+  for (const std::string& record : LogCollector::Containing(log.UntilMarker(), {";FTDID2xxDeviceStream;"}))
+    texts.push_back(LogCollector::Description(record));
+  // (The log carries the bytes as Latin-1 characters in UTF-8.)
+  EXPECT_EQ(texts, (std::vector<std::string>{"Write(\"\xC2\x83\")", "Read(10, 1, \"\xC3\xBF\")",
+                                              "Disconnected from device", "Trying to write to closed port"}));
+  ASSERT_EQ(d2xx.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(d2xx.client.WriteRead(0, std::string("\x80\x05\xF3\x81\x83", 5), answer, 10, 1), 0u);
+  EXPECT_EQ(answer, std::string("\x05\xFF", 2));
 }
 
 TEST(D2xxStream, AFailedSynchronisationOrCallLeavesTheChipAndTheStreamClosed) {
