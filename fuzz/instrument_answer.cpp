@@ -1,6 +1,6 @@
 // Fuzzes what the device streams make of instrument answers: the parts of
-// an HTTP reply, the identification answer test and the stripping of
-// leading line ends. The input is split in two at its first NUL byte (or in
+// an HTTP reply, the identification answer test, the stripping of leading
+// line ends and the device identifier of a USB instrument. The input is split in two at its first NUL byte (or in
 // the middle): an expected identification and an answer.
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include "streams/IdentificationAnswer.h"
 #include "streams/WriteReadMixin.h"
 #include "streams/http/HttpReply.h"
+#include "streams/usb/DeviceIdentifier.h"
 
 namespace {
 void Check(bool condition) {
@@ -46,5 +47,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   StripLeadingNewLines(stripped);
   Check(stripped.empty() || (stripped[0] != '\r' && stripped[0] != '\n'));
   Check(text.size() >= stripped.size() && text.compare(text.size() - stripped.size(), stripped.size(), stripped) == 0);
+
+  // A device identifier is a part of the answer: eight numbers and seven dots.
+  const std::string identifier = DeviceIdentifierIn(text);
+  if (!identifier.empty()) {
+    Check(text.find(identifier) != std::string::npos);
+    size_t dots = 0;
+    for (char c : identifier) {
+      Check(c == '.' || (c >= '0' && c <= '9'));
+      dots += c == '.';
+    }
+    Check(dots == 7);
+    Check(DeviceIdentifierIn("ID " + identifier + "\r\n") == identifier);
+  }
   return 0;
 }

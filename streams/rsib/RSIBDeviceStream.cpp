@@ -211,22 +211,26 @@ Status RSIBDeviceStream::ReadStatusByte(uint32_t, uint8_t* statusByte) {
   return 0;
 }
 
-Status RSIBDeviceStream::GetErrorString(uint32_t hostContext, Status code, std::string& text) {
+std::string RSIBDeviceStream::ErrorText(Status code) {
   switch (code) {
-    case rsibstatus::kNoLibraryWrapper: text = "RSIB: the stream has no RSIB library wrapper."; break;
+    case rsibstatus::kNoLibraryWrapper: return "RSIB: the stream has no RSIB library wrapper.";
     case rsibstatus::kLibraryNotLoaded:
-      text = "RSIB: " + RSIBDllWrapper::LibraryName() +
+      return "RSIB: " + RSIBDllWrapper::LibraryName() +
              " could not be loaded or lacks an RSIB function. Is the RSIB library installed?";
-      break;
-    case rsibstatus::kOpenFailed: text = "RSIB: no instrument answers at the configured address."; break;
-    case rsibstatus::kWriteFailed: text = "RSIB: sending to the instrument failed."; break;
-    case rsibstatus::kReadFailed: text = "RSIB: reading from the instrument failed."; break;
-    case rsibstatus::kServiceRequestFailed: text = "RSIB: waiting for a service request failed."; break;
-    case streamstatus::kReadTimedOut: text = "RSIB: the instrument did not answer within the time-out."; break;
+    case rsibstatus::kOpenFailed: return "RSIB: no instrument answers at the configured address.";
+    case rsibstatus::kWriteFailed: return "RSIB: sending to the instrument failed.";
+    case rsibstatus::kReadFailed: return "RSIB: reading from the instrument failed.";
+    case rsibstatus::kServiceRequestFailed: return "RSIB: waiting for a service request failed.";
+    case streamstatus::kReadTimedOut: return "RSIB: the instrument did not answer within the time-out.";
     case streamstatus::kOperationCompleteTimedOut:
-      text = "RSIB: the instrument did not report operation complete within the time-out.";
-      break;
-    default: return DeviceStream::GetErrorString(hostContext, code, text);
+      return "RSIB: the instrument did not report operation complete within the time-out.";
+    default: return {};
   }
+}
+
+Status RSIBDeviceStream::GetErrorString(uint32_t hostContext, Status code, std::string& text) {
+  const std::string own = ErrorText(code);
+  if (own.empty()) return DeviceStream::GetErrorString(hostContext, code, text);
+  text = own;
   return 0;
 }

@@ -34,6 +34,8 @@ public:
   // Serial poll (RSDLLibrsp).
   Status ReadStatusByte(uint32_t hostContext, uint8_t* statusByte) override;
   Status GetErrorString(uint32_t hostContext, Status code, std::string& text) override;
+  // The text of a status of this transport; empty for others.
+  static std::string ErrorText(Status code);
 
   // Further service request enable bits, sent with the summary bits at connect.
   void SetServiceRequestEnableMask(int mask) { serviceRequestMask_ = mask; }

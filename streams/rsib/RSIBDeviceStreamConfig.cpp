@@ -2,6 +2,8 @@
 
 #include "logging/JournexEntry.h"
 #include "streams/rsib/RSIBConfigurationDialog.h"
+#include "streams/rsib/RSIBDeviceStream.h"
+#include "streams/rsib/RSIBStatus.h"
 
 namespace {
 // Tables "0" and "RSIB" inside the manager's "Stream Config": the section
@@ -33,6 +35,13 @@ uint32_t RSIBDeviceStreamConfig::SaveProgramSettings(uint32_t, SettingsStore sto
     store->WriteNarrow("Address", address_);
     PopTables(store);
   }
+  return 0;
+}
+
+Status RSIBDeviceStreamConfig::GetErrorString(uint32_t, Status code, std::string& text) {
+  // Only the transport's own block: time-out texts come from the stream that timed out.
+  if (code >= rsibstatus::kNoLibraryWrapper && code <= rsibstatus::kServiceRequestFailed)
+    text = RSIBDeviceStream::ErrorText(code);
   return 0;
 }
 

@@ -20,6 +20,8 @@ public:
   std::string GetCommunicationFamily() const override { return "RSIB"; }
   // "RSIB:" and the address, e.g. RSIB:192.168.0.10.
   std::string GetIDString() const override { return "RSIB:" + address_; }
+  // The texts of the RSIB statuses (the stream is gone after a failed connect).
+  Status GetErrorString(uint32_t hostContext, Status code, std::string& text) override;
 
   const std::string& GetAddress() const { return address_; }
   void SetAddress(const std::string& address) { address_ = address; }

@@ -1,8 +1,7 @@
-#include <wx/regex.h>
-
 #include "logging/JournexEntry.h"
 #include "platform/UsbSerialPorts.h"
 #include "streams/rs232/RS232DeviceStream.h"
+#include "streams/usb/DeviceIdentifier.h"
 #include "streams/usb/USBSerialDeviceFinder.h"
 #include "streams/usb/USBZEVODeviceFinder.h"
 
@@ -25,13 +24,6 @@ std::vector<FoundDevice> USBSerialDeviceFinder::ListDevices() {
   return devices;
 }
 
-std::string USBZEVODeviceFinder::IdentifierIn(const std::string& answer) {
-  wxRegEx pattern(kIdentifierPattern, wxRE_EXTENDED);
-  const wxString text = wxString::FromUTF8(answer);
-  if (!pattern.IsValid() || !pattern.Matches(text)) return {};
-  return pattern.GetMatch(text, 1).utf8_string();
-}
-
 std::string USBZEVODeviceFinder::QueryIdentifier(const std::string& devicePath) const {
   auto configuration = std::make_shared<RS232DeviceStreamConfiguration>();
   configuration->SetDevicePath(devicePath);
@@ -48,7 +40,7 @@ std::string USBZEVODeviceFinder::QueryIdentifier(const std::string& devicePath) 
   if (status == 0) status = port.SetTimeout(0, timeoutSeconds_);
   if (status == 0) status = port.WriteRead(0, kQuery, answer, kAnswerCount, 1);
   port.Disconnect(0, user);
-  const std::string identifier = IdentifierIn(answer);
+  const std::string identifier = DeviceIdentifierIn(answer);
   JournexEntry::Note("QueryIdentifier", "USBZEVODeviceFinder", identifier.empty() ? "Warning" : "Note",
                      "QueryIdentifier(" + devicePath + ")", {{"answer", answer}, {"Err", status}});
   return identifier;

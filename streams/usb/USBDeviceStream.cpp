@@ -98,13 +98,19 @@ Status USBDeviceStream::Read(uint32_t hostContext, std::string& text, size_t cou
   return GetEmbeddedStream()->Read(hostContext, text, count);
 }
 
-Status USBDeviceStream::GetErrorString(uint32_t hostContext, Status code, std::string& text) {
+std::string USBDeviceStream::ErrorText(Status code) {
   switch (code) {
     case usbstatus::kDeviceNotFound:
-      text = "USB: no attached FTDI serial port answers with the configured device identifier.";
-      return 0;
-    case usbstatus::kNoDeviceIdentifier: text = "USB: no device identifier is configured."; return 0;
-    default: break;
+      return "USB: no attached FTDI serial port answers with the configured device identifier.";
+    case usbstatus::kNoDeviceIdentifier: return "USB: no device identifier is configured.";
+    default: return {};
+  }
+}
+
+Status USBDeviceStream::GetErrorString(uint32_t hostContext, Status code, std::string& text) {
+  if (const std::string own = ErrorText(code); !own.empty()) {
+    text = own;
+    return 0;
   }
   if (const std::shared_ptr<RS232DeviceStream> stream = GetEmbeddedStream())
     return stream->GetErrorString(hostContext, code, text);

@@ -25,6 +25,8 @@ public:
   Status Write(uint32_t hostContext, const std::string& text, bool waitForOperationComplete) override;
   Status Read(uint32_t hostContext, std::string& text, size_t count) override;
   Status GetErrorString(uint32_t hostContext, Status code, std::string& text) override;
+  // The text of a status of this transport; empty for others.
+  static std::string ErrorText(Status code);
 
   // The device path the instrument was found at (empty before).
   const std::string& DevicePath() const { return devicePath_; }

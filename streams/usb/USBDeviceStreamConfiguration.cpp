@@ -2,6 +2,7 @@
 
 #include "logging/JournexEntry.h"
 #include "streams/usb/USBConfigurationPanel.h"
+#include "streams/usb/USBDeviceStream.h"
 #include "streams/usb/USBZEVODeviceFinder.h"
 
 uint32_t USBDeviceStreamConfiguration::LoadProgramSettings(uint32_t, SettingsStore store) {
@@ -21,6 +22,11 @@ uint32_t USBDeviceStreamConfiguration::SaveProgramSettings(uint32_t, SettingsSto
     store->WriteNarrow("DeviceID", deviceID_);
     store->PopTable();
   }
+  return 0;
+}
+
+Status USBDeviceStreamConfiguration::GetErrorString(uint32_t, Status code, std::string& text) {
+  if (const std::string own = USBDeviceStream::ErrorText(code); !own.empty()) text = own;
   return 0;
 }
 

@@ -21,6 +21,8 @@ public:
   std::string GetCommunicationFamily() const override { return "USB"; }
   // "USB:" and the identifier.
   std::string GetIDString() const override { return "USB:" + deviceID_; }
+  // The texts of the USB statuses (the stream is gone after a failed connect).
+  Status GetErrorString(uint32_t hostContext, Status code, std::string& text) override;
 
   const std::string& GetDeviceID() const { return deviceID_; }
   void SetDeviceID(const std::string& id) { deviceID_ = id; }

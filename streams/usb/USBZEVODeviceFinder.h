@@ -9,16 +9,12 @@
 class USBZEVODeviceFinder : public GenericDeviceFinder {
 public:
   static constexpr const char* kQuery = "ID_NUMBER?\r\n";
-  static constexpr const char* kIdentifierPattern =
-      "([0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+)";
   static constexpr double kDefaultTimeoutSeconds = 1.0;
 
   explicit USBZEVODeviceFinder(double timeoutSeconds = kDefaultTimeoutSeconds) : timeoutSeconds_(timeoutSeconds) {}
   std::vector<FoundDevice> ListDevices() override;
   // The identifier the instrument at the device path gives; empty when none.
   std::string QueryIdentifier(const std::string& devicePath) const;
-  // The identifier in an answer; empty when it holds none.
-  static std::string IdentifierIn(const std::string& answer);
 
 private:
   double timeoutSeconds_;

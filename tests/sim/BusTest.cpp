@@ -98,6 +98,59 @@ TEST_F(Bus, ServiceRequestAfterOperationComplete) {
   EXPECT_EQ(Request("poll GPIB0::5::INSTR"), "ok 0\n");
 }
 
+TEST_F(Bus, ADeviceWaitStateAndSettingsOfOneResource) {
+  // A LAN resource (no board) whose operation complete is held until released.
+  simulator_.Add("lan", {{"transport", "visa"}, {"resource", "TCPIP0::10.0.0.7::INSTR"}, {"hold-operation-complete", "yes"}});
+  EXPECT_EQ(Write("TCPIP::10.0.0.7::INSTR", "*ESE 1;*SRE 32;*OPC\n"), "ok 20\n");
+  EXPECT_EQ(Request("waitrqs TCPIP0::10.0.0.7::INSTR 20"), "timeout\n");
+  SendAll(session_.get(), "waitrqs TCPIP0::10.0.0.7::INSTR 5000\n");
+  simtest::Fd other = simtest::ConnectUnixSocket(directory_ + "/bus");
+  SendAll(other.get(), "set TCPIP0::10.0.0.7::INSTR hold-operation-complete no\n");
+  EXPECT_EQ(simtest::ReadLine(other.get()), "ok\n");
+  EXPECT_EQ(simtest::ReadLine(session_.get()), "ok 96\n");  // the wait's poll ends the request
+  EXPECT_EQ(Request("poll TCPIP0::10.0.0.7::INSTR"), "ok 32\n");
+  const std::string state = Request("state TCPIP0::10.0.0.7::INSTR");
+  ASSERT_TRUE(state.starts_with("ok {")) << state;
+  const nlohmann::json parsed = nlohmann::json::parse(state.substr(3));
+  EXPECT_EQ(parsed["name"], "lan");
+  EXPECT_EQ(parsed["instrument"]["esr"], 1);
+  EXPECT_EQ(parsed["instrument"]["operation_pending"], false);
+  EXPECT_EQ(Request("set TCPIP0::10.0.0.7::INSTR idn A B C"), "ok\n");
+  EXPECT_EQ(Write("TCPIP0::10.0.0.7::INSTR", "*IDN?\n"), "ok 6\n");
+  EXPECT_EQ(Read("TCPIP0::10.0.0.7::INSTR", 100, 1000), "ok 6 1\nA B C\n");
+  EXPECT_EQ(Request("set TCPIP0::10.0.0.7::INSTR transport tcp"),
+            "error badvalue 'transport' can only be given when the instrument is added\n");
+  EXPECT_EQ(Request("set TCPIP0::10.0.0.7::INSTR idn"), "error badrequest set needs a key and a value\n");
+  EXPECT_EQ(Request("waitrqs TCPIP0::10.0.0.9::INSTR 10"), "error nodevice TCPIP0::10.0.0.9::INSTR\n");
+}
+
+TEST_F(Bus, AnMpsseChipAnswersPinReadsDataAndBadCommands) {
+  sim::Instrument& chip = simulator_.Add("chip", {{"family", "ftdi"}, {"transport", "visa"}, {"resource", "FTDI::FT1"}});
+  struct Case {
+    std::string written, answered;
+  };
+  const Case cases[] = {
+      {std::string("\x80\x35\xF3\x82", 4), ""},  // low pins set; the high-pin command goes on below
+      {std::string("\x0A\x0B\x81\x02\x83", 5), std::string("\x35\xFA\x02\x0A", 4)},
+      {std::string("\x84\x31\x01\x00\x5A\xA5\x85\x20\x00\x00", 10), std::string("\x5A\xA5\xFF", 3)},
+      {std::string("\xAA", 1), std::string("\xFA\xAA", 2)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Write("FTDI::FT1", c.written), "ok " + std::to_string(c.written.size()) + "\n");
+    const std::string expected =
+        c.answered.empty() ? "timeout 0\n" : "ok " + std::to_string(c.answered.size()) + " 1\n" + c.answered;
+    EXPECT_EQ(Read("FTDI::FT1", 100, 0), expected);
+  }
+  const nlohmann::json state = chip.State()["instrument"];
+  EXPECT_EQ(state["high"], nlohmann::json({{"value", 0x0A}, {"direction", 0x0B}}));
+  EXPECT_EQ(state["bad_commands"], nlohmann::json({0x02, 0xAA}));
+  EXPECT_EQ(chip.Set("fail", "FT_Open 2"), "");
+  EXPECT_EQ(chip.Set("sync", "silent"), "");
+  EXPECT_EQ(chip.State()["instrument"]["fail"], nlohmann::json({{"FT_Open", 2}}));
+  EXPECT_EQ(Write("FTDI::FT1", "\xAB"), "ok 1\n");
+  EXPECT_EQ(Read("FTDI::FT1", 100, 0), "timeout 0\n");
+}
+
 TEST_F(Bus, BoardCommandsAndErrors) {
   sim::Instrument& second = simulator_.Add("psu", {{"transport", "gpib"}, {"address", "7"}});
   sim::Instrument& lan = simulator_.Add("lan", {{"transport", "visa"}, {"resource", "TCPIP::10.1.2.3::INSTR"}});

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "streams/LibraryStreamBench.h"
+#include "support/ScopedVariable.h"
 
 class FakeSysfs {
 public:

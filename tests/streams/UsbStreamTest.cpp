@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "streams/FakeSysfs.h"
+#include "streams/LibraryStreamBench.h"
 #include "streams/usb/USBConfigurationPanel.h"
 #include "streams/usb/USBDeviceStream.h"
 #include "streams/usb/USBDeviceStreamConfiguration.h"

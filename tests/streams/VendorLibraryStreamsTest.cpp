@@ -8,6 +8,7 @@
 #include <future>
 #include <nlohmann/json.hpp>
 
+#include "legacy/LogCollector.h"
 #include "streams/LibraryStreamBench.h"
 #include "streams/ftdi/FTD2xxStatus.h"
 #include "streams/ftdi/FTDID2xxDeviceStreamConfiguration.h"
@@ -18,22 +19,23 @@
 namespace {
 using namespace std::chrono_literals;
 
+// Each test its own address (and so its own stream lock), as tests run side by side.
 struct RsibBench : LibraryStreamBench {
-  explicit RsibBench(sim::Simulator::Keys keys = {})
-      : LibraryStreamBench("rsib", "RSIB", "RSIB:127.0.0.1"),
-        meter(bench.Simulator().Add("meter", With(std::move(keys)))) {
-    Configuration<RSIBDeviceStreamConfig>()->SetAddress("127.0.0.1");
+  explicit RsibBench(const std::string& address, sim::Simulator::Keys keys = {})
+      : LibraryStreamBench("rsib", "RSIB", "RSIB:" + address),
+        meter(bench.Simulator().Add("meter", With(address, std::move(keys)))) {
+    Configuration<RSIBDeviceStreamConfig>()->SetAddress(address);
   }
-  static sim::Simulator::Keys With(sim::Simulator::Keys keys) {
+  static sim::Simulator::Keys With(const std::string& address, sim::Simulator::Keys keys) {
     keys.emplace_back("transport", "visa");
-    keys.emplace_back("resource", "TCPIP0::127.0.0.1::INSTR");
+    keys.emplace_back("resource", "TCPIP0::" + address + "::INSTR");
     return keys;
   }
   sim::Instrument& meter;
 };
 
 TEST(RsibStream, AWriteWithOperationCompleteReturnsOnlyAfterTheInstrumentSetsBitZero) {
-  RsibBench rsib(sim::Simulator::Keys{{"hold-operation-complete", "yes"}, {"accept", "INIT"}});
+  RsibBench rsib("127.0.0.1", {{"hold-operation-complete", "yes"}, {"accept", "INIT"}});
   ASSERT_EQ(rsib.client.ConnectStream(0, true), 0u);
   rsib.client.SetTimeout(0, 20.0);  // the wait ends by the instrument, never by the time-out
   EXPECT_EQ(rsib.meter.ReceivedCommands(), (std::vector<std::string>{"*SRE 48", "*ESE 1"}));
@@ -72,7 +74,7 @@ TEST(RsibStream, AWriteWithOperationCompleteReturnsOnlyAfterTheInstrumentSetsBit
 }
 
 TEST(RsibStream, ASilentInstrumentEndsReadsAndOperationCompleteWaitsAtTheTimeout) {
-  RsibBench rsib(sim::Simulator::Keys{{"hold-operation-complete", "yes"}});
+  RsibBench rsib("127.0.0.2", {{"hold-operation-complete", "yes"}});
   ASSERT_EQ(rsib.client.ConnectStream(0, true), 0u);
   rsib.meter.SetFault(sim::FaultKind::kNoAnswer);
   std::string answer;
@@ -94,9 +96,9 @@ TEST(RsibStream, ASilentInstrumentEndsReadsAndOperationCompleteWaitsAtTheTimeout
 }
 
 TEST(RsibStream, NoInstrumentAtTheAddress) {
-  RsibBench rsib;
-  rsib.Configuration<RSIBDeviceStreamConfig>()->SetAddress("127.0.0.2");
-  StreamLockCleanup other("RSIB:127.0.0.2");
+  RsibBench rsib("127.0.0.3");
+  rsib.Configuration<RSIBDeviceStreamConfig>()->SetAddress("127.0.0.4");
+  StreamLockCleanup other("RSIB:127.0.0.4");
   const Status status = rsib.client.ConnectStream(0, true);
   EXPECT_EQ(status, rsibstatus::kOpenFailed);
   EXPECT_EQ(rsib.ErrorText(status), "RSIB: no instrument answers at the configured address.");
@@ -104,15 +106,15 @@ TEST(RsibStream, NoInstrumentAtTheAddress) {
 }
 
 struct ChipBench : LibraryStreamBench {
-  explicit ChipBench(sim::Simulator::Keys keys = {})
-      : LibraryStreamBench("d2xx", "USB_D2xx", "USB_D2xx:FT12AB34"),
-        chip(bench.Simulator().Add("chip", With(std::move(keys)))) {
-    Configuration<FTDID2xxDeviceStreamConfiguration>()->SetSerialNumber("FT12AB34");
+  ChipBench(const std::string& serial, sim::Simulator::Keys keys)
+      : LibraryStreamBench("d2xx", "USB_D2xx", "USB_D2xx:" + serial),
+        chip(bench.Simulator().Add("chip", With(serial, std::move(keys)))) {
+    Configuration<FTDID2xxDeviceStreamConfiguration>()->SetSerialNumber(serial);
   }
-  static sim::Simulator::Keys With(sim::Simulator::Keys keys) {
+  static sim::Simulator::Keys With(const std::string& serial, sim::Simulator::Keys keys) {
     keys.emplace_back("family", "ftdi");
     keys.emplace_back("transport", "visa");
-    keys.emplace_back("resource", "FTDI::FT12AB34");
+    keys.emplace_back("resource", "FTDI::" + serial);
     return keys;
   }
   nlohmann::json State() const { return chip.State()["instrument"]; }
@@ -120,7 +122,7 @@ struct ChipBench : LibraryStreamBench {
 };
 
 TEST(D2xxStream, OpeningRunsTheMpsseSequenceAndBytesPassThrough) {
-  ChipBench d2xx;
+  ChipBench d2xx("FT12AB34", {});
   ASSERT_EQ(d2xx.client.ConnectStream(0, true), 0u);
   EXPECT_TRUE(d2xx.client.IsConnected());
   EXPECT_EQ(d2xx.chip.ReceivedBytes(),
@@ -139,11 +141,25 @@ TEST(D2xxStream, OpeningRunsTheMpsseSequenceAndBytesPassThrough) {
   EXPECT_EQ(chip["high"], nlohmann::json({{"value", 0xFF}, {"direction", 0x7E}}));
 
   // Engine commands out, the engine's answer back (no terminator added).
+  auto transport = d2xx.client.TransportStream();
+  ASSERT_TRUE(transport);
+  LogCollector log;
   std::string answer;
-  ASSERT_EQ(d2xx.client.WriteRead(0, std::string("\x80\x05\xF3\x81\x83", 5), answer, 10, 1), 0u);
-  EXPECT_EQ(answer, std::string("\x05\xFF", 2));
+  ASSERT_EQ(transport->Write(0, "\x83", false), 0u);
+  ASSERT_EQ(transport->Read(0, answer, 10), 0u);
+  EXPECT_EQ(answer, "\xFF");
   d2xx.client.DisconnectStream(0);
   EXPECT_EQ(d2xx.State()["opened"], false);
+  EXPECT_EQ(transport->Write(0, "\x83", false), streamstatus::kNotConnected);
+  std::vector<std::string> texts;
+  for (const std::string& record : LogCollector::Containing(log.UntilMarker(), {";FTDID2xxDeviceStream;"}))
+    texts.push_back(LogCollector::Description(record));
+  // (The log carries the bytes as Latin-1 characters in UTF-8.)
+  EXPECT_EQ(texts, (std::vector<std::string>{"Write(\"\xC2\x83\")", "Read(10, 1, \"\xC3\xBF\")",
+                                              "Disconnected from device", "Trying to write to closed port"}));
+  ASSERT_EQ(d2xx.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(d2xx.client.WriteRead(0, std::string("\x80\x05\xF3\x81\x83", 5), answer, 10, 1), 0u);
+  EXPECT_EQ(answer, std::string("\x05\xFF", 2));
 }
 
 TEST(D2xxStream, AFailedSynchronisationOrCallLeavesTheChipAndTheStreamClosed) {
@@ -154,17 +170,17 @@ TEST(D2xxStream, AFailedSynchronisationOrCallLeavesTheChipAndTheStreamClosed) {
     const char* text;
   };
   const Case cases[] = {
-      {{{"sync", "wrong"}}, "FT12AB34", ftd2xxstatus::kSynchronisationFailed,
+      {{{"sync", "wrong"}}, "FT56CD78", ftd2xxstatus::kSynchronisationFailed,
        "FTDI D2xx: The MPSSE engine did not answer the synchronisation (0xFA 0xAA, 0xFA 0xAB)."},
-      {{{"fail", "FT_OpenEx 2"}}, "FT12AB34", 0x30005B06, "FTDI D2xx: Device is not found"},
+      {{{"fail", "FT_OpenEx 2"}}, "FT56CD78", 0x30005B06, "FTDI D2xx: Device is not found"},
       {{}, "FT99", 0x30005B06, "FTDI D2xx: Device is not found"},
-      {{{"fail", "FT_SetBitMode 4"}}, "FT12AB34", 0x30005B08, "FTDI D2xx: IO Error"},
-      {{{"fail", "FT_CreateDeviceInfoList 19"}}, "FT12AB34", 0x30005B17, "FTDI D2xx: Device list is not ready"},
-      {{{"fail", "FT_Write 18"}}, "FT12AB34", 0x30005B16, "FTDI D2xx: Another or unknown error"},
+      {{{"fail", "FT_SetBitMode 4"}}, "FT56CD78", 0x30005B08, "FTDI D2xx: IO Error"},
+      {{{"fail", "FT_CreateDeviceInfoList 19"}}, "FT56CD78", 0x30005B17, "FTDI D2xx: Device list is not ready"},
+      {{{"fail", "FT_Write 18"}}, "FT56CD78", 0x30005B16, "FTDI D2xx: Another or unknown error"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    ChipBench d2xx(c.keys);
+    ChipBench d2xx("FT56CD78", c.keys);
     d2xx.Configuration<FTDID2xxDeviceStreamConfiguration>()->SetSerialNumber(c.serial);
     StreamLockCleanup other(std::string("USB_D2xx:") + c.serial);
     const Status status = d2xx.client.ConnectStream(0, true);

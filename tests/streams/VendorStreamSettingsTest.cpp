@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "streams/FakeSysfs.h"
+#include "streams/LibraryStreamBench.h"
 #include "streams/ftdi/FTDID2xxDeviceStreamConfiguration.h"
 #include "streams/rsib/RSIBDeviceStreamConfig.h"
 #include "streams/usb/USBConfigurationPanel.h"
