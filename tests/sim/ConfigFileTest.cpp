@@ -84,7 +84,7 @@ TEST(ConfigFile, BadFilesGiveTheLineAndTheReason) {
       {"[instrument a]\n= tcp\n", "test.ini:2: a value without a key"},
       {"[instrument a]\nfamily = scpi\n", "test.ini:1: instrument 'a' has no transport"},
       {"[instrument a]\ntransport = carrier-pigeon\n", "test.ini:2: unknown transport 'carrier-pigeon'"},
-      {"[instrument a]\ntransport = tcp\nfamily = toaster\n", "test.ini:1: unknown family 'toaster' (scpi, hubline, programmable)"},
+      {"[instrument a]\ntransport = tcp\nfamily = toaster\n", "test.ini:1: unknown family 'toaster' (scpi, hubline, programmable, ftdi, relaycontroller, outputcycler)"},
       {"[instrument a]\ntransport = tcp\nport = 70000\n", "test.ini:3: bad port '70000'"},
       {"[instrument a]\ntransport = tcp\nport = -1\n", "test.ini:3: bad port"},
       {"[instrument a]\ntransport = tcp\ncom = 1\n", "test.ini:3: key 'com' does not apply to transport tcp"},
