@@ -125,10 +125,10 @@ struct Driver {
 // The bench with one simulated controller at address 9.
 class RelayBench : public LegacyTestBench {
 public:
-  RelayBench(const char* model, sim::Simulator::Keys keys = {}) : LegacyTestBench("relay") {
-    keys.emplace_back("family", "relaycontroller");
-    keys.emplace_back("model", model);
-    keys.emplace_back("read-terminator", "none");  // a bus message is one command, as it was sent
+  RelayBench(const char* model, const sim::Simulator::Keys& more = {}) : LegacyTestBench("relay") {
+    // A bus message is one command, as it was sent.
+    sim::Simulator::Keys keys{{"family", "relaycontroller"}, {"model", model}, {"read-terminator", "none"}};
+    keys.insert(keys.end(), more.begin(), more.end());
     controller_ = &AddGpib("controller", kAddress, keys);
   }
   sim::Instrument& Controller() { return *controller_; }
