@@ -20,6 +20,7 @@
 #include "interface/DeviceTypeRegistry.h"
 #include "support/DialogControls.h"
 #include "support/Gui.h"
+#include "support/WindowPicture.h"
 
 namespace {
 struct DialogCase {
@@ -106,6 +107,7 @@ TEST(RelayProgramDialogs, ShowTheirNamedControlsAndStoreWhatIsChosen) {
       EXPECT_EQ(PageTitles(dialog), c.pages);
       for (const std::string& id : c.shown) EXPECT_TRUE(Shown(dialog, id)) << id;
       for (const std::string& id : c.hidden) EXPECT_FALSE(Shown(dialog, id)) << id;
+      EXPECT_TRUE(SaveScreenshot(dialog, std::string("RelayProgram-") + c.key));  // for people to look at
       if (auto* choice = Control<wxChoice>(dialog, c.control)) {
         std::vector<std::string> entries;
         for (unsigned i = 0; i < choice->GetCount(); ++i) entries.push_back(choice->GetString(i).utf8_string());
