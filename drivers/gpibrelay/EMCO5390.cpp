@@ -63,7 +63,8 @@ Status EMCO5390::DisableServiceRequests(HostWindow) {
 
 Status EMCO5390::SendSet(HostWindow, int set) {
   const std::string command = Command(settings_.Get(set, 0));
-  if (command.empty()) return 0;
+  // A closed device takes nothing (as every GPIB send), so there is no completion to wait for.
+  if (command.empty() || !IsOpen()) return 0;
   Status status = SendGPIB("*OPC");
   if (!status) status = SendAndAwaitServiceRequest(command, true, 0, nullptr, CompletionWaitMs());
   return AfterOperation(status);
