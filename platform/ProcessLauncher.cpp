@@ -7,7 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <thread>
+#include <mutex>
 
 extern char** environ;
 
@@ -71,19 +71,33 @@ int WaitFor(pid_t pid, int* exitCode) {
   if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return 0;
 }
+
+// Openers started and not yet collected: collected (without waiting) on
+// each later start, so that neither a thread nor a zombie is left behind.
+std::mutex openersLock;
+std::vector<pid_t> openers;
+
+void CollectFinishedOpeners() {
+  std::lock_guard guard(openersLock);
+  std::erase_if(openers, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+}
 }  // namespace
 
 int RunProgramAndWait(const std::vector<std::string>& words, int* exitCode) {
+  CollectFinishedOpeners();
   pid_t pid = 0;
   const int error = Spawn(words, &pid);
   return error ? error : WaitFor(pid, exitCode);
 }
 
 int OpenWithDesktop(const std::string& document) {
+  CollectFinishedOpeners();
   pid_t pid = 0;
   const int error = Spawn({"xdg-open", document}, &pid);
-  // Not waited for by the caller; a detached thread collects its exit.
-  if (!error) std::thread([pid] { WaitFor(pid, nullptr); }).detach();
+  if (!error) {
+    std::lock_guard guard(openersLock);
+    openers.push_back(pid);
+  }
   return error;
 }
 

@@ -9,9 +9,33 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <sstream>
 
 namespace {
+// Every player that plays (kept for the life of the process), and a guard
+// that stops them when the module is unloaded, so that no thread runs on in
+// code that is gone.
+struct ActivePlayers {
+  std::mutex lock;
+  std::set<SoundPlayer*> players;
+};
+ActivePlayers& Active() {
+  static ActivePlayers* active = new ActivePlayers;
+  return *active;
+}
+struct StopAtUnload {
+  ~StopAtUnload() {
+    std::set<SoundPlayer*> left;
+    {
+      std::lock_guard guard(Active().lock);
+      left = Active().players;
+    }
+    for (SoundPlayer* player : left) player->Stop();
+  }
+} stopAtUnload;
+
 constexpr unsigned kLatencyMicroseconds = 200000;
 constexpr size_t kChunkFrames = 1024;
 
@@ -84,6 +108,8 @@ int SoundPlayer::PlayLooping(const std::string& wavePath) {
   }
   stop_ = false;
   thread_ = std::thread([this] { Loop(); });
+  std::lock_guard guard(Active().lock);
+  Active().players.insert(this);
   return 0;
 }
 
@@ -118,6 +144,10 @@ void SoundPlayer::Loop() {
 }
 
 void SoundPlayer::Stop() {
+  {
+    std::lock_guard guard(Active().lock);
+    Active().players.erase(this);
+  }
   if (thread_.joinable()) {
     stop_ = true;
     thread_.join();
