@@ -111,7 +111,9 @@ TEST(RelayProgramDialogs, ShowTheirNamedControlsAndStoreWhatIsChosen) {
       if (auto* choice = Control<wxChoice>(dialog, c.control)) {
         std::vector<std::string> entries;
         for (unsigned i = 0; i < choice->GetCount(); ++i) entries.push_back(choice->GetString(i).utf8_string());
-        if (!c.entries.empty()) EXPECT_EQ(entries, c.entries);
+        if (!c.entries.empty()) {
+          EXPECT_EQ(entries, c.entries);
+        }
         EXPECT_TRUE(choice->SetStringSelection(c.value));
       } else if (auto* text = Control<wxTextCtrl>(dialog, c.control)) {
         text->SetValue(wxString::FromUTF8(c.value));

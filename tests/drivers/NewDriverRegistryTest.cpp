@@ -76,17 +76,23 @@ TEST(NewDriverRegistry, EveryKeyCreatesItsClassWithItsArguments) {
       {"EXTERNAL_PROGRAM",
        {"ExternalProgram", "",
         [](DeviceDriverBase* d) {
-          if (auto* p = As<ExternalProgram>(d)) EXPECT_TRUE(p->before.empty() && p->after.empty() && p->State() == 0);
+          if (auto* p = As<ExternalProgram>(d)) {
+            EXPECT_TRUE(p->before.empty() && p->after.empty() && p->State() == 0);
+          }
         }}},
       {"PLAYSOUNDSWITCH",
        {"Kovalex::devicedrivers::PlaySoundSwitch", "1000.0",
         [](DeviceDriverBase* d) {
-          if (auto* s = As<Kovalex::devicedrivers::PlaySoundSwitch>(d)) EXPECT_EQ(s->Frequency(), 1000.0);
+          if (auto* s = As<Kovalex::devicedrivers::PlaySoundSwitch>(d)) {
+            EXPECT_EQ(s->Frequency(), 1000.0);
+          }
         }}},
       {"RSONOFF",
        {"RSOnOff", "",
         [](DeviceDriverBase* d) {
-          if (auto* r = As<RSOnOff>(d)) EXPECT_TRUE(r->onTime == 1000 && r->offTime == 1000 && r->cycles == 10);
+          if (auto* r = As<RSOnOff>(d)) {
+            EXPECT_TRUE(r->onTime == 1000 && r->offTime == 1000 && r->cycles == 10);
+          }
         }}},
   };
   for (const auto& [key, want] : expected) {

@@ -57,7 +57,9 @@ TEST(RelayControllerSim, DecodesEachModelsCommandsAndRejectsMalformedOnes) {
     controller.Handle(step.command);
     EXPECT_EQ(controller.Rejected(), step.accepted ? 0u : 1u);
     EXPECT_EQ(controller.Summary(), step.accepted ? std::string(step.summary) : before);
-    if (!step.accepted) EXPECT_EQ(controller.LastRejected(), step.command);
+    if (!step.accepted) {
+      EXPECT_EQ(controller.LastRejected(), step.command);
+    }
   }
   sim::RelayController controller;
   EXPECT_NE(controller.Configure("model", "hp8494"), "");
