@@ -3,11 +3,18 @@
 #include <locale>
 
 #include "drivers/debug/DebugSwitchMatrix.h"
+#include "drivers/external/ExternalProgram.h"
+#include "drivers/gpibrelay/EMCO5390.h"
+#include "drivers/gpibrelay/HP11713A.h"
+#include "drivers/gpibrelay/ICSMultiRelais.h"
+#include "drivers/rsonoff/RSOnOff.h"
+#include "drivers/gpibrelay/SCIU.h"
 #include "drivers/hubline/HublineExternalSwitch.h"
 #include "drivers/hubline/HublineMultiSwitch.h"
 #include "drivers/hubline/HublineSwitch.h"
 #include "drivers/hubline/HublineSwitch6Point.h"
 #include "drivers/hubline/HublineSwitch6PointExternal.h"
+#include "drivers/sound/PlaySoundSwitch.h"
 #include "drivers/wattex/WattexSwitch.h"
 #include "framework/DeviceDriverBase.h"
 
@@ -20,7 +27,8 @@ DeviceDriverBase* Make() {
 constexpr DeviceDriverBase* (*kNotBuilt)() = nullptr;
 
 // A factory of a driver whose constructor takes the entry's arguments.
-#define SWM_HUBLINE(Class, ...) +[]() -> DeviceDriverBase* { return new Class(__VA_ARGS__); }
+#define SWM_FACTORY(Class, ...) +[]() -> DeviceDriverBase* { return new Class(__VA_ARGS__); }
+#define SWM_HUBLINE SWM_FACTORY
 
 // Registry order. Classes not built into this module have no factory yet.
 constexpr DeviceTypeEntry kEntries[] = {
@@ -32,38 +40,38 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"BONN_BAS", "BONN_BAS", "\"BAS\"", kNotBuilt},
     {"BONNBAS", "BonnBas", "", kNotBuilt},
     {"DEBUGSWITCHMATRIX", "DebugSwitchMatrix", "", &Make<DebugSwitchMatrix>},
-    {"EXTERNAL_PROGRAM", "ExternalProgram", "", kNotBuilt},
+    {"EXTERNAL_PROGRAM", "ExternalProgram", "", &Make<ExternalProgram>},
     {"KRE", "KRE", "", kNotBuilt},
     {"SSU", "SSU", "", kNotBuilt},
     {"SI100", "Si100", "", kNotBuilt},
     {"SI200SWITCH", "SI200", "", kNotBuilt},
     {"SI300SWITCH", "SI300", "\"SI-300\"", kNotBuilt},
-    {"HP11713A", "HP11713A", "", kNotBuilt},
-    {"HP59307", "HP59307", "", kNotBuilt},
-    {"HP59307A", "HP59307", "", kNotBuilt},
-    {"EMCO2090", "EMCO2090", "", kNotBuilt},
-    {"ETS_LINDGREN2090", "EMCO2090", "", kNotBuilt},
-    {"EMCO5390", "EMCO5390", "", kNotBuilt},
-    {"SCIU_M3", "SCIU", "", kNotBuilt},
+    {"HP11713A", "HP11713A", "", &Make<HP11713A>},
+    {"HP59307", "HP59307", "", &Make<HP59307>},
+    {"HP59307A", "HP59307", "", &Make<HP59307>},
+    {"EMCO2090", "EMCO2090", "", &Make<EMCO2090>},
+    {"ETS_LINDGREN2090", "EMCO2090", "", &Make<EMCO2090>},
+    {"EMCO5390", "EMCO5390", "", &Make<EMCO5390>},
+    {"SCIU_M3", "SCIU", "", &Make<SCIU>},
     {"RSPSU", "PSU", "", kNotBuilt},
     {"RSPSN", "PSU", "", kNotBuilt},
     {"RSRSU", "PSU", "", kNotBuilt},
-    {"RSONOFF", "RSOnOff", "", kNotBuilt},
+    {"RSONOFF", "RSOnOff", "", &Make<RSOnOff>},
     {"SVC-100A_EUTCTRL", "SCR_OSD", "\"\"", kNotBuilt},
     {"OSP_120", "OSP::OSP", "\"OSP120\"", kNotBuilt},
     {"OSP_130", "OSP::OSP", "\"OSP130\"", kNotBuilt},
     {"OSP_230", "OSP::OSP230", "\"OSP230\"", kNotBuilt},
     {"OSP_220", "OSP::OSP220", "\"OSP220\"", kNotBuilt},
     {"OSP_320", "OSP::OSP320", "\"OSP320\"", kNotBuilt},
-    {"TADIRAN_HP8494", "HP8494Switch", "", kNotBuilt},
+    {"TADIRAN_HP8494", "HP8494Switch", "", &Make<HP8494Switch>},
     {"STRIBEL", "Stribel", "", kNotBuilt},
     {"STRIBELAD", "StribelAD", "", kNotBuilt},
-    {"ICS4874", "ICS4874MultiRelais", "\"4874\", 24", kNotBuilt},
-    {"ICS4874INTERLOCK", "ICS4874Interlock", "\"4874\"", kNotBuilt},
-    {"ICS4864", "ICS4864MultiRelais", "\"4864\"", kNotBuilt},
+    {"ICS4874", "ICS4874MultiRelais", "\"4874\", 24", SWM_FACTORY(ICS4874MultiRelais, "4874", 24)},
+    {"ICS4874INTERLOCK", "ICS4874Interlock", "\"4874\"", SWM_FACTORY(ICS4874Interlock, "4874")},
+    {"ICS4864", "ICS4864MultiRelais", "\"4864\"", SWM_FACTORY(ICS4864MultiRelais, "4864")},
     {"SIEMENS", "Siemens", "", kNotBuilt},
     {"KREAntennaTower", "KREAntennaTower", "", kNotBuilt},
-    {"PLAYSOUNDSWITCH", "Kovalex::devicedrivers::PlaySoundSwitch", "1000.0", kNotBuilt},
+    {"PLAYSOUNDSWITCH", "Kovalex::devicedrivers::PlaySoundSwitch", "1000.0", SWM_FACTORY(Kovalex::devicedrivers::PlaySoundSwitch, 1000.0)},
     {"ETSEMSWITCH7001-001", "HublineSwitch", "\"(EMSwitch 7001-001|TQS2PA|TQS2002A)\", 2, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-001|TQS2PA|TQS2002A)", 2, false)},
     {"ETSEMSWITCH7001-002", "HublineSwitch", "\"(EMSwitch 7001-002|TQS4PA|TQS4004A)\", 4, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-002|TQS4PA|TQS4004A)", 4, false)},
     {"ETSEMSWITCH7001-003", "HublineSwitch6Point", "\"(EMSwitch 7001-003|TQS6PA|TQS6002A)\", 2, false", SWM_HUBLINE(HublineSwitch6Point, "(EMSwitch 7001-003|TQS6PA|TQS6002A)", 2, false)},

@@ -80,6 +80,12 @@ Status NI4882CompliantGPIB::Handshake(const std::string& text, bool waitForOpera
   if (complete && clearStatusBeforeSend_) command = "*CLS;";
   command += text;
   if (complete) command += text.empty() ? "*OPC" : ";*OPC";
+  return SendAndAwaitServiceRequest(command, complete, replyLength, reply, TimeoutMilliseconds());
+}
+
+Status NI4882CompliantGPIB::SendAndAwaitServiceRequest(const std::string& command, bool complete,
+                                                       size_t replyLength, std::string* reply,
+                                                       uint32_t timeoutMs) {
   {
     std::lock_guard guard(lock_);
     state_ = kWaitingForSend;
@@ -99,14 +105,14 @@ Status NI4882CompliantGPIB::Handshake(const std::string& text, bool waitForOpera
   }
   if (state_ == kWaitingForSend)
     state_ = waitForCompletion_ ? kWaitingForCompletion : replyLength_ > 0 ? kWaitingForReply : kDone;
-  const bool done = changed_.wait_for(guard, std::chrono::milliseconds(TimeoutMilliseconds()),
+  const bool done = changed_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
                                       [this] { return state_ == kDone; });
   Status status = done ? result_ : gpibstatus::kWaitTimedOut;
   state_ = kIdle;  // a late request finds no handshake to move on
   if (status == gpibstatus::kWaitTimedOut) {
     status = gpibstatus::kSendTimedOut;
     JournexEntry::Note("SaveSendGPIB", kModule, "Error", "No service request within the time-out",
-                       {{"timeout", TimeoutMilliseconds()}, {"Err", status}});
+                       {{"timeout", timeoutMs}, {"Err", status}});
   }
   if (status == 0 && reply && replyLength > 0) *reply = reply_;
   return status;

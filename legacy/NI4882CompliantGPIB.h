@@ -52,6 +52,13 @@ public:
   // How often the last SaveSendGPIB sent its text.
   int LastSendCount() const { return lastSendCount_; }
 
+protected:
+  // Sends the command exactly as given and waits up to timeoutMs for the
+  // handshake (operation complete when asked, then a reply when one is
+  // expected). 0x3000019A when no service request ends it in time.
+  Status SendAndAwaitServiceRequest(const std::string& command, bool waitForOperationComplete,
+                                    size_t replyLength, std::string* reply, uint32_t timeoutMs);
+
 private:
   Status Handshake(const std::string& text, bool waitForOperationComplete, size_t replyLength,
                    std::string* reply);

@@ -52,7 +52,7 @@ void BusBinding::ServiceRequested() {
 }
 
 bool BusBinding::Write(std::string_view bytes) {
-  if (refusing_) return false;
+  if (refusing_ || !instrument_.Family().Listening()) return false;
   ++writes_;
   remote_ = true;
   instrument_.RecordBytes(bytes);

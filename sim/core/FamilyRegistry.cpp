@@ -3,7 +3,9 @@
 #include <functional>
 
 #include "sim/ftdi/MpsseChip.h"
+#include "sim/gpibrelay/RelayController.h"
 #include "sim/hubline/HublineUnit.h"
+#include "sim/outputcycler/OutputCycler.h"
 #include "sim/programmable/ProgrammableInstrument.h"
 #include "sim/scpi/ScpiInstrument.h"
 
@@ -22,6 +24,8 @@ const std::vector<FamilyEntry>& Families() {
       {"hubline", [] { return std::make_unique<HublineUnit>(); }},
       {"programmable", [] { return std::make_unique<ProgrammableInstrument>(); }},
       {"ftdi", [] { return std::make_unique<MpsseChip>(); }},
+      {"relaycontroller", [] { return std::make_unique<RelayController>(); }},
+      {"outputcycler", [] { return std::make_unique<OutputCycler>(); }},
   };
   return families;
 }

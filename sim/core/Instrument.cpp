@@ -31,7 +31,28 @@ Instrument::Instrument(SimulatorContext& context, BuiltInstrument built)
   binding_ = CreateBinding(context_, *this, settings_);
 }
 
-Instrument::~Instrument() { CloseBinding(); }
+Instrument::~Instrument() {
+  {
+    std::lock_guard guard(context_.lock);
+    if (tickTimer_) context_.loop.Cancel(tickTimer_);
+    tickTimer_ = 0;
+  }
+  CloseBinding();
+}
+
+void Instrument::ScheduleTick() {
+  if (tickTimer_) context_.loop.Cancel(tickTimer_);
+  tickTimer_ = 0;
+  const std::optional<uint32_t> delay = family_->PendingChangeMs();
+  if (!delay) return;
+  tickTimer_ = context_.loop.After(*delay, [this] {
+    tickTimer_ = 0;
+    family_->Tick();
+    UpdateServiceRequest();
+    context_.changed.notify_all();
+    ScheduleTick();
+  });
+}
 
 std::string Instrument::OpenBinding() {
   std::lock_guard guard(context_.lock);
@@ -131,6 +152,7 @@ std::string Instrument::Set(const std::string& rawKey, const std::string& value)
   }
   error = family_->Configure(key, value);
   UpdateServiceRequest();
+  ScheduleTick();
   return error;
 }
 
@@ -143,6 +165,7 @@ void Instrument::Reset() {
   std::lock_guard guard(context_.lock);
   family_->Reset();
   serviceCondition_ = requestingService_ = false;
+  ScheduleTick();
 }
 
 void Instrument::Restart() {
@@ -162,6 +185,7 @@ Reply Instrument::HandleCommand(const std::string& command) {
   ++commandCount_;
   std::optional<std::string> answer = family_->Handle(command);
   UpdateServiceRequest();
+  ScheduleTick();
   context_.changed.notify_all();
   Reply reply;
   if (!answer) return reply;

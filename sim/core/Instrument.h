@@ -97,6 +97,8 @@ private:
   static constexpr size_t kMaxRecordedBytes = 64u << 20;
 
   uint8_t SummaryStatus() const;
+  // Arms the timer of a change the family has announced (PendingChangeMs).
+  void ScheduleTick();
   std::string Garble(std::string bytes);
   void ApplyFaults(const Faults& faults);
 
@@ -113,6 +115,7 @@ private:
   uint64_t random_ = 1;
   bool serviceCondition_ = false;
   bool requestingService_ = false;
+  int tickTimer_ = 0;
 };
 
 }  // namespace sim

@@ -31,6 +31,12 @@ public:
   virtual uint8_t StatusByte() const { return 0; }
   // The service request enable mask: status byte bits that request service.
   virtual uint8_t ServiceRequestEnable() const { return 0; }
+  // Whether the device takes a bus write now (a hung device does not).
+  virtual bool Listening() const { return true; }
+  // Milliseconds until the family's state changes by itself (a movement
+  // that ends), or nothing; the instrument then calls Tick and asks again.
+  virtual std::optional<uint32_t> PendingChangeMs() const { return std::nullopt; }
+  virtual void Tick() {}
   // The state for tests and people (JSON object).
   virtual nlohmann::json State() const = 0;
 };

@@ -1,0 +1,133 @@
+// The external program driver through the module's exports: a recording
+// program writes every argument it received and a variable of its
+// environment to a file, so the test sees exactly what was started, how
+// often, and that nothing in a command line reached a shell.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "support/LoadedModule.h"
+#include "support/TestFiles.h"
+
+namespace {
+// Appends "run [arg1] [arg2] ..." and "env [$SWM_PROBE]" to $SWM_RECORD.
+constexpr const char* kRecorder =
+    "#!/bin/sh\n"
+    "{ printf 'run'; for a in \"$@\"; do printf ' [%s]' \"$a\"; done; printf '\\n';"
+    " printf 'env [%s]\\n' \"$SWM_PROBE\"; } >> \"$SWM_RECORD\"\n";
+
+class ExternalProgramE2e : public testing::Test {
+protected:
+  void SetUp() override {
+    recorder_ = dir_.File("rec");
+    WriteFile(recorder_, kRecorder);
+    chmod(recorder_.c_str(), 0755);
+    setenv("SWM_RECORD", Record().c_str(), 1);
+    setenv("SWM_PROBE", "a value 'with' \"quotes\"", 1);
+    ASSERT_EQ(m_.CreateNewDeviceDriver(0, "EXTERNAL_PROGRAM", &id_), 0u);
+  }
+  void TearDown() override {
+    m_.RemoveDeviceDriver(0, id_);
+    unsetenv("SWM_RECORD");
+    unsetenv("SWM_PROBE");
+  }
+  std::string Record() const { return dir_.File("record.txt"); }
+  void Configure(const std::string& before, const std::string& after) {
+    const std::string ini = dir_.File("program.ini");
+    WriteFile(ini, "[Program]\nBefore=" + before + "\nAfter=" + after + "\n");
+    ASSERT_EQ(m_.LoadConfiguration(0, id_, ini.c_str()), 0u);
+  }
+  uint32_t Event(uint32_t event) {
+    double value = 0;
+    return m_.SetValue(0, id_, 1500, &event, &value);
+  }
+
+  swm::Module& m_ = LoadedModule();
+  uint16_t id_ = 0;
+  TestDirectory dir_;
+  std::string recorder_;
+};
+}  // namespace
+
+TEST_F(ExternalProgramE2e, RunsEachCommandOncePerChangeOfStateWithItsWordsExactly) {
+  Configure("'" + recorder_ + "' \"two words\" 'single \"quoted\"' back\\ slash \"dq \\\"inner\\\" \\\\ end\" it\\'s",
+            "'" + recorder_ + "' after");
+  const std::string before = "run [two words] [single \"quoted\"] [back slash] [dq \"inner\" \\ end] [it's]\n";
+  const std::string env = "env [a value 'with' \"quotes\"]\n";
+  EXPECT_EQ(Event(3), 0u);
+  EXPECT_EQ(ReadFile(Record()), before + env) << "the event returns when the program has ended";
+  EXPECT_EQ(Event(3), 0u);
+  EXPECT_EQ(Event(18), 0u);
+  EXPECT_EQ(ReadFile(Record()), before + env) << "a second InitialisationStarted runs nothing";
+  EXPECT_EQ(Event(2), 0u);
+  EXPECT_EQ(Event(2), 0u);
+  EXPECT_EQ(ReadFile(Record()), before + env + "run [after]\n" + env);
+  EXPECT_EQ(Event(3), 0u);
+  EXPECT_EQ(ReadFile(Record()), before + env + "run [after]\n" + env + before + env);
+
+  // The saved settings load and save again unchanged.
+  const std::string saved = dir_.File("saved.ini"), resaved = dir_.File("resaved.ini");
+  ASSERT_EQ(m_.SaveConfiguration(0, id_, saved.c_str()), 0u);
+  EXPECT_NE(ReadFile(saved).find("[Program]\nBefore='" + recorder_ + "' \"two words\""), std::string::npos);
+  uint16_t again = 0;
+  ASSERT_EQ(m_.CreateNewDeviceDriver(0, "EXTERNAL_PROGRAM", &again), 0u);
+  ASSERT_EQ(m_.LoadConfiguration(0, again, saved.c_str()), 0u);
+  ASSERT_EQ(m_.SaveConfiguration(0, again, resaved.c_str()), 0u);
+  EXPECT_EQ(ReadFile(resaved), ReadFile(saved));
+  m_.RemoveDeviceDriver(0, again);
+}
+
+TEST_F(ExternalProgramE2e, ShellCharactersAreOrdinaryWordsAndStartNoSecondCommand) {
+  const std::string marker = dir_.File("started");
+  Configure("'" + recorder_ + "' one; touch " + marker + "1 | touch " + marker + "2 $(touch " + marker +
+                "3) `touch " + marker + "4` && touch " + marker + "5 > " + marker + "6",
+            "");
+  EXPECT_EQ(Event(3), 0u);
+  EXPECT_EQ(ReadFile(Record()), "run [one;] [touch] [" + marker + "1] [|] [touch] [" + marker + "2] [$(touch] [" +
+                                    marker + "3)] [`touch] [" + marker + "4`] [&&] [touch] [" + marker + "5] [>] [" +
+                                    marker + "6]\nenv [a value 'with' \"quotes\"]\n");
+  for (int n = 1; n <= 6; ++n) EXPECT_FALSE(std::filesystem::exists(marker + std::to_string(n))) << n;
+}
+
+TEST_F(ExternalProgramE2e, AMissingProgramGivesTheSystemErrorAndItsText) {
+  Configure("", dir_.File("no-such-program") + " --flag");
+  const uint32_t status = Event(2);
+  EXPECT_EQ(status, 2u);  // ENOENT
+  EXPECT_EQ(m_.ErrorText(id_, status), "No such file or directory");
+  Configure("'unterminated", "");
+  EXPECT_EQ(Event(3), 22u);  // EINVAL: the line cannot be split into words
+  EXPECT_EQ(m_.ErrorText(id_, 22), "Invalid argument");
+}
+
+TEST_F(ExternalProgramE2e, ADocumentIsHandedToTheDesktopOpenerWithoutWaiting) {
+  // A stand-in opener on the PATH writes the document it was given into a pipe the test reads.
+  const std::string bin = dir_.File("bin"), pipe = dir_.File("opened");
+  std::filesystem::create_directories(bin);
+  WriteFile(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" > \"$SWM_OPENED\"\n");
+  chmod((bin + "/xdg-open").c_str(), 0755);
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (bin + ":" + path).c_str(), 1);
+  setenv("SWM_OPENED", pipe.c_str(), 1);
+  const std::string document = dir_.File("test report.txt");
+  WriteFile(document, "results\n");
+  Configure(document, "");
+  EXPECT_EQ(Event(3), 0u);
+  pollfd ready{reader, POLLIN, 0};
+  ASSERT_EQ(poll(&ready, 1, 10000), 1) << "the opener was not started";
+  char buffer[512] = {0};
+  const ssize_t count = read(reader, buffer, sizeof buffer - 1);
+  EXPECT_EQ(std::string(buffer, count > 0 ? static_cast<size_t>(count) : 0), document + "\n");
+  close(reader);
+  setenv("PATH", path.c_str(), 1);
+  unsetenv("SWM_OPENED");
+}
