@@ -67,8 +67,15 @@ create x OSP120
       "event sw 7 123.5 -> 0x30000007\n"
       "remove sw -> 0x00000000\n"
       "error: no driver named 'sw'\n"
-      "create x OSP120 -> 0x300000CF\n";
+      "create x OSP120 -> 0x300000CF \"no driver for the type key 'OSP120' in this module ('swmhost keys' lists them)\"\n";
   EXPECT_EQ(run.output, expected);
+
+  // `swmhost keys` lists exactly the keys that create a driver, with the class.
+  const HostRun keys = RunCommand("SWMATRIX_MESSAGEBOX=ok '" SWM_BUILD_DIR "/bin/swmhost' keys 2>/dev/null");
+  EXPECT_EQ(keys.exitCode, 0);
+  EXPECT_NE(keys.output.find("DEBUGSWITCHMATRIX\tDebugSwitchMatrix\n"), std::string::npos) << keys.output;
+  EXPECT_NE(keys.output.find("HUBLINE4PORT\tHublineSwitch\n"), std::string::npos);
+  EXPECT_EQ(keys.output.find("SIGNEX_CAL"), std::string::npos);  // a family this module does not build
 }
 
 TEST(Swmhost, RejectsMalformedLinesWithoutCrashing) {
