@@ -2,12 +2,18 @@
 
 #include <locale>
 
+#include "drivers/amplifier/BBA_IL.h"
+#include "drivers/amplifier/BONN_BAS.h"
+#include "drivers/amplifier/BONN_IL.h"
+#include "drivers/amplifier/BonnBas.h"
+#include "drivers/comtest/ComtestMCP01.h"
 #include "drivers/debug/DebugSwitchMatrix.h"
 #include "drivers/hubline/HublineExternalSwitch.h"
 #include "drivers/hubline/HublineMultiSwitch.h"
 #include "drivers/hubline/HublineSwitch.h"
 #include "drivers/hubline/HublineSwitch6Point.h"
 #include "drivers/hubline/HublineSwitch6PointExternal.h"
+#include "drivers/teseq/TeseqRFB2000.h"
 #include "drivers/wattex/WattexSwitch.h"
 #include "framework/DeviceDriverBase.h"
 
@@ -21,16 +27,17 @@ constexpr DeviceDriverBase* (*kNotBuilt)() = nullptr;
 
 // A factory of a driver whose constructor takes the entry's arguments.
 #define SWM_HUBLINE(Class, ...) +[]() -> DeviceDriverBase* { return new Class(__VA_ARGS__); }
+#define SWM_WITH(Class, ...) +[]() -> DeviceDriverBase* { return new Class(__VA_ARGS__); }
 
 // Registry order. Classes not built into this module have no factory yet.
 constexpr DeviceTypeEntry kEntries[] = {
     {"ADVANTECHPCI1761", "AdvantechPCI1761Switch", "", kNotBuilt},
     {"ADVANTECHPCI1761ATTTRIMBLE", "AdvantechPCI1761AntennaTower", "", kNotBuilt},
     {"ARSC1000", "SC1000", "", kNotBuilt},
-    {"BBA100_IL", "BBA_IL", "\"Rohde & Schwarz,BBA100\"", kNotBuilt},
-    {"BONN_IL", "BONN_IL", "", kNotBuilt},
-    {"BONN_BAS", "BONN_BAS", "\"BAS\"", kNotBuilt},
-    {"BONNBAS", "BonnBas", "", kNotBuilt},
+    {"BBA100_IL", "BBA_IL", "\"Rohde & Schwarz,BBA100\"", SWM_WITH(BBA_IL, "Rohde & Schwarz,BBA100")},
+    {"BONN_IL", "BONN_IL", "", &Make<BONN_IL>},
+    {"BONN_BAS", "BONN_BAS", "\"BAS\"", SWM_WITH(BONN_BAS, "BAS")},
+    {"BONNBAS", "BonnBas", "", &Make<BonnBas>},
     {"DEBUGSWITCHMATRIX", "DebugSwitchMatrix", "", &Make<DebugSwitchMatrix>},
     {"EXTERNAL_PROGRAM", "ExternalProgram", "", kNotBuilt},
     {"KRE", "KRE", "", kNotBuilt},
@@ -104,9 +111,9 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"ZAMMSWTRS1GOFF", "ZAMMSwt", "6", kNotBuilt},
     {"ZAMMSWTRS2", "ZAMMSwt", "7", kNotBuilt},
     {"ZAMMCONTROLLER", "ZAMMController", "", kNotBuilt},
-    {"TESEQ_RFB_6000_SM", "TeseqRFB6000", "\"TESEQ_RFB_6000\"", kNotBuilt},
-    {"TESEQ_RFB_2000_SM", "TeseqRFB2000", "\"TESEQ_RFB_2000\"", kNotBuilt},
-    {"COMTEST_MCP01_SM", "ComtestMCP01", "", kNotBuilt},
+    {"TESEQ_RFB_6000_SM", "TeseqRFB6000", "\"TESEQ_RFB_6000\"", SWM_WITH(TeseqRFB6000, "TESEQ_RFB_6000")},
+    {"TESEQ_RFB_2000_SM", "TeseqRFB2000", "\"TESEQ_RFB_2000\"", SWM_WITH(TeseqRFB2000, "TESEQ_RFB_2000")},
+    {"COMTEST_MCP01_SM", "ComtestMCP01", "", &Make<ComtestMCP01>},
     {"MCC_USB_ERB24", "MCC_USB_ERB24", "", kNotBuilt},
     {"DAE_CB_RO16", "DAE_CB_RO16", "", kNotBuilt},
     {"SCHWARZBECKNFCN9734", "SchwarzbeckNFCN9734", "\"NFCN9734\"", kNotBuilt},

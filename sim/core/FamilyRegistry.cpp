@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "sim/amplifier/Amplifier.h"
 #include "sim/ftdi/MpsseChip.h"
 #include "sim/hubline/HublineUnit.h"
 #include "sim/programmable/ProgrammableInstrument.h"
@@ -21,6 +22,7 @@ const std::vector<FamilyEntry>& Families() {
       {"scpi", [] { return std::make_unique<ScpiInstrument>(); }},
       {"hubline", [] { return std::make_unique<HublineUnit>(); }},
       {"programmable", [] { return std::make_unique<ProgrammableInstrument>(); }},
+      {"amplifier", [] { return std::make_unique<Amplifier>(); }},
       {"ftdi", [] { return std::make_unique<MpsseChip>(); }},
   };
   return families;
