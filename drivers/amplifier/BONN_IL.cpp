@@ -77,6 +77,9 @@ Status BONN_IL::ParseStatus(const std::string& reply) {
 }
 
 std::string BONN_IL::OwnErrorText(Status status) {
+  if (status == GetMismatchCode())
+    return "The received identification of the device (\"" + GetReceivedIdentification() +
+           "\") is not matching with the expected identification (\"" + returnedID_.Value().utf8_string() + "\").";
   switch (status) {
     case 0x3000076C: return "Amplifier returned too high in temperature error.";
     case 0x3000076D: return "Amplifier returned Internal Interlock error.";

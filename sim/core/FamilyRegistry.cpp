@@ -3,10 +3,12 @@
 #include <functional>
 
 #include "sim/amplifier/Amplifier.h"
+#include "sim/comtest/ComtestUnit.h"
 #include "sim/ftdi/MpsseChip.h"
 #include "sim/hubline/HublineUnit.h"
 #include "sim/programmable/ProgrammableInstrument.h"
 #include "sim/scpi/ScpiInstrument.h"
+#include "sim/teseq/TeseqUnit.h"
 
 namespace sim {
 namespace {
@@ -23,6 +25,8 @@ const std::vector<FamilyEntry>& Families() {
       {"hubline", [] { return std::make_unique<HublineUnit>(); }},
       {"programmable", [] { return std::make_unique<ProgrammableInstrument>(); }},
       {"amplifier", [] { return std::make_unique<Amplifier>(); }},
+      {"teseq", [] { return std::make_unique<TeseqUnit>(); }},
+      {"comtest", [] { return std::make_unique<ComtestUnit>(); }},
       {"ftdi", [] { return std::make_unique<MpsseChip>(); }},
   };
   return families;
