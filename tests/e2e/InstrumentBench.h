@@ -68,6 +68,17 @@ public:
     return path;
   }
   std::string File(const std::string& name) const { return directory_.File(name); }
+  // Waits until the instrument has received as many bytes (commands) as
+  // expected (commands without answer arrive after the driver returns),
+  // then compares and forgets the record.
+  void ExpectBytes(const std::string& expected, const std::string& context = "") {
+    instrument_->WaitForBytes(expected.size(), std::chrono::seconds(5));
+    EXPECT_EQ(TakeBytes(), expected) << context;
+  }
+  void ExpectCommands(const std::vector<std::string>& expected) {
+    instrument_->WaitForCommands(expected.size(), std::chrono::seconds(5));
+    EXPECT_EQ(TakeCommands(), expected);
+  }
   // Takes the record and forgets it.
   std::string TakeBytes() {
     std::string bytes = instrument_->ReceivedBytes();
