@@ -13,6 +13,7 @@
 #include "drivers/hubline/HublineSwitch.h"
 #include "drivers/hubline/HublineSwitch6Point.h"
 #include "drivers/hubline/HublineSwitch6PointExternal.h"
+#include "drivers/osp/OSP.h"
 #include "drivers/teseq/TeseqRFB2000.h"
 #include "drivers/wattex/WattexSwitch.h"
 #include "framework/DeviceDriverBase.h"
@@ -57,11 +58,11 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"RSRSU", "PSU", "", kNotBuilt},
     {"RSONOFF", "RSOnOff", "", kNotBuilt},
     {"SVC-100A_EUTCTRL", "SCR_OSD", "\"\"", kNotBuilt},
-    {"OSP_120", "OSP::OSP", "\"OSP120\"", kNotBuilt},
-    {"OSP_130", "OSP::OSP", "\"OSP130\"", kNotBuilt},
-    {"OSP_230", "OSP::OSP230", "\"OSP230\"", kNotBuilt},
-    {"OSP_220", "OSP::OSP220", "\"OSP220\"", kNotBuilt},
-    {"OSP_320", "OSP::OSP320", "\"OSP320\"", kNotBuilt},
+    {"OSP_120", "OSP::OSP", "\"OSP120\"", SWM_WITH(OSP::OSP, "OSP120")},
+    {"OSP_130", "OSP::OSP", "\"OSP130\"", SWM_WITH(OSP::OSP, "OSP130")},
+    {"OSP_230", "OSP::OSP230", "\"OSP230\"", SWM_WITH(OSP::OSP230, "OSP230")},
+    {"OSP_220", "OSP::OSP220", "\"OSP220\"", SWM_WITH(OSP::OSP220, "OSP220")},
+    {"OSP_320", "OSP::OSP320", "\"OSP320\"", SWM_WITH(OSP::OSP320, "OSP320")},
     {"TADIRAN_HP8494", "HP8494Switch", "", kNotBuilt},
     {"STRIBEL", "Stribel", "", kNotBuilt},
     {"STRIBELAD", "StribelAD", "", kNotBuilt},

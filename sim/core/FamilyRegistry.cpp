@@ -6,6 +6,7 @@
 #include "sim/comtest/ComtestUnit.h"
 #include "sim/ftdi/MpsseChip.h"
 #include "sim/hubline/HublineUnit.h"
+#include "sim/osp/OspFrame.h"
 #include "sim/programmable/ProgrammableInstrument.h"
 #include "sim/scpi/ScpiInstrument.h"
 #include "sim/teseq/TeseqUnit.h"
@@ -27,6 +28,7 @@ const std::vector<FamilyEntry>& Families() {
       {"amplifier", [] { return std::make_unique<Amplifier>(); }},
       {"teseq", [] { return std::make_unique<TeseqUnit>(); }},
       {"comtest", [] { return std::make_unique<ComtestUnit>(); }},
+      {"osp", [] { return std::make_unique<OspFrame>(); }},
       {"ftdi", [] { return std::make_unique<MpsseChip>(); }},
   };
   return families;
