@@ -14,9 +14,10 @@ BBA_IL::BBA_IL(const std::string& expectedIdentification)
   SetExpectedResponse(expectedIdentification);
 }
 
+// Whatever kept the stream from opening (its reason is in the log), the
+// result is that it is not connected.
 Status BBA_IL::InitDevice(HostWindow hWnd) {
-  const Status status = StreamOpen() ? 0 : ConnectStream(hWnd, true);
-  if (status != 0) return status;
+  if (!StreamOpen()) ConnectStream(hWnd, true);
   return StreamOpen() ? 0 : streamstatus::kNotConnected;
 }
 

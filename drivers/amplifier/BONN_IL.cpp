@@ -34,9 +34,10 @@ Status BONN_IL::CheckDevice(HostWindow hWnd) {
   return status;
 }
 
+// Whatever kept the stream from opening (its reason is in the log), the
+// result is that it is not connected.
 Status BONN_IL::InitDevice(HostWindow hWnd) {
-  const Status status = StreamOpen() ? 0 : ConnectStream(hWnd, true);
-  if (status != 0) return status;
+  if (!StreamOpen()) ConnectStream(hWnd, true);
   return StreamOpen() ? 0 : streamstatus::kNotConnected;
 }
 

@@ -57,17 +57,15 @@ uint32_t ComtestMCP01::SaveProgramSettings(uint32_t hostContext, SettingsStore s
 }
 
 Status ComtestMCP01::CheckDevice(HostWindow hWnd) {
-  Status status = StreamOpen() ? 0 : ConnectStream(hWnd, true);
-  if (status == 0 && !StreamOpen()) status = streamstatus::kNotConnected;
-  const Status closed = DisconnectStream(hWnd);
-  return status != 0 ? status : closed;
+  if (!StreamOpen()) ConnectStream(hWnd, true);
+  if (!StreamOpen()) return streamstatus::kNotConnected;
+  return DisconnectStream(hWnd);
 }
 
 Status ComtestMCP01::InitDevice(HostWindow hWnd) {
-  const Status status = StreamOpen() ? 0 : ConnectStream(hWnd, true);
+  if (!StreamOpen()) ConnectStream(hWnd, true);
   SetSendTermination(hWnd, "", false);
   SetReceiveTermination(hWnd, "", false);
-  if (status != 0) return status;
   if (!StreamOpen()) return streamstatus::kNotConnected;
   statusByte_ = 0;
   return WriteStatusByte();

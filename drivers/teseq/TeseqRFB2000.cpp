@@ -41,9 +41,9 @@ Status TeseqRFB2000::AskSlot(char letter, std::string& answer) {
 
 Status TeseqRFB2000::CheckDevice(HostWindow hWnd) {
   complaints_.clear();
-  Status status = StreamOpen() ? 0 : ConnectStream(hWnd, true);
-  if (status == 0 && !StreamOpen()) status = streamstatus::kNotConnected;
-  if (status != 0) return status;
+  if (!StreamOpen()) ConnectStream(hWnd, true);
+  if (!StreamOpen()) return streamstatus::kNotConnected;
+  Status status = 0;
   SetTimeout(hWnd, kCheckTimeoutSeconds);
   for (int pass = 0; pass < 3; ++pass) {
     complaints_.clear();

@@ -115,9 +115,8 @@ Status TeseqRFB6000::CheckDevice(HostWindow hWnd) {
   Status status = 0;
   if (!GetExpectedResponse().empty()) status = RunIdentificationCheck(hWnd);
   if (status != 0) return status;
-  status = StreamOpen() ? 0 : ConnectStream(hWnd, true);
-  if (status == 0 && !StreamOpen()) status = streamstatus::kNotConnected;
-  if (status != 0) return status;
+  if (!StreamOpen()) ConnectStream(hWnd, true);
+  if (!StreamOpen()) return streamstatus::kNotConnected;
 
   std::string answer;
   status = WriteReadWithRetryLoop(hWnd, "GET:POSARR?", answer, kReplyLimit, 3);
