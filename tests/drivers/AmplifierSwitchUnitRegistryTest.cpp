@@ -22,7 +22,7 @@ struct Expected {
   const char* arguments;
   // Checks the class and what the arguments set; returns the stream client, or null for the GPIB object.
   std::function<DeviceStreamClientWithStream*(DeviceDriverBase*)> check;
-  std::set<std::string> transports;  // those of them built into this module
+  std::set<std::string> transports;
 };
 
 template <class T>
@@ -46,9 +46,9 @@ std::function<DeviceStreamClientWithStream*(DeviceDriverBase*)> Identifies(const
 
 const std::map<std::string, Expected>& Keys() {
   static const std::map<std::string, Expected> keys = {
-      {"BBA100_IL", {"BBA_IL", "\"Rohde & Schwarz,BBA100\"", Identifies<BBA_IL>("Rohde & Schwarz,BBA100"), {}}},
-      {"BONN_IL", {"BONN_IL", "", Identifies<BONN_IL>(""), {"RS-232", "TCPIP"}}},
-      {"BONN_BAS", {"BONN_BAS", "\"BAS\"", Identifies<BONN_BAS>("BAS"), {"RS-232", "TCPIP"}}},
+      {"BBA100_IL", {"BBA_IL", "\"Rohde & Schwarz,BBA100\"", Identifies<BBA_IL>("Rohde & Schwarz,BBA100"), {"VISA", "CompliantGPIB"}}},
+      {"BONN_IL", {"BONN_IL", "", Identifies<BONN_IL>(""), {"VISA", "GPIB", "RS-232", "TCPIP"}}},
+      {"BONN_BAS", {"BONN_BAS", "\"BAS\"", Identifies<BONN_BAS>("BAS"), {"GPIB", "RS-232", "TCPIP"}}},
       {"BONNBAS",
        {"BonnBas", "", [](DeviceDriverBase* d) -> DeviceStreamClientWithStream* {
           As<BonnBas>(d);
@@ -60,19 +60,19 @@ const std::map<std::string, Expected>& Keys() {
           auto* teseq = As<TeseqRFB6000>(d);
           EXPECT_EQ(teseq->Model(), "TESEQ_RFB_6000");
           return teseq;
-        }, {"RS-232"}}},
+        }, {"VISA", "RS-232"}}},
       {"TESEQ_RFB_2000_SM",
        {"TeseqRFB2000", "\"TESEQ_RFB_2000\"", [](DeviceDriverBase* d) -> DeviceStreamClientWithStream* {
           auto* teseq = As<TeseqRFB2000>(d);
           EXPECT_EQ(teseq->Model(), "TESEQ_RFB_2000");
           return teseq;
-        }, {"RS-232"}}},
-      {"COMTEST_MCP01_SM", {"ComtestMCP01", "", Identifies<ComtestMCP01>(""), {}}},
-      {"OSP_120", {"OSP::OSP", "\"OSP120\"", Identifies<OSP::OSP>("OSP120"), {}}},
-      {"OSP_130", {"OSP::OSP", "\"OSP130\"", Identifies<OSP::OSP>("OSP130"), {}}},
-      {"OSP_220", {"OSP::OSP220", "\"OSP220\"", Identifies<OSP::OSP220>("OSP220"), {}}},
-      {"OSP_230", {"OSP::OSP230", "\"OSP230\"", Identifies<OSP::OSP230>("OSP230"), {}}},
-      {"OSP_320", {"OSP::OSP320", "\"OSP320\"", Identifies<OSP::OSP320>("OSP320"), {}}},
+        }, {"VISA", "RS-232"}}},
+      {"COMTEST_MCP01_SM", {"ComtestMCP01", "", Identifies<ComtestMCP01>(""), {"VISA", "GPIB"}}},
+      {"OSP_120", {"OSP::OSP", "\"OSP120\"", Identifies<OSP::OSP>("OSP120"), {"VISA"}}},
+      {"OSP_130", {"OSP::OSP", "\"OSP130\"", Identifies<OSP::OSP>("OSP130"), {"VISA"}}},
+      {"OSP_220", {"OSP::OSP220", "\"OSP220\"", Identifies<OSP::OSP220>("OSP220"), {"VISA"}}},
+      {"OSP_230", {"OSP::OSP230", "\"OSP230\"", Identifies<OSP::OSP230>("OSP230"), {"VISA"}}},
+      {"OSP_320", {"OSP::OSP320", "\"OSP320\"", Identifies<OSP::OSP320>("OSP320"), {"VISA"}}},
   };
   return keys;
 }

@@ -16,9 +16,14 @@
 #include "support/LoadedModule.h"
 #include "support/TestFiles.h"
 
-enum class Wire { kTcp, kSerial, kGpib };
+// kGpib is the older GPIB layer's own table; the others are stream types:
+// VISA and the two GPIB streams reach the instrument at GPIB0::7 on the simulated bus.
+enum class Wire { kTcp, kSerial, kGpib, kVisa, kGpibStream, kCompliantGpib };
 
-inline const char* WireName(Wire wire) { return wire == Wire::kTcp ? "Tcp" : wire == Wire::kSerial ? "Serial" : "Gpib"; }
+inline const char* WireName(Wire wire) {
+  const char* names[] = {"Tcp", "Serial", "OlderGpib", "Visa", "Gpib", "CompliantGpib"};
+  return names[static_cast<int>(wire)];
+}
 
 class InstrumentBench {
 public:
@@ -40,6 +45,7 @@ public:
       instrument_ = &simulator_.Add("instrument", keys);
       stream_ = "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=" + std::to_string(com) + "\n";
     } else {
+      // The bus, the simulated vendor libraries and an empty registry stand-in.
       simulator_.SetBoardAddress(0);
       EXPECT_EQ(simulator_.ListenBus(directory_.File("bus")), "");
       setenv("SWMATRIX_SIM_BUS", directory_.File("bus").c_str(), 1);
@@ -52,7 +58,13 @@ public:
       keys.emplace_back("transport", "gpib");
       keys.emplace_back("address", "7");
       instrument_ = &simulator_.Add("instrument", keys);
-      stream_ = "[GPIB]\nBoard=0\nPriAdr=7\nSecAdr=0\n";
+      if (wire == Wire::kGpib)
+        stream_ = "[GPIB]\nBoard=0\nPriAdr=7\nSecAdr=0\n";
+      else if (wire == Wire::kVisa)
+        stream_ = "[Stream Config]\nSelected=VISA\n[Stream Config.VISA]\nIdentifier=GPIB0::7::INSTR\n";
+      else
+        stream_ = std::string("[Stream Config]\nSelected=") + (wire == Wire::kGpibStream ? "GPIB" : "CompliantGPIB") +
+                  "\n[Stream Config.GPIB]\nBoard=0\nPriAdr=7\n";
     }
   }
   ~InstrumentBench() {
