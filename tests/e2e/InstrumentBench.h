@@ -17,11 +17,12 @@
 #include "support/TestFiles.h"
 
 // kGpib is the older GPIB layer's own table; the others are stream types:
-// VISA and the two GPIB streams reach the instrument at GPIB0::7 on the simulated bus.
-enum class Wire { kTcp, kSerial, kGpib, kVisa, kGpibStream, kCompliantGpib };
+// VISA and the two GPIB streams reach the instrument at GPIB0::7 on the
+// simulated bus, kVisaSerial a serial instrument as a VISA ASRL resource.
+enum class Wire { kTcp, kSerial, kGpib, kVisa, kGpibStream, kCompliantGpib, kVisaSerial };
 
 inline const char* WireName(Wire wire) {
-  const char* names[] = {"Tcp", "Serial", "OlderGpib", "Visa", "Gpib", "CompliantGpib"};
+  const char* names[] = {"Tcp", "Serial", "OlderGpib", "Visa", "Gpib", "CompliantGpib", "VisaSerial"};
   return names[static_cast<int>(wire)];
 }
 
@@ -32,19 +33,7 @@ public:
     std::filesystem::create_directories(Ports());
     simulator_.SetPortsDirectory(Ports());
     setenv("SWMATRIX_PORTS", Ports().c_str(), 1);
-    if (wire == Wire::kTcp) {
-      keys.emplace_back("transport", "tcp");
-      instrument_ = &simulator_.Add("instrument", keys);
-      stream_ = "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" +
-                std::to_string(instrument_->Endpoint().port) + "\n";
-    } else if (wire == Wire::kSerial) {
-      // A COM number of its own per process and test, so that tests side by side use different port locks.
-      const int com = 30 + static_cast<int>(getpid() % 20) * 10 + comIndex;
-      keys.emplace_back("transport", "pty");
-      keys.emplace_back("com", std::to_string(com));
-      instrument_ = &simulator_.Add("instrument", keys);
-      stream_ = "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=" + std::to_string(com) + "\n";
-    } else {
+    if (wire != Wire::kTcp && wire != Wire::kSerial) {
       // The bus, the simulated vendor libraries and an empty registry stand-in.
       simulator_.SetBoardAddress(0);
       EXPECT_EQ(simulator_.ListenBus(directory_.File("bus")), "");
@@ -55,6 +44,23 @@ public:
       setenv("SWMATRIX_VISA_LIBRARY", (libraries + "libvisa.so").c_str(), 1);
       std::ofstream(directory_.File("registry.ini")) << "";
       setenv("SWMATRIX_REGISTRY", directory_.File("registry.ini").c_str(), 1);
+    }
+    if (wire == Wire::kTcp) {
+      keys.emplace_back("transport", "tcp");
+      instrument_ = &simulator_.Add("instrument", keys);
+      stream_ = "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" +
+                std::to_string(instrument_->Endpoint().port) + "\n";
+    } else if (wire == Wire::kSerial || wire == Wire::kVisaSerial) {
+      // A COM number of its own per process and test, so that tests side by side use different port locks.
+      const int com = 30 + static_cast<int>(getpid() % 20) * 10 + comIndex;
+      keys.emplace_back("transport", "pty");
+      keys.emplace_back("com", std::to_string(com));
+      instrument_ = &simulator_.Add("instrument", keys);
+      stream_ = wire == Wire::kSerial
+                    ? "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=" + std::to_string(com) + "\n"
+                    : "[Stream Config]\nSelected=VISA\n[Stream Config.VISA]\nIdentifier=ASRL" + std::to_string(com) +
+                          "::INSTR\n";
+    } else {
       keys.emplace_back("transport", "gpib");
       keys.emplace_back("address", "7");
       instrument_ = &simulator_.Add("instrument", keys);

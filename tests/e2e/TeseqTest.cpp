@@ -1,5 +1,6 @@
 // The Teseq RFB 6000 and RFB 2000 switch units through the module's exports
-// against the simulated unit on a serial port: the commands of events 3 and
+// against the simulated unit on a serial port (the RFB 6000 also through
+// VISA): the commands of events 3 and
 // 2 and the slots' resulting outputs, the slot checks with their complaint
 // texts (a slot with fewer outputs, an empty slot, a unit without ten
 // slots), identification, and settings that survive a save, a load and a
@@ -18,10 +19,12 @@ int Position(InstrumentBench& bench, char letter) {
 // the test output 1 for A and output 4 for B.
 constexpr const char* kSlots = "[TESEQRFB6000]\nA-before=3\nC-before=7\nD-before=1\nA-after=2\nB-after=5\n";
 constexpr const char* kFullUnit = "6,6,6,6,6,6,6,6,6,6";
+
+class TeseqRFB6000E2e : public testing::TestWithParam<Wire> {};
 }  // namespace
 
-TEST(TeseqRFB6000E2e, SwitchesSlotsAndChecksThemAgainstTheUnit) {
-  InstrumentBench bench(Wire::kSerial, {{"family", "teseq"}, {"model", "rfb6000"}, {"outputs", kFullUnit}}, 1);
+TEST_P(TeseqRFB6000E2e, SwitchesSlotsAndChecksThemAgainstTheUnit) {
+  InstrumentBench bench(GetParam(), {{"family", "teseq"}, {"model", "rfb6000"}, {"outputs", kFullUnit}}, 1);
   ModuleDriver driver("TESEQ_RFB_6000_SM", bench.Ini("teseq.ini", kSlots));
   swm::Module& m = driver.m;
   ASSERT_EQ(m.CheckDevice(0, driver.id), 0u);
@@ -89,6 +92,10 @@ TEST(TeseqRFB6000E2e, SwitchesSlotsAndChecksThemAgainstTheUnit) {
   EXPECT_EQ(first, second);
   EXPECT_NE(first.find(every), std::string::npos) << first;
 }
+
+// The unit's two transports: a serial port, and the same port as a VISA resource.
+INSTANTIATE_TEST_SUITE_P(Wires, TeseqRFB6000E2e, testing::Values(Wire::kSerial, Wire::kVisaSerial),
+                         [](const testing::TestParamInfo<Wire>& info) { return std::string(WireName(info.param)); });
 
 TEST(TeseqRFB2000E2e, SwitchesWithAnsweredCommandsAndAsksEverySwitchedSlot) {
   InstrumentBench bench(Wire::kSerial,
