@@ -25,11 +25,11 @@ const std::vector<FamilyEntry>& Families() {
       {"scpi", [] { return std::make_unique<ScpiInstrument>(); }},
       {"hubline", [] { return std::make_unique<HublineUnit>(); }},
       {"programmable", [] { return std::make_unique<ProgrammableInstrument>(); }},
+      {"ftdi", [] { return std::make_unique<MpsseChip>(); }},
       {"amplifier", [] { return std::make_unique<Amplifier>(); }},
       {"teseq", [] { return std::make_unique<TeseqUnit>(); }},
       {"comtest", [] { return std::make_unique<ComtestUnit>(); }},
       {"osp", [] { return std::make_unique<OspFrame>(); }},
-      {"ftdi", [] { return std::make_unique<MpsseChip>(); }},
   };
   return families;
 }
