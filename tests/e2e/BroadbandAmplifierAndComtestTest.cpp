@@ -127,3 +127,17 @@ TEST_P(ComtestE2e, WritesTheStatusByteThatTheSettingsMake) {
 
 INSTANTIATE_TEST_SUITE_P(Wires, ComtestE2e, testing::Values(Wire::kVisa, Wire::kGpibStream),
                          [](const testing::TestParamInfo<Wire>& info) { return std::string(WireName(info.param)); });
+
+// The monitor's other transport: the compliant GPIB stream (which sets up
+// the amplifier's service requests when it opens).
+TEST(BroadbandAmplifierE2e, ReportsAnOpenGroupInterlockOverCompliantGpib) {
+  InstrumentBench bench(Wire::kCompliantGpib, {{"family", "amplifier"}, {"model", "bba100"}});
+  ModuleDriver driver("BBA100_IL", bench.Ini("gpib.ini", Interlock(false, 2)));
+  ASSERT_EQ(driver.m.InitDevice(0, driver.id), 0u);
+  bench.TakeBytes();
+  bench.Instrument().Set("interlock-group2", "OPEN");
+  const uint32_t status = driver.Event(7);
+  EXPECT_EQ(status, 0x30005C00u);
+  EXPECT_EQ(driver.Text(status), "Amplifier Group Interlock 2 is open.");
+  bench.ExpectBytes("SENS:INT?\n");
+}
