@@ -2,6 +2,11 @@
 
 #include <locale>
 
+#include "drivers/amplifier/BBA_IL.h"
+#include "drivers/amplifier/BONN_BAS.h"
+#include "drivers/amplifier/BONN_IL.h"
+#include "drivers/amplifier/BonnBas.h"
+#include "drivers/comtest/ComtestMCP01.h"
 #include "drivers/debug/DebugSwitchMatrix.h"
 #include "drivers/external/ExternalProgram.h"
 #include "drivers/gpibrelay/EMCO5390.h"
@@ -15,6 +20,8 @@
 #include "drivers/hubline/HublineSwitch6Point.h"
 #include "drivers/hubline/HublineSwitch6PointExternal.h"
 #include "drivers/sound/PlaySoundSwitch.h"
+#include "drivers/osp/OSP.h"
+#include "drivers/teseq/TeseqRFB2000.h"
 #include "drivers/wattex/WattexSwitch.h"
 #include "framework/DeviceDriverBase.h"
 
@@ -29,16 +36,17 @@ constexpr DeviceDriverBase* (*kNotBuilt)() = nullptr;
 // A factory of a driver whose constructor takes the entry's arguments.
 #define SWM_FACTORY(Class, ...) +[]() -> DeviceDriverBase* { return new Class(__VA_ARGS__); }
 #define SWM_HUBLINE SWM_FACTORY
+#define SWM_WITH SWM_FACTORY
 
 // Registry order. Classes not built into this module have no factory yet.
 constexpr DeviceTypeEntry kEntries[] = {
     {"ADVANTECHPCI1761", "AdvantechPCI1761Switch", "", kNotBuilt},
     {"ADVANTECHPCI1761ATTTRIMBLE", "AdvantechPCI1761AntennaTower", "", kNotBuilt},
     {"ARSC1000", "SC1000", "", kNotBuilt},
-    {"BBA100_IL", "BBA_IL", "\"Rohde & Schwarz,BBA100\"", kNotBuilt},
-    {"BONN_IL", "BONN_IL", "", kNotBuilt},
-    {"BONN_BAS", "BONN_BAS", "\"BAS\"", kNotBuilt},
-    {"BONNBAS", "BonnBas", "", kNotBuilt},
+    {"BBA100_IL", "BBA_IL", "\"Rohde & Schwarz,BBA100\"", SWM_WITH(BBA_IL, "Rohde & Schwarz,BBA100")},
+    {"BONN_IL", "BONN_IL", "", &Make<BONN_IL>},
+    {"BONN_BAS", "BONN_BAS", "\"BAS\"", SWM_WITH(BONN_BAS, "BAS")},
+    {"BONNBAS", "BonnBas", "", &Make<BonnBas>},
     {"DEBUGSWITCHMATRIX", "DebugSwitchMatrix", "", &Make<DebugSwitchMatrix>},
     {"EXTERNAL_PROGRAM", "ExternalProgram", "", &Make<ExternalProgram>},
     {"KRE", "KRE", "", kNotBuilt},
@@ -58,11 +66,11 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"RSRSU", "PSU", "", kNotBuilt},
     {"RSONOFF", "RSOnOff", "", &Make<RSOnOff>},
     {"SVC-100A_EUTCTRL", "SCR_OSD", "\"\"", kNotBuilt},
-    {"OSP_120", "OSP::OSP", "\"OSP120\"", kNotBuilt},
-    {"OSP_130", "OSP::OSP", "\"OSP130\"", kNotBuilt},
-    {"OSP_230", "OSP::OSP230", "\"OSP230\"", kNotBuilt},
-    {"OSP_220", "OSP::OSP220", "\"OSP220\"", kNotBuilt},
-    {"OSP_320", "OSP::OSP320", "\"OSP320\"", kNotBuilt},
+    {"OSP_120", "OSP::OSP", "\"OSP120\"", SWM_WITH(OSP::OSP, "OSP120")},
+    {"OSP_130", "OSP::OSP", "\"OSP130\"", SWM_WITH(OSP::OSP, "OSP130")},
+    {"OSP_230", "OSP::OSP230", "\"OSP230\"", SWM_WITH(OSP::OSP230, "OSP230")},
+    {"OSP_220", "OSP::OSP220", "\"OSP220\"", SWM_WITH(OSP::OSP220, "OSP220")},
+    {"OSP_320", "OSP::OSP320", "\"OSP320\"", SWM_WITH(OSP::OSP320, "OSP320")},
     {"TADIRAN_HP8494", "HP8494Switch", "", &Make<HP8494Switch>},
     {"STRIBEL", "Stribel", "", kNotBuilt},
     {"STRIBELAD", "StribelAD", "", kNotBuilt},
@@ -112,9 +120,9 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"ZAMMSWTRS1GOFF", "ZAMMSwt", "6", kNotBuilt},
     {"ZAMMSWTRS2", "ZAMMSwt", "7", kNotBuilt},
     {"ZAMMCONTROLLER", "ZAMMController", "", kNotBuilt},
-    {"TESEQ_RFB_6000_SM", "TeseqRFB6000", "\"TESEQ_RFB_6000\"", kNotBuilt},
-    {"TESEQ_RFB_2000_SM", "TeseqRFB2000", "\"TESEQ_RFB_2000\"", kNotBuilt},
-    {"COMTEST_MCP01_SM", "ComtestMCP01", "", kNotBuilt},
+    {"TESEQ_RFB_6000_SM", "TeseqRFB6000", "\"TESEQ_RFB_6000\"", SWM_WITH(TeseqRFB6000, "TESEQ_RFB_6000")},
+    {"TESEQ_RFB_2000_SM", "TeseqRFB2000", "\"TESEQ_RFB_2000\"", SWM_WITH(TeseqRFB2000, "TESEQ_RFB_2000")},
+    {"COMTEST_MCP01_SM", "ComtestMCP01", "", &Make<ComtestMCP01>},
     {"MCC_USB_ERB24", "MCC_USB_ERB24", "", kNotBuilt},
     {"DAE_CB_RO16", "DAE_CB_RO16", "", kNotBuilt},
     {"SCHWARZBECKNFCN9734", "SchwarzbeckNFCN9734", "\"NFCN9734\"", kNotBuilt},

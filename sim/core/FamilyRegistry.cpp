@@ -2,12 +2,16 @@
 
 #include <functional>
 
+#include "sim/amplifier/Amplifier.h"
+#include "sim/comtest/ComtestUnit.h"
 #include "sim/ftdi/MpsseChip.h"
 #include "sim/gpibrelay/RelayController.h"
 #include "sim/hubline/HublineUnit.h"
 #include "sim/outputcycler/OutputCycler.h"
+#include "sim/osp/OspFrame.h"
 #include "sim/programmable/ProgrammableInstrument.h"
 #include "sim/scpi/ScpiInstrument.h"
+#include "sim/teseq/TeseqUnit.h"
 
 namespace sim {
 namespace {
@@ -26,6 +30,10 @@ const std::vector<FamilyEntry>& Families() {
       {"ftdi", [] { return std::make_unique<MpsseChip>(); }},
       {"relaycontroller", [] { return std::make_unique<RelayController>(); }},
       {"outputcycler", [] { return std::make_unique<OutputCycler>(); }},
+      {"amplifier", [] { return std::make_unique<Amplifier>(); }},
+      {"teseq", [] { return std::make_unique<TeseqUnit>(); }},
+      {"comtest", [] { return std::make_unique<ComtestUnit>(); }},
+      {"osp", [] { return std::make_unique<OspFrame>(); }},
   };
   return families;
 }
