@@ -8,6 +8,14 @@
 #include "drivers/hubline/HublineSwitch.h"
 #include "drivers/hubline/HublineSwitch6Point.h"
 #include "drivers/hubline/HublineSwitch6PointExternal.h"
+#include "drivers/eutstatus/EUTVtxStatus.h"
+#include "drivers/kre/KRE.h"
+#include "drivers/kre/KREAntennaTower.h"
+#include "drivers/relaycards/AdvantechPCI1761.h"
+#include "drivers/relaycards/DAE_CB_RO16.h"
+#include "drivers/relaycards/MCC_USB_ERB24.h"
+#include "drivers/sc1000/SC1000.h"
+#include "drivers/toyo/ToyoNS4900.h"
 #include "drivers/wattex/WattexSwitch.h"
 #include "framework/DeviceDriverBase.h"
 
@@ -20,20 +28,21 @@ DeviceDriverBase* Make() {
 constexpr DeviceDriverBase* (*kNotBuilt)() = nullptr;
 
 // A factory of a driver whose constructor takes the entry's arguments.
+#define SWM_MAKE(Class, ...) +[]() -> DeviceDriverBase* { return new Class(__VA_ARGS__); }
 #define SWM_HUBLINE(Class, ...) +[]() -> DeviceDriverBase* { return new Class(__VA_ARGS__); }
 
 // Registry order. Classes not built into this module have no factory yet.
 constexpr DeviceTypeEntry kEntries[] = {
-    {"ADVANTECHPCI1761", "AdvantechPCI1761Switch", "", kNotBuilt},
-    {"ADVANTECHPCI1761ATTTRIMBLE", "AdvantechPCI1761AntennaTower", "", kNotBuilt},
-    {"ARSC1000", "SC1000", "", kNotBuilt},
+    {"ADVANTECHPCI1761", "AdvantechPCI1761Switch", "", &Make<AdvantechPCI1761Switch>},
+    {"ADVANTECHPCI1761ATTTRIMBLE", "AdvantechPCI1761AntennaTower", "", &Make<AdvantechPCI1761AntennaTower>},
+    {"ARSC1000", "SC1000", "", &Make<SC1000>},
     {"BBA100_IL", "BBA_IL", "\"Rohde & Schwarz,BBA100\"", kNotBuilt},
     {"BONN_IL", "BONN_IL", "", kNotBuilt},
     {"BONN_BAS", "BONN_BAS", "\"BAS\"", kNotBuilt},
     {"BONNBAS", "BonnBas", "", kNotBuilt},
     {"DEBUGSWITCHMATRIX", "DebugSwitchMatrix", "", &Make<DebugSwitchMatrix>},
     {"EXTERNAL_PROGRAM", "ExternalProgram", "", kNotBuilt},
-    {"KRE", "KRE", "", kNotBuilt},
+    {"KRE", "KRE", "", &Make<KRE>},
     {"SSU", "SSU", "", kNotBuilt},
     {"SI100", "Si100", "", kNotBuilt},
     {"SI200SWITCH", "SI200", "", kNotBuilt},
@@ -62,7 +71,7 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"ICS4874INTERLOCK", "ICS4874Interlock", "\"4874\"", kNotBuilt},
     {"ICS4864", "ICS4864MultiRelais", "\"4864\"", kNotBuilt},
     {"SIEMENS", "Siemens", "", kNotBuilt},
-    {"KREAntennaTower", "KREAntennaTower", "", kNotBuilt},
+    {"KREAntennaTower", "KREAntennaTower", "", &Make<KREAntennaTower>},
     {"PLAYSOUNDSWITCH", "Kovalex::devicedrivers::PlaySoundSwitch", "1000.0", kNotBuilt},
     {"ETSEMSWITCH7001-001", "HublineSwitch", "\"(EMSwitch 7001-001|TQS2PA|TQS2002A)\", 2, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-001|TQS2PA|TQS2002A)", 2, false)},
     {"ETSEMSWITCH7001-002", "HublineSwitch", "\"(EMSwitch 7001-002|TQS4PA|TQS4004A)\", 4, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-002|TQS4PA|TQS4004A)", 4, false)},
@@ -82,17 +91,17 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"NOVOTRONIK_SWITCH_6501", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6501\"", kNotBuilt},
     {"NOVOTRONIK_SWITCH_6511", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6511\"", kNotBuilt},
     {"SANYOTD", "SanyoTD", "", kNotBuilt},
-    {"TOYONS4900", "ToyoNS4900", "10", kNotBuilt},
-    {"TOYONS4901", "ToyoNS4900", "1", kNotBuilt},
-    {"TOYONS4902", "ToyoNS4900", "2", kNotBuilt},
-    {"TOYONS4903", "ToyoNS4900", "3", kNotBuilt},
-    {"TOYONS4904", "ToyoNS4900", "4", kNotBuilt},
-    {"TOYONS4905", "ToyoNS4900", "5", kNotBuilt},
-    {"TOYONS4906", "ToyoNS4900", "6", kNotBuilt},
-    {"TOYONS4907", "ToyoNS4900", "7", kNotBuilt},
-    {"TOYONS4908", "ToyoNS4900", "8", kNotBuilt},
-    {"TOYONS4909", "ToyoNS4900", "9", kNotBuilt},
-    {"TOYONS49010", "ToyoNS4900", "10", kNotBuilt},
+    {"TOYONS4900", "ToyoNS4900", "10", SWM_MAKE(ToyoNS4900, 10)},
+    {"TOYONS4901", "ToyoNS4900", "1", SWM_MAKE(ToyoNS4900, 1)},
+    {"TOYONS4902", "ToyoNS4900", "2", SWM_MAKE(ToyoNS4900, 2)},
+    {"TOYONS4903", "ToyoNS4900", "3", SWM_MAKE(ToyoNS4900, 3)},
+    {"TOYONS4904", "ToyoNS4900", "4", SWM_MAKE(ToyoNS4900, 4)},
+    {"TOYONS4905", "ToyoNS4900", "5", SWM_MAKE(ToyoNS4900, 5)},
+    {"TOYONS4906", "ToyoNS4900", "6", SWM_MAKE(ToyoNS4900, 6)},
+    {"TOYONS4907", "ToyoNS4900", "7", SWM_MAKE(ToyoNS4900, 7)},
+    {"TOYONS4908", "ToyoNS4900", "8", SWM_MAKE(ToyoNS4900, 8)},
+    {"TOYONS4909", "ToyoNS4900", "9", SWM_MAKE(ToyoNS4900, 9)},
+    {"TOYONS49010", "ToyoNS4900", "10", SWM_MAKE(ToyoNS4900, 10)},
     {"JOHNDEERDISPLAY", "JohnDeerDisplay", "", kNotBuilt},
     {"TESEOSWITCH", "TeseoSwt", "", kNotBuilt},
     {"ZAMMSWTALLOFF", "ZAMMSwt", "0", kNotBuilt},
@@ -107,8 +116,8 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"TESEQ_RFB_6000_SM", "TeseqRFB6000", "\"TESEQ_RFB_6000\"", kNotBuilt},
     {"TESEQ_RFB_2000_SM", "TeseqRFB2000", "\"TESEQ_RFB_2000\"", kNotBuilt},
     {"COMTEST_MCP01_SM", "ComtestMCP01", "", kNotBuilt},
-    {"MCC_USB_ERB24", "MCC_USB_ERB24", "", kNotBuilt},
-    {"DAE_CB_RO16", "DAE_CB_RO16", "", kNotBuilt},
+    {"MCC_USB_ERB24", "MCC_USB_ERB24", "", &Make<MCC_USB_ERB24>},
+    {"DAE_CB_RO16", "DAE_CB_RO16", "", &Make<DAE_CB_RO16>},
     {"SCHWARZBECKNFCN9734", "SchwarzbeckNFCN9734", "\"NFCN9734\"", kNotBuilt},
     // The maker's own products.
     {"ZEVOSWT", "ZevoSwt", "", kNotBuilt},
@@ -147,7 +156,7 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"KOVALEXWTXSWITCH", "WattexSwitch", "", &Make<WattexSwitch>},
     {"ZEVOPROBEX5CALIBRATION", "Probex5CalibrationSwitch", "", kNotBuilt},
     {"SIGNEX_CAL", "SignexCal", "", kNotBuilt},
-    {"VTXEUTSTATUS", "EUTVtxStatus", "", kNotBuilt},
+    {"VTXEUTSTATUS", "EUTVtxStatus", "", &Make<EUTVtxStatus>},
 };
 
 bool IsTrimmed(char c) {

@@ -2,9 +2,12 @@
 
 #include <functional>
 
+#include "sim/eutcontroller/EutController.h"
 #include "sim/ftdi/MpsseChip.h"
 #include "sim/hubline/HublineUnit.h"
 #include "sim/programmable/ProgrammableInstrument.h"
+#include "sim/relaycards/CardBoards.h"
+#include "sim/relays/RelayUnits.h"
 #include "sim/scpi/ScpiInstrument.h"
 
 namespace sim {
@@ -22,6 +25,13 @@ const std::vector<FamilyEntry>& Families() {
       {"hubline", [] { return std::make_unique<HublineUnit>(); }},
       {"programmable", [] { return std::make_unique<ProgrammableInstrument>(); }},
       {"ftdi", [] { return std::make_unique<MpsseChip>(); }},
+      {"toyo", [] { return std::make_unique<ToyoUnit>(); }},
+      {"sc1000", [] { return std::make_unique<Sc1000Controller>(); }},
+      {"kre", [] { return std::make_unique<KreBox>(); }},
+      {"denkovi", [] { return std::make_unique<DenkoviBoard>(); }},
+      {"eutcontroller", [] { return std::make_unique<EutController>(); }},
+      {"mcc", [] { return std::make_unique<MccBoard>(); }},
+      {"advantech", [] { return std::make_unique<AdvantechCard>(); }},
   };
   return families;
 }
