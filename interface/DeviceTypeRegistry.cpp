@@ -11,6 +11,7 @@
 #include "drivers/eutstatus/EUTVtxStatus.h"
 #include "drivers/kre/KRE.h"
 #include "drivers/kre/KREAntennaTower.h"
+#include "drivers/probex/Probex5CalibrationSwitch.h"
 #include "drivers/relaycards/AdvantechPCI1761.h"
 #include "drivers/relaycards/DAE_CB_RO16.h"
 #include "drivers/relaycards/MCC_USB_ERB24.h"
@@ -154,7 +155,7 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"HUBLINE6PORT", "HublineSwitch6Point", "\"TQS6PA\", 2, true", SWM_HUBLINE(HublineSwitch6Point, "TQS6PA", 2, true)},
     {"HUBLINEMULTISWITCH", "HublineMultiSwitch", "", &Make<HublineMultiSwitch>},
     {"KOVALEXWTXSWITCH", "WattexSwitch", "", &Make<WattexSwitch>},
-    {"ZEVOPROBEX5CALIBRATION", "Probex5CalibrationSwitch", "", kNotBuilt},
+    {"ZEVOPROBEX5CALIBRATION", "Probex5CalibrationSwitch", "", &Make<Probex5CalibrationSwitch>},
     {"SIGNEX_CAL", "SignexCal", "", kNotBuilt},
     {"VTXEUTSTATUS", "EUTVtxStatus", "", &Make<EUTVtxStatus>},
 };

@@ -5,6 +5,7 @@
 #include "sim/eutcontroller/EutController.h"
 #include "sim/ftdi/MpsseChip.h"
 #include "sim/hubline/HublineUnit.h"
+#include "sim/probex/ProbexProbe.h"
 #include "sim/programmable/ProgrammableInstrument.h"
 #include "sim/relaycards/CardBoards.h"
 #include "sim/relays/RelayUnits.h"
@@ -32,6 +33,7 @@ const std::vector<FamilyEntry>& Families() {
       {"eutcontroller", [] { return std::make_unique<EutController>(); }},
       {"mcc", [] { return std::make_unique<MccBoard>(); }},
       {"advantech", [] { return std::make_unique<AdvantechCard>(); }},
+      {"probex", [] { return std::make_unique<ProbexProbe>(); }},
   };
   return families;
 }

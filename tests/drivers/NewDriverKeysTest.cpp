@@ -10,6 +10,7 @@
 #include "drivers/eutstatus/EUTVtxStatus.h"
 #include "drivers/kre/KRE.h"
 #include "drivers/kre/KREAntennaTower.h"
+#include "drivers/probex/Probex5CalibrationSwitch.h"
 #include "drivers/relaycards/AdvantechPCI1761.h"
 #include "drivers/relaycards/DAE_CB_RO16.h"
 #include "drivers/relaycards/MCC_USB_ERB24.h"
@@ -47,6 +48,11 @@ std::map<std::string, Expected> ExpectedKeys() {
        {"MCC_USB_ERB24", "", [](DeviceDriverBase* d) { return Is<MCC_USB_ERB24>(d) && dynamic_cast<MCC_USB_ERB24*>(d)->Count() == 24; }}},
       {"DAE_CB_RO16", {"DAE_CB_RO16", "", Is<DAE_CB_RO16>}},
       {"VTXEUTSTATUS", {"EUTVtxStatus", "", Is<EUTVtxStatus>}},
+      {"ZEVOPROBEX5CALIBRATION",
+       {"Probex5CalibrationSwitch", "", [](DeviceDriverBase* d) {
+          auto* probe = dynamic_cast<Probex5CalibrationSwitch*>(d);
+          return probe && probe->GetExpectedResponse() == "PROBEX";
+        }}},
       {"TOYONS4900", {"ToyoNS4900", "10", Toyo(10)}},
       {"TOYONS49010", {"ToyoNS4900", "10", Toyo(10)}},
   };
