@@ -109,7 +109,9 @@ TEST(RelayDriversDialog, EachDriverShowsItsPagesAndNamedControls) {
     SCOPED_TRACE(c.name);
     std::unique_ptr<DeviceDriverBase> driver = c.create();
     WithDialog(*driver, [&](wxDialog& dialog) {
-      if (!c.pages.empty()) EXPECT_EQ(PageTitles(dialog), c.pages);
+      if (!c.pages.empty()) {
+        EXPECT_EQ(PageTitles(dialog), c.pages);
+      }
       for (const std::string& id : c.controls)
         EXPECT_NE(dialog.FindWindow(wxXmlResource::GetXRCID(id)), nullptr) << id;
     });
