@@ -22,6 +22,15 @@
 #include "drivers/sound/PlaySoundSwitch.h"
 #include "drivers/osp/OSP.h"
 #include "drivers/teseq/TeseqRFB2000.h"
+#include "drivers/eutstatus/EUTVtxStatus.h"
+#include "drivers/kre/KRE.h"
+#include "drivers/kre/KREAntennaTower.h"
+#include "drivers/probex/Probex5CalibrationSwitch.h"
+#include "drivers/relaycards/AdvantechPCI1761.h"
+#include "drivers/relaycards/DAE_CB_RO16.h"
+#include "drivers/relaycards/MCC_USB_ERB24.h"
+#include "drivers/sc1000/SC1000.h"
+#include "drivers/toyo/ToyoNS4900.h"
 #include "drivers/wattex/WattexSwitch.h"
 #include "framework/DeviceDriverBase.h"
 
@@ -37,19 +46,20 @@ constexpr DeviceDriverBase* (*kNotBuilt)() = nullptr;
 #define SWM_FACTORY(Class, ...) +[]() -> DeviceDriverBase* { return new Class(__VA_ARGS__); }
 #define SWM_HUBLINE SWM_FACTORY
 #define SWM_WITH SWM_FACTORY
+#define SWM_MAKE SWM_FACTORY
 
 // Registry order. Classes not built into this module have no factory yet.
 constexpr DeviceTypeEntry kEntries[] = {
-    {"ADVANTECHPCI1761", "AdvantechPCI1761Switch", "", kNotBuilt},
-    {"ADVANTECHPCI1761ATTTRIMBLE", "AdvantechPCI1761AntennaTower", "", kNotBuilt},
-    {"ARSC1000", "SC1000", "", kNotBuilt},
+    {"ADVANTECHPCI1761", "AdvantechPCI1761Switch", "", &Make<AdvantechPCI1761Switch>},
+    {"ADVANTECHPCI1761ATTTRIMBLE", "AdvantechPCI1761AntennaTower", "", &Make<AdvantechPCI1761AntennaTower>},
+    {"ARSC1000", "SC1000", "", &Make<SC1000>},
     {"BBA100_IL", "BBA_IL", "\"Rohde & Schwarz,BBA100\"", SWM_WITH(BBA_IL, "Rohde & Schwarz,BBA100")},
     {"BONN_IL", "BONN_IL", "", &Make<BONN_IL>},
     {"BONN_BAS", "BONN_BAS", "\"BAS\"", SWM_WITH(BONN_BAS, "BAS")},
     {"BONNBAS", "BonnBas", "", &Make<BonnBas>},
     {"DEBUGSWITCHMATRIX", "DebugSwitchMatrix", "", &Make<DebugSwitchMatrix>},
     {"EXTERNAL_PROGRAM", "ExternalProgram", "", &Make<ExternalProgram>},
-    {"KRE", "KRE", "", kNotBuilt},
+    {"KRE", "KRE", "", &Make<KRE>},
     {"SSU", "SSU", "", kNotBuilt},
     {"SI100", "Si100", "", kNotBuilt},
     {"SI200SWITCH", "SI200", "", kNotBuilt},
@@ -78,7 +88,7 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"ICS4874INTERLOCK", "ICS4874Interlock", "\"4874\"", SWM_FACTORY(ICS4874Interlock, "4874")},
     {"ICS4864", "ICS4864MultiRelais", "\"4864\"", SWM_FACTORY(ICS4864MultiRelais, "4864")},
     {"SIEMENS", "Siemens", "", kNotBuilt},
-    {"KREAntennaTower", "KREAntennaTower", "", kNotBuilt},
+    {"KREAntennaTower", "KREAntennaTower", "", &Make<KREAntennaTower>},
     {"PLAYSOUNDSWITCH", "Kovalex::devicedrivers::PlaySoundSwitch", "1000.0", SWM_FACTORY(Kovalex::devicedrivers::PlaySoundSwitch, 1000.0)},
     {"ETSEMSWITCH7001-001", "HublineSwitch", "\"(EMSwitch 7001-001|TQS2PA|TQS2002A)\", 2, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-001|TQS2PA|TQS2002A)", 2, false)},
     {"ETSEMSWITCH7001-002", "HublineSwitch", "\"(EMSwitch 7001-002|TQS4PA|TQS4004A)\", 4, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-002|TQS4PA|TQS4004A)", 4, false)},
@@ -98,17 +108,17 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"NOVOTRONIK_SWITCH_6501", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6501\"", kNotBuilt},
     {"NOVOTRONIK_SWITCH_6511", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6511\"", kNotBuilt},
     {"SANYOTD", "SanyoTD", "", kNotBuilt},
-    {"TOYONS4900", "ToyoNS4900", "10", kNotBuilt},
-    {"TOYONS4901", "ToyoNS4900", "1", kNotBuilt},
-    {"TOYONS4902", "ToyoNS4900", "2", kNotBuilt},
-    {"TOYONS4903", "ToyoNS4900", "3", kNotBuilt},
-    {"TOYONS4904", "ToyoNS4900", "4", kNotBuilt},
-    {"TOYONS4905", "ToyoNS4900", "5", kNotBuilt},
-    {"TOYONS4906", "ToyoNS4900", "6", kNotBuilt},
-    {"TOYONS4907", "ToyoNS4900", "7", kNotBuilt},
-    {"TOYONS4908", "ToyoNS4900", "8", kNotBuilt},
-    {"TOYONS4909", "ToyoNS4900", "9", kNotBuilt},
-    {"TOYONS49010", "ToyoNS4900", "10", kNotBuilt},
+    {"TOYONS4900", "ToyoNS4900", "10", SWM_MAKE(ToyoNS4900, 10)},
+    {"TOYONS4901", "ToyoNS4900", "1", SWM_MAKE(ToyoNS4900, 1)},
+    {"TOYONS4902", "ToyoNS4900", "2", SWM_MAKE(ToyoNS4900, 2)},
+    {"TOYONS4903", "ToyoNS4900", "3", SWM_MAKE(ToyoNS4900, 3)},
+    {"TOYONS4904", "ToyoNS4900", "4", SWM_MAKE(ToyoNS4900, 4)},
+    {"TOYONS4905", "ToyoNS4900", "5", SWM_MAKE(ToyoNS4900, 5)},
+    {"TOYONS4906", "ToyoNS4900", "6", SWM_MAKE(ToyoNS4900, 6)},
+    {"TOYONS4907", "ToyoNS4900", "7", SWM_MAKE(ToyoNS4900, 7)},
+    {"TOYONS4908", "ToyoNS4900", "8", SWM_MAKE(ToyoNS4900, 8)},
+    {"TOYONS4909", "ToyoNS4900", "9", SWM_MAKE(ToyoNS4900, 9)},
+    {"TOYONS49010", "ToyoNS4900", "10", SWM_MAKE(ToyoNS4900, 10)},
     {"JOHNDEERDISPLAY", "JohnDeerDisplay", "", kNotBuilt},
     {"TESEOSWITCH", "TeseoSwt", "", kNotBuilt},
     {"ZAMMSWTALLOFF", "ZAMMSwt", "0", kNotBuilt},
@@ -123,8 +133,8 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"TESEQ_RFB_6000_SM", "TeseqRFB6000", "\"TESEQ_RFB_6000\"", SWM_WITH(TeseqRFB6000, "TESEQ_RFB_6000")},
     {"TESEQ_RFB_2000_SM", "TeseqRFB2000", "\"TESEQ_RFB_2000\"", SWM_WITH(TeseqRFB2000, "TESEQ_RFB_2000")},
     {"COMTEST_MCP01_SM", "ComtestMCP01", "", &Make<ComtestMCP01>},
-    {"MCC_USB_ERB24", "MCC_USB_ERB24", "", kNotBuilt},
-    {"DAE_CB_RO16", "DAE_CB_RO16", "", kNotBuilt},
+    {"MCC_USB_ERB24", "MCC_USB_ERB24", "", &Make<MCC_USB_ERB24>},
+    {"DAE_CB_RO16", "DAE_CB_RO16", "", &Make<DAE_CB_RO16>},
     {"SCHWARZBECKNFCN9734", "SchwarzbeckNFCN9734", "\"NFCN9734\"", kNotBuilt},
     // The maker's own products.
     {"ZEVOSWT", "ZevoSwt", "", kNotBuilt},
@@ -161,9 +171,9 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"HUBLINE6PORT", "HublineSwitch6Point", "\"TQS6PA\", 2, true", SWM_HUBLINE(HublineSwitch6Point, "TQS6PA", 2, true)},
     {"HUBLINEMULTISWITCH", "HublineMultiSwitch", "", &Make<HublineMultiSwitch>},
     {"KOVALEXWTXSWITCH", "WattexSwitch", "", &Make<WattexSwitch>},
-    {"ZEVOPROBEX5CALIBRATION", "Probex5CalibrationSwitch", "", kNotBuilt},
+    {"ZEVOPROBEX5CALIBRATION", "Probex5CalibrationSwitch", "", &Make<Probex5CalibrationSwitch>},
     {"SIGNEX_CAL", "SignexCal", "", kNotBuilt},
-    {"VTXEUTSTATUS", "EUTVtxStatus", "", kNotBuilt},
+    {"VTXEUTSTATUS", "EUTVtxStatus", "", &Make<EUTVtxStatus>},
 };
 
 bool IsTrimmed(char c) {

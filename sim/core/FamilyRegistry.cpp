@@ -4,12 +4,16 @@
 
 #include "sim/amplifier/Amplifier.h"
 #include "sim/comtest/ComtestUnit.h"
+#include "sim/eutcontroller/EutController.h"
 #include "sim/ftdi/MpsseChip.h"
 #include "sim/gpibrelay/RelayController.h"
 #include "sim/hubline/HublineUnit.h"
 #include "sim/outputcycler/OutputCycler.h"
 #include "sim/osp/OspFrame.h"
+#include "sim/probex/ProbexProbe.h"
 #include "sim/programmable/ProgrammableInstrument.h"
+#include "sim/relaycards/CardBoards.h"
+#include "sim/relays/RelayUnits.h"
 #include "sim/scpi/ScpiInstrument.h"
 #include "sim/teseq/TeseqUnit.h"
 
@@ -34,6 +38,14 @@ const std::vector<FamilyEntry>& Families() {
       {"teseq", [] { return std::make_unique<TeseqUnit>(); }},
       {"comtest", [] { return std::make_unique<ComtestUnit>(); }},
       {"osp", [] { return std::make_unique<OspFrame>(); }},
+      {"toyo", [] { return std::make_unique<ToyoUnit>(); }},
+      {"sc1000", [] { return std::make_unique<Sc1000Controller>(); }},
+      {"kre", [] { return std::make_unique<KreBox>(); }},
+      {"denkovi", [] { return std::make_unique<DenkoviBoard>(); }},
+      {"eutcontroller", [] { return std::make_unique<EutController>(); }},
+      {"mcc", [] { return std::make_unique<MccBoard>(); }},
+      {"advantech", [] { return std::make_unique<AdvantechCard>(); }},
+      {"probex", [] { return std::make_unique<ProbexProbe>(); }},
   };
   return families;
 }

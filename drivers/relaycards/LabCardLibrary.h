@@ -1,0 +1,54 @@
+#pragma once
+// The Advantech device driver library, loaded at run time
+// ($SWMATRIX_ADVANTECH_LIBRARY, default libadsapi.so): opens a card by its
+// device number and reads and writes its digital output byte. Library
+// results other than 0 are returned as they are.
+#include <cstdint>
+#include <string>
+
+#include "framework/Status.h"
+
+namespace adsapi {
+struct PT_DioWritePortByte {
+  uint16_t port;
+  uint16_t mask;
+  uint16_t state;
+};
+struct PT_DioGetCurrentDOByte {
+  uint16_t port;
+  uint16_t* value;
+};
+}  // namespace adsapi
+
+class LabCardLibrary {
+public:
+  static constexpr Status kNotLoadable = 0x30001388;
+
+  static std::string LibraryName();
+
+  ~LabCardLibrary() { Close(); }
+
+  // Loads the library and opens the card (nothing when it is open).
+  Status Open(unsigned long deviceNumber);
+  Status Close();
+  bool IsOpen() const { return open_; }
+  Status ReadOutputByte(uint16_t& value);
+  Status WriteOutputByte(uint16_t value);
+  // The library's device selection; kNotLoadable when it cannot be loaded.
+  Status SelectDevice(unsigned long& deviceNumber, std::string& description);
+
+private:
+  struct Functions {
+    long (*DRV_SelectDevice)(uint32_t, int, unsigned long*, char*) = nullptr;
+    long (*DRV_DeviceOpen)(unsigned long, long*) = nullptr;
+    long (*DRV_DeviceClose)(long*) = nullptr;
+    long (*DRV_DioWritePortByte)(long, void*) = nullptr;
+    long (*DRV_DioGetCurrentDOByte)(long, void*) = nullptr;
+  };
+  Status Load();
+
+  Functions functions_;
+  unsigned long deviceNumber_ = 0;
+  long handle_ = 0;
+  bool open_ = false;
+};
