@@ -56,7 +56,7 @@ Status NetworkBasedDeviceStream::Connect(uint32_t, const DeviceStreamConfigurati
   if (!network || !AcceptsConfiguration(*network)) {
     status = streamstatus::kInvalidConfiguration;
   } else {
-    SetLockName(network->GetIDString());
+    SetLockName(network->GetLockID());
     // The first user opens the transport; so does a later one when the
     // instrument closed the connection meanwhile.
     if (IsFirstUser(user) || !IsConnected()) {
