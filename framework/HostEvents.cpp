@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 #include "swmatrix/events.h"
@@ -52,8 +53,15 @@ std::string HostEventValueText(uint32_t event, double value) {
   const HostEventInfo* info = FindHostEvent(event);
   if (!info || info->display == EventValueDisplay::None) return {};
   std::ostringstream out;
-  if (info->display == EventValueDisplay::Real)
+  // Hosts may send any double: values that are no number or do not fit a
+  // 64-bit integer are shown without converting them.
+  constexpr double kTwoTo63 = 9223372036854775808.0;
+  if (info->display == EventValueDisplay::Real || !std::isfinite(value))
     out << value;
+  else if (value >= kTwoTo63)
+    out << std::numeric_limits<long long>::max();
+  else if (value <= -kTwoTo63)
+    out << std::numeric_limits<long long>::min();
   else
     out << static_cast<long long>(std::trunc(value));
   return out.str();

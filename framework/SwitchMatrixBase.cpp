@@ -10,8 +10,12 @@ namespace {
 constexpr std::string_view kModule = "SwitchMatrixBase";
 
 // The request's data as logs show it: an answer word, a text or a number.
-std::string RequestDataText(uint32_t request, const void* data) {
+// The text of request 4 is the host's output buffer: it is read only after a
+// successful call has filled it (answered), never before, when it may hold
+// anything, even no terminator.
+std::string RequestDataText(uint32_t request, const void* data, bool answered) {
   if (!data) return "(null)";
+  if (request == SWM_REQUEST_RetrievePilotInterfaceData && !answered) return "(..)";
   switch (request) {
     case SWM_REQUEST_InterlockClosed:
       return *static_cast<const uint32_t*>(data) ? "Closed" : "Open";
@@ -79,11 +83,11 @@ Status SwitchMatrixBase::GetValue(HostWindow hWnd, uint32_t valueId, void* data1
   JournexEntry scope("HandleRequest", kModule);
   const uint32_t number = request ? *request : 0;
   const std::string label = RequestLabel(number);
-  const std::string before = RequestDataText(number, data2);
+  const std::string before = RequestDataText(number, data2, false);
   scope.LogBegin("Note", "HandleRequest(" + label + ", " + before + ")",
                  {{"requestName", label}, {"request", number}, {"data", before}});
   const Status status = HandleRequest(hWnd, request, data2);
   scope.LogEnd(status == 0 ? "Complete" : "Error", {},
-               {{"value", RequestDataText(number, data2)}, {"Err", status}});
+               {{"value", RequestDataText(number, data2, status == 0)}, {"Err", status}});
   return status;
 }

@@ -77,7 +77,9 @@ Status NI4882CompliantGPIB::Handshake(const std::string& text, bool waitForOpera
   const bool replyExpected = reply && replyLength > 0;
   const bool complete = waitForOperationComplete || (replyExpected && !(serviceRequestMask_ & kMessageAvailable));
   std::string command;
-  if (complete && clearStatusBeforeSend_) command = "*CLS;";
+  // Only a wait for completion clears the status: a query must not empty the
+  // error queue that a later "SYST:ERR?" reads.
+  if (waitForOperationComplete && clearStatusBeforeSend_) command = "*CLS;";
   command += text;
   if (complete) command += text.empty() ? "*OPC" : ";*OPC";
   return SendAndAwaitServiceRequest(command, complete, replyLength, reply, TimeoutMilliseconds());

@@ -17,9 +17,10 @@ public:
   static constexpr int kAttempts = 5;
   static constexpr int kMessageAvailable = 0x10;  // status byte: an answer waits
   static constexpr int kEventSummary = 0x20;      // status byte: an enabled event is set
-  // Operation complete (through the event status) is what asks for service
-  // by default; a reply is then fetched in the same handshake.
-  static constexpr int kDefaultServiceRequestMask = kEventSummary;
+  // Operation complete (through the event status) and a waiting answer ask
+  // for service by default: a query is answered without clearing the
+  // instrument's status first, so its error queue survives the query.
+  static constexpr int kDefaultServiceRequestMask = kEventSummary | kMessageAvailable;
 
   using NI4882MGPIB::NI4882MGPIB;
   ~NI4882CompliantGPIB() override;
@@ -31,9 +32,9 @@ public:
   // Disables service requests, then closes.
   Status CloseDevice(HostWindow hWnd) override;
 
-  // With a registered handler: sends ("*CLS;" first and ";*OPC" last when
-  // waiting for completion, and also for a reply when message-available is
-  // not among the service requests) and waits up to the device's time-out
+  // With a registered handler: sends ("*CLS;" first only when waiting for
+  // completion; ";*OPC" last then, and also for a reply when message-available
+  // is not among the service requests) and waits up to the device's time-out
   // for the handshake; a protocol error sends again (up to 5 times). Without
   // one: up to 5 tries of the plain send and read.
   Status SaveSendGPIB(HostWindow hWnd, const std::string& text, bool waitForOperationComplete,

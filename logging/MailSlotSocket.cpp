@@ -28,7 +28,10 @@ uint32_t JournexEntry::MailSlotSocket::Open(const std::string& name) {
     name_ = name;
   }
   if (open_) return 0;
-  const bool connected = socket_.Connect(name_);
+  // Records carry instrument commands and settings: they go only to a
+  // reader of the same user (in a shared folder such as /tmp another user
+  // could bind the path first).
+  const bool connected = UnixDatagramSocket::OwnedByThisUser(name_) && socket_.Connect(name_);
   open_ = connected;
   if (!connected) nextProbeMs_ = ProcessInfo::CoarseMilliseconds() + kReprobeIntervalMs;
   return 0;

@@ -37,8 +37,9 @@ public:
   // $XDG_RUNTIME_DIR/JournexSlot, else /tmp/JournexSlot-<uid>.
   static std::string ConfiguredPath();
 
-  // Connects to the reader at `name` when the socket is not open yet; another
-  // name than the stored one closes the connection first. Returns 0 either way.
+  // Connects to the reader at `name` when the socket is not open yet and the
+  // socket there belongs to this process's user; another name than the
+  // stored one closes the connection first. Returns 0 either way.
   uint32_t Open(const std::string& name);
   bool IsOpen() const { return open_.load(std::memory_order_relaxed); }
   // Sends one record when open; returns 0 when it was delivered (or there

@@ -1,5 +1,7 @@
 #include "platform/Clock.h"
 
+#include <climits>
+
 #include <sched.h>
 #include <sys/prctl.h>
 #include <time.h>
@@ -66,4 +68,16 @@ int64_t ProcessCpuTimeNanoseconds() {
   timespec used{};
   if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used) != 0) return 0;
   return static_cast<int64_t>(used.tv_sec) * 1000000000LL + used.tv_nsec;
+}
+
+uint32_t MillisecondsFromSeconds(double seconds) {
+  const double milliseconds = seconds * 1000.0;
+  if (!(milliseconds > 0.0)) return 0;
+  if (milliseconds >= 4294967295.0) return UINT32_MAX;
+  return static_cast<uint32_t>(milliseconds);
+}
+
+int PollMilliseconds(int64_t milliseconds) {
+  if (milliseconds <= 0) return 0;
+  return milliseconds >= INT_MAX ? INT_MAX : static_cast<int>(milliseconds);
 }

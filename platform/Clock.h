@@ -8,6 +8,13 @@ constexpr int64_t kMonotonicFrequency = 1'000'000'000;
 // Milliseconds of the monotonic clock, for machines without the counter.
 uint32_t MonotonicMilliseconds();
 
+// Time-out conversions that never overflow. Seconds to milliseconds: values
+// that are no number or not above 0 give 0, values beyond 32 bits the
+// largest. A wait left in milliseconds to poll's int: 0 to INT_MAX (a longer
+// wait is made of several polls).
+uint32_t MillisecondsFromSeconds(double seconds);
+int PollMilliseconds(int64_t milliseconds);
+
 void SleepMilliseconds(uint32_t milliseconds);
 // Sleeps at least the given time (restarted after signals). The calling
 // thread's timer slack is lowered on its first sleep, see below.

@@ -1,5 +1,7 @@
 #include "platform/SerialPort.h"
 
+#include "platform/Clock.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -51,12 +53,15 @@ int PollFor(int fd, short events, int64_t timeoutMs, bool* ready) {
   for (;;) {
     pollfd entry{fd, events, 0};
     const int64_t left = deadline - NowMs();
-    const int result = ::poll(&entry, 1, static_cast<int>(left < 0 ? 0 : left));
+    const int result = ::poll(&entry, 1, PollMilliseconds(left));
     if (result < 0) {
       if (errno == EINTR) continue;
       return errno;
     }
-    if (result == 0) return 0;
+    if (result == 0) {
+      if (deadline - NowMs() > 0) continue;  // a wait longer than one poll takes
+      return 0;
+    }
     // A hang-up: the line went away (a hung-up terminal also reads as
     // readable, with nothing to read). So does an error.
     if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) || (entry.revents & events) == 0) return EIO;

@@ -35,6 +35,11 @@ UnixDatagramSocket::~UnixDatagramSocket() { Close(); }
 
 size_t UnixDatagramSocket::MaxPathLength() { return sizeof(sockaddr_un{}.sun_path) - 1; }
 
+bool UnixDatagramSocket::OwnedByThisUser(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) && info.st_uid == geteuid();
+}
+
 bool UnixDatagramSocket::Create() {
   if (fd_.load() >= 0) return true;
   const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);

@@ -45,6 +45,8 @@ public:
 
   // Longest path a socket address holds.
   static size_t MaxPathLength();
+  // Whether path is a socket that belongs to the user this process runs as.
+  static bool OwnedByThisUser(const std::string& path);
 
 private:
   bool Create();

@@ -4,6 +4,7 @@
 #include "drivers/configurable/EscapeSequences.h"
 #include "framework/TextBuffer.h"
 #include "logging/JournexEntry.h"
+#include "platform/Clock.h"
 #include "streams/DeviceStreamStatus.h"
 #include "streams/IdentificationAnswer.h"
 
@@ -149,7 +150,7 @@ Status ConfigurableDeviceDriver::ReadUntilPattern(std::string& text, const std::
   text.clear();
   const uint32_t started = timing.Now();
   const double seconds = GetTimeout(0);
-  const uint32_t limit = seconds <= 0 ? 0 : static_cast<uint32_t>(seconds * 1000.0);
+  const uint32_t limit = MillisecondsFromSeconds(seconds);
   Status status = 0;
   for (;;) {
     std::string block;

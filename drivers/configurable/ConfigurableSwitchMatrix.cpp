@@ -134,14 +134,18 @@ void ConfigurableSwitchMatrix::ComputeField() {
 Status ConfigurableSwitchMatrix::SendCommand(HostWindow hWnd, Command command, const PlaceholderList& eventEntries,
                                              bool substitute) {
   const std::string& typed = commands[command];
+  commandSent_ = false;
   if (typed.empty()) return 0;
   const std::string text = substitute ? SubstitutePlaceholders(typed, BuildPlaceholderList(eventEntries)) : typed;
   Status status = AcquireStream(hWnd);
   if (status == 0) status = Send(text, Settings().sendAndWaitForCompletion);
+  commandSent_ = status == 0;
   return FirstError(status, ReleaseStream(hWnd));
 }
 
 Status ConfigurableSwitchMatrix::RunList(HostWindow hWnd, const std::vector<std::string>& list) {
+  // An empty list (its first command empty) opens nothing.
+  if (list.empty() || list.front().empty()) return 0;
   Status status = AcquireStream(hWnd);
   for (size_t i = 0; status == 0 && i < list.size() && !list[i].empty(); ++i) {
     status = Send(SubstitutePlaceholders(list[i], BuildPlaceholderList()), Settings().sendAndWaitForCompletion);
@@ -155,6 +159,7 @@ Status ConfigurableSwitchMatrix::RunList(HostWindow hWnd, const std::vector<std:
 }
 
 Status ConfigurableSwitchMatrix::HandleEvent(HostWindow hWnd, const uint32_t* event, const double* value) {
+  commandSent_ = false;
   if (!event || *event > kLastHandledEvent) return 0;
   const bool given = value != nullptr;
   const double data = given ? *value : 0.0;

@@ -38,8 +38,11 @@ public:
 
   // The placeholders of the numbers known now, after the given event entries.
   PlaceholderList BuildPlaceholderList(const PlaceholderList& eventEntries = {}) const;
-  // Sends every element of a list until an empty one (see the class comment).
+  // Sends every element of a list until an empty one (see the class comment);
+  // an empty list opens no connection.
   Status RunList(HostWindow hWnd, const std::vector<std::string>& list);
+  // Whether the last event command was sent (false when it was empty or failed).
+  bool CommandSent() const { return commandSent_; }
   // The field of a 50-ohm cell from the forward power (else the carrier level).
   void ComputeField();
   // Whether a cached number has been reported.
@@ -70,4 +73,5 @@ private:
   // Counts of the lists when last loaded or saved, so that stale keys are blanked.
   size_t storedDuringTest_ = 0;
   size_t storedAfterTest_ = 0;
+  bool commandSent_ = false;
 };

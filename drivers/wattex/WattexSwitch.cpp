@@ -8,7 +8,10 @@ Status WattexSwitch::HandleEvent(HostWindow hWnd, const uint32_t* event, const d
   const uint32_t number = event ? *event : 0;
   entry.LogBegin("Note", "HandleEvent(" + HostEventLabel(number) + ")", {{"event", number}});
   const Status status = ConfigurableSwitchMatrix::HandleEvent(hWnd, event, value);
-  if (status == 0 && (number == SWM_EVENT_FrequencyChanged || number == SWM_EVENT_MeasuringForwardPower)) {
+  // The answer is read only when a command went out: with nothing sent there
+  // is nothing to read, and the read would wait its whole time-out.
+  if (status == 0 && CommandSent() &&
+      (number == SWM_EVENT_FrequencyChanged || number == SWM_EVENT_MeasuringForwardPower)) {
     std::string pending;
     Status readStatus = AcquireStream(hWnd);
     if (readStatus == 0) readStatus = ReadUntilPattern(pending, kPendingAnswerPattern);

@@ -1,7 +1,8 @@
 #pragma once
 // The Wattex switch: a configurable switch matrix whose device answers the
 // frequency and forward-power commands; that answer is read and dropped so
-// that it never stands in front of a later reply.
+// that it never stands in front of a later reply. Without a command (none
+// configured) nothing is read.
 #include "drivers/configurable/ConfigurableSwitchMatrix.h"
 
 class WattexSwitch : public ConfigurableSwitchMatrix {

@@ -110,6 +110,9 @@ void BusBinding::Serve() {
       read.result.end = chunk.end;
       finished = finished || chunk.end;
       output_.pop_front();
+      // Message available ends with the last answer read: the next event
+      // that requests service is a new request.
+      if (output_.empty()) instrument_.UpdateServiceRequest();
     }
     if (finished) Finish(reads_.begin(), false);
   }

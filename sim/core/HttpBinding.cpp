@@ -17,6 +17,27 @@ int HexDigit(char c) {
 }
 }  // namespace
 
+std::string HeaderValue(const std::string& head, const std::string& name) {
+  std::istringstream lines(head);
+  std::string line;
+  std::getline(lines, line);  // the request line
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos || colon != name.size()) continue;
+    bool same = true;
+    for (size_t i = 0; i < colon; ++i)
+      same = same && std::tolower(static_cast<unsigned char>(line[i])) == std::tolower(static_cast<unsigned char>(name[i]));
+    if (!same) continue;
+    std::string value = line.substr(colon + 1);
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.erase(0, 1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    for (char& c : value) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return value;
+  }
+  return "";
+}
+
 std::string HttpTargetToCommand(std::string_view target) {
   if (target.starts_with('/')) target.remove_prefix(1);
   std::string command;
@@ -37,7 +58,7 @@ std::string HttpTargetToCommand(std::string_view target) {
 
 void HttpBinding::OnData(Client& client, std::string_view bytes) {
   instrument_.RecordBytes(bytes);
-  if (client.done) return;  // one request per connection
+  if (client.done) return;  // the request that closes the connection was answered
   client.request.append(bytes);
   size_t headEnd = client.request.find("\r\n\r\n");
   if (headEnd == std::string::npos) headEnd = client.request.find("\n\n");
@@ -48,8 +69,12 @@ void HttpBinding::OnData(Client& client, std::string_view bytes) {
     }
     return;
   }
-  client.done = true;
-  Answer(client, client.request.substr(0, headEnd));
+  const size_t afterHead = headEnd + (client.request.compare(headEnd, 4, "\r\n\r\n") == 0 ? 4 : 2);
+  const std::string head = client.request.substr(0, headEnd);
+  client.request.erase(0, afterHead);
+  // A kept-alive connection takes the next request after this one.
+  client.done = !instrument_.HttpKeepAlive() || HeaderValue(head, "Connection") == "close";
+  Answer(client, head);
 }
 
 void HttpBinding::Answer(Client& client, const std::string& head) {
@@ -68,17 +93,23 @@ void HttpBinding::Answer(Client& client, const std::string& head) {
     SendStatus(client, "405 Method Not Allowed", "Allow: GET\r\n");
     return;
   }
+  // A strict server, as HTTP/1.1 asks: the request must name the host.
+  if (instrument_.HttpRequireHost() && HeaderValue(head, "Host").empty()) {
+    SendStatus(client, "400 Bad Request");
+    return;
+  }
   const Reply reply = instrument_.HandleCommand(HttpTargetToCommand(target));
   if (reply.silent) return;  // the connection stays open and nothing comes
   const std::string body = reply.answered ? reply.bytes : "";
   const size_t bodyBytes = reply.answered ? reply.sendBytes : 0;
   std::string response = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n";
   if (instrument_.ContentLength()) response += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-  response += "Connection: close\r\n\r\n";
+  response += client.done ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
   response += body.substr(0, bodyBytes);
-  // A body cut short leaves the connection open, as a stalled server would.
+  // A body cut short leaves the connection open, as a stalled server would;
+  // so does a kept-alive connection.
   const bool complete = bodyBytes == body.size();
-  client.connection->Send(std::move(response), reply.delayMs, complete || reply.drop);
+  client.connection->Send(std::move(response), reply.delayMs, (complete && client.done) || reply.drop);
 }
 
 void HttpBinding::SendStatus(Client& client, const std::string& status,

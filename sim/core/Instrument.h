@@ -82,6 +82,8 @@ public:
   Reply HandleCommand(const std::string& command);
   Terminator ReadTerminator() const { return settings_.readTerminator; }
   bool ContentLength() const { return settings_.contentLength; }
+  bool HttpKeepAlive() const { return settings_.httpKeepAlive; }
+  bool HttpRequireHost() const { return settings_.httpRequireHost; }
   bool Refusing() const { return faults_.refuse; }
   InstrumentFamily& Family() { return *family_; }
   // The status byte for a serial poll; reading it clears the service request.

@@ -118,6 +118,12 @@ bool ApplyRunTimeSetting(const std::string& key, const std::string& value,
   } else if (key == "content-length") {
     if (!ParseBool(value, &settings->contentLength))
       *error = "content-length needs yes or no, not '" + value + "'";
+  } else if (key == "http-keep-alive") {
+    if (!ParseBool(value, &settings->httpKeepAlive))
+      *error = "http-keep-alive needs yes or no, not '" + value + "'";
+  } else if (key == "http-require-host") {
+    if (!ParseBool(value, &settings->httpRequireHost))
+      *error = "http-require-host needs yes or no, not '" + value + "'";
   } else {
     return false;
   }

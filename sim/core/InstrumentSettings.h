@@ -37,6 +37,8 @@ struct InstrumentSettings {
   Faults faults;
   uint64_t seed = 1;             // of the garbage generator
   bool contentLength = true;     // http: replies carry Content-Length
+  bool httpKeepAlive = false;    // http: the connection stays open after a reply unless the request says close
+  bool httpRequireHost = false;  // http: a request without "Host:" is answered 400
 };
 
 struct BuiltInstrument {

@@ -32,9 +32,11 @@ bool HTTPDeviceStream::AcceptsConfiguration(const DeviceStreamConfiguration& con
 // connected from Connect to Disconnect, whatever the socket does between.
 bool HTTPDeviceStream::IsConnected() { return ConnectedFlag(); }
 
-std::string HTTPDeviceStream::Request(const std::string& command) {
+std::string HTTPDeviceStream::Request(const std::string& command, const std::string& host) {
   const std::string path = !command.empty() && command[0] == '/' ? command : "/" + command;
-  return "GET " + path + " HTTP/1.1\r\n\r\n";
+  // HTTP/1.1 needs the server's name; asking it to close after the reply
+  // spares the wait for a close that a keep-alive server would not send.
+  return "GET " + path + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
 }
 
 Status HTTPDeviceStream::Write(uint32_t, const std::string& command, bool) {
@@ -42,7 +44,8 @@ Status HTTPDeviceStream::Write(uint32_t, const std::string& command, bool) {
   std::lock_guard guard(socketLock_);
   reply_.clear();
   replyHandedOut_ = false;
-  const std::string request = Request(command);
+  const NetworkAddress address = configuration_ ? configuration_->GetEffectiveAddress() : NetworkAddress{};
+  const std::string request = Request(command, address.server + ":" + std::to_string(address.port));
   if (JournexEntry::Enabled())
     JournexEntry::Note("Write", kModule, "Note", "Write(\"" + request + "\")", {{"Timeout", Settings().timeoutSeconds}});
   replyStatus_ = SocketUsable() ? 0 : InternalConnect();

@@ -19,8 +19,9 @@ public:
   Status Write(uint32_t hostContext, const std::string& command, bool waitForOperationComplete) override;
   Status Read(uint32_t hostContext, std::string& answer, size_t count) override;
 
-  // The request line sent for a command.
-  static std::string Request(const std::string& command);
+  // The request sent for a command to the server host ("server:port"):
+  // the request line, "Host:" and "Connection: close".
+  static std::string Request(const std::string& command, const std::string& host);
   // The whole reply of the last request.
   const std::string& LastReply() const { return reply_; }
 

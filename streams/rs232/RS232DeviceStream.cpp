@@ -3,18 +3,14 @@
 #include <cmath>
 
 #include "logging/JournexEntry.h"
+#include "platform/Clock.h"
 #include "streams/DeviceStreamTypeRegistry.h"
 #include "streams/LegacyConfigurationTransfers.h"
 
 namespace {
 constexpr std::string_view kModule = "RS232DeviceStream";
 
-uint32_t Milliseconds(double seconds) {
-  const double milliseconds = seconds * 1000.0;
-  if (!(milliseconds >= 0.0)) return 0;
-  if (milliseconds >= 4294967295.0) return 0xFFFFFFFF;
-  return static_cast<uint32_t>(milliseconds);
-}
+uint32_t Milliseconds(double seconds) { return MillisecondsFromSeconds(seconds); }
 
 // The serial settings of older drivers, table "RS232" beside "Stream Config",
 // taken over on load and written back on save.

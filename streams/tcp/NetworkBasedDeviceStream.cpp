@@ -56,7 +56,7 @@ Status NetworkBasedDeviceStream::Connect(uint32_t, const DeviceStreamConfigurati
   if (!network || !AcceptsConfiguration(*network)) {
     status = streamstatus::kInvalidConfiguration;
   } else {
-    SetLockName(network->GetIDString());
+    SetLockName(network->GetLockID());
     // The first user opens the transport; so does a later one when the
     // instrument closed the connection meanwhile.
     if (IsFirstUser(user) || !IsConnected()) {
@@ -339,7 +339,9 @@ Status NetworkBasedDeviceStream::ReceiveSome(std::string& into, Clock::time_poin
     }
     ++recoveries;
     JournexEntry::Note("Read", kModule, "Warning", "Read(Retry)", {{"Attempt", recoveries}, {"Error", error}});
-    SleepMilliseconds(recoveries == 1 ? 10 : recoveries == 2 ? 100 : 1000);
+    // The pauses grow (10, 100, 1000 ms) but never outlast the time-out.
+    const long pause = recoveries == 1 ? 10 : recoveries == 2 ? 100 : 1000;
+    SleepMilliseconds(static_cast<uint32_t>(std::min(pause, MillisecondsLeft(deadline))));
   }
 }
 

@@ -33,3 +33,11 @@ uint32_t NetworkBasedDeviceStreamConfig::SaveProgramSettings(uint32_t, SettingsS
 ValidatorBasedPanel* NetworkBasedDeviceStreamConfig::CreateConfigurationPanel() {
   return new NetworkBasedDeviceStreamConfigPanel(this);
 }
+
+std::string NetworkBasedDeviceStreamConfig::GetLockID() const {
+  const NetworkAddress address = GetEffectiveAddress();
+  std::string server = address.server;
+  for (char& c : server)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return idPrefix_ + server + ":" + std::to_string(address.port);
+}

@@ -23,6 +23,12 @@ public:
   // The prefix of the transport and the address text, e.g. "ETHER:10.0.0.7:5025".
   std::string GetIDString() const override { return idPrefix_ + address_; }
 
+  // What names the instrument's lock: the prefix, the server in lower case
+  // and the port the address text stands for ("ETHER:10.0.0.7:5025" for
+  // both "10.0.0.7:5025" and "tcpip://10.0.0.7:5025"), so that every text
+  // of one instrument takes the same lock.
+  std::string GetLockID() const;
+
   const std::string& GetAddress() const { return address_; }
   void SetAddress(const std::string& address) { address_ = address; }
   const std::string& GetDefaultServer() const { return defaultServer_; }

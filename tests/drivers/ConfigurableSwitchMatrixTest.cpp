@@ -156,7 +156,7 @@ TEST(ConfigurableSwitchMatrix, RunsAListUnderOneLockReadingAReplyAfterEachComman
       {true, {"Q1", "Q2"}, {}, 0, {"Lock", "Write:Q1", "Read", "Write:Q2", "Read", "Unlock"}},
       {true, {"Q1", "", "Q3"}, {}, 0, {"Lock", "Write:Q1", "Read", "Unlock"}},
       {false, {"Q1", "Q2"}, {0x300002D4}, 0x300002D4, {"Lock", "Write:Q1", "Unlock"}},
-      {false, {}, {}, 0, {"Lock", "Unlock"}},
+      {false, {}, {}, 0, {}},  // an empty list opens nothing
   };
   for (const Case& c : cases) {
     ConfigurableSwitchMatrix matrix;

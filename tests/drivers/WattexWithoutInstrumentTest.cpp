@@ -56,6 +56,10 @@ std::unique_ptr<DeviceDriverBase> Wattex(const TestDirectory& dir, int port, con
   return driver;
 }
 
+uint32_t Event(DeviceDriverBase& driver, uint32_t event, double value = 100.0) {
+  return driver.SetValue(0, SWM_VALUE_EVENT, &event, &value);
+}
+
 std::string Text(DeviceDriverBase& driver, uint32_t status) {
   char buffer[512] = "unchanged";
   uint32_t count = 0;
@@ -63,6 +67,36 @@ std::string Text(DeviceDriverBase& driver, uint32_t status) {
   return std::string(buffer, count);
 }
 }  // namespace
+
+TEST(WattexWithoutInstrument, EventsThatSendNothingOpenNothing) {
+  TestDirectory dir;
+  LoopbackPort instrument(true);
+  auto driver = Wattex(dir, instrument.Port());
+  for (uint32_t event : {SWM_EVENT_FrequencyChanged, SWM_EVENT_MeasuringForwardPower, SWM_EVENT_InitialisationStarted,
+                         SWM_EVENT_TestStopped}) {
+    EXPECT_EQ(Event(*driver, event), 0u) << event;
+    EXPECT_FALSE(instrument.Connected()) << "event " << event << " reached the instrument";
+  }
+}
+
+TEST(WattexWithoutInstrument, EmptyListsOnARefusedPortSucceed) {
+  TestDirectory dir;
+  LoopbackPort refused(false);
+  auto driver = Wattex(dir, refused.Port());
+  EXPECT_EQ(Event(*driver, SWM_EVENT_InitialisationStarted), 0u);
+  EXPECT_EQ(Event(*driver, SWM_EVENT_TestStopped), 0u);
+  EXPECT_EQ(Event(*driver, SWM_EVENT_FrequencyChanged), 0u);
+}
+
+TEST(WattexWithoutInstrument, CommandsThatAreSentStillReachTheInstrument) {
+  TestDirectory dir;
+  LoopbackPort refused(false);
+  auto driver = Wattex(dir, refused.Port(), "onFrequencyChanged=F __freq__\nDuringTest=A\n");
+  const uint32_t during = Event(*driver, SWM_EVENT_InitialisationStarted);
+  EXPECT_NE(during, 0u);
+  EXPECT_NE(Event(*driver, SWM_EVENT_FrequencyChanged), 0u);
+  EXPECT_NE(Text(*driver, during), "");
+}
 
 TEST(WattexWithoutInstrument, FailedCheckHasTheTextOfItsStatus) {
   TestDirectory dir;

@@ -52,11 +52,11 @@ TEST_F(CompliantGPIBTest, OpeningEnablesServiceRequestsAndClosingDisablesThem) {
   NI4882CompliantGPIB gpib(GPIB0, 6, 0);
   ASSERT_EQ(gpib.OpenDevice(0), 0u);
   EXPECT_TRUE(gpib.HasSrqHandler());
-  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS", "*SRE 32", "*ESE 1"}));
+  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS", "*SRE 48", "*ESE 1"}));
   EXPECT_EQ(gpib.CloseDevice(0), 0u);
   EXPECT_FALSE(gpib.HasSrqHandler());
   EXPECT_EQ(source_.ReceivedCommands(),
-            (std::vector<std::string>{"*CLS", "*SRE 32", "*ESE 1", "*SRE 0", "*ESE 0"}));
+            (std::vector<std::string>{"*CLS", "*SRE 48", "*ESE 1", "*SRE 0", "*ESE 0"}));
 }
 
 TEST_F(CompliantGPIBTest, ASendWaitsForTheServiceRequestOfOperationComplete) {
@@ -80,20 +80,36 @@ TEST_F(CompliantGPIBTest, AQueryIsAnsweredThroughTheHandler) {
   EXPECT_EQ(gpib.SaveSendGPIB(0, "MEAS?", true, 100, &reply), 0u);
   EXPECT_EQ(reply, "1.5\n");
   EXPECT_EQ(gpib.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
-  EXPECT_EQ(reply, "1.5\n") << "announced by operation complete, as message-available is not enabled";
-  EXPECT_EQ(source_.ReceivedCommands(),
-            (std::vector<std::string>{"*CLS;MEAS?;*OPC", "*ESR?", "*CLS;MEAS?;*OPC", "*ESR?"}));
+  EXPECT_EQ(reply, "1.5\n") << "announced by message-available";
+  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;MEAS?;*OPC", "*ESR?", "MEAS?"}));
   EXPECT_EQ(source_.State()["transport_state"]["output_bytes"], 0) << "nothing left unread";
 
-  // With message-available requests the reply alone ends the handshake.
-  NI4882CompliantGPIB available(GPIB0, 6, 0);
-  available.SetServiceRequestMask(NI4882CompliantGPIB::kMessageAvailable);
+  // Without message-available requests operation complete announces the reply.
+  NI4882CompliantGPIB completion(GPIB0, 6, 0);
+  completion.SetServiceRequestMask(NI4882CompliantGPIB::kEventSummary);
   ASSERT_EQ(gpib.CloseDevice(0), 0u);
-  ASSERT_EQ(available.OpenDevice(0), 0u);
+  ASSERT_EQ(completion.OpenDevice(0), 0u);
   source_.ResetLog();
-  EXPECT_EQ(available.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
+  EXPECT_EQ(completion.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
   EXPECT_EQ(reply, "1.5\n");
-  EXPECT_EQ(source_.ReceivedCommands(), std::vector<std::string>{"MEAS?"});
+  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"MEAS?;*OPC", "*ESR?"}));
+}
+
+TEST_F(CompliantGPIBTest, QueriesWithoutTheFlagKeepTheErrorQueue) {
+  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib.SendGPIB("BOGUS"), 0u);  // queues an error in the instrument
+  source_.ResetLog();
+  std::string reply;
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
+  EXPECT_EQ(reply, "1.5\n");
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "SYST:ERR?", false, 100, &reply), 0u);
+  EXPECT_EQ(reply, "-113,\"Undefined header\"\n") << "the error survived the query before";
+  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"MEAS?", "SYST:ERR?"}));
+  // With the flag the status is cleared first, as operation complete is waited for.
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "MEAS?", true, 100, &reply), 0u);
+  EXPECT_EQ(reply, "1.5\n");
+  EXPECT_EQ(source_.ReceivedCommands().at(2), "*CLS;MEAS?;*OPC");
 }
 
 TEST_F(CompliantGPIBTest, NoServiceRequestEndsInATimeOut) {

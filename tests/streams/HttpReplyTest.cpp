@@ -38,9 +38,10 @@ TEST(HttpReply, CompleteWhenTheAnnouncedLengthOrALineEndHasArrived) {
 }
 
 TEST(HttpReply, CommandsBecomeGetRequests) {
-  EXPECT_EQ(HTTPDeviceStream::Request("status"), "GET /status HTTP/1.1\r\n\r\n");
-  EXPECT_EQ(HTTPDeviceStream::Request("/status"), "GET /status HTTP/1.1\r\n\r\n");
-  EXPECT_EQ(HTTPDeviceStream::Request(""), "GET / HTTP/1.1\r\n\r\n");
-  EXPECT_EQ(HTTPDeviceStream::Request("cmd?x=1"), "GET /cmd?x=1 HTTP/1.1\r\n\r\n");
+  const std::string head = " HTTP/1.1\r\nHost: 10.0.0.7:80\r\nConnection: close\r\n\r\n";
+  EXPECT_EQ(HTTPDeviceStream::Request("status", "10.0.0.7:80"), "GET /status" + head);
+  EXPECT_EQ(HTTPDeviceStream::Request("/status", "10.0.0.7:80"), "GET /status" + head);
+  EXPECT_EQ(HTTPDeviceStream::Request("", "10.0.0.7:80"), "GET /" + head);
+  EXPECT_EQ(HTTPDeviceStream::Request("cmd?x=1", "10.0.0.7:80"), "GET /cmd?x=1" + head);
 }
 }  // namespace

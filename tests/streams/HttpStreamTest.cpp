@@ -24,7 +24,8 @@ TEST(HttpStream, EachCommandIsOneGetRequestAndItsBodyTheAnswer) {
     EXPECT_EQ(bench.client.Read(0, answer, 100), networkstatus::kAllHttpDataRead);
     ASSERT_EQ(bench.client.WriteRead(0, "/*OPC?", answer, 100, 1), 0u);
     EXPECT_EQ(answer, "1\n");
-    EXPECT_EQ(bench.dmm.ReceivedBytes(), "GET /*IDN? HTTP/1.1\r\n\r\nGET /*OPC? HTTP/1.1\r\n\r\n");
+    const std::string head = " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(bench.port) + "\r\nConnection: close\r\n\r\n";
+    EXPECT_EQ(bench.dmm.ReceivedBytes(), "GET /*IDN?" + head + "GET /*OPC?" + head);
     EXPECT_EQ(bench.dmm.ReceivedCommands(), (std::vector<std::string>{"*IDN?", "*OPC?"}));
     EXPECT_TRUE(bench.client.IsConnected());
   }
