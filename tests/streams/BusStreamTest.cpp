@@ -130,3 +130,23 @@ TEST(VisaHiSLIP, LanResourcesBecomeHiSLIPAndOthersStayAsTheyAre) {
   };
   for (const auto& c : cases) EXPECT_EQ(VISADeviceStreamConfiguration::HiSLIPIdentifier(c.identifier), c.opened);
 }
+
+// The service-request library that CompliantGPIB needs besides the GPIB
+// library: missing, the connection fails with its status and text.
+TEST(CompliantGpibStream, AMissingServiceRequestLibraryGivesItsStatusAndText) {
+  EnsureWxRuntime();
+  LegacyTestBench bench("nosrq");
+  bench.AddGpib("dmm", 5);
+  setenv("SWMATRIX_GPIBSRQ_LIBRARY", bench.Path("nowhere/libgpibsrq.so.0").c_str(), 1);
+  StreamLockCleanup cleanup("GPIB0:5");
+  DeviceStreamClientWithStream client;
+  ASSERT_EQ(client.Manager().AddStreamConfiguration("CompliantGPIB"), 0u);
+  client.Manager().SetDefaultTypeName("CompliantGPIB");
+  client.SelectedConfigurationAs<NIGPIBDeviceStreamConfiguration>()->SetPrimaryAddress(5);
+  const Status status = client.ConnectStream(0, true);
+  EXPECT_EQ(status, 0x30000246u);
+  std::string text;
+  client.GetErrorString(0, status, text);
+  EXPECT_EQ(text, "The GPIB service-request library cannot be loaded.");
+  EXPECT_FALSE(client.IsConnected());
+}
