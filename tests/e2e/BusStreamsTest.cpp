@@ -77,6 +77,7 @@ public:
     unit_ = &simulator_.Add("hub", keys);
     return *unit_;
   }
+  sim::Instrument& AddInstrument(const sim::Simulator::Keys& keys) { return simulator_.Add("device", keys); }
   std::vector<std::string> CardState() {
     return unit_->Access<sim::HublineUnit>([](sim::HublineUnit& unit) { return unit.Card(1)->Summary(); });
   }
@@ -229,5 +230,47 @@ TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
     EXPECT_EQ(status, c.status);
     EXPECT_EQ(m.ErrorText(driver.id, status), c.text);
     setenv(c.variable, SimulatedLibrary(c.variable[9] == 'G' ? "libgpib.so.0" : "libvisa.so").c_str(), 1);
+  }
+}
+
+// A configurable switch (the Wattex switch) over each bus transport it
+// offers: identification, its set-up command and its "during" and "after"
+// commands reach the instrument; over CompliantGPIB opening first enables
+// the instrument's service requests and closing disables them.
+TEST(BusStreamsConfigurableSwitch, SendsItsCommandsOverEachBusTransport) {
+  swm::Module& m = LoadedModule();
+  const struct {
+    const char* selected;
+    const char* streamTables;
+    const char* opening;
+    const char* closing;
+  } cases[] = {
+      {"GPIB", "[SwitchMatrix.Stream Config.GPIB]\nPriAdr=5\n", "", ""},
+      {"CompliantGPIB", "[SwitchMatrix.Stream Config.GPIB]\nPriAdr=5\n", "*CLS*SRE 32*ESE 1", "*SRE 0*ESE 0"},
+      {"VISA", "[SwitchMatrix.Stream Config.VISA]\nIdentifier=GPIB0::5::INSTR\n", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.selected);
+    BusBench bench;
+    sim::Instrument& wattex = bench.AddInstrument(
+        {{"family", "programmable"}, {"transport", "gpib"}, {"address", "5"}, {"answer", "*IDN? -> SWMSIM,WATTEX,0,1.0"}});
+    uint16_t id = 0;
+    ASSERT_EQ(m.CreateNewDeviceDriver(0, "KOVALEXWTXSWITCH", &id), 0u);
+    const std::string ini = bench.Write(
+        "wattex.ini", std::string("[SwitchMatrix.Stream Config]\nSelected=") + c.selected + "\n" + c.streamTables +
+                          "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\nReturnedID=SWMSIM,WATTEX\n"
+                          "Init=SYST:REM\nTimeOutTimeSeconds=2\n[SwitchMatrix]\nDuringTest=PATH A1\nAfterTest=PATH:RESET\n");
+    ASSERT_EQ(m.LoadConfiguration(0, id, ini.c_str()), 0u);
+    const uint32_t checked = m.CheckDevice(0, id);
+    EXPECT_EQ(checked, 0u) << m.ErrorText(id, checked);
+    EXPECT_EQ(wattex.ReceivedBytes(), std::string(c.opening) + "*IDN?\n" + c.closing);
+    wattex.ResetLog();
+    ASSERT_EQ(m.InitDevice(0, id), 0u);
+    ASSERT_EQ(Event(m, id, 3), 0u);
+    ASSERT_EQ(Event(m, id, 2), 0u);
+    const std::string bytes = wattex.ReceivedBytes();
+    EXPECT_NE(bytes.find("SYST:REM\nPATH A1\nPATH:RESET\n"), std::string::npos) << bytes;
+    EXPECT_EQ(m.DeInitDevice(0, id), 0u);
+    EXPECT_EQ(m.RemoveDeviceDriver(0, id), 0u);
   }
 }
