@@ -14,6 +14,7 @@
 #include "sim/core/Simulator.h"
 #include "sim/hubline/HublineUnit.h"
 #include "support/LoadedModule.h"
+#include "support/ScopedVariable.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -56,21 +57,8 @@ const char* const kRelays = "[Common]\nDeviceID=1\n[HublineSwitch]\nRelais1Start
 // module at it, at the simulated libraries and at a private directory.
 class BusBench {
 public:
-  BusBench() {
-    setenv("TMPDIR", directory_.Path().c_str(), 1);
-    setenv("SWMATRIX_REGISTRY", directory_.File("registry.ini").c_str(), 1);
-    setenv("SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0").c_str(), 1);
-    setenv("SWMATRIX_GPIBSRQ_LIBRARY", SimulatedLibrary("libgpibsrq.so.0").c_str(), 1);
-    setenv("SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so").c_str(), 1);
-    EXPECT_EQ(simulator_.ListenBus(directory_.File("bus")), "");
-    setenv("SWMATRIX_SIM_BUS", directory_.File("bus").c_str(), 1);
-  }
-  ~BusBench() {
-    simulator_.Stop();
-    for (const char* name : {"TMPDIR", "SWMATRIX_REGISTRY", "SWMATRIX_GPIB_LIBRARY", "SWMATRIX_GPIBSRQ_LIBRARY",
-                             "SWMATRIX_VISA_LIBRARY", "SWMATRIX_SIM_BUS"})
-      unsetenv(name);
-  }
+  BusBench() { EXPECT_EQ(simulator_.ListenBus(directory_.File("bus")), ""); }
+  ~BusBench() { simulator_.Stop(); }
   sim::Instrument& AddUnit(const sim::Simulator::Keys& where) {
     sim::Simulator::Keys keys{{"family", "hubline"}, {"slot1", "relay4"}};
     keys.insert(keys.end(), where.begin(), where.end());
@@ -89,6 +77,12 @@ public:
 
 private:
   TestDirectory directory_;
+  ScopedVariable tmp_{"TMPDIR", directory_.Path()};
+  ScopedVariable registry_{"SWMATRIX_REGISTRY", directory_.File("registry.ini")};
+  ScopedVariable gpib_{"SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0")};
+  ScopedVariable gpibsrq_{"SWMATRIX_GPIBSRQ_LIBRARY", SimulatedLibrary("libgpibsrq.so.0")};
+  ScopedVariable visa_{"SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so")};
+  ScopedVariable bus_{"SWMATRIX_SIM_BUS", directory_.File("bus")};
   sim::Simulator simulator_;
   sim::Instrument* unit_ = nullptr;
 };
@@ -221,7 +215,7 @@ TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.library);
-    setenv(c.variable, c.library.c_str(), 1);
+    ScopedVariable library(c.variable, c.library);
     Driver driver(m);
     const std::string ini = bench.Write("lib.ini", std::string("[Stream Config]\nSelected=") + c.selected +
                                                        "\n[Stream Config.VISA]\nIdentifier=GPIB0::1::INSTR\n");
@@ -229,7 +223,6 @@ TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
     const uint32_t status = m.CheckDevice(0, driver.id);
     EXPECT_EQ(status, c.status);
     EXPECT_EQ(m.ErrorText(driver.id, status), c.text);
-    setenv(c.variable, SimulatedLibrary(c.variable[9] == 'G' ? "libgpib.so.0" : "libvisa.so").c_str(), 1);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "legacy/LegacyTestBench.h"
 #include "streams/StreamTestSupport.h"
+#include "support/ScopedVariable.h"
 #include "streams/gpib/NIGPIBDeviceStream.h"
 #include "streams/visa/VISADeviceStream.h"
 
@@ -136,7 +137,7 @@ TEST(CompliantGpibStream, AMissingServiceRequestLibraryGivesItsStatusAndText) {
   EnsureWxRuntime();
   LegacyTestBench bench("nosrq");
   bench.AddGpib("dmm", 5);
-  setenv("SWMATRIX_GPIBSRQ_LIBRARY", bench.Path("nowhere/libgpibsrq.so.0").c_str(), 1);
+  ScopedVariable missing("SWMATRIX_GPIBSRQ_LIBRARY", bench.Path("nowhere/libgpibsrq.so.0"));
   StreamLockCleanup cleanup("GPIB0:5");
   DeviceStreamClientWithStream client;
   ASSERT_EQ(client.Manager().AddStreamConfiguration("CompliantGPIB"), 0u);
