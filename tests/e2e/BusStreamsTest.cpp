@@ -14,6 +14,7 @@
 #include "sim/core/Simulator.h"
 #include "sim/hubline/HublineUnit.h"
 #include "support/LoadedModule.h"
+#include "support/ScopedVariable.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -56,27 +57,15 @@ const char* const kRelays = "[Common]\nDeviceID=1\n[HublineSwitch]\nRelais1Start
 // module at it, at the simulated libraries and at a private directory.
 class BusBench {
 public:
-  BusBench() {
-    setenv("TMPDIR", directory_.Path().c_str(), 1);
-    setenv("SWMATRIX_REGISTRY", directory_.File("registry.ini").c_str(), 1);
-    setenv("SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0").c_str(), 1);
-    setenv("SWMATRIX_GPIBSRQ_LIBRARY", SimulatedLibrary("libgpibsrq.so.0").c_str(), 1);
-    setenv("SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so").c_str(), 1);
-    EXPECT_EQ(simulator_.ListenBus(directory_.File("bus")), "");
-    setenv("SWMATRIX_SIM_BUS", directory_.File("bus").c_str(), 1);
-  }
-  ~BusBench() {
-    simulator_.Stop();
-    for (const char* name : {"TMPDIR", "SWMATRIX_REGISTRY", "SWMATRIX_GPIB_LIBRARY", "SWMATRIX_GPIBSRQ_LIBRARY",
-                             "SWMATRIX_VISA_LIBRARY", "SWMATRIX_SIM_BUS"})
-      unsetenv(name);
-  }
+  BusBench() { EXPECT_EQ(simulator_.ListenBus(directory_.File("bus")), ""); }
+  ~BusBench() { simulator_.Stop(); }
   sim::Instrument& AddUnit(const sim::Simulator::Keys& where) {
     sim::Simulator::Keys keys{{"family", "hubline"}, {"slot1", "relay4"}};
     keys.insert(keys.end(), where.begin(), where.end());
     unit_ = &simulator_.Add("hub", keys);
     return *unit_;
   }
+  sim::Instrument& AddInstrument(const sim::Simulator::Keys& keys) { return simulator_.Add("device", keys); }
   std::vector<std::string> CardState() {
     return unit_->Access<sim::HublineUnit>([](sim::HublineUnit& unit) { return unit.Card(1)->Summary(); });
   }
@@ -88,6 +77,12 @@ public:
 
 private:
   TestDirectory directory_;
+  ScopedVariable tmp_{"TMPDIR", directory_.Path()};
+  ScopedVariable registry_{"SWMATRIX_REGISTRY", directory_.File("registry.ini")};
+  ScopedVariable gpib_{"SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0")};
+  ScopedVariable gpibsrq_{"SWMATRIX_GPIBSRQ_LIBRARY", SimulatedLibrary("libgpibsrq.so.0")};
+  ScopedVariable visa_{"SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so")};
+  ScopedVariable bus_{"SWMATRIX_SIM_BUS", directory_.File("bus")};
   sim::Simulator simulator_;
   sim::Instrument* unit_ = nullptr;
 };
@@ -220,7 +215,7 @@ TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.library);
-    setenv(c.variable, c.library.c_str(), 1);
+    ScopedVariable library(c.variable, c.library);
     Driver driver(m);
     const std::string ini = bench.Write("lib.ini", std::string("[Stream Config]\nSelected=") + c.selected +
                                                        "\n[Stream Config.VISA]\nIdentifier=GPIB0::1::INSTR\n");
@@ -228,6 +223,47 @@ TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
     const uint32_t status = m.CheckDevice(0, driver.id);
     EXPECT_EQ(status, c.status);
     EXPECT_EQ(m.ErrorText(driver.id, status), c.text);
-    setenv(c.variable, SimulatedLibrary(c.variable[9] == 'G' ? "libgpib.so.0" : "libvisa.so").c_str(), 1);
+  }
+}
+
+// A configurable switch (the Wattex switch) over each bus transport it
+// offers: identification, its set-up command and its "during" and "after"
+// commands reach the instrument; over CompliantGPIB opening first enables
+// the instrument's service requests and closing disables them.
+TEST(BusStreamsConfigurableSwitch, SendsItsCommandsOverEachBusTransport) {
+  swm::Module& m = LoadedModule();
+  const struct {
+    const char* selected;
+    const char* streamTables;
+    const char* opening;
+    const char* closing;
+  } cases[] = {
+      {"GPIB", "[SwitchMatrix.Stream Config.GPIB]\nPriAdr=5\n", "", ""},
+      {"CompliantGPIB", "[SwitchMatrix.Stream Config.GPIB]\nPriAdr=5\n", "*CLS*SRE 32*ESE 1", "*SRE 0*ESE 0"},
+      {"VISA", "[SwitchMatrix.Stream Config.VISA]\nIdentifier=GPIB0::5::INSTR\n", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.selected);
+    BusBench bench;
+    sim::Instrument& wattex = bench.AddInstrument(
+        {{"family", "programmable"}, {"transport", "gpib"}, {"address", "5"}, {"answer", "*IDN? -> SWMSIM,WATTEX,0,1.0"}});
+    uint16_t id = 0;
+    ASSERT_EQ(m.CreateNewDeviceDriver(0, "KOVALEXWTXSWITCH", &id), 0u);
+    const std::string ini = bench.Write(
+        "wattex.ini", std::string("[SwitchMatrix.Stream Config]\nSelected=") + c.selected + "\n" + c.streamTables +
+                          "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\nReturnedID=SWMSIM,WATTEX\n"
+                          "Init=SYST:REM\nTimeOutTimeSeconds=2\n[SwitchMatrix]\nDuringTest=PATH A1\nAfterTest=PATH:RESET\n");
+    ASSERT_EQ(m.LoadConfiguration(0, id, ini.c_str()), 0u);
+    const uint32_t checked = m.CheckDevice(0, id);
+    EXPECT_EQ(checked, 0u) << m.ErrorText(id, checked);
+    EXPECT_EQ(wattex.ReceivedBytes(), std::string(c.opening) + "*IDN?\n" + c.closing);
+    wattex.ResetLog();
+    ASSERT_EQ(m.InitDevice(0, id), 0u);
+    ASSERT_EQ(Event(m, id, 3), 0u);
+    ASSERT_EQ(Event(m, id, 2), 0u);
+    const std::string bytes = wattex.ReceivedBytes();
+    EXPECT_NE(bytes.find("SYST:REM\nPATH A1\nPATH:RESET\n"), std::string::npos) << bytes;
+    EXPECT_EQ(m.DeInitDevice(0, id), 0u);
+    EXPECT_EQ(m.RemoveDeviceDriver(0, id), 0u);
   }
 }

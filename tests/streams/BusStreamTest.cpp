@@ -1,12 +1,13 @@
 // The GPIB, compliant GPIB and VISA transports against instruments on the
 // simulated bus, through the simulated vendor libraries: the lock name, the
 // bytes of a query and of a write that waits for completion, the answer, a
-// silent instrument (the time-out status within the time-out plus 10 %, and
+// silent instrument (the time-out status once the time-out has passed, and
 // its text), and a write after disconnecting.
 #include <gtest/gtest.h>
 
 #include "legacy/LegacyTestBench.h"
 #include "streams/StreamTestSupport.h"
+#include "support/ScopedVariable.h"
 #include "streams/gpib/NIGPIBDeviceStream.h"
 #include "streams/visa/VISADeviceStream.h"
 
@@ -98,8 +99,7 @@ TEST_P(BusStream, ExchangesTimesOutAndRefusesWritesWhenDisconnected) {
   const double seconds = SecondsOf([&] { status = client_.Read(0, answer, 100); });
   EXPECT_EQ(status, streamstatus::kReadTimedOut);
   EXPECT_EQ(answer, "");
-  EXPECT_GE(seconds, c.timeout);
-  EXPECT_LE(seconds, c.timeout * 1.1);
+  ExpectEndedAtTimeout(seconds, c.timeout);
   std::string text;
   client_.GetErrorString(0, status, text);
   EXPECT_EQ(text, c.timeoutText);
@@ -129,4 +129,24 @@ TEST(VisaHiSLIP, LanResourcesBecomeHiSLIPAndOthersStayAsTheyAre) {
       {"ASRL3::INSTR", "ASRL3::INSTR"},
   };
   for (const auto& c : cases) EXPECT_EQ(VISADeviceStreamConfiguration::HiSLIPIdentifier(c.identifier), c.opened);
+}
+
+// The service-request library that CompliantGPIB needs besides the GPIB
+// library: missing, the connection fails with its status and text.
+TEST(CompliantGpibStream, AMissingServiceRequestLibraryGivesItsStatusAndText) {
+  EnsureWxRuntime();
+  LegacyTestBench bench("nosrq");
+  bench.AddGpib("dmm", 5);
+  ScopedVariable missing("SWMATRIX_GPIBSRQ_LIBRARY", bench.Path("nowhere/libgpibsrq.so.0"));
+  StreamLockCleanup cleanup("GPIB0:5");
+  DeviceStreamClientWithStream client;
+  ASSERT_EQ(client.Manager().AddStreamConfiguration("CompliantGPIB"), 0u);
+  client.Manager().SetDefaultTypeName("CompliantGPIB");
+  client.SelectedConfigurationAs<NIGPIBDeviceStreamConfiguration>()->SetPrimaryAddress(5);
+  const Status status = client.ConnectStream(0, true);
+  EXPECT_EQ(status, 0x30000246u);
+  std::string text;
+  client.GetErrorString(0, status, text);
+  EXPECT_EQ(text, "The GPIB service-request library cannot be loaded.");
+  EXPECT_FALSE(client.IsConnected());
 }

@@ -15,6 +15,7 @@
 #include "streams/StreamTestSupport.h"
 #include "streams/manual/ManualDeviceStreamConfiguration.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/ScopedVariable.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -54,7 +55,7 @@ std::string Box(const std::string& instruction) {
 TEST(ManualStream, TwoDriversShowTheirInstructionsOneAfterTheOther) {
   EnsureWxRuntime();
   SetMessageBoxHandler({});
-  setenv("SWMATRIX_MESSAGEBOX", "ok", 1);
+  ScopedVariable unattended("SWMATRIX_MESSAGEBOX", "ok");
   StreamLockCleanup cleanup("MANUAL");
   TestDirectory directory;
   StreamTestDriver first, second;
@@ -94,7 +95,6 @@ TEST(ManualStream, TwoDriversShowTheirInstructionsOneAfterTheOther) {
   EXPECT_EQ(first.client.DisconnectStream(0), 0u);
   EXPECT_TRUE(second.client.IsConnected()) << "the second driver still uses it";
   EXPECT_EQ(second.client.DisconnectStream(0), 0u);
-  unsetenv("SWMATRIX_MESSAGEBOX");
 }
 
 TEST(ManualStream, HasNothingToConfigure) {

@@ -1,17 +1,19 @@
 #include "sim/libs/visa/VisaResources.h"
 
+#include <regex.h>
+
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
-#include <regex>
-#include <set>
-
-#include "sim/libs/BusClient.h"
+#include <string_view>
 
 namespace simlib::visa {
 namespace {
 
-constexpr int kBusWaitMs = 5000;
+// Resource names and search expressions have at most 255 characters.
+constexpr size_t kLongestName = 255;
+// The matcher copies what a "+" repeats: nested ones double it each time,
+// so an expression may hold only a few.
+constexpr int kMostPluses = 8;
 
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -43,12 +45,23 @@ bool InterfaceWord(const std::string& word, const std::string& family, uint16_t*
   return true;
 }
 
+std::optional<ParsedResource> ParseParts(const std::string& name);
 }  // namespace
 
 std::optional<ParsedResource> ParseResource(const std::string& name) {
+  if (name.empty() || name.size() > kLongestName) return std::nullopt;
+  std::optional<ParsedResource> parsed = ParseParts(name);
+  // The name in full must still fit the callers' buffers.
+  if (parsed && parsed->expanded.size() > kLongestName) return std::nullopt;
+  return parsed;
+}
+
+namespace {
+std::optional<ParsedResource> ParseParts(const std::string& name) {
   std::vector<std::string> parts = Split(name);
+  // Parts are separated by "::" and hold no colon of their own.
   for (const std::string& part : parts)
-    if (part.empty()) return std::nullopt;
+    if (part.empty() || part.find(':') != std::string::npos) return std::nullopt;
   ParsedResource parsed;
   const std::string last = Upper(parts.back());
   const bool hasClass = last == "INSTR" || last == "SOCKET" || last == "INTFC";
@@ -93,49 +106,45 @@ std::optional<ParsedResource> ParseResource(const std::string& name) {
   }
   return std::nullopt;
 }
+}  // namespace
 
+// The expression becomes a POSIX extended regular expression: '?' is any
+// character, the other operators mean the same. Its matcher does not
+// backtrack, so nested repetitions take no time out of proportion.
 bool MatchesExpression(const std::string& expression, const std::string& name) {
-  std::string pattern;
-  int brackets = 0;
+  if (expression.size() > kLongestName || name.size() > kLongestName) return false;
+  if (expression.find('\0') != std::string::npos || name.find('\0') != std::string::npos) return false;
+  std::string pattern = "^(";
+  bool inBrackets = false;
+  int pluses = 0;
   for (char c : expression) {
     if (c == '{' || c == '}') return false;
-    if (brackets == 0 && c == '?') {
+    if (inBrackets) {
+      inBrackets = c != ']';
+      pattern += c;
+    } else if (c == '?') {
       pattern += '.';
     } else if (c == '[') {
-      ++brackets;
+      inBrackets = true;
       pattern += c;
-    } else if (c == ']') {
-      brackets = brackets > 0 ? brackets - 1 : 0;
-      pattern += c;
-    } else if (brackets == 0 && std::string_view(".^$\\").find(c) != std::string_view::npos) {
+    } else if ((c == '*' || c == '+') && (pattern.back() == '*' || pattern.back() == '+')) {
+      // A repetition of a repetition is one repetition: x+* and x*+ are x*, x++ is x+.
+      if (c == '*') pattern.back() = '*';
+    } else if (c == '+' && ++pluses > kMostPluses) {
+      return false;
+    } else if (std::string_view(".^$\\").find(c) != std::string_view::npos) {
       pattern += '\\';
       pattern += c;
     } else {
       pattern += c;
     }
   }
-  try {
-    return std::regex_match(name, std::regex(pattern, std::regex::icase));
-  } catch (const std::regex_error&) {
-    return false;
-  }
-}
-
-bool ListResources(std::vector<std::string>* resources) {
-  resources->clear();
-  BusAnswer answer;
-  if (!BusRequest("list", "", false, kBusWaitMs, &answer) || !answer.Ok()) return false;
-  std::set<std::string> names;
-  for (size_t i = 1; !answer.Word(i).empty(); ++i) names.insert(answer.Word(i));
-  const char* ports = std::getenv("SWMATRIX_PORTS");
-  std::error_code error;
-  if (ports && *ports)
-    for (const auto& entry : std::filesystem::directory_iterator(ports, error)) {
-      const std::string file = entry.path().filename().string();
-      if (file.starts_with("COM") && AllDigits(file.substr(3))) names.insert("ASRL" + file.substr(3) + "::INSTR");
-    }
-  resources->assign(names.begin(), names.end());
-  return true;
+  pattern += ")$";
+  regex_t compiled;
+  if (regcomp(&compiled, pattern.c_str(), REG_EXTENDED | REG_ICASE | REG_NOSUB) != 0) return false;
+  const bool matches = regexec(&compiled, name.c_str(), 0, nullptr, 0) == 0;
+  regfree(&compiled);
+  return matches;
 }
 
 }  // namespace simlib::visa
