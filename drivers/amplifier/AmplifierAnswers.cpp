@@ -90,4 +90,10 @@ bool HoldsNonZeroInteger(std::string_view answer) {
   return false;
 }
 
+std::string WithoutLineEnds(std::string_view answer) {
+  const size_t first = answer.find_first_not_of("\r\n");
+  if (first == std::string_view::npos) return {};
+  return std::string(answer.substr(first, answer.find_last_not_of("\r\n") - first + 1));
+}
+
 }  // namespace amplifier

@@ -10,6 +10,9 @@
 
 namespace amplifier {
 
+// The answer without the carriage returns and line feeds at its start and end.
+std::string WithoutLineEnds(std::string_view answer);
+
 // Interlock monitor of the broadband amplifier.
 inline constexpr Status kBbaInterlockError = 0x30005BFE;
 inline constexpr Status kBbaDeviceInterlockOpen = 0x30005BFF;

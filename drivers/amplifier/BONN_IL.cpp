@@ -6,14 +6,6 @@
 #include "logging/JournexEntry.h"
 #include "streams/DeviceStreamStatus.h"
 
-namespace {
-std::string WithoutLineEnds(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  StripLeadingNewLines(text);
-  return text;
-}
-}  // namespace
-
 BONN_IL::BONN_IL()
     : returnedID_(wxString(), storableMembers, kTable, "ReturnedID"),
       useExecutionResult_(false, storableMembers, kTable, "UseExecutionResult"),
@@ -48,7 +40,7 @@ Status BONN_IL::HandleEvent(HostWindow, const uint32_t* event, const double*) {
 
 Status BONN_IL::Exchange(const std::string& command, std::string& reply) {
   const Status status = WriteRead(0, command, reply, kReplyLimit, 0);
-  reply = WithoutLineEnds(reply);
+  reply = amplifier::WithoutLineEnds(reply);
   return status;
 }
 

@@ -3,20 +3,12 @@
 #include "drivers/amplifier/AmplifierAnswers.h"
 #include "framework/SwitchMatrixBase.h"
 
-namespace {
-std::string WithoutLineEnds(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  StripLeadingNewLines(text);
-  return text;
-}
-}  // namespace
-
 template <class Matrix>
 Status Bonn<Matrix>::CheckStatus() {
   std::string reply;
   Status status = this->WriteReadWithRetryLoop(0, "STATUS?", reply, kReplyLimit, 3);
   if (status != 0) return status;
-  reply = WithoutLineEnds(reply);
+  reply = amplifier::WithoutLineEnds(reply);
   status = amplifier::JudgeBonnBasStatus(reply);
   if (status != 0) lastStatus_ = reply;
   return status;

@@ -1,10 +1,10 @@
 #include "sim/amplifier/Amplifier.h"
 
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <nlohmann/json.hpp>
 
+#include "sim/core/Trimmed.h"
 #include "sim/core/WireText.h"
 
 namespace sim {
@@ -18,12 +18,6 @@ bool FourCapitals(const std::string& text) {
   for (char c : text)
     if (c < 'A' || c > 'Z') return false;
   return true;
-}
-
-std::string Trimmed(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return std::string(text);
 }
 
 }  // namespace

@@ -5,16 +5,11 @@
 #include <charconv>
 #include <nlohmann/json.hpp>
 
+#include "sim/core/Trimmed.h"
 #include "sim/core/WireText.h"
 
 namespace sim {
 namespace {
-
-std::string Trimmed(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return std::string(text);
-}
 
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

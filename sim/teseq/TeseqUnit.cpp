@@ -1,19 +1,13 @@
 #include "sim/teseq/TeseqUnit.h"
 
-#include <cctype>
 #include <charconv>
 #include <nlohmann/json.hpp>
 
+#include "sim/core/Trimmed.h"
 #include "sim/core/WireText.h"
 
 namespace sim {
 namespace {
-
-std::string Trimmed(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return std::string(text);
-}
 
 bool Number(std::string_view text, int* value) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);

@@ -4,10 +4,10 @@
 // returns a D2XX status (0 for success).
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "framework/Status.h"
+#include "streams/VendorLibrary.h"
 
 class FTD2xxLibrary {
 public:
@@ -43,6 +43,8 @@ public:
     D2xxStatus (*FT_Purge)(Handle handle, uint32_t mask) = nullptr;
   };
 
+  FTD2xxLibrary();
+
   // The library every D2XX user of the process shares.
   static std::shared_ptr<FTD2xxLibrary> Shared();
   static std::string LibraryName();
@@ -50,11 +52,8 @@ public:
   // Loads the library the variable names now (again when the name changed)
   // and resolves every call: 0, or 0x30005B18 (each missing call is logged).
   Status Load();
-  const Functions& Calls() const { return functions_; }
+  const Functions& Calls() const { return library_.Calls(); }
 
 private:
-  std::mutex lock_;
-  std::string loadedName_;
-  bool loaded_ = false;
-  Functions functions_;
+  VendorLibrary<Functions> library_;
 };

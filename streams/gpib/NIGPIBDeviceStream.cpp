@@ -10,6 +10,7 @@
 #include "logging/JournexEntry.h"
 #include "streams/DeviceStreamTypeRegistry.h"
 #include "streams/LegacyConfigurationTransfers.h"
+#include "streams/OperationCompleteQuery.h"
 
 namespace {
 constexpr std::string_view kModule = "NIGPIBDeviceStream";
@@ -134,12 +135,6 @@ Status NIGPIBDeviceStream::SetTimeout(uint32_t hostContext, double seconds) {
   return UseTimeoutCode(code == 0 ? 1 : code);
 }
 
-std::string NIGPIBDeviceStream::WithSendTerminator(std::string text) const {
-  const DeviceStreamSettings& settings = Settings();
-  if (settings.sendTerminationEnabled && !text.ends_with(settings.sendTermination)) text += settings.sendTermination;
-  return text;
-}
-
 Status NIGPIBDeviceStream::Write(uint32_t hostContext, const std::string& text, bool waitForOperationComplete) {
   SetLastSystemError(0);
   if (!IsConnected()) return streamstatus::kNotConnected;
@@ -151,17 +146,9 @@ Status NIGPIBDeviceStream::Write(uint32_t hostContext, const std::string& text, 
 }
 
 Status NIGPIBDeviceStream::Send(uint32_t hostContext, const std::string& text, bool waitForOperationComplete) {
-  std::string command = text;
-  if (waitForOperationComplete) {
-    if (!command.empty()) command += ";";
-    command += "*OPC?";
-  }
-  const Status status = device_->SendGPIB(WithSendTerminator(std::move(command)));
-  if (status == 0 && waitForOperationComplete) {
-    std::string answer;
-    const Status read = Read(hostContext, answer, kOperationCompleteCount);
-    JournexEntry::Note("Write", kModule, "Note", "Write(*OPC?)", {{"receivedInformation", answer}, {"Err", read}});
-  }
+  const Status status =
+      device_->SendGPIB(WithSendTermination(WithOperationCompleteQuery(text, waitForOperationComplete), Settings()));
+  if (status == 0 && waitForOperationComplete) ReadOperationCompleteAnswer(*this, hostContext, kModule);
   return status;
 }
 
@@ -249,7 +236,7 @@ bool NI4882CompliantGPIBDeviceStream::Accepts(const DeviceStreamConfiguration& c
 
 Status NI4882CompliantGPIBDeviceStream::Send(uint32_t hostContext, const std::string& text,
                                              bool waitForOperationComplete) {
-  if (!waitForOperationComplete) return device_->SendGPIB(WithSendTerminator(text));
+  if (!waitForOperationComplete) return device_->SendGPIB(WithSendTermination(text, Settings()));
   // The bus message ends the command: the handshake adds its own "*OPC" after
   // the text, which therefore goes without the send terminator.
   std::string command = text;

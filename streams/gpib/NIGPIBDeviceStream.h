@@ -20,8 +20,6 @@
 
 class NIGPIBDeviceStream : public DeviceStream {
 public:
-  static constexpr size_t kOperationCompleteCount = 10;
-
   NIGPIBDeviceStream();
   ~NIGPIBDeviceStream() override;
 
@@ -48,8 +46,6 @@ protected:
   virtual Status Send(uint32_t hostContext, const std::string& text, bool waitForOperationComplete);
   // The type name of the configurations this stream accepts.
   virtual bool Accepts(const DeviceStreamConfiguration& configuration) const;
-  // The text with the send terminator when it is enabled and missing.
-  std::string WithSendTerminator(std::string text) const;
   // Sets the library's time-out step when it differs from the current one.
   Status UseTimeoutCode(int code);
 

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "streams/DeviceStreamTypeRegistry.h"
 #include "streams/LegacyConfigurationTransfers.h"
+#include "streams/OperationCompleteQuery.h"
 
 namespace {
 constexpr std::string_view kModule = "RS232DeviceStream";
@@ -52,13 +53,7 @@ RS232DeviceStream::~RS232DeviceStream() { ClosePort(); }
 
 std::string RS232DeviceStream::Terminated(const std::string& text, bool waitForOperationComplete,
                                           const DeviceStreamSettings& settings, CommunicationTerminationOption option) {
-  std::string command = text;
-  if (waitForOperationComplete) {
-    if (!command.empty()) command += ";";
-    command += "*OPC?";
-  }
-  if (settings.sendTerminationEnabled && !command.ends_with(settings.sendTermination))
-    command += settings.sendTermination;
+  std::string command = WithSendTermination(WithOperationCompleteQuery(text, waitForOperationComplete), settings);
   switch (option) {
     case CarrierReturn:
       if (!command.empty() && command.back() != '\r') command += '\r';
@@ -186,11 +181,7 @@ Status RS232DeviceStream::Write(uint32_t hostContext, const std::string& text, b
     status = port_.Write(command);
     Settings().delayer.Stamp();
   }
-  if (status == 0 && waitForOperationComplete) {
-    std::string answer;
-    const Status read = Read(hostContext, answer, kOperationCompleteCount);
-    JournexEntry::Note("Write", kModule, "Note", "Write(*OPC?)", {{"receivedInformation", answer}, {"Err", read}});
-  }
+  if (status == 0 && waitForOperationComplete) ReadOperationCompleteAnswer(*this, hostContext, kModule);
   return status;
 }
 

@@ -17,8 +17,6 @@
 
 class RS232DeviceStream : public DeviceStream {
 public:
-  static constexpr size_t kOperationCompleteCount = 10;
-
   ~RS232DeviceStream() override;
 
   Status Connect(uint32_t hostContext, const DeviceStreamConfigurationPtr& configuration, StreamUser user) override;

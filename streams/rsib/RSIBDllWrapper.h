@@ -4,10 +4,10 @@
 // the status word and fills the status word, the error code and the byte
 // count; bit 0x8000 of the status word marks a failure, 0x4000 a time-out.
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "framework/Status.h"
+#include "streams/VendorLibrary.h"
 
 class RSIBDllWrapper {
 public:
@@ -40,6 +40,8 @@ public:
     bool TimedOut() const { return (ibsta & kTimeout) != 0; }
   };
 
+  RSIBDllWrapper();
+
   // The wrapper every RSIB stream of the process shares.
   static std::shared_ptr<RSIBDllWrapper> Shared();
   static std::string LibraryName();
@@ -48,13 +50,10 @@ public:
   // and resolves every call: 0, or kLibraryNotLoaded when it cannot be
   // loaded or lacks a call (each missing one is logged).
   Status Load();
-  bool IsLoaded() const;
+  bool IsLoaded() const { return library_.IsLoaded(); }
   // The resolved calls; valid after a successful Load.
-  const Functions& Calls() const { return functions_; }
+  const Functions& Calls() const { return library_.Calls(); }
 
 private:
-  mutable std::mutex lock_;
-  std::string loadedName_;
-  bool loaded_ = false;
-  Functions functions_;
+  VendorLibrary<Functions> library_;
 };

@@ -4,6 +4,7 @@
 
 #include "logging/JournexEntry.h"
 #include "streams/DeviceStreamTypeRegistry.h"
+#include "streams/OperationCompleteQuery.h"
 #include "streams/visa/VISAHiSLIPStore.h"
 
 namespace {
@@ -95,14 +96,7 @@ Status VISADeviceStream::SetTimeout(uint32_t hostContext, double seconds) {
 Status VISADeviceStream::Write(uint32_t hostContext, const std::string& text, bool waitForOperationComplete) {
   SetLastSystemError(0);
   if (!IsConnected()) return streamstatus::kNotConnected;
-  std::string command = text;
-  if (waitForOperationComplete) {
-    if (!command.empty()) command += ";";
-    command += "*OPC?";
-  }
-  const DeviceStreamSettings& settings = Settings();
-  if (settings.sendTerminationEnabled && !command.ends_with(settings.sendTermination))
-    command += settings.sendTermination;
+  const std::string command = WithSendTermination(WithOperationCompleteQuery(text, waitForOperationComplete), Settings());
   Status status = 0;
   {
     std::lock_guard guard(visaLock_);
@@ -110,11 +104,7 @@ Status VISADeviceStream::Write(uint32_t hostContext, const std::string& text, bo
     status = visa_.WriteText(command);
     Settings().delayer.Stamp();
   }
-  if (status == 0 && waitForOperationComplete) {
-    std::string answer;
-    const Status read = Read(hostContext, answer, kOperationCompleteCount);
-    JournexEntry::Note("Write", kModule, "Note", "Write(*OPC?)", {{"receivedInformation", answer}, {"Err", read}});
-  }
+  if (status == 0 && waitForOperationComplete) ReadOperationCompleteAnswer(*this, hostContext, kModule);
   return status;
 }
 

@@ -15,8 +15,6 @@
 
 class VISADeviceStream : public DeviceStream {
 public:
-  static constexpr size_t kOperationCompleteCount = 10;
-
   ~VISADeviceStream() override;
 
   Status Connect(uint32_t hostContext, const DeviceStreamConfigurationPtr& configuration, StreamUser user) override;

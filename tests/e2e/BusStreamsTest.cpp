@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/InstrumentBench.h"
 #include "sim/core/Simulator.h"
 #include "sim/hubline/HublineUnit.h"
 #include "support/LoadedModule.h"
@@ -18,6 +19,8 @@
 #include "support/TestFiles.h"
 
 namespace {
+constexpr const char* kTypeKey = "HUBLINE4PORT";
+
 std::string SimulatedLibrary(const std::string& name) { return std::string(SWM_BUILD_DIR) + "/lib/sim/" + name; }
 
 struct BusCase {
@@ -87,23 +90,6 @@ private:
   sim::Instrument* unit_ = nullptr;
 };
 
-struct Driver {
-  swm::Module& m;
-  uint16_t id = 0;
-  bool created = false;
-  explicit Driver(swm::Module& module) : m(module) { created = m.CreateNewDeviceDriver(0, "HUBLINE4PORT", &id) == 0; }
-  ~Driver() {
-    if (!created) return;
-    m.DeInitDevice(0, id);
-    m.RemoveDeviceDriver(0, id);
-  }
-};
-
-uint32_t Event(swm::Module& m, uint16_t id, uint32_t event) {
-  double value = 0;
-  return m.SetValue(0, id, 1500, &event, &value);
-}
-
 std::string Joined(const std::vector<std::string>& commands) {
   std::string bytes;
   for (const std::string& command : commands) bytes += command + "\n";
@@ -112,15 +98,10 @@ std::string Joined(const std::vector<std::string>& commands) {
 
 // Saves the driver's settings, loads them into a new driver and saves that
 // one: both files must be equal; returns the first.
-std::string SaveLoadSave(swm::Module& m, uint16_t id, const BusBench& bench) {
-  const std::string saved = bench.File("saved.ini"), resaved = bench.File("resaved.ini");
-  EXPECT_EQ(m.SaveConfiguration(0, id, saved.c_str()), 0u);
-  Driver again(m);
-  EXPECT_EQ(m.LoadConfiguration(0, again.id, saved.c_str()), 0u);
-  EXPECT_EQ(m.SaveConfiguration(0, again.id, resaved.c_str()), 0u);
-  const std::string text = ReadFile(saved);
-  EXPECT_EQ(ReadFile(resaved), text);
-  return text;
+std::string SaveLoadSave(ModuleDriver& driver, const BusBench& bench) {
+  const auto [first, second] = driver.SaveLoadSave(kTypeKey, bench.File("saved.ini"), bench.File("resaved.ini"));
+  EXPECT_EQ(second, first);
+  return first;
 }
 
 class BusStreamsE2e : public testing::TestWithParam<size_t> {};
@@ -133,11 +114,11 @@ TEST_P(BusStreamsE2e, RelayCardSwitchesBothSetsAndKeepsItsTransport) {
   sim::Instrument& unit = bench.AddUnit(c.unitKeys);
   if (std::string(c.name) == "Gpib") {
     // A new driver with no settings at all reaches the unit at GPIB0, address 1.
-    Driver fresh(m);
+    ModuleDriver fresh(kTypeKey);
     const uint32_t checked = m.CheckDevice(0, fresh.id);
     EXPECT_EQ(checked, 0u) << m.ErrorText(fresh.id, checked);
   }
-  Driver driver(m);
+  ModuleDriver driver(kTypeKey);
   ASSERT_TRUE(driver.created);
   const uint16_t id = driver.id;
   ASSERT_EQ(m.LoadConfiguration(0, id, bench.Write("card.ini", std::string(kRelays) + c.streamTables).c_str()), 0u);
@@ -148,16 +129,16 @@ TEST_P(BusStreamsE2e, RelayCardSwitchesBothSetsAndKeepsItsTransport) {
                                                                 "SYSTEM:KLOCK 0", "S1:LOCAL", "LOCAL"}));
   ASSERT_EQ(m.InitDevice(0, id), 0u);
   unit.ResetLog();
-  ASSERT_EQ(Event(m, id, 3), 0u);
+  ASSERT_EQ(driver.Event(3), 0u);
   EXPECT_EQ(unit.ReceivedBytes(), Joined({"S1:INT_RELAY_A_NO", "S1:INT_RELAY_B_NO", "S1:EXT_RELAY_1_ACTIVE"}));
   EXPECT_EQ(bench.CardState(), std::vector<std::string>{"A=NO B=NO C=NC D=NC, out 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE"});
   unit.ResetLog();
-  ASSERT_EQ(Event(m, id, 2), 0u);
+  ASSERT_EQ(driver.Event(2), 0u);
   EXPECT_EQ(unit.ReceivedBytes(), Joined({"S1:INT_RELAY_A_NC", "S1:EXT_RELAY_1_IDLE"}));
   EXPECT_EQ(bench.CardState(), std::vector<std::string>{"A=NC B=NO C=NC D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE"});
   EXPECT_EQ(m.DeInitDevice(0, id), 0u);
 
-  const std::string saved = SaveLoadSave(m, id, bench);
+  const std::string saved = SaveLoadSave(driver, bench);
   EXPECT_NE(saved.find(c.savedTransport), std::string::npos) << saved;
 }
 
@@ -173,11 +154,11 @@ TEST(BusStreamsSettings, EveryKeySurvivesSaveLoadSave) {
   const std::string visa = "[Stream Config.VISA]\nIdentifier=TCPIP0::127.0.0.1::5025::SOCKET\nTryHiSLIP=1\n";
   for (const char* selected : {"GPIB", "VISA"}) {
     SCOPED_TRACE(selected);
-    Driver driver(m);
+    ModuleDriver driver(kTypeKey);
     const std::string ini = bench.Write("all.ini", std::string("[Stream Config]\nSelected=") + selected +
                                                        "\n[Stream Config.GPIB]\n" + gpib + visa);
     ASSERT_EQ(m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
-    const std::string saved = SaveLoadSave(m, driver.id, bench);
+    const std::string saved = SaveLoadSave(driver, bench);
     EXPECT_NE(saved.find(std::string("Selected=") + selected + "\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("[Stream Config.GPIB]\n" + gpib), std::string::npos) << saved;
     EXPECT_NE(saved.find("\n[GPIB]\n" + gpib), std::string::npos) << "the older layer's table too:\n" << saved;
@@ -216,7 +197,7 @@ TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.library);
     ScopedVariable library(c.variable, c.library);
-    Driver driver(m);
+    ModuleDriver driver(kTypeKey);
     const std::string ini = bench.Write("lib.ini", std::string("[Stream Config]\nSelected=") + c.selected +
                                                        "\n[Stream Config.VISA]\nIdentifier=GPIB0::1::INSTR\n");
     ASSERT_EQ(m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);

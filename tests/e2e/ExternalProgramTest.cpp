@@ -11,8 +11,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "e2e/InstrumentBench.h"
 #include "support/LoadedModule.h"
 #include "support/TestFiles.h"
 
@@ -31,10 +33,12 @@ protected:
     chmod(recorder_.c_str(), 0755);
     setenv("SWM_RECORD", Record().c_str(), 1);
     setenv("SWM_PROBE", "a value 'with' \"quotes\"", 1);
-    ASSERT_EQ(m_.CreateNewDeviceDriver(0, "EXTERNAL_PROGRAM", &id_), 0u);
+    driver_.emplace("EXTERNAL_PROGRAM");
+    ASSERT_TRUE(driver_->created);
+    id_ = driver_->id;
   }
   void TearDown() override {
-    m_.RemoveDeviceDriver(0, id_);
+    driver_.reset();
     unsetenv("SWM_RECORD");
     unsetenv("SWM_PROBE");
   }
@@ -44,14 +48,12 @@ protected:
     WriteFile(ini, "[Program]\nBefore=" + before + "\nAfter=" + after + "\n");
     ASSERT_EQ(m_.LoadConfiguration(0, id_, ini.c_str()), 0u);
   }
-  uint32_t Event(uint32_t event) {
-    double value = 0;
-    return m_.SetValue(0, id_, 1500, &event, &value);
-  }
+  uint32_t Event(uint32_t event) { return driver_->Event(event); }
 
   swm::Module& m_ = LoadedModule();
   uint16_t id_ = 0;
   TestDirectory dir_;
+  std::optional<ModuleDriver> driver_;
   std::string recorder_;
 };
 }  // namespace
@@ -74,14 +76,9 @@ TEST_F(ExternalProgramE2e, RunsEachCommandOncePerChangeOfStateWithItsWordsExactl
 
   // The saved settings load and save again unchanged.
   const std::string saved = dir_.File("saved.ini"), resaved = dir_.File("resaved.ini");
-  ASSERT_EQ(m_.SaveConfiguration(0, id_, saved.c_str()), 0u);
-  EXPECT_NE(ReadFile(saved).find("[Program]\nBefore='" + recorder_ + "' \"two words\""), std::string::npos);
-  uint16_t again = 0;
-  ASSERT_EQ(m_.CreateNewDeviceDriver(0, "EXTERNAL_PROGRAM", &again), 0u);
-  ASSERT_EQ(m_.LoadConfiguration(0, again, saved.c_str()), 0u);
-  ASSERT_EQ(m_.SaveConfiguration(0, again, resaved.c_str()), 0u);
-  EXPECT_EQ(ReadFile(resaved), ReadFile(saved));
-  m_.RemoveDeviceDriver(0, again);
+  const auto [first, second] = driver_->SaveLoadSave("EXTERNAL_PROGRAM", saved, resaved);
+  EXPECT_NE(first.find("[Program]\nBefore='" + recorder_ + "' \"two words\""), std::string::npos);
+  EXPECT_EQ(second, first);
 }
 
 TEST_F(ExternalProgramE2e, ShellCharactersAreOrdinaryWordsAndStartNoSecondCommand) {

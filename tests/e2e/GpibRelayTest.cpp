@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/InstrumentBench.h"
 #include "legacy/LegacyTestBench.h"
 #include "sim/gpibrelay/RelayController.h"
 #include "support/LoadedModule.h"
@@ -105,23 +106,6 @@ const std::vector<RelayCase>& Cases() {
 constexpr int kAddress = 9;
 const char* const kGpibTable = "[GPIB]\nBoard=0\nPriAdr=9\nSecAdr=0\nWait=1\nClear=0\nReaddress=0\n";
 
-// A driver of the module, removed however the test ends.
-struct Driver {
-  swm::Module& m = LoadedModule();
-  uint16_t id = 0;
-  explicit Driver(const char* typeKey) { EXPECT_EQ(m.CreateNewDeviceDriver(0, typeKey, &id), 0u) << typeKey; }
-  ~Driver() {
-    m.DeInitDevice(0, id);
-    m.RemoveDeviceDriver(0, id);
-  }
-  uint32_t Event(uint32_t event) {
-    double value = 0;
-    return m.SetValue(0, id, 1500, &event, &value);
-  }
-  uint32_t Request(uint32_t request, uint32_t* answer) { return m.GetValue(0, id, 1550, &request, answer); }
-  std::string Text(uint32_t status) { return m.ErrorText(id, status); }
-};
-
 // The bench with one simulated controller at address 9.
 class RelayBench : public LegacyTestBench {
 public:
@@ -164,7 +148,7 @@ class GpibRelayE2e : public testing::TestWithParam<size_t> {};
 TEST_P(GpibRelayE2e, SendsBothSetsAndSavesEverySetting) {
   const RelayCase& c = Cases()[GetParam()];
   RelayBench bench(c.model);
-  Driver driver(c.typeKey);
+  ModuleDriver driver(c.typeKey);
   const std::string ini = bench.Ini("relay.ini", std::string(c.table) + kGpibTable);
   ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
 
@@ -195,7 +179,7 @@ TEST_P(GpibRelayE2e, SendsBothSetsAndSavesEverySetting) {
   const std::string text = ReadFile(saved);
   EXPECT_NE(text.find(c.table), std::string::npos) << text;
   EXPECT_NE(text.find(kGpibTable), std::string::npos) << text;
-  Driver again(c.typeKey);
+  ModuleDriver again(c.typeKey);
   ASSERT_EQ(again.m.LoadConfiguration(0, again.id, saved.c_str()), 0u);
   ASSERT_EQ(again.m.SaveConfiguration(0, again.id, resaved.c_str()), 0u);
   EXPECT_EQ(ReadFile(resaved), text);
@@ -207,13 +191,13 @@ INSTANTIATE_TEST_SUITE_P(Models, GpibRelayE2e, testing::Range<size_t>(0, Cases()
 TEST(GpibRelaySpecialE2e, UnchangedRelaysSendNothingAndThePowerMeterPathSwitchesRelayNine) {
   RelayBench bench("hp11713a");
   const std::string ini = bench.Ini("gpib.ini", kGpibTable);
-  Driver relays("HP11713A");
+  ModuleDriver relays("HP11713A");
   ASSERT_EQ(relays.m.LoadConfiguration(0, relays.id, ini.c_str()), 0u);
   ASSERT_EQ(relays.m.InitDevice(0, relays.id), 0u);
   for (uint32_t event : {3u, 2u, 18u}) EXPECT_EQ(relays.Event(event), 0u);
   EXPECT_EQ(bench.Take(), Commands{}) << "every relay is left as it is";
 
-  Driver path("TADIRAN_HP8494");
+  ModuleDriver path("TADIRAN_HP8494");
   ASSERT_EQ(path.m.LoadConfiguration(0, path.id, ini.c_str()), 0u);
   ASSERT_EQ(path.m.InitDevice(0, path.id), 0u);
   const std::pair<uint32_t, const char*> steps[] = {{19, "9=reset"}, {23, "9=set"}, {21, "9=reset"}};
@@ -228,7 +212,7 @@ TEST(GpibRelaySpecialE2e, UnchangedRelaysSendNothingAndThePowerMeterPathSwitches
 TEST(GpibRelaySpecialE2e, PositionerWaitsForItsLateCompletionAndTimesOutWithoutIt) {
   setenv("SWMATRIX_EMCO5390_WAIT_MS", "400", 1);
   RelayBench bench("emco5390", {{"opc-delay", "150"}});
-  Driver driver("EMCO5390");
+  ModuleDriver driver("EMCO5390");
   const std::string ini = bench.Ini("positioner.ini", kGpibTable);
   ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
   ASSERT_EQ(driver.m.InitDevice(0, driver.id), 0u);
@@ -250,7 +234,7 @@ TEST(GpibRelaySpecialE2e, PositionerWaitsForItsLateCompletionAndTimesOutWithoutI
 TEST(GpibRelaySpecialE2e, RelayInterfaceStopsAtTheFirstFailingRelayAndReadsItsInterlockInput) {
   // The interface hangs after relay 3: the write of relay 4 is not taken.
   RelayBench bench("ics4874", {{"stop-listening", "R03."}, {"inputs", "00100100"}});
-  Driver driver("ICS4874INTERLOCK");
+  ModuleDriver driver("ICS4874INTERLOCK");
   const std::string ini =
       bench.Ini("ics.ini", "[ICS4874]\n" + RelaisKeys({1, 1, 2, 1, 1}, {}) + "InterlockRelais=2\n" + kGpibTable);
   ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
@@ -267,7 +251,7 @@ TEST(GpibRelaySpecialE2e, RelayInterfaceStopsAtTheFirstFailingRelayAndReadsItsIn
 
   // The plain interface answers the interlock request closed without asking.
   bench.Controller().Reset();
-  Driver plain("ICS4874");
+  ModuleDriver plain("ICS4874");
   ASSERT_EQ(plain.m.LoadConfiguration(0, plain.id, ini.c_str()), 0u);
   ASSERT_EQ(plain.m.InitDevice(0, plain.id), 0u);
   closed = 0;
@@ -278,7 +262,7 @@ TEST(GpibRelaySpecialE2e, RelayInterfaceStopsAtTheFirstFailingRelayAndReadsItsIn
 
 TEST(GpibRelaySpecialE2e, AWrongIdentificationIsReportedWithBothTexts) {
   RelayBench bench("ics4864", {{"idn", "SWMSIM 4874 relay interface"}});
-  Driver driver("ICS4864");
+  ModuleDriver driver("ICS4864");
   const std::string ini = bench.Ini("ics.ini", kGpibTable);
   ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
   const uint32_t status = driver.m.CheckDevice(0, driver.id);

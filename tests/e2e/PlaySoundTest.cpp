@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "e2e/InstrumentBench.h"
 #include "support/LoadedModule.h"
 #include "support/TestFiles.h"
 
@@ -52,23 +54,23 @@ protected:
   void SetUp() override {
     setenv("TMPDIR", dir_.Path().c_str(), 1);
     setenv("SWMATRIX_SOUND_DEVICE", ("file:'" + Capture() + "',raw").c_str(), 1);
-    ASSERT_EQ(m_.CreateNewDeviceDriver(0, " playsoundswitch ", &id_), 0u);
+    driver_.emplace(" playsoundswitch ");
+    ASSERT_TRUE(driver_->created);
+    id_ = driver_->id;
   }
   void TearDown() override {
-    m_.RemoveDeviceDriver(0, id_);
+    driver_.reset();
     unsetenv("TMPDIR");
     unsetenv("SWMATRIX_SOUND_DEVICE");
   }
   std::string Capture() const { return dir_.File("out.raw"); }
   std::string Wave() const { return dir_.File("PlaySoundSwitch.wav"); }
-  uint32_t Event(uint32_t event) {
-    double value = 0;
-    return m_.SetValue(0, id_, 1500, &event, &value);
-  }
+  uint32_t Event(uint32_t event) { return driver_->Event(event); }
 
   swm::Module& m_ = LoadedModule();
   uint16_t id_ = 0;
   TestDirectory dir_;
+  std::optional<ModuleDriver> driver_;
 };
 }  // namespace
 

@@ -5,15 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <nlohmann/json.hpp>
 
 #include "legacy/LogCollector.h"
 #include "streams/LibraryStreamBench.h"
+#include "streams/ftdi/FTD2xxLibrary.h"
 #include "streams/ftdi/FTD2xxStatus.h"
 #include "streams/ftdi/FTDID2xxDeviceStreamConfiguration.h"
 #include "streams/rsib/RSIBDeviceStream.h"
 #include "streams/rsib/RSIBDeviceStreamConfig.h"
+#include "streams/rsib/RSIBDllWrapper.h"
 #include "streams/rsib/RSIBStatus.h"
 
 namespace {
@@ -222,6 +225,59 @@ TEST(VendorLibraries, AMissingLibraryOrFunctionGivesItsStatusAndText) {
     EXPECT_EQ(bench.ErrorText(status), c.text);
     EXPECT_FALSE(bench.client.IsConnected());
   }
+}
+
+
+// Each loader logs under its own call and module: a file that cannot be
+// loaded, the first call a library of another kind lacks, and a load, which
+// is not repeated while the name stays the same.
+TEST(VendorLibraries, EachLoaderLogsUnderItsOwnCallAndModule) {
+  const std::string nowhere = ::testing::TempDir() + "no-such-library.so";
+  RSIBDllWrapper rsib;
+  FTD2xxLibrary d2xx;
+  struct Case {
+    const char* variable;
+    std::string library;
+    std::function<Status()> load;
+    Status status;
+    std::string header;
+    std::string text;
+  };
+  const std::function<Status()> loadRsib = [&] { return rsib.Load(); };
+  const std::function<Status()> loadD2xx = [&] { return d2xx.Load(); };
+  const std::string rsibError = ";LoadRSIBDLL;RSIBDllWrapper;Error;";
+  const std::string d2xxError = ";LoadFTD2xxDLL;FTDI;Error;";
+  const Case cases[] = {
+      {"SWMATRIX_RSIB_LIBRARY", nowhere, loadRsib, rsibstatus::kLibraryNotLoaded, rsibError,
+       "The RSIB library could not be loaded"},
+      {"SWMATRIX_RSIB_LIBRARY", SimulatedLibrary("libvisa.so"), loadRsib, rsibstatus::kLibraryNotLoaded, rsibError,
+       "RSDLLibfind could not be found in the RSIB library"},
+      {"SWMATRIX_RSIB_LIBRARY", SimulatedLibrary("librsib.so"), loadRsib, 0, ";LoadRSIBDLL;RSIBDllWrapper;Note;",
+       "LoadRSIBDLL(\"Loaded\")"},
+      {"SWMATRIX_FTD2XX_LIBRARY", nowhere, loadD2xx, ftd2xxstatus::kLibraryNotLoaded, d2xxError,
+       "The D2XX library could not be loaded"},
+      {"SWMATRIX_FTD2XX_LIBRARY", SimulatedLibrary("libvisa.so"), loadD2xx, ftd2xxstatus::kLibraryNotLoaded,
+       d2xxError, "FT_Open could not be found in the D2XX library"},
+      {"SWMATRIX_FTD2XX_LIBRARY", SimulatedLibrary("libftd2xx.so"), loadD2xx, 0, ";LoadFTD2xxDLL;FTDI;Note;",
+       "LoadFTD2xxDLL(\"Loaded\")"},
+  };
+  LogCollector log;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.library);
+    ScopedVariable library(c.variable, c.library);
+    log.Drain();
+    EXPECT_EQ(c.load(), c.status);
+    const std::vector<std::string> first = log.First(1);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(LogCollector::Containing(first, {c.header}).size(), 1u) << first[0];
+    EXPECT_EQ(LogCollector::Description(first[0]), c.text);
+    log.Drain();
+    if (c.status == 0) {
+      EXPECT_EQ(c.load(), 0u);
+      EXPECT_TRUE(log.UntilMarker().empty()) << "loaded once while the name stays the same";
+    }
+  }
+  EXPECT_TRUE(rsib.IsLoaded());
 }
 
 }  // namespace
