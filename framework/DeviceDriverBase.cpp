@@ -226,12 +226,6 @@ Status DeviceDriverBase::GetErrorString(HostWindow, uint32_t err, char* buffer,
     case DRV_ERR_WRONG_DEVICE:
       text = "The device cannot be reached or does not identify as the expected device.";
       break;
-    case DRV_ERR_UNKNOWN_DEVICE_TYPE:
-      text = "Unknown device type.";
-      break;
-    case DRV_ERR_UNKNOWN_DEVICE_ID:
-      text = "Unknown device ID.";
-      break;
     case DRV_ERR_UNKNOWN_INFO_ID:
       text = "The device driver does not supply this information code.";
       break;
