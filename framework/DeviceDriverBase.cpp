@@ -214,6 +214,24 @@ Status DeviceDriverBase::GetErrorString(HostWindow, uint32_t err, char* buffer,
     case DRV_ERR_VISA_NOT_FOUND:
       text = "Could not find VISA32.DLL. Is VISA installed?";
       break;
+    case DRV_ERR_NOT_IMPLEMENTED:
+      text = "The device driver does not implement this operation.";
+      break;
+    case DRV_ERR_UNKNOWN_SET_VALUE_ID:
+      text = "The device driver does not know this value ID (SetValue).";
+      break;
+    case DRV_ERR_UNKNOWN_GET_VALUE_ID:
+      text = "The device driver does not know this value ID (GetValue).";
+      break;
+    case DRV_ERR_WRONG_DEVICE:
+      text = "The device cannot be reached or does not identify as the expected device.";
+      break;
+    case DRV_ERR_UNKNOWN_INFO_ID:
+      text = "The device driver does not supply this information code.";
+      break;
+    case DRV_ERR_UNKNOWN_SETTING_ID:
+      text = "The device driver does not know this setting.";
+      break;
     case DRV_ERR_DIALOG_UNAVAILABLE:
       text = "The configuration dialog cannot be shown: no display is available.";
       break;

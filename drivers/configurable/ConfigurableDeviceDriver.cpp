@@ -208,10 +208,15 @@ Status ConfigurableDeviceDriver::InitDevice(HostWindow hWnd) {
 Status ConfigurableDeviceDriver::DeInitDevice(HostWindow hWnd) {
   JournexEntry entry("DeInitDevice", kModule);
   entry.LogBegin("Note", "DeInitDevice()", {{"DeInit", settings_.deInit}});
-  Status status = AcquireStream(hWnd);
-  if (status == 0 && !settings_.deInit.empty()) status = Send(settings_.deInit, settings_.sendAndWaitForCompletion);
-  status = FirstError(status, ReleaseStream(hWnd));
-  status = FirstError(status, DisconnectStream(hWnd));
+  // Without a DeInit command nothing is sent, so no connection is opened
+  // (a driver that was never initialised must not reach for its address).
+  Status status = 0;
+  if (!settings_.deInit.empty()) {
+    status = AcquireStream(hWnd);
+    if (status == 0) status = Send(settings_.deInit, settings_.sendAndWaitForCompletion);
+    status = FirstError(status, ReleaseStream(hWnd));
+  }
+  if (IsConnected()) status = FirstError(status, DisconnectStream(hWnd));
   entry.LogEnd(status == 0 ? "Complete" : "Error", {}, {{"Err", status}});
   return status;
 }

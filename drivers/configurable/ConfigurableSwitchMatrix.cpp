@@ -161,7 +161,8 @@ Status ConfigurableSwitchMatrix::RunList(HostWindow hWnd, const std::vector<std:
 Status ConfigurableSwitchMatrix::HandleEvent(HostWindow hWnd, const uint32_t* event, const double* value) {
   commandSent_ = false;
   if (!event || *event > kLastHandledEvent) return 0;
-  const bool given = value != nullptr;
+  // Event 62 carries a text, not a number: its value is never read as one.
+  const bool given = value != nullptr && *event != SWM_EVENT_SendPilotInterfaceData;
   const double data = given ? *value : 0.0;
   PlaceholderList result;
   switch (*event) {

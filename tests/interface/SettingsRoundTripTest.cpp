@@ -1,0 +1,230 @@
+// Every driver the registry can create keeps every setting it stores: each
+// value of its saved file is changed to another valid value, loaded and saved
+// into an empty file, and must come back; then all of them at once, and a
+// further load and save must give the same file byte for byte.
+//
+// The settings are found in the saved file itself, and the changed value
+// follows from the form of the value (a number, a real, a transport name, a
+// text), so that drivers added later are covered as they are. A value is
+// valid when a driver keeps it; a setting for which no candidate is kept
+// fails, unless it is a copy of another setting that the driver reads later
+// (it then follows that one: "Communication" and "Selected", [RS232] and
+// [Stream Config.RS232], ...). Copies are recognised by their effect: when a
+// changed value also changes another key in the saved file, both are one
+// setting, and after changing the one read last both copies must agree.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <numeric>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "framework/DeviceDriverBase.h"
+#include "interface/DeviceTypeRegistry.h"
+#include "support/TestFiles.h"
+
+namespace {
+using Key = std::pair<std::string, std::string>;  // section, key (as written)
+using Values = std::map<Key, std::string>;
+
+std::vector<std::string> CreatableKeys() {
+  std::vector<std::string> keys;
+  for (const DeviceTypeEntry& entry : DeviceTypeEntries())
+    if (entry.create) keys.emplace_back(entry.key);
+  return keys;
+}
+
+Values Parse(const std::string& text) {
+  Values values;
+  std::istringstream in(text);
+  std::string section;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.starts_with('[') && line.ends_with(']')) {
+      section = line.substr(1, line.size() - 2);
+    } else if (const size_t equals = line.find('='); equals != std::string::npos && !line.starts_with(';')) {
+      values.emplace(Key{section, line.substr(0, equals)}, line.substr(equals + 1));
+    }
+  }
+  return values;
+}
+
+std::string Render(const Values& values) {
+  std::string text, section = "\x01";
+  for (const auto& [key, value] : values) {
+    if (key.first != section) text += "[" + (section = key.first) + "]\n";
+    text += key.second + "=" + value + "\n";
+  }
+  return text;
+}
+
+// Other values of the same form, most likely valid first.
+std::vector<std::string> Candidates(const std::string& value) {
+  static const std::vector<std::string> transports = {"RS-232", "TCPIP", "UDP", "HTTP", "GPIB", "CompliantGPIB",
+                                                      "VISA", "USB", "USB_D2xx", "RSIB", "Manual"};
+  std::vector<std::string> out;
+  const auto add = [&](const std::string& candidate) {
+    if (candidate != value && std::find(out.begin(), out.end(), candidate) == out.end()) out.push_back(candidate);
+  };
+  static const std::regex integer("-?[0-9]+"), real("-?[0-9.]+(E[-+][0-9]+)?");
+  if (std::find(transports.begin(), transports.end(), value) != transports.end()) {
+    for (const std::string& t : transports) add(t);
+  } else if (std::regex_match(value, integer)) {
+    const long long n = std::stoll(value);
+    for (long long c : {n + 1, n - 1, 1LL, 2LL, 0LL, 3LL, 4LL, n + 2, 5LL, 8LL}) add(std::to_string(c));
+  } else if (std::regex_match(value, real)) {
+    for (const char* c : {"2.5", "0.75", "12.5", "1"}) add(c);
+  } else {
+    add(value + "x");
+    add("127.0.0.1:5025");
+    add("x");
+  }
+  return out;
+}
+
+class RoundTrip {
+public:
+  RoundTrip(std::string key, const TestDirectory& dir) : key_(std::move(key)), dir_(dir) {}
+
+  // Loads text into a new driver and saves it into an empty file; the values saved.
+  Values Through(const std::string& text) {
+    const std::string in = dir_.File("in.ini"), out = dir_.File("out.ini");
+    WriteFile(in, text);
+    std::remove(out.c_str());
+    std::unique_ptr<DeviceDriverBase> driver = CreateDeviceDriver(key_);
+    EXPECT_EQ(driver->LoadConfiguration(0, in.c_str()), 0u) << key_;
+    EXPECT_EQ(driver->SaveConfiguration(0, out.c_str()), 0u) << key_;
+    return Parse(ReadFile(out));
+  }
+
+  std::string Fresh() {
+    const std::string path = dir_.File("fresh.ini");
+    std::unique_ptr<DeviceDriverBase> driver = CreateDeviceDriver(key_);
+    EXPECT_EQ(driver->SaveConfiguration(0, path.c_str()), 0u);
+    return ReadFile(path);
+  }
+
+private:
+  std::string key_;
+  const TestDirectory& dir_;
+};
+
+// The keys whose saved value differs between two files.
+std::set<Key> Changed(const Values& before, const Values& after) {
+  std::set<Key> changed;
+  for (const auto& [key, value] : before) {
+    auto found = after.find(key);
+    if (found == after.end() || found->second != value) changed.insert(key);
+  }
+  return changed;
+}
+
+std::string Name(const Key& key) { return "[" + key.first + "] " + key.second; }
+
+// Settings that follow others and cannot be changed alone: the number of a
+// board's cards is the number of card tables it finds (a fresh board has
+// none; boards with cards are covered by the board's own end-to-end test).
+bool FollowsOtherSettings(const Key& key) { return key == Key{"MultiSwitch", "Count"}; }
+
+class SettingsRoundTripTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(SettingsRoundTripTest, EveryStoredSettingSurvivesAChange) {
+  TestDirectory dir;
+  RoundTrip trip(GetParam(), dir);
+  // The settings as a driver that went through one load and save stores them.
+  const Values base = trip.Through(trip.Fresh());
+
+  // Each setting alone: the first candidate kept, and what else it changed.
+  struct Kept {
+    std::string value;
+    std::set<Key> effects;
+    Values saved;
+  };
+  std::map<Key, Kept> kept;
+  for (const auto& [key, value] : base) {
+    for (const std::string& candidate : Candidates(value)) {
+      Values changed = base;
+      changed[key] = candidate;
+      const Values saved = trip.Through(Render(changed));
+      auto found = saved.find(key);
+      if (found == saved.end() || found->second != candidate) continue;
+      std::set<Key> effects = Changed(base, saved);
+      effects.erase(key);
+      kept[key] = {candidate, effects, saved};
+      break;
+    }
+  }
+  // Settings stored twice: a key that changes with another is its copy.
+  std::map<Key, Key> group;  // key -> representative
+  const auto find = [&](Key k) {
+    while (group.count(k) && group[k] != k) k = group[k];
+    return k;
+  };
+  for (const auto& [key, value] : base) group[key] = key;
+  for (const auto& [key, result] : kept)
+    for (const Key& effect : result.effects) group[find(effect)] = find(key);
+  std::map<Key, std::vector<Key>> members;
+  for (const auto& [key, value] : base) members[find(key)].push_back(key);
+
+  Values all = base, expected = base;
+  for (const auto& [representative, keys] : members) {
+    std::vector<Key> changeable;
+    for (const Key& key : keys)
+      if (kept.count(key)) changeable.push_back(key);
+    if (changeable.empty()) {
+      for (const Key& key : keys)
+        if (!FollowsOtherSettings(key))
+          ADD_FAILURE() << GetParam() << ": " << Name(key) << "=" << base.at(key) << " keeps no other value";
+      continue;
+    }
+    // The copy read last wins when all copies change at once; the others follow it.
+    Key winner = changeable.front();
+    if (changeable.size() > 1) {
+      Values together = base;
+      for (const Key& key : changeable) together[key] = kept[key].value;
+      const Values saved = trip.Through(Render(together));
+      auto wins = std::find_if(changeable.begin(), changeable.end(), [&](const Key& key) {
+        auto found = saved.find(key);
+        return found != saved.end() && found->second == kept[key].value;
+      });
+      if (wins == changeable.end()) {
+        ADD_FAILURE() << GetParam() << ": no copy of " << Name(changeable.front()) << " keeps its change";
+        continue;
+      }
+      winner = *wins;
+    }
+    all[winner] = kept[winner].value;
+    expected[winner] = kept[winner].value;
+    for (const Key& effect : kept[winner].effects) expected[effect] = kept[winner].saved.at(effect);
+  }
+
+  // Every change at once.
+  const Values saved = trip.Through(Render(all));
+  for (const auto& [key, value] : expected) {
+    auto found = saved.find(key);
+    EXPECT_TRUE(found != saved.end() && found->second == value)
+        << GetParam() << ": " << Name(key) << " should be " << value << ", saved "
+        << (found == saved.end() ? "(missing)" : found->second);
+  }
+  // A further load and save changes nothing, in a new file or the same one.
+  const std::string second = dir.File("second.ini");
+  WriteFile(second, Render(saved));
+  const std::string text = ReadFile(second);
+  EXPECT_EQ(Render(trip.Through(text)), text);
+  std::unique_ptr<DeviceDriverBase> driver = CreateDeviceDriver(GetParam());
+  ASSERT_EQ(driver->LoadConfiguration(0, second.c_str()), 0u);
+  ASSERT_EQ(driver->SaveConfiguration(0, second.c_str()), 0u);
+  EXPECT_EQ(ReadFile(second), text);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKey, SettingsRoundTripTest, testing::ValuesIn(CreatableKeys()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           std::string name = info.param;
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
+}  // namespace
