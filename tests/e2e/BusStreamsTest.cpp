@@ -240,8 +240,8 @@ TEST(BusStreamsConfigurableSwitch, SendsItsCommandsOverEachBusTransport) {
     EXPECT_EQ(wattex.ReceivedBytes(), std::string(c.opening) + "*IDN?\n" + c.closing);
     wattex.ResetLog();
     ASSERT_EQ(m.InitDevice(0, id), 0u);
-    ASSERT_EQ(Event(m, id, 3), 0u);
-    ASSERT_EQ(Event(m, id, 2), 0u);
+    ASSERT_EQ(HostEvent(m, id, 3), 0u);
+    ASSERT_EQ(HostEvent(m, id, 2), 0u);
     const std::string bytes = wattex.ReceivedBytes();
     EXPECT_NE(bytes.find("SYST:REM\nPATH A1\nPATH:RESET\n"), std::string::npos) << bytes;
     EXPECT_EQ(m.DeInitDevice(0, id), 0u);

@@ -27,10 +27,6 @@ struct Driver {
   }
 };
 
-uint32_t Event(swm::Module& m, uint16_t id, uint32_t event, double value) {
-  return m.SetValue(0, id, 1500, &event, &value);
-}
-
 // Waits until the lines have arrived, each with its line end.
 bool WaitForLines(sim::Instrument& controller, const std::vector<std::string>& lines) {
   size_t bytes = 0;
@@ -83,7 +79,7 @@ TEST(EUTStatusE2e, ReportsEveryEventLineAndExchangesInformationItems) {
   ASSERT_EQ(m.LoadConfiguration(0, driver.id, bench.ini.c_str()), 0u);
 
   // Before the connection is opened an event line cannot go out.
-  EXPECT_EQ(Event(m, driver.id, 9, 0), 0x30000006u);
+  EXPECT_EQ(HostEvent(m, driver.id, 9, 0), 0x30000006u);
 
   SwmAutomation* eutPointer = &eut;
   SwmAutomation* itemsPointer = &testItems;
@@ -105,7 +101,7 @@ TEST(EUTStatusE2e, ReportsEveryEventLineAndExchangesInformationItems) {
     double value;
   } events[] = {{7, 123.5}, {9, 0}, {46, 12.25}, {10, 0}, {7, 80}, {52, 90}, {63, 1.0}, {63, 1.5},
                 {3, 0},     {1, 0}, {24, 3},     {2, 0}};
-  for (const auto& e : events) ASSERT_EQ(Event(m, driver.id, e.event, e.value), 0u) << e.event;
+  for (const auto& e : events) ASSERT_EQ(HostEvent(m, driver.id, e.event, e.value), 0u) << e.event;
   const std::vector<std::string> expected{"FREQUENCY 1.235E+08 HZ", "DWELLTIME START",
                                           "FIELDSTRENGTH 12.25 V/M", "DWELLTIME END",
                                           "FREQUENCY 8E+07 HZ",     "TURNTABLE 90 DEGREES",
@@ -129,7 +125,7 @@ TEST(EUTStatusE2e, ReportsEveryEventLineAndExchangesInformationItems) {
 
   // After DeInitDevice the next line fails with the stream client's status.
   ASSERT_EQ(m.DeInitDevice(0, driver.id), 0u);
-  EXPECT_EQ(Event(m, driver.id, 2, 0), 0x30000006u);
+  EXPECT_EQ(HostEvent(m, driver.id, 2, 0), 0x30000006u);
   ASSERT_EQ(m.SetValue(0, driver.id, 3, &none, &none), 0u);
   EXPECT_EQ(eut.references, 1u);
 }

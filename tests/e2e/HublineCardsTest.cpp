@@ -209,11 +209,6 @@ struct Driver {
   }
 };
 
-uint32_t Event(swm::Module& m, uint16_t id, uint32_t event) {
-  double value = 0;
-  return m.SetValue(0, id, 1500, &event, &value);
-}
-
 class HublineCardsE2e : public testing::TestWithParam<std::tuple<size_t, Transport>> {};
 }  // namespace
 
@@ -235,11 +230,11 @@ TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) 
   ASSERT_EQ(m.InitDevice(0, id), 0u);
   EXPECT_EQ(bench.Hub().ReceivedCommands(), c.initCommands);
   bench.Hub().ResetLog();
-  ASSERT_EQ(Event(m, id, 3), 0u);
+  ASSERT_EQ(HostEvent(m, id, 3), 0u);
   EXPECT_EQ(bench.Hub().ReceivedBytes(), Joined(c.during));
   EXPECT_EQ(bench.CardState(), c.stateDuring);
   bench.Hub().ResetLog();
-  ASSERT_EQ(Event(m, id, 2), 0u);
+  ASSERT_EQ(HostEvent(m, id, 2), 0u);
   EXPECT_EQ(bench.Hub().ReceivedBytes(), Joined(c.after));
   EXPECT_EQ(bench.CardState(), c.stateAfter);
 
@@ -255,7 +250,7 @@ TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) 
   bench.Hub().Set("error-text", "102 -> No such relay on this card");
   bench.Hub().Set("device-error", c.errorRule);
   bench.Hub().ResetLog();
-  const uint32_t failed = Event(m, id, 3);
+  const uint32_t failed = HostEvent(m, id, 3);
   EXPECT_EQ(failed, static_cast<uint32_t>(0x30003A98 + c.errorNumber));
   EXPECT_EQ(bench.Hub().ReceivedCommands(), c.errorCommands);
   EXPECT_EQ(bench.CardState(), c.stateAfter);

@@ -71,11 +71,6 @@ struct Bench {
   }
 };
 
-uint32_t Event(swm::Module& m, uint16_t id, uint32_t event) {
-  double value = 0;
-  return m.SetValue(0, id, 1500, &event, &value);
-}
-
 size_t Count(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -112,13 +107,13 @@ TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
 
   ASSERT_EQ(m.InitDevice(0, id), DRV_OK);
   bench.hub->ResetLog();
-  ASSERT_EQ(Event(m, id, 3), DRV_OK);
+  ASSERT_EQ(HostEvent(m, id, 3), DRV_OK);
   EXPECT_EQ(bench.hub->ReceivedCommands(),
             kDuringCommands);
   bench.ExpectStates(kDuringStates);
 
   bench.hub->ResetLog();
-  ASSERT_EQ(Event(m, id, 2), DRV_OK);
+  ASSERT_EQ(HostEvent(m, id, 2), DRV_OK);
   EXPECT_EQ(bench.hub->ReceivedCommands(), (Commands{"S2:INT_RELAY_A_NC", "S5:INT_RELAY_C_NC",
                                                      "S5:EXT_RELAY_4_IDLE", "S7:INT_RELAY_A_1", "S7:INT_RELAY_B_2"}));
   bench.ExpectStates(kAfterStates);
@@ -168,8 +163,8 @@ TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
   ASSERT_EQ(m.LoadConfiguration(0, again, edited.c_str()), DRV_OK);
   ASSERT_EQ(m.InitDevice(0, again), DRV_OK);
   bench.hub->ResetLog();
-  ASSERT_EQ(Event(m, again, 3), DRV_OK);
-  ASSERT_EQ(Event(m, again, 2), DRV_OK);
+  ASSERT_EQ(HostEvent(m, again, 3), DRV_OK);
+  ASSERT_EQ(HostEvent(m, again, 2), DRV_OK);
   EXPECT_EQ(bench.hub->ReceivedCommands(),
             (Commands{"S2:INT_RELAY_A_NO", "S2:INT_RELAY_B_NC", "S2:EXT_RELAY_1_ACTIVE", "S5:INT_RELAY_C_NO",
                       "S5:INT_RELAY_D_NO", "S5:EXT_RELAY_4_ACTIVE", "S7:INT_RELAY_A_3", "S7:INT_RELAY_B_6",
@@ -188,7 +183,7 @@ TEST(HublineMultiSwitchE2e, ADeviceErrorOnOneCardIsReportedAndTheOtherCardsStill
   ASSERT_EQ(m.InitDevice(0, id), DRV_OK);
   bench.hub->ResetLog();
 
-  const uint32_t status = Event(m, id, 3);
+  const uint32_t status = HostEvent(m, id, 3);
   EXPECT_EQ(status, 0x30003A98u + 17);
   // The failing card stops at its failing relay (three attempts, each with the
   // description query); the cards before and after it are switched completely.
@@ -205,7 +200,7 @@ TEST(HublineMultiSwitchE2e, ADeviceErrorOnOneCardIsReportedAndTheOtherCardsStill
 
   // The after set is not affected by the rule and reaches every card.
   bench.hub->ResetLog();
-  EXPECT_EQ(Event(m, id, 2), DRV_OK);
+  EXPECT_EQ(HostEvent(m, id, 2), DRV_OK);
   EXPECT_EQ(bench.States(5), "A=NC B=NC C=NC D=NC 1=IDLE 2=IDLE 3=IDLE 4=IDLE ");
   EXPECT_EQ(bench.States(7), "A=1 B=2 ");
   m.DeInitDevice(0, id);
@@ -223,11 +218,11 @@ TEST(HublineMultiSwitchE2e, CardsShareOneSerialPortAndTheirFileComesBackUnchange
   ASSERT_EQ(m.InitDevice(0, id), DRV_OK);
 
   bench.hub->ResetLog();
-  ASSERT_EQ(Event(m, id, 3), DRV_OK);
+  ASSERT_EQ(HostEvent(m, id, 3), DRV_OK);
   EXPECT_EQ(bench.hub->ReceivedCommands(),
             kDuringCommands);
   bench.ExpectStates(kDuringStates);
-  ASSERT_EQ(Event(m, id, 2), DRV_OK);
+  ASSERT_EQ(HostEvent(m, id, 2), DRV_OK);
   bench.ExpectStates(kAfterStates);
   ASSERT_EQ(m.DeInitDevice(0, id), DRV_OK);
   EXPECT_FALSE(bench.Unit([](sim::HublineUnit& unit) { return unit.Remote(); }));

@@ -106,11 +106,6 @@ struct Driver {
   }
 };
 
-uint32_t Event(swm::Module& m, uint16_t id, uint32_t event) {
-  double value = 0;
-  return m.SetValue(0, id, 1500, &event, &value);
-}
-
 std::vector<int> Positions(sim::Instrument& unit) {
   return unit.Access<sim::RelayUnit>([](sim::RelayUnit& u) { return u.Positions(); });
 }
@@ -140,7 +135,7 @@ TEST_P(StreamRelayUnitsE2e, SwitchesEachSetAndKeepsItsSettings) {
   EXPECT_EQ(unit.ReceivedBytes(), c.initBytes);
   for (const Step& step : c.steps) {
     unit.ResetLog();
-    ASSERT_EQ(Event(m, driver.id, step.event), 0u) << "event " << step.event;
+    ASSERT_EQ(HostEvent(m, driver.id, step.event), 0u) << "event " << step.event;
     // Bytes of a step that should have sent nothing show up in the next step's record.
     ASSERT_TRUE(unit.WaitForBytes(step.bytes.size(), std::chrono::seconds(5))) << unit.ReceivedBytes();
     EXPECT_EQ(unit.ReceivedBytes(), step.bytes) << "event " << step.event;

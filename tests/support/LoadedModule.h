@@ -9,6 +9,11 @@
 
 #include "swmatrix/loader.h"
 
+// A host event (SetValue 1500) with its value.
+inline uint32_t HostEvent(swm::Module& m, uint16_t id, uint32_t event, double value = 0) {
+  return m.SetValue(0, id, 1500, &event, &value);
+}
+
 inline std::string BuiltModulePath() { return std::string(SWM_BUILD_DIR) + "/lib/libswmatrix.so"; }
 
 class RemovesLeftDrivers : public ::testing::EmptyTestEventListener {
