@@ -32,6 +32,10 @@
 #include "drivers/sc1000/SC1000.h"
 #include "drivers/toyo/ToyoNS4900.h"
 #include "drivers/wattex/WattexSwitch.h"
+#include "drivers/zevo/ZevoSwt.h"
+#include "drivers/novotronik/NovotronikBase.h"
+#include "drivers/osd/mkMesstechnik_OSD.h"
+#include "drivers/stribel/Stribel.h"
 #include "framework/DeviceDriverBase.h"
 
 namespace {
@@ -82,7 +86,7 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"OSP_220", "OSP::OSP220", "\"OSP220\"", SWM_WITH(OSP::OSP220, "OSP220")},
     {"OSP_320", "OSP::OSP320", "\"OSP320\"", SWM_WITH(OSP::OSP320, "OSP320")},
     {"TADIRAN_HP8494", "HP8494Switch", "", &Make<HP8494Switch>},
-    {"STRIBEL", "Stribel", "", kNotBuilt},
+    {"STRIBEL", "Stribel", "", SWM_FACTORY(Stribel)},
     {"STRIBELAD", "StribelAD", "", kNotBuilt},
     {"ICS4874", "ICS4874MultiRelais", "\"4874\", 24", SWM_FACTORY(ICS4874MultiRelais, "4874", 24)},
     {"ICS4874INTERLOCK", "ICS4874Interlock", "\"4874\"", SWM_FACTORY(ICS4874Interlock, "4874")},
@@ -103,10 +107,10 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"ETSEMSWITCH7001-022", "HublineSwitch", "\"(EMSwitch 7001-022|TQS1PA|TQS1001A)\", 1, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-022|TQS1PA|TQS1001A)", 1, false)},
     {"ETSEMSWITCH7001-026", "HublineSwitch", "\"(EMSwitch 7001-026|TQS2PB)\", 2, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-026|TQS2PB)", 2, false)},
     {"ETSEMSWITCH7001-027", "HublineSwitch", "\"(EMSwitch 7001-027|TQS4PB)\", 4, false", SWM_HUBLINE(HublineSwitch, "(EMSwitch 7001-027|TQS4PB)", 4, false)},
-    {"MKMESSTECHNIK_OSD", "Kovalex::devicedrivers::MKMESSTECHNIK_OSD::mkMesstechnik_OSD", "", kNotBuilt},
-    {"NOVOTRONIK_SWITCH", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK\"", kNotBuilt},
-    {"NOVOTRONIK_SWITCH_6501", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6501\"", kNotBuilt},
-    {"NOVOTRONIK_SWITCH_6511", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6511\"", kNotBuilt},
+    {"MKMESSTECHNIK_OSD", "Kovalex::devicedrivers::MKMESSTECHNIK_OSD::mkMesstechnik_OSD", "", SWM_FACTORY(Kovalex::devicedrivers::MKMESSTECHNIK_OSD::mkMesstechnik_OSD)},
+    {"NOVOTRONIK_SWITCH", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK\"", SWM_FACTORY(Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase, "NOVOTRONIK")},
+    {"NOVOTRONIK_SWITCH_6501", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6501\"", SWM_FACTORY(Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase, "NOVOTRONIK,GTS6501")},
+    {"NOVOTRONIK_SWITCH_6511", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6511\"", SWM_FACTORY(Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase, "NOVOTRONIK,GTS6511")},
     {"SANYOTD", "SanyoTD", "", kNotBuilt},
     {"TOYONS4900", "ToyoNS4900", "10", SWM_MAKE(ToyoNS4900, 10)},
     {"TOYONS4901", "ToyoNS4900", "1", SWM_MAKE(ToyoNS4900, 1)},
@@ -137,7 +141,7 @@ constexpr DeviceTypeEntry kEntries[] = {
     {"DAE_CB_RO16", "DAE_CB_RO16", "", &Make<DAE_CB_RO16>},
     {"SCHWARZBECKNFCN9734", "SchwarzbeckNFCN9734", "\"NFCN9734\"", kNotBuilt},
     // The maker's own products.
-    {"ZEVOSWT", "ZevoSwt", "", kNotBuilt},
+    {"ZEVOSWT", "ZevoSwt", "", SWM_FACTORY(ZevoSwt)},
     // Stand-alone coaxial switches, under the former and the current company prefix.
     {"ZEVOTQS2002A", "HublineSwitch", "\"TQS2PA\", 2, true", SWM_HUBLINE(HublineSwitch, "TQS2PA", 2, true)},
     {"KOVALEXTQS2002A", "HublineSwitch", "\"TQS2PA\", 2, true", SWM_HUBLINE(HublineSwitch, "TQS2PA", 2, true)},

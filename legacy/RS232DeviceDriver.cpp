@@ -139,6 +139,12 @@ Status RS232DeviceDriver::ClearInputBuffer() {
   return runTime_->ClearInputBuffer();
 }
 
+Status RS232DeviceDriver::InputQueueCount(size_t* count) {
+  *count = 0;
+  if (!IsOpen()) return kNotOpen;
+  return runTime_->InputQueueCount(count);
+}
+
 Status RS232DeviceDriver::ClearOutputBuffer() {
   if (!IsOpen()) return kNotOpen;
   return runTime_->ClearOutputBuffer();

@@ -45,6 +45,8 @@ public:
                        const std::string& terminator = {}, const std::string& pattern = {});
   Status ClearInputBuffer();
   Status ClearOutputBuffer();
+  // How many received bytes wait in the port's input queue, unread.
+  Status InputQueueCount(size_t* count);
   Status SetTimeout(uint32_t milliseconds);
   Status SetMinimumTimeout(uint32_t milliseconds);
 

@@ -41,6 +41,8 @@ public:
   // Waits up to waitMs for data and appends what has come (at most count);
   // kShortRead when nothing came.
   virtual Status ReadSome(std::string* bytes, size_t count, uint32_t waitMs) = 0;
+  // How many received bytes wait to be read.
+  virtual Status InputQueueCount(size_t* count) = 0;
   virtual Status ClearOutputBuffer() = 0;
   virtual Status ClearInputBuffer() = 0;
   // The read time-out; the minimum version only ever raises it.

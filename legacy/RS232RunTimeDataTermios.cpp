@@ -87,6 +87,13 @@ Status RS232RunTimeDataTermios::ReadSome(std::string* bytes, size_t count, uint3
   return got == 0 ? kShortRead : 0;
 }
 
+Status RS232RunTimeDataTermios::InputQueueCount(size_t* count) {
+  *count = 0;
+  if (!IsOpen()) return kNotOpen;
+  if (const int error = port_.BytesWaiting(count)) return SystemFailure(error);
+  return 0;
+}
+
 Status RS232RunTimeDataTermios::ClearOutputBuffer() {
   if (!IsOpen()) return kNotOpen;
   if (const int error = port_.Purge(false, true)) {

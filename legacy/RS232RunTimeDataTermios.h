@@ -18,6 +18,7 @@ public:
   Status Write(const std::string& bytes) override;
   Status Read(std::string* bytes, size_t count) override;
   Status ReadSome(std::string* bytes, size_t count, uint32_t waitMs) override;
+  Status InputQueueCount(size_t* count) override;
   Status ClearOutputBuffer() override;
   Status ClearInputBuffer() override;
   // The read constant becomes max(milliseconds, 100).

@@ -71,6 +71,15 @@ Status RS232RunTimeDataVISA::ReadSome(std::string* bytes, size_t count, uint32_t
   return status;
 }
 
+Status RS232RunTimeDataVISA::InputQueueCount(size_t* count) {
+  *count = 0;
+  if (!IsOpen()) return kNotOpen;
+  uint32_t waiting = 0;
+  const Status status = visa_.GetAttribute(visa::kAttrSerialAvailable, &waiting);
+  if (status == 0) *count = waiting;
+  return status;
+}
+
 Status RS232RunTimeDataVISA::ClearOutputBuffer() {
   if (!IsOpen()) return kNotOpen;
   return visa_.Flush(visa::kWriteBufferDiscard | visa::kIoOutBufferDiscard);

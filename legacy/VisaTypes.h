@@ -40,6 +40,7 @@ constexpr ViAttr kAttrSerialParity = 0x3FFF0023;
 constexpr ViAttr kAttrSerialStopBits = 0x3FFF0024;
 constexpr ViAttr kAttrSerialFlowControl = 0x3FFF0025;
 constexpr ViAttr kAttrSerialEndIn = 0x3FFF00B3;
+constexpr ViAttr kAttrSerialAvailable = 0x3FFF00AC;  // received bytes waiting
 
 constexpr uint32_t kStopOne = 10, kStopOneAndHalf = 15, kStopTwo = 20;
 constexpr uint32_t kFlowNone = 0, kFlowRtsCts = 2;

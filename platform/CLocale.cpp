@@ -1,6 +1,8 @@
 #include "platform/CLocale.h"
 
 #include <locale.h>
+#include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <wctype.h>
 
@@ -36,4 +38,19 @@ float ParseCFloat(const char* text, bool* parsed) {
 
 wchar_t LowerCaseUnicode(wchar_t c) {
   return static_cast<wchar_t>(towlower_l(static_cast<wint_t>(c), UnicodeLocale()));
+}
+
+std::string FormatC(const char* format, ...) {
+  const locale_t previous = uselocale(CLocale());
+  va_list arguments;
+  va_start(arguments, format);
+  va_list again;
+  va_copy(again, arguments);
+  const int length = vsnprintf(nullptr, 0, format, arguments);
+  va_end(arguments);
+  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  if (length > 0) vsnprintf(text.data(), text.size() + 1, format, again);
+  va_end(again);
+  uselocale(previous);
+  return text;
 }

@@ -180,6 +180,15 @@ int SerialPort::WaitReadable(uint32_t timeoutMs, bool* ready) {
   return PollFor(fd_, POLLIN, timeoutMs, ready);
 }
 
+int SerialPort::BytesWaiting(size_t* count) {
+  *count = 0;
+  if (fd_ < 0) return EBADF;
+  int waiting = 0;
+  if (::ioctl(fd_, FIONREAD, &waiting) != 0) return errno;
+  *count = waiting > 0 ? static_cast<size_t>(waiting) : 0;
+  return 0;
+}
+
 int SerialPort::ReadAvailable(void* data, size_t size, size_t* got) {
   *got = 0;
   if (fd_ < 0) return EBADF;

@@ -48,6 +48,8 @@ public:
   // Takes the bytes that have arrived, up to size, without waiting; EIO when
   // the line went away.
   int ReadAvailable(void* data, size_t size, size_t* got);
+  // How many received bytes wait to be read (the input queue).
+  int BytesWaiting(size_t* count);
   // Discards what was received and not read (input) and what was written and
   // not sent (output).
   int Purge(bool input, bool output);

@@ -8,13 +8,17 @@
 #include "sim/ftdi/MpsseChip.h"
 #include "sim/gpibrelay/RelayController.h"
 #include "sim/hubline/HublineUnit.h"
+#include "sim/novotronik/NovotronikUnit.h"
+#include "sim/osd/OsdUnit.h"
 #include "sim/outputcycler/OutputCycler.h"
 #include "sim/osp/OspFrame.h"
 #include "sim/probex/ProbexProbe.h"
 #include "sim/programmable/ProgrammableInstrument.h"
+#include "sim/relaybox/RelayBox.h"
 #include "sim/relaycards/CardBoards.h"
 #include "sim/relays/RelayUnits.h"
 #include "sim/scpi/ScpiInstrument.h"
+#include "sim/stribel/StribelController.h"
 #include "sim/teseq/TeseqUnit.h"
 
 namespace sim {
@@ -46,6 +50,10 @@ const std::vector<FamilyEntry>& Families() {
       {"mcc", [] { return std::make_unique<MccBoard>(); }},
       {"advantech", [] { return std::make_unique<AdvantechCard>(); }},
       {"probex", [] { return std::make_unique<ProbexProbe>(); }},
+      {"relaybox", [] { return std::make_unique<RelayBox>(); }},
+      {"stribel", [] { return std::make_unique<StribelController>(); }},
+      {"novotronik", [] { return std::make_unique<NovotronikUnit>(); }},
+      {"osd", [] { return std::make_unique<OsdUnit>(); }},
   };
   return families;
 }

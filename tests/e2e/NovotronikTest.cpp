@@ -1,0 +1,107 @@
+// A Novotronik unit driven through the module's exports against a simulated
+// unit on a pseudo-terminal (every command between STX and ETX) and over
+// TCP (one command per line): identification, the start-up queries, the
+// switches of the rows of events 3 and 2 with their verification, a switch
+// that sticks on a pole, and the settings saved unchanged.
+#include <gtest/gtest.h>
+
+#include "sim/novotronik/NovotronikUnit.h"
+#include "SimBench.h"
+
+namespace {
+const std::string kRows =
+    "[Novotronik]\nRow 0 Event=3\nRow 0 Pin 0=2\nRow 0 Pin 7=5\nRow 1 Event=2\nRow 1 Pin 2=1\n"
+    "Row 2 Event=0\nRow 2 Pin 1=4\nRow 3 Event=2\nRow 3 Pin 4=100\n";
+
+std::string Framed(std::initializer_list<const char*> commands) {
+  std::string bytes;
+  for (const char* command : commands) bytes += std::string("\x02") + command + "\x03";
+  return bytes;
+}
+
+std::vector<int> Poles(sim::Instrument& unit) {
+  return unit.Access<sim::NovotronikUnit>([](sim::NovotronikUnit& u) {
+    std::vector<int> poles;
+    for (int sw = 1; sw <= sim::NovotronikUnit::kSwitches; ++sw) poles.push_back(u.Pole(sw));
+    return poles;
+  });
+}
+}  // namespace
+
+TEST(NovotronikE2e, SerialFramesEveryCommandBetweenStxAndEtx) {
+  swm::Module& m = LoadedModule();
+  SimBench bench({{"family", "novotronik"}, {"framing", "stx-etx"}, {"terminator", "none"}}, true, 3);
+  sim::Instrument& unit = bench.Unit();
+  const uint16_t id = bench.Create("NOVOTRONIK_SWITCH_6501", "[Stream Config]\nSelected=RS-232\n"
+                                                             "[Stream Config.RS232]\nCOMPort=" +
+                                                                 std::to_string(bench.Com()) + "\n" + kRows);
+  ASSERT_EQ(m.CheckDevice(0, id), 0u) << m.ErrorText(id, m.CheckDevice(0, id));
+  EXPECT_EQ(unit.ReceivedBytes(), Framed({"*IDN"}));
+  unit.ResetLog();
+  ASSERT_EQ(m.InitDevice(0, id), 0u);
+  EXPECT_EQ(unit.ReceivedBytes(), Framed({"STI", "STM"}));
+  unit.ResetLog();
+
+  EXPECT_EQ(SendEvent(id, SWM_EVENT_InitialisationStarted), 0u);
+  EXPECT_EQ(unit.ReceivedBytes(), Framed({"SES01P02", "STS", "SES08P05", "STS"}));
+  EXPECT_EQ(Poles(unit), (std::vector<int>{2, 0, 0, 0, 0, 0, 0, 5}));
+  unit.ResetLog();
+  // Row 2 has no event: event 0 sends nothing. Row 3 does nothing on event 2.
+  EXPECT_EQ(SendEvent(id, 0), 0u);
+  EXPECT_EQ(SendEvent(id, SWM_EVENT_TestStopped), 0u);
+  EXPECT_EQ(unit.ReceivedBytes(), Framed({"SES03P01", "STS"}));
+  EXPECT_EQ(Poles(unit), (std::vector<int>{2, 0, 1, 0, 0, 0, 0, 5}));
+  EXPECT_EQ(m.DeInitDevice(0, id), 0u);
+  EXPECT_EQ(SendEvent(id, SWM_EVENT_TestStopped), 0x30001F41u);
+  EXPECT_EQ(m.ErrorText(id, 0x30001F41u), "Device stream is not connected.");
+  m.RemoveDeviceDriver(0, id);
+}
+
+TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {
+  swm::Module& m = LoadedModule();
+  SimBench bench({{"family", "novotronik"}, {"framing", "plain"}, {"stuck", "8:3"}}, false);
+  sim::Instrument& unit = bench.Unit();
+  const std::string stream =
+      "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" + std::to_string(bench.Port()) + "\n";
+  const uint16_t id = bench.Create("NOVOTRONIK_SWITCH", stream + kRows);
+  ASSERT_EQ(m.CheckDevice(0, id), 0u);
+  ASSERT_EQ(m.InitDevice(0, id), 0u);
+  const uint32_t stuck = SendEvent(id, SWM_EVENT_InitialisationStarted);
+  EXPECT_EQ(stuck, 0x30006DC5u);
+  EXPECT_EQ(m.ErrorText(id, stuck),
+            "Setting the switch 08 to pole 05 has not been correctly carried out by the device, because it currently "
+            "is still set to pole 03.");
+  // Switch 1 at once; switch 8 twice, each time verified ten times.
+  std::vector<std::string> expected{"*IDN", "STI", "STM", "SES01P02", "STS"};
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    expected.push_back("SES08P05");
+    expected.insert(expected.end(), 10, "STS");
+  }
+  EXPECT_EQ(unit.ReceivedCommands(), expected);
+  EXPECT_TRUE(unit.ReceivedBytes().starts_with("*IDN\nSTI\nSTM\nSES01P02\n"));
+  EXPECT_EQ(m.DeInitDevice(0, id), 0u);
+
+  // The 6511 key expects another unit.
+  const uint16_t other = bench.Create("NOVOTRONIK_SWITCH_6511", stream);
+  const uint32_t wrong = m.CheckDevice(0, other);
+  EXPECT_EQ(wrong, 0x30000096u);
+  EXPECT_EQ(m.ErrorText(other, wrong),
+            "The received identification of the device (\"NOVOTRONIK,GTS6501,SWMSIM,1.0\n\") is not matching with the "
+            "expected identification (\"NOVOTRONIK,GTS6511\").");
+  m.RemoveDeviceDriver(0, other);
+
+  // Every row and pin changed survives a save and a load.
+  std::string rows = "[Novotronik]\n";
+  for (int row = 0; row < 4; ++row) {
+    rows += "Row " + std::to_string(row) + " Event=" + (row % 2 ? "2" : "3") + "\n";
+    for (int pin = 0; pin < 8; ++pin) rows += "Row " + std::to_string(row) + " Pin " + std::to_string(pin) + "=" +
+                                              std::to_string((row + pin) % 8) + "\n";
+  }
+  const uint16_t all = bench.Create("NOVOTRONIK_SWITCH", stream + rows + "[Identification]\nExpectedResponse=GTS\n");
+  const std::string saved = bench.ExpectStableSave(all, "NOVOTRONIK_SWITCH");
+  for (const char* line : {"Row 3 Event=2\n", "Row 3 Pin 7=2\n", "Row 0 Pin 0=0\n", "ExpectedResponse=GTS\n",
+                           "Selected=TCPIP\n"})
+    EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
+  m.RemoveDeviceDriver(0, all);
+  m.RemoveDeviceDriver(0, id);
+}
