@@ -50,8 +50,8 @@ std::string TwoDigits(int value) {
 OsdUnit::OsdUnit() { ClearScreen(); }
 
 std::string OsdUnit::Configure(const std::string& key, const std::string& value) {
-  if (key == "address") {
-    if (value.empty() || value.find(' ') != std::string::npos) return "address needs one word, not '" + value + "'";
+  if (key == "camera") {
+    if (value.empty() || value.find(' ') != std::string::npos) return "camera needs one word, not '" + value + "'";
     address_ = value;
     return "";
   }
@@ -67,7 +67,7 @@ std::string OsdUnit::Configure(const std::string& key, const std::string& value)
     errors_.emplace_back(value.substr(0, arrow), number);
     return "";
   }
-  return "unknown key '" + key + "' for family osd (address, error)";
+  return "unknown key '" + key + "' for family osd (camera, error)";
 }
 
 std::optional<std::string> OsdUnit::Handle(const std::string& command) {
@@ -209,7 +209,7 @@ nlohmann::json OsdUnit::State() const {
     items[std::to_string(number)] = {{"text", item.text}, {"x", item.x},           {"y", item.y},
                                      {"foreground", item.foreground}, {"background", item.background},
                                      {"font", item.font}};
-  return {{"address", address_}, {"screen", rows},   {"items", items},
+  return {{"camera", address_}, {"screen", rows},   {"items", items},
           {"date", date_},       {"time", time_},    {"detector_paused", paused_},
           {"pauses", pauses_},   {"resumes", resumes_}, {"error_replies", errorReplies_}};
 }

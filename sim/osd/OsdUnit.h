@@ -13,7 +13,7 @@
 //   OSD:PTIME ADDR 0 SIZE X Y FG BG  shows the time ("HH:MM:SS")
 //   MDX:PAUSE, MDX:RESUMEALL N       pauses and resumes the motion detector
 //
-// Keys: "address" (the camera address it answers to, default 1), "error"
+// Keys: "camera" (the camera address it answers to, default 1), "error"
 // ("PREFIX -> N": commands starting with PREFIX are answered "ERR N";
 // "none" forgets them).
 #include <map>

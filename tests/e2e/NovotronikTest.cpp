@@ -86,7 +86,7 @@ TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {
   const uint32_t wrong = m.CheckDevice(0, other);
   EXPECT_EQ(wrong, 0x30000096u);
   EXPECT_EQ(m.ErrorText(other, wrong),
-            "The received identification of the device (\"NOVOTRONIK,GTS6501,SWMSIM,1.0\n\") is not matching with the "
+            "The received identification of the device (\"NOVOTRONIK,GTS6501,SWMSIM,1.0\") is not matching with the "
             "expected identification (\"NOVOTRONIK,GTS6511\").");
   m.RemoveDeviceDriver(0, other);
 

@@ -27,7 +27,7 @@ bool DetectorPaused(sim::Instrument& unit) {
 
 TEST(OsdE2e, ScreenAfterTestEventsDetectorAndErrors) {
   swm::Module& m = LoadedModule();
-  SimBench bench({{"family", "osd"}, {"address", "7"}}, false);
+  SimBench bench({{"family", "osd"}, {"camera", "7"}}, false);
   sim::Instrument& unit = bench.Unit();
   const uint16_t id = bench.Create(
       "MKMESSTECHNIK_OSD", "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" +
