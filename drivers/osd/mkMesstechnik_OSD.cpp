@@ -1,5 +1,6 @@
 #include "drivers/osd/mkMesstechnik_OSD.h"
 
+#include "drivers/osd/OSDAnswer.h"
 #include "drivers/osd/mkMesstechnikOSDPanels.h"
 #include "framework/TextBuffer.h"
 #include "logging/JournexEntry.h"
@@ -70,28 +71,13 @@ uint32_t mkMesstechnik_OSD::SaveProgramSettings(uint32_t hostContext, SettingsSt
   return status;
 }
 
-bool mkMesstechnik_OSD::DeviceErrorInAnswer(const std::string& answer, long* number) {
-  size_t at = answer.find("ERR");
-  if (at == std::string::npos) return false;
-  at += 3;
-  if (answer.compare(at, 2, "OR") == 0) at += 2;
-  while (at < answer.size() && (answer[at] == ' ' || answer[at] == ':')) ++at;
-  long value = 0;
-  size_t digits = 0;
-  for (; at < answer.size() && answer[at] >= '0' && answer[at] <= '9' && digits < 4; ++at, ++digits)
-    value = value * 10 + (answer[at] - '0');
-  if (digits == 0 || value >= static_cast<long>(kDeviceErrors)) return false;
-  *number = value;
-  return true;
-}
-
 Status mkMesstechnik_OSD::Command(const std::string& command) {
   if (!IsConnected()) return streamstatus::kNotConnected;
   std::string answer;
   const Status status = WriteRead(0, command, answer, kReplyLimit, 0);
   if (status) return status;
   long number = 0;
-  if (!DeviceErrorInAnswer(answer, &number)) return 0;
+  if (!MKMESSTECHNIK_OSD::DeviceErrorInAnswer(answer, &number)) return 0;
   JournexEntry::Note("Command", kModule, "Error", "Command(\"" + command + "\")", {{"answer", answer}, {"error", number}});
   return DeviceErrorStatus(number);
 }

@@ -47,8 +47,6 @@ public:
   // The status of a device error number, and back.
   static Status DeviceErrorStatus(long number) { return kDeviceErrorBase + static_cast<Status>(number); }
   static bool IsDeviceError(Status status) { return status >= kDeviceErrorBase && status < kDeviceErrorBase + kDeviceErrors; }
-  // "ERR n" or "ERROR n" in an answer gives n (0 to 255); other answers nothing.
-  static bool DeviceErrorInAnswer(const std::string& answer, long* number);
 
   std::string DeviceName;
   std::string CameraID = "1";

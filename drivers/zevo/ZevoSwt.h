@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "drivers/zevo/ZevoStatusByte.h"
 #include "framework/SwitchMatrixBase.h"
 #include "legacy/RS232DeviceDriver.h"
 #include "settings/EnumClass.h"
@@ -42,8 +43,7 @@ public:
   virtual Status SetRelays(int which);
 
   static uint8_t StatusByte(const RelayStates& states);
-  // Only the low four bits of an echo tell the relays.
-  static bool EchoMatches(uint8_t sent, uint8_t echo) { return (echo & 0x0F) == sent; }
+  static bool EchoMatches(uint8_t sent, uint8_t echo) { return zevo::EchoMatches(sent, echo); }
 
   zevo::RelaisSettings Relay(int which, int index) const { return relays_[which][index]; }
   void SetRelay(int which, int index, zevo::RelaisSettings value) { relays_[which][index] = value; }

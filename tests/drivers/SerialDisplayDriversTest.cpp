@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "drivers/novotronik/NovotronikBase.h"
+#include "drivers/osd/OSDAnswer.h"
 #include "drivers/osd/OSDValueTable.h"
 #include "drivers/osd/mkMesstechnik_OSD.h"
 #include "drivers/stribel/Stribel.h"
@@ -118,12 +119,12 @@ TEST(SerialDisplayDrivers, AnswersAndStatusRepliesAreRead) {
   EXPECT_FALSE(ZevoSwt::EchoMatches(0x09, 0x0B));
 
   long number = -1;
-  EXPECT_TRUE(osd::mkMesstechnik_OSD::DeviceErrorInAnswer("ERR 7\r\n", &number));
+  EXPECT_TRUE(osd::DeviceErrorInAnswer("ERR 7\r\n", &number));
   EXPECT_EQ(number, 7);
-  EXPECT_TRUE(osd::mkMesstechnik_OSD::DeviceErrorInAnswer("ERROR: 255", &number));
+  EXPECT_TRUE(osd::DeviceErrorInAnswer("ERROR: 255", &number));
   EXPECT_EQ(number, 255);
-  EXPECT_FALSE(osd::mkMesstechnik_OSD::DeviceErrorInAnswer("ERR 256", &number));
-  EXPECT_FALSE(osd::mkMesstechnik_OSD::DeviceErrorInAnswer("OK", &number));
+  EXPECT_FALSE(osd::DeviceErrorInAnswer("ERR 256", &number));
+  EXPECT_FALSE(osd::DeviceErrorInAnswer("OK", &number));
 }
 
 TEST(SerialDisplayDrivers, DisplayFormatsAndSubstitutesTheLiveValues) {
