@@ -142,8 +142,11 @@ Status NovotronikBase::Query(const std::string& command, std::string& reply, con
 
 Status NovotronikBase::InitDevice(HostWindow hWnd) {
   Status status = IsConnected() ? 0 : ConnectStream(hWnd, true);
-  if (!status && !IsConnected()) status = streamstatus::kNotConnected;
-  if (status) return status;
+  if (status || !IsConnected()) {
+    // Why it failed is in the log; the host learns that the stream is not open.
+    JournexEntry::Note("InitDevice", kModule, "Error", "InitDevice(stream not open)", {{"Err", status}});
+    return streamstatus::kNotConnected;
+  }
   keptTimeout_ = GetTimeout(hWnd);
   std::string reply;
   status = Query("STI", reply, endOfString_);

@@ -73,9 +73,18 @@ uint32_t mkMesstechnik_OSD::SaveProgramSettings(uint32_t hostContext, SettingsSt
 
 Status mkMesstechnik_OSD::Command(const std::string& command) {
   if (!IsConnected()) return streamstatus::kNotConnected;
+  if (unitSilent_) return Write(0, command, false);
   std::string answer;
   const Status status = WriteRead(0, command, answer, kReplyLimit, 0);
   if (status) return status;
+  if (answer.empty()) {
+    // A unit that lets one command go unanswered is not waited for again
+    // until the next connection.
+    unitSilent_ = true;
+    JournexEntry::Note("Command", kModule, "Warning", "The unit does not answer: commands are no longer confirmed",
+                       {{"command", command}});
+    return 0;
+  }
   long number = 0;
   if (!MKMESSTECHNIK_OSD::DeviceErrorInAnswer(answer, &number)) return 0;
   JournexEntry::Note("Command", kModule, "Error", "Command(\"" + command + "\")", {{"answer", answer}, {"error", number}});
@@ -91,8 +100,12 @@ Status mkMesstechnik_OSD::ClearScreen() {
 
 Status mkMesstechnik_OSD::InitDevice(HostWindow hWnd) {
   Status status = IsConnected() ? 0 : ConnectStream(hWnd, true);
-  if (!status && !IsConnected()) status = streamstatus::kNotConnected;
-  if (status) return status;
+  if (status || !IsConnected()) {
+    // Why it failed is in the log; the host learns that the stream is not open.
+    JournexEntry::Note("InitDevice", kModule, "Error", "InitDevice(stream not open)", {{"Err", status}});
+    return streamstatus::kNotConnected;
+  }
+  unitSilent_ = false;
   if ((status = ClearScreen())) return status;
   if (PauseDetectionOutOfDwellTime && !paused_) {
     if ((status = Command("MDX:PAUSE"))) return status;

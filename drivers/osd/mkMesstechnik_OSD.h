@@ -5,8 +5,10 @@
 // ten text lines with placeholders for them plus the date and the time, and
 // can pause the unit's picture-change detector outside the dwell time.
 //
-// Every command is answered by the unit: "OK", or "ERR" and a number, which
-// becomes the status kDeviceErrorBase + number.
+// The unit answers every command: "OK", or "ERR" and a number, which becomes
+// the status kDeviceErrorBase + number. A unit that leaves a command
+// unanswered within the stream's time-out is sent the following commands
+// without waiting, until it is connected again.
 #include <array>
 #include <memory>
 #include <string>
@@ -65,6 +67,7 @@ private:
   std::vector<parameterOSDSettingsBase*> Items();
 
   bool paused_ = false;
+  bool unitSilent_ = false;
   OSDValueTable table_;
   std::array<std::unique_ptr<parameterOSDSettingsText>, kTextItems> texts_;
   parameterOSDSettingsDate date_;

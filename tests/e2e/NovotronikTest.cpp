@@ -55,6 +55,12 @@ TEST(NovotronikE2e, SerialFramesEveryCommandBetweenStxAndEtx) {
   EXPECT_EQ(SendEvent(id, SWM_EVENT_TestStopped), 0x30001F41u);
   EXPECT_EQ(m.ErrorText(id, 0x30001F41u), "Device stream is not connected.");
   m.RemoveDeviceDriver(0, id);
+  // A port that does not exist: the stream is not open.
+  const uint16_t absent = bench.Create("NOVOTRONIK_SWITCH", "[Stream Config]\nSelected=RS-232\n"
+                                                            "[Stream Config.RS232]\nCOMPort=" +
+                                                                std::to_string(bench.Com() + 5) + "\n");
+  EXPECT_EQ(m.InitDevice(0, absent), 0x30001F41u);
+  m.RemoveDeviceDriver(0, absent);
 }
 
 TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {
