@@ -37,6 +37,11 @@ public:
   // that ends), or nothing; the instrument then calls Tick and asks again.
   virtual std::optional<uint32_t> PendingChangeMs() const { return std::nullopt; }
   virtual void Tick() {}
+  // Bytes a serial instrument sends unasked, every ReportIntervalMs()
+  // milliseconds (0: it sends nothing unasked). Read when the instrument's
+  // transport opens.
+  virtual uint32_t ReportIntervalMs() const { return 0; }
+  virtual std::string Report() { return {}; }
   // The state for tests and people (JSON object).
   virtual nlohmann::json State() const = 0;
 };

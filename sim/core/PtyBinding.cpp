@@ -32,7 +32,22 @@ std::string PtyBinding::ChooseLink() {
 std::string PtyBinding::Open() {
   std::string error = ChooseLink();
   if (error.empty()) error = OpenTerminal();
+  if (error.empty() && instrument_.Family().ReportIntervalMs() > 0)
+    ScheduleReport(instrument_.Family().ReportIntervalMs());
   return error;
+}
+
+void PtyBinding::ScheduleReport(uint32_t intervalMs) {
+  constexpr size_t kMostUnread = 4096;
+  std::weak_ptr<bool> alive = alive_;
+  reportTimer_ = context_.loop.After(intervalMs, [this, alive, intervalMs] {
+    if (alive.expired()) return;
+    if (connection_ && !dead_ && !refusing_ && connection_->QueuedBytes() < kMostUnread) {
+      const std::string report = instrument_.Family().Report();
+      if (!report.empty()) connection_->Send(report, 0);
+    }
+    ScheduleReport(intervalMs);
+  });
 }
 
 std::string PtyBinding::OpenTerminal() {
@@ -60,6 +75,8 @@ std::string PtyBinding::OpenTerminal() {
 }
 
 void PtyBinding::Close() {
+  if (reportTimer_) context_.loop.Cancel(reportTimer_);
+  reportTimer_ = 0;
   if (connection_) connection_->Close();
   connection_.reset();
   retired_.clear();

@@ -4,7 +4,9 @@
 // command is handled or answered) until the drop fault is switched off. A
 // hang-up replaces the pseudo-terminal (the COMn link then points at the new
 // one), as when a USB adapter is unplugged and plugged in again. Refusing
-// removes the link.
+// removes the link. A family that reports unasked (InstrumentFamily::
+// ReportIntervalMs) sends its report at that interval while the line lives;
+// reports that nobody reads pile up to 4 KiB at most.
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +38,8 @@ private:
   std::string OpenTerminal();
   std::string ChooseLink();
   void OnData(std::string_view bytes);
+  // Sends the family's unasked report now and again after its interval.
+  void ScheduleReport(uint32_t intervalMs);
 
   SimulatorContext& context_;
   Instrument& instrument_;
@@ -49,6 +53,7 @@ private:
   bool dead_ = false;
   bool refusing_ = false;
   size_t hangups_ = 0;
+  int reportTimer_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -40,7 +40,14 @@ std::string RelayBox::Configure(const std::string& key, const std::string& value
     }
     return "";
   }
-  return "unknown key '" + key + "' for family relaybox (echo, high-bits, stuck)";
+  if (key == "report-every") {
+    char* end = nullptr;
+    const long ms = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || ms < 0 || ms > 60000) return "report-every needs 0 to 60000 ms, not '" + value + "'";
+    reportEveryMs_ = static_cast<uint32_t>(ms);
+    return "";
+  }
+  return "unknown key '" + key + "' for family relaybox (echo, high-bits, stuck, report-every)";
 }
 
 std::optional<std::string> RelayBox::Handle(const std::string& command) {
@@ -67,6 +74,7 @@ nlohmann::json RelayBox::State() const {
           {"received", received_},
           {"echo", echo_ ? "on" : "never"},
           {"high_bits", highBits_},
+          {"report_every_ms", reportEveryMs_},
           {"stuck", stuck_ ? nlohmann::json(*stuck_) : nlohmann::json("none")}};
 }
 

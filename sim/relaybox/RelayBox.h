@@ -5,7 +5,9 @@
 //
 // Keys: "echo" (on, never), "high-bits" (a byte whose upper four bits are
 // set in every report, e.g. 0xF0), "stuck" (a relay byte the box keeps
-// whatever it is sent, or none). A late echo is the framework's "late"
+// whatever it is sent, or none), "report-every" (milliseconds between the
+// reports the box sends unasked, 0 for none; given when the box is added).
+// A late echo is the framework's "late"
 // fault. Use it with "terminator = none": the bytes are not lines.
 #include <cstdint>
 #include <nlohmann/json_fwd.hpp>
@@ -24,6 +26,8 @@ public:
   std::optional<std::string> Handle(const std::string& command) override;
   void Reset() override;
   nlohmann::json State() const override;
+  uint32_t ReportIntervalMs() const override { return reportEveryMs_; }
+  std::string Report() override { return std::string(1, static_cast<char>(relays_ | highBits_)); }
 
   uint8_t Relays() const { return relays_; }
   const std::vector<uint8_t>& Received() const { return received_; }
@@ -32,6 +36,7 @@ private:
   uint8_t relays_ = 0;
   uint8_t highBits_ = 0;
   bool echo_ = true;
+  uint32_t reportEveryMs_ = 0;
   std::optional<uint8_t> stuck_;
   std::vector<uint8_t> received_;
 };

@@ -36,3 +36,22 @@ TEST(ZevoSwtE2e, RelayBytesEchoesAndSettings) {
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
   m.RemoveDeviceDriver(0, id);
 }
+
+TEST(ZevoSwtE2e, ABoxThatReportsByItselfPassesTheCheckAndIsSwitched) {
+  swm::Module& m = LoadedModule();
+  // No echo: the box reports its relays every 50 ms, so a report comes after each clearing.
+  SimBench bench({{"family", "relaybox"}, {"terminator", "none"}, {"echo", "never"}, {"report-every", "50"}}, true, 4);
+  sim::Instrument& unit = bench.Unit();
+  const uint16_t id = bench.Create("ZEVOSWT", "[RS232]\nCOMPort=" + std::to_string(bench.Com()) +
+                                                  "\nImplementation=1\n[ZevoSwt]\nRelais2Start=1\nRelais3Start=1\n");
+  EXPECT_EQ(m.CheckDevice(0, id), 0u);
+  EXPECT_EQ(unit.ReceivedBytes(), "");
+  ASSERT_EQ(m.InitDevice(0, id), 0u);
+  EXPECT_EQ(SendEvent(id, SWM_EVENT_InitialisationStarted), 0u);
+  EXPECT_EQ(unit.ReceivedBytes(), "\x06");
+  EXPECT_EQ(SendEvent(id, SWM_EVENT_TestStopped), 0u);
+  EXPECT_EQ(unit.ReceivedBytes(), std::string("\x06\x00", 2));
+  EXPECT_EQ(unit.Access<sim::RelayBox>([](sim::RelayBox& box) { return box.Relays(); }), 0);
+  EXPECT_EQ(m.DeInitDevice(0, id), 0u);
+  m.RemoveDeviceDriver(0, id);
+}
