@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/novotronik/NovotronikUnit.h"
-#include "SimBench.h"
+#include "DriverSteps.h"
 
 namespace {
 const std::string kRows =
@@ -30,11 +30,9 @@ std::vector<int> Poles(sim::Instrument& unit) {
 
 TEST(NovotronikE2e, SerialFramesEveryCommandBetweenStxAndEtx) {
   swm::Module& m = LoadedModule();
-  SimBench bench({{"family", "novotronik"}, {"framing", "stx-etx"}, {"terminator", "none"}}, true, 3);
-  sim::Instrument& unit = bench.Unit();
-  const uint16_t id = bench.Create("NOVOTRONIK_SWITCH_6501", "[Stream Config]\nSelected=RS-232\n"
-                                                             "[Stream Config.RS232]\nCOMPort=" +
-                                                                 std::to_string(bench.Com()) + "\n" + kRows);
+  SimulatorBench bench(Transport::kSerial, {{"family", "novotronik"}, {"framing", "stx-etx"}, {"terminator", "none"}});
+  sim::Instrument& unit = bench.Instrument();
+  const uint16_t id = CreateDriver(bench, "NOVOTRONIK_SWITCH_6501", bench.StreamSections() + kRows);
   ASSERT_EQ(m.CheckDevice(0, id), 0u) << m.ErrorText(id, m.CheckDevice(0, id));
   EXPECT_EQ(unit.ReceivedBytes(), Framed({"*IDN"}));
   unit.ResetLog();
@@ -56,20 +54,19 @@ TEST(NovotronikE2e, SerialFramesEveryCommandBetweenStxAndEtx) {
   EXPECT_EQ(m.ErrorText(id, 0x30001F41u), "Device stream is not connected.");
   m.RemoveDeviceDriver(0, id);
   // A port that does not exist: the stream is not open.
-  const uint16_t absent = bench.Create("NOVOTRONIK_SWITCH", "[Stream Config]\nSelected=RS-232\n"
+  const uint16_t absent = CreateDriver(bench, "NOVOTRONIK_SWITCH", "[Stream Config]\nSelected=RS-232\n"
                                                             "[Stream Config.RS232]\nCOMPort=" +
-                                                                std::to_string(bench.Com() + 5) + "\n");
+                                                                std::to_string(SimulatorBench::kComPort + 5) + "\n");
   EXPECT_EQ(m.InitDevice(0, absent), 0x30001F41u);
   m.RemoveDeviceDriver(0, absent);
 }
 
 TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {
   swm::Module& m = LoadedModule();
-  SimBench bench({{"family", "novotronik"}, {"framing", "plain"}, {"stuck", "8:3"}}, false);
-  sim::Instrument& unit = bench.Unit();
-  const std::string stream =
-      "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" + std::to_string(bench.Port()) + "\n";
-  const uint16_t id = bench.Create("NOVOTRONIK_SWITCH", stream + kRows);
+  SimulatorBench bench(Transport::kTcp, {{"family", "novotronik"}, {"framing", "plain"}, {"stuck", "8:3"}});
+  sim::Instrument& unit = bench.Instrument();
+  const std::string stream = bench.StreamSections();
+  const uint16_t id = CreateDriver(bench, "NOVOTRONIK_SWITCH", stream + kRows);
   ASSERT_EQ(m.CheckDevice(0, id), 0u);
   ASSERT_EQ(m.InitDevice(0, id), 0u);
   const uint32_t stuck = SendEvent(id, SWM_EVENT_InitialisationStarted);
@@ -88,7 +85,7 @@ TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {
   EXPECT_EQ(m.DeInitDevice(0, id), 0u);
 
   // The 6511 key expects another unit.
-  const uint16_t other = bench.Create("NOVOTRONIK_SWITCH_6511", stream);
+  const uint16_t other = CreateDriver(bench, "NOVOTRONIK_SWITCH_6511", stream);
   const uint32_t wrong = m.CheckDevice(0, other);
   EXPECT_EQ(wrong, 0x30000096u);
   EXPECT_EQ(m.ErrorText(other, wrong),
@@ -103,8 +100,8 @@ TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {
     for (int pin = 0; pin < 8; ++pin) rows += "Row " + std::to_string(row) + " Pin " + std::to_string(pin) + "=" +
                                               std::to_string((row + pin) % 8) + "\n";
   }
-  const uint16_t all = bench.Create("NOVOTRONIK_SWITCH", stream + rows + "[Identification]\nExpectedResponse=GTS\n");
-  const std::string saved = bench.ExpectStableSave(all, "NOVOTRONIK_SWITCH");
+  const uint16_t all = CreateDriver(bench, "NOVOTRONIK_SWITCH", stream + rows + "[Identification]\nExpectedResponse=GTS\n");
+  const std::string saved = ExpectStableSave(bench, all, "NOVOTRONIK_SWITCH");
   for (const char* line : {"Row 3 Event=2\n", "Row 3 Pin 7=2\n", "Row 0 Pin 0=0\n", "ExpectedResponse=GTS\n",
                            "Selected=TCPIP\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;

@@ -9,7 +9,7 @@
 #include <regex>
 
 #include "sim/osd/OsdUnit.h"
-#include "SimBench.h"
+#include "DriverSteps.h"
 
 namespace {
 std::vector<std::string> Screen(sim::Instrument& unit) {
@@ -27,15 +27,14 @@ bool DetectorPaused(sim::Instrument& unit) {
 
 TEST(OsdE2e, ScreenAfterTestEventsDetectorAndErrors) {
   swm::Module& m = LoadedModule();
-  SimBench bench({{"family", "osd"}, {"camera", "7"}}, false);
-  sim::Instrument& unit = bench.Unit();
-  const uint16_t id = bench.Create(
-      "MKMESSTECHNIK_OSD", "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" +
-                               std::to_string(bench.Port()) +
-                               "\n[MKMESSTECHNIK_OSD]\nCameraID=7\nPauseDetectionOutOfDwellTime=1\nResumeAction=3\n"
-                               "[MKMESSTECHNIK_OSD_TEXT_2]\nColorForeGround=3\nColorBackGround=2\nFontSize=2\n"
-                               "[MKMESSTECHNIK_OSD_TEXT_7]\nTextString=Dwell __dwelltime__ at __freqkHz__ kHz\n"
-                               "[MKMESSTECHNIK_OSD_TEXT_8]\nTextString=\n");
+  SimulatorBench bench(Transport::kTcp, {{"family", "osd"}, {"camera", "7"}});
+  sim::Instrument& unit = bench.Instrument();
+  const uint16_t id = CreateDriver(bench, "MKMESSTECHNIK_OSD",
+                                   bench.StreamSections() +
+                                       "[MKMESSTECHNIK_OSD]\nCameraID=7\nPauseDetectionOutOfDwellTime=1\nResumeAction=3\n"
+                                       "[MKMESSTECHNIK_OSD_TEXT_2]\nColorForeGround=3\nColorBackGround=2\nFontSize=2\n"
+                                       "[MKMESSTECHNIK_OSD_TEXT_7]\nTextString=Dwell __dwelltime__ at __freqkHz__ kHz\n"
+                                       "[MKMESSTECHNIK_OSD_TEXT_8]\nTextString=\n");
   ASSERT_EQ(m.InitDevice(0, id), 0u);
   EXPECT_EQ(unit.ReceivedCommands(), (std::vector<std::string>{"OSD:CLR 255 7", "MDX:PAUSE"}));
   EXPECT_TRUE(DetectorPaused(unit));
@@ -115,10 +114,10 @@ TEST(OsdE2e, ScreenAfterTestEventsDetectorAndErrors) {
   for (const char* kind : {"DATE", "TIME"})
     items += std::string("[MKMESSTECHNIK_OSD_") + kind + "]\nPosX=30\nPosY=14\nColorForeGround=5\n"
              "ColorBackGround=6\nFontSize=2\nShowSetting=0\n";
-  const uint16_t all = bench.Create("MKMESSTECHNIK_OSD",
+  const uint16_t all = CreateDriver(bench, "MKMESSTECHNIK_OSD",
                                     "[MKMESSTECHNIK_OSD]\nDeviceName=Camera east\nCameraID=12\n"
                                     "PauseDetectionOutOfDwellTime=1\nResumeAction=2\n" + items);
-  const std::string saved = bench.ExpectStableSave(all, "MKMESSTECHNIK_OSD");
+  const std::string saved = ExpectStableSave(bench, all, "MKMESSTECHNIK_OSD");
   for (const char* line : {"DeviceName=Camera east\n", "CameraID=12\n", "ResumeAction=2\n",
                            "TextString=Line 10 __angle__\n", "ShowSetting=0\n", "ColorBackGround=6\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;

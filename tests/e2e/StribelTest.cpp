@@ -7,7 +7,7 @@
 #include <chrono>
 
 #include "sim/stribel/StribelController.h"
-#include "SimBench.h"
+#include "DriverSteps.h"
 
 namespace {
 std::vector<std::string> StartTexts(sim::Instrument& unit) {
@@ -38,10 +38,10 @@ uint32_t StartAndStop(sim::Instrument& unit, uint16_t id) {
 
 TEST(StribelE2e, StartMessagesAnswersAndSettings) {
   swm::Module& m = LoadedModule();
-  SimBench bench({{"family", "stribel"}, {"read-terminator", "cr"}, {"write-terminator", "crlf"}}, true, 1);
-  sim::Instrument& unit = bench.Unit();
-  const uint16_t id = bench.Create(
-      "STRIBEL", "[RS232]\nCOMPort=" + std::to_string(bench.Com()) + "\nImplementation=1\n[Stribel]\nFieldType=0\n");
+  SimulatorBench bench(Transport::kSerial,
+                       {{"family", "stribel"}, {"read-terminator", "cr"}, {"write-terminator", "crlf"}});
+  sim::Instrument& unit = bench.Instrument();
+  const uint16_t id = CreateDriver(bench, "STRIBEL", LegacySerialSection() + "[Stribel]\nFieldType=0\n");
 
   ASSERT_EQ(m.CheckDevice(0, id), 0u);
   EXPECT_EQ(unit.ReceivedBytes(), "INIT\r");
@@ -99,10 +99,9 @@ TEST(StribelE2e, StartMessagesAnswersAndSettings) {
   EXPECT_EQ(m.CheckDevice(0, id), 0x300000CEu);
 
   // The calculated field is reported once chosen; every setting survives a save and a load.
-  const uint16_t calc = bench.Create("STRIBEL", "[RS232]\nCOMPort=" + std::to_string(bench.Com()) +
-                                                    "\nImplementation=1\nBaudRate=19200\nParity=2\nDataBits=7\n"
-                                                    "StopBits=2\n[Stribel]\nFieldType=1\n");
-  const std::string saved = bench.ExpectStableSave(calc, "STRIBEL");
+  const uint16_t calc = CreateDriver(
+      bench, "STRIBEL", LegacySerialSection() + "BaudRate=19200\nParity=2\nDataBits=7\nStopBits=2\n[Stribel]\nFieldType=1\n");
+  const std::string saved = ExpectStableSave(bench, calc, "STRIBEL");
   for (const char* line : {"FieldType=1\n", "BaudRate=19200\n", "Parity=2\n", "DataBits=7\n", "StopBits=2\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
   m.RemoveDeviceDriver(0, calc);

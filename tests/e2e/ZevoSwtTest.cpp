@@ -4,17 +4,17 @@
 #include <gtest/gtest.h>
 
 #include "sim/relaybox/RelayBox.h"
-#include "SimBench.h"
+#include "DriverSteps.h"
 
 TEST(ZevoSwtE2e, RelayBytesEchoesAndSettings) {
   swm::Module& m = LoadedModule();
   // The echo leaves after the driver has cleared its input (900 ms) and before it reads (1000 ms).
-  SimBench bench({{"family", "relaybox"}, {"terminator", "none"}, {"high-bits", "0xF0"}, {"fault", "late 950"}}, true,
-                 2);
-  sim::Instrument& unit = bench.Unit();
-  const uint16_t id = bench.Create("ZEVOSWT", "[RS232]\nCOMPort=" + std::to_string(bench.Com()) +
-                                                  "\nImplementation=1\n[ZevoSwt]\nRelais1Start=1\nRelais4Start=1\n"
-                                                  "Relais2Stop=1\nRelais3Stop=1\nRelais4Stop=1\n");
+  SimulatorBench bench(Transport::kSerial,
+                       {{"family", "relaybox"}, {"terminator", "none"}, {"high-bits", "0xF0"}, {"fault", "late 950"}});
+  sim::Instrument& unit = bench.Instrument();
+  const uint16_t id = CreateDriver(bench, "ZEVOSWT",
+                                   LegacySerialSection() +
+                                       "[ZevoSwt]\nRelais1Start=1\nRelais4Start=1\nRelais2Stop=1\nRelais3Stop=1\nRelais4Stop=1\n");
   ASSERT_EQ(m.InitDevice(0, id), 0u);
   EXPECT_EQ(SendEvent(id, SWM_EVENT_InitialisationStarted), 0u);
   // Relays 1 and 4: one byte 0x09, answered by 0xF9 and not sent again.
@@ -30,7 +30,7 @@ TEST(ZevoSwtE2e, RelayBytesEchoesAndSettings) {
   EXPECT_EQ(closed, 0x3000012Cu);
   EXPECT_EQ(m.ErrorText(id, closed), "The serial port is not open.");
 
-  const std::string saved = bench.ExpectStableSave(id, "ZEVOSWT");
+  const std::string saved = ExpectStableSave(bench, id, "ZEVOSWT");
   for (const char* line : {"Relais1Start=1\n", "Relais2Start=0\n", "Relais4Start=1\n", "Relais1Stop=0\n",
                            "Relais3Stop=1\n", "BaudRate=9600\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
@@ -40,10 +40,11 @@ TEST(ZevoSwtE2e, RelayBytesEchoesAndSettings) {
 TEST(ZevoSwtE2e, ABoxThatReportsByItselfPassesTheCheckAndIsSwitched) {
   swm::Module& m = LoadedModule();
   // No echo: the box reports its relays every 50 ms, so a report comes after each clearing.
-  SimBench bench({{"family", "relaybox"}, {"terminator", "none"}, {"echo", "never"}, {"report-every", "50"}}, true, 4);
-  sim::Instrument& unit = bench.Unit();
-  const uint16_t id = bench.Create("ZEVOSWT", "[RS232]\nCOMPort=" + std::to_string(bench.Com()) +
-                                                  "\nImplementation=1\n[ZevoSwt]\nRelais2Start=1\nRelais3Start=1\n");
+  SimulatorBench bench(Transport::kSerial,
+                       {{"family", "relaybox"}, {"terminator", "none"}, {"echo", "never"}, {"report-every", "50"}});
+  sim::Instrument& unit = bench.Instrument();
+  const uint16_t id =
+      CreateDriver(bench, "ZEVOSWT", LegacySerialSection() + "[ZevoSwt]\nRelais2Start=1\nRelais3Start=1\n");
   EXPECT_EQ(m.CheckDevice(0, id), 0u);
   EXPECT_EQ(unit.ReceivedBytes(), "");
   ASSERT_EQ(m.InitDevice(0, id), 0u);
