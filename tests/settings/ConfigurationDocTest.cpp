@@ -157,9 +157,10 @@ TEST(ConfigurationDoc, ListsExactlyWhatEachDriverReadsAndWrites) {
         out << Row{cell(row.section), cell(row.key), row.type, cell(row.defaultValue), row.saved} << "\n";
     }
     const auto table = documented.find(key);
-    ASSERT_NE(table, documented.end())
-        << "docs/configuration.md has no table for " << key << "; it should read:\n"
-        << expected.str();
+    if (table == documented.end()) {
+      ADD_FAILURE() << "docs/configuration.md has no table for " << key << "; it should read:\n" << expected.str();
+      continue;
+    }
     EXPECT_EQ(table->second, rows) << "the table of " << key << " should read:\n" << expected.str();
 
     // And what a real save puts into an INI file are the rows marked saved.
