@@ -1,5 +1,7 @@
 #include "streams/DeviceStreamClientWithStreamBase.h"
 
+#include "streams/DeviceStreamStatus.h"
+
 #include <cstdlib>
 
 #include "logging/JournexEntry.h"
@@ -32,6 +34,10 @@ DeviceStreamClientWithStreamBase::~DeviceStreamClientWithStreamBase() {
 Status DeviceStreamClientWithStreamBase::GetErrorString(uint32_t hostContext, Status code, std::string& text) {
   if (code == GetMismatchCode())
     return CustomisableIdentificationChecker::GetErrorString(hostContext, code, text);
+  if (code == streamstatus::kNoStream) {
+    text = "The device is not connected (no device stream is open; initialise the device first).";
+    return 0;
+  }
   return manager_.GetErrorString(hostContext, code, text, GetEmbeddedStream().get());
 }
 

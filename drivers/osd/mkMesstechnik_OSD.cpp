@@ -133,7 +133,8 @@ Status mkMesstechnik_OSD::HandleEvent(HostWindow, const uint32_t* event, const d
   const uint32_t number = *event;
   if (number == SWM_EVENT_TestStarted || number == SWM_EVENT_TestStopped)
     JournexEntry::Note("HandleEvent", kModule, "Note", "Clearing all available text settings");
-  const bool changed = table_.Apply(number, value ? *value : 0.0);
+  // Event 62 carries a text, not a number: its value is never read as one.
+  const bool changed = table_.Apply(number, value && number != SWM_EVENT_SendPilotInterfaceData ? *value : 0.0);
   Status status = 0;
   if (PauseDetectionOutOfDwellTime && IsConnected()) {
     if (number == SWM_EVENT_DwellTimeStarted && paused_) {

@@ -85,7 +85,8 @@ Status Stribel::Evaluate(const std::string& answer) {
 
 Status Stribel::HandleEvent(HostWindow, const uint32_t* event, const double* value) {
   if (!event) return 0;
-  const double v = value ? *value : 0.0;
+  // Event 62 carries a text, not a number: its value is never read as one.
+  const double v = value && *event != SWM_EVENT_SendPilotInterfaceData ? *value : 0.0;
   switch (*event) {
     case SWM_EVENT_TestStopped: {
       const Status status = Write(kEndMessage);

@@ -3,6 +3,7 @@
 // at the edge of its page, a label too small for its text) and pictured for
 // people to look at (screenshots/ in the build tree).
 #include <gtest/gtest.h>
+#include <wx/scrolwin.h>
 #include <wx/dialog.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
@@ -61,7 +62,13 @@ bool ShowsText(wxWindow* window) {
 // Every shown control lies wholly inside the page, and every control with a
 // text of its own is at least as large as that text needs.
 void ExpectEveryControlWhole(wxWindow& page) {
-  const wxRect area = page.GetScreenRect();
+  wxRect area = page.GetScreenRect();
+  // A scrolled window's controls lie in its whole scrollable area, not only in the part in view.
+  if (auto* scrolled = dynamic_cast<wxScrolledWindow*>(&page)) {
+    int x = 0, y = 0;
+    scrolled->CalcScrolledPosition(0, 0, &x, &y);
+    area = wxRect(area.GetPosition() + wxPoint(x, y), scrolled->GetVirtualSize());
+  }
   for (wxWindow* child : page.GetChildren()) {
     if (!child->IsShown() || child->IsTopLevel()) continue;
     const wxRect rect = child->GetScreenRect();

@@ -220,7 +220,7 @@ TEST(BusStreamsConfigurableSwitch, SendsItsCommandsOverEachBusTransport) {
     const char* closing;
   } cases[] = {
       {"GPIB", "[SwitchMatrix.Stream Config.GPIB]\nPriAdr=5\n", "", ""},
-      {"CompliantGPIB", "[SwitchMatrix.Stream Config.GPIB]\nPriAdr=5\n", "*CLS*SRE 32*ESE 1", "*SRE 0*ESE 0"},
+      {"CompliantGPIB", "[SwitchMatrix.Stream Config.GPIB]\nPriAdr=5\n", "*CLS*SRE 48*ESE 1", "*SRE 0*ESE 0"},
       {"VISA", "[SwitchMatrix.Stream Config.VISA]\nIdentifier=GPIB0::5::INSTR\n", "", ""},
   };
   for (const auto& c : cases) {

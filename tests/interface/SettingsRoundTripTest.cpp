@@ -65,6 +65,8 @@ std::string Render(const Values& values) {
 std::vector<std::string> Candidates(const std::string& value) {
   static const std::vector<std::string> transports = {"RS-232", "TCPIP", "UDP", "HTTP", "GPIB", "CompliantGPIB",
                                                       "VISA", "USB", "USB_D2xx", "RSIB", "Manual"};
+  // Enumerations that are stored by their names (the OSP frame's module per slot).
+  static const std::vector<std::string> enumerationNames = {"NoModuleSelected", "ModuleOSP_B101", "ModuleOSP_B107"};
   std::vector<std::string> out;
   const auto add = [&](const std::string& candidate) {
     if (candidate != value && std::find(out.begin(), out.end(), candidate) == out.end()) out.push_back(candidate);
@@ -77,6 +79,8 @@ std::vector<std::string> Candidates(const std::string& value) {
     for (long long c : {n + 1, n - 1, 1LL, 2LL, 0LL, 3LL, 4LL, n + 2, 5LL, 8LL}) add(std::to_string(c));
   } else if (std::regex_match(value, real)) {
     for (const char* c : {"2.5", "0.75", "12.5", "1"}) add(c);
+  } else if (std::find(enumerationNames.begin(), enumerationNames.end(), value) != enumerationNames.end()) {
+    for (const std::string& name : enumerationNames) add(name);
   } else {
     add(value + "x");
     add("127.0.0.1:5025");
@@ -127,7 +131,14 @@ std::string Name(const Key& key) { return "[" + key.first + "] " + key.second; }
 // Settings that follow others and cannot be changed alone: the number of a
 // board's cards is the number of card tables it finds (a fresh board has
 // none; boards with cards are covered by the board's own end-to-end test).
-bool FollowsOtherSettings(const Key& key) { return key == Key{"MultiSwitch", "Count"}; }
+// Settings that have no other valid value of their own: a board's card count
+// follows its card tables, and the selected transport of a driver that offers
+// one transport only (every other transport was tried and refused) stays.
+bool FollowsOtherSettings(const Key& key) {
+  if (key == Key{"MultiSwitch", "Count"}) return true;
+  const std::string& section = key.first;
+  return key.second == "Selected" && section.size() >= 13 && section.compare(section.size() - 13, 13, "Stream Config") == 0;
+}
 
 class SettingsRoundTripTest : public testing::TestWithParam<std::string> {};
 
