@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "PairedExchanges.h"
 #include "Placement.h"
 #include "platform/NamedSharedMutex.h"
 #include "sim/core/Simulator.h"
@@ -152,14 +153,8 @@ private:
   bool connected_ = false;
 };
 
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 template <class Bare>
-void MeasurePairs(benchmark::State& state, const std::string& type) {
+void MeasureBusPairs(benchmark::State& state, const std::string& type) {
   // The client and the simulator's threads (started by Bus) on one processor.
   bench::OneProcessor placement(state);
   Bus bus;
@@ -169,29 +164,11 @@ void MeasurePairs(benchmark::State& state, const std::string& type) {
     state.SkipWithError("cannot open the instrument");
     return;
   }
-  std::vector<double> bareTimes, streamTimes;
-  using Clock = std::chrono::steady_clock;
-  for (auto _ : state) {
-    const auto start = Clock::now();
-    const bool bareDone = bare.Exchange();
-    const auto middle = Clock::now();
-    const bool streamDone = stream.Exchange();
-    const auto end = Clock::now();
-    if (!bareDone || !streamDone) {
-      state.SkipWithError("exchange failed");
-      return;
-    }
-    bareTimes.push_back(std::chrono::duration<double, std::micro>(middle - start).count());
-    streamTimes.push_back(std::chrono::duration<double, std::micro>(end - middle).count());
-  }
-  const double bareMedian = Median(bareTimes), streamMedian = Median(streamTimes);
-  state.counters["bare_us"] = bareMedian;
-  state.counters["stream_us"] = streamMedian;
-  state.counters["ratio"] = bareMedian > 0 ? streamMedian / bareMedian : 0;
+  bench::MeasurePairs(state, [&bare] { return bare.Exchange(); }, [&stream] { return stream.Exchange(); });
 }
 
-void GpibPairs(benchmark::State& state) { MeasurePairs<BareGpib>(state, "GPIB"); }
-void VisaPairs(benchmark::State& state) { MeasurePairs<BareVisa>(state, "VISA"); }
+void GpibPairs(benchmark::State& state) { MeasureBusPairs<BareGpib>(state, "GPIB"); }
+void VisaPairs(benchmark::State& state) { MeasureBusPairs<BareVisa>(state, "VISA"); }
 }  // namespace
 
 BENCHMARK(GpibPairs)->Iterations(4000)->Repetitions(3)->ReportAggregatesOnly(false);

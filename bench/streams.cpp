@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "BareExchange.h"
+#include "PairedExchanges.h"
 #include "Placement.h"
 #include "platform/NamedSharedMutex.h"
 #include "sim/core/Simulator.h"
@@ -319,35 +320,6 @@ void PtyWriteReadStreamSwmsim(benchmark::State& state) {
 // The bare exchange and the stream's, one after the other in every
 // iteration, so that both see the same load of the machine. Counters: the
 // medians of both in microseconds and their ratio.
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-template <class Bare, class Stream>
-void MeasurePairs(benchmark::State& state, Bare&& bare, Stream&& stream) {
-  std::vector<double> bareTimes, streamTimes;
-  using Clock = std::chrono::steady_clock;
-  for (auto _ : state) {
-    const auto start = Clock::now();
-    const bool bareDone = bare();
-    const auto middle = Clock::now();
-    const bool streamDone = stream();
-    const auto end = Clock::now();
-    if (!bareDone || !streamDone) {
-      state.SkipWithError("exchange failed");
-      return;
-    }
-    bareTimes.push_back(std::chrono::duration<double, std::micro>(middle - start).count());
-    streamTimes.push_back(std::chrono::duration<double, std::micro>(end - middle).count());
-  }
-  const double bareMedian = Median(bareTimes), streamMedian = Median(streamTimes);
-  state.counters["bare_us"] = bareMedian;
-  state.counters["stream_us"] = streamMedian;
-  state.counters["ratio"] = bareMedian > 0 ? streamMedian / bareMedian : 0;
-}
-
 // A connected TCP stream client of the port.
 struct TcpClient {
   explicit TcpClient(uint16_t port) : port(port) {
@@ -373,7 +345,7 @@ void MeasureTcpPairs(benchmark::State& state, uint16_t port) {
   if (!stream.connected || fd < 0) {
     state.SkipWithError("cannot connect");
   } else {
-    MeasurePairs(state, [fd] { return bench::BareExchange(fd, kQuery, sizeof kAnswer - 1); }, [&stream] { return stream.Exchange(); });
+    bench::MeasurePairs(state, [fd] { return bench::BareExchange(fd, kQuery, sizeof kAnswer - 1); }, [&stream] { return stream.Exchange(); });
   }
   if (fd >= 0) close(fd);
 }
@@ -423,7 +395,7 @@ void MeasurePtyPairs(benchmark::State& state, const std::string& link) {
     tcgetattr(fd, &settings);
     cfmakeraw(&settings);
     tcsetattr(fd, TCSANOW, &settings);
-    MeasurePairs(state, [fd] { return bench::BareExchange(fd, kQuery, sizeof kAnswer - 1); }, [&stream] { return stream.Exchange(); });
+    bench::MeasurePairs(state, [fd] { return bench::BareExchange(fd, kQuery, sizeof kAnswer - 1); }, [&stream] { return stream.Exchange(); });
   }
   if (fd >= 0) close(fd);
 }
