@@ -1,6 +1,6 @@
-// The external-box and six-position Hubline cards without a unit: the relay
-// commands of each set in their order, which answers end a set, the nested
-// configuration tables and the texts the dialogs offer.
+// The Hubline cards without a unit: the switch count and box support of every
+// card key, the relay commands of each set in their order, which answers end
+// a set, the nested configuration tables and the texts the dialogs offer.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,6 +12,7 @@
 #include "drivers/hubline/HublineExternalSwitch.h"
 #include "drivers/hubline/HublineSwitch6Point.h"
 #include "drivers/hubline/HublineSwitch6PointExternal.h"
+#include "interface/DeviceTypeRegistry.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -34,6 +35,41 @@ public:
 constexpr Status kDeviceError17 = 0x30003A98 + 17;
 constexpr Status kReadTimedOut = 0x3000012E;
 }  // namespace
+
+// The identification and the class of each key are pinned by the documented
+// configuration tables and the public key list; what only the constructor
+// arguments decide is the number of switches and whether boxes can be added.
+TEST(HublineCards, EveryCardKeyHasItsSwitchCountAndBoxSupport) {
+  struct Card {
+    const char* key;
+    int switches;
+    bool boxes;
+  };
+  const Card cards[] = {
+      {"HUBLINE2PORT", 2, true},         {"HUBLINE2PORTEXT", 2, true},      {"HUBLINE4PORT", 4, true},
+      {"HUBLINE4PORTEXT", 4, true},      {"HUBLINE6PORT", 2, true},         {"ETSEMSWITCH7001-001", 2, false},
+      {"ETSEMSWITCH7001-002", 4, false}, {"ETSEMSWITCH7001-003", 2, false}, {"ETSEMSWITCH7001-004", 2, false},
+      {"ETSEMSWITCH7001-005", 1, false}, {"ETSEMSWITCH7001-011", 2, false}, {"ETSEMSWITCH7001-012", 4, false},
+      {"ETSEMSWITCH7001-013", 2, false}, {"ETSEMSWITCH7001-015", 1, false}, {"ETSEMSWITCH7001-021", 1, false},
+      {"ETSEMSWITCH7001-022", 1, false}, {"ETSEMSWITCH7001-026", 2, false}, {"ETSEMSWITCH7001-027", 4, false},
+      {"ZEVOTQS2002A", 2, true},         {"ZEVOTQS4004A", 4, true},         {"ZEVOTQS6002A", 2, true},
+      {"ZEVOTQS1001A", 1, false},        {"ZEVOTQS2011A", 2, false},        {"ZEVOTQS4012A", 4, false},
+      {"ZEVOTQS6013A", 2, false},        {"ZEVOTQS6015A", 1, false},        {"ZEVOTQS6004E", 2, false},
+      {"ZEVOTQS2001E", 2, false},        {"ZEVOTQS4002E", 4, false},        {"ZEVOTQS2021B", 1, false},
+  };
+  for (const Card& card : cards) {
+    // Each stand-alone switch has a second key under the present company name, made alike.
+    std::vector<std::string> keys = {card.key};
+    if (std::string_view(card.key).starts_with("ZEVO")) keys.push_back("KOVALEX" + std::string(card.key + 4));
+    for (const std::string& key : keys) {
+      std::unique_ptr<DeviceDriverBase> driver = CreateDeviceDriver(key);
+      auto* hubline = dynamic_cast<HublineSwitchBase*>(driver.get());
+      ASSERT_NE(hubline, nullptr) << key;
+      EXPECT_EQ(hubline->Count(), card.switches) << key;
+      EXPECT_EQ(hubline->ExternalBoxesSupported(), card.boxes) << key;
+    }
+  }
+}
 
 TEST(HublineExternalSwitch, SendsRelaysThenBoxSwitchesAndStopsAtTheFirstFailure) {
   Recording<HublineExternalSwitch> card("TQS4P", 4, true);

@@ -1,6 +1,5 @@
 // The Hubline card driver's pure parts: device ID normalisation, device
-// error parsing and numbering, and the error texts (the registry entries are
-// checked in HublineRegistryTest.cpp).
+// error parsing and numbering, and the error texts.
 #include "drivers/hubline/HublineSwitch.h"
 
 #include <gtest/gtest.h>

@@ -1,63 +1,18 @@
-// The relay box, the EUT controller, the Novotronik switch and the display:
-// every key creates its class with its arguments, and the texts these
-// drivers build and parse (start messages, status replies, device errors,
-// the display's frequency formats and placeholders).
+// The texts that the relay box, the EUT controller, the Novotronik switch and
+// the display build and parse: start messages, status replies, device errors,
+// the display's frequency formats and placeholders.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <optional>
 
 #include "drivers/novotronik/NovotronikBase.h"
 #include "drivers/osd/OSDAnswer.h"
 #include "drivers/osd/OSDValueTable.h"
-#include "drivers/osd/mkMesstechnik_OSD.h"
 #include "drivers/stribel/Stribel.h"
 #include "drivers/zevo/ZevoSwt.h"
-#include "interface/DeviceTypeRegistry.h"
 
 namespace novotronik = Kovalex::devicedrivers::NOVOTRONIK;
 namespace osd = Kovalex::devicedrivers::MKMESSTECHNIK_OSD;
-
-TEST(SerialDisplayDrivers, EveryKeyCreatesItsClassWithItsArguments) {
-  struct Case {
-    const char* key;
-    const char* className;
-    const char* arguments;
-    bool (*isClass)(DeviceDriverBase*);
-  };
-  const Case cases[] = {
-      {"ZEVOSWT", "ZevoSwt", "", [](DeviceDriverBase* d) { return dynamic_cast<ZevoSwt*>(d) != nullptr; }},
-      {"STRIBEL", "Stribel", "", [](DeviceDriverBase* d) { return dynamic_cast<Stribel*>(d) != nullptr; }},
-      {"MKMESSTECHNIK_OSD", "Kovalex::devicedrivers::MKMESSTECHNIK_OSD::mkMesstechnik_OSD", "",
-       [](DeviceDriverBase* d) { return dynamic_cast<osd::mkMesstechnik_OSD*>(d) != nullptr; }},
-      {"NOVOTRONIK_SWITCH", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK\"", nullptr},
-      {"NOVOTRONIK_SWITCH_6501", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6501\"",
-       nullptr},
-      {"NOVOTRONIK_SWITCH_6511", "Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", "\"NOVOTRONIK,GTS6511\"",
-       nullptr},
-  };
-  for (const Case& c : cases) {
-    const DeviceTypeEntry* entry = FindDeviceType(c.key);
-    ASSERT_NE(entry, nullptr) << c.key;
-    EXPECT_EQ(entry->className, c.className) << c.key;
-    EXPECT_EQ(entry->arguments, c.arguments) << c.key;
-    std::unique_ptr<DeviceDriverBase> driver = CreateDeviceDriver(c.key);
-    ASSERT_NE(driver, nullptr) << c.key;
-    if (c.isClass) {
-      EXPECT_TRUE(c.isClass(driver.get())) << c.key;
-      continue;
-    }
-    auto* unit = dynamic_cast<novotronik::NovotronikBase*>(driver.get());
-    ASSERT_NE(unit, nullptr) << c.key;
-    // The argument is the expected identification, asked with "*IDN".
-    const std::string argument(entry->arguments);
-    EXPECT_EQ("\"" + unit->GetExpectedResponse() + "\"", argument) << c.key;
-    EXPECT_EQ(unit->GetIdentificationQuery(), "*IDN");
-    EXPECT_EQ(unit->RowEvent(0), novotronik::enmInitialisationStarted);
-    EXPECT_EQ(unit->RowEvent(1), novotronik::enmUnspecified);
-    EXPECT_EQ(unit->RowPin(3, 7), novotronik::enmDoNothing);
-    EXPECT_EQ(unit->Manager().EffectiveTypeName(), "RS-232");
-  }
-}
 
 TEST(SerialDisplayDrivers, StartMessagesUseCFormatting) {
   struct Case {
