@@ -9,20 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/Simulator.h"
+#include "InstrumentBench.h"
 #include "sim/relays/RelayUnits.h"
-#include "support/LoadedModule.h"
-#include "support/TestFiles.h"
 
 namespace {
-struct Tower {
-  swm::Module& m;
-  uint16_t id = 0;
-  Tower(swm::Module& module, const char* key) : m(module) { EXPECT_EQ(m.CreateNewDeviceDriver(0, key, &id), 0u); }
-  ~Tower() {
-    m.DeInitDevice(0, id);
-    m.RemoveDeviceDriver(0, id);
-  }
+struct Tower : ModuleDriver {
+  explicit Tower(const std::string& ini) : ModuleDriver("KREAntennaTower", ini) {}
   uint32_t Polarize(int32_t polarization) { return m.SetValue(0, id, 1201, &polarization, nullptr); }
   int32_t Integer(uint32_t valueId) {
     int32_t value = -1;
@@ -43,16 +35,11 @@ std::vector<int> Positions(sim::Instrument& box) {
 }  // namespace
 
 TEST(AntennaTowerE2e, KreTowerSwitchesPolarisationAndAnswersEveryTowerValue) {
-  swm::Module& m = LoadedModule();
-  TestDirectory directory;
-  sim::Simulator simulator;
-  sim::Instrument& box = simulator.Add("kre", {{"family", "kre"}, {"transport", "tcp"}});
-  const std::string ini = directory.File("tower.ini");
-  WriteFile(ini, "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" +
-                     std::to_string(box.Endpoint().port) +
-                     "\n[KREAntennaTower]\nWaitTime=200\nRelais1Start=1\nRelais3Start=4\nRelais1Stop=2\n");
-  Tower tower(m, "KREAntennaTower");
-  ASSERT_EQ(m.LoadConfiguration(0, tower.id, ini.c_str()), 0u);
+  InstrumentBench bench(Wire::kTcp, {{"family", "kre"}});
+  sim::Instrument& box = bench.Instrument();
+  Tower tower(
+      bench.Ini("tower.ini", "[KREAntennaTower]\nWaitTime=200\nRelais1Start=1\nRelais3Start=4\nRelais1Stop=2\n"));
+  swm::Module& m = tower.m;
   ASSERT_EQ(m.CheckDevice(0, tower.id), 0u);
   ASSERT_EQ(m.InitDevice(0, tower.id), 0u);
 
@@ -103,27 +90,16 @@ TEST(AntennaTowerE2e, KreTowerSwitchesPolarisationAndAnswersEveryTowerValue) {
 }
 
 TEST(AntennaTowerE2e, KreTowerSavesLoadsAndSavesEverySettingUnchanged) {
-  swm::Module& m = LoadedModule();
-  TestDirectory directory;
+  InstrumentBench bench(Wire::kTcp);
   std::string settings = "[Common]\nDescription=Mast\n[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\n"
                          "Address=127.0.0.1:1\n[KREAntennaTower]\nWaitTime=-5\nWait=15\n";
   for (int relay = 1; relay <= 9; ++relay)
     settings += "Relais" + std::to_string(relay) + "Start=" + std::to_string(relay % 7) + "\nRelais" +
                 std::to_string(relay) + "Stop=" + std::to_string((relay + 3) % 7) + "\n";
-  const std::string ini = directory.File("tower.ini");
-  WriteFile(ini, settings);
-  Tower tower(m, "KREAntennaTower");
-  ASSERT_EQ(m.LoadConfiguration(0, tower.id, ini.c_str()), 0u);
-  const std::string saved = directory.File("saved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, tower.id, saved.c_str()), 0u);
-  const std::string text = ReadFile(saved);
+  Tower tower(bench.Write("tower.ini", settings));
+  const std::string text = tower.ExpectStableSave(bench, "KREAntennaTower");
   // A negative waiting time is kept as 0.
   EXPECT_NE(text.find("WaitTime=0\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Relais9Start=2\nRelais1Stop=4\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Wait=15\n"), std::string::npos) << text;
-  Tower again(m, "KREAntennaTower");
-  ASSERT_EQ(m.LoadConfiguration(0, again.id, saved.c_str()), 0u);
-  const std::string resaved = directory.File("resaved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, again.id, resaved.c_str()), 0u);
-  EXPECT_EQ(ReadFile(resaved), text);
 }

@@ -12,16 +12,10 @@
 #include <vector>
 
 #include "e2e/InstrumentBench.h"
-#include "sim/core/Simulator.h"
 #include "sim/hubline/HublineUnit.h"
-#include "support/LoadedModule.h"
-#include "support/ScopedVariable.h"
-#include "support/TestFiles.h"
 
 namespace {
 constexpr const char* kTypeKey = "HUBLINE4PORT";
-
-std::string SimulatedLibrary(const std::string& name) { return std::string(SWM_BUILD_DIR) + "/lib/sim/" + name; }
 
 struct BusCase {
   const char* name;
@@ -56,52 +50,21 @@ const std::vector<BusCase>& Cases() {
 const char* const kRelays = "[Common]\nDeviceID=1\n[HublineSwitch]\nRelais1Start=1\nRelais2Start=1\nRelais5Start=1\n"
                             "Relais1Stop=2\nRelais5Stop=2\n";
 
-// A simulated bus in this process and the environment that points the
-// module at it, at the simulated libraries and at a private directory.
-class BusBench {
-public:
-  BusBench() { EXPECT_EQ(simulator_.ListenBus(directory_.File("bus")), ""); }
-  ~BusBench() { simulator_.Stop(); }
-  sim::Instrument& AddUnit(const sim::Simulator::Keys& where) {
-    sim::Simulator::Keys keys{{"family", "hubline"}, {"slot1", "relay4"}};
-    keys.insert(keys.end(), where.begin(), where.end());
-    unit_ = &simulator_.Add("hub", keys);
-    return *unit_;
-  }
-  sim::Instrument& AddInstrument(const sim::Simulator::Keys& keys) { return simulator_.Add("device", keys); }
-  std::vector<std::string> CardState() {
-    return unit_->Access<sim::HublineUnit>([](sim::HublineUnit& unit) { return unit.Card(1)->Summary(); });
-  }
-  std::string File(const std::string& name) const { return directory_.File(name); }
-  std::string Write(const std::string& name, const std::string& text) const {
-    std::ofstream(File(name)) << text;
-    return File(name);
-  }
+// The Hubline unit with its relay card in slot 1, on the bus where `where` puts it.
+sim::Simulator::Keys UnitKeys(const sim::Simulator::Keys& where) {
+  sim::Simulator::Keys keys{{"family", "hubline"}, {"slot1", "relay4"}};
+  keys.insert(keys.end(), where.begin(), where.end());
+  return keys;
+}
 
-private:
-  TestDirectory directory_;
-  ScopedVariable tmp_{"TMPDIR", directory_.Path()};
-  ScopedVariable registry_{"SWMATRIX_REGISTRY", directory_.File("registry.ini")};
-  ScopedVariable gpib_{"SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0")};
-  ScopedVariable gpibsrq_{"SWMATRIX_GPIBSRQ_LIBRARY", SimulatedLibrary("libgpibsrq.so.0")};
-  ScopedVariable visa_{"SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so")};
-  ScopedVariable bus_{"SWMATRIX_SIM_BUS", directory_.File("bus")};
-  sim::Simulator simulator_;
-  sim::Instrument* unit_ = nullptr;
-};
+std::vector<std::string> CardState(sim::Instrument& unit) {
+  return unit.Access<sim::HublineUnit>([](sim::HublineUnit& hub) { return hub.Card(1)->Summary(); });
+}
 
 std::string Joined(const std::vector<std::string>& commands) {
   std::string bytes;
   for (const std::string& command : commands) bytes += command + "\n";
   return bytes;
-}
-
-// Saves the driver's settings, loads them into a new driver and saves that
-// one: both files must be equal; returns the first.
-std::string SaveLoadSave(ModuleDriver& driver, const BusBench& bench) {
-  const auto [first, second] = driver.SaveLoadSave(kTypeKey, bench.File("saved.ini"), bench.File("resaved.ini"));
-  EXPECT_EQ(second, first);
-  return first;
 }
 
 class BusStreamsE2e : public testing::TestWithParam<size_t> {};
@@ -110,18 +73,17 @@ class BusStreamsE2e : public testing::TestWithParam<size_t> {};
 TEST_P(BusStreamsE2e, RelayCardSwitchesBothSetsAndKeepsItsTransport) {
   const BusCase& c = Cases()[GetParam()];
   swm::Module& m = LoadedModule();
-  BusBench bench;
-  sim::Instrument& unit = bench.AddUnit(c.unitKeys);
+  InstrumentBench bench(Wire::kBus, UnitKeys(c.unitKeys));
+  sim::Instrument& unit = bench.Instrument();
   if (std::string(c.name) == "Gpib") {
     // A new driver with no settings at all reaches the unit at GPIB0, address 1.
     ModuleDriver fresh(kTypeKey);
     const uint32_t checked = m.CheckDevice(0, fresh.id);
     EXPECT_EQ(checked, 0u) << m.ErrorText(fresh.id, checked);
   }
-  ModuleDriver driver(kTypeKey);
+  ModuleDriver driver(kTypeKey, bench.Write("card.ini", std::string(kRelays) + c.streamTables));
   ASSERT_TRUE(driver.created);
   const uint16_t id = driver.id;
-  ASSERT_EQ(m.LoadConfiguration(0, id, bench.Write("card.ini", std::string(kRelays) + c.streamTables).c_str()), 0u);
   unit.ResetLog();
   const uint32_t checked = m.CheckDevice(0, id);
   ASSERT_EQ(checked, 0u) << m.ErrorText(id, checked);
@@ -131,14 +93,14 @@ TEST_P(BusStreamsE2e, RelayCardSwitchesBothSetsAndKeepsItsTransport) {
   unit.ResetLog();
   ASSERT_EQ(driver.Event(3), 0u);
   EXPECT_EQ(unit.ReceivedBytes(), Joined({"S1:INT_RELAY_A_NO", "S1:INT_RELAY_B_NO", "S1:EXT_RELAY_1_ACTIVE"}));
-  EXPECT_EQ(bench.CardState(), std::vector<std::string>{"A=NO B=NO C=NC D=NC, out 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE"});
+  EXPECT_EQ(CardState(unit), std::vector<std::string>{"A=NO B=NO C=NC D=NC, out 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE"});
   unit.ResetLog();
   ASSERT_EQ(driver.Event(2), 0u);
   EXPECT_EQ(unit.ReceivedBytes(), Joined({"S1:INT_RELAY_A_NC", "S1:EXT_RELAY_1_IDLE"}));
-  EXPECT_EQ(bench.CardState(), std::vector<std::string>{"A=NC B=NO C=NC D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE"});
+  EXPECT_EQ(CardState(unit), std::vector<std::string>{"A=NC B=NO C=NC D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE"});
   EXPECT_EQ(m.DeInitDevice(0, id), 0u);
 
-  const std::string saved = SaveLoadSave(driver, bench);
+  const std::string saved = driver.ExpectStableSave(bench, kTypeKey);
   EXPECT_NE(saved.find(c.savedTransport), std::string::npos) << saved;
 }
 
@@ -148,17 +110,14 @@ INSTANTIATE_TEST_SUITE_P(Transports, BusStreamsE2e, testing::Range<size_t>(0, Ca
 // Every key of both bus transports, changed from its default, survives a
 // save, a load and a second save; so does the choice of each transport.
 TEST(BusStreamsSettings, EveryKeySurvivesSaveLoadSave) {
-  swm::Module& m = LoadedModule();
-  BusBench bench;
+  InstrumentBench bench(Wire::kBus);
   const std::string gpib = "Board=2\nPriAdr=9\nSecAdr=96\nWait=5\nClear=0\nReaddress=0\n";
   const std::string visa = "[Stream Config.VISA]\nIdentifier=TCPIP0::127.0.0.1::5025::SOCKET\nTryHiSLIP=1\n";
   for (const char* selected : {"GPIB", "VISA"}) {
     SCOPED_TRACE(selected);
-    ModuleDriver driver(kTypeKey);
-    const std::string ini = bench.Write("all.ini", std::string("[Stream Config]\nSelected=") + selected +
-                                                       "\n[Stream Config.GPIB]\n" + gpib + visa);
-    ASSERT_EQ(m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
-    const std::string saved = SaveLoadSave(driver, bench);
+    ModuleDriver driver(kTypeKey, bench.Write("all.ini", std::string("[Stream Config]\nSelected=") + selected +
+                                                             "\n[Stream Config.GPIB]\n" + gpib + visa));
+    const std::string saved = driver.ExpectStableSave(bench, kTypeKey);
     EXPECT_NE(saved.find(std::string("Selected=") + selected + "\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("[Stream Config.GPIB]\n" + gpib), std::string::npos) << saved;
     EXPECT_NE(saved.find("\n[GPIB]\n" + gpib), std::string::npos) << "the older layer's table too:\n" << saved;
@@ -171,8 +130,7 @@ TEST(BusStreamsSettings, EveryKeySurvivesSaveLoadSave) {
 // a text that names the library and what is wrong; nothing crashes.
 TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
   swm::Module& m = LoadedModule();
-  BusBench bench;
-  bench.AddUnit({{"transport", "gpib"}, {"address", "1"}});
+  InstrumentBench bench(Wire::kBus, UnitKeys({{"transport", "gpib"}, {"address", "1"}}));
   const std::string nowhere = bench.File("nowhere/libmissing.so");
   const struct {
     const char* selected;
@@ -197,10 +155,8 @@ TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.library);
     ScopedVariable library(c.variable, c.library);
-    ModuleDriver driver(kTypeKey);
-    const std::string ini = bench.Write("lib.ini", std::string("[Stream Config]\nSelected=") + c.selected +
-                                                       "\n[Stream Config.VISA]\nIdentifier=GPIB0::1::INSTR\n");
-    ASSERT_EQ(m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+    ModuleDriver driver(kTypeKey, bench.Write("lib.ini", std::string("[Stream Config]\nSelected=") + c.selected +
+                                                             "\n[Stream Config.VISA]\nIdentifier=GPIB0::1::INSTR\n"));
     const uint32_t status = m.CheckDevice(0, driver.id);
     EXPECT_EQ(status, c.status);
     EXPECT_EQ(m.ErrorText(driver.id, status), c.text);
@@ -212,7 +168,6 @@ TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
 // commands reach the instrument; over CompliantGPIB opening first enables
 // the instrument's service requests and closing disables them.
 TEST(BusStreamsConfigurableSwitch, SendsItsCommandsOverEachBusTransport) {
-  swm::Module& m = LoadedModule();
   const struct {
     const char* selected;
     const char* streamTables;
@@ -225,26 +180,29 @@ TEST(BusStreamsConfigurableSwitch, SendsItsCommandsOverEachBusTransport) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.selected);
-    BusBench bench;
-    sim::Instrument& wattex = bench.AddInstrument(
-        {{"family", "programmable"}, {"transport", "gpib"}, {"address", "5"}, {"answer", "*IDN? -> SWMSIM,WATTEX,0,1.0"}});
-    uint16_t id = 0;
-    ASSERT_EQ(m.CreateNewDeviceDriver(0, "KOVALEXWTXSWITCH", &id), 0u);
-    const std::string ini = bench.Write(
-        "wattex.ini", std::string("[SwitchMatrix.Stream Config]\nSelected=") + c.selected + "\n" + c.streamTables +
-                          "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\nReturnedID=SWMSIM,WATTEX\n"
-                          "Init=SYST:REM\nTimeOutTimeSeconds=2\n[SwitchMatrix]\nDuringTest=PATH A1\nAfterTest=PATH:RESET\n");
-    ASSERT_EQ(m.LoadConfiguration(0, id, ini.c_str()), 0u);
+    InstrumentBench bench(Wire::kBus, {{"family", "programmable"},
+                                       {"transport", "gpib"},
+                                       {"address", "5"},
+                                       {"answer", "*IDN? -> SWMSIM,WATTEX,0,1.0"}});
+    sim::Instrument& wattex = bench.Instrument();
+    ModuleDriver driver(
+        "KOVALEXWTXSWITCH",
+        bench.Write("wattex.ini",
+                    std::string("[SwitchMatrix.Stream Config]\nSelected=") + c.selected + "\n" + c.streamTables +
+                        "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\nReturnedID=SWMSIM,WATTEX\n"
+                        "Init=SYST:REM\nTimeOutTimeSeconds=2\n[SwitchMatrix]\nDuringTest=PATH A1\n"
+                        "AfterTest=PATH:RESET\n"));
+    swm::Module& m = driver.m;
+    const uint16_t id = driver.id;
     const uint32_t checked = m.CheckDevice(0, id);
     EXPECT_EQ(checked, 0u) << m.ErrorText(id, checked);
     EXPECT_EQ(wattex.ReceivedBytes(), std::string(c.opening) + "*IDN?\n" + c.closing);
     wattex.ResetLog();
     ASSERT_EQ(m.InitDevice(0, id), 0u);
-    ASSERT_EQ(HostEvent(m, id, 3), 0u);
-    ASSERT_EQ(HostEvent(m, id, 2), 0u);
+    ASSERT_EQ(driver.Event(3), 0u);
+    ASSERT_EQ(driver.Event(2), 0u);
     const std::string bytes = wattex.ReceivedBytes();
     EXPECT_NE(bytes.find("SYST:REM\nPATH A1\nPATH:RESET\n"), std::string::npos) << bytes;
     EXPECT_EQ(m.DeInitDevice(0, id), 0u);
-    EXPECT_EQ(m.RemoveDeviceDriver(0, id), 0u);
   }
 }

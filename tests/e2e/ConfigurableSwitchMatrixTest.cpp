@@ -7,8 +7,7 @@
 
 #include <chrono>
 
-#include "SimulatorBench.h"
-#include "support/LoadedModule.h"
+#include "InstrumentBench.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -18,18 +17,15 @@ constexpr auto kWait = std::chrono::seconds(10);
 // the INI file that points it at the instrument.
 class Bench {
 public:
-  Bench(Transport transport, sim::Simulator::Keys keys, const std::string& tables)
-      : bench_(transport, WithFamily(std::move(keys))), device_(&bench_.Instrument()) {
-    const std::string ini = bench_.Write(
-        "wattex.ini",
-        bench_.StreamSections("SwitchMatrix") + (transport == Transport::kSerial ? "SendTermination=3\n" : "") + tables);
-    EXPECT_EQ(m_.CreateNewDeviceDriver(0, "KOVALEXWTXSWITCH", &id_), DRV_OK);
-    EXPECT_EQ(m_.LoadConfiguration(0, id_, ini.c_str()), DRV_OK);
-  }
-  ~Bench() { m_.RemoveDeviceDriver(0, id_); }
+  Bench(Wire wire, sim::Simulator::Keys keys, const std::string& tables)
+      : bench_(wire, WithFamily(std::move(keys))),
+        device_(&bench_.Instrument()),
+        driver_("KOVALEXWTXSWITCH",
+                bench_.Write("wattex.ini", bench_.StreamSections("SwitchMatrix") +
+                                               (wire == Wire::kSerial ? "SendTermination=3\n" : "") + tables)) {}
 
   std::string File(const std::string& name) const { return bench_.File(name); }
-  uint32_t Event(uint32_t event, double value) { return m_.SetValue(0, id_, 1500, &event, &value); }
+  uint32_t Event(uint32_t event, double value) { return driver_.Event(event, value); }
   uint32_t EventWithoutValue(uint32_t event) { return m_.SetValue(0, id_, 1500, &event, nullptr); }
   // Every byte received since the last call, once at least `count` have come.
   std::string TakeBytes(size_t count) {
@@ -42,10 +38,11 @@ public:
   // Expects exactly these bytes next.
   void ExpectBytes(const std::string& bytes) { EXPECT_EQ(TakeBytes(bytes.size()), bytes); }
 
-  swm::Module& m_ = LoadedModule();
-  SimulatorBench bench_;
+  InstrumentBench bench_;
   sim::Instrument* device_;
-  uint16_t id_ = 0;
+  ModuleDriver driver_;
+  swm::Module& m_ = driver_.m;
+  uint16_t id_ = driver_.id;
   size_t taken_ = 0;
 
 private:
@@ -88,7 +85,7 @@ sim::Simulator::Keys WattexAnswers() {
 }  // namespace
 
 TEST(ConfigurableSwitchMatrixE2e, SendsTypedCommandsWithEscapesSplittersListsAndPlaceholders) {
-  Bench bench(Transport::kTcp, WattexAnswers(), kTables);
+  Bench bench(Wire::kTcp, WattexAnswers(), kTables);
 
   ASSERT_EQ(bench.m_.CheckDevice(0, bench.id_), DRV_OK);
   bench.ExpectBytes("*IDN?\n");
@@ -133,7 +130,7 @@ TEST(ConfigurableSwitchMatrixE2e, SendsTypedCommandsWithEscapesSplittersListsAnd
 }
 
 TEST(ConfigurableSwitchMatrixE2e, SavesEveryValueAndLoadingTheSavedFileRestoresThem) {
-  Bench bench(Transport::kTcp, WattexAnswers(), kTables);
+  Bench bench(Wire::kTcp, WattexAnswers(), kTables);
   const std::string saved = bench.File("saved.ini");
   ASSERT_EQ(bench.m_.SaveConfiguration(0, bench.id_, saved.c_str()), DRV_OK);
   const std::string text = ReadFile(saved);
@@ -149,16 +146,14 @@ TEST(ConfigurableSwitchMatrixE2e, SavesEveryValueAndLoadingTheSavedFileRestoresT
   EXPECT_EQ(text.find("NEVER"), std::string::npos) << text;
 
   // A second driver loads the saved file and saves the very same contents.
-  uint16_t second = 0;
-  ASSERT_EQ(bench.m_.CreateNewDeviceDriver(0, "KOVALEXWTXSWITCH", &second), DRV_OK);
-  ASSERT_EQ(bench.m_.LoadConfiguration(0, second, saved.c_str()), DRV_OK);
+  ModuleDriver second("KOVALEXWTXSWITCH", saved);
   const std::string again = bench.File("again.ini");
-  ASSERT_EQ(bench.m_.SaveConfiguration(0, second, again.c_str()), DRV_OK);
+  ASSERT_EQ(bench.m_.SaveConfiguration(0, second.id, again.c_str()), DRV_OK);
   EXPECT_EQ(ReadFile(again), text);
 }
 
 TEST(ConfigurableSwitchMatrixE2e, ReportsAWrongIdentificationAndAnUnreachableDeviceWithTexts) {
-  Bench bench(Transport::kTcp, {{"answer", "*IDN? -> SWMSIM,OTHER,0,1.0"}},
+  Bench bench(Wire::kTcp, {{"answer", "*IDN? -> SWMSIM,OTHER,0,1.0"}},
               "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\nReturnedID=WATTEX\nTimeOutTimeSeconds=1\n");
   const uint32_t mismatch = bench.m_.CheckDevice(0, bench.id_);
   EXPECT_EQ(mismatch, 0x30000096u);
@@ -177,7 +172,7 @@ TEST(ConfigurableSwitchMatrixE2e, ReportsAWrongIdentificationAndAnUnreachableDev
 }
 
 TEST(ConfigurableSwitchMatrixE2e, InitWaitsASecondAfterTheResetAndSplitPartsArePaced) {
-  Bench bench(Transport::kTcp, {},
+  Bench bench(Wire::kTcp, {},
               "[SwitchMatrix.ConfigurableDeviceDriverBase]\nReset=*RST\nSplitterString=||\n"
               "[SwitchMatrix]\nonDwellTimeStarted=A||B||||C||\n");
   auto started = Clock::now();
@@ -191,8 +186,10 @@ TEST(ConfigurableSwitchMatrixE2e, InitWaitsASecondAfterTheResetAndSplitPartsAreP
 }
 
 TEST(ConfigurableSwitchMatrixE2e, OverASerialPortCommandsEndOnlyWithWhatThePortAdds) {
-  Bench bench(Transport::kSerial,
-              {{"read-terminator", "none"}, {"write-terminator", "crlf"}, {"answer", "*IDN? -> SWMSIM,WATTEX,0,1.0"},
+  Bench bench(Wire::kSerial,
+              {{"read-terminator", "none"},
+               {"write-terminator", "crlf"},
+               {"answer", "*IDN? -> SWMSIM,WATTEX,0,1.0"},
                {"answer-re", "^FREQ .* -> OK"}},
               "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\nReturnedID=wattex\nInit=\\x02INIT\\x03\n"
               "TimeOutTimeSeconds=2\n[SwitchMatrix]\nDuringTest=P1\\n\nonFrequencyChanged=FREQ __freqkHz__\n");

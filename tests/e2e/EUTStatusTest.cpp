@@ -8,25 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/Simulator.h"
+#include "InstrumentBench.h"
 #include "sim/eutcontroller/EutController.h"
 #include "support/FakeAutomation.h"
-#include "support/LoadedModule.h"
-#include "support/TestFiles.h"
 
 namespace {
-struct Driver {
-  swm::Module& m;
-  uint16_t id = 0;
-  bool created = false;
-  explicit Driver(swm::Module& module) : m(module) { created = m.CreateNewDeviceDriver(0, "VTXEUTSTATUS", &id) == 0; }
-  ~Driver() {
-    if (!created) return;
-    m.DeInitDevice(0, id);
-    m.RemoveDeviceDriver(0, id);
-  }
-};
-
 // Waits until the lines have arrived, each with its line end.
 bool WaitForLines(sim::Instrument& controller, const std::vector<std::string>& lines) {
   size_t bytes = 0;
@@ -42,27 +28,12 @@ void Forget(sim::Instrument& controller) {
 std::vector<std::string> Lines(sim::Instrument& controller) {
   return controller.Access<sim::EutController>([](sim::EutController& c) { return c.Lines(); });
 }
-
-struct Bench {
-  TestDirectory directory;
-  sim::Simulator simulator;
-  sim::Instrument& controller;
-  std::string ini;
-  Bench()
-      : controller(simulator.Add("eut", {{"family", "eutcontroller"},
-                                         {"transport", "tcp"},
-                                         {"testinfo", "Operator = Smith"},
-                                         {"testinfo", "Model=New"}})),
-        ini(directory.File("eut.ini")) {
-    WriteFile(ini, "[EUTController.Stream Config]\nSelected=TCPIP\n[EUTController.Stream Config.Ethernet]\n"
-                   "Address=127.0.0.1:" + std::to_string(controller.Endpoint().port) + "\n");
-  }
-};
 }  // namespace
 
 TEST(EUTStatusE2e, ReportsEveryEventLineAndExchangesInformationItems) {
-  swm::Module& m = LoadedModule();
-  Bench bench;
+  InstrumentBench bench(Wire::kTcp,
+                        {{"family", "eutcontroller"}, {"testinfo", "Operator = Smith"}, {"testinfo", "Model=New"}});
+  sim::Instrument& controller = bench.Instrument();
   // The host's objects outlive the driver that holds references to them.
   FakeItems eutItems;
   eutItems.Add("Model", "X1");
@@ -74,19 +45,19 @@ TEST(EUTStatusE2e, ReportsEveryEventLineAndExchangesInformationItems) {
   testItems.Add("Model", "old");
   testItems.Add("Lab", "EMC 1");
   testItems.Add("Model", "older");
-  Driver driver(m);
+  ModuleDriver driver("VTXEUTSTATUS", bench.Write("eut.ini", bench.StreamSections("EUTController")));
   ASSERT_TRUE(driver.created);
-  ASSERT_EQ(m.LoadConfiguration(0, driver.id, bench.ini.c_str()), 0u);
+  swm::Module& m = driver.m;
 
   // Before the connection is opened an event line cannot go out.
-  EXPECT_EQ(HostEvent(m, driver.id, 9, 0), 0x30000006u);
+  EXPECT_EQ(driver.Event(9, 0), 0x30000006u);
 
   SwmAutomation* eutPointer = &eut;
   SwmAutomation* itemsPointer = &testItems;
   ASSERT_EQ(m.SetValue(0, driver.id, 3, &eutPointer, &itemsPointer), 0u);
 
   ASSERT_EQ(m.InitDevice(0, driver.id), 0u);
-  EXPECT_EQ(Lines(bench.controller),
+  EXPECT_EQ(Lines(controller),
             (std::vector<std::string>{"TEST START", "EUTINFO Model=X1", "EUTINFO ab=xy", "TESTINFO Model=old",
                                       "TESTINFO Lab=EMC 1", "TESTINFO Model=older", "TESTINFO?"}));
   // Both items named Model take the served value; an unknown name is added.
@@ -95,63 +66,56 @@ TEST(EUTStatusE2e, ReportsEveryEventLineAndExchangesInformationItems) {
   EXPECT_TRUE(eutItems.ItemsReleased());
   EXPECT_EQ(eutItems.references, 1u);
 
-  Forget(bench.controller);
+  Forget(controller);
   const struct {
     uint32_t event;
     double value;
   } events[] = {{7, 123.5}, {9, 0}, {46, 12.25}, {10, 0}, {7, 80}, {52, 90}, {63, 1.0}, {63, 1.5},
                 {3, 0},     {1, 0}, {24, 3},     {2, 0}};
-  for (const auto& e : events) ASSERT_EQ(HostEvent(m, driver.id, e.event, e.value), 0u) << e.event;
+  for (const auto& e : events) ASSERT_EQ(driver.Event(e.event, e.value), 0u) << e.event;
   const std::vector<std::string> expected{"FREQUENCY 1.235E+08 HZ", "DWELLTIME START",
                                           "FIELDSTRENGTH 12.25 V/M", "DWELLTIME END",
                                           "FREQUENCY 8E+07 HZ",     "TURNTABLE 90 DEGREES",
                                           "POLARIZATION HORIZONTAL", "POLARIZATION VERTICAL",
                                           "TEST END"};
-  ASSERT_TRUE(WaitForLines(bench.controller, expected)) << bench.controller.ReceivedBytes();
-  EXPECT_EQ(Lines(bench.controller), expected);
+  ASSERT_TRUE(WaitForLines(controller, expected)) << controller.ReceivedBytes();
+  EXPECT_EQ(Lines(controller), expected);
   // An event line ends in its own line feed; the stream adds no second one.
-  EXPECT_TRUE(bench.controller.ReceivedBytes().starts_with("FREQUENCY 1.235E+08 HZ\nDWELLTIME START\n"));
+  EXPECT_TRUE(controller.ReceivedBytes().starts_with("FREQUENCY 1.235E+08 HZ\nDWELLTIME START\n"));
 
   // Without the test's items the EUT's are still sent, and nothing is asked.
   ASSERT_EQ(m.DeInitDevice(0, driver.id), 0u);
-  Forget(bench.controller);
+  Forget(controller);
   SwmAutomation* none = nullptr;
   ASSERT_EQ(m.SetValue(0, driver.id, 3, &eutPointer, &none), 0u);
   ASSERT_EQ(m.InitDevice(0, driver.id), 0u);
   // An item line is ended by the stream's send terminator.
-  ASSERT_TRUE(bench.controller.WaitForBytes(42, std::chrono::seconds(5)));
-  EXPECT_EQ(bench.controller.ReceivedBytes(), "TEST START\nEUTINFO Model=X1\nEUTINFO ab=xy\n");
-  EXPECT_EQ(Lines(bench.controller), (std::vector<std::string>{"TEST START", "EUTINFO Model=X1", "EUTINFO ab=xy"}));
+  ASSERT_TRUE(controller.WaitForBytes(42, std::chrono::seconds(5)));
+  EXPECT_EQ(controller.ReceivedBytes(), "TEST START\nEUTINFO Model=X1\nEUTINFO ab=xy\n");
+  EXPECT_EQ(Lines(controller), (std::vector<std::string>{"TEST START", "EUTINFO Model=X1", "EUTINFO ab=xy"}));
 
   // After DeInitDevice the next line fails with the stream client's status.
   ASSERT_EQ(m.DeInitDevice(0, driver.id), 0u);
-  EXPECT_EQ(HostEvent(m, driver.id, 2, 0), 0x30000006u);
+  EXPECT_EQ(driver.Event(2, 0), 0x30000006u);
   ASSERT_EQ(m.SetValue(0, driver.id, 3, &none, &none), 0u);
   EXPECT_EQ(eut.references, 1u);
 }
 
 TEST(EUTStatusE2e, SavesLoadsAndSavesEverySettingUnchanged) {
-  swm::Module& m = LoadedModule();
-  Bench bench;
-  WriteFile(bench.ini,
-            "[Common]\nDescription=EUT reporter\nDeviceBrand=Kovalex\nDeviceType=Status\n"
-            "[EUTController]\nQueryTimeoutMilliseconds=350\n"
-            "[EUTController.ConfigurableDeviceDriverBase]\nSendCommands=1\nReset=RST\nGetID=ID?\nReturnedID=CTRL\n"
-            "Init=HELLO\nDeInit=BYE\nSendAndWaitForCompletion=1\nReadAndDiscardResult=1\nSplitterString=;\n"
-            "TimeOutTimeSeconds=0.25\n"
-            "[EUTController.Stream Config]\nSelected=TCPIP\n[EUTController.Stream Config.Ethernet]\n"
-            "Address=127.0.0.1:1\n");  // nothing listens: removing the drivers does not wait for answers
-  Driver driver(m);
-  ASSERT_EQ(m.LoadConfiguration(0, driver.id, bench.ini.c_str()), 0u);
-  const std::string saved = bench.directory.File("saved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, driver.id, saved.c_str()), 0u);
-  const std::string text = ReadFile(saved);
+  InstrumentBench bench(Wire::kTcp);
+  ModuleDriver driver(
+      "VTXEUTSTATUS",
+      bench.Write(
+          "eut.ini",
+          "[Common]\nDescription=EUT reporter\nDeviceBrand=Kovalex\nDeviceType=Status\n"
+          "[EUTController]\nQueryTimeoutMilliseconds=350\n"
+          "[EUTController.ConfigurableDeviceDriverBase]\nSendCommands=1\nReset=RST\nGetID=ID?\nReturnedID=CTRL\n"
+          "Init=HELLO\nDeInit=BYE\nSendAndWaitForCompletion=1\nReadAndDiscardResult=1\nSplitterString=;\n"
+          "TimeOutTimeSeconds=0.25\n"
+          "[EUTController.Stream Config]\nSelected=TCPIP\n[EUTController.Stream Config.Ethernet]\n"
+          "Address=127.0.0.1:1\n"));  // nothing listens: removing the drivers does not wait for answers
+  const std::string text = driver.ExpectStableSave(bench, "VTXEUTSTATUS");
   for (const char* piece : {"[EUTController]\nQueryTimeoutMilliseconds=350\n", "Init=HELLO\n", "SplitterString=;\n",
                             "TimeOutTimeSeconds=0.25\n", "[EUTController.Stream Config]\n"})
     EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
-  Driver again(m);
-  ASSERT_EQ(m.LoadConfiguration(0, again.id, saved.c_str()), 0u);
-  const std::string resaved = bench.directory.File("resaved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, again.id, resaved.c_str()), 0u);
-  EXPECT_EQ(ReadFile(resaved), text);
 }

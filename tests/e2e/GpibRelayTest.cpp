@@ -15,10 +15,7 @@
 #include <vector>
 
 #include "e2e/InstrumentBench.h"
-#include "legacy/LegacyTestBench.h"
 #include "sim/gpibrelay/RelayController.h"
-#include "support/LoadedModule.h"
-#include "support/TestFiles.h"
 
 namespace {
 using Commands = std::vector<std::string>;
@@ -107,24 +104,15 @@ constexpr int kAddress = 9;
 const char* const kGpibTable = "[GPIB]\nBoard=0\nPriAdr=9\nSecAdr=0\nWait=1\nClear=0\nReaddress=0\n";
 
 // The bench with one simulated controller at address 9.
-class RelayBench : public LegacyTestBench {
+class RelayBench : public InstrumentBench {
 public:
-  RelayBench(const char* model, const sim::Simulator::Keys& more = {}) : LegacyTestBench("relay") {
-    // A bus message is one command, as it was sent.
-    sim::Simulator::Keys keys{{"family", "relaycontroller"}, {"model", model}, {"read-terminator", "none"}};
-    keys.insert(keys.end(), more.begin(), more.end());
-    controller_ = &AddGpib("controller", kAddress, keys);
-  }
-  sim::Instrument& Controller() { return *controller_; }
+  RelayBench(const char* model, const sim::Simulator::Keys& more = {})
+      : InstrumentBench(Wire::kBus, Keys(model, more)) {}
   // What the controller received since the last call.
-  Commands Take() {
-    Commands commands = controller_->ReceivedCommands();
-    controller_->ResetLog();
-    return commands;
-  }
+  Commands Take() { return TakeCommands(); }
   template <class F>
   auto Inside(F&& f) {
-    return controller_->Access<sim::RelayController>(std::forward<F>(f));
+    return Instrument().Access<sim::RelayController>(std::forward<F>(f));
   }
   std::string Summary() {
     return Inside([](sim::RelayController& c) { return c.Summary(); });
@@ -132,14 +120,18 @@ public:
   size_t Rejected() {
     return Inside([](sim::RelayController& c) { return c.Rejected(); });
   }
-  std::string Ini(const std::string& name, const std::string& text) {
-    const std::string path = Path(name);
-    WriteFile(path, text);
-    return path;
-  }
 
 private:
-  sim::Instrument* controller_;
+  static sim::Simulator::Keys Keys(const char* model, const sim::Simulator::Keys& more) {
+    // A bus message is one command, as it was sent.
+    sim::Simulator::Keys keys{{"family", "relaycontroller"},
+                              {"model", model},
+                              {"read-terminator", "none"},
+                              {"transport", "gpib"},
+                              {"address", std::to_string(kAddress)}};
+    keys.insert(keys.end(), more.begin(), more.end());
+    return keys;
+  }
 };
 
 class GpibRelayE2e : public testing::TestWithParam<size_t> {};
@@ -148,9 +140,7 @@ class GpibRelayE2e : public testing::TestWithParam<size_t> {};
 TEST_P(GpibRelayE2e, SendsBothSetsAndSavesEverySetting) {
   const RelayCase& c = Cases()[GetParam()];
   RelayBench bench(c.model);
-  ModuleDriver driver(c.typeKey);
-  const std::string ini = bench.Ini("relay.ini", std::string(c.table) + kGpibTable);
-  ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+  ModuleDriver driver(c.typeKey, bench.Write("relay.ini", std::string(c.table) + kGpibTable));
 
   const uint32_t checked = driver.m.CheckDevice(0, driver.id);
   ASSERT_EQ(checked, 0u) << driver.Text(checked);
@@ -174,15 +164,9 @@ TEST_P(GpibRelayE2e, SendsBothSetsAndSavesEverySetting) {
   EXPECT_EQ(bench.Rejected(), 0u) << "every command was understood";
 
   ASSERT_EQ(driver.m.DeInitDevice(0, driver.id), 0u);
-  const std::string saved = bench.Path("saved.ini"), resaved = bench.Path("resaved.ini");
-  ASSERT_EQ(driver.m.SaveConfiguration(0, driver.id, saved.c_str()), 0u);
-  const std::string text = ReadFile(saved);
+  const std::string text = driver.ExpectStableSave(bench, c.typeKey);
   EXPECT_NE(text.find(c.table), std::string::npos) << text;
   EXPECT_NE(text.find(kGpibTable), std::string::npos) << text;
-  ModuleDriver again(c.typeKey);
-  ASSERT_EQ(again.m.LoadConfiguration(0, again.id, saved.c_str()), 0u);
-  ASSERT_EQ(again.m.SaveConfiguration(0, again.id, resaved.c_str()), 0u);
-  EXPECT_EQ(ReadFile(resaved), text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, GpibRelayE2e, testing::Range<size_t>(0, Cases().size()),
@@ -190,15 +174,13 @@ INSTANTIATE_TEST_SUITE_P(Models, GpibRelayE2e, testing::Range<size_t>(0, Cases()
 
 TEST(GpibRelaySpecialE2e, UnchangedRelaysSendNothingAndThePowerMeterPathSwitchesRelayNine) {
   RelayBench bench("hp11713a");
-  const std::string ini = bench.Ini("gpib.ini", kGpibTable);
-  ModuleDriver relays("HP11713A");
-  ASSERT_EQ(relays.m.LoadConfiguration(0, relays.id, ini.c_str()), 0u);
+  const std::string ini = bench.Write("gpib.ini", kGpibTable);
+  ModuleDriver relays("HP11713A", ini);
   ASSERT_EQ(relays.m.InitDevice(0, relays.id), 0u);
   for (uint32_t event : {3u, 2u, 18u}) EXPECT_EQ(relays.Event(event), 0u);
   EXPECT_EQ(bench.Take(), Commands{}) << "every relay is left as it is";
 
-  ModuleDriver path("TADIRAN_HP8494");
-  ASSERT_EQ(path.m.LoadConfiguration(0, path.id, ini.c_str()), 0u);
+  ModuleDriver path("TADIRAN_HP8494", ini);
   ASSERT_EQ(path.m.InitDevice(0, path.id), 0u);
   const std::pair<uint32_t, const char*> steps[] = {{19, "9=reset"}, {23, "9=set"}, {21, "9=reset"}};
   for (const auto& [event, state] : steps) {
@@ -210,11 +192,9 @@ TEST(GpibRelaySpecialE2e, UnchangedRelaysSendNothingAndThePowerMeterPathSwitches
 }
 
 TEST(GpibRelaySpecialE2e, PositionerWaitsForItsLateCompletionAndTimesOutWithoutIt) {
-  setenv("SWMATRIX_EMCO5390_WAIT_MS", "400", 1);
+  ScopedVariable wait("SWMATRIX_EMCO5390_WAIT_MS", "400");
   RelayBench bench("emco5390", {{"opc-delay", "150"}});
-  ModuleDriver driver("EMCO5390");
-  const std::string ini = bench.Ini("positioner.ini", kGpibTable);
-  ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+  ModuleDriver driver("EMCO5390", bench.Write("positioner.ini", kGpibTable));
   ASSERT_EQ(driver.m.InitDevice(0, driver.id), 0u);
   bench.Take();
   // The completion comes 150 ms after the move: the event waits for it.
@@ -222,22 +202,20 @@ TEST(GpibRelaySpecialE2e, PositionerWaitsForItsLateCompletionAndTimesOutWithoutI
   EXPECT_EQ(bench.Take(), (Commands{"*OPC", "PLD", "*ESR?"}));
   EXPECT_FALSE(bench.Inside([](sim::RelayController& c) { return c.Moving(); }));
   // A controller that never reports completion: the wait ends with the time-out status.
-  bench.Controller().Set("opc-delay", "never");
+  bench.Instrument().Set("opc-delay", "never");
   const uint32_t status = driver.Event(2);
   EXPECT_EQ(status, 0x3000019Au);
   EXPECT_FALSE(driver.Text(status).empty());
   EXPECT_EQ(bench.Take(), (Commands{"*OPC", "PLD"}));
   EXPECT_EQ(bench.Summary(), "POSITION=LD");
-  unsetenv("SWMATRIX_EMCO5390_WAIT_MS");
 }
 
 TEST(GpibRelaySpecialE2e, RelayInterfaceStopsAtTheFirstFailingRelayAndReadsItsInterlockInput) {
   // The interface hangs after relay 3: the write of relay 4 is not taken.
   RelayBench bench("ics4874", {{"stop-listening", "R03."}, {"inputs", "00100100"}});
-  ModuleDriver driver("ICS4874INTERLOCK");
   const std::string ini =
-      bench.Ini("ics.ini", "[ICS4874]\n" + RelaisKeys({1, 1, 2, 1, 1}, {}) + "InterlockRelais=2\n" + kGpibTable);
-  ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+      bench.Write("ics.ini", "[ICS4874]\n" + RelaisKeys({1, 1, 2, 1, 1}, {}) + "InterlockRelais=2\n" + kGpibTable);
+  ModuleDriver driver("ICS4874INTERLOCK", ini);
   ASSERT_EQ(driver.m.InitDevice(0, driver.id), 0u);
   uint32_t closed = 7;
   EXPECT_EQ(driver.Request(1, &closed), 0u);
@@ -250,9 +228,8 @@ TEST(GpibRelaySpecialE2e, RelayInterfaceStopsAtTheFirstFailingRelayAndReadsItsIn
   EXPECT_EQ(bench.Summary(), "R01=set R02=set R03=reset");
 
   // The plain interface answers the interlock request closed without asking.
-  bench.Controller().Reset();
-  ModuleDriver plain("ICS4874");
-  ASSERT_EQ(plain.m.LoadConfiguration(0, plain.id, ini.c_str()), 0u);
+  bench.Instrument().Reset();
+  ModuleDriver plain("ICS4874", ini);
   ASSERT_EQ(plain.m.InitDevice(0, plain.id), 0u);
   closed = 0;
   EXPECT_EQ(plain.Request(1, &closed), 0u);
@@ -262,9 +239,7 @@ TEST(GpibRelaySpecialE2e, RelayInterfaceStopsAtTheFirstFailingRelayAndReadsItsIn
 
 TEST(GpibRelaySpecialE2e, AWrongIdentificationIsReportedWithBothTexts) {
   RelayBench bench("ics4864", {{"idn", "SWMSIM 4874 relay interface"}});
-  ModuleDriver driver("ICS4864");
-  const std::string ini = bench.Ini("ics.ini", kGpibTable);
-  ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+  ModuleDriver driver("ICS4864", bench.Write("ics.ini", kGpibTable));
   const uint32_t status = driver.m.CheckDevice(0, driver.id);
   EXPECT_EQ(status, 0x30000096u);
   EXPECT_EQ(driver.Text(status),

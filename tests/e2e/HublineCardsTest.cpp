@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "SimulatorBench.h"
+#include "InstrumentBench.h"
 #include "sim/hubline/HublineUnit.h"
-#include "support/LoadedModule.h"
 
 namespace {
 struct CardCase {
@@ -163,124 +162,84 @@ std::string Joined(const std::vector<std::string>& commands) {
   return bytes;
 }
 
-// The simulated unit on the chosen transport and the INI file that points the driver at it.
-class Bench {
-public:
-  Bench(const CardCase& c, Transport transport) : case_(c), bench_(transport, UnitKeys(c)) {
-    ini_ = bench_.Write("card.ini", "[Common]\nDeviceID=" + std::to_string(c.slot) + "\nCentreType=" +
-                                        std::to_string(c.centreType) + "\n" + bench_.StreamSections() +
-                                        c.switchTables);
-  }
+// The simulated unit with the case's cards, and the summary lines of its card.
+sim::Simulator::Keys UnitKeys(const CardCase& c) {
+  sim::Simulator::Keys keys{{"family", "hubline"}, {"error-text", "17 -> Relay coil open"}};
+  keys.insert(keys.end(), c.unitKeys.begin(), c.unitKeys.end());
+  return keys;
+}
 
-  std::string File(const std::string& name) const { return bench_.File(name); }
-  const std::string& Ini() const { return ini_; }
-  sim::Instrument& Hub() { return bench_.Instrument(); }
-  std::vector<std::string> CardState() {
-    return Hub().Access<sim::HublineUnit>([&](sim::HublineUnit& unit) {
-      const sim::HublineCard* card = unit.Card(case_.slot);
-      return card ? card->Summary() : std::vector<std::string>{"no card"};
-    });
-  }
+std::vector<std::string> CardState(sim::Instrument& hub, int slot) {
+  return hub.Access<sim::HublineUnit>([&](sim::HublineUnit& unit) {
+    const sim::HublineCard* card = unit.Card(slot);
+    return card ? card->Summary() : std::vector<std::string>{"no card"};
+  });
+}
 
-private:
-  static sim::Simulator::Keys UnitKeys(const CardCase& c) {
-    sim::Simulator::Keys keys{{"family", "hubline"}, {"error-text", "17 -> Relay coil open"}};
-    keys.insert(keys.end(), c.unitKeys.begin(), c.unitKeys.end());
-    return keys;
-  }
-
-  const CardCase& case_;
-  SimulatorBench bench_;
-  std::string ini_;
-};
-
-// A driver of the module, removed however the test ends.
-struct Driver {
-  swm::Module& m;
-  uint16_t id = 0;
-  bool created = false;
-  Driver(swm::Module& module, const char* typeKey) : m(module) {
-    created = m.CreateNewDeviceDriver(0, typeKey, &id) == 0;
-  }
-  ~Driver() {
-    if (!created) return;
-    m.DeInitDevice(0, id);
-    m.RemoveDeviceDriver(0, id);
-  }
-};
-
-class HublineCardsE2e : public testing::TestWithParam<std::tuple<size_t, Transport>> {};
+class HublineCardsE2e : public testing::TestWithParam<std::tuple<size_t, Wire>> {};
 }  // namespace
 
 TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) {
   const CardCase& c = Cases()[std::get<0>(GetParam())];
-  const Transport transport = std::get<1>(GetParam());
-  swm::Module& m = LoadedModule();
-  Bench bench(c, transport);
-  Driver driver(m, c.typeKey);
+  const Wire wire = std::get<1>(GetParam());
+  InstrumentBench bench(wire, UnitKeys(c));
+  sim::Instrument& hub = bench.Instrument();
+  ModuleDriver driver(
+      c.typeKey, bench.Ini("card.ini", "[Common]\nDeviceID=" + std::to_string(c.slot) +
+                                           "\nCentreType=" + std::to_string(c.centreType) + "\n" + c.switchTables));
   ASSERT_TRUE(driver.created);
+  swm::Module& m = driver.m;
   const uint16_t id = driver.id;
-  ASSERT_EQ(m.LoadConfiguration(0, id, bench.Ini().c_str()), 0u);
 
   const uint32_t checked = m.CheckDevice(0, id);
   ASSERT_EQ(checked, 0u) << m.ErrorText(id, checked);
-  EXPECT_EQ(bench.Hub().ReceivedCommands(), c.checkCommands);
-  bench.Hub().ResetLog();
+  EXPECT_EQ(hub.ReceivedCommands(), c.checkCommands);
+  hub.ResetLog();
 
   ASSERT_EQ(m.InitDevice(0, id), 0u);
-  EXPECT_EQ(bench.Hub().ReceivedCommands(), c.initCommands);
-  bench.Hub().ResetLog();
-  ASSERT_EQ(HostEvent(m, id, 3), 0u);
-  EXPECT_EQ(bench.Hub().ReceivedBytes(), Joined(c.during));
-  EXPECT_EQ(bench.CardState(), c.stateDuring);
-  bench.Hub().ResetLog();
-  ASSERT_EQ(HostEvent(m, id, 2), 0u);
-  EXPECT_EQ(bench.Hub().ReceivedBytes(), Joined(c.after));
-  EXPECT_EQ(bench.CardState(), c.stateAfter);
+  EXPECT_EQ(hub.ReceivedCommands(), c.initCommands);
+  hub.ResetLog();
+  ASSERT_EQ(driver.Event(3), 0u);
+  EXPECT_EQ(hub.ReceivedBytes(), Joined(c.during));
+  EXPECT_EQ(CardState(hub, c.slot), c.stateDuring);
+  hub.ResetLog();
+  ASSERT_EQ(driver.Event(2), 0u);
+  EXPECT_EQ(hub.ReceivedBytes(), Joined(c.after));
+  EXPECT_EQ(CardState(hub, c.slot), c.stateAfter);
 
   // The interlock request: the card is alive.
-  bench.Hub().ResetLog();
-  uint32_t request = 1, answer = 7;
-  EXPECT_EQ(m.GetValue(0, id, 1550, &request, &answer), 0u);
+  hub.ResetLog();
+  uint32_t answer = 7;
+  EXPECT_EQ(driver.Request(1, &answer), 0u);
   EXPECT_EQ(answer, 1u);
-  EXPECT_EQ(bench.Hub().ReceivedCommands(), c.aliveCommands);
+  EXPECT_EQ(hub.ReceivedCommands(), c.aliveCommands);
 
   // The first "during" command fails in the unit: three attempts, nothing after it, and the
   // unit's error number in the status and its text.
-  bench.Hub().Set("error-text", "102 -> No such relay on this card");
-  bench.Hub().Set("device-error", c.errorRule);
-  bench.Hub().ResetLog();
-  const uint32_t failed = HostEvent(m, id, 3);
+  hub.Set("error-text", "102 -> No such relay on this card");
+  hub.Set("device-error", c.errorRule);
+  hub.ResetLog();
+  const uint32_t failed = driver.Event(3);
   EXPECT_EQ(failed, static_cast<uint32_t>(0x30003A98 + c.errorNumber));
-  EXPECT_EQ(bench.Hub().ReceivedCommands(), c.errorCommands);
-  EXPECT_EQ(bench.CardState(), c.stateAfter);
+  EXPECT_EQ(hub.ReceivedCommands(), c.errorCommands);
+  EXPECT_EQ(CardState(hub, c.slot), c.stateAfter);
   EXPECT_EQ(m.ErrorText(id, failed), c.errorText);
   EXPECT_EQ(m.ErrorText(id, 0x30000FBA), "Hubline did not return a response.");
-  bench.Hub().Set("clear-rules", "1");
+  hub.Set("clear-rules", "1");
   EXPECT_EQ(m.DeInitDevice(0, id), 0u);
 
-  const std::string saved = bench.File("saved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, id, saved.c_str()), 0u);
-  const std::string text = ReadFile(saved);
+  // Saved, loaded into a new driver and saved again, the file is the same.
+  const std::string text = driver.ExpectStableSave(bench, c.typeKey);
   for (const std::string& piece : c.savedText)
     EXPECT_NE(text.find(piece), std::string::npos) << piece << "missing in\n" << text;
-
-  // A new driver loaded from the saved file saves the same file.
-  Driver again(m, c.typeKey);
-  ASSERT_TRUE(again.created);
-  ASSERT_EQ(m.LoadConfiguration(0, again.id, saved.c_str()), 0u);
-  const std::string resaved = bench.File("resaved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, again.id, resaved.c_str()), 0u);
-  EXPECT_EQ(ReadFile(resaved), text);
   // The transport's code agrees with the selected transport.
-  EXPECT_NE(text.find(transport == Transport::kSerial ? "Communication=0\n" : "Communication=4\n"), std::string::npos)
-      << text;
+  EXPECT_NE(text.find(wire == Wire::kSerial ? "Communication=0\n" : "Communication=4\n"), std::string::npos) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Cards, HublineCardsE2e,
                          testing::Combine(testing::Range<size_t>(0, Cases().size()),
-                                          testing::Values(Transport::kTcp, Transport::kSerial)),
-                         [](const testing::TestParamInfo<std::tuple<size_t, Transport>>& info) {
-                           return std::string(Cases()[std::get<0>(info.param)].name) +
-                                  (std::get<1>(info.param) == Transport::kTcp ? "OverTcp" : "OverSerial");
+                                          testing::Values(Wire::kTcp, Wire::kSerial)),
+                         [](const testing::TestParamInfo<std::tuple<size_t, Wire>>& info) {
+                           return std::string(Cases()[std::get<0>(info.param)].name) + "Over" +
+                                  WireName(std::get<1>(info.param));
                          });

@@ -8,28 +8,29 @@
 #include <algorithm>
 #include <array>
 
-#include "SimulatorBench.h"
+#include "InstrumentBench.h"
 #include "sim/hubline/HublineUnit.h"
-#include "support/LoadedModule.h"
 
 namespace {
 // The card's own settings inside the board's table "Relais<i>".
-std::string CardSections(const SimulatorBench& bench, int index, const std::string& type, int slot,
+std::string CardSections(const InstrumentBench& bench, int index, const std::string& type, int slot,
                          const std::string& table, const std::string& relays) {
   const std::string prefix = "MultiSwitch.Relais" + std::to_string(index);
   return "[" + prefix + "]\nDeviceType=" + type + "\n[" + prefix + ".Common]\nDeviceID=" + std::to_string(slot) +
          "\nCentreType=0\n" + bench.StreamSections(prefix) + "[" + prefix + "." + table + "]\n" + relays;
 }
 
+// The unit with its three cards, and a board driver loaded from a file of
+// four stored boards; the second is of a type the module does not know and is skipped.
 struct Bench {
-  SimulatorBench bench;
+  InstrumentBench bench;
   sim::Instrument* hub;
-  std::string ini;
+  ModuleDriver board;
 
-  explicit Bench(sim::Simulator::Keys extra = {}, Transport transport = Transport::kTcp)
-      : bench(transport, UnitKeys(extra)), hub(&bench.Instrument()) {
-    // Four stored boards; the second is of a type the module does not know and is skipped.
-    ini = bench.Write(
+  explicit Bench(Wire wire, sim::Simulator::Keys extra = {})
+      : bench(wire, UnitKeys(extra)), hub(&bench.Instrument()), board("HUBLINEMULTISWITCH", BoardIni(bench)) {}
+  static std::string BoardIni(const InstrumentBench& bench) {
+    return bench.Write(
         "board.ini",
         "[MultiSwitch]\nCount=4\n" +
             CardSections(bench, 0, "TQS2PA", 2, "HublineSwitch",
@@ -79,23 +80,27 @@ size_t Count(const std::string& text, const std::string& part) {
 
 using Commands = std::vector<std::string>;
 
-// What the board of the example file sends on event 3, and the states of
-// slots 2, 5 and 7 after events 3 and 2.
+// What the board of the example file sends on events 3 and 2, and the states
+// of slots 2, 5 and 7 after them.
 const Commands kDuringCommands{"S2:INT_RELAY_A_NO", "S2:INT_RELAY_B_NC", "S2:EXT_RELAY_1_ACTIVE",
                                "S5:INT_RELAY_C_NO", "S5:INT_RELAY_D_NO", "S5:EXT_RELAY_4_ACTIVE",
                                "S7:INT_RELAY_A_3",  "S7:INT_RELAY_B_6"};
+const Commands kAfterCommands{"S2:INT_RELAY_A_NC", "S5:INT_RELAY_C_NC", "S5:EXT_RELAY_4_IDLE", "S7:INT_RELAY_A_1",
+                              "S7:INT_RELAY_B_2"};
 const std::array<std::string, 3> kDuringStates{"A=NO B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ",
                                                "A=NC B=NC C=NO D=NO 1=IDLE 2=IDLE 3=IDLE 4=ACTIVE ", "A=3 B=6 "};
 const std::array<std::string, 3> kAfterStates{"A=NC B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ",
                                               "A=NC B=NC C=NC D=NO 1=IDLE 2=IDLE 3=IDLE 4=IDLE ", "A=1 B=2 "};
+
+class HublineMultiSwitchE2e : public testing::TestWithParam<Wire> {};
+
+class HublineMultiSwitchBoardE2e : public testing::TestWithParam<Wire> {};
 }  // namespace
 
-TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
-  swm::Module& m = LoadedModule();
-  Bench bench;
-  uint16_t id = 0;
-  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &id), DRV_OK);
-  ASSERT_EQ(m.LoadConfiguration(0, id, bench.ini.c_str()), DRV_OK);
+TEST_P(HublineMultiSwitchBoardE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
+  Bench bench(GetParam());
+  swm::Module& m = bench.board.m;
+  const uint16_t id = bench.board.id;
 
   // Each card is identified in its own slot, in list order.
   const uint32_t check = m.CheckDevice(0, id);
@@ -107,22 +112,19 @@ TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
 
   ASSERT_EQ(m.InitDevice(0, id), DRV_OK);
   bench.hub->ResetLog();
-  ASSERT_EQ(HostEvent(m, id, 3), DRV_OK);
-  EXPECT_EQ(bench.hub->ReceivedCommands(),
-            kDuringCommands);
+  ASSERT_EQ(bench.board.Event(3), DRV_OK);
+  EXPECT_EQ(bench.hub->ReceivedCommands(), kDuringCommands);
   bench.ExpectStates(kDuringStates);
 
   bench.hub->ResetLog();
-  ASSERT_EQ(HostEvent(m, id, 2), DRV_OK);
-  EXPECT_EQ(bench.hub->ReceivedCommands(), (Commands{"S2:INT_RELAY_A_NC", "S5:INT_RELAY_C_NC",
-                                                     "S5:EXT_RELAY_4_IDLE", "S7:INT_RELAY_A_1", "S7:INT_RELAY_B_2"}));
+  ASSERT_EQ(bench.board.Event(2), DRV_OK);
+  EXPECT_EQ(bench.hub->ReceivedCommands(), kAfterCommands);
   bench.ExpectStates(kAfterStates);
 
   // The interlock request asks every relay card whether it is alive.
   bench.hub->ResetLog();
   uint32_t answer = 0;
-  uint32_t request = 1;
-  ASSERT_EQ(m.GetValue(0, id, 1550, &request, &answer), DRV_OK);
+  ASSERT_EQ(bench.board.Request(1, &answer), DRV_OK);
   EXPECT_EQ(answer, 1u);
   EXPECT_EQ(bench.hub->ReceivedCommands(), (Commands{"S2:INT_RELAY_A?", "S5:INT_RELAY_A?"}));
 
@@ -134,56 +136,38 @@ TEST(HublineMultiSwitchE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
     EXPECT_NE(std::find(local.begin(), local.end(), command), local.end()) << command;
   EXPECT_FALSE(bench.Unit([](sim::HublineUnit& unit) { return unit.Remote(); }));
 
-  // Saved: three cards, renumbered, each with its slot, transport and relays.
-  const std::string saved = bench.bench.File("board-saved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, id, saved.c_str()), DRV_OK);
-  const std::string text = ReadFile(saved);
-  const std::string port = std::to_string(bench.hub->Endpoint().port);
-  for (const std::string& part :
-       {std::string("[MultiSwitch]\nCount=3\n"), std::string("[MultiSwitch.Relais1]\nDeviceType=TQS4PA\n"),
-        std::string("[MultiSwitch.Relais2]\nDeviceType=TQS6PA\n"),
-        "[MultiSwitch.Relais2.Stream Config.Ethernet]\nAddress=127.0.0.1:" + port + "\n"}) {
+  // Saved: three cards, renumbered, each with its slot, transport and relays; loaded again, every value comes
+  // back, the transport with its code (4 for TCP/IP, 0 for RS-232).
+  const std::string text = bench.board.ExpectStableSave(bench.bench, "HUBLINEMULTISWITCH");
+  for (const std::string& part : {"[MultiSwitch]\nCount=3\n", "[MultiSwitch.Relais1]\nDeviceType=TQS4PA\n",
+                                  "[MultiSwitch.Relais2]\nDeviceType=TQS6PA\n"})
     EXPECT_NE(text.find(part), std::string::npos) << part << " missing in\n" << text;
-  }
-  m.RemoveDeviceDriver(0, id);
-
-  // Loaded again, every value comes back, the transport with its code (4 for TCP/IP).
-  uint16_t again = 0;
-  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
-  ASSERT_EQ(m.LoadConfiguration(0, again, saved.c_str()), DRV_OK);
-  const std::string resaved = bench.bench.File("board-resaved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, again, resaved.c_str()), DRV_OK);
-  m.RemoveDeviceDriver(0, again);
-  EXPECT_EQ(ReadFile(resaved), text);
-  EXPECT_EQ(Count(text, "Communication=4\n"), 3u);
+  const std::string stream = bench.bench.StreamSections("MultiSwitch.Relais2");
+  const bool serial = GetParam() == Wire::kSerial;
+  EXPECT_EQ(Count(text, stream.substr(stream.rfind(".Stream Config"))), 3u) << text;
+  EXPECT_EQ(Count(text, serial ? "Communication=0\n" : "Communication=4\n"), 3u) << text;
+  EXPECT_EQ(Count(text, serial ? "Selected=RS-232\n" : "Selected=TCPIP\n"), 3u) << text;
 
   // The reloaded board switches exactly as before.
-  const std::string edited = resaved;
-  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
-  ASSERT_EQ(m.LoadConfiguration(0, again, edited.c_str()), DRV_OK);
-  ASSERT_EQ(m.InitDevice(0, again), DRV_OK);
+  ModuleDriver again("HUBLINEMULTISWITCH", bench.bench.File("saved1.ini"));
+  ASSERT_EQ(m.InitDevice(0, again.id), DRV_OK);
   bench.hub->ResetLog();
-  ASSERT_EQ(HostEvent(m, again, 3), DRV_OK);
-  ASSERT_EQ(HostEvent(m, again, 2), DRV_OK);
-  EXPECT_EQ(bench.hub->ReceivedCommands(),
-            (Commands{"S2:INT_RELAY_A_NO", "S2:INT_RELAY_B_NC", "S2:EXT_RELAY_1_ACTIVE", "S5:INT_RELAY_C_NO",
-                      "S5:INT_RELAY_D_NO", "S5:EXT_RELAY_4_ACTIVE", "S7:INT_RELAY_A_3", "S7:INT_RELAY_B_6",
-                      "S2:INT_RELAY_A_NC", "S5:INT_RELAY_C_NC", "S5:EXT_RELAY_4_IDLE", "S7:INT_RELAY_A_1",
-                      "S7:INT_RELAY_B_2"}));
-  m.DeInitDevice(0, again);
-  m.RemoveDeviceDriver(0, again);
+  ASSERT_EQ(again.Event(3), DRV_OK);
+  ASSERT_EQ(again.Event(2), DRV_OK);
+  Commands both = kDuringCommands;
+  both.insert(both.end(), kAfterCommands.begin(), kAfterCommands.end());
+  EXPECT_EQ(bench.hub->ReceivedCommands(), both);
 }
 
+INSTANTIATE_TEST_SUITE_P(Wires, HublineMultiSwitchBoardE2e, testing::Values(Wire::kTcp, Wire::kSerial),
+                         [](const testing::TestParamInfo<Wire>& info) { return std::string(WireName(info.param)); });
+
 TEST(HublineMultiSwitchE2e, ADeviceErrorOnOneCardIsReportedAndTheOtherCardsStillSwitch) {
-  swm::Module& m = LoadedModule();
-  Bench bench({{"device-error", "S5:INT_RELAY_D_NO -> 17"}, {"error-text", "17 -> Relay coil open"}});
-  uint16_t id = 0;
-  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &id), DRV_OK);
-  ASSERT_EQ(m.LoadConfiguration(0, id, bench.ini.c_str()), DRV_OK);
-  ASSERT_EQ(m.InitDevice(0, id), DRV_OK);
+  Bench bench(Wire::kTcp, {{"device-error", "S5:INT_RELAY_D_NO -> 17"}, {"error-text", "17 -> Relay coil open"}});
+  ASSERT_EQ(bench.board.m.InitDevice(0, bench.board.id), DRV_OK);
   bench.hub->ResetLog();
 
-  const uint32_t status = HostEvent(m, id, 3);
+  const uint32_t status = bench.board.Event(3);
   EXPECT_EQ(status, 0x30003A98u + 17);
   // The failing card stops at its failing relay (three attempts, each with the
   // description query); the cards before and after it are switched completely.
@@ -194,51 +178,13 @@ TEST(HublineMultiSwitchE2e, ADeviceErrorOnOneCardIsReportedAndTheOtherCardsStill
   EXPECT_EQ(bench.States(2), "A=NO B=NC 1=ACTIVE 2=IDLE 3=IDLE 4=IDLE ");
   EXPECT_EQ(bench.States(5), "A=NC B=NC C=NO D=NC 1=IDLE 2=IDLE 3=IDLE 4=IDLE ");
   EXPECT_EQ(bench.States(7), "A=3 B=6 ");
-  EXPECT_EQ(m.ErrorText(id, status),
+  EXPECT_EQ(bench.board.Text(status),
             "Device returned system error code: 17.\nDescription: Relay coil open.\n"
             "Please check the manual of your device to determine the exact cause.");
 
   // The after set is not affected by the rule and reaches every card.
   bench.hub->ResetLog();
-  EXPECT_EQ(HostEvent(m, id, 2), DRV_OK);
+  EXPECT_EQ(bench.board.Event(2), DRV_OK);
   EXPECT_EQ(bench.States(5), "A=NC B=NC C=NC D=NC 1=IDLE 2=IDLE 3=IDLE 4=IDLE ");
   EXPECT_EQ(bench.States(7), "A=1 B=2 ");
-  m.DeInitDevice(0, id);
-  m.RemoveDeviceDriver(0, id);
-}
-
-TEST(HublineMultiSwitchE2e, CardsShareOneSerialPortAndTheirFileComesBackUnchanged) {
-  swm::Module& m = LoadedModule();
-  Bench bench({}, Transport::kSerial);
-  uint16_t id = 0;
-  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &id), DRV_OK);
-  ASSERT_EQ(m.LoadConfiguration(0, id, bench.ini.c_str()), DRV_OK);
-  const uint32_t check = m.CheckDevice(0, id);
-  ASSERT_EQ(check, DRV_OK) << m.ErrorText(id, check);
-  ASSERT_EQ(m.InitDevice(0, id), DRV_OK);
-
-  bench.hub->ResetLog();
-  ASSERT_EQ(HostEvent(m, id, 3), DRV_OK);
-  EXPECT_EQ(bench.hub->ReceivedCommands(),
-            kDuringCommands);
-  bench.ExpectStates(kDuringStates);
-  ASSERT_EQ(HostEvent(m, id, 2), DRV_OK);
-  bench.ExpectStates(kAfterStates);
-  ASSERT_EQ(m.DeInitDevice(0, id), DRV_OK);
-  EXPECT_FALSE(bench.Unit([](sim::HublineUnit& unit) { return unit.Remote(); }));
-
-  // Over RS-232 the stored transport code selects RS-232 again: the reloaded board saves the same file.
-  const std::string saved = bench.bench.File("serial-saved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, id, saved.c_str()), DRV_OK);
-  m.RemoveDeviceDriver(0, id);
-  const std::string text = ReadFile(saved);
-  EXPECT_EQ(Count(text, "Selected=RS-232\n"), 3u) << text;
-  EXPECT_EQ(Count(text, "Stream Config.RS232]\nCOMPort=" + std::to_string(SimulatorBench::kComPort) + "\n"), 3u) << text;
-  uint16_t again = 0;
-  ASSERT_EQ(m.CreateNewDeviceDriver(0, "HUBLINEMULTISWITCH", &again), DRV_OK);
-  ASSERT_EQ(m.LoadConfiguration(0, again, saved.c_str()), DRV_OK);
-  const std::string resaved = bench.bench.File("serial-resaved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, again, resaved.c_str()), DRV_OK);
-  m.RemoveDeviceDriver(0, again);
-  EXPECT_EQ(ReadFile(resaved), text);
 }

@@ -5,8 +5,8 @@
 // that sticks on a pole, and the settings saved unchanged.
 #include <gtest/gtest.h>
 
+#include "InstrumentBench.h"
 #include "sim/novotronik/NovotronikUnit.h"
-#include "DriverSteps.h"
 
 namespace {
 const std::string kRows =
@@ -29,10 +29,11 @@ std::vector<int> Poles(sim::Instrument& unit) {
 }  // namespace
 
 TEST(NovotronikE2e, SerialFramesEveryCommandBetweenStxAndEtx) {
-  swm::Module& m = LoadedModule();
-  SimulatorBench bench(Transport::kSerial, {{"family", "novotronik"}, {"framing", "stx-etx"}, {"terminator", "none"}});
+  InstrumentBench bench(Wire::kSerial, {{"family", "novotronik"}, {"framing", "stx-etx"}, {"terminator", "none"}});
   sim::Instrument& unit = bench.Instrument();
-  const uint16_t id = CreateDriver(bench, "NOVOTRONIK_SWITCH_6501", bench.StreamSections() + kRows);
+  ModuleDriver driver("NOVOTRONIK_SWITCH_6501", bench.Ini("unit.ini", kRows));
+  swm::Module& m = driver.m;
+  const uint16_t id = driver.id;
   ASSERT_EQ(m.CheckDevice(0, id), 0u) << m.ErrorText(id, m.CheckDevice(0, id));
   EXPECT_EQ(unit.ReceivedBytes(), Framed({"*IDN"}));
   unit.ResetLog();
@@ -40,36 +41,34 @@ TEST(NovotronikE2e, SerialFramesEveryCommandBetweenStxAndEtx) {
   EXPECT_EQ(unit.ReceivedBytes(), Framed({"STI", "STM"}));
   unit.ResetLog();
 
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_InitialisationStarted), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_InitialisationStarted), 0u);
   EXPECT_EQ(unit.ReceivedBytes(), Framed({"SES01P02", "STS", "SES08P05", "STS"}));
   EXPECT_EQ(Poles(unit), (std::vector<int>{2, 0, 0, 0, 0, 0, 0, 5}));
   unit.ResetLog();
   // Row 2 has no event: event 0 sends nothing. Row 3 does nothing on event 2.
-  EXPECT_EQ(SendEvent(id, 0), 0u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_TestStopped), 0u);
+  EXPECT_EQ(driver.Event(0), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_TestStopped), 0u);
   EXPECT_EQ(unit.ReceivedBytes(), Framed({"SES03P01", "STS"}));
   EXPECT_EQ(Poles(unit), (std::vector<int>{2, 0, 1, 0, 0, 0, 0, 5}));
   EXPECT_EQ(m.DeInitDevice(0, id), 0u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_TestStopped), 0x30001F41u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_TestStopped), 0x30001F41u);
   EXPECT_EQ(m.ErrorText(id, 0x30001F41u), "Device stream is not connected.");
-  m.RemoveDeviceDriver(0, id);
   // A port that does not exist: the stream is not open.
-  const uint16_t absent = CreateDriver(bench, "NOVOTRONIK_SWITCH", "[Stream Config]\nSelected=RS-232\n"
-                                                            "[Stream Config.RS232]\nCOMPort=" +
-                                                                std::to_string(SimulatorBench::kComPort + 5) + "\n");
-  EXPECT_EQ(m.InitDevice(0, absent), 0x30001F41u);
-  m.RemoveDeviceDriver(0, absent);
+  ModuleDriver absent("NOVOTRONIK_SWITCH",
+                      bench.Write("absent.ini", "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=" +
+                                                    std::to_string(InstrumentBench::kComPort + 5) + "\n"));
+  EXPECT_EQ(m.InitDevice(0, absent.id), 0x30001F41u);
 }
 
 TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {
-  swm::Module& m = LoadedModule();
-  SimulatorBench bench(Transport::kTcp, {{"family", "novotronik"}, {"framing", "plain"}, {"stuck", "8:3"}});
+  InstrumentBench bench(Wire::kTcp, {{"family", "novotronik"}, {"framing", "plain"}, {"stuck", "8:3"}});
   sim::Instrument& unit = bench.Instrument();
-  const std::string stream = bench.StreamSections();
-  const uint16_t id = CreateDriver(bench, "NOVOTRONIK_SWITCH", stream + kRows);
+  ModuleDriver driver("NOVOTRONIK_SWITCH", bench.Ini("unit.ini", kRows));
+  swm::Module& m = driver.m;
+  const uint16_t id = driver.id;
   ASSERT_EQ(m.CheckDevice(0, id), 0u);
   ASSERT_EQ(m.InitDevice(0, id), 0u);
-  const uint32_t stuck = SendEvent(id, SWM_EVENT_InitialisationStarted);
+  const uint32_t stuck = driver.Event(SWM_EVENT_InitialisationStarted);
   EXPECT_EQ(stuck, 0x30006DC5u);
   EXPECT_EQ(m.ErrorText(id, stuck),
             "Setting the switch 08 to pole 05 has not been correctly carried out by the device, because it currently "
@@ -85,13 +84,12 @@ TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {
   EXPECT_EQ(m.DeInitDevice(0, id), 0u);
 
   // The 6511 key expects another unit.
-  const uint16_t other = CreateDriver(bench, "NOVOTRONIK_SWITCH_6511", stream);
-  const uint32_t wrong = m.CheckDevice(0, other);
+  ModuleDriver other("NOVOTRONIK_SWITCH_6511", bench.Ini("other.ini", ""));
+  const uint32_t wrong = m.CheckDevice(0, other.id);
   EXPECT_EQ(wrong, 0x30000096u);
-  EXPECT_EQ(m.ErrorText(other, wrong),
+  EXPECT_EQ(other.Text(wrong),
             "The received identification of the device (\"NOVOTRONIK,GTS6501,SWMSIM,1.0\") is not matching with the "
             "expected identification (\"NOVOTRONIK,GTS6511\").");
-  m.RemoveDeviceDriver(0, other);
 
   // Every row and pin changed survives a save and a load.
   std::string rows = "[Novotronik]\n";
@@ -100,11 +98,9 @@ TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {
     for (int pin = 0; pin < 8; ++pin) rows += "Row " + std::to_string(row) + " Pin " + std::to_string(pin) + "=" +
                                               std::to_string((row + pin) % 8) + "\n";
   }
-  const uint16_t all = CreateDriver(bench, "NOVOTRONIK_SWITCH", stream + rows + "[Identification]\nExpectedResponse=GTS\n");
-  const std::string saved = ExpectStableSave(bench, all, "NOVOTRONIK_SWITCH");
+  ModuleDriver all("NOVOTRONIK_SWITCH", bench.Ini("all.ini", rows + "[Identification]\nExpectedResponse=GTS\n"));
+  const std::string saved = all.ExpectStableSave(bench, "NOVOTRONIK_SWITCH");
   for (const char* line : {"Row 3 Event=2\n", "Row 3 Pin 7=2\n", "Row 0 Pin 0=0\n", "ExpectedResponse=GTS\n",
                            "Selected=TCPIP\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
-  m.RemoveDeviceDriver(0, all);
-  m.RemoveDeviceDriver(0, id);
 }

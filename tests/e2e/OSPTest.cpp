@@ -98,28 +98,29 @@ void ClosesChannelsOnEveryEvent(const char* typeKey, const FrameModel& frame) {
   EXPECT_EQ(m.DeInitDevice(0, driver.id), 0u);
 
   ModuleDriver changed(typeKey, bench.Ini("every.ini", EverySetting()));
-  const auto [first, second] = changed.SaveLoadSave(typeKey, bench.File("first.ini"), bench.File("second.ini"));
-  EXPECT_EQ(first, second);
+  const std::string first = changed.ExpectStableSave(bench, typeKey);
   EXPECT_NE(first.find("SelectedModuleSlot9=ModuleOSP_B103\n"), std::string::npos) << first;
   EXPECT_NE(first.find("DuringRelays1Slot0=NO\nAfterRelays1Slot0=NC\n"), std::string::npos) << first;
 }
+
+// Each frame model with the module addresses of its first slots.
+const std::pair<const char*, FrameModel> kFrames[] = {{"OSP_120", {"osp120", {"A11", "A12", "A13"}}},
+                                                      {"OSP_130", {"osp130", {"A11", "A12", "A13"}}},
+                                                      {"OSP_220", {"osp220", {"M01", "M02", "M03", "M06"}}},
+                                                      {"OSP_230", {"osp230", {"M01", "M02", "M03", "M06"}}},
+                                                      {"OSP_320", {"osp320", {"M01", "M02", "M03", "M04"}}}};
+
+class OSPFrameModels : public testing::TestWithParam<std::pair<const char*, FrameModel>> {};
 }  // namespace
 
-TEST(OSPFrame, OSP120ClosesChannelsOfModulesA11ToA13) {
-  ClosesChannelsOnEveryEvent("OSP_120", {"osp120", {"A11", "A12", "A13"}});
+TEST_P(OSPFrameModels, ClosesChannelsOfItsModulesOnEveryEvent) {
+  ClosesChannelsOnEveryEvent(GetParam().first, GetParam().second);
 }
-TEST(OSPFrame, OSP130ClosesChannelsOfModulesA11ToA13) {
-  ClosesChannelsOnEveryEvent("OSP_130", {"osp130", {"A11", "A12", "A13"}});
-}
-TEST(OSPFrame, OSP220ClosesChannelsOfModulesM01ToM03AndM06) {
-  ClosesChannelsOnEveryEvent("OSP_220", {"osp220", {"M01", "M02", "M03", "M06"}});
-}
-TEST(OSPFrame, OSP230ClosesChannelsOfModulesM01ToM03AndM06) {
-  ClosesChannelsOnEveryEvent("OSP_230", {"osp230", {"M01", "M02", "M03", "M06"}});
-}
-TEST(OSPFrame, OSP320ClosesChannelsOfModulesM01ToM04) {
-  ClosesChannelsOnEveryEvent("OSP_320", {"osp320", {"M01", "M02", "M03", "M04"}});
-}
+
+INSTANTIATE_TEST_SUITE_P(Models, OSPFrameModels, testing::ValuesIn(kFrames),
+                         [](const testing::TestParamInfo<std::pair<const char*, FrameModel>>& info) {
+                           return std::string(info.param.first);
+                         });
 
 TEST(OSPFrame, OlderOneDigitPositionsLoadAsTheModulesPositionTexts) {
   TestDirectory directory;

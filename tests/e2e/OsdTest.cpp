@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <regex>
 
+#include "InstrumentBench.h"
 #include "sim/osd/OsdUnit.h"
-#include "DriverSteps.h"
 
 namespace {
 std::vector<std::string> Screen(sim::Instrument& unit) {
@@ -26,15 +26,16 @@ bool DetectorPaused(sim::Instrument& unit) {
 }  // namespace
 
 TEST(OsdE2e, ScreenAfterTestEventsDetectorAndErrors) {
-  swm::Module& m = LoadedModule();
-  SimulatorBench bench(Transport::kTcp, {{"family", "osd"}, {"camera", "7"}});
+  InstrumentBench bench(Wire::kTcp, {{"family", "osd"}, {"camera", "7"}});
   sim::Instrument& unit = bench.Instrument();
-  const uint16_t id = CreateDriver(bench, "MKMESSTECHNIK_OSD",
-                                   bench.StreamSections() +
-                                       "[MKMESSTECHNIK_OSD]\nCameraID=7\nPauseDetectionOutOfDwellTime=1\nResumeAction=3\n"
-                                       "[MKMESSTECHNIK_OSD_TEXT_2]\nColorForeGround=3\nColorBackGround=2\nFontSize=2\n"
-                                       "[MKMESSTECHNIK_OSD_TEXT_7]\nTextString=Dwell __dwelltime__ at __freqkHz__ kHz\n"
-                                       "[MKMESSTECHNIK_OSD_TEXT_8]\nTextString=\n");
+  ModuleDriver driver("MKMESSTECHNIK_OSD",
+                      bench.Ini("osd.ini",
+                                "[MKMESSTECHNIK_OSD]\nCameraID=7\nPauseDetectionOutOfDwellTime=1\nResumeAction=3\n"
+                                "[MKMESSTECHNIK_OSD_TEXT_2]\nColorForeGround=3\nColorBackGround=2\nFontSize=2\n"
+                                "[MKMESSTECHNIK_OSD_TEXT_7]\nTextString=Dwell __dwelltime__ at __freqkHz__ kHz\n"
+                                "[MKMESSTECHNIK_OSD_TEXT_8]\nTextString=\n"));
+  swm::Module& m = driver.m;
+  const uint16_t id = driver.id;
   ASSERT_EQ(m.InitDevice(0, id), 0u);
   EXPECT_EQ(unit.ReceivedCommands(), (std::vector<std::string>{"OSD:CLR 255 7", "MDX:PAUSE"}));
   EXPECT_TRUE(DetectorPaused(unit));
@@ -43,23 +44,23 @@ TEST(OsdE2e, ScreenAfterTestEventsDetectorAndErrors) {
            {SWM_EVENT_TestStarted, 0}, {SWM_EVENT_FrequencyChanged, 1000}, {SWM_EVENT_CarrierLevelChanged, -10.5},
            {SWM_EVENT_AverageFieldMeasured, 3.14159}, {SWM_EVENT_FieldSensorMeasured, 2.5},
            {SWM_EVENT_AntennaPolarisationChanged, 1}})
-    ASSERT_EQ(SendEvent(id, event, value), 0u) << event;
+    ASSERT_EQ(driver.Event(event, value), 0u) << event;
   EXPECT_TRUE(DetectorPaused(unit));
-  ASSERT_EQ(SendEvent(id, SWM_EVENT_DwellTimeStarted), 0u);
+  ASSERT_EQ(driver.Event(SWM_EVENT_DwellTimeStarted), 0u);
   EXPECT_FALSE(DetectorPaused(unit));
   const std::vector<std::string> sent = unit.ReceivedCommands();
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "MDX:RESUMEALL 3"), 1);
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "MDX:PAUSE"), 1);
   EXPECT_EQ(Screen(unit)[7], "Dwell STARTED at 1000000.000 kHz");
-  ASSERT_EQ(SendEvent(id, SWM_EVENT_DwellTimeStopped), 0u);
+  ASSERT_EQ(driver.Event(SWM_EVENT_DwellTimeStopped), 0u);
   EXPECT_TRUE(DetectorPaused(unit));
   unit.ResetLog();
   // Stopped twice: paused once.
-  ASSERT_EQ(SendEvent(id, SWM_EVENT_DwellTimeStopped), 0u);
+  ASSERT_EQ(driver.Event(SWM_EVENT_DwellTimeStopped), 0u);
   EXPECT_TRUE(unit.ReceivedCommands().empty());
 
   // The frequency text loses two characters: eight blanks behind the new text first.
-  ASSERT_EQ(SendEvent(id, SWM_EVENT_FrequencyChanged, 80), 0u);
+  ASSERT_EQ(driver.Event(SWM_EVENT_FrequencyChanged, 80), 0u);
   const std::vector<std::string> commands = unit.ReceivedCommands();
   ASSERT_GE(commands.size(), 4u);
   EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 4),
@@ -95,7 +96,7 @@ TEST(OsdE2e, ScreenAfterTestEventsDetectorAndErrors) {
 
   // A device error of the unit, with its text.
   ASSERT_EQ(unit.Set("error", "OSD:FONT -> 7"), "");
-  const uint32_t error = SendEvent(id, SWM_EVENT_CarrierLevelChanged, 0);
+  const uint32_t error = driver.Event(SWM_EVENT_CarrierLevelChanged, 0);
   EXPECT_EQ(error, 0x30007D07u);
   EXPECT_EQ(m.ErrorText(id, error),
             "Device returned Error code: 7\nPlease check the manual of your device to determine the exact cause.");
@@ -103,7 +104,7 @@ TEST(OsdE2e, ScreenAfterTestEventsDetectorAndErrors) {
   ASSERT_EQ(m.DeInitDevice(0, id), 0u);
   EXPECT_EQ(unit.ReceivedCommands().back(), "OSD:CLR 255 7");
   EXPECT_EQ(Screen(unit)[1], "");
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_FrequencyChanged, 90), 0u);  // no connection: only the table changes
+  EXPECT_EQ(driver.Event(SWM_EVENT_FrequencyChanged, 90), 0u);  // no connection: only the table changes
 
   // Every setting changed survives a save and a load.
   std::string items;
@@ -114,13 +115,12 @@ TEST(OsdE2e, ScreenAfterTestEventsDetectorAndErrors) {
   for (const char* kind : {"DATE", "TIME"})
     items += std::string("[MKMESSTECHNIK_OSD_") + kind + "]\nPosX=30\nPosY=14\nColorForeGround=5\n"
              "ColorBackGround=6\nFontSize=2\nShowSetting=0\n";
-  const uint16_t all = CreateDriver(bench, "MKMESSTECHNIK_OSD",
-                                    "[MKMESSTECHNIK_OSD]\nDeviceName=Camera east\nCameraID=12\n"
-                                    "PauseDetectionOutOfDwellTime=1\nResumeAction=2\n" + items);
-  const std::string saved = ExpectStableSave(bench, all, "MKMESSTECHNIK_OSD");
+  ModuleDriver all("MKMESSTECHNIK_OSD", bench.Write("all.ini",
+                                                    "[MKMESSTECHNIK_OSD]\nDeviceName=Camera east\nCameraID=12\n"
+                                                    "PauseDetectionOutOfDwellTime=1\nResumeAction=2\n" +
+                                                        items));
+  const std::string saved = all.ExpectStableSave(bench, "MKMESSTECHNIK_OSD");
   for (const char* line : {"DeviceName=Camera east\n", "CameraID=12\n", "ResumeAction=2\n",
                            "TextString=Line 10 __angle__\n", "ShowSetting=0\n", "ColorBackGround=6\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
-  m.RemoveDeviceDriver(0, all);
-  m.RemoveDeviceDriver(0, id);
 }

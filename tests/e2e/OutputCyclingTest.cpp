@@ -7,25 +7,17 @@
 #include <chrono>
 #include <thread>
 
-#include "legacy/LegacyTestBench.h"
+#include "InstrumentBench.h"
 #include "sim/outputcycler/OutputCycler.h"
-#include "support/LoadedModule.h"
-#include "support/TestFiles.h"
 
 namespace {
 const char* const kGpib = "[GPIB]\nBoard=0\nPriAdr=11\nSecAdr=0\nWait=0\nClear=0\nReaddress=0\n";
 
-struct Cycling {
-  swm::Module& m = LoadedModule();
-  uint16_t id = 0;
-  Cycling() { EXPECT_EQ(m.CreateNewDeviceDriver(0, "RSONOFF", &id), 0u); }
-  ~Cycling() {
-    m.DeInitDevice(0, id);
-    m.RemoveDeviceDriver(0, id);
-  }
+struct Cycling : ModuleDriver {
+  explicit Cycling(const std::string& ini) : ModuleDriver("RSONOFF", ini) {}
   uint32_t Request(uint32_t request) {
     uint32_t answer = 7;
-    EXPECT_EQ(m.GetValue(0, id, 1550, &request, &answer), 0u);
+    EXPECT_EQ(ModuleDriver::Request(request, &answer), 0u);
     return answer;
   }
   // Asks "DwellTimeStopOk" as a host does while it waits, until the answer is yes; the number of asks.
@@ -40,13 +32,13 @@ struct Cycling {
 }  // namespace
 
 TEST(OutputCyclingE2e, CyclesTheOutputAsOftenAsConfiguredThenLetsTheDwellStop) {
-  LegacyTestBench bench("onoff");
-  sim::Instrument& source = bench.AddGpib("source", 11, {{"family", "outputcycler"}, {"read-terminator", "none"},
-                                                         {"output", "on"}});
-  const std::string ini = bench.Path("onoff.ini");
-  WriteFile(ini, std::string("[RSOnOff]\nOnTime=20\nOffTime=30\nCycles=3\n") + kGpib);
-  Cycling driver;
-  ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+  InstrumentBench bench(Wire::kBus, {{"family", "outputcycler"},
+                                     {"read-terminator", "none"},
+                                     {"output", "on"},
+                                     {"transport", "gpib"},
+                                     {"address", "11"}});
+  sim::Instrument& source = bench.Instrument();
+  Cycling driver(bench.Write("onoff.ini", std::string("[RSOnOff]\nOnTime=20\nOffTime=30\nCycles=3\n") + kGpib));
   ASSERT_EQ(driver.m.InitDevice(0, driver.id), 0u);
 
   EXPECT_EQ(driver.Request(2), 1u);
@@ -64,22 +56,15 @@ TEST(OutputCyclingE2e, CyclesTheOutputAsOftenAsConfiguredThenLetsTheDwellStop) {
   EXPECT_EQ(source.Access<sim::OutputCycler>([](sim::OutputCycler& o) { return o.Unchanged() + o.Rejected(); }), 0u);
 
   // The settings load and save again unchanged.
-  const std::string saved = bench.Path("saved.ini"), resaved = bench.Path("resaved.ini");
-  ASSERT_EQ(driver.m.SaveConfiguration(0, driver.id, saved.c_str()), 0u);
-  EXPECT_NE(ReadFile(saved).find("[RSOnOff]\nOnTime=20\nOffTime=30\nCycles=3\n"), std::string::npos);
-  Cycling again;
-  ASSERT_EQ(again.m.LoadConfiguration(0, again.id, saved.c_str()), 0u);
-  ASSERT_EQ(again.m.SaveConfiguration(0, again.id, resaved.c_str()), 0u);
-  EXPECT_EQ(ReadFile(resaved), ReadFile(saved));
+  const std::string saved = driver.ExpectStableSave(bench, "RSONOFF");
+  EXPECT_NE(saved.find("[RSOnOff]\nOnTime=20\nOffTime=30\nCycles=3\n"), std::string::npos) << saved;
 }
 
 TEST(OutputCyclingE2e, WithoutCyclesTheFirstStopRequestAnswersYesAndSwitchesNothing) {
-  LegacyTestBench bench("onoff0");
-  sim::Instrument& source = bench.AddGpib("source", 11, {{"family", "outputcycler"}, {"read-terminator", "none"}});
-  const std::string ini = bench.Path("onoff.ini");
-  WriteFile(ini, std::string("[RSOnOff]\nOnTime=20\nOffTime=30\nCycles=0\n") + kGpib);
-  Cycling driver;
-  ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+  InstrumentBench bench(
+      Wire::kBus, {{"family", "outputcycler"}, {"read-terminator", "none"}, {"transport", "gpib"}, {"address", "11"}});
+  sim::Instrument& source = bench.Instrument();
+  Cycling driver(bench.Write("onoff.ini", std::string("[RSOnOff]\nOnTime=20\nOffTime=30\nCycles=0\n") + kGpib));
   ASSERT_EQ(driver.m.InitDevice(0, driver.id), 0u);
   EXPECT_EQ(driver.Request(2), 1u);
   EXPECT_EQ(driver.Request(3), 1u);

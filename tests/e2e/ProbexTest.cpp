@@ -8,37 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/Simulator.h"
+#include "InstrumentBench.h"
 #include "sim/probex/ProbexProbe.h"
-#include "support/LoadedModule.h"
-#include "support/TestFiles.h"
 
 namespace {
-struct Probe {
-  swm::Module& m;
-  uint16_t id = 0;
-  Probe(swm::Module& module, const std::string& ini) : m(module) {
-    EXPECT_EQ(m.CreateNewDeviceDriver(0, "ZEVOPROBEX5CALIBRATION", &id), 0u);
-    EXPECT_EQ(m.LoadConfiguration(0, id, ini.c_str()), 0u);
-  }
-  ~Probe() {
-    m.DeInitDevice(0, id);
-    m.RemoveDeviceDriver(0, id);
-  }
-  uint32_t Event(uint32_t event, double value = 0) { return m.SetValue(0, id, 1500, &event, &value); }
-};
+constexpr const char* kKey = "ZEVOPROBEX5CALIBRATION";
 }  // namespace
 
 TEST(ProbexE2e, TellsTheProbeEachStepOfTheAdjustment) {
-  swm::Module& m = LoadedModule();
-  TestDirectory directory;
-  sim::Simulator simulator;
-  sim::Instrument& probe = simulator.Add("probe", {{"family", "probex"}, {"transport", "tcp"}});
-  const std::string stream = "[Common]\nCentreType=3\n[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\n"
-                             "Address=127.0.0.1:" + std::to_string(probe.Endpoint().port) + "\n";
-  const std::string ini = directory.File("probe.ini");
-  WriteFile(ini, stream + "[Probex5Cal]\nAxis=1\nBand=0\nAntenna=1\n");
-  Probe driver(m, ini);
+  InstrumentBench bench(Wire::kTcp, {{"family", "probex"}});
+  sim::Instrument& probe = bench.Instrument();
+  ModuleDriver driver(kKey,
+                      bench.Ini("probe.ini", "[Common]\nCentreType=3\n[Probex5Cal]\nAxis=1\nBand=0\nAntenna=1\n"));
+  swm::Module& m = driver.m;
   const uint32_t checked = m.CheckDevice(0, driver.id);
   ASSERT_EQ(checked, 0u) << m.ErrorText(driver.id, checked);
   const std::vector<std::string> check = probe.ReceivedCommands();
@@ -70,27 +52,19 @@ TEST(ProbexE2e, TellsTheProbeEachStepOfTheAdjustment) {
             "Device returned system error code: 7.\nPlease check the manual of your device to determine the exact cause.");
 
   // The low band leaves the antenna out.
-  const std::string low = directory.File("low.ini");
-  WriteFile(low, stream + "[Probex5Cal]\nAxis=2\nBand=1\nAntenna=1\n");
-  Probe lowBand(m, low);
+  ModuleDriver lowBand(kKey, bench.Ini("low.ini", "[Common]\nCentreType=3\n[Probex5Cal]\nAxis=2\nBand=1\nAntenna=1\n"));
   ASSERT_EQ(m.InitDevice(0, lowBand.id), 0u);
   ASSERT_EQ(lowBand.Event(1), 0u);
   EXPECT_EQ(std::get<1>(probeState()), "ZLB");
 }
 
 TEST(ProbexE2e, SavesLoadsAndSavesEverySettingUnchanged) {
-  swm::Module& m = LoadedModule();
-  TestDirectory directory;
-  const std::string ini = directory.File("probe.ini");
-  WriteFile(ini, "[Common]\nCentreType=3\nDeviceID=4\nShowSoftwareUpdatePanel=0\nRetryDelayMilliseconds=15\n"
-                 "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=7\n"
-                 "[Probex5Cal]\nAxis=2\nBand=1\nAntenna=1\n");
-  Probe first(m, ini);
-  const std::string saved = directory.File("saved.ini"), resaved = directory.File("resaved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, first.id, saved.c_str()), 0u);
-  const std::string text = ReadFile(saved);
+  InstrumentBench bench(Wire::kTcp);
+  ModuleDriver first(
+      kKey, bench.Write("probe.ini",
+                        "[Common]\nCentreType=3\nDeviceID=4\nShowSoftwareUpdatePanel=0\nRetryDelayMilliseconds=15\n"
+                        "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=7\n"
+                        "[Probex5Cal]\nAxis=2\nBand=1\nAntenna=1\n"));
+  const std::string text = first.ExpectStableSave(bench, kKey);
   EXPECT_NE(text.find("[Probex5Cal]\nAxis=2\nBand=1\nAntenna=1\n"), std::string::npos) << text;
-  Probe second(m, saved);
-  ASSERT_EQ(m.SaveConfiguration(0, second.id, resaved.c_str()), 0u);
-  EXPECT_EQ(ReadFile(resaved), text);
 }

@@ -11,70 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/Simulator.h"
+#include "InstrumentBench.h"
 #include "sim/relaycards/CardBoards.h"
 #include "sim/relays/RelayUnits.h"
-#include "support/LoadedModule.h"
-#include "support/TestFiles.h"
 
 namespace {
-std::string SimulatedLibrary(const std::string& name) { return std::string(SWM_BUILD_DIR) + "/lib/sim/" + name; }
-
-// The simulator with its bus, and the environment that leads the module's card libraries to it.
-struct CardBench {
-  TestDirectory directory;
-  sim::Simulator simulator;
-  CardBench() {
-    EXPECT_EQ(simulator.ListenBus(directory.File("bus")), "");
-    setenv("SWMATRIX_SIM_BUS", directory.File("bus").c_str(), 1);
-    setenv("SWMATRIX_MCC_LIBRARY", SimulatedLibrary("libmccuniversal.so").c_str(), 1);
-    setenv("SWMATRIX_ADVANTECH_LIBRARY", SimulatedLibrary("libadsapi.so").c_str(), 1);
-  }
-  ~CardBench() { simulator.Stop(); }
-  sim::Instrument& Card(const std::string& family, const std::string& resource, sim::Simulator::Keys keys = {}) {
-    keys.emplace_back("family", family);
-    keys.emplace_back("transport", "visa");
-    keys.emplace_back("resource", resource);
-    return simulator.Add(family + std::to_string(simulator.Instruments().size()), keys);
-  }
-  std::string Settings(const std::string& text) {
-    const std::string path = directory.File("card" + std::to_string(files++) + ".ini");
-    WriteFile(path, text);
-    return path;
-  }
-  int files = 0;
-};
-
-struct Driver {
-  swm::Module& m;
-  uint16_t id = 0;
-  Driver(swm::Module& module, const char* key, const std::string& ini = "") : m(module) {
-    EXPECT_EQ(m.CreateNewDeviceDriver(0, key, &id), 0u) << key;
-    if (!ini.empty()) {
-      EXPECT_EQ(m.LoadConfiguration(0, id, ini.c_str()), 0u);
-    }
-  }
-  ~Driver() {
-    m.DeInitDevice(0, id);
-    m.RemoveDeviceDriver(0, id);
-  }
-  uint32_t Event(uint32_t event) {
-    double value = 0;
-    return m.SetValue(0, id, 1500, &event, &value);
-  }
-  std::string Text(uint32_t status) { return m.ErrorText(id, status); }
-};
-
-// Loads the file, saves it, loads the saved file into a new driver and saves again: both saves are equal.
-std::string SaveLoadSave(swm::Module& m, const char* key, const std::string& ini, TestDirectory& directory) {
-  Driver first(m, key, ini);
-  const std::string saved = directory.File(std::string(key) + "-saved.ini");
-  const std::string resaved = directory.File(std::string(key) + "-resaved.ini");
-  EXPECT_EQ(m.SaveConfiguration(0, first.id, saved.c_str()), 0u);
-  Driver second(m, key, saved);
-  EXPECT_EQ(m.SaveConfiguration(0, second.id, resaved.c_str()), 0u);
-  EXPECT_EQ(ReadFile(resaved), ReadFile(saved));
-  return ReadFile(saved);
+// A card on swmsim's bus, reached through its simulated library.
+sim::Instrument& Card(InstrumentBench& bench, const std::string& family, const std::string& resource,
+                      sim::Simulator::Keys keys = {}) {
+  keys.insert(keys.end(), {{"family", family}, {"transport", "visa"}, {"resource", resource}});
+  return bench.Add(family, keys);
 }
 
 std::vector<int> Relays(sim::Instrument& board) {
@@ -91,11 +37,11 @@ std::vector<int> With(std::vector<int> relays, std::initializer_list<std::pair<i
 
 TEST(RelayCardsE2e, MccBoardSwitchesEachRelayAndSharesItsLibrary) {
   swm::Module& m = LoadedModule();
-  CardBench bench;
-  sim::Instrument& board = bench.Card("mcc", "MCCDAQ::0::INSTR");
-  const std::string ini = bench.Settings(
-      "[MCC_USB_ERB]\nRelais1Start=2\nRelais2Start=1\nRelais24Start=2\nRelais1Stop=1\nRelais5Stop=2\n");
-  Driver first(m, "MCC_USB_ERB24", ini), second(m, "mcc_usb_erb24", ini);
+  InstrumentBench bench(Wire::kBus);
+  sim::Instrument& board = Card(bench, "mcc", "MCCDAQ::0::INSTR");
+  const std::string ini = bench.Write(
+      "mcc.ini", "[MCC_USB_ERB]\nRelais1Start=2\nRelais2Start=1\nRelais24Start=2\nRelais1Stop=1\nRelais5Stop=2\n");
+  ModuleDriver first("MCC_USB_ERB24", ini), second("mcc_usb_erb24", ini);
   ASSERT_EQ(m.CheckDevice(0, first.id), 0u);
   ASSERT_EQ(m.InitDevice(0, first.id), 0u);
   ASSERT_EQ(m.InitDevice(0, second.id), 0u);
@@ -116,18 +62,18 @@ TEST(RelayCardsE2e, MccBoardSwitchesEachRelayAndSharesItsLibrary) {
 
 TEST(RelayCardsE2e, MccStatusesCarryTheTextsOfTheLibrary) {
   swm::Module& m = LoadedModule();
-  CardBench bench;
-  const std::string ini = bench.Settings("[MCC_USB_ERB]\nRelais1Start=2\nRelais12Start=2\n");
+  InstrumentBench bench(Wire::kBus);
+  const std::string ini = bench.Write("mcc.ini", "[MCC_USB_ERB]\nRelais1Start=2\nRelais12Start=2\n");
   {
     // No board on the bus.
-    Driver driver(m, "MCC_USB_ERB24", ini);
+    ModuleDriver driver("MCC_USB_ERB24", ini);
     const uint32_t none = m.InitDevice(0, driver.id);
     EXPECT_EQ(none, 0x3000B0F5u);
     EXPECT_EQ(driver.Text(none), "No MC Computing devices are found.");
   }
   // A board with 8 relays: relay 12 is an error of the library, after relay 1 was switched.
-  sim::Instrument& board = bench.Card("mcc", "MCCDAQ::7::INSTR", {{"relays", "8"}, {"product", "USB-ERB08"}});
-  Driver driver(m, "MCC_USB_ERB24", ini);
+  sim::Instrument& board = Card(bench, "mcc", "MCCDAQ::7::INSTR", {{"relays", "8"}, {"product", "USB-ERB08"}});
+  ModuleDriver driver("MCC_USB_ERB24", ini);
   ASSERT_EQ(m.InitDevice(0, driver.id), 0u);
   const uint32_t failed = driver.Event(3);
   EXPECT_EQ(failed, 0x3000B158u + 9);
@@ -135,7 +81,7 @@ TEST(RelayCardsE2e, MccStatusesCarryTheTextsOfTheLibrary) {
   EXPECT_EQ(Relays(board), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0}));
   ASSERT_EQ(m.DeInitDevice(0, driver.id), 0u);
 
-  setenv("SWMATRIX_MCC_LIBRARY", bench.directory.File("libnothing.so").c_str(), 1);
+  ScopedVariable nothing("SWMATRIX_MCC_LIBRARY", bench.File("libnothing.so"));
   const uint32_t missing = m.CheckDevice(0, driver.id);
   EXPECT_EQ(missing, 0x3000B0F4u);
   EXPECT_EQ(driver.Text(missing), "The MC Computing Universal Library cannot be loaded. Please install the Universal Library.");
@@ -144,13 +90,14 @@ TEST(RelayCardsE2e, MccStatusesCarryTheTextsOfTheLibrary) {
 
 TEST(RelayCardsE2e, AdvantechCardChangesOnlyItsRelaysBitsAndItsTowerUsesBitZero) {
   swm::Module& m = LoadedModule();
-  CardBench bench;
-  sim::Instrument& card = bench.Card("advantech", "ADVANTECH::3::INSTR", {{"output", "6"}});
+  InstrumentBench bench(Wire::kBus);
+  sim::Instrument& card = Card(bench, "advantech", "ADVANTECH::3::INSTR", {{"output", "6"}});
   const std::string ini =
-      bench.Settings("[PCI1761]\nRelais1Start=1\nRelais2Start=2\nRelais8Start=1\nRelais1Stop=2\nWait=20\n"
-                     "[LabCardLib]\nDevice=3\n");
+      bench.Write("card.ini",
+                  "[PCI1761]\nRelais1Start=1\nRelais2Start=2\nRelais8Start=1\nRelais1Stop=2\nWait=20\n"
+                  "[LabCardLib]\nDevice=3\n");
   {
-    Driver relays(m, "ADVANTECHPCI1761", ini);
+    ModuleDriver relays("ADVANTECHPCI1761", ini);
     ASSERT_EQ(m.CheckDevice(0, relays.id), 0u);
     ASSERT_EQ(m.InitDevice(0, relays.id), 0u);
     ASSERT_EQ(relays.Event(3), 0u);
@@ -159,7 +106,7 @@ TEST(RelayCardsE2e, AdvantechCardChangesOnlyItsRelaysBitsAndItsTowerUsesBitZero)
     EXPECT_EQ(Output(card), 0x84);
   }
 
-  Driver tower(m, "ADVANTECHPCI1761ATTTRIMBLE", ini);
+  ModuleDriver tower("ADVANTECHPCI1761ATTTRIMBLE", ini);
   ASSERT_EQ(m.InitDevice(0, tower.id), 0u);
   int32_t polarization = 0;
   ASSERT_EQ(m.GetValue(0, tower.id, 1252, &polarization, nullptr), 0u);
@@ -191,10 +138,10 @@ TEST(RelayCardsE2e, AdvantechCardChangesOnlyItsRelaysBitsAndItsTowerUsesBitZero)
   EXPECT_EQ(m.SetValue(0, tower.id, 1202, nullptr, nullptr), 0x300000CBu);
 
   // A device number the library does not know: its own result; then a library that cannot be loaded.
-  Driver absent(m, "ADVANTECHPCI1761", bench.Settings("[LabCardLib]\nDevice=5\n"));
+  ModuleDriver absent("ADVANTECHPCI1761", bench.Write("absent.ini", "[LabCardLib]\nDevice=5\n"));
   EXPECT_EQ(m.InitDevice(0, absent.id), 1u);
-  setenv("SWMATRIX_ADVANTECH_LIBRARY", bench.directory.File("libnothing.so").c_str(), 1);
-  Driver unloaded(m, "ADVANTECHPCI1761", ini);
+  ScopedVariable nothing("SWMATRIX_ADVANTECH_LIBRARY", bench.File("libnothing.so"));
+  ModuleDriver unloaded("ADVANTECHPCI1761", ini);
   const uint32_t missing = m.InitDevice(0, unloaded.id);
   EXPECT_EQ(missing, 0x30001388u);
   EXPECT_EQ(unloaded.Text(missing), "Could not load LabCard DLL.");
@@ -202,14 +149,11 @@ TEST(RelayCardsE2e, AdvantechCardChangesOnlyItsRelaysBitsAndItsTowerUsesBitZero)
 
 TEST(RelayCardsE2e, DenkoviBoardSwitchesOverItsStream) {
   swm::Module& m = LoadedModule();
-  CardBench bench;
-  sim::Instrument& board =
-      bench.simulator.Add("denkovi", {{"family", "denkovi"}, {"transport", "tcp"}, {"terminator", "none"}});
-  const std::string stream = "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" +
-                             std::to_string(board.Endpoint().port) + "\n";
-  Driver driver(m, "DAE_CB_RO16",
-                bench.Settings(stream + "[DENKOVI_SwitchMatrix]\nRelais3Start=1\nRelais1Start=2\nRelais16Start=2\n"
-                                        "Relais1Stop=1\n"));
+  InstrumentBench bench(Wire::kTcp, {{"family", "denkovi"}, {"terminator", "none"}});
+  sim::Instrument& board = bench.Instrument();
+  ModuleDriver driver("DAE_CB_RO16", bench.Ini("board.ini",
+                                               "[DENKOVI_SwitchMatrix]\nRelais3Start=1\nRelais1Start=2\n"
+                                               "Relais16Start=2\nRelais1Stop=1\n"));
   ASSERT_EQ(m.CheckDevice(0, driver.id), 0u);
   EXPECT_EQ(board.ReceivedBytes(), "ask//");
   ASSERT_EQ(m.InitDevice(0, driver.id), 0u);
@@ -227,7 +171,7 @@ TEST(RelayCardsE2e, DenkoviBoardSwitchesOverItsStream) {
   EXPECT_EQ(positions(), With(expected, {{16, 1}}));
 
   // Every relay left: nothing is sent.
-  Driver idle(m, "DAE_CB_RO16", bench.Settings(stream));
+  ModuleDriver idle("DAE_CB_RO16", bench.Ini("idle.ini", ""));
   ASSERT_EQ(m.InitDevice(0, idle.id), 0u);
   ASSERT_EQ(idle.Event(3), 0u);
   ASSERT_EQ(driver.Event(2), 0u);  // a marker: it arrives after anything the idle board might have sent
@@ -236,22 +180,21 @@ TEST(RelayCardsE2e, DenkoviBoardSwitchesOverItsStream) {
 }
 
 TEST(RelayCardsE2e, EveryCardSavesLoadsAndSavesItsSettingsUnchanged) {
-  swm::Module& m = LoadedModule();
-  TestDirectory directory;
-  std::string mcc = "[Common]\nDescription=Relays\n[MCC_USB_ERB]\n";
-  for (int n = 1; n <= 24; ++n)
-    mcc += "Relais" + std::to_string(n) + "Start=" + std::to_string(n % 2 + 1) + "\nRelais" + std::to_string(n) +
-           "Stop=" + std::to_string(2 - n % 2) + "\n";
-  std::string advantech = "[PCI1761]\nWait=35\n";
-  for (int n = 1; n <= 8; ++n)
-    advantech += "Relais" + std::to_string(n) + "Start=" + std::to_string(n % 2 + 1) + "\nRelais" +
-                 std::to_string(n) + "Stop=" + std::to_string(2 - n % 2) + "\n";
-  advantech += "[LabCardLib]\nDevice=4\n";
-  std::string denkovi = "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:9\n"
-                        "[DENKOVI_SwitchMatrix]\n";
-  for (int n = 1; n <= 16; ++n)
-    denkovi += "Relais" + std::to_string(n) + "Start=" + std::to_string(n % 2 + 1) + "\nRelais" + std::to_string(n) +
-               "Stop=" + std::to_string(2 - n % 2) + "\n";
+  InstrumentBench bench(Wire::kTcp);
+  // Every relay changed: odd ones off during the test and on after it, even ones the other way round.
+  const auto relays = [](int count) {
+    std::string text;
+    for (int n = 1; n <= count; ++n)
+      text += "Relais" + std::to_string(n) + "Start=" + std::to_string(n % 2 + 1) + "\nRelais" + std::to_string(n) +
+              "Stop=" + std::to_string(2 - n % 2) + "\n";
+    return text;
+  };
+  const std::string mcc = "[Common]\nDescription=Relays\n[MCC_USB_ERB]\n" + relays(24);
+  const std::string advantech = "[PCI1761]\nWait=35\n" + relays(8) + "[LabCardLib]\nDevice=4\n";
+  const std::string denkovi =
+      "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:9\n"
+      "[DENKOVI_SwitchMatrix]\n" +
+      relays(16);
   const struct {
     const char* key;
     std::string settings;
@@ -261,9 +204,8 @@ TEST(RelayCardsE2e, EveryCardSavesLoadsAndSavesItsSettingsUnchanged) {
                {"ADVANTECHPCI1761ATTTRIMBLE", advantech, "Wait=35\n"},
                {"DAE_CB_RO16", denkovi, "Relais16Stop=2\n"}};
   for (const auto& c : cases) {
-    const std::string ini = directory.File(std::string(c.key) + ".ini");
-    WriteFile(ini, c.settings);
-    const std::string text = SaveLoadSave(m, c.key, ini, directory);
+    ModuleDriver driver(c.key, bench.Write("card.ini", c.settings));
+    const std::string text = driver.ExpectStableSave(bench, c.key);
     EXPECT_NE(text.find(c.piece), std::string::npos) << c.key << "\n" << text;
   }
 }

@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/Simulator.h"
+#include "InstrumentBench.h"
 #include "sim/relays/RelayUnits.h"
-#include "support/LoadedModule.h"
-#include "support/TestFiles.h"
 
 namespace {
 // One event and what it must do.
@@ -92,20 +90,6 @@ const std::vector<UnitCase>& Cases() {
   return cases;
 }
 
-struct Driver {
-  swm::Module& m;
-  uint16_t id = 0;
-  bool created = false;
-  Driver(swm::Module& module, const char* typeKey) : m(module) {
-    created = m.CreateNewDeviceDriver(0, typeKey, &id) == 0;
-  }
-  ~Driver() {
-    if (!created) return;
-    m.DeInitDevice(0, id);
-    m.RemoveDeviceDriver(0, id);
-  }
-};
-
 std::vector<int> Positions(sim::Instrument& unit) {
   return unit.Access<sim::RelayUnit>([](sim::RelayUnit& u) { return u.Positions(); });
 }
@@ -115,18 +99,11 @@ class StreamRelayUnitsE2e : public testing::TestWithParam<size_t> {};
 
 TEST_P(StreamRelayUnitsE2e, SwitchesEachSetAndKeepsItsSettings) {
   const UnitCase& c = Cases()[GetParam()];
-  swm::Module& m = LoadedModule();
-  TestDirectory directory;
-  sim::Simulator simulator;
-  sim::Instrument& unit =
-      simulator.Add("unit", {{"family", c.family}, {"transport", "tcp"}, {"terminator", c.terminator}});
-  const std::string ini = directory.File("unit.ini");
-  WriteFile(ini, "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" +
-                     std::to_string(unit.Endpoint().port) + "\n" + c.settings);
-
-  Driver driver(m, c.typeKey);
+  InstrumentBench bench(Wire::kTcp, {{"family", c.family}, {"terminator", c.terminator}});
+  sim::Instrument& unit = bench.Instrument();
+  ModuleDriver driver(c.typeKey, bench.Ini("unit.ini", c.settings));
   ASSERT_TRUE(driver.created);
-  ASSERT_EQ(m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+  swm::Module& m = driver.m;
   const uint32_t checked = m.CheckDevice(0, driver.id);
   ASSERT_EQ(checked, 0u) << m.ErrorText(driver.id, checked);
   EXPECT_EQ(unit.ReceivedBytes(), "");
@@ -135,22 +112,15 @@ TEST_P(StreamRelayUnitsE2e, SwitchesEachSetAndKeepsItsSettings) {
   EXPECT_EQ(unit.ReceivedBytes(), c.initBytes);
   for (const Step& step : c.steps) {
     unit.ResetLog();
-    ASSERT_EQ(HostEvent(m, driver.id, step.event), 0u) << "event " << step.event;
+    ASSERT_EQ(driver.Event(step.event), 0u) << "event " << step.event;
     // Bytes of a step that should have sent nothing show up in the next step's record.
     ASSERT_TRUE(unit.WaitForBytes(step.bytes.size(), std::chrono::seconds(5))) << unit.ReceivedBytes();
     EXPECT_EQ(unit.ReceivedBytes(), step.bytes) << "event " << step.event;
     EXPECT_EQ(Positions(unit), step.positions) << "event " << step.event;
   }
 
-  const std::string saved = directory.File("saved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, driver.id, saved.c_str()), 0u);
-  const std::string text = ReadFile(saved);
+  const std::string text = driver.ExpectStableSave(bench, c.typeKey);
   for (const std::string& piece : c.savedText) EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
-  Driver again(m, c.typeKey);
-  ASSERT_EQ(m.LoadConfiguration(0, again.id, saved.c_str()), 0u);
-  const std::string resaved = directory.File("resaved.ini");
-  ASSERT_EQ(m.SaveConfiguration(0, again.id, resaved.c_str()), 0u);
-  EXPECT_EQ(ReadFile(resaved), text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, StreamRelayUnitsE2e, testing::Range<size_t>(0, Cases().size()),

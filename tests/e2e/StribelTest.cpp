@@ -6,8 +6,8 @@
 
 #include <chrono>
 
+#include "InstrumentBench.h"
 #include "sim/stribel/StribelController.h"
-#include "DriverSteps.h"
 
 namespace {
 std::vector<std::string> StartTexts(sim::Instrument& unit) {
@@ -20,16 +20,16 @@ std::vector<std::string> StartTexts(sim::Instrument& unit) {
 
 // DwellTimeStartOk, then, once the controller has the message, DwellTimeStopOk
 // until its answer has arrived (at most five seconds); the status of the latter.
-uint32_t StartAndStop(sim::Instrument& unit, uint16_t id) {
+uint32_t StartAndStop(sim::Instrument& unit, ModuleDriver& driver) {
   const size_t before = unit.CommandCount();
   uint32_t answer = 0;
-  EXPECT_EQ(SendRequest(id, SWM_REQUEST_DwellTimeStartOk, &answer), 0u);
+  EXPECT_EQ(driver.Request(SWM_REQUEST_DwellTimeStartOk, &answer), 0u);
   EXPECT_EQ(answer, 1u);
   EXPECT_TRUE(unit.WaitForCommands(before + 1, std::chrono::seconds(5)));
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   uint32_t status = 0;
   do {
-    status = SendRequest(id, SWM_REQUEST_DwellTimeStopOk, &answer);
+    status = driver.Request(SWM_REQUEST_DwellTimeStopOk, &answer);
   } while (answer == 0 && std::chrono::steady_clock::now() < end);
   EXPECT_EQ(answer, 1u);
   return status;
@@ -37,42 +37,43 @@ uint32_t StartAndStop(sim::Instrument& unit, uint16_t id) {
 }  // namespace
 
 TEST(StribelE2e, StartMessagesAnswersAndSettings) {
-  swm::Module& m = LoadedModule();
-  SimulatorBench bench(Transport::kSerial,
-                       {{"family", "stribel"}, {"read-terminator", "cr"}, {"write-terminator", "crlf"}});
+  InstrumentBench bench(Wire::kSerial,
+                        {{"family", "stribel"}, {"read-terminator", "cr"}, {"write-terminator", "crlf"}});
   sim::Instrument& unit = bench.Instrument();
-  const uint16_t id = CreateDriver(bench, "STRIBEL", LegacySerialSection() + "[Stribel]\nFieldType=0\n");
+  ModuleDriver driver("STRIBEL", bench.Write("stribel.ini", LegacySerialSection() + "[Stribel]\nFieldType=0\n"));
+  swm::Module& m = driver.m;
+  const uint16_t id = driver.id;
 
   ASSERT_EQ(m.CheckDevice(0, id), 0u);
   EXPECT_EQ(unit.ReceivedBytes(), "INIT\r");
   ASSERT_EQ(m.InitDevice(0, id), 0u);
 
   // Measured field: the average field rounded up, the calculated field ignored.
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_FrequencyChanged, 0.0), 0u);  // reported as 1 MHz
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_AverageFieldMeasured, 10.2), 0u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_CalculatedField, 30.0), 0u);
-  EXPECT_EQ(StartAndStop(unit, id), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_FrequencyChanged, 0.0), 0u);  // reported as 1 MHz
+  EXPECT_EQ(driver.Event(SWM_EVENT_AverageFieldMeasured, 10.2), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_CalculatedField, 30.0), 0u);
+  EXPECT_EQ(StartAndStop(unit, driver), 0u);
 
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_FrequencyChanged, 80.5), 0u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_ModulationType, 1), 0u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_ModulationFrequency, 1000), 0u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_ModulationSpecificParameter, 80), 0u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_ModulationOn), 0u);
-  EXPECT_EQ(StartAndStop(unit, id), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_FrequencyChanged, 80.5), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_ModulationType, 1), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_ModulationFrequency, 1000), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_ModulationSpecificParameter, 80), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_ModulationOn), 0u);
+  EXPECT_EQ(StartAndStop(unit, driver), 0u);
 
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_FrequencyChanged, 1000), 0u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_ModulationType, 5), 0u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_ModulationFrequency, 1234.5), 0u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_ModulationSpecificParameter, 1e6), 0u);
-  EXPECT_EQ(StartAndStop(unit, id), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_FrequencyChanged, 1000), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_ModulationType, 5), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_ModulationFrequency, 1234.5), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_ModulationSpecificParameter, 1e6), 0u);
+  EXPECT_EQ(StartAndStop(unit, driver), 0u);
 
   // Another modulation type sends nothing; modulation off is a carrier again.
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_ModulationType, 2), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_ModulationType, 2), 0u);
   uint32_t answer = 0;
-  EXPECT_EQ(SendRequest(id, SWM_REQUEST_DwellTimeStartOk, &answer), 0u);
+  EXPECT_EQ(driver.Request(SWM_REQUEST_DwellTimeStartOk, &answer), 0u);
   EXPECT_EQ(answer, 1u);
-  EXPECT_EQ(SendEvent(id, SWM_EVENT_ModulationOff), 0u);
-  EXPECT_EQ(StartAndStop(unit, id), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_ModulationOff), 0u);
+  EXPECT_EQ(StartAndStop(unit, driver), 0u);
   EXPECT_EQ(StartTexts(unit), (std::vector<std::string>{"START:1MHZ,11VM,CARRIER", "START:80.5MHZ,11VM,AM,1000HZ,80%",
                                                         "START:1000MHZ,11VM,FM,1234.5HZ,1e+06HZ",
                                                         "START:1000MHZ,11VM,CARRIER"}));
@@ -82,15 +83,15 @@ TEST(StribelE2e, StartMessagesAnswersAndSettings) {
 
   // Negative and unreadable answers, at the end of the test and at a dwell stop.
   ASSERT_EQ(unit.Set("answer", "error 7"), "");
-  uint32_t status = SendEvent(id, SWM_EVENT_TestStopped);
+  uint32_t status = driver.Event(SWM_EVENT_TestStopped);
   EXPECT_EQ(status, 0x30000515u);
   EXPECT_EQ(m.ErrorText(id, status), "EUT Controller returned error code: 7");
   EXPECT_TRUE(unit.ReceivedBytes().ends_with("ENDE\r"));
   ASSERT_EQ(unit.Set("answer", "error -12"), "");
-  EXPECT_EQ(StartAndStop(unit, id), 0x30000515u);
+  EXPECT_EQ(StartAndStop(unit, driver), 0x30000515u);
   EXPECT_EQ(m.ErrorText(id, 0x30000515u), "EUT Controller returned error code: -12");
   ASSERT_EQ(unit.Set("answer", "raw BUSY"), "");
-  EXPECT_EQ(StartAndStop(unit, id), 0x30000516u);
+  EXPECT_EQ(StartAndStop(unit, driver), 0x30000516u);
   EXPECT_EQ(m.ErrorText(id, 0x30000516u), "EUT Controller returned an invalid response");
   EXPECT_EQ(m.DeInitDevice(0, id), 0u);
 
@@ -99,11 +100,10 @@ TEST(StribelE2e, StartMessagesAnswersAndSettings) {
   EXPECT_EQ(m.CheckDevice(0, id), 0x300000CEu);
 
   // The calculated field is reported once chosen; every setting survives a save and a load.
-  const uint16_t calc = CreateDriver(
-      bench, "STRIBEL", LegacySerialSection() + "BaudRate=19200\nParity=2\nDataBits=7\nStopBits=2\n[Stribel]\nFieldType=1\n");
-  const std::string saved = ExpectStableSave(bench, calc, "STRIBEL");
+  ModuleDriver calc("STRIBEL",
+                    bench.Write("calc.ini", LegacySerialSection() + "BaudRate=19200\nParity=2\nDataBits=7\nStopBits=2\n"
+                                                                    "[Stribel]\nFieldType=1\n"));
+  const std::string saved = calc.ExpectStableSave(bench, "STRIBEL");
   for (const char* line : {"FieldType=1\n", "BaudRate=19200\n", "Parity=2\n", "DataBits=7\n", "StopBits=2\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
-  m.RemoveDeviceDriver(0, calc);
-  m.RemoveDeviceDriver(0, id);
 }
