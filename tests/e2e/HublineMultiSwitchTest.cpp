@@ -139,7 +139,7 @@ TEST_P(HublineMultiSwitchBoardE2e, SwitchesEveryCardOfTheBoardFromOneFile) {
   // Saved: three cards, renumbered, each with its slot, transport and relays; loaded again, every value comes
   // back, the transport with its code (4 for TCP/IP, 0 for RS-232).
   const std::string text = bench.board.ExpectStableSave(bench.bench, "HUBLINEMULTISWITCH");
-  for (const std::string& part : {"[MultiSwitch]\nCount=3\n", "[MultiSwitch.Relais1]\nDeviceType=TQS4PA\n",
+  for (const char* part : {"[MultiSwitch]\nCount=3\n", "[MultiSwitch.Relais1]\nDeviceType=TQS4PA\n",
                                   "[MultiSwitch.Relais2]\nDeviceType=TQS6PA\n"})
     EXPECT_NE(text.find(part), std::string::npos) << part << " missing in\n" << text;
   const std::string stream = bench.bench.StreamSections("MultiSwitch.Relais2");
