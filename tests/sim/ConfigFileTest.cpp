@@ -1,11 +1,8 @@
 // The configuration file: good files and bad ones, each bad one with a clear error.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include "SimTestIo.h"
 #include "sim/core/ConfigFile.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -125,16 +122,15 @@ TEST(ConfigFile, BinaryJunkIsAnErrorNotACrash) {
 }
 
 TEST(ConfigFile, LoadingReadsTheFileAndNamesAMissingOne) {
-  const std::string directory = simtest::MakeTempDir("config");
-  const std::string path = directory + "/sim.ini";
-  std::ofstream(path) << "[instrument a]\ntransport = udp\nport = 0\n";
+  TestDirectory directory;
+  const std::string path = directory.File("sim.ini");
+  WriteFile(path, "[instrument a]\ntransport = udp\nport = 0\n");
   sim::SimulatorConfig config;
   std::string error;
   ASSERT_TRUE(sim::LoadConfigFile(path, &config, &error)) << error;
   EXPECT_EQ(config.instruments[0].entries[0].value, "udp");
-  EXPECT_FALSE(sim::LoadConfigFile(directory + "/missing.ini", &config, &error));
-  EXPECT_EQ(error, "cannot read " + directory + "/missing.ini");
-  std::filesystem::remove_all(directory);
+  EXPECT_FALSE(sim::LoadConfigFile(directory.File("missing.ini"), &config, &error));
+  EXPECT_EQ(error, "cannot read " + directory.File("missing.ini"));
 }
 
 }  // namespace
