@@ -45,8 +45,8 @@ protected:
   simtest::Fd session_;
 };
 
-// (Waiting for the request and the poll that ends it are driven through the
-// GPIB library's ibwait and ibrsp.)
+// (Waiting for the request is driven through the GPIB library's ibwait and the
+// service-request library in tests/legacy, the poll that ends it through ibrsp.)
 TEST_F(Bus, TheStatusByteAfterAServiceRequest) {
   EXPECT_EQ(Write("GPIB0::5::INSTR", "*CLS;*ESE 1;*SRE 32;*OPC\n"), "ok 25\n");
   EXPECT_EQ(Request("poll GPIB0::5::INSTR"), "ok 96\n");  // event summary and request service
@@ -60,13 +60,16 @@ TEST_F(Bus, TheStatusByteAfterAServiceRequest) {
   EXPECT_EQ(Request("poll GPIB0::5::INSTR"), "ok 0\n");
 }
 
-// (A held operation complete, and a wait for the service request that ends
-// when it is released, are driven through the RSIB library in tests/streams.)
 TEST_F(Bus, ADeviceWaitStateAndSettingsOfOneResource) {
-  // A LAN resource (no board).
-  simulator_.Add("lan", {{"transport", "visa"}, {"resource", "TCPIP0::10.0.0.7::INSTR"}});
+  // A LAN resource (no board) whose operation complete is held until released.
+  simulator_.Add("lan", {{"transport", "visa"}, {"resource", "TCPIP0::10.0.0.7::INSTR"}, {"hold-operation-complete", "yes"}});
   EXPECT_EQ(Write("TCPIP::10.0.0.7::INSTR", "*ESE 1;*SRE 32;*OPC\n"), "ok 20\n");
-  EXPECT_EQ(Request("waitrqs TCPIP0::10.0.0.7::INSTR 5000"), "ok 96\n");  // the wait's poll ends the request
+  EXPECT_EQ(Request("waitrqs TCPIP0::10.0.0.7::INSTR 20"), "timeout\n");
+  SendAll(session_.get(), "waitrqs TCPIP0::10.0.0.7::INSTR 5000\n");
+  simtest::Fd other = simtest::ConnectUnixSocket(directory_.File("bus"));
+  SendAll(other.get(), "set TCPIP0::10.0.0.7::INSTR hold-operation-complete no\n");
+  EXPECT_EQ(simtest::ReadLine(other.get()), "ok\n");
+  EXPECT_EQ(simtest::ReadLine(session_.get()), "ok 96\n");  // the wait's poll ends the request
   EXPECT_EQ(Request("poll TCPIP0::10.0.0.7::INSTR"), "ok 32\n");
   const std::string state = Request("state TCPIP0::10.0.0.7::INSTR");
   ASSERT_TRUE(state.starts_with("ok {")) << state;
