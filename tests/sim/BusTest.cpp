@@ -1,12 +1,12 @@
 // The simulated bus socket, spoken the way the simulated vendor libraries will.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "SimTestIo.h"
 #include "sim/core/BusServer.h"
 #include "sim/core/Simulator.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -16,14 +16,12 @@ using simtest::SendAll;
 class Bus : public ::testing::Test {
 protected:
   void SetUp() override {
-    directory_ = simtest::MakeTempDir("bus");
     simulator_.SetBoardAddress(0);
-    ASSERT_EQ(simulator_.ListenBus(directory_ + "/bus"), "");
-    dmm_ = &simulator_.Add("dmm", {{"transport", "gpib"}, {"address", "5"}, {"idn", "GPIB,DMM,1,2"}});
-    session_ = simtest::ConnectUnixSocket(directory_ + "/bus");
+    ASSERT_EQ(simulator_.ListenBus(directory_.File("bus")), "");
+    simulator_.Add("dmm", {{"transport", "gpib"}, {"address", "5"}, {"idn", "GPIB,DMM,1,2"}});
+    session_ = simtest::ConnectUnixSocket(directory_.File("bus"));
     ASSERT_TRUE(session_.valid());
   }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
 
   std::string Request(const std::string& line) {
     SendAll(session_.get(), line + "\n");
@@ -42,51 +40,15 @@ protected:
     return line + ReadCount(session_.get(), length);
   }
 
-  std::string directory_;
+  TestDirectory directory_;
   sim::Simulator simulator_;
-  sim::Instrument* dmm_ = nullptr;
   simtest::Fd session_;
 };
 
-TEST_F(Bus, WriteThenReadAnAnswer) {
-  EXPECT_EQ(Request("hello"), "ok swmsim-bus 1\n");
-  EXPECT_EQ(Request("list"), "ok GPIB0::5::INSTR\n");
-  EXPECT_EQ(Request("board GPIB0"), "ok 0\n");
-  EXPECT_EQ(Request("find gpib0::5::instr"), "ok\n");
-  EXPECT_EQ(Request("find GPIB::5::INSTR"), "ok\n");
-  EXPECT_EQ(Write("GPIB0::5::INSTR", "*IDN?\n"), "ok 6\n");
-  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 1000), "ok 13 1\nGPIB,DMM,1,2\n");
-  // A write without terminator is one whole message too (its end is the end of the write).
-  EXPECT_EQ(Write("GPIB0::5::INSTR", "*OPC?"), "ok 5\n");
-  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 1000), "ok 2 1\n1\n");
-  EXPECT_EQ(dmm_->ReceivedCommands(), (std::vector<std::string>{"*IDN?", "*OPC?"}));
-  EXPECT_EQ(dmm_->Endpoint().Describe(), "GPIB0::5::INSTR " + directory_ + "/bus");
-}
-
-TEST_F(Bus, ReadsStopAtTheCountAndTimeOutWithoutAnswer) {
-  const int64_t start = simtest::NowMs();
-  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 60), "timeout 0\n");
-  EXPECT_GE(simtest::NowMs() - start, 60);
-  Write("GPIB0::5::INSTR", "*IDN?\n");
-  EXPECT_EQ(Read("GPIB0::5::INSTR", 4, 1000), "ok 4 0\nGPIB");
-  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 1000), "ok 9 1\n,DMM,1,2\n");
-  // Device clear drops an answer nobody read.
-  Write("GPIB0::5::INSTR", "*IDN?\n");
-  EXPECT_EQ(Request("clear GPIB0::5::INSTR"), "ok\n");
-  EXPECT_EQ(Read("GPIB0::5::INSTR", 100, 30), "timeout 0\n");
-}
-
-TEST_F(Bus, ServiceRequestAfterOperationComplete) {
-  EXPECT_EQ(Write("GPIB0::5::INSTR", "*CLS;*ESE 1;*SRE 32\n"), "ok 20\n");
-  EXPECT_EQ(Request("srq GPIB0"), "ok 0\n");
-  EXPECT_EQ(Request("waitsrq GPIB0 20"), "timeout\n");
-  // A waiting request is answered when the device asks for service.
-  SendAll(session_.get(), "waitsrq GPIB0 5000\n");
-  simtest::Fd other = simtest::ConnectUnixSocket(directory_ + "/bus");
-  SendAll(other.get(), "write GPIB0::5::INSTR 5\n*OPC\n");
-  EXPECT_EQ(simtest::ReadLine(other.get()), "ok 5\n");
-  EXPECT_EQ(simtest::ReadLine(session_.get()), "ok GPIB0::5::INSTR\n");
-  EXPECT_EQ(Request("srq GPIB0"), "ok 1\n");
+// (Waiting for the request is driven through the GPIB library's ibwait and the
+// service-request library in tests/legacy, the poll that ends it through ibrsp.)
+TEST_F(Bus, TheStatusByteAfterAServiceRequest) {
+  EXPECT_EQ(Write("GPIB0::5::INSTR", "*CLS;*ESE 1;*SRE 32;*OPC\n"), "ok 25\n");
   EXPECT_EQ(Request("poll GPIB0::5::INSTR"), "ok 96\n");  // event summary and request service
   EXPECT_EQ(Request("srq GPIB0"), "ok 0\n");               // the poll cleared the request
   EXPECT_EQ(Request("poll GPIB0::5::INSTR"), "ok 32\n");
@@ -104,7 +66,7 @@ TEST_F(Bus, ADeviceWaitStateAndSettingsOfOneResource) {
   EXPECT_EQ(Write("TCPIP::10.0.0.7::INSTR", "*ESE 1;*SRE 32;*OPC\n"), "ok 20\n");
   EXPECT_EQ(Request("waitrqs TCPIP0::10.0.0.7::INSTR 20"), "timeout\n");
   SendAll(session_.get(), "waitrqs TCPIP0::10.0.0.7::INSTR 5000\n");
-  simtest::Fd other = simtest::ConnectUnixSocket(directory_ + "/bus");
+  simtest::Fd other = simtest::ConnectUnixSocket(directory_.File("bus"));
   SendAll(other.get(), "set TCPIP0::10.0.0.7::INSTR hold-operation-complete no\n");
   EXPECT_EQ(simtest::ReadLine(other.get()), "ok\n");
   EXPECT_EQ(simtest::ReadLine(session_.get()), "ok 96\n");  // the wait's poll ends the request
@@ -129,11 +91,11 @@ TEST_F(Bus, AnMpsseChipAnswersPinReadsDataAndBadCommands) {
   struct Case {
     std::string written, answered;
   };
+  // (A bad command's echo, and the pin states after the opening: D2xxStream tests.)
   const Case cases[] = {
       {std::string("\x80\x35\xF3\x82", 4), ""},  // low pins set; the high-pin command goes on below
       {std::string("\x0A\x0B\x81\x02\x83", 5), std::string("\x35\xFA\x02\x0A", 4)},
       {std::string("\x84\x31\x01\x00\x5A\xA5\x85\x20\x00\x00", 10), std::string("\x5A\xA5\xFF", 3)},
-      {std::string("\xAA", 1), std::string("\xFA\xAA", 2)},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Write("FTDI::FT1", c.written), "ok " + std::to_string(c.written.size()) + "\n");
@@ -141,9 +103,7 @@ TEST_F(Bus, AnMpsseChipAnswersPinReadsDataAndBadCommands) {
         c.answered.empty() ? "timeout 0\n" : "ok " + std::to_string(c.answered.size()) + " 1\n" + c.answered;
     EXPECT_EQ(Read("FTDI::FT1", 100, 0), expected);
   }
-  const nlohmann::json state = chip.State()["instrument"];
-  EXPECT_EQ(state["high"], nlohmann::json({{"value", 0x0A}, {"direction", 0x0B}}));
-  EXPECT_EQ(state["bad_commands"], nlohmann::json({0x02, 0xAA}));
+  EXPECT_EQ(chip.State()["instrument"]["bad_commands"], nlohmann::json({0x02}));
   EXPECT_EQ(chip.Set("fail", "FT_Open 2"), "");
   EXPECT_EQ(chip.Set("sync", "silent"), "");
   EXPECT_EQ(chip.State()["instrument"]["fail"], nlohmann::json({{"FT_Open", 2}}));
@@ -163,8 +123,7 @@ TEST_F(Bus, BoardCommandsAndErrors) {
   EXPECT_EQ(Read("GPIB0::7::INSTR", 100, 20), "timeout 0\n");
   EXPECT_EQ(Request("ifc GPIB0"), "ok\n");
   EXPECT_EQ(second.State()["transport_state"]["lockout"], false);
-  EXPECT_EQ(Request("local GPIB0::7::INSTR"), "ok\n");
-  EXPECT_EQ(second.State()["transport_state"]["remote"], false);
+  // (Going to local: NI488GPIBTest, whose closing device does it.)
   EXPECT_EQ(Request("trigger GPIB0::7::INSTR"), "ok\n");
   EXPECT_EQ(second.State()["instrument"]["triggers"], 1);
   EXPECT_EQ(Write("tcpip0::10.1.2.3::instr", "*OPC?\n"), "ok 6\n");

@@ -1,10 +1,7 @@
 // The configuration file: good files and bad ones, each bad one with a clear error.
+// (Reading a file, and the error for a missing one: the Program tests run swmsim on files.)
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include "SimTestIo.h"
 #include "sim/core/ConfigFile.h"
 
 namespace {
@@ -122,19 +119,6 @@ TEST(ConfigFile, BinaryJunkIsAnErrorNotACrash) {
   const char withNul[] = "[instrument a]\ntransport = tcp\nidn = a\0b\n";
   EXPECT_FALSE(sim::ParseConfig(std::string(withNul, sizeof withNul - 1), "nul", &config, &error));
   EXPECT_EQ(error, "nul:3: NUL byte in the line");
-}
-
-TEST(ConfigFile, LoadingReadsTheFileAndNamesAMissingOne) {
-  const std::string directory = simtest::MakeTempDir("config");
-  const std::string path = directory + "/sim.ini";
-  std::ofstream(path) << "[instrument a]\ntransport = udp\nport = 0\n";
-  sim::SimulatorConfig config;
-  std::string error;
-  ASSERT_TRUE(sim::LoadConfigFile(path, &config, &error)) << error;
-  EXPECT_EQ(config.instruments[0].entries[0].value, "udp");
-  EXPECT_FALSE(sim::LoadConfigFile(directory + "/missing.ini", &config, &error));
-  EXPECT_EQ(error, "cannot read " + directory + "/missing.ini");
-  std::filesystem::remove_all(directory);
 }
 
 }  // namespace

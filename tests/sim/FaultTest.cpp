@@ -7,35 +7,26 @@
 #include <cerrno>
 #include <nlohmann/json.hpp>
 
-#include "SimTestIo.h"
+#include "InstrumentOverTcp.h"
 #include "sim/core/Faults.h"
-#include "sim/core/Simulator.h"
 
 namespace {
 
 using simtest::ReadCount;
 using simtest::ReadUntil;
-using simtest::SendAll;
 
-class Faulty : public ::testing::Test {
+class Faulty : public simtest::InstrumentOverTcp {
 protected:
-  void SetUp() override {
-    dmm_ = &simulator_.Add("dmm", {{"transport", "tcp"}, {"idn", "ACME,DMM100,1234,1.0"}});
-    client_ = simtest::ConnectTcp(dmm_->Endpoint().port);
-    ASSERT_TRUE(client_.valid());
-  }
-  void Send(const std::string& command) { SendAll(client_.get(), command + "\n"); }
+  void SetUp() override { dmm_ = &Start({{"idn", "ACME,DMM100,1234,1.0"}}); }
   // Sends and waits until the instrument has handled the command, so that a
   // fault switched next cannot reach it first.
   void SendHandled(const std::string& command) {
     const size_t before = dmm_->CommandCount();
-    Send(command);
+    Tell(command);
     ASSERT_TRUE(dmm_->WaitForCommands(before + 1, std::chrono::milliseconds(simtest::kPatienceMs)));
   }
 
-  sim::Simulator simulator_;
   sim::Instrument* dmm_ = nullptr;
-  simtest::Fd client_;
 };
 
 const std::string kIdentity = "ACME,DMM100,1234,1.0\n";  // 21 bytes
@@ -47,26 +38,24 @@ TEST_F(Faulty, NoAnswerHandlesTheCommandButSendsNothing) {
   dmm_->ClearFault(sim::FaultKind::kNoAnswer);
   // Answers keep their order on a connection: the first bytes to come belong to this query,
   // so nothing was sent for "*IDN?". "BAD" was still handled: the error is queued.
-  Send("SYST:ERR?");
+  Tell("SYST:ERR?");
   EXPECT_EQ(ReadUntil(client_.get(), "\n"), "-113,\"Undefined header\"\n");
   EXPECT_EQ(dmm_->ReceivedCommands(), (std::vector<std::string>{"*IDN?", "BAD", "SYST:ERR?"}));
 }
 
-TEST_F(Faulty, GarbageKeepsTheLengthAndTheTerminatorAndRepeatsForASeed) {
+TEST_F(Faulty, GarbageRepeatsForASeed) {
+  // (Length, terminator and bytes that differ: RS232Test.SlowGarbledAndOverlongAnswers.)
   dmm_->SetFault(sim::FaultKind::kGarbage);
-  Send("*IDN?");
+  Tell("*IDN?");
   const std::string first = ReadCount(client_.get(), kIdentity.size());
   ASSERT_EQ(first.size(), kIdentity.size());
-  EXPECT_EQ(first.back(), '\n');
-  EXPECT_EQ(first.find_first_of("\r\n"), first.size() - 1);
-  EXPECT_NE(first, kIdentity);
 
   // The same seed gives the same bytes.
   EXPECT_EQ(dmm_->Set("seed", "1"), "");
-  Send("*IDN?");
+  Tell("*IDN?");
   EXPECT_EQ(ReadCount(client_.get(), kIdentity.size()), first);
   EXPECT_EQ(dmm_->Set("seed", "2"), "");
-  Send("*IDN?");
+  Tell("*IDN?");
   EXPECT_NE(ReadCount(client_.get(), kIdentity.size()), first);
 }
 
@@ -77,7 +66,7 @@ TEST_F(Faulty, FaultsCombineInTheirDocumentedOrder) {
   const int64_t start = simtest::NowMs();
   SendHandled("*IDN?");
   ASSERT_EQ(dmm_->Set("fault", "none"), "");
-  Send("*OPC?");
+  Tell("*OPC?");
   EXPECT_EQ(ReadUntil(client_.get(), "1\n"), "ACME,1\n");
   EXPECT_GE(simtest::NowMs() - start, 50);
   EXPECT_EQ(dmm_->State()["faults"], "none");

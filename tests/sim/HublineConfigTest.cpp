@@ -1,10 +1,7 @@
 // The keys of the Hubline and programmable families: good and bad values,
-// the example bench file, and the unit's state over the control socket.
-#include <fcntl.h>
+// and the example bench file.
 #include <gtest/gtest.h>
-#include <termios.h>
 
-#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "SimTestIo.h"
@@ -12,6 +9,7 @@
 #include "sim/core/Simulator.h"
 #include "sim/hubline/HublineUnit.h"
 #include "sim/programmable/ProgrammableInstrument.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -131,78 +129,31 @@ TEST(HublineConfig, TheFileNamesTheLineOfABadKey) {
   EXPECT_EQ(error, "bench.swmsim:5: slot2-boxes needs 0 to 4, not '7'");
 }
 
-// A pseudo-terminal opened raw, as a serial driver opens its port.
-simtest::Fd OpenRaw(const std::string& path) {
-  simtest::Fd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
-  termios settings{};
-  if (!fd.valid() || tcgetattr(fd.get(), &settings) != 0) return simtest::Fd();
-  cfmakeraw(&settings);
-  if (tcsetattr(fd.get(), TCSANOW, &settings) != 0) return simtest::Fd();
-  return fd;
-}
-
 TEST(HublineConfig, TheExampleBenchStartsAndEveryInstrumentAnswers) {
   sim::SimulatorConfig config;
   std::string error;
   ASSERT_TRUE(sim::LoadConfigFile(SWM_SOURCE_DIR "/docs/examples/hubline-bench.swmsim", &config, &error))
       << error;
-  const std::string ports = simtest::MakeTempDir("example-ports");
-  {
-    sim::Simulator simulator;
-    simulator.SetPortsDirectory(ports);
-    for (const auto& section : config.instruments)
-      ASSERT_NE(simulator.Add(section.name, section.entries, &error), nullptr) << error;
-    // Every instrument of the bench answers an identification query.
-    const char* const identities[][2] = {{"hub", "SWMSIM Hubline multislot unit, version 4.1.0\n"},
-                                         {"coax", "EMSwitch 7001-013\n"},
-                                         {"matrix", "SWMSIM,MATRIX,0,1.0\n"}};
-    ASSERT_EQ(simulator.Instruments().size(), std::size(identities));
-    for (const auto& [name, identity] : identities) {
-      sim::Instrument* instrument = simulator.Find(name);
-      ASSERT_NE(instrument, nullptr) << name;
-      simtest::Fd client = instrument->Transport() == sim::TransportKind::kPty
-                               ? OpenRaw(instrument->Endpoint().link)
-                               : simtest::ConnectTcp(instrument->Endpoint().port);
-      ASSERT_TRUE(client.valid()) << name;
-      simtest::SendAll(client.get(), "*IDN?\n");
-      EXPECT_EQ(simtest::ReadUntil(client.get(), "\n"), identity) << name;
-    }
+  TestDirectory ports;
+  sim::Simulator simulator;
+  simulator.SetPortsDirectory(ports.Path());
+  for (const auto& section : config.instruments)
+    ASSERT_NE(simulator.Add(section.name, section.entries, &error), nullptr) << error;
+  // Every instrument of the bench answers an identification query.
+  const char* const identities[][2] = {{"hub", "SWMSIM Hubline multislot unit, version 4.1.0\n"},
+                                       {"coax", "EMSwitch 7001-013\n"},
+                                       {"matrix", "SWMSIM,MATRIX,0,1.0\n"}};
+  ASSERT_EQ(simulator.Instruments().size(), std::size(identities));
+  for (const auto& [name, identity] : identities) {
+    sim::Instrument* instrument = simulator.Find(name);
+    ASSERT_NE(instrument, nullptr) << name;
+    simtest::Fd client = instrument->Transport() == sim::TransportKind::kPty
+                             ? simtest::OpenSerial(instrument->Endpoint().link)
+                             : simtest::ConnectTcp(instrument->Endpoint().port);
+    ASSERT_TRUE(client.valid()) << name;
+    simtest::SendAll(client.get(), "*IDN?\n");
+    EXPECT_EQ(simtest::ReadUntil(client.get(), "\n"), identity) << name;
   }
-  std::filesystem::remove_all(ports);
-}
-
-TEST(HublineConfig, TheControlSocketShowsAndSetsTheUnit) {
-  const std::string directory = simtest::MakeTempDir("hubline-control");
-  const std::string path = directory + "/ctl";
-  {
-    sim::Simulator simulator;
-    sim::Instrument& hub =
-        simulator.Add("hub", {{"transport", "tcp"}, {"family", "hubline"}, {"slot2", "relay2"}});
-    ASSERT_EQ(simulator.ListenControl(path), "");
-    simtest::Fd client = simtest::ConnectTcp(hub.Endpoint().port);
-    simtest::SendAll(client.get(), "S2:INT_RELAY_B_NO\n");
-    EXPECT_EQ(simtest::ReadUntil(client.get(), "\n"), "OK\n");
-
-    EXPECT_EQ(simtest::Control(path, "set hub slot3 sixway1"), "ok");
-    EXPECT_EQ(simtest::Control(path, "set hub front-panel S3:INT_RELAY_A_5"), "ok");
-    const std::string answer = simtest::Control(path, "state hub");
-    ASSERT_EQ(answer.substr(0, 3), "ok ");
-    const nlohmann::json state = nlohmann::json::parse(answer.substr(3));
-    EXPECT_EQ(state["family"], "hubline");
-    EXPECT_EQ(state["instrument"]["summary"],
-              (nlohmann::json{"S2 relay2 TQS2PA: A=NC B=NO, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE",
-                              "S3 sixway1 TQS6PA: A=5"}));
-
-    simtest::SendAll(client.get(), "SYSTEM:KLOCK 1\n");
-    EXPECT_EQ(simtest::ReadUntil(client.get(), "\n"), "OK\n");
-    EXPECT_EQ(simtest::Control(path, "set hub front-panel S3:INT_RELAY_A_1"),
-              "error the keyboard of the unit is locked");
-    EXPECT_EQ(simtest::Control(path, "set hub slot2 relay5"),
-              "error unknown card type 'relay5' (relay1, relay2, relay4, sixway1, sixway2, sixway1-ext, "
-              "sixway2-ext, none)");
-    EXPECT_EQ(hub.Access<sim::HublineUnit>([](sim::HublineUnit& unit) { return unit.Card(3)->Position('A'); }), 5);
-  }
-  std::filesystem::remove_all(directory);
 }
 
 }  // namespace

@@ -3,11 +3,9 @@
 // firmware-dependent commands, the keyboard lock and return to local.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "SimTestIo.h"
-#include "sim/core/Simulator.h"
+#include "InstrumentOverTcp.h"
 #include "sim/hubline/HublineUnit.h"
 
 namespace {
@@ -23,23 +21,11 @@ const sim::Simulator::Keys kBench = {
     {"slot3", "relay2"},        {"slot3-idn", "EMSwitch 7001-001"},
     {"slot5", "sixway2"},       {"slot5-boxes", "2"},       {"slot6", "sixway1-ext"}};
 
-class HublineOverTcp : public ::testing::Test {
+class HublineOverTcp : public simtest::InstrumentOverTcp {
 protected:
-  sim::Instrument& Start(sim::Simulator::Keys keys) {
-    keys.insert(keys.begin(), {"transport", "tcp"});
-    unit_ = &simulator_.Add("hub", keys);
-    client_ = simtest::ConnectTcp(unit_->Endpoint().port);
-    EXPECT_TRUE(client_.valid());
-    return *unit_;
-  }
-  // Sends a command with its line feed, as the driver frames it, and reads one reply line.
-  std::string Ask(const std::string& command) {
-    SendAll(client_.get(), command + "\n");
-    return ReadUntil(client_.get(), "\n");
-  }
   template <class F>
   auto Unit(F&& f) {
-    return unit_->Access<sim::HublineUnit>(std::forward<F>(f));
+    return instrument_->Access<sim::HublineUnit>(std::forward<F>(f));
   }
   std::string Relay(int slot, char letter) {
     return Unit([&](sim::HublineUnit& unit) { return unit.Card(slot)->Relay(letter); });
@@ -53,10 +39,6 @@ protected:
   int BoxPosition(int slot, int box, int number) {
     return Unit([&](sim::HublineUnit& unit) { return unit.Card(slot)->BoxPosition(box, number); });
   }
-
-  sim::Simulator simulator_;
-  sim::Instrument* unit_ = nullptr;
-  simtest::Fd client_;
 };
 
 TEST_F(HublineOverTcp, UnitAndCardQueriesAnswerByteExact) {
@@ -65,7 +47,7 @@ TEST_F(HublineOverTcp, UnitAndCardQueriesAnswerByteExact) {
     const char* command;
     const char* reply;
   } cases[] = {
-      {"*IDN?", "SWMSIM Hubline multislot unit, version 1.12.2\n"},
+      // (The unit's own identification: FirmwareDecidesTheKeyboardLockAndTheErrorDescriptions.)
       {"S1:*IDN?", "TQS4PA\n"},
       {"S3:*IDN?", "EMSwitch 7001-001\n"},
       {"S5:*IDN?", "TQS6PA\n"},
@@ -80,10 +62,6 @@ TEST_F(HublineOverTcp, UnitAndCardQueriesAnswerByteExact) {
       {"SYSTEM:KLOCK?", "0\n"},
   };
   for (const auto& each : cases) EXPECT_EQ(Ask(each.command), each.reply) << each.command;
-  // Every command arrived as it was sent, with the line feed taken off.
-  const std::vector<std::string> received = unit_->ReceivedCommands();
-  ASSERT_EQ(received.size(), std::size(cases));
-  for (size_t i = 0; i < received.size(); ++i) EXPECT_EQ(received[i], cases[i].command);
 }
 
 TEST_F(HublineOverTcp, SwitchingCommandsSetRelaysOutputsAndPositions) {
@@ -94,24 +72,9 @@ TEST_F(HublineOverTcp, SwitchingCommandsSetRelaysOutputsAndPositions) {
       "S5:INT_RELAY_B_2",    "S5:N11RELAY_1_5",     "S5:N12RELAY_3_4",   "S6:EXT_RELAY_A_3",
   };
   for (const char* command : commands) EXPECT_EQ(Ask(command), "OK\n") << command;
-
-  EXPECT_EQ(Relay(1, 'A'), "NO");
-  EXPECT_EQ(Relay(1, 'B'), "NC");
-  EXPECT_EQ(Relay(1, 'C'), "NC");  // switched and switched back
-  EXPECT_EQ(Relay(1, 'D'), "NC");
-  EXPECT_EQ(Relay(1, 'E'), "");  // a 4-relay card has no relay E
-  EXPECT_EQ(Output(1, 1), "IDLE");
-  EXPECT_EQ(Output(1, 2), "ACTIVE");
-  EXPECT_EQ(Output(1, 3), "IDLE");
-  EXPECT_EQ(Relay(3, 'A'), "NC");
-  EXPECT_EQ(Relay(3, 'B'), "NO");
-  EXPECT_EQ(Position(5, 'A'), 6);
-  EXPECT_EQ(Position(5, 'B'), 2);
-  EXPECT_EQ(BoxPosition(5, 1, 1), 5);
-  EXPECT_EQ(BoxPosition(5, 2, 3), 4);
-  EXPECT_EQ(BoxPosition(5, 2, 4), 0);
+  // (The summary below shows every state the commands set.) What a card does not have:
+  EXPECT_EQ(Relay(1, 'E'), "");          // a 4-relay card has no relay E
   EXPECT_EQ(BoxPosition(5, 3, 1), -1);  // only two boxes
-  EXPECT_EQ(Position(6, 'A'), 3);
   EXPECT_EQ(Position(6, 'B'), -1);
 
   // The queries read the same states back.
@@ -121,8 +84,9 @@ TEST_F(HublineOverTcp, SwitchingCommandsSetRelaysOutputsAndPositions) {
   EXPECT_EQ(Ask("S5:N12RELAY_3?"), "4\n");
 
   // The state lists every relay and position, for tests and for people.
-  const nlohmann::json state = unit_->State()["instrument"];
+  const nlohmann::json state = instrument_->State()["instrument"];
   EXPECT_EQ(state["summary"], (nlohmann::json{
+                                  // C switched and switched back
                                   "S1 relay4 TQS4PA: A=NO B=NC C=NC D=NC, out 1=IDLE 2=ACTIVE 3=IDLE 4=IDLE",
                                   "S3 relay2 EMSwitch 7001-001: A=NC B=NO, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE",
                                   "S5 sixway2 TQS6PA: A=6 B=2",
@@ -135,7 +99,7 @@ TEST_F(HublineOverTcp, SwitchingCommandsSetRelaysOutputsAndPositions) {
   EXPECT_FALSE(state["slots"].contains("2"));
 
   // Switched off and on: relays rest on NC, outputs idle, switches open.
-  unit_->Reset();
+  instrument_->Reset();
   EXPECT_EQ(Relay(1, 'A'), "NC");
   EXPECT_EQ(Output(1, 2), "IDLE");
   EXPECT_EQ(Position(5, 'A'), 0);
@@ -187,7 +151,7 @@ TEST_F(HublineOverTcp, BadCommandsGetDeviceErrorsAndChangeNothing) {
   EXPECT_EQ(BoxPosition(5, 1, 1), 0);
   EXPECT_FALSE(Unit([](sim::HublineUnit& unit) { return unit.KeyboardLocked(); }));
   EXPECT_EQ(Unit([](sim::HublineUnit& unit) { return unit.LastError(); }), 100);
-  EXPECT_EQ(unit_->State()["instrument"]["error_replies"], std::size(cases));
+  EXPECT_EQ(instrument_->State()["instrument"]["error_replies"], std::size(cases));
 }
 
 TEST_F(HublineOverTcp, ErrorRepliesTakeTheConfiguredForm) {
@@ -201,7 +165,7 @@ TEST_F(HublineOverTcp, ErrorRepliesTakeTheConfiguredForm) {
       {"syst", ":SYST:ERR 102\n"},
   };
   for (const auto& each : cases) {
-    ASSERT_EQ(unit_->Set("error-format", each.format), "");
+    ASSERT_EQ(instrument_->Set("error-format", each.format), "");
     EXPECT_EQ(Ask("S2:INT_RELAY_B_NO"), each.reply) << each.format;
     // A value out of range keeps its own form.
     EXPECT_EQ(Ask("SYSTEM:KLOCK 7"), "-222, \"Data out of range\"\n") << each.format;
@@ -220,7 +184,7 @@ TEST_F(HublineOverTcp, FirmwareDecidesTheKeyboardLockAndTheErrorDescriptions) {
       {"4.0.0", true, true},     {"4.0.8", true, true},    {"12.0.1", true, true},
   };
   for (const auto& each : cases) {
-    ASSERT_EQ(unit_->Set("firmware", each.firmware), "");
+    ASSERT_EQ(instrument_->Set("firmware", each.firmware), "");
     // The version is reported as it was given.
     EXPECT_EQ(Ask("*IDN?"), std::string("SWMSIM Hubline multislot unit, version ") + each.firmware + "\n");
     EXPECT_EQ(Ask("SYSTEM:KLOCK 1"), each.keyboardLock ? "OK\n" : "ERROR 100\n") << each.firmware;
@@ -236,7 +200,7 @@ TEST_F(HublineOverTcp, FirmwareDecidesTheKeyboardLockAndTheErrorDescriptions) {
       EXPECT_EQ(Ask(command), each.descriptions ? text : "ERROR 100\n") << each.firmware << " " << command;
   }
   // Another identification text, with the version where it asks for it.
-  ASSERT_EQ(unit_->Set("unit-idn", "EMCenter {firmware} (version {firmware})"), "");
+  ASSERT_EQ(instrument_->Set("unit-idn", "EMCenter {firmware} (version {firmware})"), "");
   EXPECT_EQ(Ask("*IDN?"), "EMCenter 12.0.1 (version 12.0.1)\n");
 }
 
@@ -250,16 +214,15 @@ TEST_F(HublineOverTcp, KeyboardLockKeepsTheKeysOutAndLocalGivesTheUnitBack) {
   EXPECT_FALSE(remote());
 
   // Keys pressed at an unlocked unit work, and leave it in local operation.
-  EXPECT_EQ(unit_->Set("front-panel", "S1:INT_RELAY_B_NO"), "");
+  EXPECT_EQ(instrument_->Set("front-panel", "S1:INT_RELAY_B_NO"), "");
   EXPECT_EQ(Relay(1, 'B'), "NO");
-  EXPECT_EQ(unit_->Set("front-panel", "S1:INT_RELAY_F_NO"),
+  EXPECT_EQ(instrument_->Set("front-panel", "S1:INT_RELAY_F_NO"),
             "the unit refused 'S1:INT_RELAY_F_NO': No such relay on this card");
 
   EXPECT_EQ(Ask("SYSTEM:KLOCK 1"), "OK\n");
   EXPECT_TRUE(locked());
   EXPECT_TRUE(remote());
-  EXPECT_EQ(Ask("SYSTEM:KLOCK?"), "1\n");
-  EXPECT_EQ(unit_->Set("front-panel", "S1:INT_RELAY_A_NO"), "the keyboard of the unit is locked");
+  EXPECT_EQ(instrument_->Set("front-panel", "S1:INT_RELAY_A_NO"), "the keyboard of the unit is locked");
   EXPECT_EQ(Relay(1, 'A'), "NC");
   // Remote commands still switch.
   EXPECT_EQ(Ask("S1:INT_RELAY_C_NO"), "OK\n");
@@ -282,19 +245,19 @@ TEST_F(HublineOverTcp, KeyboardLockKeepsTheKeysOutAndLocalGivesTheUnitBack) {
   EXPECT_FALSE(remote());
   EXPECT_FALSE(cardRemote(3));
 
-  EXPECT_EQ(unit_->Set("front-panel", "S1:INT_RELAY_A_NO"), "");
+  EXPECT_EQ(instrument_->Set("front-panel", "S1:INT_RELAY_A_NO"), "");
   EXPECT_EQ(Relay(1, 'A'), "NO");
-  const nlohmann::json panel = unit_->State()["instrument"]["front_panel"];
+  const nlohmann::json panel = instrument_->State()["instrument"]["front_panel"];
   EXPECT_EQ(panel["pressed"], 3);
   EXPECT_EQ(panel["refused"], 1);
 
   // Some firmware confirms the lock with its state instead of OK.
-  ASSERT_EQ(unit_->Set("klock-reply", "state"), "");
+  ASSERT_EQ(instrument_->Set("klock-reply", "state"), "");
   EXPECT_EQ(Ask("SYSTEM:KLOCK 1"), "1\n");
   EXPECT_EQ(Ask("SYSTEM:KLOCK 0"), "0\n");
   // Power cycling unlocks the keyboard.
   EXPECT_EQ(Ask("SYSTEM:KLOCK 1"), "1\n");
-  unit_->Reset();
+  instrument_->Reset();
   EXPECT_FALSE(locked());
 }
 
@@ -318,12 +281,9 @@ TEST_F(HublineOverTcp, InjectedErrorsAndHeldBackRepliesHitOnlyTheirCommands) {
   SendAll(client_.get(), "S1:EXT_RELAY_1_ACTIVE\nS1:EXT_RELAY_1?\n");
   EXPECT_EQ(ReadUntil(client_.get(), "\n"), "ACTIVE\n");
 
-  // Rules can be changed while the unit runs.
-  EXPECT_EQ(unit_->Set("device-error", "\\*IDN\\? -> 7"), "");
-  EXPECT_EQ(Ask("*IDN?"), ":E7\n");
-  EXPECT_EQ(unit_->Set("clear-rules", ""), "");
+  // (A rule set while the unit runs: HublineCardsE2e.)
+  EXPECT_EQ(instrument_->Set("clear-rules", ""), "");
   EXPECT_EQ(Ask("S1:INT_RELAY_B_NO"), "OK\n");
-  EXPECT_EQ(Ask("*IDN?"), "SWMSIM Hubline multislot unit, version 1.12.2\n");
 }
 
 TEST_F(HublineOverTcp, EmptyLinesAreIgnored) {
@@ -331,7 +291,7 @@ TEST_F(HublineOverTcp, EmptyLinesAreIgnored) {
   // A doubled line feed (the command's own and a stream terminator) asks nothing.
   SendAll(client_.get(), "S1:INT_RELAY_A_NO\n\nS1:INT_RELAY_A?\n");
   EXPECT_EQ(ReadUntil(client_.get(), "NO\n"), "OK\nNO\n");
-  EXPECT_EQ(unit_->ReceivedCommands(), (std::vector<std::string>{"S1:INT_RELAY_A_NO", "", "S1:INT_RELAY_A?"}));
+  EXPECT_EQ(instrument_->ReceivedCommands(), (std::vector<std::string>{"S1:INT_RELAY_A_NO", "", "S1:INT_RELAY_A?"}));
 }
 
 TEST_F(HublineOverTcp, ASingleUnitTakesCardCommandsWithoutAddress) {
@@ -360,42 +320,13 @@ TEST_F(HublineOverTcp, ASingleUnitTakesCardCommandsWithoutAddress) {
   EXPECT_EQ(BoxPosition(1, 1, 4), 6);
   EXPECT_FALSE(Unit([](sim::HublineUnit& unit) { return unit.Remote(); }));
 
-  // Without a card every card command is refused.
-  ASSERT_EQ(unit_->Set("slot1", "none"), "");
+  // Without a card every card command is refused; a card put in while the unit runs answers.
+  ASSERT_EQ(instrument_->Set("slot1", "none"), "");
   EXPECT_EQ(Ask("INT_RELAY_A_NO"), "ERROR 101\n");
   EXPECT_EQ(Ask("LOCAL"), "OK\n");
-}
-
-TEST(HublineOnTheBus, RepliesWaitInTheOutputQueueOfItsGpibAddress) {
-  const std::string directory = simtest::MakeTempDir("hubline-bus");
-  {
-    sim::Simulator simulator;
-    ASSERT_EQ(simulator.ListenBus(directory + "/bus"), "");
-    sim::Instrument& hub = simulator.Add(
-        "hub", {{"transport", "gpib"}, {"address", "9"}, {"family", "hubline"}, {"slot4", "relay2"}});
-    simtest::Fd session = simtest::ConnectUnixSocket(directory + "/bus");
-    ASSERT_TRUE(session.valid());
-    auto request = [&](const std::string& line) {
-      SendAll(session.get(), line + "\n");
-      return simtest::ReadLine(session.get());
-    };
-    auto read = [&] {
-      const std::string line = request("read GPIB0::9::INSTR 150 2000");
-      const size_t space = line.find(' ');
-      const size_t count = space == std::string::npos ? 0 : std::stoul(line.substr(space + 1));
-      return line + simtest::ReadCount(session.get(), count);
-    };
-    // One message, one command; a second line feed from the stream adds only an empty line.
-    EXPECT_EQ(request("write GPIB0::9::INSTR 19\nS4:INT_RELAY_B_NO\n\n"), "ok 19\n");
-    EXPECT_EQ(read(), "ok 3 1\nOK\n");
-    EXPECT_EQ(request("write GPIB0::9::INSTR 16\nS4:INT_RELAY_B?\n"), "ok 16\n");
-    EXPECT_EQ(read(), "ok 3 1\nNO\n");
-    EXPECT_EQ(request("write GPIB0::9::INSTR 18\nS4:INT_RELAY_C_NO\n"), "ok 18\n");
-    EXPECT_EQ(read(), "ok 10 1\nERROR 102\n");
-    EXPECT_EQ(hub.Access<sim::HublineUnit>([](sim::HublineUnit& unit) { return unit.Card(4)->Relay('B'); }),
-              "NO");
-  }
-  std::filesystem::remove_all(directory);
+  ASSERT_EQ(instrument_->Set("slot1", "sixway1"), "");
+  EXPECT_EQ(Ask("INT_RELAY_A_5"), "OK\n");
+  EXPECT_EQ(Position(1, 'A'), 5);
 }
 
 }  // namespace

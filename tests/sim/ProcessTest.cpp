@@ -1,108 +1,69 @@
 // The swmsim program: started with a configuration file, it prints its ready
 // lines, serves the instruments, answers "swmsim ctl" and stops cleanly.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <vector>
 
 #include "SimTestIo.h"
-
-extern char** environ;
+#include "e2e/SpawnedProgram.h"
+#include "support/TestFiles.h"
 
 namespace {
 
 const std::string kProgram = SWM_BUILD_DIR "/bin/swmsim";
 
-struct Child {
-  pid_t pid = -1;
-  simtest::Fd out;
-  simtest::Fd err;
+// swmsim started with these arguments.
+class Swmsim : public SpawnedProgram {
+public:
+  explicit Swmsim(std::vector<std::string> arguments) : SpawnedProgram(WithProgram(std::move(arguments)), {}) {}
+  // Output lines up to "running" (or the end of the output).
+  std::vector<std::string> ReadyLines() {
+    std::vector<std::string> lines;
+    while (lines.empty() || lines.back() != "running") {
+      const std::optional<std::string> line = OutputLine(simtest::kPatienceMs);
+      if (!line) break;
+      lines.push_back(*line);
+    }
+    return lines;
+  }
+  // The rest of standard output (or error), line by line.
+  std::string Output() { return Rest([this] { return OutputLine(simtest::kPatienceMs); }); }
+  std::string Errors() { return Rest([this] { return ErrorLine(simtest::kPatienceMs); }); }
+
+private:
+  static std::vector<std::string> WithProgram(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), kProgram);
+    return arguments;
+  }
+  template <class F>
+  static std::string Rest(F&& next) {
+    std::string text;
+    for (std::optional<std::string> line = next(); line; line = next()) text += *line + "\n";
+    return text;
+  }
 };
-
-Child Spawn(const std::vector<std::string>& arguments) {
-  int out[2], err[2];
-  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(kProgram.c_str()));
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  Child child;
-  if (posix_spawn(&child.pid, kProgram.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-    child.pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(out[1]);
-  ::close(err[1]);
-  child.out = simtest::Fd(out[0]);
-  child.err = simtest::Fd(err[0]);
-  return child;
-}
-
-// The exit status of the child, or -1 when it did not end in time.
-int WaitForExit(pid_t pid, int timeoutMs = simtest::kPatienceMs) {
-  simtest::Fd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
-  pollfd entry{pidfd.get(), POLLIN, 0};
-  if (::poll(&entry, 1, timeoutMs) <= 0) {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-    return -1;
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// Output lines up to "running" (or the end of the output).
-std::vector<std::string> ReadyLines(int fd) {
-  std::vector<std::string> lines;
-  std::string text;
-  while (!text.ends_with("running\n")) {
-    const std::string more = simtest::ReadUntil(fd, "\n");
-    if (more.empty()) break;
-    text += more;
-  }
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // Runs swmsim with arguments to its end; its exit status and standard output.
 int RunSwmsim(const std::vector<std::string>& arguments, std::string* out, std::string* err = nullptr) {
-  Child child = Spawn(arguments);
-  bool closed = false;
-  *out = simtest::ReadToEnd(child.out.get(), &closed);
-  const std::string errors = simtest::ReadToEnd(child.err.get(), &closed);
+  Swmsim program(arguments);
+  *out = program.Output();
+  const std::string errors = program.Errors();
   if (err) *err = errors;
-  return WaitForExit(child.pid);
+  return program.Wait();
 }
 
 class Program : public ::testing::Test {
 protected:
-  void SetUp() override {
-    directory_ = simtest::MakeTempDir("process");
-    std::filesystem::create_directory(directory_ + "/ports");
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
+  void SetUp() override { std::filesystem::create_directory(directory_ + "/ports"); }
   std::string WriteConfig(const std::string& text) {
-    const std::string path = directory_ + "/sim.ini";
-    std::ofstream(path) << text;
-    return path;
+    WriteFile(files_.File("sim.ini"), text);
+    return files_.File("sim.ini");
   }
 
-  std::string directory_;
+  TestDirectory files_;
+  const std::string directory_ = files_.Path();
 };
 
 TEST_F(Program, PrintsReadyLinesServesAndStopsOnRequest) {
@@ -113,10 +74,9 @@ TEST_F(Program, PrintsReadyLinesServesAndStopsOnRequest) {
       "[instrument ps]\ntransport = gpib\naddress = 9\n");
   const std::string control = directory_ + "/ctl";
   const std::string bus = directory_ + "/bus";
-  Child child = Spawn({"--config", config, "--control", control, "--bus", bus});
-  ASSERT_GT(child.pid, 0);
-  const std::vector<std::string> lines = ReadyLines(child.out.get());
-  ASSERT_EQ(lines.size(), 6u) << simtest::ReadUntil(child.err.get(), "\n", 100);
+  Swmsim program({"--config", config, "--control", control, "--bus", bus});
+  const std::vector<std::string> lines = program.ReadyLines();
+  ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[0].substr(0, 24), "ready dmm tcp 127.0.0.1:");
   EXPECT_TRUE(lines[1].starts_with("ready meter pty " + directory_ + "/ports/COM7 /dev/pts/"))
       << lines[1];
@@ -142,7 +102,7 @@ TEST_F(Program, PrintsReadyLinesServesAndStopsOnRequest) {
   EXPECT_EQ(errors, "swmsim: error no instrument named nobody\n");
 
   EXPECT_EQ(RunSwmsim({"ctl", control, "stop"}, &dump), 0);
-  EXPECT_EQ(WaitForExit(child.pid), 0);
+  EXPECT_EQ(program.Wait(), 0);
   EXPECT_FALSE(std::filesystem::exists(control));
   EXPECT_FALSE(std::filesystem::exists(bus));
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(directory_ + "/ports/COM7")));
@@ -150,10 +110,10 @@ TEST_F(Program, PrintsReadyLinesServesAndStopsOnRequest) {
 
 TEST_F(Program, StopsCleanlyOnSigterm) {
   const std::string config = WriteConfig("[instrument dmm]\ntransport = udp\n");
-  Child child = Spawn({"--config", config, "--control", directory_ + "/ctl"});
-  ASSERT_EQ(ReadyLines(child.out.get()).back(), "running");
-  ::kill(child.pid, SIGTERM);
-  EXPECT_EQ(WaitForExit(child.pid), 0);
+  Swmsim program({"--config", config, "--control", directory_ + "/ctl"});
+  ASSERT_EQ(program.ReadyLines().back(), "running");
+  program.Signal(SIGTERM);
+  EXPECT_EQ(program.Wait(), 0);
   EXPECT_FALSE(std::filesystem::exists(directory_ + "/ctl"));
 }
 
@@ -178,16 +138,15 @@ TEST_F(Program, ABadFileOrABusyPortEndsWithAClearMessage) {
   EXPECT_EQ(out, "ok 2 instruments\n");
 
   // Two instruments on one fixed port: the second cannot bind.
-  Child first = Spawn({"--config", WriteConfig("[instrument a]\ntransport = tcp\n"), "--control",
-                       directory_ + "/first"});
-  const std::vector<std::string> lines = ReadyLines(first.out.get());
+  Swmsim first({"--config", WriteConfig("[instrument a]\ntransport = tcp\n"), "--control", directory_ + "/first"});
+  const std::vector<std::string> lines = first.ReadyLines();
   ASSERT_FALSE(lines.empty());
   const std::string port = lines[0].substr(lines[0].rfind(':') + 1);
   const std::string busy = WriteConfig("[instrument b]\ntransport = tcp\nport = " + port + "\n");
   EXPECT_EQ(RunSwmsim({"--config", busy}, &out, &err), 1);
   EXPECT_NE(err.find("instrument b: bind 127.0.0.1:" + port), std::string::npos) << err;
   EXPECT_EQ(simtest::Control(directory_ + "/first", "stop"), "ok");
-  EXPECT_EQ(WaitForExit(first.pid), 0);
+  EXPECT_EQ(first.Wait(), 0);
 }
 
 }  // namespace

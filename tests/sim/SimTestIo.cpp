@@ -1,7 +1,7 @@
 #include "SimTestIo.h"
 
 #include <arpa/inet.h>
-#include <gtest/gtest.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -10,11 +10,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
-#include <filesystem>
 
 namespace simtest {
 namespace {
@@ -25,6 +25,28 @@ bool WaitReadable(int fd, int64_t deadline) {
   if (left <= 0) return false;
   pollfd entry{fd, POLLIN, 0};
   return ::poll(&entry, 1, static_cast<int>(left)) > 0;
+}
+
+constexpr size_t kAny = SIZE_MAX;
+
+// The one read loop: reads while wanted(bytes so far) asks for more (at most
+// that many bytes at a time) and the fd turns readable before the time-out;
+// *closed, if given, tells whether the peer closed.
+template <class Wanted>
+std::string ReadWhile(int fd, int timeoutMs, Wanted wanted, bool* closed = nullptr) {
+  const int64_t deadline = NowMs() + timeoutMs;
+  std::string bytes;
+  if (closed) *closed = false;
+  for (size_t more = wanted(bytes); more > 0 && WaitReadable(fd, deadline); more = wanted(bytes)) {
+    char buffer[4096];
+    const ssize_t count = ::read(fd, buffer, std::min(sizeof buffer, more));
+    if (count <= 0) {
+      if (closed) *closed = true;
+      break;
+    }
+    bytes.append(buffer, static_cast<size_t>(count));
+  }
+  return bytes;
 }
 
 sockaddr_in Loopback(uint16_t port) {
@@ -56,15 +78,6 @@ int64_t NowMs() {
       .count();
 }
 
-std::string MakeTempDir(const std::string& name) {
-  static std::atomic<int> counter{0};
-  const std::string path = testing::TempDir() + "swmsim-" + name + "-" + std::to_string(::getpid()) +
-                           "-" + std::to_string(counter++);
-  std::filesystem::remove_all(path);
-  std::filesystem::create_directories(path);
-  return path;
-}
-
 Fd ConnectTcp(uint16_t port, int* error) {
   Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   // As drivers do: small commands leave at once instead of waiting for an acknowledgement.
@@ -94,6 +107,20 @@ Fd ConnectUdp(uint16_t port) {
   return fd;
 }
 
+Fd OpenSerial(const std::string& path, speed_t speed, tcflag_t size, bool evenParity, bool twoStopBits) {
+  Fd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+  termios settings{};
+  if (!fd.valid() || tcgetattr(fd.get(), &settings) != 0) return Fd();
+  cfmakeraw(&settings);
+  cfsetispeed(&settings, speed);
+  cfsetospeed(&settings, speed);
+  settings.c_cflag = (settings.c_cflag & ~CSIZE) | size | CLOCAL | CREAD;
+  if (evenParity) settings.c_cflag = (settings.c_cflag | PARENB) & ~PARODD;
+  if (twoStopBits) settings.c_cflag |= CSTOPB;
+  if (tcsetattr(fd.get(), TCSANOW, &settings) != 0) return Fd();
+  return fd;
+}
+
 bool SendAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t count = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
@@ -105,51 +132,19 @@ bool SendAll(int fd, std::string_view bytes) {
 }
 
 std::string ReadUntil(int fd, std::string_view end, int timeoutMs) {
-  const int64_t deadline = NowMs() + timeoutMs;
-  std::string bytes;
-  while (!bytes.ends_with(end) && WaitReadable(fd, deadline)) {
-    char buffer[4096];
-    const ssize_t count = ::read(fd, buffer, sizeof buffer);
-    if (count <= 0) break;
-    bytes.append(buffer, static_cast<size_t>(count));
-  }
-  return bytes;
+  return ReadWhile(fd, timeoutMs, [&](const std::string& bytes) { return bytes.ends_with(end) ? 0 : kAny; });
 }
 
 std::string ReadLine(int fd, int timeoutMs) {
-  const int64_t deadline = NowMs() + timeoutMs;
-  std::string line;
-  char byte = 0;
-  while (byte != '\n' && WaitReadable(fd, deadline) && ::read(fd, &byte, 1) == 1) line.push_back(byte);
-  return line;
+  return ReadWhile(fd, timeoutMs, [](const std::string& bytes) -> size_t { return bytes.ends_with('\n') ? 0 : 1; });
 }
 
 std::string ReadCount(int fd, size_t count, int timeoutMs) {
-  const int64_t deadline = NowMs() + timeoutMs;
-  std::string bytes;
-  while (bytes.size() < count && WaitReadable(fd, deadline)) {
-    char buffer[4096];
-    const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, count - bytes.size()));
-    if (got <= 0) break;
-    bytes.append(buffer, static_cast<size_t>(got));
-  }
-  return bytes;
+  return ReadWhile(fd, timeoutMs, [&](const std::string& bytes) { return count - bytes.size(); });
 }
 
 std::string ReadToEnd(int fd, bool* closed, int timeoutMs) {
-  const int64_t deadline = NowMs() + timeoutMs;
-  std::string bytes;
-  *closed = false;
-  while (WaitReadable(fd, deadline)) {
-    char buffer[4096];
-    const ssize_t count = ::read(fd, buffer, sizeof buffer);
-    if (count <= 0) {
-      *closed = true;
-      break;
-    }
-    bytes.append(buffer, static_cast<size_t>(count));
-  }
-  return bytes;
+  return ReadWhile(fd, timeoutMs, [](const std::string&) { return kAny; }, closed);
 }
 
 std::string ReceiveDatagram(int fd, int timeoutMs, int* error) {

@@ -2,6 +2,8 @@
 // Plain-socket and pseudo-terminal I/O for the simulator tests: the tests
 // talk to the simulator the way an outside client would. Every wait has a
 // time-out and returns as soon as its condition holds.
+#include <termios.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,14 +27,15 @@ private:
   int fd_ = -1;
 };
 
-// A fresh directory under the test temporary directory.
-std::string MakeTempDir(const std::string& name);
-
 // Connects to 127.0.0.1:port; invalid with *error set to errno on failure.
 Fd ConnectTcp(uint16_t port, int* error = nullptr);
 Fd ConnectUnixSocket(const std::string& path);
 // A UDP socket connected to 127.0.0.1:port (so refusals come back as errors).
 Fd ConnectUdp(uint16_t port);
+// Opens a pseudo-terminal (a COMn link or its device) as a serial driver opens
+// its port: raw, with the given speed and framing; invalid on failure.
+Fd OpenSerial(const std::string& path, speed_t speed = B9600, tcflag_t size = CS8, bool evenParity = false,
+              bool twoStopBits = false);
 
 bool SendAll(int fd, std::string_view bytes);
 // Reads until the bytes read end with end (or the time-out passes).
