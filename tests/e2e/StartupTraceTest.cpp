@@ -9,7 +9,7 @@
 #include <regex>
 
 #include "LogReader.h"
-#include "SpawnedProgram.h"
+#include "support/SpawnedProgram.h"
 
 namespace {
 using Lines = std::vector<std::string>;

@@ -4,7 +4,7 @@
 #include <regex>
 
 #include "LogReader.h"
-#include "SpawnedProgram.h"
+#include "support/SpawnedProgram.h"
 
 namespace {
 std::string Bin(const std::string& name) { return std::string(SWM_BUILD_DIR) + "/bin/" + name; }

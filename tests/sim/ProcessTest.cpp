@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "SimTestIo.h"
-#include "e2e/SpawnedProgram.h"
+#include "support/SpawnedProgram.h"
 #include "support/TestFiles.h"
 
 namespace {
