@@ -51,6 +51,9 @@ TEST(SettingsLog, EveryMemberLoadAndSaveIsOneRecord) {
   EXPECT_EQ(count.LoadProgramSettings(0, nullptr), 0u);
   EXPECT_EQ(Single(log.Next()), "LoadProgramSettings|StorableMemberVariable|Note|!general;description;" +
                                     Text("LoadProgramSettings(Device, Count)") + ";Count;i-5");
+  EXPECT_EQ(count.SaveProgramSettings(0, nullptr), 0u);
+  EXPECT_EQ(Single(log.Next()), "SaveProgramSettings|StorableMemberVariable|Note|!general;description;" +
+                                    Text("SaveProgramSettings(Device, Count)") + ";Count;i-5");
   EXPECT_TRUE(log.Idle());
 }
 
