@@ -1,8 +1,6 @@
 #pragma once
 // Steps shared by the tests that show a driver's configuration dialog in a
-// real window: the dialog shown with steps run while it is open, its page
-// titles, the controls shown, a choice picked or a button clicked as a person
-// would, and pictures of its pages.
+// real window.
 #include <gtest/gtest.h>
 #include <wx/choice.h>
 #include <wx/ctrlsub.h>

@@ -27,7 +27,6 @@ struct Fields {
   std::vector<wxString> commands;
   std::vector<int> numbers;
   unsigned long baud = 9600;
-  int relays[3] = {0, 0, 0};
 };
 
 template <class T>
@@ -227,18 +226,4 @@ TEST_F(Validators, ListsSkipBlankLinesAndFailOnABadPiece) {
   text->ChangeValue("1\nzwei\n3");
   EXPECT_FALSE(v->TransferFromWindow());
   EXPECT_EQ(fields.numbers, (std::vector<int>{1, 2, 3}));
-}
-
-TEST_F(Validators, ArrayElementsGoToTheirIndex) {
-  using Relay = wxArrayIndexPropertyValidator<Fields, int, unsigned>;
-  wxValidator* v = Attach(text, new Relay(&fields, [](const Fields& f, unsigned i) { return f.relays[i]; },
-                                          [](Fields& f, unsigned i, const int& value) { f.relays[i] = value; },
-                                          2u, "%d"));
-  text->ChangeValue("8");
-  ASSERT_TRUE(v->TransferFromWindow());
-  EXPECT_EQ(fields.relays[0], 0);
-  EXPECT_EQ(fields.relays[2], 8);
-  fields.relays[2] = 3;
-  v->TransferToWindow();
-  EXPECT_EQ(text->GetValue(), "3");
 }

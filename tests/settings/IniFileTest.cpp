@@ -165,15 +165,3 @@ TEST(IniFile, ReplacingKeepsModeAndLinks) {
   const std::set<std::string> names(entries.begin(), entries.end());
   EXPECT_EQ(names, (std::set<std::string>{"real.ini", "link.ini"}));
 }
-
-TEST(IniFile, EveryWriteReachesTheFileAtOnce) {
-  TestDirectory dir;
-  const std::string path = dir.File("now.ini");
-  IniFile file(path);
-  std::string error;
-  for (int i = 0; i < 5; ++i) {
-    ASSERT_TRUE(file.Set("S", "k" + std::to_string(i), std::to_string(i * i), &error)) << error;
-    EXPECT_EQ(IniFile(path).Get("S", "k" + std::to_string(i)), std::to_string(i * i));
-  }
-  EXPECT_EQ(ReadFile(path), "[S]\nk0=0\nk1=1\nk2=4\nk3=9\nk4=16\n");
-}

@@ -11,8 +11,6 @@
 namespace {
 SWM_ENUM(LoggedRelay, LoggedRelayOff = 0, LoggedRelayOn = 1)
 
-std::string Text(const std::string& text) { return "a" + std::to_string(text.size()) + ":" + text; }
-
 // function|module|type|content of a single record.
 std::string Single(const std::optional<std::string>& record) {
   if (!record) return "<no record>";
