@@ -5,12 +5,9 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/dialog.h>
-#include <wx/notebook.h>
 #include <wx/textctrl.h>
 
-#include <functional>
-
-#include "dialogs/TabbedConfigurationDialog.h"
+#include "DialogSteps.h"
 #include "drivers/amplifier/BBA_IL.h"
 #include "drivers/amplifier/BONN_BAS.h"
 #include "drivers/amplifier/BONN_IL.h"
@@ -18,59 +15,12 @@
 #include "drivers/comtest/ComtestMCP01.h"
 #include "drivers/osp/OSP.h"
 #include "drivers/teseq/TeseqRFB6000.h"
-#include "support/DialogControls.h"
 #include "support/Gui.h"
-#include "support/WindowPicture.h"
 
 namespace {
-std::vector<std::string> PageTitles(wxDialog& dialog) {
-  std::vector<std::string> titles;
-  if (auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs")))
-    for (size_t i = 0; i < notebook->GetPageCount(); ++i) titles.push_back(notebook->GetPageText(i).utf8_string());
-  return titles;
-}
-
-std::vector<std::string> Entries(wxChoice* choice) {
-  std::vector<std::string> entries;
-  if (choice)
-    for (unsigned i = 0; i < choice->GetCount(); ++i) entries.push_back(choice->GetString(i).utf8_string());
-  return entries;
-}
-
 std::string Selected(wxDialog& dialog, const char* id) {
   auto* choice = Control<wxChoice>(dialog, id);
   return choice ? choice->GetStringSelection().utf8_string() : "(no control " + std::string(id) + ")";
-}
-
-void Choose(wxDialog& dialog, const char* id, const char* text) {
-  auto* choice = Control<wxChoice>(dialog, id);
-  ASSERT_NE(choice, nullptr) << id;
-  ASSERT_TRUE(choice->SetStringSelection(text)) << id << " has no " << text;
-  wxCommandEvent picked(wxEVT_CHOICE, choice->GetId());
-  picked.SetEventObject(choice);
-  choice->GetEventHandler()->ProcessEvent(picked);
-}
-
-// Keeps a picture of one page under build/screenshots for people to look at.
-void Picture(wxDialog& dialog, const std::string& page, const std::string& name) {
-  if (auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs")))
-    for (size_t i = 0; i < notebook->GetPageCount(); ++i)
-      if (notebook->GetPageText(i) == page) notebook->SetSelection(i);
-  EXPECT_TRUE(SaveScreenshot(dialog, name)) << name;
-}
-
-// Shows the driver's dialog, runs the steps while it is open and ends it with the button.
-void WithDialog(DeviceDriverBase& driver, int button, const std::function<void(wxDialog&)>& steps) {
-  bool ran = false;
-  SetDialogShownHook([&](wxDialog& dialog) {
-    ran = true;
-    steps(dialog);
-    Press(dialog, button);
-    if (dialog.IsModal()) dialog.EndModal(wxID_CANCEL);
-  });
-  EXPECT_EQ(driver.ShowConfigurationDialog(0), 0u);
-  SetDialogShownHook({});
-  EXPECT_TRUE(ran);
 }
 }  // namespace
 

@@ -3,23 +3,14 @@
 // line, blank lines dropped) and then saved, and a time-out out of range
 // that keeps the dialog open.
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
-#include <wx/notebook.h>
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#include "dialogs/TabbedConfigurationDialog.h"
+#include "DialogSteps.h"
 #include "drivers/wattex/WattexSwitch.h"
-#include "support/DialogControls.h"
 #include "support/Gui.h"
-#include "support/WindowPicture.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -35,14 +26,9 @@ TEST_F(ConfigurableSwitchMatrixDialog, ShowsTheSettingsAndStoresTheEditsOnOk) {
   driver.Settings().getID = "*IDN?";
   driver.duringTest = {"PATH A1", "PATH B2"};
   driver.commands[ConfigurableSwitchMatrix::onTurntableChanged] = "ANGLE __degree__";
-  int shown = 0;
-  SetDialogShownHook([&](wxDialog& dialog) {
-    ++shown;
-    auto* notebook = Control<wxNotebook>(dialog, "GenericTabs");
-    ASSERT_NE(notebook, nullptr);
-    std::vector<std::string> titles;
-    for (size_t i = 0; i < notebook->GetPageCount(); ++i) titles.push_back(notebook->GetPageText(i).utf8_string());
-    EXPECT_EQ(titles, (std::vector<std::string>{"Communication", "Custom 1", "Custom 2", "Custom 3", "Custom 4"}));
+  WithDialog(driver, wxID_OK, [&](wxDialog& dialog) {
+    EXPECT_EQ(PageTitles(dialog),
+              (std::vector<std::string>{"Communication", "Custom 1", "Custom 2", "Custom 3", "Custom 4"}));
 
     EXPECT_EQ(Control<wxTextCtrl>(dialog, "ID_GETID")->GetValue(), "*IDN?");
     EXPECT_EQ(Control<wxTextCtrl>(dialog, "ID_TIMEOUT")->GetValue(), "10");
@@ -63,12 +49,8 @@ TEST_F(ConfigurableSwitchMatrixDialog, ShowsTheSettingsAndStoresTheEditsOnOk) {
     Control<wxTextCtrl>(dialog, "ID_TURNTABLE_MOVEMENT_CHANGED")->ChangeValue("");
     // Sized for its largest page (the transports' panels are not stacked), so it fits a small screen.
     EXPECT_LE(dialog.GetSize().y, 768);
-    notebook->SetSelection(1);
-    EXPECT_TRUE(SaveScreenshot(dialog, "WattexSwitch-Custom1"));
-    Press(dialog, wxID_OK);
+    Picture(dialog, "Custom 1", "WattexSwitch-Custom1");
   });
-  EXPECT_EQ(driver.ShowConfigurationDialog(0), 0u);
-  EXPECT_EQ(shown, 1);
 
   EXPECT_EQ(driver.Settings().init, "SYST:REM\\n");
   EXPECT_EQ(driver.Settings().returnedID, "WATTEX");
@@ -83,17 +65,15 @@ TEST_F(ConfigurableSwitchMatrixDialog, ShowsTheSettingsAndStoresTheEditsOnOk) {
   EXPECT_EQ(driver.commands[ConfigurableSwitchMatrix::onAntennaTowerChanged], "MOVED __height__");
   EXPECT_EQ(driver.commands[ConfigurableSwitchMatrix::onTurntableChanged], "");
 
-  const std::string ini = testing::TempDir() + "swm-wattex-dialog-" + std::to_string(getpid()) + ".ini";
+  TestDirectory dir;
+  const std::string ini = dir.File("wattex.ini");
   ASSERT_EQ(driver.SaveConfiguration(0, ini.c_str()), 0u);
-  std::ifstream in(ini);
-  std::stringstream text;
-  text << in.rdbuf();
+  const std::string text = ReadFile(ini);
   for (const char* line : {"Init=SYST:REM\\n\n", "TimeOutTimeSeconds=2.5\n", "SendAndWaitForCompletion=1\n",
                            "DuringTest=A\n", "DuringTest2=B\n", "DuringTest3=C\n", "DuringTest4=\n",
                            "AfterTest=RESET\n", "PerformReadAfterWrite=1\n", "onAntennaTowerChanged=MOVED __height__\n",
                            "onTurntableChanged=\n"})
-    EXPECT_NE(text.str().find(line), std::string::npos) << line << " missing in\n" << text.str();
-  std::remove(ini.c_str());
+    EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
 }
 
 TEST_F(ConfigurableSwitchMatrixDialog, ATimeOutOutOfRangeKeepsTheDialogOpen) {

@@ -11,14 +11,10 @@
 #include <wx/notebook.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
-#include <wx/xrc/xmlres.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
-#include "dialogs/TabbedConfigurationDialog.h"
+#include "DialogSteps.h"
 #include "drivers/hubline/HublineExternalSwitch.h"
 #include "drivers/hubline/HublineMultiSwitch.h"
 #include "drivers/hubline/HublineMultiSwitchPanel.h"
@@ -30,71 +26,6 @@
 #include "support/Gui.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/TestFiles.h"
-#include "support/WindowPicture.h"
-
-namespace {
-template <class C>
-C* Control(wxWindow& window, const std::string& id) {
-  return dynamic_cast<C*>(window.FindWindow(wxXmlResource::GetXRCID(id)));
-}
-
-void Press(wxWindow& window, const std::string& id) {
-  const int number = id == "wxID_OK" ? wxID_OK : id == "wxID_CANCEL" ? wxID_CANCEL : wxXmlResource::GetXRCID(id);
-  wxWindow* button = window.FindWindow(number);
-  ASSERT_NE(button, nullptr) << id;
-  wxCommandEvent click(wxEVT_BUTTON, number);
-  click.SetEventObject(button);
-  button->GetEventHandler()->ProcessEvent(click);
-}
-
-void Choose(wxDialog& dialog, const std::string& id, const char* text) {
-  auto* choice = Control<wxChoice>(dialog, id);
-  ASSERT_NE(choice, nullptr) << id;
-  ASSERT_TRUE(choice->SetStringSelection(text)) << id << " has no " << text;
-}
-
-std::vector<std::string> PageTitles(wxDialog& dialog) {
-  std::vector<std::string> titles;
-  auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs"));
-  if (!notebook) return titles;
-  for (size_t i = 0; i < notebook->GetPageCount(); ++i) titles.push_back(notebook->GetPageText(i).utf8_string());
-  return titles;
-}
-
-bool Shown(wxDialog& dialog, const std::string& id) {
-  wxWindow* window = dialog.FindWindow(wxXmlResource::GetXRCID(id));
-  return window && window->IsShown();
-}
-
-// Keeps a picture of a page of the dialog (screenshots/ in the build tree) for people to look at.
-void Picture(wxDialog& dialog, const std::string& page, const std::string& name) {
-  auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs"));
-  if (!notebook) return;
-  for (size_t i = 0; i < notebook->GetPageCount(); ++i)
-    if (notebook->GetPageText(i) == page) notebook->SetSelection(i);
-  EXPECT_TRUE(SaveScreenshot(dialog, name)) << name;
-}
-
-// Shows the driver's dialog and runs the steps while it is open; the steps end it.
-void WithDialog(DeviceDriverBase& driver, const std::function<void(wxDialog&)>& steps) {
-  bool ran = false;
-  SetDialogShownHook([&](wxDialog& dialog) {
-    ran = true;
-    steps(dialog);
-    if (dialog.IsModal()) dialog.EndModal(wxID_CANCEL);
-  });
-  EXPECT_EQ(driver.ShowConfigurationDialog(0), 0u);
-  SetDialogShownHook({});
-  EXPECT_TRUE(ran);
-}
-
-std::string TempFile(const std::string& leaf) {
-  const std::string path = testing::TempDir() + "swm-hubline-dialog-" + std::to_string(getpid()) + "-" + leaf;
-  std::filesystem::remove(path);
-  return path;
-}
-
-}  // namespace
 
 TEST(HublineDialog, ARelayCardIsConfiguredInItsPagesAndSaved) {
   REQUIRE_GUI();
@@ -104,7 +35,7 @@ TEST(HublineDialog, ARelayCardIsConfiguredInItsPagesAndSaved) {
   card.internal[1][0] = RelaisNormallyOpen;
   card.external[0][2] = ExternIdle;
 
-  WithDialog(card, [&](wxDialog& dialog) {
+  WithDialog(card, wxID_OK, [&](wxDialog& dialog) {
     EXPECT_EQ(PageTitles(dialog),
               (std::vector<std::string>{"Communication", "Identification", "Hubline", "Switches", "Software update"}));
     // What the card holds is shown.
@@ -143,16 +74,13 @@ TEST(HublineDialog, ARelayCardIsConfiguredInItsPagesAndSaved) {
     Choose(dialog, "ID_AFTER_RELAIS_4", "Idle");
 
     // Programming firmware is not offered by this module, and the page says so.
-    Press(dialog, "ID_SOFTWAREUPGRADE");
+    Click(dialog, "ID_SOFTWAREUPGRADE");
     auto* status = Control<wxStaticText>(dialog, "ID_STATUS");
     ASSERT_NE(status, nullptr);
     wxString shown = status->GetLabel();  // wrapped to the page's width
     shown.Replace("\n", " ");
     EXPECT_EQ(shown.utf8_string(), HublineSoftwareUpdatePanel::kNotSupported);
     Picture(dialog, "Software update", "HublineSwitch-SoftwareUpdate");
-
-    Press(dialog, "wxID_OK");
-    EXPECT_FALSE(dialog.IsModal());
   });
   EXPECT_EQ(card.CentreType(), 1);  // the shown button was kept: the older code stays
   EXPECT_EQ(card.DeviceID(), "8");
@@ -162,7 +90,8 @@ TEST(HublineDialog, ARelayCardIsConfiguredInItsPagesAndSaved) {
   EXPECT_EQ(card.external[0][2], ExternIdle);
   EXPECT_EQ(card.external[1][3], ExternIdle);
 
-  const std::string path = TempFile("relay.ini");
+  TestDirectory dir;
+  const std::string path = dir.File("relay.ini");
   ASSERT_EQ(card.SaveConfiguration(0, path.c_str()), 0u);
   const std::string text = ReadFile(path);
   for (const char* line : {"DeviceID=8\n", "CentreType=1\n", "Relais2Start=2\n", "Relais1Stop=0\n",
@@ -170,27 +99,24 @@ TEST(HublineDialog, ARelayCardIsConfiguredInItsPagesAndSaved) {
     EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
 
   // Cancel keeps every value; another centre type is stored as chosen.
-  WithDialog(card, [&](wxDialog& dialog) {
+  WithDialog(card, wxID_CANCEL, [&](wxDialog& dialog) {
     Choose(dialog, "ID_DURING_RELAIS_INT_2", "Normally open");
     Control<wxRadioButton>(dialog, "ID_RADIO_HUBLINE_ULTRA")->SetValue(true);
-    Press(dialog, "wxID_CANCEL");
   });
   EXPECT_EQ(card.internal[0][1], RelaisNormallyClosed);
   EXPECT_EQ(card.CentreType(), 1);
-  WithDialog(card, [&](wxDialog& dialog) {
+  WithDialog(card, wxID_OK, [&](wxDialog& dialog) {
     Control<wxRadioButton>(dialog, "ID_RADIO_HUBLINE_ULTRA")->SetValue(true);
-    Press(dialog, "wxID_OK");
   });
   EXPECT_EQ(card.CentreType(), 4);
 
   // A card stored without the software update page does not show it.
-  const std::string hidden = TempFile("hidden.ini");
-  std::ofstream(hidden) << "[Common]\nShowSoftwareUpdatePanel=0\n";
+  const std::string hidden = dir.File("hidden.ini");
+  WriteFile(hidden, "[Common]\nShowSoftwareUpdatePanel=0\n");
   ASSERT_EQ(card.LoadConfiguration(0, hidden.c_str()), 0u);
-  WithDialog(card, [&](wxDialog& dialog) {
+  WithDialog(card, wxID_CANCEL, [&](wxDialog& dialog) {
     EXPECT_EQ(PageTitles(dialog), (std::vector<std::string>{"Communication", "Identification", "Hubline", "Switches"}));
     EXPECT_EQ(Control<wxButton>(dialog, "ID_SOFTWAREUPGRADE"), nullptr);
-    Press(dialog, "wxID_CANCEL");
   });
 }
 
@@ -217,7 +143,7 @@ TEST(HublineDialog, EachCardClassShowsItsRelaysAndBoxes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::unique_ptr<HublineSwitchBase> card = c.make();
-    WithDialog(*card, [&](wxDialog& dialog) {
+    WithDialog(*card, wxID_OK, [&](wxDialog& dialog) {
       for (int n = 1; n <= 4; ++n) {
         const std::string during = "ID_DURING_RELAIS_INT_" + std::to_string(n);
         const bool expected = n <= c.internal;
@@ -242,7 +168,6 @@ TEST(HublineDialog, EachCardClassShowsItsRelaysAndBoxes) {
         Choose(dialog, "ID_AFTER_RELAIS_16", c.internal == 4 ? "Position 1" : "Output 1");
       }
       Picture(dialog, "Switches", std::string(c.name) + "-Switches");
-      Press(dialog, "wxID_OK");
     });
     if (auto* external = dynamic_cast<HublineExternalSwitch*>(card.get())) {
       EXPECT_EQ(external->boxes.positions[2][0][1], 5);
@@ -263,41 +188,33 @@ TEST(HublineDialog, TheBoardListsItsCardsAndAddsAndRemovesThem) {
   board.Cards()[1]->SetDeviceID("6");
   HublineSwitchBase* kept = board.Cards()[1].get();
 
-  auto entries = [](wxDialog& dialog) {
-    std::vector<std::string> texts;
-    auto* list = Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId);
-    if (list)
-      for (unsigned i = 0; i < list->GetCount(); ++i) texts.push_back(list->GetString(i).utf8_string());
-    return texts;
-  };
+  auto entries = [](wxDialog& dialog) { return Entries(Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId)); };
 
   // Added and removed cards count only after OK.
-  WithDialog(board, [&](wxDialog& dialog) {
+  WithDialog(board, wxID_CANCEL, [&](wxDialog& dialog) {
     EXPECT_EQ(PageTitles(dialog), (std::vector<std::string>{"Switches"}));
-    Press(dialog, "ID_ADD_TQS6PA");
+    Click(dialog, "ID_ADD_TQS6PA");
     EXPECT_EQ(entries(dialog).size(), 3u);
-    Press(dialog, "wxID_CANCEL");
   });
   EXPECT_EQ(board.Cards().size(), 2u);
 
   MessageBoxRecorder boxes(kIdNo);
-  WithDialog(board, [&](wxDialog& dialog) {
+  WithDialog(board, wxID_OK, [&](wxDialog& dialog) {
     EXPECT_EQ(entries(dialog), (std::vector<std::string>{"1: TQS2PA in slot 1", "2: TQS4PA in slot 6"}));
-    Press(dialog, "ID_ADD_TQS6PA");
-    Press(dialog, "ID_ADD_TQS2PA");
+    Click(dialog, "ID_ADD_TQS6PA");
+    Click(dialog, "ID_ADD_TQS2PA");
     EXPECT_EQ(entries(dialog), (std::vector<std::string>{"1: TQS2PA in slot 1", "2: TQS4PA in slot 6",
                                                          "3: TQS6PA in slot 1", "4: TQS2PA in slot 1"}));
     auto* list = Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId);
     list->SetSelection(0);
-    Press(dialog, "ID_REMOVE");  // answered "No": kept
+    Click(dialog, "ID_REMOVE");  // answered "No": kept
     EXPECT_EQ(entries(dialog).size(), 4u);
     boxes.Answer(kIdYes);
-    Press(dialog, "ID_REMOVE");
+    Click(dialog, "ID_REMOVE");
     list->SetSelection(2);
-    Press(dialog, "ID_REMOVE");
+    Click(dialog, "ID_REMOVE");
     EXPECT_EQ(entries(dialog), (std::vector<std::string>{"1: TQS4PA in slot 6", "2: TQS6PA in slot 1"}));
     Picture(dialog, "Switches", "HublineMultiSwitch-Switches");
-    Press(dialog, "wxID_OK");
   });
   ASSERT_EQ(boxes.boxes.size(), 3u);
   for (const ShownBox& box : boxes.boxes) {
@@ -309,7 +226,8 @@ TEST(HublineDialog, TheBoardListsItsCardsAndAddsAndRemovesThem) {
   EXPECT_EQ(board.Cards()[0].get(), kept);
   EXPECT_EQ(board.Cards()[1]->ModelName(), "TQS6PA");
 
-  const std::string path = TempFile("board.ini");
+  TestDirectory dir;
+  const std::string path = dir.File("board.ini");
   ASSERT_EQ(board.SaveConfiguration(0, path.c_str()), 0u);
   const std::string text = ReadFile(path);
   for (const char* part : {"[MultiSwitch]\nCount=2\n", "[MultiSwitch.Relais0]\nDeviceType=TQS4PA\n",
@@ -320,10 +238,10 @@ TEST(HublineDialog, TheBoardListsItsCardsAndAddsAndRemovesThem) {
 TEST(HublineDialog, ACardOfTheBoardIsConfiguredInItsOwnDialogAndCancelOnTheBoardUndoesIt) {
   REQUIRE_GUI();
   struct Case {
-    const char* boardButton;
+    int boardButton;
     std::string slot;           // of the second card afterwards
     RelaisSettings relayD;      // its during setting of relay D afterwards
-  } cases[] = {{"wxID_OK", "4", RelaisNormallyOpen}, {"wxID_CANCEL", "3", RelaisNormallyClosed}};
+  } cases[] = {{wxID_OK, "4", RelaisNormallyOpen}, {wxID_CANCEL, "3", RelaisNormallyClosed}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.boardButton);
     HublineMultiSwitch board;
@@ -341,14 +259,14 @@ TEST(HublineDialog, ACardOfTheBoardIsConfiguredInItsOwnDialogAndCancelOnTheBoard
       if (titles == std::vector<std::string>{"Switches"}) {
         // The board: open the second card's dialog from the list.
         Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId)->SetSelection(1);
-        Press(dialog, "ID_CONFIGURE");
+        Click(dialog, "ID_CONFIGURE");
         entryAfter = Control<wxListBox>(dialog, HublineMultiSwitchPanel::kListId)->GetString(1).utf8_string();
         Press(dialog, c.boardButton);
       } else {
         // The card: another slot and a during setting, stored into the card by its OK.
         Control<wxComboBox>(dialog, "ID_HUBLINE_DEVICE_ID")->SetValue("4");
         Choose(dialog, "ID_DURING_RELAIS_INT_4", "Normally open");
-        Press(dialog, "wxID_OK");
+        Press(dialog, wxID_OK);
       }
     });
     EXPECT_EQ(board.ShowConfigurationDialog(0), 0u);

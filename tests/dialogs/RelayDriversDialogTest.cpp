@@ -7,16 +7,14 @@
 #include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
-#include <wx/notebook.h>
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "dialogs/TabbedConfigurationDialog.h"
+#include "DialogSteps.h"
 #include "drivers/eutstatus/EUTVtxStatus.h"
 #include "drivers/kre/KRE.h"
 #include "drivers/kre/KREAntennaTower.h"
@@ -26,39 +24,9 @@
 #include "drivers/relaycards/MCC_USB_ERB24.h"
 #include "drivers/sc1000/SC1000.h"
 #include "drivers/toyo/ToyoNS4900.h"
-#include "support/DialogControls.h"
 #include "support/Gui.h"
 
 namespace {
-std::vector<std::string> PageTitles(wxDialog& dialog) {
-  std::vector<std::string> titles;
-  auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs"));
-  for (size_t i = 0; notebook && i < notebook->GetPageCount(); ++i) titles.push_back(notebook->GetPageText(i).utf8_string());
-  return titles;
-}
-
-void WithDialog(DeviceDriverBase& driver, const std::function<void(wxDialog&)>& steps) {
-  bool ran = false;
-  SetDialogShownHook([&](wxDialog& dialog) {
-    ran = true;
-    steps(dialog);
-    if (dialog.IsModal()) dialog.EndModal(wxID_CANCEL);
-  });
-  EXPECT_EQ(driver.ShowConfigurationDialog(0), 0u);
-  SetDialogShownHook({});
-  EXPECT_TRUE(ran);
-}
-
-void Select(wxDialog& dialog, const char* id, const char* text) {
-  auto* choice = Control<wxChoice>(dialog, id);
-  ASSERT_NE(choice, nullptr) << id;
-  ASSERT_TRUE(choice->SetStringSelection(text)) << id << " has no " << text;
-  wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
-  event.SetEventObject(choice);
-  event.SetInt(choice->GetSelection());
-  choice->GetEventHandler()->ProcessEvent(event);
-}
-
 struct DialogCase {
   const char* name;
   std::function<std::unique_ptr<DeviceDriverBase>()> create;
@@ -122,7 +90,7 @@ TEST(RelayDriversDialog, Sc1000ModelEnablesItsSwitchesAndEverySettingIsStored) {
   REQUIRE_GUI();
   SC1000 driver;
   driver.SetPosition(0, 5, sc1000::Position2);
-  WithDialog(driver, [&](wxDialog& dialog) {
+  WithDialog(driver, wxID_OK, [&](wxDialog& dialog) {
     EXPECT_EQ(Control<wxChoice>(dialog, "ID_DURING_RELAIS6")->GetStringSelection(), "Position2");
     EXPECT_FALSE(Control<wxChoice>(dialog, "ID_DURING_RELAIS6")->IsEnabled());  // the plain model has no switch 6
     auto* model = Control<wxComboBox>(dialog, "ID_ModelSelect");
@@ -147,10 +115,8 @@ TEST(RelayDriversDialog, Sc1000ModelEnablesItsSwitchesAndEverySettingIsStored) {
                     row.enabled[n - 1])
               << row.model << " " << pattern << n;
     }
-    Select(dialog, "ID_AFTER_RELAIS2", "Position4");
+    Choose(dialog, "ID_AFTER_RELAIS2", "Position4");
     Control<wxTextCtrl>(dialog, "ID_WAIT")->SetValue("125");
-    Press(dialog, wxID_OK);
-    EXPECT_FALSE(dialog.IsModal());
   });
   EXPECT_EQ(driver.Model(), sc1000::ModelSC1000M4);
   EXPECT_EQ(driver.Position(1, 1), sc1000::Position4);
@@ -162,15 +128,14 @@ TEST(RelayDriversDialog, ToyoRelayAndSettingChoicesEditEachRelay) {
   REQUIRE_GUI();
   ToyoNS4900 driver(3);
   driver.SetSetting(1, 1, toyo::Set);
-  WithDialog(driver, [&](wxDialog& dialog) {
+  WithDialog(driver, wxID_OK, [&](wxDialog& dialog) {
     EXPECT_EQ(Control<wxChoice>(dialog, "ID_DURING_RELAIS")->GetCount(), 3u);
-    Select(dialog, "ID_AFTER_RELAIS", "Relais 2");
+    Choose(dialog, "ID_AFTER_RELAIS", "Relais 2");
     EXPECT_EQ(Control<wxChoice>(dialog, "ID_AFTER_TEXT")->GetStringSelection(), "Set");
-    Select(dialog, "ID_DURING_RELAIS", "Relais 3");
-    Select(dialog, "ID_DURING_TEXT", "Reset");
-    Select(dialog, "ID_DURING_RELAIS", "Relais 1");
-    Select(dialog, "ID_DURING_TEXT", "Set");
-    Press(dialog, wxID_OK);
+    Choose(dialog, "ID_DURING_RELAIS", "Relais 3");
+    Choose(dialog, "ID_DURING_TEXT", "Reset");
+    Choose(dialog, "ID_DURING_RELAIS", "Relais 1");
+    Choose(dialog, "ID_DURING_TEXT", "Set");
   });
   EXPECT_EQ(driver.Command(0), "S1R3");
   EXPECT_EQ(driver.Command(1), "S2");
@@ -179,23 +144,21 @@ TEST(RelayDriversDialog, ToyoRelayAndSettingChoicesEditEachRelay) {
 TEST(RelayDriversDialog, TowersAndProbexStoreWhatTheirPagesShow) {
   REQUIRE_GUI();
   KREAntennaTower tower;
-  WithDialog(tower, [&](wxDialog& dialog) {
+  WithDialog(tower, wxID_OK, [&](wxDialog& dialog) {
     EXPECT_EQ(Control<wxTextCtrl>(dialog, "ID_WAITINGTIME")->GetValue(), "10000");
     Control<wxTextCtrl>(dialog, "ID_WAITINGTIME")->SetValue("750");
-    Select(dialog, "ID_DURING_RELAIS2", "Position 5");
-    Press(dialog, wxID_OK);
+    Choose(dialog, "ID_DURING_RELAIS2", "Position 5");
   });
   EXPECT_EQ(tower.WaitTime(), 750);
   EXPECT_EQ(tower.Command(0), "R2P5");
 
   Probex5CalibrationSwitch probe;
-  WithDialog(probe, [&](wxDialog& dialog) {
+  WithDialog(probe, wxID_OK, [&](wxDialog& dialog) {
     EXPECT_TRUE(Control<wxChoice>(dialog, "ID_Antenna")->IsEnabled());
-    Select(dialog, "ID_Axis", "PX5_Zaxis");
-    Select(dialog, "ID_Band", "PX5_Low_Band");
+    Choose(dialog, "ID_Axis", "PX5_Zaxis");
+    Choose(dialog, "ID_Band", "PX5_Low_Band");
     EXPECT_FALSE(Control<wxChoice>(dialog, "ID_Antenna")->IsEnabled());
     EXPECT_EQ(Control<wxChoice>(dialog, "ID_SELECTEDAXIS")->GetCount(), 6u);
-    Press(dialog, wxID_OK);
   });
   EXPECT_EQ(probe.StartCommand(), "!ADJUST_START ZLB");
 }

@@ -4,13 +4,12 @@
 #include <gtest/gtest.h>
 #include <wx/choice.h>
 #include <wx/dialog.h>
-#include <wx/notebook.h>
 #include <wx/textctrl.h>
 
 #include <functional>
 #include <memory>
 
-#include "dialogs/TabbedConfigurationDialog.h"
+#include "DialogSteps.h"
 #include "drivers/external/ExternalProgram.h"
 #include "drivers/gpibrelay/EMCO5390.h"
 #include "drivers/gpibrelay/HP11713A.h"
@@ -18,9 +17,7 @@
 #include "drivers/gpibrelay/SCIU.h"
 #include "drivers/rsonoff/RSOnOff.h"
 #include "interface/DeviceTypeRegistry.h"
-#include "support/DialogControls.h"
 #include "support/Gui.h"
-#include "support/WindowPicture.h"
 
 namespace {
 struct DialogCase {
@@ -81,18 +78,6 @@ const std::vector<DialogCase>& Cases() {
   };
   return cases;
 }
-
-std::vector<std::string> PageTitles(wxDialog& dialog) {
-  std::vector<std::string> titles;
-  if (auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs")))
-    for (size_t i = 0; i < notebook->GetPageCount(); ++i) titles.push_back(notebook->GetPageText(i).utf8_string());
-  return titles;
-}
-
-bool Shown(wxDialog& dialog, const std::string& id) {
-  wxWindow* window = dialog.FindWindow(wxXmlResource::GetXRCID(id));
-  return window && window->IsShown();
-}
 }  // namespace
 
 TEST(RelayProgramDialogs, ShowTheirNamedControlsAndStoreWhatIsChosen) {
@@ -101,18 +86,14 @@ TEST(RelayProgramDialogs, ShowTheirNamedControlsAndStoreWhatIsChosen) {
     SCOPED_TRACE(c.key);
     std::unique_ptr<DeviceDriverBase> driver = CreateDeviceDriver(c.key);
     ASSERT_NE(driver, nullptr);
-    bool ran = false;
-    SetDialogShownHook([&](wxDialog& dialog) {
-      ran = true;
+    WithDialog(*driver, wxID_OK, [&](wxDialog& dialog) {
       EXPECT_EQ(PageTitles(dialog), c.pages);
       for (const std::string& id : c.shown) EXPECT_TRUE(Shown(dialog, id)) << id;
       for (const std::string& id : c.hidden) EXPECT_FALSE(Shown(dialog, id)) << id;
       EXPECT_TRUE(SaveScreenshot(dialog, std::string("RelayProgram-") + c.key));  // for people to look at
       if (auto* choice = Control<wxChoice>(dialog, c.control)) {
-        std::vector<std::string> entries;
-        for (unsigned i = 0; i < choice->GetCount(); ++i) entries.push_back(choice->GetString(i).utf8_string());
         if (!c.entries.empty()) {
-          EXPECT_EQ(entries, c.entries);
+          EXPECT_EQ(Entries(choice), c.entries);
         }
         EXPECT_TRUE(choice->SetStringSelection(c.value));
       } else if (auto* text = Control<wxTextCtrl>(dialog, c.control)) {
@@ -120,12 +101,7 @@ TEST(RelayProgramDialogs, ShowTheirNamedControlsAndStoreWhatIsChosen) {
       } else {
         ADD_FAILURE() << "no control " << c.control;
       }
-      Press(dialog, wxID_OK);
-      if (dialog.IsModal()) dialog.EndModal(wxID_CANCEL);
     });
-    EXPECT_EQ(driver->ShowConfigurationDialog(0), 0u);
-    SetDialogShownHook({});
-    EXPECT_TRUE(ran);
     EXPECT_TRUE(c.stored(*driver)) << "the chosen value was not stored";
   }
 }

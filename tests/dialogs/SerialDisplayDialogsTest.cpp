@@ -6,13 +6,9 @@
 #include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
-#include <wx/notebook.h>
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
-#include <functional>
-
-#include "dialogs/TabbedConfigurationDialog.h"
+#include "DialogSteps.h"
 #include "drivers/novotronik/NovotronikBase.h"
 #include "drivers/novotronik/NovotronikPanel.h"
 #include "drivers/osd/mkMesstechnikOSDPanels.h"
@@ -20,44 +16,11 @@
 #include "drivers/stribel/Stribel.h"
 #include "drivers/zevo/ZevoPanel.h"
 #include "drivers/zevo/ZevoSwt.h"
-#include "support/DialogControls.h"
 #include "support/Gui.h"
-#include "support/WindowPicture.h"
 
 namespace {
 namespace novotronik = Kovalex::devicedrivers::NOVOTRONIK;
 namespace osd = Kovalex::devicedrivers::MKMESSTECHNIK_OSD;
-
-std::vector<std::string> PageTitles(wxDialog& dialog) {
-  std::vector<std::string> titles;
-  auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs"));
-  if (notebook)
-    for (size_t i = 0; i < notebook->GetPageCount(); ++i) titles.push_back(notebook->GetPageText(i).utf8_string());
-  return titles;
-}
-
-void ShowPage(wxDialog& dialog, const std::string& title) {
-  auto* notebook = dynamic_cast<wxNotebook*>(dialog.FindWindow("GenericTabs"));
-  for (size_t i = 0; notebook && i < notebook->GetPageCount(); ++i)
-    if (notebook->GetPageText(i) == title) notebook->SetSelection(i);
-}
-
-// Shows the driver's dialog, runs the steps and presses OK.
-void EditAndConfirm(DeviceDriverBase& driver, const std::function<void(wxDialog&)>& steps) {
-  bool ran = false;
-  SetDialogShownHook([&](wxDialog& dialog) {
-    ran = true;
-    steps(dialog);
-    Press(dialog, wxID_OK);
-    if (dialog.IsModal()) {
-      ADD_FAILURE() << "OK did not close the dialog";
-      dialog.EndModal(wxID_CANCEL);
-    }
-  });
-  EXPECT_EQ(driver.ShowConfigurationDialog(0), 0u);
-  SetDialogShownHook({});
-  EXPECT_TRUE(ran);
-}
 
 template <class C>
 C& Get(wxDialog& dialog, const std::string& id) {
@@ -71,7 +34,7 @@ TEST(SerialDisplayDialogs, RelayBoxAndEutController) {
   REQUIRE_GUI();
   ZevoSwt box;
   box.SetRelay(ZevoSwt::kDuring, 0, zevo::On);
-  EditAndConfirm(box, [](wxDialog& dialog) {
+  WithDialog(box, wxID_OK, [](wxDialog& dialog) {
     EXPECT_EQ(PageTitles(dialog), (std::vector<std::string>{"Relays", "RS232"}));
     for (int which = 0; which < 2; ++which)
       for (int relay = 1; relay <= 4; ++relay) {
@@ -88,7 +51,7 @@ TEST(SerialDisplayDialogs, RelayBoxAndEutController) {
   EXPECT_EQ(box.Relay(ZevoSwt::kAfter, 3), zevo::On);
 
   Stribel controller;
-  EditAndConfirm(controller, [](wxDialog& dialog) {
+  WithDialog(controller, wxID_OK, [](wxDialog& dialog) {
     EXPECT_EQ(PageTitles(dialog), (std::vector<std::string>{"Stribel", "RS232"}));
     auto& output = Get<wxComboBox>(dialog, "ID_OUTPUT");
     ASSERT_EQ(output.GetCount(), 2u);
@@ -104,7 +67,7 @@ TEST(SerialDisplayDialogs, NovotronikRows) {
   REQUIRE_GUI();
   novotronik::NovotronikBase unit("NOVOTRONIK");
   unit.SetTestSettings(2, 3, novotronik::enmPOS_06);
-  EditAndConfirm(unit, [](wxDialog& dialog) {
+  WithDialog(unit, wxID_OK, [](wxDialog& dialog) {
     EXPECT_EQ(PageTitles(dialog), (std::vector<std::string>{"Settings", "Communication", "Identification"}));
     for (int row = 0; row < novotronik::NovotronikBase::ROW_TOTAL; ++row) {
       auto& event = Get<wxChoice>(dialog, novotronik::NovotronikPanel::EventControl(row));
@@ -129,7 +92,7 @@ TEST(SerialDisplayDialogs, DisplayDeviceAndItems) {
   REQUIRE_GUI();
   osd::mkMesstechnik_OSD display;
   display.CameraID = "4";
-  EditAndConfirm(display, [](wxDialog& dialog) {
+  WithDialog(display, wxID_OK, [](wxDialog& dialog) {
     EXPECT_EQ(PageTitles(dialog), (std::vector<std::string>{"Device", "Settings", "Communication", "Identification"}));
     EXPECT_EQ(Get<wxTextCtrl>(dialog, "ID_CAMERA_ID").GetValue(), "4");
     EXPECT_FALSE(Get<wxCheckBox>(dialog, "ID_PAUSEDETECTION").GetValue());
@@ -157,8 +120,7 @@ TEST(SerialDisplayDialogs, DisplayDeviceAndItems) {
     Get<wxComboBox>(dialog, "ID_OSD_TEXT_3_COLORBACKGROUND").SetSelection(2);
     Get<wxCheckBox>(dialog, "ID_OSD_TIME_1_SETTING").SetValue(false);
     Get<wxTextCtrl>(dialog, "ID_OSD_TIME_1_POSY").SetValue("14");
-    ShowPage(dialog, "Settings");
-    EXPECT_TRUE(SaveScreenshot(dialog, "mkMesstechnikOSD-Settings"));
+    Picture(dialog, "Settings", "mkMesstechnikOSD-Settings");
   });
   EXPECT_EQ(display.CameraID, "9");
   EXPECT_TRUE(display.PauseDetectionOutOfDwellTime);

@@ -27,7 +27,6 @@ struct Fields {
   std::vector<wxString> commands;
   std::vector<int> numbers;
   unsigned long baud = 9600;
-  int relays[3] = {0, 0, 0};
 };
 
 template <class T>
@@ -55,6 +54,17 @@ protected:
     delete validator;
     return control->GetValidator();
   }
+  struct Case {
+    const char* input;
+    bool valid;
+  };
+  // Types each input into the text control and checks what the validator says of it.
+  void ExpectVerdicts(wxValidator* v, std::initializer_list<Case> cases) {
+    for (const Case& c : cases) {
+      text->ChangeValue(c.input);
+      EXPECT_EQ(v->Validate(frame), c.valid) << c.input;
+    }
+  }
 
   Fields fields;
   wxFrame* frame = nullptr;
@@ -65,10 +75,6 @@ protected:
 }  // namespace
 
 TEST_F(Validators, NumbersAcceptOnlyWholeTextsInRange) {
-  struct Case {
-    const char* input;
-    bool valid;
-  };
   const Case ints[] = {{"42", true}, {" -7 ", true}, {"4x", false}, {"", false}, {"2147483648", false},
                        {"-2147483648", true}, {"1.5", false}, {"0x10", false}};
   wxValidator* v = Attach(text, Property(&fields, &Fields::number, "%d"));
@@ -85,18 +91,10 @@ TEST_F(Validators, NumbersAcceptOnlyWholeTextsInRange) {
   ASSERT_TRUE(v->TransferFromWindow());
   EXPECT_EQ(fields.number, -12);
 
-  const Case unsignedCases[] = {{"4294967295", true}, {"4294967296", false}, {"-1", false}, {"0", true}};
-  v = Attach(text, Property(&fields, &Fields::count, "%u"));
-  for (const Case& c : unsignedCases) {
-    text->ChangeValue(c.input);
-    EXPECT_EQ(v->Validate(frame), c.valid) << c.input;
-  }
-  const Case byteCases[] = {{"255", true}, {"256", false}, {"0", true}};
+  ExpectVerdicts(Attach(text, Property(&fields, &Fields::count, "%u")),
+                 {{"4294967295", true}, {"4294967296", false}, {"-1", false}, {"0", true}});
   v = Attach(text, Property(&fields, &Fields::small, "%hhu"));
-  for (const Case& c : byteCases) {
-    text->ChangeValue(c.input);
-    EXPECT_EQ(v->Validate(frame), c.valid) << c.input;
-  }
+  ExpectVerdicts(v, {{"255", true}, {"256", false}, {"0", true}});
   fields.small = 200;
   v->TransferToWindow();
   EXPECT_EQ(text->GetValue(), "200");
@@ -136,20 +134,11 @@ TEST_F(Validators, TextsAndCheckBoxesAlwaysConvert) {
 }
 
 TEST_F(Validators, RangeAndTextLengthBoundsAreInclusive) {
-  struct Case {
-    const char* input;
-    bool valid;
-  };
-  wxValidator* v = Attach(text, new wxRangeDecoratorValidator<int>(Property(&fields, &Fields::number, "%d"), 1, 10));
-  for (const Case& c : {Case{"0", false}, Case{"1", true}, Case{"10", true}, Case{"11", false}, Case{"x", false}}) {
-    text->ChangeValue(c.input);
-    EXPECT_EQ(v->Validate(frame), c.valid) << c.input;
-  }
-  v = Attach(text, new wxTextLengthDecoratorValidator<wxString>(Property(&fields, &Fields::text, "%s"), 2, 4));
-  for (const Case& c : {Case{"a", false}, Case{"ab", true}, Case{"abcd", true}, Case{"abcde", false}}) {
-    text->ChangeValue(c.input);
-    EXPECT_EQ(v->Validate(frame), c.valid) << c.input;
-  }
+  ExpectVerdicts(Attach(text, new wxRangeDecoratorValidator<int>(Property(&fields, &Fields::number, "%d"), 1, 10)),
+                 {{"0", false}, {"1", true}, {"10", true}, {"11", false}, {"x", false}});
+  ExpectVerdicts(
+      Attach(text, new wxTextLengthDecoratorValidator<wxString>(Property(&fields, &Fields::text, "%s"), 2, 4)),
+      {{"a", false}, {"ab", true}, {"abcd", true}, {"abcde", false}});
 }
 
 TEST_F(Validators, AllowedSetExplainsTheNearestValidValues) {
@@ -237,18 +226,4 @@ TEST_F(Validators, ListsSkipBlankLinesAndFailOnABadPiece) {
   text->ChangeValue("1\nzwei\n3");
   EXPECT_FALSE(v->TransferFromWindow());
   EXPECT_EQ(fields.numbers, (std::vector<int>{1, 2, 3}));
-}
-
-TEST_F(Validators, ArrayElementsGoToTheirIndex) {
-  using Relay = wxArrayIndexPropertyValidator<Fields, int, unsigned>;
-  wxValidator* v = Attach(text, new Relay(&fields, [](const Fields& f, unsigned i) { return f.relays[i]; },
-                                          [](Fields& f, unsigned i, const int& value) { f.relays[i] = value; },
-                                          2u, "%d"));
-  text->ChangeValue("8");
-  ASSERT_TRUE(v->TransferFromWindow());
-  EXPECT_EQ(fields.relays[0], 0);
-  EXPECT_EQ(fields.relays[2], 8);
-  fields.relays[2] = 3;
-  v->TransferToWindow();
-  EXPECT_EQ(text->GetValue(), "3");
 }

@@ -47,10 +47,10 @@ public:
   std::map<std::string, SwmAutomation*> properties;
 };
 
-std::string ErrorText(DeviceDriverBase& driver, uint32_t err, uint32_t size = 1024) {
-  std::vector<char> buffer(size + 1, 'x');
+std::string ErrorText(DeviceDriverBase& driver, uint32_t err) {
+  std::vector<char> buffer(1025, 'x');
   uint32_t read = 99;
-  EXPECT_EQ(driver.GetErrorString(0, err, buffer.data(), size, &read), 0u);
+  EXPECT_EQ(driver.GetErrorString(0, err, buffer.data(), 1024, &read), 0u);
   EXPECT_EQ(std::strlen(buffer.data()), read);
   return std::string(buffer.data(), read);
 }
@@ -204,7 +204,6 @@ TEST(DeviceDriverBase, ErrorTextsOfTheBaseAndTheChain) {
   EXPECT_EQ(ErrorText(driver, 0x30001234), "Relay stuck");
   EXPECT_EQ(ErrorText(driver, DRV_ERR_UNKNOWN_DEVICE_ID), "");
   EXPECT_EQ(ErrorText(driver, 0x3FFFFFFF), "");
-  EXPECT_EQ(ErrorText(driver, DRV_ERR_VISA_NOT_FOUND, 6), "Could");
 }
 
 TEST(DeviceDriverBase, SettingsUseDoublesAndMilliHz) {
@@ -292,11 +291,7 @@ TEST(SwitchMatrixBase, DefaultRequestAnswers) {
     EXPECT_EQ(driver.GetValue(0, SWM_VALUE_REQUEST, &request, &answer), 0u);
     EXPECT_EQ(answer, 1u);
   }
-  uint32_t pilot = 4;
-  char text[4] = "abc";
-  EXPECT_EQ(driver.GetValue(0, SWM_VALUE_REQUEST, &pilot, text), 0u);
-  EXPECT_EQ(text[0], '\0');
-  EXPECT_EQ(text[1], 'b');
+  // Request 4 (a text): HostValues.RequestForATextNeverReadsTheAnswerBufferBeforeFillingIt.
   uint32_t other = 5, data = 42;
   EXPECT_EQ(driver.GetValue(0, SWM_VALUE_REQUEST, &other, &data), 0u);
   EXPECT_EQ(data, 42u);

@@ -6,11 +6,6 @@
 #include "framework/RetryLoop.h"
 #include "logging/LogReceiver.h"
 
-namespace {
-// A single record: kind, time, "---", function, module, type, content.
-std::vector<std::string> SingleRecord(const std::string& record) { return HeaderAndContent(record, 6); }
-}  // namespace
-
 TEST(RetryLog, CounterLogsEveryTryFromTheSecondWithThePreviousCode) {
   LogReceiver log;
   RetryCounterErrorcode counter(3);

@@ -45,3 +45,10 @@ inline std::vector<std::string> HeaderAndContent(const std::string& record, size
   fields.push_back(record.substr(start));
   return fields;
 }
+
+// The fields of a single record: kind, time, "---", function, module, type, content.
+inline std::vector<std::string> SingleRecord(const std::string& record) { return HeaderAndContent(record, 6); }
+// The fields of a begin or end record: kind, pid, scope, time, function, module, type, content.
+inline std::vector<std::string> ScopeRecord(const std::string& record) { return HeaderAndContent(record, 7); }
+// A text value as the records hold it: its length in bytes, then the text.
+inline std::string Text(const std::string& text) { return "a" + std::to_string(text.size()) + ":" + text; }

@@ -6,21 +6,14 @@
 
 #include "LogReceiver.h"
 
-namespace {
-std::string Text(const std::string& text) { return "a" + std::to_string(text.size()) + ":" + text; }
-}  // namespace
-
 TEST(wxLogJournex, MapsLevelsToTypesAndTexts) {
   struct Case {
     wxLogLevel level;
     const char* type;
     const char* text;
   };
-  const Case cases[] = {
-      {wxLOG_FatalError, "Error", "Error: m"}, {wxLOG_Error, "Error", "Error: m"},
-      {wxLOG_Warning, "Warning", "Warning: m"}, {wxLOG_Message, "Note", "m"},
-      {wxLOG_Info, "Note", "m"},                {wxLOG_Debug, "Note", "m"},
-  };
+  // Errors, warnings and messages: SendsEveryMessageOfTheRuntimeAsASingleRecord.
+  const Case cases[] = {{wxLOG_FatalError, "Error", "Error: m"}, {wxLOG_Info, "Note", "m"}, {wxLOG_Debug, "Note", "m"}};
   for (const Case& c : cases) {
     EXPECT_STREQ(wxLogJournex::TypeOf(c.level), c.type) << c.level;
     EXPECT_EQ(wxLogJournex::TextOf(c.level, "m"), c.text) << c.level;
@@ -40,7 +33,7 @@ TEST(wxLogJournex, SendsEveryMessageOfTheRuntimeAsASingleRecord) {
 
   const auto records = log.Take(3);
   ASSERT_EQ(records.size(), 3u);
-  const auto error = HeaderAndContent(records[0], 6);
+  const auto error = SingleRecord(records[0]);
   EXPECT_EQ(error[0], "!logn");
   EXPECT_EQ(error[3] + "|" + error[4] + "|" + error[5], "wxLogJournex|wxWidgets|Error");
   const std::string file = __FILE__;
@@ -49,10 +42,10 @@ TEST(wxLogJournex, SendsEveryMessageOfTheRuntimeAsASingleRecord) {
   EXPECT_EQ(error[6], "!input;description;" + Text("Error: disk 3 is full") + ";Level;i1;filename;" + Text(file) +
                           ";line number;i" + std::to_string(errorLine) + ";function;" + Text(function) +
                           ";thread;i" + thread);
-  const auto warning = HeaderAndContent(records[1], 6);
+  const auto warning = SingleRecord(records[1]);
   EXPECT_EQ(warning[5], "Warning");
   EXPECT_EQ(warning[6].substr(0, 63), "!input;description;" + Text("Warning: a warning; with separator") + ";Level");
-  const auto message = HeaderAndContent(records[2], 6);
+  const auto message = SingleRecord(records[2]);
   EXPECT_EQ(message[5], "Note");
   EXPECT_EQ(message[6].substr(0, 39), "!input;description;" + Text("plain") + ";Level;i3;fi");
 }

@@ -50,12 +50,6 @@ TEST(INIProgramSettingsDatabase, NamesSectionsByTheDottedTablePath) {
   EXPECT_EQ(store->FullTablePath(), "AB");
   store->PopTable();
   EXPECT_EQ(store->FullTablePath(), "");
-
-  // Table changes of a closed store are ignored.
-  store->Close();
-  store->PushTable("C");
-  EXPECT_EQ(store->FullTablePath(), "");
-  EXPECT_EQ(store->Read("k", 0), 4);
 }
 
 TEST(INIProgramSettingsDatabase, WritesEveryTypeInItsTextFormAndReadsItBack) {

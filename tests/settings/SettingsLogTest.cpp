@@ -11,8 +11,6 @@
 namespace {
 SWM_ENUM(LoggedRelay, LoggedRelayOff = 0, LoggedRelayOn = 1)
 
-std::string Text(const std::string& text) { return "a" + std::to_string(text.size()) + ":" + text; }
-
 // function|module|type|content of a single record.
 std::string Single(const std::optional<std::string>& record) {
   if (!record) return "<no record>";
@@ -51,6 +49,9 @@ TEST(SettingsLog, EveryMemberLoadAndSaveIsOneRecord) {
   EXPECT_EQ(count.LoadProgramSettings(0, nullptr), 0u);
   EXPECT_EQ(Single(log.Next()), "LoadProgramSettings|StorableMemberVariable|Note|!general;description;" +
                                     Text("LoadProgramSettings(Device, Count)") + ";Count;i-5");
+  EXPECT_EQ(count.SaveProgramSettings(0, nullptr), 0u);
+  EXPECT_EQ(Single(log.Next()), "SaveProgramSettings|StorableMemberVariable|Note|!general;description;" +
+                                    Text("SaveProgramSettings(Device, Count)") + ";Count;i-5");
   EXPECT_TRUE(log.Idle());
 }
 

@@ -77,9 +77,11 @@ TEST(SharedFileSave, WriteThatCannotReachTheFileSaysWhy) {
   EXPECT_NE(WriteKey(missingFolder, "A", "1").find("x.ini"), std::string::npos);
   const std::string readOnly = dir.File("read-only.ini");
   WriteFile(readOnly, "[Shared]\nA=0\n");
-  chmod(readOnly.c_str(), 0444);
+  chmod(readOnly.c_str(), 0444);  // kept as it is, whoever runs the test
   EXPECT_NE(WriteKey(readOnly, "A", "1").find("read-only"), std::string::npos);
-  EXPECT_EQ(ReadKey(readOnly, "A"), "0");
+  EXPECT_NE(WriteKey(readOnly, "B", "2").find("read-only"), std::string::npos);
+  EXPECT_EQ(ReadFile(readOnly), "[Shared]\nA=0\n");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"read-only.ini"});  // no temporary file left
   EXPECT_EQ(WriteKey(dir.File("fine.ini"), "A", "1"), "");
   EXPECT_EQ(ReadKey(dir.File("fine.ini"), "A"), "1");
 }

@@ -100,16 +100,6 @@ TEST(StorableMemberVariable, KeepsDefaultsForMissingKeysAndReadsWhatIsThere) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("absent.ini")));  // loading writes nothing
 }
 
-TEST(StorableMemberVariable, WithoutAStoreKeepsItsValueAndSucceeds) {
-  StorableMembersManager members;
-  StorableMemberVariable<int> value(3, members, "T", "K");
-  EXPECT_EQ(value.LoadProgramSettings(0, nullptr), 0u);
-  EXPECT_EQ(value.SaveProgramSettings(0, nullptr), 0u);
-  EXPECT_EQ(value.Value(), 3);
-  EXPECT_EQ(value.Table(), "T");
-  EXPECT_EQ(value.Key(), "K");
-}
-
 TEST(StorableMembersManager, WalksInOrderAndStopsAtTheFirstFailure) {
   TestDirectory dir;
   const std::string path = dir.File("stop.ini");
