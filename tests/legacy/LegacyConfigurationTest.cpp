@@ -3,46 +3,21 @@
 // and the VISA identifier.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "LegacyTestBench.h"
 #include "LogCollector.h"
 #include "legacy/GPIBRS232.h"
 #include "legacy/NI488GPIB.h"
 #include "legacy/RS232Configuration.h"
 #include "legacy/Visa.h"
-#include "settings/ProgramSettingsDatabase.h"
-
-namespace {
-
-std::string Contents(const std::string& path) {
-  std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void Write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-// Runs a store-based load or save of the object on the file.
-template <class F>
-void WithStore(const std::string& path, F&& step) {
-  SettingsStore store = CreateINIProgramSettingsDatabase(path);
-  ASSERT_TRUE(store);
-  store->Open();
-  step(store);
-  store->Close();
-}
-
-}  // namespace
+#include "support/SettingsFile.h"
+#include "support/TestFiles.h"
 
 TEST(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
-  const std::string directory = LegacyTempDir("gpibini");
-  const std::string file = directory + "/device.ini";
+  TestDirectory directory;
+  const std::string file = directory.File("device.ini");
   NI488GPIB gpib(GPIB1, 9, 0, 100);
   EXPECT_EQ(gpib.SaveConfiguration(0, file.c_str()), 0u);
-  EXPECT_EQ(Contents(file), "[GPIB]\nBoard=1\nPriAdr=9\nSecAdr=0\nWait=0\nClear=1\nReaddress=1\n");
+  EXPECT_EQ(ReadFile(file), "[GPIB]\nBoard=1\nPriAdr=9\nSecAdr=0\nWait=0\nClear=1\nReaddress=1\n");
 
   struct Case {
     const char* text;
@@ -59,7 +34,7 @@ TEST(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
   };
   for (const Case& c : cases) {
     NI488GPIB loaded(GPIB1, 9, 0, 100);
-    Write(file, c.text);
+    WriteFile(file, c.text);
     EXPECT_EQ(loaded.LoadConfiguration(0, file.c_str()), 0u);
     EXPECT_EQ(loaded.GetBoard(), c.board) << c.text;
     EXPECT_EQ(loaded.GetPrimaryAddress(), c.primary) << c.text;
@@ -69,18 +44,17 @@ TEST(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
     EXPECT_EQ(loaded.GetReaddress(), c.readdress) << c.text;
   }
   NI488GPIB noDefault(GPIB0, 1, 0, 0);
-  Write(file, "[GPIB]\nWait=0\n");
+  WriteFile(file, "[GPIB]\nWait=0\n");
   EXPECT_EQ(noDefault.LoadConfiguration(0, file.c_str()), 0u);
   EXPECT_EQ(noDefault.GetWait(), 0u);
-  std::filesystem::remove_all(directory);
 }
 
 TEST(LegacyConfiguration, GPIBKeysMayCarryAPrefixAndAreChecked) {
-  const std::string directory = LegacyTempDir("gpibprefix");
-  const std::string file = directory + "/device.ini";
+  TestDirectory directory;
+  const std::string file = directory.File("device.ini");
   NI488GPIBConfiguration configuration(GPIB3, 4, 100, 0, "Relay");
-  WithStore(file, [&](SettingsStore store) { configuration.SaveProgramSettings(0, store); });
-  EXPECT_EQ(Contents(file),
+  ASSERT_EQ(SaveFile(configuration, file), 0u);
+  EXPECT_EQ(ReadFile(file),
             "[GPIB]\nRelayBoard=3\nRelayPriAdr=4\nRelaySecAdr=100\nRelayWait=0\nRelayClear=1\nRelayReaddress=1\n");
   const struct {
     GPIBBoardNumbers board;
@@ -95,20 +69,19 @@ TEST(LegacyConfiguration, GPIBKeysMayCarryAPrefixAndAreChecked) {
   }
   EXPECT_EQ(EnumClass<GPIBBoardNumbers>::Instance().Name(GPIB3), "GPIB3");
   EXPECT_EQ(EnumClass<GPIBBoardNumbers>::Instance().Largest(), GPIB3);
-  std::filesystem::remove_all(directory);
 }
 
 TEST(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
-  const std::string directory = LegacyTempDir("rs232ini");
-  const std::string file = directory + "/port.ini";
+  TestDirectory directory;
+  const std::string file = directory.File("port.ini");
   LogCollector log;
   RS232Configuration configuration(3, Br19200, Even, Data7, Stop2, 0);
-  WithStore(file, [&](SettingsStore store) { configuration.SaveProgramSettings(0, store); });
-  EXPECT_EQ(Contents(file), "[RS232]\nCOMPort=3\nParity=2\nDataBits=7\nBaudRate=19200\nStopBits=2\nImplementation=0\n");
+  ASSERT_EQ(SaveFile(configuration, file), 0u);
+  EXPECT_EQ(ReadFile(file), "[RS232]\nCOMPort=3\nParity=2\nDataBits=7\nBaudRate=19200\nStopBits=2\nImplementation=0\n");
 
-  Write(file, "[RS232]\nCOMPort=0\nParity=1\nDataBits=8\nBaudRate=115200\nStopBits=1\nImplementation=1\n");
+  WriteFile(file, "[RS232]\nCOMPort=0\nParity=1\nDataBits=8\nBaudRate=115200\nStopBits=1\nImplementation=1\n");
   RS232Configuration loaded;
-  WithStore(file, [&](SettingsStore store) { loaded.LoadProgramSettings(0, store); });
+  ASSERT_EQ(LoadFile(loaded, file), 0u);
   EXPECT_EQ(loaded.GetCOMPort(), 1) << "at least port 1";
   EXPECT_EQ(loaded.GetParity(), Odd);
   EXPECT_EQ(loaded.GetDataBits(), Data8);
@@ -122,7 +95,6 @@ TEST(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
                             "StopBits;i1;Implementation;i1"),
             std::string::npos)
       << records[1];
-  std::filesystem::remove_all(directory);
 }
 
 TEST(LegacyConfiguration, SerialEnumerationsKeepTheirDeclarations) {
@@ -140,31 +112,29 @@ TEST(LegacyConfiguration, SerialEnumerationsKeepTheirDeclarations) {
 }
 
 TEST(LegacyConfiguration, TheSelectorReadsAndWritesOnlyCommunication) {
-  const std::string directory = LegacyTempDir("selector");
-  const std::string file = directory + "/selector.ini";
-  Write(file, "[GPIBRS232]\nCommunication=1\nOther=5\n");
+  TestDirectory directory;
+  const std::string file = directory.File("selector.ini");
+  WriteFile(file, "[GPIBRS232]\nCommunication=1\nOther=5\n");
   GPIBRS232 selector;
   EXPECT_FALSE(selector.IsGPIB()) << "RS232 by default";
-  WithStore(file, [&](SettingsStore store) { selector.LoadProgramSettings(0, store); });
+  ASSERT_EQ(LoadFile(selector, file), 0u);
   EXPECT_TRUE(selector.IsGPIB());
   selector.SetCommunication(7);
   EXPECT_FALSE(selector.IsGPIB()) << "anything but 1 is RS232";
-  WithStore(file, [&](SettingsStore store) { selector.SaveProgramSettings(0, store); });
-  EXPECT_EQ(Contents(file), "[GPIBRS232]\nCommunication=7\nOther=5\n");
-  std::filesystem::remove_all(directory);
+  ASSERT_EQ(SaveFile(selector, file), 0u);
+  EXPECT_EQ(ReadFile(file), "[GPIBRS232]\nCommunication=7\nOther=5\n");
 }
 
 TEST(LegacyConfiguration, TheVisaIdentifierIsStored) {
-  const std::string directory = LegacyTempDir("visaini");
-  const std::string file = directory + "/visa.ini";
+  TestDirectory directory;
+  const std::string file = directory.File("visa.ini");
   Visa visa;
   EXPECT_EQ(visa.GetIdentifier(), "Insert the Visa identification here");
   EXPECT_EQ(visa.IdentificationQuery(), "*IDN?");
   visa.SetIdentifier("TCPIP0::192.168.0.5::INSTR");
-  WithStore(file, [&](SettingsStore store) { visa.SaveProgramSettings(0, store); });
-  EXPECT_EQ(Contents(file), "[VISA]\nIdentifier=TCPIP0::192.168.0.5::INSTR\n");
+  ASSERT_EQ(SaveFile(visa, file), 0u);
+  EXPECT_EQ(ReadFile(file), "[VISA]\nIdentifier=TCPIP0::192.168.0.5::INSTR\n");
   Visa loaded;
-  WithStore(file, [&](SettingsStore store) { loaded.LoadProgramSettings(0, store); });
+  ASSERT_EQ(LoadFile(loaded, file), 0u);
   EXPECT_EQ(loaded.GetIdentifier(), "TCPIP0::192.168.0.5::INSTR");
-  std::filesystem::remove_all(directory);
 }

@@ -119,10 +119,7 @@ TEST_F(CompliantGPIBTest, NoServiceRequestEndsInATimeOut) {
   ASSERT_EQ(gpib.SendGPIB("*SRE 0"), 0u);  // the device stops requesting service
   const Status status = gpib.SaveSendGPIB(0, "VOLT 1", true, 0, nullptr);
   EXPECT_EQ(status, 0x3000019Au);
-  char text[256];
-  uint32_t count = 0;
-  gpib.GetErrorString(0, status, text, sizeof text, &count);
-  EXPECT_NE(std::string(text, count).find("time-out"), std::string::npos);
+  EXPECT_NE(ErrorText(gpib, status).find("time-out"), std::string::npos);
   EXPECT_EQ(gpib.LastSendCount(), 1) << "a time-out is not sent again";
 }
 
@@ -168,10 +165,7 @@ TEST_F(CompliantGPIBTest, TheServiceRequestLibraryMustBeThere) {
   const Status status = unable.OpenDevice(0);
   EXPECT_EQ(status, 0x30000247u);
   EXPECT_FALSE(unable.IsOpen());
-  char text[256];
-  uint32_t count = 0;
-  unable.GetErrorString(0, status, text, sizeof text, &count);
-  EXPECT_NE(std::string(text, count).find("RegisterSRQHandler"), std::string::npos);
+  EXPECT_NE(ErrorText(unable, status).find("RegisterSRQHandler"), std::string::npos);
 }
 
 TEST_F(CompliantGPIBTest, AnExpectedServiceRequestReachesItsHandler) {

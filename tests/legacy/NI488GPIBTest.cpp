@@ -15,13 +15,6 @@
 
 namespace {
 
-std::string ErrorText(NI488GPIB& gpib, Status status) {
-  char buffer[512];
-  uint32_t count = 0;
-  EXPECT_EQ(gpib.GetErrorString(0, status, buffer, sizeof buffer, &count), 0u);
-  return std::string(buffer, count);
-}
-
 nlohmann::json BusState(sim::Instrument& instrument) { return instrument.State()["transport_state"]; }
 
 class NI488GPIBTest : public ::testing::Test {
@@ -228,18 +221,6 @@ TEST_F(NI488GPIBTest, DeviceErrorsAreFetchedWithTheirText) {
   EXPECT_EQ(gpib.CheckDeviceErrors(0), 0u) << "the queue was read empty";
   EXPECT_EQ(dmm_.ReceivedCommands(), (std::vector<std::string>{"*STB?", "*STB?", "SYST:ERR?", "*STB?"}));
   EXPECT_EQ(gpib.WaitUntilReady(0), 0u);
-}
-
-TEST_F(NI488GPIBTest, TheMinimumWaitSpacesBusAccesses) {
-  NI488GPIB gpib(GPIB0, 5, 0, 60);
-  gpib.SetWait(60);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(gpib.SendGPIB("*CLS"), 0u);
-  ASSERT_EQ(gpib.SendGPIB("*CLS"), 0u);
-  ASSERT_EQ(gpib.SendGPIB("*CLS"), 0u);
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(120))
-      << "two gaps of at least 60 ms";
 }
 
 TEST_F(NI488GPIBTest, TimeOutCodesFollowTheTable) {

@@ -15,13 +15,6 @@
 
 namespace {
 
-std::string ErrorText(Visa& visa, Status status) {
-  char buffer[512];
-  uint32_t count = 0;
-  EXPECT_EQ(visa.GetErrorString(0, status, buffer, sizeof buffer, &count), 0u);
-  return std::string(buffer, count);
-}
-
 class VisaTest : public ::testing::Test {
 protected:
   LegacyTestBench bench_{"visa"};
