@@ -12,7 +12,6 @@
 #include "streams/visa/VISADeviceStream.h"
 
 namespace {
-constexpr const char* kIdn = "ACME,DMM100,1234,1.0";
 
 struct BusCase {
   const char* name;
@@ -45,7 +44,7 @@ protected:
     EnsureWxRuntime();
     const BusCase& c = GetParam();
     sim::Simulator::Keys keys = c.keys;
-    keys.emplace_back("idn", kIdn);
+    keys.emplace_back("idn", kDmmIdn);
     instrument_ = &bench_.Simulator().Add("dmm", keys);
     ASSERT_EQ(client_.Manager().AddStreamConfiguration(c.type), 0u);
     client_.Manager().SetDefaultTypeName(c.type);
@@ -53,9 +52,7 @@ protected:
       visa->SetIdentifier(c.visaIdentifier);
     if (auto gpib = client_.SelectedConfigurationAs<NIGPIBDeviceStreamConfiguration>())
       gpib->SetPrimaryAddress(c.gpibAddress);
-    DeviceStreamSettings settings = client_.GetStreamSettings();
-    settings.timeoutSeconds = c.timeout;
-    client_.SetStreamSettings(settings);
+    SetClientTimeout(client_, c.timeout);
   }
 
   LegacyTestBench bench_{"busstream"};
@@ -75,7 +72,7 @@ TEST_P(BusStream, ExchangesTimesOutAndRefusesWritesWhenDisconnected) {
   instrument_->ResetLog();
   std::string answer;
   ASSERT_EQ(client_.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
   EXPECT_EQ(instrument_->ReceivedBytes(), "*IDN?\n");
   instrument_->ResetLog();
   ASSERT_EQ(client_.Write(0, "*RST", true), 0u);
@@ -105,7 +102,7 @@ TEST_P(BusStream, ExchangesTimesOutAndRefusesWritesWhenDisconnected) {
   EXPECT_EQ(text, c.timeoutText);
   instrument_->ClearFaults();
   ASSERT_EQ(client_.WriteRead(0, "*IDN?", answer, 100, 1), 0u) << "the next exchange works again";
-  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
 
   ASSERT_EQ(client_.DisconnectStream(0), 0u);
   EXPECT_FALSE(transport->IsConnected());

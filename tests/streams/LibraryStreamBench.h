@@ -18,12 +18,7 @@ struct LibraryStreamBench {
     EnsureWxRuntime();
     client.Manager().AddStreamConfiguration(type);
     client.Manager().SetDefaultTypeName(type);
-    SetTimeout(1.0);
-  }
-  void SetTimeout(double seconds) {
-    DeviceStreamSettings settings = client.GetStreamSettings();
-    settings.timeoutSeconds = seconds;
-    client.SetStreamSettings(settings);
+    SetClientTimeout(client, 1.0);
   }
   template <class C>
   std::shared_ptr<C> Configuration() {
