@@ -67,8 +67,6 @@ TEST(LegacyConfiguration, GPIBKeysMayCarryAPrefixAndAreChecked) {
     NI488GPIBConfiguration candidate(c.board, c.primary, c.secondary);
     EXPECT_EQ(candidate.IsValid(), c.valid) << c.board << " " << c.primary << " " << c.secondary;
   }
-  EXPECT_EQ(EnumClass<GPIBBoardNumbers>::Instance().Name(GPIB3), "GPIB3");
-  EXPECT_EQ(EnumClass<GPIBBoardNumbers>::Instance().Largest(), GPIB3);
 }
 
 TEST(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
@@ -95,20 +93,6 @@ TEST(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
                             "StopBits;i1;Implementation;i1"),
             std::string::npos)
       << records[1];
-}
-
-TEST(LegacyConfiguration, SerialEnumerationsKeepTheirDeclarations) {
-  EXPECT_STREQ(EnumDeclarationText(Parity{}), "({ None = 0, firstParity = 0, Odd, Even, Mark, Space, lastParity=Space })");
-  EXPECT_STREQ(EnumDeclarationText(DataBits{}), "({ MIN_DATABITS = 5, Data5 = 5, Data6, Data7, Data8, MAX_DATABITS = 8 })");
-  EXPECT_STREQ(EnumDeclarationText(StopBits{}), "({ Stop1 = 0, MIN_STOPBITS = 0, Stop15 = 1, Stop2 = 2, MAX_STOPBITS = 2 })");
-  EXPECT_EQ(EnumClass<Parity>::Instance().Largest(), Space);
-  EXPECT_EQ(EnumClass<DataBits>::Instance().Name(Data6), "Data6");
-  EXPECT_EQ(EnumClass<BaudRate>::Instance().Name(Br57600), "Br57600");
-  EXPECT_EQ(EnumClass<BaudRate>::Instance().Largest(), Br921600);
-  const std::vector<int>& allowed = RS232Configuration::AllowedBaudRates();
-  EXPECT_EQ(allowed.front(), 50);
-  EXPECT_EQ(allowed.back(), 115200);
-  EXPECT_TRUE(std::is_sorted(allowed.begin(), allowed.end()));
 }
 
 TEST(LegacyConfiguration, TheSelectorReadsAndWritesOnlyCommunication) {
