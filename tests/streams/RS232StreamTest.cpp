@@ -42,21 +42,21 @@ TEST(RS232Configuration, LoadingKeepsTheLowEightBitsOfThePortAndAtLeastPortOne) 
       {"[RS232]\nCOMPort=3\n", 1, 3},    {"[RS232]\nCOMPort=257\n", 1, 1}, {"[RS232]\nCOMPort=300\n", 1, 44},
       {"[RS232]\nBaudRate=9600\n", 5, 5}, {"[RS232]\nCOMPort=0\n", 5, 1},   {"[Other]\nCOMPort=9\n", 0, 1},
   };
+  TestDirectory directory;
+  const std::string file = directory.File("a.ini");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    TestDirectory directory;
-    WriteFile(directory.File("a.ini"), c.file);
+    WriteFile(file, c.file);
     RS232DeviceStreamConfiguration configuration;
     configuration.SetCOMPort(c.current);
-    ASSERT_EQ(LoadFile(configuration, directory.File("a.ini")), 0u);
+    ASSERT_EQ(LoadFile(configuration, file), 0u);
     EXPECT_EQ(configuration.GetCOMPort(), c.port);
   }
-  TestDirectory directory;
-  WriteFile(directory.File("b.ini"),
+  WriteFile(file,
             "[RS232]\nParity=2\nDataBits=7\nBaudRate=115200\nStopBits=2\nSendTermination=3\nReceiveTermination=1\n"
             "COMPortSharing=yes\nNewLineReturnIsEndOfString=0\n");
   RS232DeviceStreamConfiguration loaded;
-  ASSERT_EQ(LoadFile(loaded, directory.File("b.ini")), 0u);
+  ASSERT_EQ(LoadFile(loaded, file), 0u);
   EXPECT_EQ(loaded.GetParity(), Even);
   EXPECT_EQ(loaded.GetDataBits(), Data7);
   EXPECT_EQ(loaded.GetBaudRate(), Br115200);
@@ -219,9 +219,7 @@ TEST(RS232Stream, ARestartedInstrumentGivesAClearStatusUntilTheStreamIsConnected
   EXPECT_NE(status, 0u);
   EXPECT_NE(status, kShortRead);
   EXPECT_LT(seconds, kSlowMachineSeconds);
-  std::string text;
-  bench.client.GetErrorString(0, status, text);
-  EXPECT_FALSE(text.empty()) << std::hex << status;
+  EXPECT_FALSE(StreamErrorText(bench.client, status).empty()) << std::hex << status;
   ASSERT_EQ(bench.client.DisconnectStream(0), 0u);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
   ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
@@ -253,9 +251,7 @@ TEST(RS232Stream, TwoDriversShareOnePortAndAMissingPortIsReported) {
   const Status status = missing.ConnectStream(0, true);
   EXPECT_NE(status, 0u);
   EXPECT_FALSE(missing.IsConnected());
-  std::string text;
-  missing.GetErrorString(0, status, text);
-  EXPECT_FALSE(text.empty()) << std::hex << status;
+  EXPECT_FALSE(StreamErrorText(missing, status).empty()) << std::hex << status;
 }
 
 TEST(RS232Stream, TheOlderSerialTableIsTakenOverAndWritten) {

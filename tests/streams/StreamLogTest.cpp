@@ -16,7 +16,6 @@ size_t Count(const std::vector<std::string>& records, std::initializer_list<std:
 TEST(StreamLog, ATcpConnectionAnExchangeAndTheDisconnection) {
   SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"idn", "ACME,DMM100,1234,1.0"}});
   LogCollector log;
-  JournexEntry::MailSlotSocket::Instance().ForceReprobe();
   EthernetDeviceStream stream;
   const std::string port = std::to_string(bench.port);
 
@@ -44,7 +43,6 @@ TEST(StreamLog, ATcpConnectionAnExchangeAndTheDisconnection) {
 
 TEST(StreamLog, TheClientLogsItsConnectionAndItsHooks) {
   LogCollector log;
-  JournexEntry::MailSlotSocket::Instance().ForceReprobe();
   DeviceStreamClientWithStream client;
   client.Manager().AddStreamConfiguration("Scripted", std::make_shared<TestConfiguration>("Scripted"));
   client.SetEmbeddedStream(std::make_shared<DeviceStreamBaseDecorator>(std::make_shared<ScriptedStream>()));
@@ -61,7 +59,6 @@ TEST(StreamLog, AClosedConnectionAndItsErrorText) {
   SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"fault", "drop 3"}}, 0.5);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
   LogCollector log;
-  JournexEntry::MailSlotSocket::Instance().ForceReprobe();
   std::string answer, text;
   EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), networkstatus::kNotConnected);
   auto records = log.UntilMarker();

@@ -48,6 +48,14 @@ private:
   std::string idString_;
 };
 
+// The text a stream or a stream client gives for a status.
+template <class Stream>
+std::string StreamErrorText(Stream& stream, Status status) {
+  std::string text;
+  stream.GetErrorString(0, status, text);
+  return text;
+}
+
 // Sets the time-out the client hands to its stream.
 inline void SetClientTimeout(DeviceStreamClientWithStream& client, double seconds) {
   DeviceStreamSettings settings = client.GetStreamSettings();

@@ -127,9 +127,7 @@ TEST(TcpStream, CutShortGarbledAndDroppedAnswers) {
   EXPECT_LT(seconds, kSlowMachineSeconds);  // the closed connection ends the read at once
   EXPECT_FALSE(bench.client.IsConnected());
   EXPECT_EQ(bench.client.Write(0, "*IDN?", false), kNotConnected);
-  std::string text;
-  bench.client.GetErrorString(0, status, text);
-  EXPECT_EQ(text, "Ethernet not connected");
+  EXPECT_EQ(StreamErrorText(bench.client, status), "Ethernet not connected");
 }
 
 TEST(TcpStream, AnInstrumentRestartedBetweenExchangesGivesAClearStatusNotAHang) {
