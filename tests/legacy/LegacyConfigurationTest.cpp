@@ -3,46 +3,28 @@
 // and the VISA identifier.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "LegacyTestBench.h"
 #include "LogCollector.h"
 #include "legacy/GPIBRS232.h"
 #include "legacy/NI488GPIB.h"
 #include "legacy/RS232Configuration.h"
 #include "legacy/Visa.h"
-#include "settings/ProgramSettingsDatabase.h"
+#include "support/SettingsFile.h"
+#include "support/TestFiles.h"
 
 namespace {
-
-std::string Contents(const std::string& path) {
-  std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void Write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-// Runs a store-based load or save of the object on the file.
-template <class F>
-void WithStore(const std::string& path, F&& step) {
-  SettingsStore store = CreateINIProgramSettingsDatabase(path);
-  ASSERT_TRUE(store);
-  store->Open();
-  step(store);
-  store->Close();
-}
-
+// Each test's INI file, in a directory of its own.
+class LegacyConfiguration : public testing::Test {
+protected:
+  TestDirectory directory;
+  const std::string file = directory.File("device.ini");
+};
 }  // namespace
 
-TEST(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
-  const std::string directory = LegacyTempDir("gpibini");
-  const std::string file = directory + "/device.ini";
+TEST_F(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
   NI488GPIB gpib(GPIB1, 9, 0, 100);
   EXPECT_EQ(gpib.SaveConfiguration(0, file.c_str()), 0u);
-  EXPECT_EQ(Contents(file), "[GPIB]\nBoard=1\nPriAdr=9\nSecAdr=0\nWait=0\nClear=1\nReaddress=1\n");
+  EXPECT_EQ(ReadFile(file), "[GPIB]\nBoard=1\nPriAdr=9\nSecAdr=0\nWait=0\nClear=1\nReaddress=1\n");
 
   struct Case {
     const char* text;
@@ -59,7 +41,7 @@ TEST(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
   };
   for (const Case& c : cases) {
     NI488GPIB loaded(GPIB1, 9, 0, 100);
-    Write(file, c.text);
+    WriteFile(file, c.text);
     EXPECT_EQ(loaded.LoadConfiguration(0, file.c_str()), 0u);
     EXPECT_EQ(loaded.GetBoard(), c.board) << c.text;
     EXPECT_EQ(loaded.GetPrimaryAddress(), c.primary) << c.text;
@@ -69,18 +51,15 @@ TEST(LegacyConfiguration, GPIBSettingsLoadAndSaveInTheirTable) {
     EXPECT_EQ(loaded.GetReaddress(), c.readdress) << c.text;
   }
   NI488GPIB noDefault(GPIB0, 1, 0, 0);
-  Write(file, "[GPIB]\nWait=0\n");
+  WriteFile(file, "[GPIB]\nWait=0\n");
   EXPECT_EQ(noDefault.LoadConfiguration(0, file.c_str()), 0u);
   EXPECT_EQ(noDefault.GetWait(), 0u);
-  std::filesystem::remove_all(directory);
 }
 
-TEST(LegacyConfiguration, GPIBKeysMayCarryAPrefixAndAreChecked) {
-  const std::string directory = LegacyTempDir("gpibprefix");
-  const std::string file = directory + "/device.ini";
+TEST_F(LegacyConfiguration, GPIBKeysMayCarryAPrefixAndAreChecked) {
   NI488GPIBConfiguration configuration(GPIB3, 4, 100, 0, "Relay");
-  WithStore(file, [&](SettingsStore store) { configuration.SaveProgramSettings(0, store); });
-  EXPECT_EQ(Contents(file),
+  ASSERT_EQ(SaveFile(configuration, file), 0u);
+  EXPECT_EQ(ReadFile(file),
             "[GPIB]\nRelayBoard=3\nRelayPriAdr=4\nRelaySecAdr=100\nRelayWait=0\nRelayClear=1\nRelayReaddress=1\n");
   const struct {
     GPIBBoardNumbers board;
@@ -93,22 +72,17 @@ TEST(LegacyConfiguration, GPIBKeysMayCarryAPrefixAndAreChecked) {
     NI488GPIBConfiguration candidate(c.board, c.primary, c.secondary);
     EXPECT_EQ(candidate.IsValid(), c.valid) << c.board << " " << c.primary << " " << c.secondary;
   }
-  EXPECT_EQ(EnumClass<GPIBBoardNumbers>::Instance().Name(GPIB3), "GPIB3");
-  EXPECT_EQ(EnumClass<GPIBBoardNumbers>::Instance().Largest(), GPIB3);
-  std::filesystem::remove_all(directory);
 }
 
-TEST(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
-  const std::string directory = LegacyTempDir("rs232ini");
-  const std::string file = directory + "/port.ini";
+TEST_F(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
   LogCollector log;
   RS232Configuration configuration(3, Br19200, Even, Data7, Stop2, 0);
-  WithStore(file, [&](SettingsStore store) { configuration.SaveProgramSettings(0, store); });
-  EXPECT_EQ(Contents(file), "[RS232]\nCOMPort=3\nParity=2\nDataBits=7\nBaudRate=19200\nStopBits=2\nImplementation=0\n");
+  ASSERT_EQ(SaveFile(configuration, file), 0u);
+  EXPECT_EQ(ReadFile(file), "[RS232]\nCOMPort=3\nParity=2\nDataBits=7\nBaudRate=19200\nStopBits=2\nImplementation=0\n");
 
-  Write(file, "[RS232]\nCOMPort=0\nParity=1\nDataBits=8\nBaudRate=115200\nStopBits=1\nImplementation=1\n");
+  WriteFile(file, "[RS232]\nCOMPort=0\nParity=1\nDataBits=8\nBaudRate=115200\nStopBits=1\nImplementation=1\n");
   RS232Configuration loaded;
-  WithStore(file, [&](SettingsStore store) { loaded.LoadProgramSettings(0, store); });
+  ASSERT_EQ(LoadFile(loaded, file), 0u);
   EXPECT_EQ(loaded.GetCOMPort(), 1) << "at least port 1";
   EXPECT_EQ(loaded.GetParity(), Odd);
   EXPECT_EQ(loaded.GetDataBits(), Data8);
@@ -122,49 +96,27 @@ TEST(LegacyConfiguration, RS232SettingsLoadAndSaveWithOneRecord) {
                             "StopBits;i1;Implementation;i1"),
             std::string::npos)
       << records[1];
-  std::filesystem::remove_all(directory);
 }
 
-TEST(LegacyConfiguration, SerialEnumerationsKeepTheirDeclarations) {
-  EXPECT_STREQ(EnumDeclarationText(Parity{}), "({ None = 0, firstParity = 0, Odd, Even, Mark, Space, lastParity=Space })");
-  EXPECT_STREQ(EnumDeclarationText(DataBits{}), "({ MIN_DATABITS = 5, Data5 = 5, Data6, Data7, Data8, MAX_DATABITS = 8 })");
-  EXPECT_STREQ(EnumDeclarationText(StopBits{}), "({ Stop1 = 0, MIN_STOPBITS = 0, Stop15 = 1, Stop2 = 2, MAX_STOPBITS = 2 })");
-  EXPECT_EQ(EnumClass<Parity>::Instance().Largest(), Space);
-  EXPECT_EQ(EnumClass<DataBits>::Instance().Name(Data6), "Data6");
-  EXPECT_EQ(EnumClass<BaudRate>::Instance().Name(Br57600), "Br57600");
-  EXPECT_EQ(EnumClass<BaudRate>::Instance().Largest(), Br921600);
-  const std::vector<int>& allowed = RS232Configuration::AllowedBaudRates();
-  EXPECT_EQ(allowed.front(), 50);
-  EXPECT_EQ(allowed.back(), 115200);
-  EXPECT_TRUE(std::is_sorted(allowed.begin(), allowed.end()));
-}
-
-TEST(LegacyConfiguration, TheSelectorReadsAndWritesOnlyCommunication) {
-  const std::string directory = LegacyTempDir("selector");
-  const std::string file = directory + "/selector.ini";
-  Write(file, "[GPIBRS232]\nCommunication=1\nOther=5\n");
+TEST_F(LegacyConfiguration, TheSelectorReadsAndWritesOnlyCommunication) {
+  WriteFile(file, "[GPIBRS232]\nCommunication=1\nOther=5\n");
   GPIBRS232 selector;
   EXPECT_FALSE(selector.IsGPIB()) << "RS232 by default";
-  WithStore(file, [&](SettingsStore store) { selector.LoadProgramSettings(0, store); });
+  ASSERT_EQ(LoadFile(selector, file), 0u);
   EXPECT_TRUE(selector.IsGPIB());
   selector.SetCommunication(7);
   EXPECT_FALSE(selector.IsGPIB()) << "anything but 1 is RS232";
-  WithStore(file, [&](SettingsStore store) { selector.SaveProgramSettings(0, store); });
-  EXPECT_EQ(Contents(file), "[GPIBRS232]\nCommunication=7\nOther=5\n");
-  std::filesystem::remove_all(directory);
+  ASSERT_EQ(SaveFile(selector, file), 0u);
+  EXPECT_EQ(ReadFile(file), "[GPIBRS232]\nCommunication=7\nOther=5\n");
 }
 
-TEST(LegacyConfiguration, TheVisaIdentifierIsStored) {
-  const std::string directory = LegacyTempDir("visaini");
-  const std::string file = directory + "/visa.ini";
+TEST_F(LegacyConfiguration, TheVisaIdentifierIsStored) {
   Visa visa;
   EXPECT_EQ(visa.GetIdentifier(), "Insert the Visa identification here");
-  EXPECT_EQ(visa.IdentificationQuery(), "*IDN?");
   visa.SetIdentifier("TCPIP0::192.168.0.5::INSTR");
-  WithStore(file, [&](SettingsStore store) { visa.SaveProgramSettings(0, store); });
-  EXPECT_EQ(Contents(file), "[VISA]\nIdentifier=TCPIP0::192.168.0.5::INSTR\n");
+  ASSERT_EQ(SaveFile(visa, file), 0u);
+  EXPECT_EQ(ReadFile(file), "[VISA]\nIdentifier=TCPIP0::192.168.0.5::INSTR\n");
   Visa loaded;
-  WithStore(file, [&](SettingsStore store) { loaded.LoadProgramSettings(0, store); });
+  ASSERT_EQ(LoadFile(loaded, file), 0u);
   EXPECT_EQ(loaded.GetIdentifier(), "TCPIP0::192.168.0.5::INSTR");
-  std::filesystem::remove_all(directory);
 }

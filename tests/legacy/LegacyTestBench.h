@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "framework/Status.h"
 #include "sim/core/Simulator.h"
 
 inline std::string LegacyTempDir(const std::string& stem) {
@@ -24,6 +25,15 @@ inline std::string LegacyTempDir(const std::string& stem) {
 }
 
 inline std::string SimulatedLibrary(const std::string& name) { return std::string(SWM_BUILD_DIR) + "/lib/sim/" + name; }
+
+// The text a legacy bus object (GPIB, VISA, serial port) gives for a status.
+template <class Device>
+std::string ErrorText(Device& device, Status status) {
+  char buffer[512];
+  uint32_t count = 0;
+  EXPECT_EQ(device.GetErrorString(0, status, buffer, sizeof buffer, &count), 0u);
+  return std::string(buffer, count);
+}
 
 class LegacyTestBench {
 public:

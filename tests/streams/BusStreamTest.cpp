@@ -5,14 +5,11 @@
 // its text), and a write after disconnecting.
 #include <gtest/gtest.h>
 
-#include "legacy/LegacyTestBench.h"
-#include "streams/StreamTestSupport.h"
-#include "support/ScopedVariable.h"
+#include "streams/LibraryStreamBench.h"
 #include "streams/gpib/NIGPIBDeviceStream.h"
 #include "streams/visa/VISADeviceStream.h"
 
 namespace {
-constexpr const char* kIdn = "ACME,DMM100,1234,1.0";
 
 struct BusCase {
   const char* name;
@@ -45,7 +42,7 @@ protected:
     EnsureWxRuntime();
     const BusCase& c = GetParam();
     sim::Simulator::Keys keys = c.keys;
-    keys.emplace_back("idn", kIdn);
+    keys.emplace_back("idn", kDmmIdn);
     instrument_ = &bench_.Simulator().Add("dmm", keys);
     ASSERT_EQ(client_.Manager().AddStreamConfiguration(c.type), 0u);
     client_.Manager().SetDefaultTypeName(c.type);
@@ -53,9 +50,7 @@ protected:
       visa->SetIdentifier(c.visaIdentifier);
     if (auto gpib = client_.SelectedConfigurationAs<NIGPIBDeviceStreamConfiguration>())
       gpib->SetPrimaryAddress(c.gpibAddress);
-    DeviceStreamSettings settings = client_.GetStreamSettings();
-    settings.timeoutSeconds = c.timeout;
-    client_.SetStreamSettings(settings);
+    SetClientTimeout(client_, c.timeout);
   }
 
   LegacyTestBench bench_{"busstream"};
@@ -75,7 +70,7 @@ TEST_P(BusStream, ExchangesTimesOutAndRefusesWritesWhenDisconnected) {
   instrument_->ResetLog();
   std::string answer;
   ASSERT_EQ(client_.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
   EXPECT_EQ(instrument_->ReceivedBytes(), "*IDN?\n");
   instrument_->ResetLog();
   ASSERT_EQ(client_.Write(0, "*RST", true), 0u);
@@ -100,12 +95,10 @@ TEST_P(BusStream, ExchangesTimesOutAndRefusesWritesWhenDisconnected) {
   EXPECT_EQ(status, streamstatus::kReadTimedOut);
   EXPECT_EQ(answer, "");
   ExpectEndedAtTimeout(seconds, c.timeout);
-  std::string text;
-  client_.GetErrorString(0, status, text);
-  EXPECT_EQ(text, c.timeoutText);
+  EXPECT_EQ(StreamErrorText(client_, status), c.timeoutText);
   instrument_->ClearFaults();
   ASSERT_EQ(client_.WriteRead(0, "*IDN?", answer, 100, 1), 0u) << "the next exchange works again";
-  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
 
   ASSERT_EQ(client_.DisconnectStream(0), 0u);
   EXPECT_FALSE(transport->IsConnected());
@@ -134,19 +127,11 @@ TEST(VisaHiSLIP, LanResourcesBecomeHiSLIPAndOthersStayAsTheyAre) {
 // The service-request library that CompliantGPIB needs besides the GPIB
 // library: missing, the connection fails with its status and text.
 TEST(CompliantGpibStream, AMissingServiceRequestLibraryGivesItsStatusAndText) {
-  EnsureWxRuntime();
-  LegacyTestBench bench("nosrq");
-  bench.AddGpib("dmm", 5);
-  ScopedVariable missing("SWMATRIX_GPIBSRQ_LIBRARY", bench.Path("nowhere/libgpibsrq.so.0"));
-  StreamLockCleanup cleanup("GPIB0:5");
-  DeviceStreamClientWithStream client;
-  ASSERT_EQ(client.Manager().AddStreamConfiguration("CompliantGPIB"), 0u);
-  client.Manager().SetDefaultTypeName("CompliantGPIB");
-  client.SelectedConfigurationAs<NIGPIBDeviceStreamConfiguration>()->SetPrimaryAddress(5);
-  const Status status = client.ConnectStream(0, true);
+  LibraryStreamBench gpib("nosrq", "CompliantGPIB", "GPIB0:1");  // the default address
+  gpib.bench.AddGpib("dmm", 1);
+  ScopedVariable missing("SWMATRIX_GPIBSRQ_LIBRARY", gpib.bench.Path("nowhere/libgpibsrq.so.0"));
+  const Status status = gpib.client.ConnectStream(0, true);
   EXPECT_EQ(status, 0x30000246u);
-  std::string text;
-  client.GetErrorString(0, status, text);
-  EXPECT_EQ(text, "The GPIB service-request library cannot be loaded.");
-  EXPECT_FALSE(client.IsConnected());
+  EXPECT_EQ(gpib.ErrorText(status), "The GPIB service-request library cannot be loaded.");
+  EXPECT_FALSE(gpib.client.IsConnected());
 }

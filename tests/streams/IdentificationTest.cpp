@@ -39,21 +39,16 @@ TEST(Identification, TheAnswerContainsTheTextOrMatchesTheExpression) {
     EXPECT_EQ(IdentificationAnswerMatches(c.expected, c.answer), c.matches) << c.expected << " in " << c.answer;
 }
 
-TEST(Identification, AMismatchKeepsTheAnswerForTheErrorText) {
+TEST(Identification, AMismatchMayHaveACodeOfItsOwnAndKeepsTheAnswerForItsText) {
   ASSERT_TRUE(EnsureWxRuntime());
   DeviceStreamClientWithStream client;
   client.SetExpectedResponse("RM-4712");
-  EXPECT_EQ(client.CheckIdentificationAnswer(kIdn), 0x30000096u);
-  EXPECT_EQ(client.GetReceivedIdentification(), kIdn);
-  std::string text;
-  client.GetErrorString(0, 0x30000096, text);
-  EXPECT_EQ(text, "The received identification of the device (\"Rohrbach Messtechnik,RM-4711,SN0815,2.10\") is "
-                  "not matching with the expected identification (\"RM-4712\").");
   client.SetMismatchCode(0x30003A98);
   EXPECT_EQ(client.CheckIdentificationAnswer("x"), 0x30003A98u);
-  client.GetErrorString(0, 0x30003A98, text);
-  EXPECT_EQ(text, "The received identification of the device (\"x\") is not matching with the expected "
-                  "identification (\"RM-4712\").");
+  EXPECT_EQ(client.GetReceivedIdentification(), "x");
+  EXPECT_EQ(StreamErrorText(client, 0x30003A98),
+            "The received identification of the device (\"x\") is not matching with the expected "
+            "identification (\"RM-4712\").");
 }
 
 // A driver whose offered GPIB configuration has a device-clear registration.
@@ -100,11 +95,10 @@ TEST(Identification, TheRunChecksTheInstrumentAndLeavesEverythingAsItWas) {
   EXPECT_FALSE(client.connectedDuringCheck);  // the hook follows only a match
   EXPECT_TRUE(client.gpib->clearRegistration);
   EXPECT_FALSE(client.IsConnected());
-  std::string text;
-  client.GetErrorString(0, 0x30000096, text);
   // The answer's terminator is not part of the identification.
-  EXPECT_EQ(text, "The received identification of the device (\"Rohrbach Messtechnik,RM-4711,SN0815,2.10\") "
-                  "is not matching with the expected identification (\"RM-4712\").");
+  EXPECT_EQ(StreamErrorText(client, 0x30000096),
+            "The received identification of the device (\"Rohrbach Messtechnik,RM-4711,SN0815,2.10\") "
+            "is not matching with the expected identification (\"RM-4712\").");
 
   // Without a query there is no exchange: the connection alone counts.
   client.SetIdentificationQuery("");
@@ -114,9 +108,7 @@ TEST(Identification, TheRunChecksTheInstrumentAndLeavesEverythingAsItWas) {
   // An instrument that cannot be reached: its status, and everything restored.
   client.SetIdentificationQuery("*IDN?");
   client.SetExpectedResponse("");
-  DeviceStreamSettings quick = client.GetStreamSettings();
-  quick.timeoutSeconds = 0.2;
-  client.SetStreamSettings(quick);
+  SetClientTimeout(client, 0.2);
   dmm.SetFault(sim::FaultKind::kRefuse);
   client.gpib->clearRegistration = false;
   EXPECT_EQ(client.RunIdentificationCheck(0), networkstatus::kNotConnected);

@@ -1,6 +1,6 @@
 #pragma once
 // A stream client on one of the transports that go through a vendor
-// library (RSIB, USB_D2xx), with the simulator's bus in the test process
+// library (RSIB, USB_D2xx, the GPIB ones), with the simulator's bus in the test process
 // and the simulated libraries named by their variables.
 #include <gtest/gtest.h>
 
@@ -18,22 +18,13 @@ struct LibraryStreamBench {
     EnsureWxRuntime();
     client.Manager().AddStreamConfiguration(type);
     client.Manager().SetDefaultTypeName(type);
-    SetTimeout(1.0);
-  }
-  void SetTimeout(double seconds) {
-    DeviceStreamSettings settings = client.GetStreamSettings();
-    settings.timeoutSeconds = seconds;
-    client.SetStreamSettings(settings);
+    SetClientTimeout(client, 1.0);
   }
   template <class C>
   std::shared_ptr<C> Configuration() {
     return client.SelectedConfigurationAs<C>();
   }
-  std::string ErrorText(Status status) {
-    std::string text;
-    client.GetErrorString(0, status, text);
-    return text;
-  }
+  std::string ErrorText(Status status) { return StreamErrorText(client, status); }
 
   LegacyTestBench bench;
   ScopedVariable rsib{"SWMATRIX_RSIB_LIBRARY", SimulatedLibrary("librsib.so")};

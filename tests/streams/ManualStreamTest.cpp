@@ -2,12 +2,9 @@
 // that with SWMATRIX_MESSAGEBOX set their instructions are printed one driver
 // after the other, each ending with the send terminator; nothing can be read
 // and there is nothing to configure.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <future>
 #include <thread>
 
@@ -16,37 +13,8 @@
 #include "streams/manual/ManualDeviceStreamConfiguration.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/ScopedVariable.h"
-#include "support/TestFiles.h"
 
 namespace {
-// Standard error goes to a file while it lives.
-class StderrCapture {
-public:
-  explicit StderrCapture(std::string path) : path_(std::move(path)) {
-    std::fflush(stderr);
-    saved_ = dup(2);
-    const int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(fd, 2);
-    close(fd);
-  }
-  ~StderrCapture() { Restore(); }
-  std::string Text() {
-    Restore();
-    return ReadFile(path_);
-  }
-
-private:
-  void Restore() {
-    if (saved_ < 0) return;
-    std::fflush(stderr);
-    dup2(saved_, 2);
-    close(saved_);
-    saved_ = -1;
-  }
-  std::string path_;
-  int saved_ = -1;
-};
-
 std::string Box(const std::string& instruction) {
   return "swmatrix message box \"Manual instructions\" answered ok:\n" + instruction + "\n";
 }
@@ -57,7 +25,6 @@ TEST(ManualStream, TwoDriversShowTheirInstructionsOneAfterTheOther) {
   SetMessageBoxHandler({});
   ScopedVariable unattended("SWMATRIX_MESSAGEBOX", "ok");
   StreamLockCleanup cleanup("MANUAL");
-  TestDirectory directory;
   StreamTestDriver first, second;
   for (StreamTestDriver* driver : {&first, &second}) {
     ASSERT_EQ(driver->client.Manager().AddStreamConfiguration("Manual"), 0u);
@@ -79,7 +46,7 @@ TEST(ManualStream, TwoDriversShowTheirInstructionsOneAfterTheOther) {
       if (step == 1 && started) started->set_value();
     }
   };
-  StderrCapture capture(directory.File("stderr.txt"));
+  testing::internal::CaptureStderr();
   std::promise<void> firstStarted;
   std::thread a(instruct, std::ref(first), 'A', &firstStarted);
   firstStarted.get_future().wait();
@@ -90,7 +57,7 @@ TEST(ManualStream, TwoDriversShowTheirInstructionsOneAfterTheOther) {
   for (char who : {'A', 'B'})
     for (int step = 1; step <= 3; ++step)
       expected += Box(std::string("Driver ") + who + ": connect cable " + std::to_string(step) + "\nthen press OK\n");
-  EXPECT_EQ(capture.Text(), expected);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
 
   EXPECT_EQ(first.client.DisconnectStream(0), 0u);
   EXPECT_TRUE(second.client.IsConnected()) << "the second driver still uses it";
@@ -99,7 +66,6 @@ TEST(ManualStream, TwoDriversShowTheirInstructionsOneAfterTheOther) {
 
 TEST(ManualStream, HasNothingToConfigure) {
   ManualDeviceStreamConfiguration configuration;
-  EXPECT_EQ(configuration.GetIDString(), "MANUAL");
   EXPECT_EQ(configuration.ConfigurationPanelName(), "NoConfig");
   EXPECT_FALSE(configuration < ManualDeviceStreamConfiguration());
   MessageBoxRecorder boxes;

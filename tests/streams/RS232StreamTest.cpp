@@ -8,10 +8,10 @@
 #include "streams/SerialInstrument.h"
 #include "streams/rs232/RS232DeviceStream.h"
 #include "support/SettingsFile.h"
+#include "support/TestFiles.h"
 
 namespace {
 using Keys = sim::Simulator::Keys;
-constexpr const char* kIdn = "ACME,DMM100,1234,1.0";
 constexpr Status kShortRead = 0x3000012E;
 
 std::shared_ptr<RS232DeviceStream> Transport(DeviceStreamClientWithStream& client) {
@@ -42,21 +42,21 @@ TEST(RS232Configuration, LoadingKeepsTheLowEightBitsOfThePortAndAtLeastPortOne) 
       {"[RS232]\nCOMPort=3\n", 1, 3},    {"[RS232]\nCOMPort=257\n", 1, 1}, {"[RS232]\nCOMPort=300\n", 1, 44},
       {"[RS232]\nBaudRate=9600\n", 5, 5}, {"[RS232]\nCOMPort=0\n", 5, 1},   {"[Other]\nCOMPort=9\n", 0, 1},
   };
+  TestDirectory directory;
+  const std::string file = directory.File("a.ini");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    TestDirectory directory;
-    WriteFile(directory.File("a.ini"), c.file);
+    WriteFile(file, c.file);
     RS232DeviceStreamConfiguration configuration;
     configuration.SetCOMPort(c.current);
-    ASSERT_EQ(LoadFile(configuration, directory.File("a.ini")), 0u);
+    ASSERT_EQ(LoadFile(configuration, file), 0u);
     EXPECT_EQ(configuration.GetCOMPort(), c.port);
   }
-  TestDirectory directory;
-  WriteFile(directory.File("b.ini"),
+  WriteFile(file,
             "[RS232]\nParity=2\nDataBits=7\nBaudRate=115200\nStopBits=2\nSendTermination=3\nReceiveTermination=1\n"
             "COMPortSharing=yes\nNewLineReturnIsEndOfString=0\n");
   RS232DeviceStreamConfiguration loaded;
-  ASSERT_EQ(LoadFile(loaded, directory.File("b.ini")), 0u);
+  ASSERT_EQ(LoadFile(loaded, file), 0u);
   EXPECT_EQ(loaded.GetParity(), Even);
   EXPECT_EQ(loaded.GetDataBits(), Data7);
   EXPECT_EQ(loaded.GetBaudRate(), Br115200);
@@ -121,7 +121,7 @@ TEST(RS232Stream, TerminationOptionsAndTheOperationCompleteQuery) {
 }
 
 TEST(RS232Stream, AnExchangeOverThePseudoTerminal) {
-  SerialInstrument bench(Keys{{"idn", kIdn}});
+  SerialInstrument bench(Keys{{"idn", kDmmIdn}});
   SerialInstrument::Configuration(bench.client)->SetBaudRate(Br115200);
   SerialInstrument::Configuration(bench.client)->SetStopBits(Stop2);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
@@ -131,7 +131,7 @@ TEST(RS232Stream, AnExchangeOverThePseudoTerminal) {
   EXPECT_EQ(transport->GetLockName(), L"Global\\VANTORIX:DS:RS232:COM" + std::to_wstring(bench.com));
   std::string answer;
   ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
   EXPECT_EQ(bench.dmm->ReceivedBytes(), "*IDN?\n");
   const auto line = bench.dmm->State()["transport_state"]["line"];
   EXPECT_EQ(line["baud"], 115200);
@@ -142,16 +142,10 @@ TEST(RS232Stream, AnExchangeOverThePseudoTerminal) {
   ASSERT_EQ(bench.client.WriteRead(0, "*OPC?", answer, 100, 1), 0u);
   EXPECT_EQ(answer, "1\n");
   EXPECT_EQ(bench.dmm->ReceivedCommands(), (std::vector<std::string>{"*IDN?", "*RST;*OPC?", "*OPC?"}));
-
-  // Leading line ends are stripped and read past.
-  bench.dmm->Set("answer", "Q? -> \\r\\nOK");
-  bench.client.SetStripNewLines(true);
-  ASSERT_EQ(bench.client.WriteRead(0, "Q?", answer, 100, 3), 0u);
-  EXPECT_EQ(answer, "OK\n");
 }
 
 TEST(RS232Stream, SilentCutAndOversizedAnswers) {
-  SerialInstrument bench(Keys{{"idn", kIdn}, {"fault", "noanswer"}}, 1.0);
+  SerialInstrument bench(Keys{{"idn", kDmmIdn}, {"fault", "noanswer"}}, 1.0);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
   std::string answer;
   ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
@@ -184,7 +178,7 @@ TEST(RS232Stream, SilentCutAndOversizedAnswers) {
 }
 
 TEST(RS232Stream, ASharedPortIsOpenOnlyDuringAnExchange) {
-  SerialInstrument bench(Keys{{"idn", kIdn}});
+  SerialInstrument bench(Keys{{"idn", kDmmIdn}});
   SerialInstrument::Configuration(bench.client)->SetCOMPortSharing(true);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
   auto transport = Transport(bench.client);
@@ -192,7 +186,7 @@ TEST(RS232Stream, ASharedPortIsOpenOnlyDuringAnExchange) {
   EXPECT_TRUE(bench.client.IsConnected());
   std::string answer;
   ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
   EXPECT_FALSE(transport->PortOpen());
   EXPECT_TRUE(bench.client.IsConnected());
   {
@@ -208,13 +202,13 @@ TEST(RS232Stream, ASharedPortIsOpenOnlyDuringAnExchange) {
   // replaced meanwhile (an adapter pulled and plugged in again) is simply opened anew.
   bench.dmm->Restart();
   ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
   ASSERT_EQ(bench.client.DisconnectStream(0), 0u);
   EXPECT_FALSE(transport->IsConnected());
 }
 
 TEST(RS232Stream, ARestartedInstrumentGivesAClearStatusUntilTheStreamIsConnectedAgain) {
-  SerialInstrument bench(Keys{{"idn", kIdn}}, 1.0);
+  SerialInstrument bench(Keys{{"idn", kDmmIdn}}, 1.0);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
   std::string answer;
   ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
@@ -225,17 +219,15 @@ TEST(RS232Stream, ARestartedInstrumentGivesAClearStatusUntilTheStreamIsConnected
   EXPECT_NE(status, 0u);
   EXPECT_NE(status, kShortRead);
   EXPECT_LT(seconds, kSlowMachineSeconds);
-  std::string text;
-  bench.client.GetErrorString(0, status, text);
-  EXPECT_FALSE(text.empty()) << std::hex << status;
+  EXPECT_FALSE(StreamErrorText(bench.client, status).empty()) << std::hex << status;
   ASSERT_EQ(bench.client.DisconnectStream(0), 0u);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
   ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, std::string(kIdn) + "\n");
+  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
 }
 
 TEST(RS232Stream, TwoDriversShareOnePortAndAMissingPortIsReported) {
-  SerialInstrument bench(Keys{{"idn", kIdn}});
+  SerialInstrument bench(Keys{{"idn", kDmmIdn}});
   DeviceStreamClientWithStream second;
   bench.Offer(second);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
@@ -259,9 +251,7 @@ TEST(RS232Stream, TwoDriversShareOnePortAndAMissingPortIsReported) {
   const Status status = missing.ConnectStream(0, true);
   EXPECT_NE(status, 0u);
   EXPECT_FALSE(missing.IsConnected());
-  std::string text;
-  missing.GetErrorString(0, status, text);
-  EXPECT_FALSE(text.empty()) << std::hex << status;
+  EXPECT_FALSE(StreamErrorText(missing, status).empty()) << std::hex << status;
 }
 
 TEST(RS232Stream, TheOlderSerialTableIsTakenOverAndWritten) {

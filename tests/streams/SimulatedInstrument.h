@@ -18,9 +18,7 @@ struct SimulatedInstrument {
         cleanup(IdPrefix(type) + "127.0.0.1:" + std::to_string(port)) {
     EnsureWxRuntime();
     Offer(client, type);
-    DeviceStreamSettings settings = client.GetStreamSettings();
-    settings.timeoutSeconds = timeoutSeconds;
-    client.SetStreamSettings(settings);
+    SetClientTimeout(client, timeoutSeconds);
   }
 
   // Makes another client offer the instrument.
@@ -43,15 +41,3 @@ struct SimulatedInstrument {
   StreamLockCleanup cleanup;
   DeviceStreamClientWithStream client;
 };
-
-// Writes a query to an instrument that never answers and reads: the read must
-// end with the time-out status and no answer, at the configured time-out (in seconds).
-inline void ExpectReadToTimeOut(SimulatedInstrument& bench, double timeout) {
-  std::string answer;
-  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
-  Status status = 0;
-  const double seconds = SecondsOf([&] { status = bench.client.Read(0, answer, 100); });
-  EXPECT_EQ(status, streamstatus::kReadTimedOut);
-  EXPECT_EQ(answer, "");
-  ExpectEndedAtTimeout(seconds, timeout);
-}

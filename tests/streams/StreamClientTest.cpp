@@ -77,7 +77,6 @@ TEST(StreamClient, ErrorTextsOfTheManagerConfigurationAndStream) {
   auto configuration = OfferScripted(client, "texts");
   const std::pair<Status, std::string> cases[] = {
       {0x30001F40, "Can not create requested device stream."},
-      {0x30001F41, "Device stream is not connected."},
       {0x30001F42, "Device stream is not locked."},
       {0x30001F43, "Requested device stream not created."},
       {0x30001F44, "Invalid Configuration object created."},

@@ -2,44 +2,25 @@
 // private log socket. Each step writes fewer records than the socket queues.
 #include <gtest/gtest.h>
 
-#include "logging/LogReceiver.h"
+#include "legacy/LogCollector.h"
 #include "streams/ScriptedStream.h"
 #include "streams/SimulatedInstrument.h"
 #include "streams/TestConfiguration.h"
 #include "streams/tcp/EthernetDeviceStream.h"
 
 namespace {
-// The records written since the last call: they come before a marker written now.
-std::vector<std::string> RecordsOfTheStep(LogReceiver& log) {
-  JournexEntry::Note("Step", "StreamLogTest", "Note", "end of the step");
-  std::vector<std::string> records;
-  while (auto record = log.Next()) {
-    if (record->find("end of the step") != std::string::npos) return records;
-    records.push_back(std::move(*record));
-  }
-  ADD_FAILURE() << "the marker record did not arrive";
-  return records;
-}
-
 size_t Count(const std::vector<std::string>& records, std::initializer_list<std::string> texts) {
-  size_t count = 0;
-  for (const std::string& record : records) {
-    bool all = true;
-    for (const std::string& text : texts) all = all && record.find(text) != std::string::npos;
-    count += all;
-  }
-  return count;
+  return LogCollector::Containing(records, texts).size();
 }
 
 TEST(StreamLog, ATcpConnectionAnExchangeAndTheDisconnection) {
   SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"idn", "ACME,DMM100,1234,1.0"}});
-  LogReceiver log;
-  JournexEntry::MailSlotSocket::Instance().ForceReprobe();
+  LogCollector log;
   EthernetDeviceStream stream;
   const std::string port = std::to_string(bench.port);
 
   ASSERT_EQ(stream.Connect(0, bench.client.SelectedConfiguration(), 1), 0u);
-  auto records = RecordsOfTheStep(log);
+  auto records = log.UntilMarker();
   EXPECT_EQ(Count(records, {"!logb;", ";Connect;NetworkBasedDeviceStream;Note;", "ETHER:127.0.0.1:" + port}), 1u);
   EXPECT_EQ(Count(records, {"!loge;", ";Connect;NetworkBasedDeviceStream;Complete;"}), 1u);
   EXPECT_EQ(Count(records, {"SetLockName(Global\\VANTORIX:DS:ETHER:127.0.0.1:" + port + ")"}), 1u);
@@ -50,25 +31,24 @@ TEST(StreamLog, ATcpConnectionAnExchangeAndTheDisconnection) {
   std::string answer;
   ASSERT_EQ(stream.Write(0, "*IDN?", false), 0u);
   ASSERT_EQ(stream.Read(0, answer, 100), 0u);
-  records = RecordsOfTheStep(log);
+  records = log.UntilMarker();
   EXPECT_EQ(Count(records, {";Write;NetworkBasedDeviceStream;Note;", "Write(\"*IDN?\")"}), 1u);
   EXPECT_EQ(Count(records, {";Read;NetworkBasedDeviceStream;Note;", "Read(\"ACME,DMM100,1234,1.0"}), 1u);
 
   ASSERT_EQ(stream.Disconnect(0, 1), 0u);
-  records = RecordsOfTheStep(log);
+  records = log.UntilMarker();
   EXPECT_EQ(Count(records, {";Disconnect;NetworkBasedDeviceStream;Note;", "Disconnect()"}), 1u);
   EXPECT_EQ(Count(records, {";InternalDisconnect;NetworkBasedDeviceStream;Note;", "InternalDisconnect()"}), 1u);
 }
 
 TEST(StreamLog, TheClientLogsItsConnectionAndItsHooks) {
-  LogReceiver log;
-  JournexEntry::MailSlotSocket::Instance().ForceReprobe();
+  LogCollector log;
   DeviceStreamClientWithStream client;
   client.Manager().AddStreamConfiguration("Scripted", std::make_shared<TestConfiguration>("Scripted"));
   client.SetEmbeddedStream(std::make_shared<DeviceStreamBaseDecorator>(std::make_shared<ScriptedStream>()));
   client.Manager().SetSelectedTypeName("NotRegistered");
   EXPECT_NE(client.ConnectStream(0, false), 0u);
-  const auto records = RecordsOfTheStep(log);
+  const auto records = log.UntilMarker();
   EXPECT_EQ(Count(records, {"!logb;", ";ConnectStream;DeviceStreamClientWithStreamBase;Note;"}), 1u);
   EXPECT_EQ(Count(records, {";PredefineStreamConfiguration;DeviceStreamClientWithStreamBase;Note;"}), 1u);
   EXPECT_EQ(Count(records, {"!loge;", ";ConnectStream;DeviceStreamClientWithStreamBase;Error;"}), 1u);
@@ -78,14 +58,13 @@ TEST(StreamLog, TheClientLogsItsConnectionAndItsHooks) {
 TEST(StreamLog, AClosedConnectionAndItsErrorText) {
   SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"fault", "drop 3"}}, 0.5);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
-  LogReceiver log;
-  JournexEntry::MailSlotSocket::Instance().ForceReprobe();
+  LogCollector log;
   std::string answer, text;
   EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), networkstatus::kNotConnected);
-  auto records = RecordsOfTheStep(log);
+  auto records = log.UntilMarker();
   EXPECT_EQ(Count(records, {";Read;NetworkBasedDeviceStream;Error;", "Socket closed by other end"}), 1u);
   bench.client.GetErrorString(0, networkstatus::kNotConnected, text);
-  records = RecordsOfTheStep(log);
+  records = log.UntilMarker();
   EXPECT_EQ(Count(records, {"GetErrorString(Ethernet not connected)"}), 1u);
   EXPECT_EQ(Count(records, {"DeviceStreamClient::DeviceStreamConfigurationManager GetErrorString() returns "
                             "Ethernet not connected"}),

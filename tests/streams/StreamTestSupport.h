@@ -15,6 +15,9 @@
 #include "streams/DeviceStreamClientWithStream.h"
 #include "support/Gui.h"
 
+// The identification of the simulated instrument in most stream tests.
+constexpr const char* kDmmIdn = "ACME,DMM100,1234,1.0";
+
 // Sockets need an application object: the one that is there (a dialog test
 // brings up a GUI one first), else a console one, which needs no display. A
 // wxWidgets assertion fails the test instead of stopping it.
@@ -44,6 +47,21 @@ public:
 private:
   std::string idString_;
 };
+
+// The text a stream or a stream client gives for a status.
+template <class Stream>
+std::string StreamErrorText(Stream& stream, Status status) {
+  std::string text;
+  stream.GetErrorString(0, status, text);
+  return text;
+}
+
+// Sets the time-out the client hands to its stream.
+inline void SetClientTimeout(DeviceStreamClientWithStream& client, double seconds) {
+  DeviceStreamSettings settings = client.GetStreamSettings();
+  settings.timeoutSeconds = seconds;
+  client.SetStreamSettings(settings);
+}
 
 // A switch matrix that talks to its instrument through a stream client.
 class StreamTestDriver : public SwitchMatrixBase {

@@ -128,6 +128,8 @@ TEST(D2xxStream, OpeningRunsTheMpsseSequenceAndBytesPassThrough) {
   ChipBench d2xx("FT12AB34", {});
   ASSERT_EQ(d2xx.client.ConnectStream(0, true), 0u);
   EXPECT_TRUE(d2xx.client.IsConnected());
+  // Divide-by-5 off, divisor 0, the two bad commands of the synchronisation,
+  // loopback off, and the low and high bytes' values and directions.
   EXPECT_EQ(d2xx.chip.ReceivedBytes(),
             std::string("\x8A\x86\x00\x00\xAA\xAB\x85\x80\x00\xF3\x82\xFF\x7E", 13));
   const nlohmann::json chip = d2xx.State();
@@ -137,11 +139,6 @@ TEST(D2xxStream, OpeningRunsTheMpsseSequenceAndBytesPassThrough) {
   EXPECT_EQ(chip["latency_ms"], 2);
   EXPECT_EQ(chip["read_timeout_ms"], 0);
   EXPECT_EQ(chip["write_timeout_ms"], 0);
-  EXPECT_EQ(chip["divide_by_5"], false);
-  EXPECT_EQ(chip["loopback"], false);
-  EXPECT_EQ(chip["bad_commands"], nlohmann::json({0xAA, 0xAB}));
-  EXPECT_EQ(chip["low"], nlohmann::json({{"value", 0}, {"direction", 0xF3}}));
-  EXPECT_EQ(chip["high"], nlohmann::json({{"value", 0xFF}, {"direction", 0x7E}}));
 
   // Engine commands out, the engine's answer back (no terminator added).
   auto transport = d2xx.client.TransportStream();
@@ -195,89 +192,69 @@ TEST(D2xxStream, AFailedSynchronisationOrCallLeavesTheChipAndTheStreamClosed) {
   }
 }
 
-TEST(VendorLibraries, AMissingLibraryOrFunctionGivesItsStatusAndText) {
-  const std::string nowhere = ::testing::TempDir() + "no-such-library.so";
-  struct Case {
-    const char* type;
-    const char* variable;
-    std::string library;
-    Status status;
-    std::string text;
-  };
-  const std::string rsibText = " could not be loaded or lacks an RSIB function. Is the RSIB library installed?";
-  const std::string d2xxText =
-      "FTDI D2xx: FTD2xx.dll could not be loaded or found. Are the FTDI D2XX drivers installed?";
-  const Case cases[] = {
-      {"RSIB", "SWMATRIX_RSIB_LIBRARY", nowhere, rsibstatus::kLibraryNotLoaded, "RSIB: " + nowhere + rsibText},
-      {"RSIB", "SWMATRIX_RSIB_LIBRARY", SimulatedLibrary("libvisa.so"), rsibstatus::kLibraryNotLoaded,
-       "RSIB: " + SimulatedLibrary("libvisa.so") + rsibText},
-      {"USB_D2xx", "SWMATRIX_FTD2XX_LIBRARY", nowhere, ftd2xxstatus::kLibraryNotLoaded, d2xxText},
-      {"USB_D2xx", "SWMATRIX_FTD2XX_LIBRARY", SimulatedLibrary("librsib.so"), ftd2xxstatus::kLibraryNotLoaded,
-       d2xxText},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.library);
-    const std::string id = std::string(c.type) == "RSIB" ? "RSIB:192.168.0.10" : "USB_D2xx:";
-    LibraryStreamBench bench("missing", c.type, id);
-    ScopedVariable library(c.variable, c.library);
-    const Status status = bench.client.ConnectStream(0, true);
-    EXPECT_EQ(status, c.status);
-    EXPECT_EQ(bench.ErrorText(status), c.text);
-    EXPECT_FALSE(bench.client.IsConnected());
-  }
-}
-
-
 // Each loader logs under its own call and module: a file that cannot be
 // loaded, the first call a library of another kind lacks, and a load, which
-// is not repeated while the name stays the same.
-TEST(VendorLibraries, EachLoaderLogsUnderItsOwnCallAndModule) {
+// is not repeated while the name stays the same. A stream whose library
+// failed to load does not connect, with the library's status and text.
+TEST(VendorLibraries, EachLoaderLogsUnderItsOwnCallAndModuleAndAFailureStopsItsStream) {
   const std::string nowhere = ::testing::TempDir() + "no-such-library.so";
   RSIBDllWrapper rsib;
   FTD2xxLibrary d2xx;
   struct Case {
+    const char* type;
     const char* variable;
     std::string library;
     std::function<Status()> load;
     Status status;
     std::string header;
-    std::string text;
+    std::string logged;
+    std::string text;  // the stream's text of a failed load
   };
   const std::function<Status()> loadRsib = [&] { return rsib.Load(); };
   const std::function<Status()> loadD2xx = [&] { return d2xx.Load(); };
   const std::string rsibError = ";LoadRSIBDLL;RSIBDllWrapper;Error;";
   const std::string d2xxError = ";LoadFTD2xxDLL;FTDI;Error;";
+  const std::string rsibText = " could not be loaded or lacks an RSIB function. Is the RSIB library installed?";
+  const std::string d2xxText =
+      "FTDI D2xx: FTD2xx.dll could not be loaded or found. Are the FTDI D2XX drivers installed?";
+  const std::string visa = SimulatedLibrary("libvisa.so");
   const Case cases[] = {
-      {"SWMATRIX_RSIB_LIBRARY", nowhere, loadRsib, rsibstatus::kLibraryNotLoaded, rsibError,
-       "The RSIB library could not be loaded"},
-      {"SWMATRIX_RSIB_LIBRARY", SimulatedLibrary("libvisa.so"), loadRsib, rsibstatus::kLibraryNotLoaded, rsibError,
-       "RSDLLibfind could not be found in the RSIB library"},
-      {"SWMATRIX_RSIB_LIBRARY", SimulatedLibrary("librsib.so"), loadRsib, 0, ";LoadRSIBDLL;RSIBDllWrapper;Note;",
-       "LoadRSIBDLL(\"Loaded\")"},
-      {"SWMATRIX_FTD2XX_LIBRARY", nowhere, loadD2xx, ftd2xxstatus::kLibraryNotLoaded, d2xxError,
-       "The D2XX library could not be loaded"},
-      {"SWMATRIX_FTD2XX_LIBRARY", SimulatedLibrary("libvisa.so"), loadD2xx, ftd2xxstatus::kLibraryNotLoaded,
-       d2xxError, "FT_Open could not be found in the D2XX library"},
-      {"SWMATRIX_FTD2XX_LIBRARY", SimulatedLibrary("libftd2xx.so"), loadD2xx, 0, ";LoadFTD2xxDLL;FTDI;Note;",
-       "LoadFTD2xxDLL(\"Loaded\")"},
+      {"RSIB", "SWMATRIX_RSIB_LIBRARY", nowhere, loadRsib, rsibstatus::kLibraryNotLoaded, rsibError,
+       "The RSIB library could not be loaded", "RSIB: " + nowhere + rsibText},
+      {"RSIB", "SWMATRIX_RSIB_LIBRARY", visa, loadRsib, rsibstatus::kLibraryNotLoaded, rsibError,
+       "RSDLLibfind could not be found in the RSIB library", "RSIB: " + visa + rsibText},
+      {"RSIB", "SWMATRIX_RSIB_LIBRARY", SimulatedLibrary("librsib.so"), loadRsib, 0,
+       ";LoadRSIBDLL;RSIBDllWrapper;Note;", "LoadRSIBDLL(\"Loaded\")", ""},
+      {"USB_D2xx", "SWMATRIX_FTD2XX_LIBRARY", nowhere, loadD2xx, ftd2xxstatus::kLibraryNotLoaded, d2xxError,
+       "The D2XX library could not be loaded", d2xxText},
+      {"USB_D2xx", "SWMATRIX_FTD2XX_LIBRARY", visa, loadD2xx, ftd2xxstatus::kLibraryNotLoaded, d2xxError,
+       "FT_Open could not be found in the D2XX library", d2xxText},
+      {"USB_D2xx", "SWMATRIX_FTD2XX_LIBRARY", SimulatedLibrary("libftd2xx.so"), loadD2xx, 0,
+       ";LoadFTD2xxDLL;FTDI;Note;", "LoadFTD2xxDLL(\"Loaded\")", ""},
   };
   LogCollector log;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.library);
+    const std::string id = std::string(c.type) == "RSIB" ? "RSIB:192.168.0.10" : "USB_D2xx:";
+    LibraryStreamBench bench("libraries", c.type, id);
     ScopedVariable library(c.variable, c.library);
     log.Drain();
     EXPECT_EQ(c.load(), c.status);
     const std::vector<std::string> first = log.First(1);
     ASSERT_EQ(first.size(), 1u);
     EXPECT_EQ(LogCollector::Containing(first, {c.header}).size(), 1u) << first[0];
-    EXPECT_EQ(LogCollector::Description(first[0]), c.text);
+    EXPECT_EQ(LogCollector::Description(first[0]), c.logged);
     log.Drain();
     if (c.status == 0) {
       EXPECT_EQ(c.load(), 0u);
       EXPECT_TRUE(log.UntilMarker().empty()) << "loaded once while the name stays the same";
+      continue;
     }
+    const Status status = bench.client.ConnectStream(0, true);
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(bench.ErrorText(status), c.text);
+    EXPECT_FALSE(bench.client.IsConnected());
   }
   EXPECT_TRUE(rsib.IsLoaded());
 }
-
 }  // namespace
