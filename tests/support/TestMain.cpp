@@ -6,9 +6,15 @@
 //   so tests running side by side never share a lock;
 // - the ports directory, the registry file and the vendor libraries are
 //   private names that do not exist until a test makes them, so nothing is
-//   read from the machine's configuration.
+//   read from the machine's configuration;
+// - temporary files live in a directory of its own, removed when the process
+//   ends, in memory (/dev/shm) unless TEST_TMPDIR names a place: settings
+//   files are replaced atomically on every write, and renames on a disk-backed
+//   /tmp made a whole-file test wait on the disk rather than on the code.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -17,12 +23,17 @@ namespace {
 class PrivateWorld {
 public:
   PrivateWorld() {
-    std::string pattern = testing::TempDir() + "swm-test-XXXXXX";
+    const bool inMemory = !getenv("TEST_TMPDIR") && access("/dev/shm", W_OK | X_OK) == 0;
+    std::string pattern = (inMemory ? std::string("/dev/shm/") : testing::TempDir()) + "swm-test-XXXXXX";
     if (!mkdtemp(pattern.data())) {
       perror("mkdtemp");
       std::exit(2);
     }
     directory_ = pattern;
+    // Others may pass through (not list it): a test that writes as another user reaches its own folder.
+    chmod(directory_.c_str(), 0711);
+    // Every temporary path of the tests (testing::TempDir()) is inside it.
+    setenv("TEST_TMPDIR", (directory_ + "/").c_str(), 1);
     // The mkdtemp suffix is letters and digits, which lock object names keep as they are.
     lockPrefix_ = "swmtest." + directory_.substr(directory_.size() - 6) + ":";
     setenv("SWMATRIX_LOCK_PREFIX", lockPrefix_.c_str(), 1);
