@@ -31,8 +31,6 @@ inline const char* WireName(Wire wire) {
   return names[static_cast<int>(wire)];
 }
 
-inline std::string SimulatedLibrary(const std::string& name) { return std::string(SWM_BUILD_DIR) + "/lib/sim/" + name; }
-
 class InstrumentBench {
 public:
   // Any number does: the ports directory and the lock namespace

@@ -14,6 +14,7 @@
 
 #include "framework/Status.h"
 #include "sim/core/Simulator.h"
+#include "support/TestFiles.h"
 
 inline std::string LegacyTempDir(const std::string& stem) {
   static std::atomic<int> counter{0};
@@ -23,8 +24,6 @@ inline std::string LegacyTempDir(const std::string& stem) {
   std::filesystem::create_directories(path);
   return path;
 }
-
-inline std::string SimulatedLibrary(const std::string& name) { return std::string(SWM_BUILD_DIR) + "/lib/sim/" + name; }
 
 // The text a legacy bus object (GPIB, VISA, serial port) gives for a status.
 template <class Device>
