@@ -1,9 +1,9 @@
 #include "drivers/eutstatus/EUTVtxStatus.h"
 
 #include <cstdio>
-#include <regex>
 
 #include "drivers/eutstatus/InformationItems.h"
+#include "drivers/eutstatus/TestInformationReply.h"
 #include "framework/HostEvents.h"
 #include "logging/JournexEntry.h"
 #include "streams/DeviceStreamStatus.h"
@@ -24,19 +24,6 @@ std::string WithoutLineEnds(std::string text) {
   return text;
 }
 
-std::string TrimmedBlanks(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// The first group of the pattern in the text (the whole match when it has no group); empty without a match.
-std::string FirstCapture(const std::string& pattern, const std::string& text) {
-  const std::regex expression(pattern, std::regex::ECMAScript | std::regex::icase);
-  std::smatch match;
-  if (!std::regex_search(text, match, expression)) return "";
-  return match.size() > 1 ? match[1].str() : match[0].str();
-}
 }  // namespace
 
 EUTVtxStatus::EUTVtxStatus() : queryTimeoutMilliseconds_(2000, storableMembers, kTable, "QueryTimeoutMilliseconds") {
@@ -160,9 +147,7 @@ Status EUTVtxStatus::QueryTestInformation() {
         break;
       }
       if (reply.empty()) break;
-      const std::string name = TrimmedBlanks(FirstCapture("^TESTINFO\\s+([^=]+)=?", reply));
-      const std::string value = TrimmedBlanks(FirstCapture("^TESTINFO\\s+[^=]+=\\s*(.+)$", reply));
-      if (!name.empty()) StoreTestInformationItem(name, value);
+      if (const auto item = ParseTestInformationReply(reply)) StoreTestInformationItem(item->name, item->value);
       if (read == streamstatus::kReadTimedOut) break;
     }
   }
