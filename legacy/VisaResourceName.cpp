@@ -26,6 +26,7 @@ VisaResourceName::Parsed VisaResourceName::Classify(const std::string& resource)
   static const std::regex gpib("^GPIB0::([0-9]+)::INSTR");
   static const std::regex tcpip(R"(^TCPIP[0-9]?::((?:[0-9]+\.){3}[0-9]+)::INSTR)");
   Parsed parsed;
+  if (resource.size() > kLongestName) return parsed;
   std::smatch match;
   if (std::regex_search(resource, match, serial)) {
     parsed.kind = Kind::Serial;

@@ -1,6 +1,7 @@
 #pragma once
 // VISA resource names: built from a GPIB address, an IP address or a serial
 // port, and recognised again when a configuration is shown.
+#include <cstddef>
 #include <string>
 
 class VisaResourceName {
@@ -13,6 +14,11 @@ public:
     long number = 0;      // serial port or GPIB address
     std::string address;  // IP address
   };
+
+  // VISA's buffers for a resource name hold 256 characters. A longer name (a
+  // damaged file) is not parsed: the standard regular expressions recurse once
+  // per character and would overflow the stack on very long texts.
+  static constexpr size_t kLongestName = 256;
 
   // The address shown in an empty LAN field (a private one, never used by itself).
   static constexpr const char* kPlaceholderAddress = "192.168.0.100";

@@ -1,6 +1,7 @@
 #include "drivers/hubline/HublineBase.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <regex>
 
@@ -96,13 +97,23 @@ Status HublineBase<Matrix>::AddConfigurationDialogPanels(HostWindow hWnd, PanelL
 
 template <class Matrix>
 std::string HublineBase<Matrix>::NormalisedDeviceID(const std::string& text) const {
+  // Blanks, a whole number (its first nine characters count), spaces and an
+  // optional letter. Read by hand: the value comes from a file and may be of
+  // any length, which a backtracking regular expression would recurse over.
   int number = 1;
   char letter = 0;
-  std::smatch match;
-  static const std::regex pattern("^\\s*([-+]?[0-9]+)[ ]*([A-Za-z]?)");
-  if (std::regex_search(text, match, pattern)) {
-    number = std::stoi(match[1].str().substr(0, 9));
-    if (match[2].length() > 0) letter = match[2].str()[0];
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  size_t at = 0;
+  while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+  const size_t start = at;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+  const size_t digits = at;
+  while (at < text.size() && isDigit(text[at])) ++at;
+  if (at > digits) {
+    number = std::stoi(text.substr(start, std::min<size_t>(at - start, 9)));
+    while (at < text.size() && text[at] == ' ') ++at;
+    if (at < text.size() && isLetter(text[at])) letter = text[at];
   }
   number = std::clamp(number, 1, 8);
   std::string suffix;

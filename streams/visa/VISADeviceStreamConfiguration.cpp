@@ -4,6 +4,7 @@
 
 #include "legacy/Visa.h"
 #include "legacy/VisaLibrary.h"
+#include "legacy/VisaResourceName.h"
 #include "logging/JournexEntry.h"
 #include "streams/visa/VISADeviceStreamConfigurationDialog.h"
 
@@ -45,7 +46,7 @@ std::string VISADeviceStreamConfiguration::HiSLIPIdentifier(const std::string& i
   static const std::regex board("^(TCPIP[0-9]*)::[^:]+(?:::INSTR)?$", icase);
   static const std::regex host("^TCPIP[0-9]*::([^:]+)(?:::INSTR)?$", icase);
   static const std::regex suffix("^TCPIP[0-9]*::[^:]+((?:::INSTR)?)$", icase);
-  if (!std::regex_search(identifier, lan)) return identifier;
+  if (identifier.size() > VisaResourceName::kLongestName || !std::regex_search(identifier, lan)) return identifier;
   std::smatch b, h, s;
   std::regex_search(identifier, b, board);
   std::regex_search(identifier, h, host);

@@ -44,7 +44,7 @@ private:
 
 bool IsIPv4(const std::string& text) {
   static const std::regex address(R"(^((25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])\.){3}(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])$)");
-  return std::regex_search(text, address);
+  return text.size() <= 15 && std::regex_search(text, address);
 }
 
 std::string Trimmed(const wxString& text) { return NarrowFromWide(wxString(text).Strip(wxString::both)); }
@@ -55,6 +55,10 @@ Form VISADeviceStreamConfigurationDialog::FormOf(const std::string& identifier, 
   static const std::regex gpib("^GPIB0::([0-9]+)::INSTR");
   static const std::regex lan("^TCPIP0::([0-9.]+)::INSTR");
   static const std::regex alias("^[A-Za-z][A-Za-z0-9_]*$");
+  if (identifier.size() > VisaResourceName::kLongestName) {
+    *value = identifier;
+    return Form::kVisa;
+  }
   std::smatch match;
   if (std::regex_search(identifier, match, serial)) {
     *value = match[1].str();

@@ -17,14 +17,17 @@ TEST(HublineSwitch, NormalisesTheDeviceID) {
   HublineSwitch one("TQS2PA", 2, true);
   TwoSubDeviceSwitch two;
   struct Case {
-    const char* text;
+    std::string text;
     const char* single;
     const char* twoSub;
-  } cases[] = {{"3", "3", "3A"},  {"12", "8", "8A"}, {"0B", "1", "1B"}, {"2 b", "2", "2B"},
-               {"5z", "5", "5B"}, {"x", "1", "1A"},  {"-4", "1", "1A"}, {"", "1", "1A"}};
+  } cases[] = {{"3", "3", "3A"},  {"12", "8", "8A"}, {"0B", "1", "1B"},     {"2 b", "2", "2B"},
+               {"5z", "5", "5B"}, {"x", "1", "1A"},  {"-4", "1", "1A"},     {"", "1", "1A"},
+               {" \t+2  B x", "2", "2B"},            {"2\tB", "2", "2A"}, {"-000000003b", "1", "1B"},
+               // A damaged file's value of any length.
+               {std::string(300000, ' ') + std::string(300000, '7') + "b", "8", "8B"}};
   for (const Case& c : cases) {
-    EXPECT_EQ(one.NormalisedDeviceID(c.text), c.single) << c.text;
-    EXPECT_EQ(two.NormalisedDeviceID(c.text), c.twoSub) << c.text;
+    EXPECT_EQ(one.NormalisedDeviceID(c.text), c.single) << c.text.substr(0, 20);
+    EXPECT_EQ(two.NormalisedDeviceID(c.text), c.twoSub) << c.text.substr(0, 20);
   }
 }
 

@@ -106,7 +106,7 @@ TEST_F(VisaTest, ALibraryThatIsMissingOrIncompleteIsReported) {
 // RS232Test.TheVisaImplementationFallsBackFromTheAliasToASRL.)
 TEST(VisaResourceName, RecognisesNames) {
   struct Case {
-    const char* resource;
+    std::string resource;
     VisaResourceName::Kind kind;
     long number;
     const char* address;
@@ -122,12 +122,15 @@ TEST(VisaResourceName, RecognisesNames) {
       {"TCPIP0::192.168.0.5::5025::SOCKET", Kind::Other, 0, ""},
       {"MyScope", Kind::Other, 0, ""},
       {"ASRL99999999999999999999::INSTR", Kind::Serial, LONG_MAX, ""},
+      // Far longer than any resource name (a damaged file): no kind.
+      {"ASRL" + std::string(300000, '1') + "::INSTR", Kind::Other, 0, ""},
   };
   for (const Case& c : cases) {
     const VisaResourceName::Parsed parsed = VisaResourceName::Classify(c.resource);
-    EXPECT_EQ(parsed.kind, c.kind) << c.resource;
-    EXPECT_EQ(parsed.number, c.number) << c.resource;
-    EXPECT_EQ(parsed.address, c.address) << c.resource;
+    const std::string shown = c.resource.substr(0, 40);
+    EXPECT_EQ(parsed.kind, c.kind) << shown;
+    EXPECT_EQ(parsed.number, c.number) << shown;
+    EXPECT_EQ(parsed.address, c.address) << shown;
   }
   using Session = VisaResourceName::Session;
   EXPECT_EQ(VisaResourceName::SessionOf("GPIB0::7::INSTR"), Session::Instrument);

@@ -109,10 +109,13 @@ INSTANTIATE_TEST_SUITE_P(Transports, BusStream, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<BusCase>& info) { return info.param.name; });
 
 TEST(VisaHiSLIP, LanResourcesBecomeHiSLIPAndOthersStayAsTheyAre) {
+  // A name far longer than any resource name (from a damaged file) is left for the library to refuse.
+  const std::string overlong = "TCPIP0::" + std::string(300000, 'h') + "::INSTR";
   const struct {
-    const char* identifier;
-    const char* opened;
+    std::string identifier;
+    std::string opened;
   } cases[] = {
+      {overlong, overlong},
       {"TCPIP0::10.0.0.7::INSTR", "TCPIP0::10.0.0.7::hislip0::INSTR"},
       {"TCPIP::192.168.0.5", "TCPIP::192.168.0.5::hislip0::INSTR"},
       {"tcpip3::meter.lab::instr", "tcpip3::meter.lab::hislip0::instr"},
@@ -121,7 +124,8 @@ TEST(VisaHiSLIP, LanResourcesBecomeHiSLIPAndOthersStayAsTheyAre) {
       {"GPIB0::7::INSTR", "GPIB0::7::INSTR"},
       {"ASRL3::INSTR", "ASRL3::INSTR"},
   };
-  for (const auto& c : cases) EXPECT_EQ(VISADeviceStreamConfiguration::HiSLIPIdentifier(c.identifier), c.opened);
+  for (const auto& c : cases)
+    EXPECT_EQ(VISADeviceStreamConfiguration::HiSLIPIdentifier(c.identifier), c.opened) << c.identifier.substr(0, 40);
 }
 
 // The service-request library that CompliantGPIB needs besides the GPIB
