@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "framework/NumberConversion.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -107,14 +108,6 @@ std::string Format(const char* format, auto... args) {
   return text;
 }
 
-// The double truncated toward zero to 32 bits (out-of-range values clamp).
-long TruncatedToInt32(double value) {
-  if (std::isnan(value)) return 0;
-  const double truncated = std::trunc(value);
-  if (truncated >= 2147483647.0) return 2147483647L;
-  if (truncated <= -2147483648.0) return -2147483647L - 1;
-  return static_cast<long>(truncated);
-}
 }  // namespace
 
 std::string DebugSwitchMatrix::EventText(uint32_t event, double value, const char* text) {

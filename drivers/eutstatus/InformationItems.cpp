@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "framework/NumberConversion.h"
+
 namespace automation {
 namespace {
 std::string AsText(const SwmVariant& value) {
@@ -31,7 +33,7 @@ long Count(SwmAutomation& items) {
   if (!items.Invoke("Count", SwmInvokeKind::kPropertyGet, {}, &result)) return 0;
   ReleaseObject(result);
   if (result.kind == SwmVariant::Kind::kInteger) return static_cast<long>(result.integer);
-  if (result.kind == SwmVariant::Kind::kReal) return static_cast<long>(result.real);
+  if (result.kind == SwmVariant::Kind::kReal) return TruncatedToInt32(result.real);
   return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "framework/NumberConversion.h"
 #include "platform/CLocale.h"
 
 namespace Kovalex::devicedrivers::MKMESSTECHNIK_OSD {
@@ -29,14 +30,15 @@ std::string OSDValueTable::FrequencyText(const std::string& key, double megahert
 }
 
 std::string OSDValueTable::ModulationTypeText(double type) {
-  switch (static_cast<int>(type)) {
+  const long number = TruncatedToInt32(type);
+  switch (number) {
     case 1: return "AM";
     case 2: return "AM Ext.";
     case 3: return "PM";
     case 4: return "PM Ext.";
     case 5: return "FM";
     case 6: return "FM Ext.";
-    default: return FormatC("%d", static_cast<int>(type));
+    default: return FormatC("%ld", number);
   }
 }
 

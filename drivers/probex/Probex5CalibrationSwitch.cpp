@@ -6,6 +6,7 @@
 #include "dialogs/PanelList.h"
 #include "drivers/hubline/HublineDialogPanels.h"
 #include "drivers/probex/Probex5Panels.h"
+#include "framework/NumberConversion.h"
 #include "framework/HostEvents.h"
 #include "logging/JournexEntry.h"
 
@@ -29,7 +30,7 @@ double Probex5CalibrationSwitch::FieldOfPower(double dBm) {
 
 std::string Probex5CalibrationSwitch::FieldCommand(double dBm) {
   char command[64];
-  std::snprintf(command, sizeof command, "!ADJUST_FIELD %li", static_cast<long>(FieldOfPower(dBm) * 1000.0));
+  std::snprintf(command, sizeof command, "!ADJUST_FIELD %li", TruncatedToInt32(FieldOfPower(dBm) * 1000.0));
   return command;
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "framework/NumberConversion.h"
 #include "legacy/GPIBStatus.h"
 #include "legacy/GPIBTimeout.h"
 #include "legacy/NI4882CompliantGPIB.h"
@@ -16,12 +17,6 @@ namespace {
 constexpr std::string_view kModule = "NIGPIBDeviceStream";
 constexpr int kTimeoutBit = 0x4000;  // TIMO of the status word
 
-uint32_t Milliseconds(double seconds) {
-  const double milliseconds = seconds * 1000.0;
-  if (!(milliseconds >= 0.0)) return 0;
-  if (milliseconds >= 4294967295.0) return 0xFFFFFFFF;
-  return static_cast<uint32_t>(milliseconds);
-}
 
 // The table "GPIB" of older drivers beside "Stream Config": taken over on
 // load, written back on save.
@@ -60,7 +55,7 @@ bool Register() {
 NIGPIBDeviceStream::NIGPIBDeviceStream() : NIGPIBDeviceStream(std::make_unique<NI488GPIB>()) {}
 
 NIGPIBDeviceStream::NIGPIBDeviceStream(std::unique_ptr<NI488GPIB> device) : device_(std::move(device)) {
-  device_->SetTimeOutGPIB(TimeoutCodeWithin(Milliseconds(Settings().timeoutSeconds)));
+  device_->SetTimeOutGPIB(TimeoutCodeWithin(MillisecondsOf(Settings().timeoutSeconds)));
 }
 
 NIGPIBDeviceStream::~NIGPIBDeviceStream() {
@@ -99,7 +94,7 @@ Status NIGPIBDeviceStream::Connect(uint32_t hostContext, const DeviceStreamConfi
     if (IsFirstUser(user) || !device_->IsOpen()) {
       device_->CopySettings(*gpib);
       // The shortest step is 1 ms: a shorter time-out still waits that long.
-      const int code = TimeoutCodeWithin(Milliseconds(Settings().timeoutSeconds));
+      const int code = TimeoutCodeWithin(MillisecondsOf(Settings().timeoutSeconds));
       device_->SetTimeOutGPIB(code == 0 ? 1 : code);
       status = device_->OpenDevice(hostContext);
     }
@@ -131,7 +126,7 @@ bool NIGPIBDeviceStream::IsConnected() {
 Status NIGPIBDeviceStream::SetTimeout(uint32_t hostContext, double seconds) {
   DeviceStream::SetTimeout(hostContext, seconds);
   std::lock_guard guard(deviceLock_);
-  const int code = TimeoutCodeWithin(Milliseconds(seconds));
+  const int code = TimeoutCodeWithin(MillisecondsOf(seconds));
   return UseTimeoutCode(code == 0 ? 1 : code);
 }
 
@@ -158,7 +153,7 @@ Status NIGPIBDeviceStream::Read(uint32_t, std::string& text, size_t count) {
   std::lock_guard guard(deviceLock_);
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
-  const uint32_t budget = Milliseconds(Settings().timeoutSeconds);
+  const uint32_t budget = MillisecondsOf(Settings().timeoutSeconds);
   const std::string& terminator = Settings().ActiveReceiveTermination();
   const auto remaining = [&]() -> uint32_t {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();

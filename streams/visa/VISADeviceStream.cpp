@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "framework/NumberConversion.h"
 #include "logging/JournexEntry.h"
 #include "streams/DeviceStreamTypeRegistry.h"
 #include "streams/OperationCompleteQuery.h"
@@ -10,12 +11,6 @@
 namespace {
 constexpr std::string_view kModule = "VISADeviceStream";
 
-uint32_t Milliseconds(double seconds) {
-  const double milliseconds = seconds * 1000.0;
-  if (!(milliseconds >= 0.0)) return 0;
-  if (milliseconds >= 4294967295.0) return 0xFFFFFFFF;
-  return static_cast<uint32_t>(milliseconds);
-}
 
 [[maybe_unused]] const bool registered =
     DeviceStreamTypeRegistry::RegisterConfiguration(VISADeviceStreamConfiguration::kTypeName,
@@ -30,7 +25,7 @@ VISADeviceStream::~VISADeviceStream() {
 }
 
 Status VISADeviceStream::Open(const VISADeviceStreamConfiguration& configuration) {
-  const uint32_t timeout = Milliseconds(Settings().timeoutSeconds);
+  const uint32_t timeout = MillisecondsOf(Settings().timeoutSeconds);
   const std::string& identifier = configuration.GetIdentifier();
   const std::string hislip = configuration.GetOpenIdentifier();
   if (hislip != identifier && VISAHiSLIPStore::MayTry(identifier)) {
@@ -90,7 +85,7 @@ std::string VISADeviceStream::OpenResource() const {
 Status VISADeviceStream::SetTimeout(uint32_t hostContext, double seconds) {
   DeviceStream::SetTimeout(hostContext, seconds);
   std::lock_guard guard(visaLock_);
-  return visa_.SetTimeout(Milliseconds(seconds));
+  return visa_.SetTimeout(MillisecondsOf(seconds));
 }
 
 Status VISADeviceStream::Write(uint32_t hostContext, const std::string& text, bool waitForOperationComplete) {
@@ -114,7 +109,7 @@ Status VISADeviceStream::Read(uint32_t, std::string& text, size_t count) {
   std::lock_guard guard(visaLock_);
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
-  const uint32_t budget = Milliseconds(Settings().timeoutSeconds);
+  const uint32_t budget = MillisecondsOf(Settings().timeoutSeconds);
   const std::string& terminator = Settings().ActiveReceiveTermination();
   Status status = 0;
   bool finished = count == 0;
