@@ -12,6 +12,8 @@
 #include "LegacyTestBench.h"
 #include "LogCollector.h"
 #include "legacy/GPIBStatus.h"
+#include "support/GpibDescriptors.h"
+#include "support/ScopedVariable.h"
 
 namespace {
 
@@ -260,4 +262,40 @@ TEST_F(NI488GPIBTest, EachThreadReadsItsOwnStatus) {
   failing.join();
   EXPECT_EQ(presentStatuses, std::vector<Status>(kRounds, 0u)) << "the other thread's errors never show here";
   EXPECT_EQ(absentStatuses, std::vector<Status>(kRounds, 0x3000020Au));
+}
+
+// linux-gpib finds a board only by its gpib.conf name (its template says
+// "violet"); every configured board also answers under its index. Whichever
+// way the board was had, closing gives back what the module took.
+TEST_F(NI488GPIBTest, TheBoardIsFoundByItsNameOrItsIndexAndEveryDescriptorGoesBack) {
+  struct Row {
+    std::optional<std::string> configuration;
+    int probeBoard;
+    Status opened;
+    bool byIndex;
+  } rows[] = {
+      {std::nullopt, 0, 0, true},
+      {"interface {\n  minor = 0\n  name = \"GPIB0\"\n}\n", 0, 0, false},
+      {"interface { minor = 1 name = \"GPIB1\" }\n", 1, 0x30000208, false},
+  };
+  for (const Row& row : rows) {
+    std::optional<std::string> path;
+    if (row.configuration) WriteFile(*(path = bench_.Path("gpib.conf")), *row.configuration);
+    ScopedVariable configuration("IB_CONFIG", path);
+    const int before = NextGpibDescriptor(row.probeBoard);
+    LogCollector log;
+    NI488GPIB device(GPIB0, 5, 0);
+    EXPECT_EQ(device.OpenDevice(0), row.opened) << row.probeBoard;
+    std::string identification;
+    if (!row.opened) EXPECT_EQ(device.GetIdentificationString(0, &identification), 0u);
+    EXPECT_EQ(identification.empty(), row.opened != 0);
+    EXPECT_EQ(device.CloseDevice(0), 0u);
+    EXPECT_EQ(device.OpenBoard(0), row.opened);
+    EXPECT_EQ(device.OpenBoard(0), row.opened) << "opening the board again keeps one descriptor";
+    EXPECT_EQ(device.CloseBoard(0), 0u);
+    EXPECT_EQ(NextGpibDescriptor(row.probeBoard), before) << row.probeBoard;
+    EXPECT_EQ(LogCollector::Containing(log.UntilMarker(), {"no board named GPIB0, its index used"}).size(),
+              row.byIndex ? 3u : 0u)
+        << "the device and the board opened twice";
+  }
 }
