@@ -79,14 +79,15 @@ private:
 
   void Run() {
     const GpibCalls* gpib = Gpib();
-    bool timeoutSet = false;
     while (AwaitWork()) {
       if (!gpib) {
         SetLastError(kGpibUnusable);
         if (!Pause()) break;
         continue;
       }
-      if (!timeoutSet) timeoutSet = !(gpib->ibtmo(board_, kWaitTimeoutCode) & kErr);
+      // Set before every wait: the board descriptor is shared with whoever
+      // else uses the board, and a wait must stay short enough to stop.
+      gpib->ibtmo(board_, kWaitTimeoutCode);
       const int status = gpib->ibwait(board_, kSrqi | kTimo);
       if (status & kErr) {
         SetLastError(kGpibUnusable);

@@ -131,7 +131,9 @@ TEST_F(GpibLibrary, BoardsAreFoundByTheirExactNameOrUsedByTheirIndex) {
     const int ud = gpib_.ibfind(row.name);
     EXPECT_EQ(ud >= 16, row.found) << row.name << " gave " << ud;
     EXPECT_EQ(gpib_.ThreadIbsta() & kErr, row.found ? 0 : kErr) << row.name;
-    if (ud >= 0) EXPECT_EQ(gpib_.ibonl(ud, 0), kCmpl);
+    if (ud >= 0) {
+      EXPECT_EQ(gpib_.ibonl(ud, 0), kCmpl);
+    }
   }
   // A configured board answers under its index without any ibfind; another does not.
   ScopedVariable configuration("IB_CONFIG", conf);
