@@ -3,8 +3,14 @@
 // (build/lib/sim/libgpib.so.0, libvisa.so), with the same bytes (a 6-byte
 // query, a 21-byte answer) to the same in-process simulated instrument on
 // the simulated bus:
-//   GpibPairs   bare ibwrt + ibrd, then the GPIB stream's WriteRead
-//   VisaPairs   bare viWrite + viRead, then the VISA stream's WriteRead
+//   GpibPairs       bare ibwrt + ibrd, then the GPIB stream's WriteRead
+//   CompliantPairs  the same with service requests on: both sides register
+//                   the device with the module's service-request library
+//                   (lib/swmatrix/libgpibsrq.so.0, over the same simulated
+//                   GPIB library) and enable them in the instrument
+//                   ("*SRE 48"), so that its thread polls the device at
+//                   every answer; then the CompliantGPIB stream's WriteRead
+//   VisaPairs       bare viWrite + viRead, then the VISA stream's WriteRead
 // Both alternate in every iteration on the same thread, so that both meet
 // the same load of the machine; the client and the simulator's threads run
 // on one processor (Placement.h). Counters: bare_us and stream_us
@@ -36,6 +42,7 @@ constexpr size_t kAnswerSize = sizeof kIdn;  // with its line feed
 constexpr int kAddress = 4;
 
 std::string SimulatedLibrary(const std::string& name) { return std::string(SWM_BUILD_DIR) + "/lib/sim/" + name; }
+const std::string kServiceRequestLibrary = std::string(SWM_BUILD_DIR) + "/lib/swmatrix/libgpibsrq.so.0";
 
 // A simulator with its bus in a private directory, and the environment that
 // points the libraries and the module at it.
@@ -49,6 +56,7 @@ public:
     setenv("SWMATRIX_REGISTRY", (directory_ + "/registry.ini").c_str(), 1);
     setenv("SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0").c_str(), 1);
     setenv("SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so").c_str(), 1);
+    setenv("SWMATRIX_GPIBSRQ_LIBRARY", kServiceRequestLibrary.c_str(), 1);
     simulator_.Add("dmm", {{"transport", "gpib"}, {"address", std::to_string(kAddress)}, {"idn", kIdn}});
   }
   ~Bus() {
@@ -91,11 +99,31 @@ public:
   }
   bool Ready() const { return ud_ >= 0 && ibwrt_ && ibrd_ && count_; }
 
-private:
+protected:
   int (*ibwrt_)(int, const void*, long) = nullptr;
   int (*ibrd_)(int, void*, long) = nullptr;
   long (*count_)() = nullptr;
   int ud_ = -1;
+};
+
+// The bare GPIB program with service requests: registered with the
+// service-request library, which polls the device when it asks for service.
+class BareCompliantGpib : public BareGpib {
+public:
+  BareCompliantGpib() {
+    void* library = dlopen(kServiceRequestLibrary.c_str(), RTLD_NOW);
+    if (!library || !BareGpib::Ready()) return;
+    using Handler = void (*)(void*, int);
+    handle_ = Function<int(int, int, int, Handler, void*)>(library, "RegisterSRQHandler")(
+        0, kAddress, 0, [](void*, int) {}, nullptr);
+    const char enable[] = "*CLS;*SRE 48;*ESE 1\n";
+    enabled_ = !(ibwrt_(ud_, enable, sizeof enable - 1) & 0x8000);
+  }
+  bool Ready() const { return BareGpib::Ready() && handle_ > 0 && enabled_; }
+
+private:
+  int handle_ = 0;
+  bool enabled_ = false;
 };
 
 // The bare VISA program: viOpenDefaultRM and viOpen once, then viWrite and viRead per exchange.
@@ -168,10 +196,12 @@ void MeasureBusPairs(benchmark::State& state, const std::string& type) {
 }
 
 void GpibPairs(benchmark::State& state) { MeasureBusPairs<BareGpib>(state, "GPIB"); }
+void CompliantPairs(benchmark::State& state) { MeasureBusPairs<BareCompliantGpib>(state, "CompliantGPIB"); }
 void VisaPairs(benchmark::State& state) { MeasureBusPairs<BareVisa>(state, "VISA"); }
 }  // namespace
 
 BENCHMARK(GpibPairs)->Iterations(4000)->Repetitions(3)->ReportAggregatesOnly(false);
+BENCHMARK(CompliantPairs)->Iterations(4000)->Repetitions(3)->ReportAggregatesOnly(false);
 BENCHMARK(VisaPairs)->Iterations(4000)->Repetitions(3)->ReportAggregatesOnly(false);
 
 BENCHMARK_MAIN();

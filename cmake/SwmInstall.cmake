@@ -13,6 +13,10 @@ install(TARGETS swmatrix EXPORT swmatrixTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/swmatrix ${SWM_GENERATED_INCLUDE_DIR}/swmatrix
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev PATTERN "*.in" EXCLUDE)
+# The service-request library goes into the module's private directory, where
+# the module looks for it beside itself.
+install(TARGETS swmgpibsrq LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/swmatrix COMPONENT runtime
+  PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(TARGETS swmhost swmsim swmlog RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 # Every simulated library target below sim/libs (new ones are found without a list here).
 function(swm_shared_libraries_below directory result)

@@ -14,20 +14,25 @@ void Take(void* handle, const char* name, F*& function, std::vector<std::string>
 }
 }  // namespace
 
-std::string GPIBSRQLibrary::LibraryName() {
-  return SharedLibrary::Choose("SWMATRIX_GPIBSRQ_LIBRARY", "libgpibsrq.so.0");
+std::vector<std::string> GPIBSRQLibrary::Candidates() {
+  const std::string chosen = SharedLibrary::Choose("SWMATRIX_GPIBSRQ_LIBRARY", "");
+  if (!chosen.empty()) return {chosen};
+  return {SharedLibrary::OwnDirectory() + "/swmatrix/" + kFileName, kFileName};
 }
+
+std::string GPIBSRQLibrary::LibraryName() { return Candidates().front(); }
 
 Status GPIBSRQLibrary::Load() {
   if (loaded_) return 0;
-  const std::string name = LibraryName();
-  std::string error;
-  void* handle = SharedLibrary::Open(name, &error);
+  std::string name, error;
+  void* handle = SharedLibrary::OpenFirst(Candidates(), &name, &error);
   if (!handle) {
-    JournexEntry::Note("LoadGPIBSRQLibrary", kModule, "Error", name + " could not be loaded",
+    loadFailure_ = error;
+    JournexEntry::Note("LoadGPIBSRQLibrary", kModule, "Error", LibraryName() + " could not be loaded",
                        {{"reason", error}, {"Err", gpibstatus::kSrqLibraryNotLoaded}});
     return gpibstatus::kSrqLibraryNotLoaded;
   }
+  loadFailure_.clear();
   missing_.clear();
   Functions& f = functions_;
   Take(handle, "RegisterSRQHandler", f.RegisterSRQHandler, &missing_);
@@ -40,6 +45,7 @@ Status GPIBSRQLibrary::Load() {
   Take(handle, "GetLastTimingInformation", f.GetLastTimingInformation, &missing_);
   for (const std::string& function : missing_)
     JournexEntry::Note("LoadGPIBSRQLibrary", kModule, "Warning", function + " could not be found in " + name);
+  name_ = name;
   loaded_ = true;
   JournexEntry::Note("LoadGPIBSRQLibrary", kModule, "Note", "LoadGPIBSRQLibrary(\"Loaded\")", {{"library", name}});
   return 0;

@@ -17,6 +17,12 @@ Status NI4882MGPIB::LoadLibraries() {
   return srqLibrary_.Load();
 }
 
+std::string NI4882MGPIB::LoadFailureNote(Status status) const {
+  if (status == gpibstatus::kSrqLibraryNotLoaded && !srqLibrary_.LoadFailure().empty())
+    return " (" + srqLibrary_.LoadFailure() + ")";
+  return NI488GPIB::LoadFailureNote(status);
+}
+
 void NI4882MGPIB::HandlerEntry(void* context, int statusByte) {
   static_cast<NI4882MGPIB*>(context)->SRQHandler(statusByte);
 }

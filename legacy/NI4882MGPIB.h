@@ -24,6 +24,8 @@ public:
   // that answered the device's service request. Nothing to do here.
   virtual void SRQHandler(int statusByte);
 
+  std::string LoadFailureNote(Status status) const override;
+
   bool HasSrqHandler() const { return srqHandle_ > 0; }
   int SrqHandle() const { return srqHandle_; }
   const GPIBSRQLibrary& SrqLibrary() const { return srqLibrary_; }

@@ -1,5 +1,6 @@
 #include "legacy/NI488GPIB.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -38,8 +39,10 @@ NI488GPIB::NI488GPIB(GPIBBoardNumbers board, int primaryAddress, int secondaryAd
 }
 
 NI488GPIB::~NI488GPIB() {
-  // A device still open at the end goes back to local and off line.
+  // A device still open at the end goes back to local and off line; the
+  // board's descriptor goes back to the library.
   if (IsOpen()) NI488GPIB::CloseDevice(0);
+  else ReleaseBoard();
 }
 
 uint32_t NI488GPIB::LoadProgramSettings(uint32_t hostContext, SettingsStore store) {
@@ -89,6 +92,7 @@ int NI488GPIB::EndOfStringWord() const {
 Status NI488GPIB::LoadLibraries() { return library_.Load(); }
 
 Status NI488GPIB::FindBoard(int board) {
+  ReleaseBoard();
   const NI4882MLibrary::Functions& f = library_.Calls();
   if (f.ibfindW) {
     const std::wstring name = L"GPIB" + std::to_wstring(board);
@@ -99,8 +103,35 @@ Status NI488GPIB::FindBoard(int board) {
   }
   boardIndex_ = board;
   const Status status = Finish("FindBoard", Format("ibfind(%d)", board));
-  if (status) boardDescriptor_ = -1;
+  if (!status) {
+    boardFound_ = true;
+    return 0;
+  }
+  // linux-gpib finds a board only by the name gpib.conf gives it (its
+  // template says "violet"), but it sets up a descriptor equal to the board
+  // index for every configured board, and NI-488.2 takes the index as a
+  // board descriptor too: a board that answers under its index is used so.
+  int address = 0;
+  f.ibask(board, kOptionPrimaryAddress, &address);
+  if (Finish("FindBoard", Format("ibask((board)%d, %d): no board named GPIB%d, its index used", board,
+                                 kOptionPrimaryAddress, board)) == 0) {
+    boardDescriptor_ = board;
+    boardFound_ = false;
+    return 0;
+  }
+  boardDescriptor_ = -1;
   return status;
+}
+
+void NI488GPIB::ReleaseBoard() {
+  // Only a descriptor of ibfind is the module's to give back; a board index
+  // belongs to the library, and taking it off line would stop the board.
+  if (boardDescriptor_ >= 0 && boardFound_) {
+    library_.Calls().ibonl(boardDescriptor_, 0);
+    Finish("CloseBoard", Format("ibonl((board)%d, 0)", boardDescriptor_));
+  }
+  boardDescriptor_ = -1;
+  boardFound_ = false;
 }
 
 Status NI488GPIB::OpenDeviceConnection(int board, int primaryAddress, int secondaryAddress) {
@@ -279,8 +310,7 @@ Status NI488GPIB::CloseDevice(HostWindow hWnd) {
 }
 
 Status NI488GPIB::CloseBoard(HostWindow) {
-  // The board stays with the driver of the bus: other devices may still use it.
-  boardDescriptor_ = -1;
+  ReleaseBoard();
   return 0;
 }
 
@@ -345,6 +375,13 @@ Status NI488GPIB::GetErrorString(HostWindow, uint32_t status, char* buffer, uint
     text = gpibstatus::Text(status);
   if (!text.empty()) CopyTextToBuffer(text, buffer, bufferSize, read);
   return 0;
+}
+
+std::string NI488GPIB::LoadFailureNote(Status status) const {
+  const std::string& failure = library_.LoadFailure();
+  if (failure.empty() || (status != gpibstatus::kLibraryNotLoaded && status != systemerror::ToStatus(ENOSYS)))
+    return "";
+  return " (" + NI4882MLibrary::LibraryName() + ": " + failure + ")";
 }
 
 Status NI488GPIB::EnableHS488(HostWindow) { return ConfigBoardGPIB(kOptionHS488, kHS488CableLength); }

@@ -66,6 +66,9 @@ public:
                               size_t replyLength, std::string* reply);
   virtual Status GetErrorString(HostWindow hWnd, uint32_t status, char* buffer, uint32_t bufferSize,
                                 uint32_t* read);
+  // For the status of a library that could not be loaded (or lacks a
+  // function): " (library: the loader's reason)"; empty otherwise.
+  virtual std::string LoadFailureNote(Status status) const;
   // High-speed HS488 transfers on the board (cable length 5 m), or off.
   virtual Status EnableHS488(HostWindow hWnd);
   virtual Status DisableHS488(HostWindow hWnd);
@@ -79,7 +82,8 @@ public:
   // Keeps the device's error text and returns 0x30000239.
   virtual Status SetDeviceError(const std::string& text);
 
-  // The wrapped library calls.
+  // The wrapped library calls. FindBoard finds the board by its name
+  // "GPIBn", or else by its index.
   Status FindBoard(int board);
   Status OpenDeviceConnection(int board, int primaryAddress, int secondaryAddress);
   Status GoOnlineDevice();
@@ -138,12 +142,15 @@ protected:
   // Reads the thread's status after a call, logs the call and converts an error.
   Status Finish(std::string_view function, const std::string& callText);
   static std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+  // Gives the board's descriptor back to the library when it is the module's.
+  void ReleaseBoard();
 
   NI4882MLibrary library_;
 
 private:
   int device_ = -1;
   int boardDescriptor_ = -1;
+  bool boardFound_ = false;  // the descriptor came from ibfind and is the module's
   int boardIndex_ = 0;
   std::string identificationQuery_ = "*IDN?";
   eEndOfStringMode endOfStringMode_ = eeosmNone;

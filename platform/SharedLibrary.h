@@ -4,6 +4,7 @@
 // library (the loader counts the openings); handles are never closed, since
 // a vendor library stays in use until the process ends.
 #include <string>
+#include <vector>
 
 class SharedLibrary {
 public:
@@ -15,4 +16,10 @@ public:
   // The library to load for a vendor API: the value of the environment
   // variable when it is set and not empty, otherwise the default name.
   static std::string Choose(const char* variable, const std::string& defaultName);
+  // Opens the first of the names that loads; its name in loaded. Null when
+  // none does, with every name and the loader's reason in error.
+  static void* OpenFirst(const std::vector<std::string>& names, std::string* loaded, std::string* error);
+  // The directory of the file that holds this code: the module, or the
+  // program the module's code is linked into.
+  static std::string OwnDirectory();
 };

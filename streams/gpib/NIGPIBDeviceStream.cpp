@@ -216,9 +216,7 @@ Status NIGPIBDeviceStream::GetErrorString(uint32_t hostContext, Status code, std
   text.assign(buffer, length);
   // A library that could not be loaded, or lacks a function (which the
   // loader reports as "function not implemented"), names itself and why.
-  const std::string& failure = device_->Library().LoadFailure();
-  if (!failure.empty() && (code == gpibstatus::kLibraryNotLoaded || code == systemerror::ToStatus(ENOSYS)))
-    text += " (" + NI4882MLibrary::LibraryName() + ": " + failure + ")";
+  text += device_->LoadFailureNote(code);
   return 0;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "e2e/InstrumentBench.h"
+#include "support/GpibDescriptors.h"
 #include "sim/gpibrelay/RelayController.h"
 
 namespace {
@@ -171,6 +172,24 @@ TEST_P(GpibRelayE2e, SendsBothSetsAndSavesEverySetting) {
 
 INSTANTIATE_TEST_SUITE_P(Models, GpibRelayE2e, testing::Range<size_t>(0, Cases().size()),
                          [](const testing::TestParamInfo<size_t>& info) { return std::string(Cases()[info.param].name); });
+
+// Every descriptor the module (and its service-request library) takes from
+// the GPIB library goes back. The simulated table is as large as
+// linux-gpib's, 4096 entries: checks that kept one each would fill it before
+// the 5000th and fail with ETAB. The board is found by its name here, so that
+// ibfind hands out descriptors too.
+TEST(GpibRelaySpecialE2e, ThousandsOfChecksGiveEveryDescriptorBack) {
+  RelayBench bench("hp11713a");
+  ScopedVariable configuration("IB_CONFIG", bench.Write("gpib.conf", "interface {\n  minor = 0\n  name = \"GPIB0\"\n}\n"));
+  ModuleDriver driver("HP11713A", bench.Write("relay.ini", kGpibTable));
+  const int before = NextGpibDescriptor();
+  ASSERT_GE(before, 16);
+  for (int check = 0; check < 5000; ++check) {
+    const uint32_t status = driver.m.CheckDevice(0, driver.id);
+    ASSERT_EQ(status, 0u) << "check " << check << ": " << driver.Text(status);
+  }
+  EXPECT_EQ(NextGpibDescriptor(), before);
+}
 
 TEST(GpibRelaySpecialE2e, UnchangedRelaysSendNothingAndThePowerMeterPathSwitchesRelayNine) {
   RelayBench bench("hp11713a");

@@ -44,13 +44,13 @@ public:
     variables_.emplace_back("SWMATRIX_PORTS", File("ports"));
     if (wire != Wire::kTcp && wire != Wire::kSerial) {
       // The bus, the simulated vendor and card libraries, an empty registry
-      // stand-in and a temporary directory of its own (the HiSLIP store).
+      // stand-in and a temporary directory of its own (the HiSLIP store). The
+      // module finds its service-request library beside itself.
       simulator_.SetBoardAddress(0);
       EXPECT_EQ(simulator_.ListenBus(File("bus")), "");
       WriteFile(File("registry.ini"), "");
       for (const auto& [name, value] : {std::pair<const char*, std::string>{"SWMATRIX_SIM_BUS", File("bus")},
                                         {"SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0")},
-                                        {"SWMATRIX_GPIBSRQ_LIBRARY", SimulatedLibrary("libgpibsrq.so.0")},
                                         {"SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so")},
                                         {"SWMATRIX_MCC_LIBRARY", SimulatedLibrary("libmccuniversal.so")},
                                         {"SWMATRIX_ADVANTECH_LIBRARY", SimulatedLibrary("libadsapi.so")},

@@ -76,4 +76,40 @@ wait $sim; sim=""
 env -u SWMATRIX_GPIB_LIBRARY -u SWMATRIX_VISA_LIBRARY -u SWMATRIX_GPIBSRQ_LIBRARY \
   "$root/bin/swmhost" demo >"$work/demo.out" 2>&1 || fail "installed demo: $(tail -n 5 "$work/demo.out")"
 grep -q 'unit received' "$work/demo.out" || fail "installed demo printed no unit commands"
+# GPIB controllers on the installed simulator's bus, through the installed
+# module with no library variable: libgpib.so.0 is found by the dynamic
+# loader (here the simulated one, put on its path as a real one would be) and
+# the service-request library beside the module.
+[ -e "$libdir/swmatrix/libgpibsrq.so.0" ] || fail "the service-request library is not beside the module"
+coproc BUS { exec "$root/bin/swmsim" --config "$root/share/swmatrix/examples/gpib-relay-bench.swmsim" \
+  --bus "$work/bus" --control "$work/busctl" 2>&1; }
+sim=$BUS_PID
+started=""
+while read -r -t 30 line <&"${BUS[0]}"; do [ "$line" = running ] && { started=1; break; }; done
+[ -n "$started" ] || fail "swmsim with the GPIB bench did not start"
+printf '[GPIB]\nBoard=0\nPriAdr=28\n[HP11713A]\nRelais1Start=1\nRelais1Stop=2\n' >"$work/attenuator.ini"
+printf '[GPIB]\nBoard=0\nPriAdr=7\n[EMCO5390]\nStart=7\nStop=12\n' >"$work/positioner.ini"
+cat >"$work/gpib.txt" <<SCRIPT
+create att HP11713A
+load att $work/attenuator.ini
+check att
+init att
+event att InitialisationStarted
+create pos EMCO5390
+load pos $work/positioner.ini
+check pos
+init pos
+event pos InitialisationStarted
+deinit pos
+deinit att
+SCRIPT
+env -u SWMATRIX_GPIB_LIBRARY -u SWMATRIX_VISA_LIBRARY -u SWMATRIX_GPIBSRQ_LIBRARY \
+  SWMATRIX_SIM_BUS=$work/bus SWMATRIX_MESSAGEBOX=ok LD_LIBRARY_PATH=$libdir/swmatrix/sim \
+  "$root/bin/swmhost" run "$work/gpib.txt" >"$work/gpib.out" 2>&1 || fail "GPIB host script: $(tail -n 5 "$work/gpib.out")"
+! grep -q -- '-> 0x[1-9A-F]' "$work/gpib.out" || fail "GPIB host script failed: $(grep -- '-> 0x[1-9A-F]' "$work/gpib.out")"
+"$root/bin/swmsim" ctl "$work/busctl" received attenuator | grep -q 'A0' || fail "the attenuator received no relay command"
+"$root/bin/swmsim" ctl "$work/busctl" received positioner | grep -q 'P7' || fail "the positioner did not move"
+"$root/bin/swmsim" ctl "$work/busctl" stop >/dev/null
+wait $sim; sim=""
+echo "check-install: HP11713A and EMCO5390 on the bus through the installed libraries"
 echo "check-install: passed"

@@ -23,7 +23,7 @@ libdir=$(contents "$runtime" | grep -m1 '/libswmatrix.so.0$' | xargs dirname)
 [ -n "$libdir" ] || fail "no libswmatrix.so.0 in $runtime"
 {
   printf '%s\n' /usr/bin/swmhost /usr/bin/swmsim /usr/bin/swmlog /etc/swmatrix/registry.ini \
-    "$libdir/libswmatrix.so.0" "$libdir/libswmatrix.so.$version" \
+    "$libdir/libswmatrix.so.0" "$libdir/libswmatrix.so.$version" "$libdir/swmatrix/libgpibsrq.so.0" \
     /usr/share/doc/swmatrix/copyright /usr/share/doc/swmatrix/changelog.gz
   for page in "$source_dir"/docs/man/*.md; do
     name=$(basename "$page" .md); echo "/usr/share/man/man${name##*.}/$name.gz"

@@ -45,7 +45,9 @@ public:
     setenv("SWMATRIX_SIM_BUS", BusPath().c_str(), 1);
     setenv("SWMATRIX_PORTS", PortsDirectory().c_str(), 1);
     setenv("SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0").c_str(), 1);
-    setenv("SWMATRIX_GPIBSRQ_LIBRARY", SimulatedLibrary("libgpibsrq.so.0").c_str(), 1);
+    // The module's code is linked into the test program here, so the
+    // service-request library is not beside it: it is named.
+    setenv("SWMATRIX_GPIBSRQ_LIBRARY", ServiceRequestLibrary().c_str(), 1);
     setenv("SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so").c_str(), 1);
     WriteRegistry("");
   }

@@ -9,10 +9,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "LegacyTestBench.h"
 #include "legacy/GPIBStatus.h"
+#include "support/GpibDescriptors.h"
 
 namespace {
 
@@ -168,6 +170,25 @@ TEST_F(CompliantGPIBTest, AnExpectedServiceRequestReachesItsHandler) {
   EXPECT_EQ(requests[0] & 0x60, 0x60) << "request service and the event summary bit";
   EXPECT_EQ(source_.State()["requesting_service"], false) << "the library's serial poll ended the request";
   EXPECT_GT(srq.GetLastTimingInformation(0, 6), 0u) << "bus accesses are noted in the library";
+}
+
+// The library serial-polls with descriptors of its own, given back with the
+// registration; a request that nobody expects is polled, dropped and noted.
+TEST_F(CompliantGPIBTest, ARequestNobodyExpectsIsDroppedAndThePollDescriptorGoesBack) {
+  const int before = NextGpibDescriptor();
+  CountingGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  EXPECT_EQ(NextGpibDescriptor(), before + 2) << "the device's descriptor and the library's";
+  const GPIBSRQLibrary::Functions& srq = gpib.SrqLibrary().Calls();
+  ASSERT_EQ(gpib.SendGPIB("*CLS;*ESE 1;*SRE 32;*OPC"), 0u);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (srq.GetLastGPIBError() != 2 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::yield();
+  EXPECT_EQ(srq.GetLastGPIBError(), 2) << "a request that no registered device expected";
+  EXPECT_EQ(source_.State()["requesting_service"], false) << "it was polled";
+  EXPECT_TRUE(gpib.WaitForRequests(0).empty()) << "and reached no handler";
+  ASSERT_EQ(gpib.CloseDevice(0), 0u);
+  EXPECT_EQ(NextGpibDescriptor(), before);
 }
 
 TEST_F(CompliantGPIBTest, CheckGPIBBussesSeesARequestNobodyWaitsFor) {

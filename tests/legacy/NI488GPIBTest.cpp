@@ -12,6 +12,8 @@
 #include "LegacyTestBench.h"
 #include "LogCollector.h"
 #include "legacy/GPIBStatus.h"
+#include "support/GpibDescriptors.h"
+#include "support/ScopedVariable.h"
 
 namespace {
 
@@ -78,23 +80,33 @@ TEST_F(NI488GPIBTest, WrappedCallsAreLoggedWithTheirCallTexts) {
   std::vector<std::string> records = log.First(10);
   ASSERT_EQ(records.size(), 10u);
   EXPECT_EQ(LogCollector::Description(records[0]), "OpenDevice(0, 5, 0)");
-  std::vector<std::string> calls;
+  // The simulated library names its board "violet", as linux-gpib's template
+  // does: the board is used under its index; the library has no iblck.
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"Error", "ibfind(0)"},
+      {"Note", "ibask((board)0, 1): no board named GPIB0, its index used"},
+      {"Note", "GPIBibask((board)0, 1, 0)"},
+      {"Note", "ibdev((board)0, 5, 0, 13, 1): " + device},
+      {"Note", "ibonl(" + device + ", 1)"},
+      {"Warning", "iblck is not offered by the GPIB library: not locked"},
+      {"Note", "ibconfig(" + device + ", 6, 1)"},
+      {"Note", "ibclr(" + device + ")"},
+      {"Note", "ibcmd((board)0, \"\x11\", 1)"}};
   for (size_t i = 1; i < records.size(); ++i) {
-    EXPECT_NE(records[i].find(";NI488GPIB;Note;!general;NIGPIBDD;description;"), std::string::npos) << records[i];
-    calls.push_back(LogCollector::Description(records[i]));
+    const auto& [type, call] = expected[i - 1];
+    EXPECT_EQ(LogCollector::Description(records[i]), call);
+    EXPECT_NE(records[i].find(";NI488GPIB;" + type + ";"), std::string::npos) << records[i];
+    if (type != "Warning") {
+      EXPECT_NE(records[i].find(";!general;NIGPIBDD;description;"), std::string::npos) << records[i];
+    }
   }
-  EXPECT_EQ(calls, (std::vector<std::string>{"ibfind(0)", "GPIBibask((board)0, 1, 0)",
-                                             "ibdev((board)0, 5, 0, 13, 1): " + device, "ibonl(" + device + ", 1)",
-                                             "iblck(" + device + ", 1, 0)", "ibconfig(" + device + ", 6, 1)",
-                                             "ibclr(" + device + ")", "iblck(" + device + ", 0, 0)",
-                                             "ibcmd((board)0, \"\x11\", 1)"}));
   log.Drain();
   ASSERT_EQ(gpib_.SendGPIB("*IDN?"), 0u);
   std::string answer;
   ASSERT_EQ(gpib_.ReceiveGPIB(&answer, 100), 0u);
   ASSERT_EQ(gpib_.EnableHS488(0), 0u);
   records = log.UntilMarker();
-  calls.clear();
+  std::vector<std::string> calls;
   for (const std::string& record : records) calls.push_back(LogCollector::Description(record));
   EXPECT_EQ(calls, (std::vector<std::string>{"ibwrt(" + device + ",\"*IDN?\",5)",
                                              "ibrd(" + device + ",\"ACME,DMM100,1234,1.0\n\",21)",
@@ -260,4 +272,40 @@ TEST_F(NI488GPIBTest, EachThreadReadsItsOwnStatus) {
   failing.join();
   EXPECT_EQ(presentStatuses, std::vector<Status>(kRounds, 0u)) << "the other thread's errors never show here";
   EXPECT_EQ(absentStatuses, std::vector<Status>(kRounds, 0x3000020Au));
+}
+
+// linux-gpib finds a board only by its gpib.conf name (its template says
+// "violet"); every configured board also answers under its index. Whichever
+// way the board was had, closing gives back what the module took.
+TEST_F(NI488GPIBTest, TheBoardIsFoundByItsNameOrItsIndexAndEveryDescriptorGoesBack) {
+  struct Row {
+    std::optional<std::string> configuration;
+    int probeBoard;
+    Status opened;
+    bool byIndex;
+  } rows[] = {
+      {std::nullopt, 0, 0, true},
+      {"interface {\n  minor = 0\n  name = \"GPIB0\"\n}\n", 0, 0, false},
+      {"interface { minor = 1 name = \"GPIB1\" }\n", 1, 0x30000208, false},
+  };
+  for (const Row& row : rows) {
+    std::optional<std::string> path;
+    // (a file of its own per row: the library reads a configuration once)
+    if (row.configuration) WriteFile(*(path = bench_.Path("gpib" + std::to_string(&row - rows) + ".conf")), *row.configuration);
+    ScopedVariable configuration("IB_CONFIG", path);
+    const int before = NextGpibDescriptor(row.probeBoard);
+    NI488GPIB device(GPIB0, 5, 0);
+    EXPECT_EQ(device.OpenDevice(0), row.opened) << row.probeBoard;
+    std::string identification;
+    if (!row.opened) {
+      EXPECT_EQ(device.GetIdentificationString(0, &identification), 0u);
+    }
+    EXPECT_EQ(identification.empty(), row.opened != 0);
+    EXPECT_EQ(device.CloseDevice(0), 0u);
+    EXPECT_EQ(device.OpenBoard(0), row.opened);
+    EXPECT_EQ(device.OpenBoard(0), row.opened) << "opening the board again keeps one descriptor";
+    EXPECT_EQ(device.BoardDescriptor() == 0, row.byIndex) << "the board index or a descriptor of ibfind";
+    EXPECT_EQ(device.CloseBoard(0), 0u);
+    EXPECT_EQ(NextGpibDescriptor(row.probeBoard), before) << row.probeBoard;
+  }
 }

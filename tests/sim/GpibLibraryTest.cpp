@@ -1,5 +1,9 @@
 // The simulated GPIB library (build/lib/sim/libgpib.so.0), loaded as the
-// module loads it and driven against an in-process simulator's bus.
+// module loads it and driven against an in-process simulator's bus. It must
+// keep linux-gpib's contract where the module depends on it: boards found by
+// their gpib.conf name exactly, board descriptors equal to the board index,
+// a descriptor table of 4096 entries that only ibonl(ud, 0) empties, and no
+// ibfindW, ibnotify or iblck.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -11,7 +15,7 @@
 namespace {
 
 constexpr int kErr = 0x8000, kTimo = 0x4000, kEnd = 0x2000, kSrqi = 0x1000, kCmpl = 0x0100;
-constexpr int kEdvr = 0, kEarg = 4, kEabo = 6, kEcap = 11;
+constexpr int kEdvr = 0, kEarg = 4, kEabo = 6, kEtab = 20;
 constexpr int kT1s = 11, kT100ms = 9;
 
 struct Gpib {
@@ -26,8 +30,7 @@ struct Gpib {
   int (*ibtmo)(int, int);
   int (*ibwait)(int, int);
   int (*iblines)(int, short*);
-  int (*ibnotify)(int, int, void*, void*);
-  int (*iblck)(int, int, unsigned, void*);
+  int (*ibask)(int, int, int*);
   int (*ThreadIbsta)();
   int (*ThreadIberr)();
   long (*ThreadIbcntl)();
@@ -50,8 +53,7 @@ struct Gpib {
     Resolve(ibtmo, "ibtmo");
     Resolve(ibwait, "ibwait");
     Resolve(iblines, "iblines");
-    Resolve(ibnotify, "ibnotify");
-    Resolve(iblck, "iblck");
+    Resolve(ibask, "ibask");
     Resolve(ThreadIbsta, "ThreadIbsta");
     Resolve(ThreadIberr, "ThreadIberr");
     Resolve(ThreadIbcntl, "ThreadIbcntl");
@@ -104,15 +106,65 @@ TEST_F(GpibLibrary, TimeOutsAndBadArgumentsSetTheErrorNumbers) {
 
   EXPECT_EQ(gpib_.ibtmo(ud, 18), kErr);
   EXPECT_EQ(gpib_.ThreadIberr(), kEarg);
-  EXPECT_EQ(gpib_.ibfind("DEV7"), -1);
+  gpib_.ibonl(ud, 0);
+}
+
+TEST_F(GpibLibrary, OffersOnlyWhatLinuxGpibOffers) {
+  for (const char* absent : {"ibfindW", "ibnotify", "iblck"}) EXPECT_EQ(dlsym(gpib_.handle, absent), nullptr) << absent;
+}
+
+// Boards by name (exactly, as gpib.conf gives it) or by index; without
+// IB_CONFIG the library reads the configuration linux-gpib ships ("violet").
+TEST_F(GpibLibrary, BoardsAreFoundByTheirExactNameOrUsedByTheirIndex) {
+  const std::string conf = directory_.File("gpib.conf");
+  WriteFile(conf, "/* two boards */\ninterface {\n  minor = 0\n  board_type = \"ni_pci\"\n  name = \"gpib0\"\n}\n"
+                  "device { minor = 0 name = \"dmm\" pad = 5 }\ninterface { minor = 1 name = \"Bench\" pad = 0 }\n");
+  struct Row {
+    std::optional<std::string> configuration;
+    const char* name;
+    bool found;
+  } rows[] = {{std::nullopt, "violet", true}, {std::nullopt, "Violet", false}, {std::nullopt, "GPIB0", false},
+              {conf, "gpib0", true},          {conf, "GPIB0", false},          {conf, "Bench", true},
+              {conf, "dmm", false},           {conf, "violet", false}};
+  for (const Row& row : rows) {
+    ScopedVariable configuration("IB_CONFIG", row.configuration);
+    const int ud = gpib_.ibfind(row.name);
+    EXPECT_EQ(ud >= 16, row.found) << row.name << " gave " << ud;
+    EXPECT_EQ(gpib_.ThreadIbsta() & kErr, row.found ? 0 : kErr) << row.name;
+    if (ud >= 0) {
+      EXPECT_EQ(gpib_.ibonl(ud, 0), kCmpl);
+    }
+  }
+  // A configured board answers under its index without any ibfind; another does not.
+  ScopedVariable configuration("IB_CONFIG", conf);
+  int address = -1;
+  EXPECT_EQ(gpib_.ibask(1, 0x1, &address), kCmpl);
+  EXPECT_EQ(address, 0);
+  EXPECT_EQ(gpib_.ibask(2, 0x1, &address), kErr);
   EXPECT_EQ(gpib_.ThreadIberr(), kEdvr);
-  EXPECT_EQ(gpib_.ibnotify(ud, 0x800, nullptr, nullptr), kErr);
-  EXPECT_EQ(gpib_.ThreadIberr(), kEcap);
-  EXPECT_EQ(gpib_.iblck(ud, 1, 1000, nullptr), kCmpl);
+  EXPECT_EQ(gpib_.ibdev(2, 5, 0, kT1s, 1, 0), -1) << "board 2 is not configured";
+}
+
+// Every ibfind and ibdev takes an entry of the table; a full table fails
+// the call with ETAB and linux-gpib's message, and ibonl(ud, 0) frees one.
+TEST_F(GpibLibrary, TheDescriptorTableHoldsWhatTheRealOneHolds) {
+  std::vector<int> opened;
+  for (int ud = gpib_.ibfind("violet"); ud >= 0; ud = gpib_.ibdev(0, 5, 0, kT1s, 1, 0)) opened.push_back(ud);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), -1);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("libgpib: out of room in ibConfigs[]"), std::string::npos);
+  EXPECT_EQ(gpib_.ThreadIbsta(), kErr);
+  EXPECT_EQ(gpib_.ThreadIberr(), kEtab);
+  ASSERT_EQ(opened.size(), 4096u - 16u);
+  EXPECT_EQ(opened.front(), 16);
+  EXPECT_EQ(gpib_.ibonl(opened[100], 0), kCmpl);
+  EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), opened[100]) << "the freed entry is taken again";
+  for (int ud : opened) gpib_.ibonl(ud, 0);
+  EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), 16);
 }
 
 TEST_F(GpibLibrary, ServiceRequestAndBoardCommands) {
-  const int board = gpib_.ibfind("gpib0");
+  const int board = 0;  // the board index is its descriptor
   const int ud = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
   gpib_.ibwrt(ud, "*CLS;*ESE 1;*SRE 32\n", 20);
   short lines = 0;
@@ -127,16 +179,21 @@ TEST_F(GpibLibrary, ServiceRequestAndBoardCommands) {
   EXPECT_EQ(static_cast<unsigned char>(status), 96);
   gpib_.ibtmo(board, kT100ms);
   EXPECT_EQ(gpib_.ibwait(board, kSrqi | kTimo) & (kSrqi | kTimo), kTimo);  // the poll ended it
+  // Without automatic polling a device does not see its own request.
+  gpib_.ibwrt(ud, "*OPC\n", 5);
+  gpib_.ibtmo(ud, kT100ms);
+  EXPECT_EQ(gpib_.ibwait(ud, 0x0800 | kTimo), kCmpl | kTimo);
 
   EXPECT_EQ(gpib_.ibcmd(ud, "\x11", 1), kErr);  // commands go to a board
   EXPECT_EQ(gpib_.ThreadIberr(), kEarg);
+  gpib_.ibonl(ud, 0);
 }
 
 TEST(GpibLibraryWithoutBus, ReportsTheDriverMissing) {
   Gpib gpib;
   gpib.Load();
   ScopedVariable noBus("SWMATRIX_SIM_BUS", std::nullopt);
-  EXPECT_EQ(gpib.ibfind("GPIB0"), -1);
+  EXPECT_EQ(gpib.ibfind("violet"), -1);
   EXPECT_EQ(gpib.ThreadIbsta(), kErr);
   EXPECT_EQ(gpib.ThreadIberr(), kEdvr);
 }

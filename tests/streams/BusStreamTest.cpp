@@ -129,13 +129,16 @@ TEST(VisaHiSLIP, LanResourcesBecomeHiSLIPAndOthersStayAsTheyAre) {
 }
 
 // The service-request library that CompliantGPIB needs besides the GPIB
-// library: missing, the connection fails with its status and text.
+// library: missing, the connection fails with its status and a text that
+// names the library and says why.
 TEST(CompliantGpibStream, AMissingServiceRequestLibraryGivesItsStatusAndText) {
   LibraryStreamBench gpib("nosrq", "CompliantGPIB", "GPIB0:1");  // the default address
   gpib.bench.AddGpib("dmm", 1);
   ScopedVariable missing("SWMATRIX_GPIBSRQ_LIBRARY", gpib.bench.Path("nowhere/libgpibsrq.so.0"));
   const Status status = gpib.client.ConnectStream(0, true);
   EXPECT_EQ(status, 0x30000246u);
-  EXPECT_EQ(gpib.ErrorText(status), "The GPIB service-request library cannot be loaded.");
+  EXPECT_EQ(gpib.ErrorText(status), "The GPIB service-request library cannot be loaded. (" +
+                                        gpib.bench.Path("nowhere/libgpibsrq.so.0") +
+                                        ": cannot open shared object file: No such file or directory)");
   EXPECT_FALSE(gpib.client.IsConnected());
 }

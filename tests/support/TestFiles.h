@@ -52,3 +52,5 @@ inline void WriteFile(const std::string& path, const std::string& text) {
 
 // A simulated vendor library of the build tree (lib/sim).
 inline std::string SimulatedLibrary(const std::string& name) { return std::string(SWM_BUILD_DIR) + "/lib/sim/" + name; }
+// The service-request library of the build tree, beside the module (lib/swmatrix).
+inline std::string ServiceRequestLibrary() { return std::string(SWM_BUILD_DIR) + "/lib/swmatrix/libgpibsrq.so.0"; }

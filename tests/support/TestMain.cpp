@@ -40,7 +40,9 @@ public:
     setenv("SWMATRIX_LOG_SOCKET", (directory_ + "/log").c_str(), 1);
     setenv("SWMATRIX_PORTS", (directory_ + "/ports").c_str(), 1);
     setenv("SWMATRIX_REGISTRY", (directory_ + "/registry.ini").c_str(), 1);
-    for (const char* library : {"GPIB", "GPIBSRQ", "VISA"}) {
+    // No vendor library of the machine is ever loaded (the module's own
+    // service-request library is found beside the module, as installed).
+    for (const char* library : {"GPIB", "VISA"}) {
       const std::string name = std::string("SWMATRIX_") + library + "_LIBRARY";
       setenv(name.c_str(), (directory_ + "/no-" + library + "-library.so").c_str(), 1);
     }

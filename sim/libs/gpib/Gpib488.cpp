@@ -2,9 +2,14 @@
 // carried over swmsim's bus socket to the simulated instruments. Each call
 // sets the calling thread's status word, error and count (ThreadIbsta,
 // ThreadIberr, ThreadIbcntl) and the process-wide ibsta, iberr, ibcnt and
-// ibcntl; the status word has 0x8000 (ERR) set on failure.
-#include <cwchar>
+// ibcntl; the status word has 0x8000 (ERR) set on failure. Like linux-gpib
+// it offers neither ibfindW, ibnotify nor iblck, finds boards by their
+// gpib.conf name exactly, and hands out descriptors from a table of fixed
+// size that only ibonl(ud, 0) empties (GpibUnits.h).
+#include <chrono>
+#include <cstdio>
 #include <string>
+#include <thread>
 
 #include "sim/libs/BusClient.h"
 #include "sim/libs/gpib/GpibUnits.h"
@@ -18,7 +23,7 @@ using simlib::GpibUnit;
 constexpr int kErr = 0x8000, kTimo = 0x4000, kEnd = 0x2000, kSrqi = 0x1000, kRqs = 0x0800,
               kCmpl = 0x0100;
 // Error numbers.
-constexpr int kEdvr = 0, kEnol = 2, kEarg = 4, kEabo = 6, kEcap = 11;
+constexpr int kEdvr = 0, kEnol = 2, kEarg = 4, kEabo = 6, kEcap = 11, kEtab = 20;
 // ibask / ibconfig options used here.
 constexpr int kOptionPad = 0x1, kOptionSad = 0x2, kOptionTmo = 0x3, kOptionEot = 0x4,
               kOptionEosRead = 0xC, kOptionEosWrite = 0xD, kOptionEosCompare = 0xE,
@@ -58,6 +63,18 @@ int FailFromAnswer(const BusAnswer& answer) {
   return Fail(what == "nodevice" || what == "nolistener" ? kEnol : kEarg);
 }
 
+// A new descriptor for the unit; a full table fails as linux-gpib's does.
+int NewDescriptor(const GpibUnit& unit, const char* caller) {
+  const int descriptor = simlib::OpenDescriptor(unit);
+  if (descriptor >= 0) {
+    Finish(kCmpl);
+    return descriptor;
+  }
+  std::fprintf(stderr, "libgpib: out of room in ibConfigs[]\nlibgpib: %s failed to get descriptor\n", caller);
+  Fail(kEtab);
+  return -1;
+}
+
 int WaitLimitMs(const GpibUnit& unit) {
   const int milliseconds = simlib::TimeoutMilliseconds(unit.timeoutCode);
   return milliseconds == 0 ? 3'600'000 : milliseconds;
@@ -87,31 +104,29 @@ int ThreadIbcnt(void) { return static_cast<int>(threadCount); }
 long ThreadIbcntl(void) { return threadCount; }
 
 int ibfind(const char* name) {
-  const std::optional<int> board = simlib::FindBoard(name ? name : "");
-  if (!board) {
+  const std::optional<int> index = simlib::BoardNamed(name ? name : "");
+  if (!index) {
     Fail(kEdvr);
     return -1;
   }
   BusAnswer answer;
-  if (!Ask("board GPIB" + std::to_string(*board), "", false, kBusMarginMs, &answer)) return -1;
+  if (!Ask("board GPIB" + std::to_string(*index), "", false, kBusMarginMs, &answer)) return -1;
   if (!answer.Ok()) {
     Fail(kEdvr);
     return -1;
   }
-  Finish(kCmpl);
-  return *board;
-}
-
-int ibfindW(const wchar_t* name) {
-  std::string narrow;
-  for (const wchar_t* c = name; c && *c; ++c) narrow.push_back(*c < 128 ? static_cast<char>(*c) : '?');
-  return ibfind(narrow.c_str());
+  std::optional<GpibUnit> board = simlib::Unit(*index);
+  return NewDescriptor(*board, "ibfind");
 }
 
 int ibdev(int board, int pad, int sad, int tmo, int eot, int eos) {
-  if (board < 0 || board > 3 || pad < 0 || pad > 30 || (sad != 0 && (sad < 96 || sad > 126)) ||
-      tmo < 0 || tmo > 17) {
+  if (board < 0 || board >= simlib::kBoardDescriptors || pad < 0 || pad > 30 ||
+      (sad != 0 && (sad < 96 || sad > 126)) || tmo < 0 || tmo > 17) {
     Fail(kEarg);
+    return -1;
+  }
+  if (!simlib::BoardConfigured(board)) {
+    Fail(kEdvr);
     return -1;
   }
   GpibUnit unit;
@@ -123,18 +138,12 @@ int ibdev(int board, int pad, int sad, int tmo, int eot, int eos) {
   unit.eos = eos;
   unit.resource = "GPIB" + std::to_string(board) + "::" + std::to_string(pad) +
                   (sad ? "::" + std::to_string(sad - 96) : "") + "::INSTR";
-  const int descriptor = simlib::OpenDevice(unit);
-  if (descriptor < 0) {
-    Fail(kEdvr);
-    return -1;
-  }
-  Finish(kCmpl);
-  return descriptor;
+  return NewDescriptor(unit, "ibdev");
 }
 
 int ibonl(int ud, int v) {
   if (!UnitOrFail(ud)) return threadStatus;
-  if (v == 0 && ud >= simlib::kFirstDevice) simlib::CloseUnit(ud);
+  if (v == 0) simlib::CloseDescriptor(ud);
   return Finish(kCmpl);
 }
 
@@ -259,8 +268,15 @@ int ibask(int ud, int option, int* value) {
 int ibwait(int ud, int mask) {
   const std::optional<GpibUnit> unit = UnitOrFail(ud);
   if (!unit) return threadStatus;
-  const bool waitsForService = unit->board ? (mask & kSrqi) : (mask & kRqs);
-  if (!waitsForService) return Finish(kCmpl);
+  if (!unit->board) {
+    // A device sees its own request only when the board polls automatically
+    // (autopoll); this bus does not, as a gpib.conf without it: a wait for
+    // RQS ends at the device's time-out.
+    if (!(mask & kRqs)) return Finish(kCmpl);
+    std::this_thread::sleep_for(std::chrono::milliseconds(WaitLimitMs(*unit)));
+    return Finish(kCmpl | kTimo);
+  }
+  if (!(mask & kSrqi)) return Finish(kCmpl);
   const int waitMs = (mask & kTimo) ? WaitLimitMs(*unit) : 3'600'000;
   BusAnswer answer;
   if (!Ask("waitsrq " + BoardName(*unit) + " " + std::to_string(waitMs), "", false,
@@ -268,9 +284,7 @@ int ibwait(int ud, int mask) {
     return threadStatus;
   if (answer.TimedOut()) return Finish(kCmpl | kTimo);
   if (!answer.Ok()) return FailFromAnswer(answer);
-  if (unit->board) return Finish(kCmpl | kSrqi);
-  // Another device of the board asking for service is not this device's request.
-  return Finish(answer.Word(1) == unit->resource ? (kCmpl | kRqs) : (kCmpl | kTimo));
+  return Finish(kCmpl | kSrqi);
 }
 
 int iblines(int ud, short* lines) {
@@ -290,10 +304,6 @@ int ibcac(int ud, int) { return UnitOrFail(ud) ? Finish(kCmpl) : threadStatus; }
 int ibpct(int ud) { return UnitOrFail(ud) ? Finish(kCmpl) : threadStatus; }
 int ibrsv(int ud, int) { return UnitOrFail(ud) ? Finish(kCmpl) : threadStatus; }
 int ibrsc(int ud, int) { return UnitOrFail(ud) ? Finish(kCmpl) : threadStatus; }
-// Exclusive locks between processes are not simulated: a lock is always granted.
-int iblck(int ud, int, unsigned int, void*) { return UnitOrFail(ud) ? Finish(kCmpl) : threadStatus; }
-// Asynchronous notification is not offered; callers fall back to waiting.
-int ibnotify(int ud, int, void*, void*) { return UnitOrFail(ud) ? Fail(kEcap) : threadStatus; }
 
 }  // extern "C"
 

@@ -1,38 +1,67 @@
 #include "sim/libs/gpib/GpibUnits.h"
 
-#include <cctype>
-#include <map>
+#include <array>
+#include <cstdlib>
+#include <memory>
 #include <mutex>
+
+#include "sim/libs/gpib/GpibConfiguration.h"
 
 namespace simlib {
 namespace {
 
+struct Table {
+  std::array<std::unique_ptr<GpibUnit>, kDescriptorTableSize> entries;
+  GpibBoards boards;
+  std::optional<std::string> configuration;  // the IB_CONFIG the boards were read from
+};
+
 std::mutex tableLock;
-std::map<int, GpibUnit>& Table() {
-  static std::map<int, GpibUnit> table;
+
+// The table, with the configured boards set up when the configuration is
+// first read. Tests of one process may point IB_CONFIG elsewhere: the boards
+// are then read again (descriptors of 16 and up stay as they are).
+Table& TheTable() {
+  static Table table;
+  const char* variable = std::getenv("IB_CONFIG");
+  const std::string configuration = variable ? variable : "";
+  if (table.configuration == configuration) return table;
+  table.configuration = configuration;
+  table.boards = ReadGpibConfiguration();
+  for (int index = 0; index < kBoardDescriptors; ++index) {
+    auto& entry = table.entries[static_cast<size_t>(index)];
+    entry.reset();
+    if (!table.boards.count(index)) continue;
+    entry = std::make_unique<GpibUnit>();
+    entry->board = true;
+    entry->boardIndex = index;
+  }
   return table;
 }
 
+bool InRange(int descriptor) { return descriptor >= 0 && descriptor < kDescriptorTableSize; }
+
 }  // namespace
 
-std::optional<int> FindBoard(const std::string& name) {
-  if (name.size() != 5) return std::nullopt;
-  std::string upper;
-  for (char c : name.substr(0, 4)) upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
-  if (upper != "GPIB" || name[4] < '0' || name[4] > '3') return std::nullopt;
-  const int index = name[4] - '0';
+std::optional<int> BoardNamed(const std::string& name) {
   std::lock_guard guard(tableLock);
-  GpibUnit& unit = Table()[index];
-  unit.board = true;
-  unit.boardIndex = index;
-  return index;
+  for (const auto& [index, boardName] : TheTable().boards)
+    if (!boardName.empty() && boardName == name) return index;
+  return std::nullopt;
 }
 
-int OpenDevice(const GpibUnit& unit) {
+bool BoardConfigured(int index) {
   std::lock_guard guard(tableLock);
-  for (int descriptor = kFirstDevice; descriptor <= kLastDevice; ++descriptor) {
-    if (Table().count(descriptor)) continue;
-    Table()[descriptor] = unit;
+  return TheTable().boards.count(index) != 0;
+}
+
+int OpenDescriptor(const GpibUnit& unit) {
+  std::lock_guard guard(tableLock);
+  Table& table = TheTable();
+  for (int descriptor = kBoardDescriptors; descriptor < kDescriptorTableSize; ++descriptor) {
+    auto& entry = table.entries[static_cast<size_t>(descriptor)];
+    if (entry) continue;
+    entry = std::make_unique<GpibUnit>(unit);
     return descriptor;
   }
   return -1;
@@ -40,22 +69,21 @@ int OpenDevice(const GpibUnit& unit) {
 
 std::optional<GpibUnit> Unit(int descriptor) {
   std::lock_guard guard(tableLock);
-  auto found = Table().find(descriptor);
-  if (found == Table().end()) return std::nullopt;
-  return found->second;
+  if (!InRange(descriptor) || !TheTable().entries[static_cast<size_t>(descriptor)]) return std::nullopt;
+  return *TheTable().entries[static_cast<size_t>(descriptor)];
 }
 
 bool UpdateUnit(int descriptor, const GpibUnit& unit) {
   std::lock_guard guard(tableLock);
-  auto found = Table().find(descriptor);
-  if (found == Table().end()) return false;
-  found->second = unit;
+  if (!InRange(descriptor) || !TheTable().entries[static_cast<size_t>(descriptor)]) return false;
+  *TheTable().entries[static_cast<size_t>(descriptor)] = unit;
   return true;
 }
 
-void CloseUnit(int descriptor) {
+void CloseDescriptor(int descriptor) {
   std::lock_guard guard(tableLock);
-  Table().erase(descriptor);
+  if (descriptor >= kBoardDescriptors && InRange(descriptor))
+    TheTable().entries[static_cast<size_t>(descriptor)].reset();
 }
 
 int TimeoutMilliseconds(int code) {

@@ -1,7 +1,9 @@
 #pragma once
-// The unit descriptors of the simulated GPIB library: boards (found by name,
-// descriptor = board number) and devices (opened by address, descriptors
-// from 32 on), shared by every thread of the process.
+// The descriptor table of the simulated GPIB library, laid out as linux-gpib
+// lays out its own: one table of 4096 entries per process, entries 0 to 15
+// the boards configured in gpib.conf (descriptor = board index, set up when
+// the configuration is first read), and every ibfind or ibdev taking a new
+// entry from 16 upward that only ibonl(ud, 0) gives back.
 #include <optional>
 #include <string>
 
@@ -18,15 +20,19 @@ struct GpibUnit {
   std::string resource;  // devices: GPIBb::p[::s]::INSTR
 };
 
-constexpr int kFirstDevice = 32;
-constexpr int kLastDevice = 1023;
+constexpr int kBoardDescriptors = 16;
+constexpr int kDescriptorTableSize = 4096;
 
-// A board unit for "GPIBn" (any case); nothing for other names.
-std::optional<int> FindBoard(const std::string& name);
-int OpenDevice(const GpibUnit& unit);  // -1 when the table is full
+// The board index configured under this name; exact match, letter case included.
+std::optional<int> BoardNamed(const std::string& name);
+// Whether gpib.conf configures this board index.
+bool BoardConfigured(int index);
+// A new descriptor (16 and up) for the unit; -1 when the table is full.
+int OpenDescriptor(const GpibUnit& unit);
 std::optional<GpibUnit> Unit(int descriptor);
 bool UpdateUnit(int descriptor, const GpibUnit& unit);
-void CloseUnit(int descriptor);
+// Gives a descriptor of 16 and up back; board descriptors stay.
+void CloseDescriptor(int descriptor);
 // Milliseconds of an NI-488.2 time-out code (0: no limit).
 int TimeoutMilliseconds(int code);
 

@@ -1,11 +1,10 @@
-#include "sim/libs/gpibsrq/SrqRegistry.h"
+#include "gpibsrq/SrqRegistry.h"
 
 #include <atomic>
-#include <cctype>
 #include <map>
 #include <mutex>
 
-namespace simlib {
+namespace gpibsrq {
 namespace {
 
 std::mutex registryLock;
@@ -18,45 +17,32 @@ std::map<std::pair<int, int>, unsigned long long>& Timings() {
   static std::map<std::pair<int, int>, unsigned long long> timings;
   return timings;
 }
-std::atomic<int> lastError{0};
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
+std::atomic<int> lastError{kNoError};
 
 }  // namespace
-
-std::string SrqResource(int board, int pad, int sad) {
-  std::string name = "GPIB" + std::to_string(board) + "::" + std::to_string(pad);
-  if (sad >= 96) name += "::" + std::to_string(sad - 96);
-  return name + "::INSTR";
-}
 
 int AddRegistration(const SrqRegistration& registration) {
   std::lock_guard guard(registryLock);
   SrqRegistration entry = registration;
   entry.handle = nextHandle++;
-  entry.resource = Upper(entry.resource);
   Registrations()[entry.handle] = entry;
   return entry.handle;
 }
 
-bool RemoveRegistration(int handle, int* board) {
+std::optional<SrqRegistration> RemoveRegistration(int handle) {
   std::lock_guard guard(registryLock);
   auto found = Registrations().find(handle);
-  if (found == Registrations().end()) return false;
-  *board = found->second.board;
+  if (found == Registrations().end()) return std::nullopt;
+  SrqRegistration removed = found->second;
   Registrations().erase(found);
-  return true;
+  return removed;
 }
 
-std::vector<int> RemoveAllRegistrations() {
+std::vector<int> Handles() {
   std::lock_guard guard(registryLock);
-  std::vector<int> boards;
-  for (const auto& [handle, registration] : Registrations()) boards.push_back(registration.board);
-  Registrations().clear();
-  return boards;
+  std::vector<int> handles;
+  for (const auto& [handle, registration] : Registrations()) handles.push_back(handle);
+  return handles;
 }
 
 bool SetExpecting(int handle, bool expecting) {
@@ -67,19 +53,19 @@ bool SetExpecting(int handle, bool expecting) {
   return true;
 }
 
-bool BoardHasRegistrations(int board) {
+std::optional<SrqRegistration> FindRegistration(int handle) {
   std::lock_guard guard(registryLock);
-  for (const auto& [handle, registration] : Registrations())
-    if (registration.board == board) return true;
-  return false;
+  auto found = Registrations().find(handle);
+  if (found == Registrations().end()) return std::nullopt;
+  return found->second;
 }
 
-std::optional<SrqRegistration> FindRegistration(const std::string& resource) {
-  const std::string wanted = Upper(resource);
+std::vector<SrqRegistration> RegistrationsOn(int board) {
   std::lock_guard guard(registryLock);
+  std::vector<SrqRegistration> found;
   for (const auto& [handle, registration] : Registrations())
-    if (registration.resource == wanted) return registration;
-  return std::nullopt;
+    if (registration.board == board) found.push_back(registration);
+  return found;
 }
 
 void SetTiming(int board, int pad, unsigned long long milliseconds) {
@@ -93,7 +79,7 @@ unsigned long long GetTiming(int board, int pad) {
   return found == Timings().end() ? 0 : found->second;
 }
 
-void SetLastError(int error) { lastError = error; }
+void SetLastError(SrqError error) { lastError = error; }
 int LastError() { return lastError.load(); }
 
-}  // namespace simlib
+}  // namespace gpibsrq

@@ -1,0 +1,67 @@
+// The service-request library of the module's GPIB devices, built on any
+// NI-488.2-compatible GPIB library: devices register here and are called
+// back, on a thread of this library, with their status byte when they ask
+// for service. It also keeps the time of each device's last bus access, so
+// that every object of the process keeps a device's minimum spacing.
+// docs/real-instruments.md describes the calls.
+#include "gpibsrq/BoardWatcher.h"
+#include "gpibsrq/GpibCalls.h"
+#include "gpibsrq/SrqRegistry.h"
+
+namespace {
+
+constexpr int kPollTimeoutCode = 11;  // T1s for the library's own serial polls
+
+// Unregistering a device: no poll or handler call of it runs any more once
+// the descriptor is given back.
+int Unregister(int handle) {
+  const std::optional<gpibsrq::SrqRegistration> removed = gpibsrq::RemoveRegistration(handle);
+  if (!removed) return -1;
+  gpibsrq::WaitForDispatch();
+  if (const gpibsrq::GpibCalls* gpib = gpibsrq::Gpib()) gpib->ibonl(removed->pollDescriptor, 0);
+  return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+int RegisterSRQHandler(int board, int pad, int sad, gpibsrq::SrqHandler handler, void* context) {
+  if (board < 0 || board >= gpibsrq::kBoards || pad < 0 || pad > 30 || (sad != 0 && (sad < 96 || sad > 126)) ||
+      !handler)
+    return 0;
+  const gpibsrq::GpibCalls* gpib = gpibsrq::Gpib();
+  const int descriptor = gpib ? gpib->ibdev(board, pad, sad, kPollTimeoutCode, 1, 0) : -1;
+  if (descriptor < 0) {
+    gpibsrq::SetLastError(gpibsrq::kGpibUnusable);
+    return 0;
+  }
+  gpibsrq::SrqRegistration registration;
+  registration.board = board;
+  registration.pollDescriptor = descriptor;
+  registration.handler = handler;
+  registration.context = context;
+  const int handle = gpibsrq::AddRegistration(registration);
+  gpibsrq::WatchBoard(board);
+  return handle;
+}
+
+int UnRegisterSRQHandler(int handle) { return Unregister(handle); }
+
+void UnRegisterAllHandlers(void) {
+  for (int handle : gpibsrq::Handles()) Unregister(handle);
+}
+
+int SetExpectingSRQ(int handle, int expecting) { return gpibsrq::SetExpecting(handle, expecting != 0) ? 0 : -1; }
+
+int CheckGPIBBusses(void) { return gpibsrq::CountRequestingBoards(); }
+
+int GetLastGPIBError(void) { return gpibsrq::LastError(); }
+
+void SetLastTimingInformation(int board, int pad, unsigned long long milliseconds) {
+  gpibsrq::SetTiming(board, pad, milliseconds);
+}
+
+unsigned long long GetLastTimingInformation(int board, int pad) { return gpibsrq::GetTiming(board, pad); }
+
+}  // extern "C"
