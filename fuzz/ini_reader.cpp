@@ -14,20 +14,12 @@ void Check(bool condition) {
   if (!condition) __builtin_trap();
 }
 
-std::string_view Trim(std::string_view s) {
-  const size_t first = s.find_first_not_of(" \t\r\v\f");
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t\r\v\f") - first + 1);
-}
-
-// What reading gives for a value that was written.
+// What reading gives for a value that was written: the value itself, its
+// line breaks turned into blanks.
 std::string AsRead(std::string value) {
   for (char& c : value)
     if (c == '\r' || c == '\n') c = ' ';
-  std::string_view v = Trim(value);
-  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-    v = v.substr(1, v.size() - 2);
-  return std::string(v);
+  return value;
 }
 
 using Values = std::vector<std::pair<std::pair<std::string, std::string>, std::string>>;

@@ -1,11 +1,14 @@
 #include "platform/ProcessLauncher.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -49,7 +52,28 @@ bool SplitCommandLine(const std::string& line, std::vector<std::string>* words) 
 }
 
 namespace {
-// Starts the program; 0 and its process id, or the error number.
+// The file that starting `program` would run: the name itself when it has a
+// '/', else the first executable regular file of that name in PATH.
+std::string ProgramFile(const std::string& program) {
+  if (program.find('/') != std::string::npos) return program;
+  const char* variable = std::getenv("PATH");
+  const std::string path = variable ? variable : "/bin:/usr/bin";
+  for (size_t begin = 0;;) {
+    const size_t end = std::min(path.find(':', begin), path.size());
+    const std::string folder = path.substr(begin, end - begin);
+    const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
+    struct stat info {};
+    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
+      return candidate;
+    if (end == path.size()) return "";
+    begin = end + 1;
+  }
+}
+
+// Starts the program; 0 and its process id, or the error number. The program
+// starts with no signal blocked and every signal at its default action,
+// whatever the host blocks or ignores. A file without an interpreter line
+// ("#!") is run by /bin/sh as a script, the way a shell runs it.
 int Spawn(const std::vector<std::string>& words, pid_t* pid) {
   if (words.empty()) return EINVAL;
   std::vector<char*> argv;
@@ -58,7 +82,24 @@ int Spawn(const std::vector<std::string>& words, pid_t* pid) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-  const int error = posix_spawnp(pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  int error = posix_spawnp(pid, argv[0], &actions, &attributes, argv.data(), environ);
+  if (error == ENOEXEC) {
+    std::string script = ProgramFile(words[0]);
+    if (!script.empty()) {
+      std::vector<char*> shell{const_cast<char*>("/bin/sh"), script.data()};
+      shell.insert(shell.end(), argv.begin() + 1, argv.end());
+      error = posix_spawn(pid, shell[0], &actions, &attributes, shell.data(), environ);
+    }
+  }
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return error;
 }

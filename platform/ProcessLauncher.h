@@ -13,7 +13,9 @@ bool SplitCommandLine(const std::string& line, std::vector<std::string>* words);
 
 // Starts words[0] (looked up in PATH when it has no '/') with the words as
 // its arguments and this process's environment, and waits until it ends.
-// No descriptor beyond standard input, output and error is handed on.
+// No descriptor beyond standard input, output and error is handed on, nor
+// the host's blocked or ignored signals. A file without "#!" is run as a
+// script of /bin/sh (as a shell runs it; the words are not interpreted).
 // Returns 0 when it ran (whatever its exit code, given in *exitCode when
 // not null, -1 for a signal), else the system's error number.
 int RunProgramAndWait(const std::vector<std::string>& words, int* exitCode = nullptr);

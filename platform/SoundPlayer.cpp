@@ -158,27 +158,3 @@ void SoundPlayer::Stop() {
     pcm_ = nullptr;
   }
 }
-
-std::string TemporaryDirectory() {
-  const char* directory = std::getenv("TMPDIR");
-  return directory && *directory ? directory : "/tmp";
-}
-
-int RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0 || errno == ENOENT ? 0 : errno; }
-
-int WriteWholeFile(const std::string& path, const std::string& bytes) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return errno;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      close(fd);
-      return error;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return close(fd) == 0 ? 0 : errno;
-}

@@ -39,10 +39,3 @@ private:
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
-
-// The directory for temporary files: $TMPDIR, else /tmp.
-std::string TemporaryDirectory();
-// Removes a file; 0, or the system's error number (a missing file is not an error).
-int RemoveFile(const std::string& path);
-// Writes the bytes to the file (created or truncated); 0 or the system's error number.
-int WriteWholeFile(const std::string& path, const std::string& bytes);

@@ -37,12 +37,23 @@ std::optional<std::string_view> KeyOf(std::string_view line) {
   return key;
 }
 
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
 std::string_view ValueOf(std::string_view line) {
   std::string_view value = Trim(line.substr(line.find('=') + 1));
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front())
+  if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
   return value;
+}
+
+// The value as written: a value that reading would change (one with blanks
+// at either end, or enclosed in a pair of quotes of its own) is enclosed in
+// double quotes, which reading takes off again.
+std::string Protected(std::string value) {
+  const bool blankEnds = !value.empty() && (kBlanks.find(value.front()) != std::string_view::npos ||
+                                            kBlanks.find(value.back()) != std::string_view::npos);
+  const bool quoted = value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
+  return blankEnds || quoted ? '"' + value + '"' : value;
 }
 
 // Names and values are single lines.
@@ -153,7 +164,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   if (!IsStorableKey(key)) return false;
   const std::string sectionName = OneLine(Trim(section));
   const std::string keyName(Trim(key));
-  const std::string valueText = OneLine(value);
+  const std::string valueText = Protected(OneLine(value));
   const std::string foldedKey = Fold(keyName);
 
   const auto found = sections_.find(Fold(sectionName));

@@ -7,7 +7,9 @@
 // Section and key names compare case-insensitively (Unicode) and ignore
 // surrounding blanks; the first section of a name and the first key of a name
 // within it win. Values are read without surrounding blanks and without one
-// pair of enclosing quotes ('...' or "...").
+// pair of enclosing quotes ('...' or "..."). A value is written so that it
+// reads back as it was set: one with blanks at either end, or enclosed in
+// quotes of its own, is written within double quotes.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,7 +31,8 @@ public:
 
   // Sets the value, replacing the first line of the key, else adding a line
   // after the last key of the section, else adding the section at the end.
-  // Line breaks in names and values become blanks. Returns false, changing
+  // Line breaks in names and values become blanks; otherwise Find gives the
+  // value exactly as set, also after parsing Text() again. Returns false, changing
   // nothing, for a key that could not be read back (empty, or containing "=",
   // or starting with "[", ";" or "#").
   bool Set(std::string_view section, std::string_view key, std::string_view value);

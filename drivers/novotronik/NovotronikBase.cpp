@@ -100,26 +100,33 @@ Framing NovotronikBase::CurrentFraming() const {
 
 Status NovotronikBase::AfterStreamConnectConfiguration(uint32_t hostContext) {
   const Status status = DeviceStreamClientWithStream::AfterStreamConnectConfiguration(hostContext);
-  switch (CurrentFraming()) {
-    case Framing::kSerial: {
-      // A frame ends with ETX both ways: the stream adds nothing to it and
-      // stops reading at the unit's ETX.
-      const std::string etx(1, kETX);
-      SetSendTermination(hostContext, etx, true);
-      SetReceiveTermination(hostContext, etx, true);
-      break;
-    }
-    case Framing::kNetwork: {
-      // The end of string is the stream's send terminator (a line feed when
-      // the stream sends none), so the stream adds nothing to a framed command.
-      const DeviceStreamSettings settings = GetStreamSettings();
-      endOfString_ = settings.sendTerminationEnabled && !settings.sendTermination.empty() ? settings.sendTermination
-                                                                                          : "\n";
-      JournexEntry::Note("AfterStreamConnectConfiguration", kModule, "Note",
-                         "SetEndOfString set to '" + endOfString_ + "'");
-      break;
-    }
-    case Framing::kOther: endOfString_ = "\n"; break;
+  const Framing framing = CurrentFraming();
+  if (framing == Framing::kSerial) {
+    // A frame ends with ETX both ways: the stream adds nothing to it and
+    // stops reading at the unit's ETX. The terminators it replaces come back
+    // when the driver next connects over another transport.
+    if (!replacedTerminators_) replacedTerminators_ = GetStreamSettings();
+    const std::string etx(1, kETX);
+    SetSendTermination(hostContext, etx, true);
+    SetReceiveTermination(hostContext, etx, true);
+    return status;
+  }
+  if (replacedTerminators_) {
+    const DeviceStreamSettings& kept = *replacedTerminators_;
+    SetSendTermination(hostContext, kept.sendTermination, kept.sendTerminationEnabled);
+    SetReceiveTermination(hostContext, kept.receiveTermination, kept.receiveTerminationEnabled);
+    replacedTerminators_.reset();
+  }
+  if (framing == Framing::kNetwork) {
+    // The end of string is the stream's send terminator (a line feed when
+    // the stream sends none), so the stream adds nothing to a framed command.
+    const DeviceStreamSettings settings = GetStreamSettings();
+    endOfString_ = settings.sendTerminationEnabled && !settings.sendTermination.empty() ? settings.sendTermination
+                                                                                        : "\n";
+    JournexEntry::Note("AfterStreamConnectConfiguration", kModule, "Note",
+                       "SetEndOfString set to '" + endOfString_ + "'");
+  } else {
+    endOfString_ = "\n";
   }
   return status;
 }

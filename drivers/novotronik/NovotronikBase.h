@@ -4,6 +4,7 @@
 // pole to select. Each switch is set ("SES..") and then verified with status
 // queries ("STS") until it reports the pole.
 #include <array>
+#include <optional>
 #include <string>
 
 #include "drivers/novotronik/NovotronikProtocol.h"
@@ -69,6 +70,8 @@ private:
   std::array<eSwitchEventSettingsNovotronik, ROW_TOTAL> events_{};
   std::array<std::array<eSwitchPinSettingsNovotronik, PINS_PER_PORT>, ROW_TOTAL> pins_{};
   std::string endOfString_ = "\n";
+  // The stream's terminators before a serial connection set ETX, while ETX is set.
+  std::optional<DeviceStreamSettings> replacedTerminators_;
   double keptTimeout_ = 0;
   int lastSwitch_ = 0;
   int lastPole_ = 0;

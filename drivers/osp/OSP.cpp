@@ -1,5 +1,6 @@
 #include "drivers/osp/OSP.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "drivers/osp/OSPPanel.h"
@@ -8,6 +9,20 @@
 
 namespace OSP {
 namespace {
+
+// A slot's module as stored: its name, or (as enumerations are stored
+// elsewhere) its number; anything else is no module.
+eModuleSettingsOSP StoredModule(const std::string& text) {
+  const EnumClass<eModuleSettingsOSP>& modules = EnumClass<eModuleSettingsOSP>::Instance();
+  eModuleSettingsOSP module = NoModuleSelected;
+  if (modules.Value(text, &module)) return module;
+  int number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || end != text.data() + text.size()) return NoModuleSelected;
+  for (const auto& [name, value] : modules.Entries())
+    if (static_cast<int>(value) == number) return value;
+  return NoModuleSelected;
+}
 
 std::string Key(const char* format, int first, int second = 0) {
   char text[48];
@@ -63,10 +78,9 @@ uint32_t OSP::LoadProgramSettings(uint32_t hostContext, SettingsStore store) {
   if (!store) return status;
   store->PushTable(kTable);
   for (int slot = 0; slot < kSlots; ++slot) {
-    const std::string name = store->ReadNarrow(Key("SelectedModuleSlot%d", slot),
-                                               std::string(EnumClass<eModuleSettingsOSP>::Instance().Name(Module(slot))));
-    eModuleSettingsOSP module = NoModuleSelected;
-    if (!EnumClass<eModuleSettingsOSP>::Instance().Value(name, &module)) module = NoModuleSelected;
+    const std::string stored = store->ReadNarrow(Key("SelectedModuleSlot%d", slot),
+                                                 std::string(EnumClass<eModuleSettingsOSP>::Instance().Name(Module(slot))));
+    const eModuleSettingsOSP module = StoredModule(stored);
     SetModule(slot, module);
     for (int relay = 0; relay < kRelays; ++relay) {
       for (int which : {kDuring, kAfter}) {

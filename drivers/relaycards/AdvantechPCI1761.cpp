@@ -75,9 +75,7 @@ Status AdvantechPCI1761Base::ApplySet(int set) {
   return status;
 }
 
-std::string AdvantechPCI1761Base::CardErrorText(Status status) {
-  return status == LabCardLibrary::kNotLoadable ? "Could not load LabCard DLL." : "";
-}
+std::string AdvantechPCI1761Base::CardErrorText(Status status) const { return library_.ErrorText(status); }
 
 // The switch matrix.
 

@@ -35,7 +35,7 @@ public:
   // Waits "Wait" ms when it is above 0.
   void WaitAfterSwitching();
   // The text of a status of the card, empty when it is not one.
-  static std::string CardErrorText(Status status);
+  std::string CardErrorText(Status status) const;
 
   int Setting(int set, int relay) const { return settings_[set][relay]; }
   void SetSetting(int set, int relay, int value) { settings_[set][relay] = value; }

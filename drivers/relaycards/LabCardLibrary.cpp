@@ -6,11 +6,14 @@
 namespace {
 constexpr std::string_view kModule = "LabCardLibrary";
 
+// Resolves one function; the first one missing is remembered in `missing`.
 template <class F>
-bool Take(void* handle, const char* name, F*& function) {
+bool Take(void* handle, const char* name, F*& function, std::string& missing) {
   function = reinterpret_cast<F*>(SharedLibrary::Find(handle, name));
-  if (!function) JournexEntry::Note("LoadLibrary", kModule, "Error", std::string(name) + " not found");
-  return function != nullptr;
+  if (function) return true;
+  JournexEntry::Note("LoadLibrary", kModule, "Error", std::string(name) + " not found");
+  if (missing.empty()) missing = name;
+  return false;
 }
 
 Status Result(long result) { return static_cast<Status>(result); }
@@ -28,12 +31,13 @@ Status LabCardLibrary::Load() {
     return kNotLoadable;
   }
   Functions f;
-  bool complete = Take(handle, "DRV_SelectDevice", f.DRV_SelectDevice);
-  complete = Take(handle, "DRV_DeviceOpen", f.DRV_DeviceOpen) && complete;
-  complete = Take(handle, "DRV_DeviceClose", f.DRV_DeviceClose) && complete;
-  complete = Take(handle, "DRV_DioWritePortByte", f.DRV_DioWritePortByte) && complete;
-  complete = Take(handle, "DRV_DioGetCurrentDOByte", f.DRV_DioGetCurrentDOByte) && complete;
-  if (!complete) return kNotLoadable;
+  missingFunction_.clear();
+  bool complete = Take(handle, "DRV_SelectDevice", f.DRV_SelectDevice, missingFunction_);
+  complete = Take(handle, "DRV_DeviceOpen", f.DRV_DeviceOpen, missingFunction_) && complete;
+  complete = Take(handle, "DRV_DeviceClose", f.DRV_DeviceClose, missingFunction_) && complete;
+  complete = Take(handle, "DRV_DioWritePortByte", f.DRV_DioWritePortByte, missingFunction_) && complete;
+  complete = Take(handle, "DRV_DioGetCurrentDOByte", f.DRV_DioGetCurrentDOByte, missingFunction_) && complete;
+  if (!complete) return kFunctionMissing;
   functions_ = f;
   return 0;
 }
@@ -57,13 +61,13 @@ Status LabCardLibrary::Close() {
 }
 
 Status LabCardLibrary::ReadOutputByte(uint16_t& value) {
-  if (!open_) return kNotLoadable;
+  if (!open_) return kNotOpen;
   adsapi::PT_DioGetCurrentDOByte request{0, &value};
   return Result(functions_.DRV_DioGetCurrentDOByte(handle_, &request));
 }
 
 Status LabCardLibrary::WriteOutputByte(uint16_t value) {
-  if (!open_) return kNotLoadable;
+  if (!open_) return kNotOpen;
   adsapi::PT_DioWritePortByte request{0, 0xFF, value};
   return Result(functions_.DRV_DioWritePortByte(handle_, &request));
 }
@@ -76,4 +80,14 @@ Status LabCardLibrary::SelectDevice(unsigned long& deviceNumber, std::string& de
   text[sizeof text - 1] = '\0';
   description = text;
   return selected;
+}
+
+std::string LabCardLibrary::ErrorText(Status status) const {
+  switch (status) {
+    case kNotLoadable: return "Could not load LabCard DLL.";
+    case kFunctionMissing:
+      return "The LabCard DLL (" + LibraryName() + ") lacks the function " + missingFunction_ + ".";
+    case kNotOpen: return "The Advantech card is not open. Initialise the device first.";
+    default: return "";
+  }
 }

@@ -23,6 +23,8 @@ struct PT_DioGetCurrentDOByte {
 class LabCardLibrary {
 public:
   static constexpr Status kNotLoadable = 0x30001388;
+  static constexpr Status kFunctionMissing = 0x30001389;  // the library lacks a function; the text names it
+  static constexpr Status kNotOpen = 0x3000138A;          // switching before the card was opened
 
   static std::string LibraryName();
 
@@ -36,6 +38,8 @@ public:
   Status WriteOutputByte(uint16_t value);
   // The library's device selection; kNotLoadable when it cannot be loaded.
   Status SelectDevice(unsigned long& deviceNumber, std::string& description);
+  // The text of a status of the library's own (kNotLoadable ...), else empty.
+  std::string ErrorText(Status status) const;
 
 private:
   struct Functions {
@@ -48,6 +52,7 @@ private:
   Status Load();
 
   Functions functions_;
+  std::string missingFunction_;  // the first function the library lacked
   unsigned long deviceNumber_ = 0;
   long handle_ = 0;
   bool open_ = false;

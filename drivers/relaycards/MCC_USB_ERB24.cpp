@@ -76,7 +76,8 @@ Status MCC_USB_ERBBase::DeInitDevice(HostWindow) {
 
 Status MCC_USB_ERBBase::ApplySet(int set) {
   if (set != 0 && set != 1) return 0;
-  Status status = 0;
+  // Another driver may hold the library open; this one switches only when it opened the board itself.
+  Status status = opened_ ? 0 : kNotOpen;
   for (int relay = 0; relay < Count() && status == 0; ++relay) {
     const int setting = Setting(set, relay);
     if (setting == kNormallyClosed || setting == kNormallyOpen)
@@ -96,7 +97,8 @@ Status MCC_USB_ERBBase::HandleEvent(HostWindow, const uint32_t* event, const dou
 
 Status MCC_USB_ERBBase::GetErrorString(HostWindow hWnd, uint32_t err, char* buffer, uint32_t bufferSize,
                                        uint32_t* read) {
-  const std::string text = Library().ErrorText(err);
+  const std::string text =
+      err == kNotOpen ? "The MC Computing relay board is not open. Initialise the device first." : Library().ErrorText(err);
   if (text.empty()) return SwitchMatrixBase::GetErrorString(hWnd, err, buffer, bufferSize, read);
   ClearTextBuffer(buffer, bufferSize, read);
   CopyTextToBuffer(text, buffer, bufferSize, read);

@@ -13,6 +13,8 @@ public:
   static constexpr int kNormallyClosed = 1;
   static constexpr int kNormallyOpen = 2;
   static constexpr int kDoNotSwitch = 100;
+  // Switching before this driver opened the board.
+  static constexpr Status kNotOpen = 0x3000B0F6;
   static constexpr const char* kTable = "MCC_USB_ERB";
   static constexpr const char* kDialogName = "MCC_USB_ERB24Dialog";
 

@@ -6,6 +6,7 @@
 
 #include "framework/TextBuffer.h"
 #include "logging/JournexEntry.h"
+#include "platform/PrivateFiles.h"
 #include "platform/SoundPlayer.h"
 
 namespace Kovalex::devicedrivers {
@@ -27,7 +28,11 @@ PlaySoundSwitch::PlaySoundSwitch(double frequency) : frequency_(frequency), play
 
 PlaySoundSwitch::~PlaySoundSwitch() { StopSound(); }
 
-std::string PlaySoundSwitch::FilePath() { return TemporaryDirectory() + "/" + kFileName; }
+std::string PlaySoundSwitch::FilePath() {
+  std::string directory;
+  PrivateDirectory(&directory);
+  return directory + "/" + kFileName;
+}
 
 std::string PlaySoundSwitch::WaveFile(double frequency) {
   std::string bytes = "RIFF";
@@ -50,8 +55,14 @@ std::string PlaySoundSwitch::WaveFile(double frequency) {
 
 Status PlaySoundSwitch::WriteTone(double frequency) {
   if (!std::isfinite(frequency) || frequency <= 0 || frequency >= kSampleRate / 2.0) return kGenerateFailed;
-  path_ = FilePath();
-  if (WriteWholeFile(path_, WaveFile(frequency))) return kCreateFileFailed;
+  std::string directory;
+  int error = PrivateDirectory(&directory);
+  path_ = directory + "/" + kFileName;
+  if (!error) error = ReplacePrivateFile(directory, kFileName, WaveFile(frequency));
+  if (error) {
+    JournexEntry::Note("WriteTone", kModule, "Error", "cannot write " + path_, {{"errno", error}, {"Err", kCreateFileFailed}});
+    return kCreateFileFailed;
+  }
   generated_ = frequency;
   return 0;
 }

@@ -2,8 +2,8 @@
 // Plays a continuous sine tone on the computer's sound output while a dwell
 // time runs ("DwellTimeStarted" starts a 1000 Hz tone, the events that end a
 // dwell or a test stop it). The tone is a one-second 16-bit mono WAVE file
-// at 44100 samples per second, "PlaySoundSwitch.wav" in the temporary
-// directory, played in a loop until stopped.
+// at 44100 samples per second, "PlaySoundSwitch.wav" in this user's private
+// folder (never through a link), played in a loop until stopped.
 #include <memory>
 #include <string>
 
@@ -41,7 +41,7 @@ public:
   void StopSound();
   // The whole WAVE file of a one-second tone: header and samples.
   static std::string WaveFile(double frequency);
-  // The tone file's path: the temporary directory joined with the file name.
+  // The tone file's path: this user's private folder joined with the file name.
   static std::string FilePath();
 
   double Frequency() const { return frequency_; }

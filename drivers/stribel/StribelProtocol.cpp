@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "framework/NumberConversion.h"
 #include "platform/CLocale.h"
 
 namespace stribel {
@@ -10,8 +11,8 @@ namespace stribel {
 std::string StartMessage(const TestSignal& signal) {
   const long field = signal.fieldStrength;
   if (!signal.modulationOn) return FormatC("START:%gMHZ,%ldVM,CARRIER\r", signal.frequencyMHz, field);
-  // A type that is no integer is neither AM nor FM.
-  const double type = signal.modulationType;
+  // The type is compared as an integer: its fraction is dropped (5.5 is FM).
+  const long type = TruncatedToInt32(signal.modulationType);
   if (type == kAmplitudeModulation)
     return FormatC("START:%gMHZ,%ldVM,AM,%gHZ,%g%%\r", signal.frequencyMHz, field, signal.modulationFrequency,
                    signal.modulationParameter);

@@ -44,6 +44,8 @@ Status TeseqRFB2000::CheckDevice(HostWindow hWnd) {
   if (!StreamOpen()) ConnectStream(hWnd, true);
   if (!StreamOpen()) return streamstatus::kNotConnected;
   Status status = 0;
+  // The short time-out is the check's own: the connections after it have the stream's.
+  const double kept = GetTimeout(hWnd);
   SetTimeout(hWnd, kCheckTimeoutSeconds);
   for (int pass = 0; pass < 3; ++pass) {
     complaints_.clear();
@@ -62,6 +64,7 @@ Status TeseqRFB2000::CheckDevice(HostWindow hWnd) {
     if (status == 0 && !complaints_.empty()) status = kIncorrectValue;
     if (status == 0) break;
   }
+  SetTimeout(hWnd, kept);
   const Status closed = DeInitDevice(hWnd);
   return status != 0 ? status : closed;
 }

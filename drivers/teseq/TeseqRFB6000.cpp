@@ -10,6 +10,16 @@ namespace {
 std::string Key(char letter, int which) {
   return std::string(1, letter) + (which == TeseqRFB6000::kBefore ? "-before" : "-after");
 }
+
+// A slot's setting from the file; a number outside the settings 0–7 (a
+// hand-edited file) leaves the slot as it is rather than reach the unit.
+teseq::SwitchState StoredSetting(const SettingsStore& store, const std::string& key, teseq::SwitchState current) {
+  const long value = store->Read(key, static_cast<long>(current));
+  if (value >= teseq::DoNotChange && value <= teseq::Output6) return static_cast<teseq::SwitchState>(value);
+  JournexEntry::Note("LoadProgramSettings", "TeseqRFB6000", "Error", key + " is no setting: the slot is left as it is",
+                     {{"value", value}});
+  return teseq::DoNotChange;
+}
 }  // namespace
 
 TeseqRFB6000::TeseqRFB6000(const std::string& model) : model_(model) {
@@ -40,8 +50,8 @@ uint32_t TeseqRFB6000::LoadProgramSettings(uint32_t hostContext, SettingsStore s
   if (!store) return status;
   store->PushTable(kTable);
   for (auto& [letter, pair] : slots_) {
-    pair.first = static_cast<teseq::SwitchState>(store->Read(Key(letter, kBefore), static_cast<long>(pair.first)));
-    pair.second = static_cast<teseq::SwitchState>(store->Read(Key(letter, kAfter), static_cast<long>(pair.second)));
+    pair.first = StoredSetting(store, Key(letter, kBefore), pair.first);
+    pair.second = StoredSetting(store, Key(letter, kAfter), pair.second);
   }
   store->PopTable();
   return status;

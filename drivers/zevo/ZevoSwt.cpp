@@ -48,7 +48,19 @@ uint8_t ZevoSwt::StatusByte(const RelayStates& states) {
   return byte;
 }
 
-Status ZevoSwt::OpenPort() { return Open(Br9600, None, Data8, Stop1); }
+Status ZevoSwt::OpenPort() {
+  // The box needs 9600 8N1 whatever the file says; the stored settings stay as they are.
+  const BaudRate baudRate = GetBaudRate();
+  const Parity parity = GetParity();
+  const DataBits dataBits = GetDataBits();
+  const StopBits stopBits = GetStopBits();
+  const Status status = Open(Br9600, None, Data8, Stop1);
+  SetBaudRate(baudRate);
+  SetParity(parity);
+  SetDataBits(dataBits);
+  SetStopBits(stopBits);
+  return status;
+}
 
 Status ZevoSwt::InitDevice(HostWindow) {
   Status status = OpenPort();

@@ -3,6 +3,7 @@
 // the display's frequency formats and placeholders.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 
 #include "drivers/novotronik/NovotronikBase.h"
@@ -25,7 +26,11 @@ TEST(SerialDisplayDrivers, StartMessagesUseCFormatting) {
       {{80, 11, true, 1, 1000, 80}, "START:80MHZ,11VM,AM,1000HZ,80%\r"},
       {{123456789.0, 2147483647, true, 1, 0.0001, 99.5}, "START:1.23457e+08MHZ,2147483647VM,AM,0.0001HZ,99.5%\r"},
       {{6000, 200, true, 5, 1e6, 75000}, "START:6000MHZ,200VM,FM,1e+06HZ,75000HZ\r"},
-      {{6000, 200, true, 5.5, 1e6, 75000}, ""},
+      // The modulation type counts as an integer, its fraction dropped.
+      {{6000, 200, true, 5.5, 1e6, 75000}, "START:6000MHZ,200VM,FM,1e+06HZ,75000HZ\r"},
+      {{80, 11, true, 1.999, 1000, 80}, "START:80MHZ,11VM,AM,1000HZ,80%\r"},
+      {{80, 11, true, 0.999, 1000, 80}, ""},
+      {{80, 11, true, std::nan(""), 1000, 80}, ""},
       {{6000, 200, true, 2, 1e6, 75000}, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(stribel::StartMessage(c.signal), c.message);

@@ -4,11 +4,14 @@
 // often, and that nothing in a command line reached a shell.
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -16,6 +19,7 @@
 
 #include "e2e/InstrumentBench.h"
 #include "support/LoadedModule.h"
+#include "support/ScopedVariable.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -127,4 +131,65 @@ TEST_F(ExternalProgramE2e, ADocumentIsHandedToTheDesktopOpenerWithoutWaiting) {
   close(reader);
   setenv("PATH", path.c_str(), 1);
   unsetenv("SWM_OPENED");
+}
+
+TEST_F(ExternalProgramE2e, AScriptWithoutInterpreterLineRunsInTheShellWithItsWordsUninterpreted) {
+  // The recorder without its "#!" line, once named by its path and once found through PATH.
+  const std::string bin = dir_.File("bin");
+  std::filesystem::create_directories(bin);
+  const std::string body = std::string(kRecorder).substr(std::string(kRecorder).find('\n') + 1);
+  for (const std::string& script : {dir_.File("plain"), bin + "/plainrec"}) {
+    WriteFile(script, body);
+    chmod(script.c_str(), 0755);
+  }
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  ScopedVariable lookup("PATH", bin + ":" + path);
+  const std::string env = "env [a value 'with' \"quotes\"]\n";
+  for (const std::string& program : {"'" + dir_.File("plain") + "'", std::string("plainrec")}) {
+    std::filesystem::remove(Record());
+    Configure(program + " 'a b' '$(touch x)' \\;", "");
+    EXPECT_EQ(Event(3), 0u) << program;
+    Event(2);
+    EXPECT_EQ(ReadFile(Record()), "run [a b] [$(touch x)] [;]\n" + env) << program;
+  }
+}
+
+TEST_F(ExternalProgramE2e, TheProgramStartsWithNoSignalBlockedOrIgnored) {
+  const std::string probe = dir_.File("probe");
+  WriteFile(probe, "#!/bin/sh\nexec grep -E '^Sig(Blk|Ign)' /proc/self/status >> \"$SWM_RECORD\"\n");
+  chmod(probe.c_str(), 0755);
+  Configure("'" + probe + "'", "");
+  // The host ignores SIGTERM and SIGINT and blocks SIGUSR2 on the calling thread.
+  struct sigaction ignore {}, oldTerm {}, oldInt {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGTERM, &ignore, &oldTerm);
+  sigaction(SIGINT, &ignore, &oldInt);
+  sigset_t blocked, oldMask;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGUSR2);
+  pthread_sigmask(SIG_BLOCK, &blocked, &oldMask);
+  const uint32_t status = Event(3);
+  pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
+  sigaction(SIGTERM, &oldTerm, nullptr);
+  sigaction(SIGINT, &oldInt, nullptr);
+  EXPECT_EQ(status, 0u);
+  unsigned long long blockedMask = ~0ull, ignoredMask = ~0ull;
+  ASSERT_EQ(std::sscanf(ReadFile(Record()).c_str(), "SigBlk: %llx SigIgn: %llx", &blockedMask, &ignoredMask), 2)
+      << ReadFile(Record());
+  EXPECT_EQ(blockedMask, 0u);
+  // Bit n - 1 is signal n. glibc's posix_spawn leaves its own signals 32 and
+  // 33 ignored, which no program can set or use; every other one is at its default.
+  EXPECT_EQ(ignoredMask & ~((1ull << 31) | (1ull << 32)), 0u) << std::hex << ignoredMask;
+}
+
+TEST_F(ExternalProgramE2e, AQuotedCommandLineSurvivesASaveAndAReload) {
+  // The line "'<recorder>' 'start'" as the module writes it: within a further pair of quotes.
+  const std::string line = "'" + recorder_ + "' 'start'";
+  Configure("\"" + line + "\"", "");
+  const std::string saved = dir_.File("saved.ini");
+  ASSERT_EQ(m_.SaveConfiguration(0, id_, saved.c_str()), 0u);
+  EXPECT_NE(ReadFile(saved).find("Before=\"" + line + "\"\n"), std::string::npos) << ReadFile(saved);
+  ModuleDriver reloaded("EXTERNAL_PROGRAM", saved);
+  EXPECT_EQ(reloaded.Event(3), 0u);
+  EXPECT_EQ(ReadFile(Record()), "run [start]\nenv [a value 'with' \"quotes\"]\n");
 }

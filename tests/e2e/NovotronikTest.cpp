@@ -104,3 +104,26 @@ TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {
                            "Selected=TCPIP\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
 }
+
+TEST(NovotronikE2e, TheSerialTerminatorsStayWithTheSerialConnection) {
+  // The TCP bench first: the serial bench's ports directory must be the one in effect.
+  InstrumentBench tcp(Wire::kTcp, {{"family", "novotronik"}, {"framing", "plain"}});
+  InstrumentBench serial(Wire::kSerial, {{"family", "novotronik"}, {"framing", "stx-etx"}, {"terminator", "none"}});
+  ModuleDriver driver("NOVOTRONIK_SWITCH", serial.Ini("serial.ini", kRows));
+  swm::Module& m = driver.m;
+  ASSERT_EQ(m.InitDevice(0, driver.id), 0u);
+  EXPECT_EQ(serial.TakeBytes(), Framed({"STI", "STM"}));
+  ASSERT_EQ(m.DeInitDevice(0, driver.id), 0u);
+
+  // The same driver moved to TCP frames with line feeds and reads the unit's lines.
+  ASSERT_EQ(m.LoadConfiguration(0, driver.id, tcp.Ini("tcp.ini", kRows).c_str()), 0u);
+  ASSERT_EQ(m.InitDevice(0, driver.id), 0u);
+  EXPECT_EQ(driver.Event(SWM_EVENT_InitialisationStarted), 0u);
+  EXPECT_EQ(tcp.TakeBytes(), "STI\nSTM\nSES01P02\nSTS\nSES08P05\nSTS\n");
+  ASSERT_EQ(m.DeInitDevice(0, driver.id), 0u);
+
+  // And back on the serial port, ETX again.
+  ASSERT_EQ(m.LoadConfiguration(0, driver.id, serial.Ini("serial.ini", kRows).c_str()), 0u);
+  ASSERT_EQ(m.InitDevice(0, driver.id), 0u);
+  EXPECT_EQ(serial.TakeBytes(), Framed({"STI", "STM"}));
+}

@@ -122,20 +122,25 @@ INSTANTIATE_TEST_SUITE_P(Models, OSPFrameModels, testing::ValuesIn(kFrames),
                            return std::string(info.param.first);
                          });
 
-TEST(OSPFrame, OlderOneDigitPositionsLoadAsTheModulesPositionTexts) {
+TEST(OSPFrame, OlderOneDigitPositionsAndModuleNumbersLoadAsTheirTexts) {
   TestDirectory directory;
   const std::string ini = directory.File("older.ini"), saved = directory.File("saved.ini");
   std::ofstream(ini) << "[OSP]\nSelectedModuleSlot0=ModuleOSP_B107\nSelectedModuleSlot1=ModuleOSP_B119\n"
                         "SelectedModuleSlot2=ModuleOSP_B103\nSelectedModuleSlot3=Unknown\n"
                         "DuringRelays2Slot0=2\nAfterRelays2Slot0=1\nDuringRelays3Slot0=3\nDuringRelays4Slot0=NO\n"
                         "DuringRelays0Slot1=8\nAfterRelays0Slot1=0\nDuringRelays0Slot2=1\nAfterRelays0Slot2=2\n"
-                        "DuringRelays0Slot3=1\n";
+                        "DuringRelays0Slot3=1\n"
+                        // Modules by number: 1 is B107, 7 is B101; 99 and 7x are none.
+                        "SelectedModuleSlot4=1\nDuringRelays2Slot4=2\nSelectedModuleSlot5=7\n"
+                        "SelectedModuleSlot6=99\nSelectedModuleSlot7=7x\n";
   ModuleDriver driver("OSP_320", ini);
   ASSERT_EQ(driver.m.SaveConfiguration(0, driver.id, saved.c_str()), 0u);
   const std::string text = ReadFile(saved);
   for (const char* line : {"DuringRelays2Slot0=NO\nAfterRelays2Slot0=NC\n", "DuringRelays3Slot0=Do not switch\n",
                            "DuringRelays4Slot0=NO\n", "DuringRelays0Slot1=Position 8\nAfterRelays0Slot1=Do not switch\n",
                            "DuringRelays0Slot2=Off\nAfterRelays0Slot2=On\n", "SelectedModuleSlot3=NoModuleSelected\n",
-                           "DuringRelays0Slot3=Do not switch\n"})
+                           "DuringRelays0Slot3=Do not switch\n", "SelectedModuleSlot4=ModuleOSP_B107\n",
+                           "DuringRelays2Slot4=NO\n", "SelectedModuleSlot5=ModuleOSP_B101\n",
+                           "SelectedModuleSlot6=NoModuleSelected\n", "SelectedModuleSlot7=NoModuleSelected\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
 }

@@ -1,7 +1,10 @@
 // The test tone through the module's exports: the WAVE file it writes into
-// the temporary directory, byte for byte where it is fixed, and what ALSA
+// this user's private folder (never through a link another account planted),
+// byte for byte where it is fixed, and what ALSA
 // actually played, captured by the PCM device "file" (no sound card needed):
 // a 1000 Hz tone from the start of the file.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,12 +12,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "e2e/InstrumentBench.h"
 #include "support/LoadedModule.h"
+#include "support/ScopedVariable.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -52,24 +57,22 @@ double Frequency(const std::vector<int16_t>& s, double rate) {
 class PlaySoundE2e : public testing::Test {
 protected:
   void SetUp() override {
-    setenv("TMPDIR", dir_.Path().c_str(), 1);
-    setenv("SWMATRIX_SOUND_DEVICE", ("file:'" + Capture() + "',raw").c_str(), 1);
     driver_.emplace(" playsoundswitch ");
     ASSERT_TRUE(driver_->created);
     id_ = driver_->id;
   }
-  void TearDown() override {
-    driver_.reset();
-    unsetenv("TMPDIR");
-    unsetenv("SWMATRIX_SOUND_DEVICE");
-  }
+  void TearDown() override { driver_.reset(); }
   std::string Capture() const { return dir_.File("out.raw"); }
+  // The tone file in the private runtime folder (a folder of mode 0700 of this user).
   std::string Wave() const { return dir_.File("PlaySoundSwitch.wav"); }
   uint32_t Event(uint32_t event) { return driver_->Event(event); }
 
   swm::Module& m_ = LoadedModule();
   uint16_t id_ = 0;
   TestDirectory dir_;
+  ScopedVariable runtime_{"XDG_RUNTIME_DIR", dir_.Path()};
+  ScopedVariable temporary_{"TMPDIR", dir_.Path()};
+  ScopedVariable device_{"SWMATRIX_SOUND_DEVICE", "file:'" + Capture() + "',raw"};
   std::optional<ModuleDriver> driver_;
 };
 }  // namespace
@@ -121,9 +124,59 @@ TEST_F(PlaySoundE2e, ReportsAMissingSoundDeviceAndAnUnwritableFile) {
   EXPECT_EQ(m_.DeInitDevice(0, id_), 0u);
   EXPECT_FALSE(std::filesystem::exists(Wave()));
 
+  // Without a runtime folder the private folder is made in $TMPDIR, here a folder that does not exist.
   const std::string missing = dir_.File("missing");
-  setenv("TMPDIR", missing.c_str(), 1);
+  ScopedVariable noRuntime("XDG_RUNTIME_DIR", std::nullopt), temporary("TMPDIR", missing);
   const uint32_t failed = m_.InitDevice(0, id_);
   EXPECT_EQ(failed, 0x3000FDEBu);
-  EXPECT_EQ(m_.ErrorText(id_, failed), "Unable to create file at location: " + missing + "/PlaySoundSwitch.wav");
+  EXPECT_EQ(m_.ErrorText(id_, failed), "Unable to create file at location: " + missing + "/swmatrix-" +
+                                           std::to_string(geteuid()) + "/PlaySoundSwitch.wav");
+}
+
+TEST_F(PlaySoundE2e, TheToneFileIsWrittenInAPrivateFolderAndNeverThroughALink) {
+  namespace fs = std::filesystem;
+  const std::string victim = dir_.File("victim"), shared = dir_.File("shared"), elsewhere = dir_.File("elsewhere");
+  const std::string own = shared + "/swmatrix-" + std::to_string(geteuid());
+  WriteFile(victim, "precious");
+  fs::create_directories(shared);
+  fs::create_directories(elsewhere);
+  fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+  struct Case {
+    const char* name;
+    bool runtime;                      // $XDG_RUNTIME_DIR is the private test folder, else unset
+    std::function<void()> plant;       // what another account left
+    std::function<std::string()> wave;  // where the tone file must be
+  };
+  const Case cases[] = {
+      {"a link at the file's name in the runtime folder", true,
+       [&] { fs::create_symlink(victim, Wave()); }, [&] { return Wave(); }},
+      {"no runtime folder: a folder of this user in $TMPDIR", false, [] {}, [&] { return own + "/PlaySoundSwitch.wav"; }},
+      {"no runtime folder, the folder's name taken by a link", false,
+       [&] {
+         fs::remove_all(own);
+         fs::create_symlink(elsewhere, own);
+       },
+       [&] {
+         for (const auto& entry : fs::directory_iterator(shared))
+           if (entry.path().filename().string().starts_with("swmatrix-" + std::to_string(geteuid()) + "-"))
+             return entry.path().string() + "/PlaySoundSwitch.wav";
+         return std::string("(no fresh folder)");
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedVariable runtime("XDG_RUNTIME_DIR", c.runtime ? std::optional<std::string>(dir_.Path()) : std::nullopt);
+    ScopedVariable temporary("TMPDIR", c.runtime ? dir_.Path() : shared);
+    c.plant();
+    ASSERT_EQ(m_.InitDevice(0, id_), 0u);
+    EXPECT_TRUE(ReadFile(victim) == "precious") << "the link was followed";
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    const std::string wave = c.wave();
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(wave))) << wave;
+    EXPECT_EQ(ReadFile(wave).size(), 88244u) << wave;
+    const fs::perms folder = fs::symlink_status(fs::path(wave).parent_path()).permissions();
+    EXPECT_EQ(folder & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << wave;
+    EXPECT_EQ(m_.DeInitDevice(0, id_), 0u);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(wave))) << wave;
+  }
 }

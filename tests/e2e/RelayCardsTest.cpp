@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,7 +86,44 @@ TEST(RelayCardsE2e, MccStatusesCarryTheTextsOfTheLibrary) {
   const uint32_t missing = m.CheckDevice(0, driver.id);
   EXPECT_EQ(missing, 0x3000B0F4u);
   EXPECT_EQ(driver.Text(missing), "The MC Computing Universal Library cannot be loaded. Please install the Universal Library.");
-  EXPECT_EQ(driver.Event(3), 0x3000B0F4u);
+  EXPECT_EQ(driver.Event(3), 0x3000B0F6u);  // not open: nothing to switch
+}
+
+TEST(RelayCardsE2e, ACardThatIsNotOpenOrALibraryWithoutAFunctionSaysSo) {
+  swm::Module& m = LoadedModule();
+  InstrumentBench bench(Wire::kBus);
+  sim::Instrument& board = Card(bench, "mcc", "MCCDAQ::0::INSTR");
+  sim::Instrument& card = Card(bench, "advantech", "ADVANTECH::3::INSTR", {{"output", "6"}});
+  const std::string mcc = bench.Write("mcc.ini", "[MCC_USB_ERB]\nRelais1Start=2\n");
+  const std::string advantech = bench.Write("card.ini", "[PCI1761]\nRelais1Start=1\n[LabCardLib]\nDevice=3\n");
+  // Another MCC driver holds the library and the board open.
+  ModuleDriver holder("MCC_USB_ERB24", mcc);
+  ASSERT_EQ(m.InitDevice(0, holder.id), 0u);
+  const std::string wrongLibrary = SimulatedLibrary("libmccuniversal.so");
+  struct Case {
+    const char* key;
+    std::string ini;
+    bool init;  // else event 3 without InitDevice
+    uint32_t status;
+    std::string text;
+    std::string advantechLibrary;
+  };
+  const Case cases[] = {
+      {"MCC_USB_ERB24", mcc, false, 0x3000B0F6, "The MC Computing relay board is not open. Initialise the device first.", ""},
+      {"ADVANTECHPCI1761", advantech, false, 0x3000138A, "The Advantech card is not open. Initialise the device first.", ""},
+      {"ADVANTECHPCI1761", advantech, true, 0x30001389,
+       "The LabCard DLL (" + wrongLibrary + ") lacks the function DRV_SelectDevice.", wrongLibrary},
+  };
+  for (const Case& c : cases) {
+    std::optional<ScopedVariable> library;
+    if (!c.advantechLibrary.empty()) library.emplace("SWMATRIX_ADVANTECH_LIBRARY", c.advantechLibrary);
+    ModuleDriver driver(c.key, c.ini);
+    const uint32_t status = c.init ? m.InitDevice(0, driver.id) : driver.Event(3);
+    EXPECT_EQ(status, c.status) << c.key;
+    EXPECT_EQ(driver.Text(status), c.text) << c.key;
+  }
+  EXPECT_EQ(Relays(board), std::vector<int>(24, 0)) << "nothing was switched";
+  EXPECT_EQ(Output(card), 6);
 }
 
 TEST(RelayCardsE2e, AdvantechCardChangesOnlyItsRelaysBitsAndItsTowerUsesBitZero) {

@@ -136,3 +136,17 @@ TEST(TeseqRFB2000E2e, SwitchesWithAnsweredCommandsAndAsksEverySwitchedSlot) {
   const std::string first = driver.ExpectStableSave(bench, "TESEQ_RFB_2000_SM");
   EXPECT_NE(first.find("A-before=3\nA-after=0\nB-before=0\nB-after=5\nC-before=7\n"), std::string::npos) << first;
 }
+
+TEST(TeseqRFB6000E2e, SettingsOutsideTheChoicesFromAHandEditedFileLeaveTheirSlots) {
+  InstrumentBench bench(Wire::kSerial, {{"family", "teseq"}, {"model", "rfb6000"}, {"outputs", kFullUnit}});
+  ModuleDriver driver("TESEQ_RFB_6000_SM",
+                      bench.Ini("teseq.ini", "[TESEQRFB6000]\nA-before=9\nB-before=-1\nC-before=3\nD-after=8\nE-after=7\n"));
+  ASSERT_EQ(driver.m.InitDevice(0, driver.id), 0u);
+  EXPECT_EQ(driver.Event(3), 0u);
+  bench.ExpectBytes("SET:STATE C 2\n");
+  EXPECT_EQ(driver.Event(2), 0u);
+  bench.ExpectBytes("SET:STATE E 6\n");
+  const std::string saved = driver.ExpectStableSave(bench, "TESEQ_RFB_6000_SM");
+  for (const char* line : {"A-before=0\n", "B-before=0\n", "C-before=3\n", "D-after=0\n", "E-after=7\n"})
+    EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
+}

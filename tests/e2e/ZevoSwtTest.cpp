@@ -1,6 +1,7 @@
 // The USB relay box driven through the module's exports against a simulated
 // box on a pseudo-terminal: the relay byte of each state on the line, an echo
-// with its high bits set accepted, and the settings saved unchanged.
+// with its high bits set accepted, and the settings (the stored port speed
+// and format too, though the port always opens at 9600 8N1) saved unchanged.
 #include <gtest/gtest.h>
 
 #include "InstrumentBench.h"
@@ -12,7 +13,8 @@ TEST(ZevoSwtE2e, RelayBytesEchoesAndSettings) {
                         {{"family", "relaybox"}, {"terminator", "none"}, {"high-bits", "0xF0"}, {"fault", "late 950"}});
   sim::Instrument& unit = bench.Instrument();
   ModuleDriver driver("ZEVOSWT",
-                      bench.Write("box.ini", LegacySerialSection() + "[ZevoSwt]\nRelais1Start=1\nRelais4Start=1\n"
+                      bench.Write("box.ini", LegacySerialSection() + "BaudRate=19200\nDataBits=7\nParity=2\nStopBits=2\n"
+                                                                     "[ZevoSwt]\nRelais1Start=1\nRelais4Start=1\n"
                                                                      "Relais2Stop=1\nRelais3Stop=1\nRelais4Stop=1\n"));
   swm::Module& m = driver.m;
   const uint16_t id = driver.id;
@@ -33,7 +35,9 @@ TEST(ZevoSwtE2e, RelayBytesEchoesAndSettings) {
 
   const std::string saved = driver.ExpectStableSave(bench, "ZEVOSWT");
   for (const char* line : {"Relais1Start=1\n", "Relais2Start=0\n", "Relais4Start=1\n", "Relais1Stop=0\n",
-                           "Relais3Stop=1\n", "BaudRate=9600\n"})
+                           "Relais3Stop=1\n",
+                           // The port opened at 9600 8N1; the stored settings are kept.
+                           "BaudRate=19200\n", "DataBits=7\n", "Parity=2\n", "StopBits=2\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
 }
 

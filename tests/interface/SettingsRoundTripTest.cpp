@@ -5,9 +5,11 @@
 //
 // The settings are found in the saved file itself, and the changed value
 // follows from the form of the value (a number, a real, a transport name, a
-// text), so that drivers added later are covered as they are. A value is
-// valid when a driver keeps it; a setting for which no candidate is kept
-// fails, unless it is a copy of another setting that the driver reads later
+// text; a text is tried first as a quoted command line, '...' '...', which
+// must come back whenever a plain text does), so that drivers added later
+// are covered as they are. Files are read and written as the module does.
+// A value is valid when a driver keeps it; a setting for which no candidate
+// is kept fails, unless it is a copy of another setting that the driver reads later
 // (it then follows that one: "Communication" and "Selected", [RS232] and
 // [Stream Config.RS232], ...). Copies are recognised by their effect: when a
 // changed value also changes another key in the saved file, both are one
@@ -24,6 +26,7 @@
 
 #include "framework/DeviceDriverBase.h"
 #include "interface/DeviceTypeRegistry.h"
+#include "settings/IniDocument.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -37,29 +40,24 @@ std::vector<std::string> CreatableKeys() {
   return keys;
 }
 
+// The values as the module's reader gives them (trimmed, one pair of enclosing quotes taken off).
 Values Parse(const std::string& text) {
   Values values;
-  std::istringstream in(text);
-  std::string section;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.starts_with('[') && line.ends_with(']')) {
-      section = line.substr(1, line.size() - 2);
-    } else if (const size_t equals = line.find('='); equals != std::string::npos && !line.starts_with(';')) {
-      values.emplace(Key{section, line.substr(0, equals)}, line.substr(equals + 1));
-    }
-  }
+  const IniDocument doc(text);
+  for (const std::string& section : doc.SectionNames())
+    for (const std::string& key : doc.KeyNames(section)) values.emplace(Key{section, key}, *doc.Find(section, key));
   return values;
 }
 
+// The file the module's writer makes of the values.
 std::string Render(const Values& values) {
-  std::string text, section = "\x01";
-  for (const auto& [key, value] : values) {
-    if (key.first != section) text += "[" + (section = key.first) + "]\n";
-    text += key.second + "=" + value + "\n";
-  }
-  return text;
+  IniDocument doc;
+  for (const auto& [key, value] : values) EXPECT_TRUE(doc.Set(key.first, key.second, value)) << key.second;
+  return doc.Text();
 }
+
+// A text that begins and ends with a quote of its own.
+std::string QuotedText(const std::string& value) { return "'" + value + "x' 'y'"; }
 
 // Other values of the same form, most likely valid first.
 std::vector<std::string> Candidates(const std::string& value) {
@@ -82,6 +80,7 @@ std::vector<std::string> Candidates(const std::string& value) {
   } else if (std::find(enumerationNames.begin(), enumerationNames.end(), value) != enumerationNames.end()) {
     for (const std::string& name : enumerationNames) add(name);
   } else {
+    add(QuotedText(value));  // as a quoted command line: kept whenever the plain text is
     add(value + "x");
     add("127.0.0.1:5025");
     add("x");
@@ -162,6 +161,8 @@ TEST_P(SettingsRoundTripTest, EveryStoredSettingSurvivesAChange) {
       const Values saved = trip.Through(Render(changed));
       auto found = saved.find(key);
       if (found == saved.end() || found->second != candidate) continue;
+      if (candidate == value + "x")
+        ADD_FAILURE() << GetParam() << ": " << Name(key) << " keeps " << candidate << " but not " << QuotedText(value);
       std::set<Key> effects = Changed(base, saved);
       effects.erase(key);
       kept[key] = {candidate, effects, saved};
