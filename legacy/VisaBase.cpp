@@ -1,5 +1,7 @@
 #include "legacy/VisaBase.h"
 
+#include <cctype>
+#include <string_view>
 #include <vector>
 
 #include "legacy/VisaResourceName.h"
@@ -36,6 +38,7 @@ Status VisaBase::OpenResource(const std::string& resource, uint32_t timeoutMilli
                                                      timeoutMilliseconds, &session)))
     return status;
   session_ = session;
+  type_ = AskSessionType();
   JournexEntry::Note("OpenResource", kModule, "Note", "viOpen(" + resource + ")", {{"session", session_}});
   return SetTimeout(timeoutMilliseconds);
 }
@@ -111,6 +114,39 @@ Status VisaBase::Flush(uint16_t mask) {
                        "viFlush returned a status code not within the valid VISA error or warning range",
                        {{"status", static_cast<uint32_t>(result)}});
   return Check("viFlush", result);
+}
+
+VisaBase::SessionType VisaBase::AskSessionType() const {
+  const VisaLibrary::Functions& f = library_.Calls();
+  uint32_t interfaceType = 0;
+  if (f.viGetAttribute(session_, visa::kAttrInterfaceType, &interfaceType) == visa::kSuccess)
+    if ((interfaceType & 0xFFFF) == visa::kInterfaceSerial) return SessionType::Serial;
+  char resourceClass[256] = {};
+  if (f.viGetAttribute(session_, visa::kAttrResourceClass, resourceClass) == visa::kSuccess) {
+    resourceClass[sizeof resourceClass - 1] = '\0';
+    return std::string_view(resourceClass) == "SOCKET" ? SessionType::Socket : SessionType::Instrument;
+  }
+  std::string upper = resource_;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (upper.starts_with("ASRL")) return SessionType::Serial;
+  return upper.ends_with("::SOCKET") ? SessionType::Socket : SessionType::Instrument;
+}
+
+Status VisaBase::DiscardInput() {
+  if (!IsOpen()) return kNotOpen;
+  if (type_ == SessionType::Instrument) return Flush(visa::kReadBufferDiscard);
+  Status status = Flush(visa::kReadBufferDiscard | visa::kIoInBufferDiscard);
+  if (status || type_ != SessionType::Socket) return status;
+  // Reads that do not wait take what is on the connection, until one finds nothing.
+  status = Check("viSetAttribute", library_.Calls().viSetAttribute(session_, visa::kAttrTimeout, visa::kTimeoutImmediate));
+  constexpr int kMostReads = 64;
+  unsigned char buffer[4096];
+  for (int i = 0; status == 0 && i < kMostReads; ++i) {
+    visa::ViUInt32 got = 0;
+    const visa::ViStatus result = library_.Calls().viRead(session_, buffer, sizeof buffer, &got);
+    if (got == 0 || (visa::IsError(static_cast<uint32_t>(result)) && result != visa::kErrorTimeout)) break;
+  }
+  return FirstError(status, SetTimeout(timeout_));
 }
 
 std::string VisaBase::ErrorText(Status status) const {

@@ -10,6 +10,11 @@
 
 class VisaBase {
 public:
+  // How reads of the open session end: an instrument session at the end of
+  // each message; a raw socket (no end of message) and a serial port only at
+  // the count, the termination character or the time-out.
+  enum class SessionType { Instrument, Socket, Serial };
+
   static constexpr Status kNotOpen = 0x3000012C;            // no session is open
   static constexpr Status kShortRead = 0x3000012E;          // fewer bytes than asked for came
   static constexpr Status kNotAllWritten = 0x3000012D;      // the write was cut short
@@ -26,6 +31,7 @@ public:
   Status CloseResource();
   bool IsOpen() const { return session_ != 0; }
   const std::string& Resource() const { return resource_; }
+  SessionType Type() const { return type_; }
 
   Status WriteText(const std::string& text);
   // Reads up to count bytes; kShortRead when the read ended (time-out,
@@ -39,6 +45,11 @@ public:
   Status ClearDevice();
   // Discards the input and output buffers.
   Status Flush(uint16_t mask);
+  // Drops every byte that has arrived and not been read: the library's
+  // buffers, and for a raw socket what is waiting on the connection, read
+  // without waiting. An instrument session keeps what the device still
+  // holds (a device clear drops that).
+  Status DiscardInput();
 
   Status LastStatus() const { return lastStatus_; }
   // The text of a status of this layer, empty for others.
@@ -48,11 +59,15 @@ public:
 protected:
   // Records a VISA status of a call: completion codes count as success.
   Status Check(std::string_view function, visa::ViStatus status);
+  // Asks the library for the session's interface type and resource class
+  // (an alias hides them in the name); the name when it cannot say.
+  SessionType AskSessionType() const;
 
   VisaLibrary library_;
   visa::ViSession resourceManager_ = 0;
   visa::ViSession session_ = 0;
   std::string resource_;
+  SessionType type_ = SessionType::Instrument;
   uint32_t timeout_ = 2000;
   Status lastStatus_ = 0;
 };

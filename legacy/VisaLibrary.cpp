@@ -18,16 +18,29 @@ bool Take(void* handle, const char* name, F*& function, std::string& missing) {
 }
 }  // namespace
 
-std::string VisaLibrary::LibraryName() { return SharedLibrary::Choose("SWMATRIX_VISA_LIBRARY", "libvisa.so"); }
+std::vector<std::string> VisaLibrary::LibraryNames() {
+  const std::string chosen = SharedLibrary::Choose("SWMATRIX_VISA_LIBRARY", "");
+  if (!chosen.empty()) return {chosen};
+  return {"libvisa.so.0", "libvisa.so", "librsvisa.so", "libktvisa32.so.0", "libktvisa32.so"};
+}
 
 Status VisaLibrary::Load() {
   if (loaded_) return 0;
-  std::string error;
-  void* handle = SharedLibrary::Open(LibraryName(), &error);
+  void* handle = nullptr;
+  std::string tried;
+  for (const std::string& name : LibraryNames()) {
+    std::string error;
+    handle = SharedLibrary::Open(name, &error);
+    if (handle) {
+      loadedName_ = name;
+      break;
+    }
+    tried += (tried.empty() ? "" : "; ") + name + ": " + error;
+  }
   if (!handle) {
-    loadFailure_ = error;
+    loadFailure_ = tried;
     JournexEntry::Note("LoadVisaDLL", kModule, "Error", "VISA32.DLL could not be loaded",
-                       {{"library", LibraryName()}, {"reason", error}, {"Err", DRV_ERR_VISA_NOT_FOUND}});
+                       {{"tried", tried}, {"Err", DRV_ERR_VISA_NOT_FOUND}});
     return DRV_ERR_VISA_NOT_FOUND;
   }
   Functions& f = functions_;
@@ -50,13 +63,14 @@ Status VisaLibrary::Load() {
   complete = Take(handle, "viUnlock", f.viUnlock, missing) && complete;
   if (!complete) {
     functions_ = Functions{};
-    loadFailure_ = missing + (missing.find(',') == std::string::npos ? " is missing" : " are missing");
+    loadFailure_ =
+        loadedName_ + ": " + missing + (missing.find(',') == std::string::npos ? " is missing" : " are missing");
     JournexEntry::Note("LoadVisaDLL", kModule, "Error", "LoadVisaDLL(\"Failed\")", {{"Err", DRV_ERR_VISA_NOT_FOUND}});
     return DRV_ERR_VISA_NOT_FOUND;
   }
   loadFailure_.clear();
   loaded_ = true;
-  JournexEntry::Note("LoadVisaDLL", kModule, "Note", "LoadVisaDLL(\"Loaded\")", {{"library", LibraryName()}});
+  JournexEntry::Note("LoadVisaDLL", kModule, "Note", "LoadVisaDLL(\"Loaded\")", {{"library", loadedName_}});
   return 0;
 }
 

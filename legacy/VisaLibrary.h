@@ -1,8 +1,11 @@
 #pragma once
-// The VISA library, loaded at run time ($SWMATRIX_VISA_LIBRARY, default
-// libvisa.so), with the functions the VISA access calls resolved by name, and
-// the texts of VISA status codes.
+// The VISA library, loaded at run time, with the functions the VISA access
+// calls resolved by name, and the texts of VISA status codes. The library is
+// $SWMATRIX_VISA_LIBRARY when that is set; otherwise the first that loads of
+// libvisa.so.0 (what a runtime install provides), libvisa.so (which comes
+// only with development files) and the other Linux VISA libraries' names.
 #include <string>
+#include <vector>
 
 #include "framework/Status.h"
 #include "legacy/VisaTypes.h"
@@ -34,15 +37,20 @@ public:
     visa::ViStatus (*viUnlock)(visa::ViSession vi) = nullptr;
   };
 
-  static std::string LibraryName();
+  // The names tried, in order.
+  static std::vector<std::string> LibraryNames();
 
-  // Loads the library and resolves every function: 0, or 0x300002E5 when the
-  // library cannot be loaded or lacks a function (each missing one is logged).
+  // Loads the library and resolves every function: 0, or 0x300002E5 when no
+  // library can be loaded or the one loaded lacks a function (each missing
+  // one is logged).
   Status Load();
   bool IsLoaded() const { return loaded_; }
-  // Why the last load failed: the loader's reason, or the missing functions
-  // ("viOpen is missing"); empty after a successful load.
+  // Why the last load failed: each name tried with the loader's reason
+  // ("libvisa.so.0: ...; libvisa.so: ..."), or the library and its missing
+  // functions ("libvisa.so.0: viOpen is missing"); empty after a successful load.
   const std::string& LoadFailure() const { return loadFailure_; }
+  // The library loaded ("" before).
+  const std::string& LoadedName() const { return loadedName_; }
   const Functions& Calls() const { return functions_; }
 
   // The text of a VISA status: a fixed text for the common failures, else
@@ -55,4 +63,5 @@ private:
   bool loaded_ = false;
   Functions functions_;
   std::string loadFailure_;
+  std::string loadedName_;
 };

@@ -31,6 +31,8 @@ constexpr ViStatus kErrorInvalidMask = static_cast<ViStatus>(0xBFFF003Du);
 constexpr ViStatus kErrorIo = static_cast<ViStatus>(0xBFFF003Eu);
 constexpr ViStatus kErrorMachineNotAvailable = static_cast<ViStatus>(0xBFFF00A7u);
 
+constexpr ViAttr kAttrResourceClass = 0xBFFF0001;  // text of up to 256 characters
+constexpr ViAttr kAttrInterfaceType = 0x3FFF0171;
 constexpr ViAttr kAttrTermChar = 0x3FFF0018;
 constexpr ViAttr kAttrTimeout = 0x3FFF001A;
 constexpr ViAttr kAttrTermCharEnabled = 0x3FFF0038;
@@ -45,6 +47,8 @@ constexpr ViAttr kAttrSerialAvailable = 0x3FFF00AC;  // received bytes waiting
 constexpr uint32_t kStopOne = 10, kStopOneAndHalf = 15, kStopTwo = 20;
 constexpr uint32_t kFlowNone = 0, kFlowRtsCts = 2;
 constexpr uint32_t kEndNone = 0, kEndTermChar = 2;
+constexpr uint32_t kInterfaceSerial = 4;
+constexpr uint32_t kTimeoutImmediate = 0;
 constexpr uint16_t kReadBufferDiscard = 4, kWriteBufferDiscard = 8, kIoInBufferDiscard = 64,
                    kIoOutBufferDiscard = 128;
 constexpr ViAccessMode kNoLock = 0;

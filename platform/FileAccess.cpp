@@ -230,3 +230,31 @@ std::string CanonicalPath(const std::string& path) {
   if (!realpath(folder.c_str(), resolved)) return path;
   return std::string(resolved) + (std::string(resolved) == "/" ? "" : "/") + path.substr(slash + 1);
 }
+
+bool MakePrivateDirectory(const std::string& path, std::string* error) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    const std::string parent = path.substr(0, slash);
+    if (mkdir(parent.c_str(), 0700) != 0 && errno != EEXIST) {
+      *error = Reason("cannot create the folder", parent, errno);
+      return false;
+    }
+  }
+  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+    *error = Reason("cannot create the folder", path, errno);
+    return false;
+  }
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) {
+    *error = Reason("cannot examine the folder", path, errno);
+    return false;
+  }
+  if (!S_ISDIR(info.st_mode) || info.st_uid != geteuid()) {
+    *error = "'" + path + "' is not a folder of this user";
+    return false;
+  }
+  if ((info.st_mode & 077) != 0 && chmod(path.c_str(), 0700) != 0) {
+    *error = Reason("cannot make the folder private", path, errno);
+    return false;
+  }
+  return true;
+}

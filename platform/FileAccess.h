@@ -49,3 +49,9 @@ bool ReplaceFileContents(const std::string& path, const std::string& content,
 // The absolute path of a file with its links resolved; for a file that does
 // not exist yet, its folder's resolved path and its name; else the path.
 std::string CanonicalPath(const std::string& path);
+
+// Makes a folder only its owner may enter (mode 0700), with the folders
+// above it that are missing (0700 too, as per-user folders are). An existing
+// folder serves when it is a real folder (not a link) of the current user,
+// and is made private if it was not; anything else fails with the reason.
+bool MakePrivateDirectory(const std::string& path, std::string* error);

@@ -227,7 +227,7 @@ void BusServer::Handle(int sessionId, const std::vector<std::string>& words,
     return Reply(sessionId, verb == "ifc" ? "ok" : "ok " + std::to_string(payload.size()));
   }
   static const char* const kDeviceVerbs[] = {"find",   "write",  "read",    "clear", "trigger", "poll",
-                                            "local",  "remote", "waitrqs", "state", "set"};
+                                            "local",  "remote", "lockout", "waitrqs", "state", "set"};
   bool deviceVerb = false;
   for (const char* known : kDeviceVerbs) deviceVerb = deviceVerb || verb == known;
   if (!deviceVerb) return Reply(sessionId, "error badrequest unknown request " + verb);
@@ -288,6 +288,7 @@ void BusServer::Handle(int sessionId, const std::vector<std::string>& words,
   if (verb == "poll") return Reply(sessionId, "ok " + std::to_string(device->Device().SerialPoll()));
   if (verb == "local") device->SetRemote(false);
   if (verb == "remote") device->SetRemote(true);
+  if (verb == "lockout") device->SetLockout(true);
   Reply(sessionId, "ok");
 }
 

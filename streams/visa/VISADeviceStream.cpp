@@ -25,18 +25,22 @@ VISADeviceStream::~VISADeviceStream() {
 }
 
 Status VISADeviceStream::Open(const VISADeviceStreamConfiguration& configuration) {
+  appliedTermination_.reset();
   const uint32_t timeout = MillisecondsOf(Settings().timeoutSeconds);
   const std::string& identifier = configuration.GetIdentifier();
   const std::string hislip = configuration.GetOpenIdentifier();
-  if (hislip != identifier && VISAHiSLIPStore::MayTry(identifier)) {
+  const bool triedHiSLIP = hislip != identifier && VISAHiSLIPStore::MayTry(identifier);
+  if (triedHiSLIP) {
     visa_.SetIdentifier(hislip);
     const Status status = visa_.Open(timeout);
-    VISAHiSLIPStore::Remember(identifier, status == 0);
     JournexEntry::Note("Open", kModule, status == 0 ? "Note" : "Warning", "Open(" + hislip + ")", {{"Err", status}});
     if (status == 0) return 0;
   }
   visa_.SetIdentifier(identifier);
-  return visa_.Open(timeout);
+  const Status status = visa_.Open(timeout);
+  // Only an instrument that then opens as configured has refused HiSLIP.
+  if (triedHiSLIP && status == 0) VISAHiSLIPStore::RememberRefused(identifier);
+  return status;
 }
 
 Status VISADeviceStream::Connect(uint32_t, const DeviceStreamConfigurationPtr& configuration, StreamUser user) {
@@ -111,7 +115,7 @@ Status VISADeviceStream::Read(uint32_t, std::string& text, size_t count) {
   const Clock::time_point start = Clock::now();
   const uint32_t budget = MillisecondsOf(Settings().timeoutSeconds);
   const std::string& terminator = Settings().ActiveReceiveTermination();
-  Status status = 0;
+  Status status = ApplyReceiveTermination();
   bool finished = count == 0;
   bool timedOut = false;
   while (status == 0 && !finished) {
@@ -140,6 +144,26 @@ Status VISADeviceStream::Read(uint32_t, std::string& text, size_t count) {
   return status;
 }
 
+Status VISADeviceStream::ApplyReceiveTermination() {
+  using Type = VisaBase::SessionType;
+  const std::string& terminator = Settings().ActiveReceiveTermination();
+  if (visa_.Type() == Type::Instrument || appliedTermination_ == terminator) return 0;
+  const bool enabled = !terminator.empty();
+  Status status = 0;
+  if (enabled) status = visa_.SetAttribute(visa::kAttrTermChar, static_cast<unsigned char>(terminator.back()));
+  if (!status) status = visa_.SetAttribute(visa::kAttrTermCharEnabled, enabled ? 1 : 0);
+  if (!status && visa_.Type() == Type::Serial)
+    status = visa_.SetAttribute(visa::kAttrSerialEndIn, enabled ? visa::kEndTermChar : visa::kEndNone);
+  if (!status) appliedTermination_ = terminator;
+  return status;
+}
+
+Status VISADeviceStream::ClearInputBuffers(uint32_t) {
+  if (!IsConnected()) return streamstatus::kNotConnected;
+  std::lock_guard guard(visaLock_);
+  return visa_.DiscardInput();
+}
+
 Status VISADeviceStream::ClearDevice(uint32_t) {
   if (!IsConnected()) return streamstatus::kNotConnected;
   std::lock_guard guard(visaLock_);
@@ -155,6 +179,6 @@ Status VISADeviceStream::GetErrorString(uint32_t hostContext, Status code, std::
   text.assign(buffer, length);
   const std::string& failure = visa_.Library().LoadFailure();
   if (code == DRV_ERR_VISA_NOT_FOUND && !failure.empty())
-    text += " (" + VisaLibrary::LibraryName() + ": " + failure + ")";
+    text += " (" + failure + ")";
   return 0;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // What the VISA stream learnt about HiSLIP: the file "VTX_HISLIP.INI" in the
-// user's temporary directory ($TMPDIR, else /tmp) keeps, in the table
-// "HiSLIP", one key per configured LAN identifier: 1 when its HiSLIP form
-// opened, 0 when it did not. An identifier whose HiSLIP form failed is then
-// opened as configured at once, without another try, until the file is
-// removed (it goes with the temporary directory).
+// user's own folder "swmatrix" of $XDG_CACHE_HOME (else ~/.cache, else
+// $XDG_RUNTIME_DIR; the folder is private to the user) keeps, in the table
+// "HiSLIP", the key 0 for each configured LAN identifier whose HiSLIP form
+// was refused while its plain form then opened. Such an identifier is opened
+// as configured at once, without another try, until the file is removed. A
+// failure of both forms (an instrument switched off, no VISA library) is not
+// remembered, so HiSLIP is tried again next time.
 #include <string>
 
 class VISAHiSLIPStore {
@@ -12,8 +14,10 @@ public:
   static constexpr const char* kFileName = "VTX_HISLIP.INI";
   static constexpr const char* kTable = "HiSLIP";
 
+  // The file's path; empty when the user has no folder for it.
   static std::string Path();
-  // False when the identifier's HiSLIP form failed before.
+  // False when the identifier's HiSLIP form was refused before.
   static bool MayTry(const std::string& identifier);
-  static void Remember(const std::string& identifier, bool opened);
+  // Notes that the HiSLIP form was refused and the plain form opened.
+  static void RememberRefused(const std::string& identifier);
 };

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <climits>
 #include <nlohmann/json.hpp>
 
@@ -100,6 +102,25 @@ TEST_F(VisaTest, ALibraryThatIsMissingOrIncompleteIsReported) {
   EXPECT_EQ(LogCollector::Description(records[1]), "viOpen could not be found in VISA32.DLL");
   EXPECT_EQ(LogCollector::Description(records[9]), "viStatusDesc could not be found in VISA32.DLL");
   EXPECT_FALSE(incomplete.Library().IsLoaded());
+  EXPECT_TRUE(incomplete.Library().LoadFailure().starts_with(SimulatedLibrary("libgpib.so.0") + ": viOpenDefaultRM, "))
+      << incomplete.Library().LoadFailure();
+
+  // Without the variable: the runtime name first, then the development name, then other VISA libraries.
+  unsetenv("SWMATRIX_VISA_LIBRARY");
+  // (A library of that name loaded earlier in this process serves too: ctest runs each test alone.)
+  for (const char* name : {"libvisa.so.0", "libvisa.so"}) {
+    if (void* found = dlopen(name, RTLD_LAZY)) {
+      dlclose(found);
+      GTEST_SKIP() << name << " is installed, or was loaded before in this process";
+    }
+  }
+  Visa searching("TCPIP0::10.0.0.7::INSTR");
+  EXPECT_EQ(searching.Open(), 0x300002E5u);
+  const std::string& tried = searching.Library().LoadFailure();
+  EXPECT_TRUE(tried.starts_with("libvisa.so.0: libvisa.so.0: cannot open shared object file")) << tried;
+  const size_t development = tried.find("; libvisa.so: libvisa.so: cannot open shared object file");
+  EXPECT_NE(development, std::string::npos) << tried;
+  EXPECT_NE(tried.find("; librsvisa.so: ", development), std::string::npos) << tried;
 }
 
 // (Building names: VisaPanel.TheChosenFormBuildsTheIdentifier and

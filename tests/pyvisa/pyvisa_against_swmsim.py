@@ -1,11 +1,17 @@
 """PyVISA, a VISA client written elsewhere, against swmsim through the
 simulated VISA library: it lists the simulator's GPIB and TCPIP resources,
 parses and opens them, queries them, and reports a silent instrument's
-time-out as a time-out and an absent resource as not found.
+time-out as a time-out and an absent resource as not found. Then a lab
+script: a service-request wait, the status byte, device clear, trigger,
+remote enable, an exclusive lock and queries; and a raw socket, whose reads
+end at the termination character when it is on and only at the count or
+the time-out when it is off.
 
     pyvisa_against_swmsim.py SWMSIM LIBVISA
 """
+import json
 import os
+import socket
 import subprocess
 import sys
 import tempfile
@@ -25,6 +31,10 @@ idn = ACME,DMM100,1234,1.0
 transport = visa
 resource = TCPIP0::127.0.0.1::INSTR
 idn = ACME,SCOPE4,5,1.1
+[instrument raw]
+transport = visa
+resource = TCPIP0::127.0.0.1::5025::SOCKET
+idn = ACME,RAW1,7,1.0
 [instrument mute]
 transport = gpib
 address = 9
@@ -42,9 +52,10 @@ def check(what, condition, detail=""):
 
 def run(rm):
     found = rm.list_resources()
-    check("every resource listed", sorted(found) == ["GPIB0::4::INSTR", "GPIB0::9::INSTR",
-                                                     "TCPIP0::127.0.0.1::INSTR"], found)
-    check("a search expression", rm.list_resources("TCPIP?*") == ("TCPIP0::127.0.0.1::INSTR",))
+    check("every instrument listed", sorted(found) == ["GPIB0::4::INSTR", "GPIB0::9::INSTR",
+                                                       "TCPIP0::127.0.0.1::INSTR"], found)
+    check("a search expression", rm.list_resources("TCPIP?*") ==
+          ("TCPIP0::127.0.0.1::5025::SOCKET", "TCPIP0::127.0.0.1::INSTR"))
 
     info = rm.resource_info("TCPIP::127.0.0.1::INSTR")
     check("viParseRsrcEx of a LAN resource",
@@ -76,6 +87,69 @@ def run(rm):
         check("an absent resource is not found", error.error_code == constants.StatusCode.error_resource_not_found)
 
 
+def bus_state(bus, resource):
+    """The instrument's state as the simulator's bus reports it."""
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as connection:
+        connection.connect(bus)
+        connection.sendall(f"state {resource}\n".encode())
+        line = connection.makefile().readline()
+    return json.loads(line.split(" ", 1)[1])
+
+
+def expect_error(what, code, call):
+    try:
+        call()
+        check(what, False, "no error")
+    except errors.VisaIOError as error:
+        check(what, error.error_code == code, error)
+
+
+def lab_script(rm, bus):
+    dmm = rm.open_resource("GPIB0::4::INSTR", read_termination="\n", write_termination="\n")
+    dmm.timeout = 5000
+    expect_error("no service request yet", constants.StatusCode.error_timeout, lambda: dmm.wait_for_srq(200))
+    dmm.write("*CLS;*ESE 1;*SRE 32")
+    dmm.write("*OPC")
+    dmm.wait_for_srq(5000)
+    stb = dmm.read_stb()
+    check("the status byte after the request", (stb & 0x60) == 0x20, stb)
+
+    dmm.clear()
+    dmm.assert_trigger()
+    state = bus_state(bus, "GPIB0::4::INSTR")
+    check("device clear", state["transport_state"]["device_clears"] == 1, state)
+    check("trigger", state["instrument"]["triggers"] == 1, state)
+
+    dmm.control_ren(constants.RENLineOperation.asrt_address_llo)
+    state = bus_state(bus, "GPIB0::4::INSTR")["transport_state"]
+    check("remote with local lockout", (state["remote"], state["lockout"]) == (True, True), state)
+    dmm.control_ren(constants.RENLineOperation.address_gtl)
+    check("go to local", not bus_state(bus, "GPIB0::4::INSTR")["transport_state"]["remote"])
+
+    other = rm.open_resource("GPIB0::4::INSTR", read_termination="\n", write_termination="\n")
+    dmm.lock_excl()
+    expect_error("a locked instrument refuses others", constants.StatusCode.error_resource_locked,
+                 lambda: other.query("*IDN?"))
+    expect_error("a second exclusive lock waits its time-out", constants.StatusCode.error_timeout,
+                 lambda: other.lock_excl(timeout=100))
+    check("the lock holder queries", dmm.query("*IDN?") == "ACME,DMM100,1234,1.0")
+    dmm.unlock()
+    check("unlocked, the other queries", other.query("*IDN?") == "ACME,DMM100,1234,1.0")
+    other.close()
+    dmm.close()
+
+    with rm.open_resource("TCPIP0::127.0.0.1::5025::SOCKET", read_termination="\n",
+                          write_termination="\n") as raw:
+        # No end of message on a socket: without the termination character this would time out.
+        raw.timeout = 2000
+        check("a socket query ends at the termination character", raw.query("*IDN?") == "ACME,RAW1,7,1.0")
+        raw.read_termination = None
+        raw.timeout = 300
+        raw.write("*IDN?")
+        check("without it a read ends at the count", raw.read_bytes(5) == b"ACME,")
+        expect_error("or at the time-out", constants.StatusCode.error_timeout, raw.read_raw)
+
+
 def main():
     with tempfile.TemporaryDirectory(prefix="swm-pyvisa-") as directory:
         config, bus = os.path.join(directory, "sim.conf"), os.path.join(directory, "bus")
@@ -92,6 +166,7 @@ def main():
             rm = pyvisa.ResourceManager(LIBVISA)
             try:
                 run(rm)
+                lab_script(rm, bus)
             finally:
                 rm.close()
         finally:

@@ -23,9 +23,12 @@ constexpr ViStatus Error(uint32_t code) { return static_cast<ViStatus>(code); }
 const ViStatus kNotFound = Error(0xBFFF0011), kTimeout = Error(0xBFFF0015),
                kInvalidObject = Error(0xBFFF000E), kNoAttribute = Error(0xBFFF001D),
                kBadAttributeState = Error(0xBFFF001E), kInvalidMask = Error(0xBFFF003D);
+const ViStatus kLocked = Error(0xBFFF000F), kNotEnabled = Error(0xBFFF002F), kNotSupported = Error(0xBFFF0067),
+               kNotLocked = Error(0xBFFF009C);
 constexpr uint32_t kTimeoutAttribute = 0x3FFF001A, kTermChar_ = 0x3FFF0018, kTermCharEnabled = 0x3FFF0038,
                    kBaud = 0x3FFF0021, kDataBits = 0x3FFF0022, kInterfaceType = 0x3FFF0171,
-                   kResourceName = 0xBFFF0002, kServiceRequest = 0x3FFF200B;
+                   kResourceName = 0xBFFF0002, kResourceClass = 0xBFFF0001, kEventType = 0x3FFF4010,
+                   kServiceRequest = 0x3FFF200B, kAllEvents = 0x3FFF7FFF;
 
 struct Visa {
   void* handle = nullptr;
@@ -45,6 +48,10 @@ struct Visa {
   ViStatus (*viWaitOnEvent)(ViSession, uint32_t, uint32_t, uint32_t*, ViSession*);
   ViStatus (*viLock)(ViSession, uint32_t, uint32_t, const char*, char*);
   ViStatus (*viUnlock)(ViSession);
+  ViStatus (*viEnableEvent)(ViSession, uint32_t, uint16_t, uint32_t);
+  ViStatus (*viReadSTB)(ViSession, uint16_t*);
+  ViStatus (*viAssertTrigger)(ViSession, uint16_t);
+  ViStatus (*viGpibControlREN)(ViSession, uint16_t);
 
   template <class F>
   void Resolve(F*& function, const char* name) {
@@ -70,6 +77,10 @@ struct Visa {
     Resolve(viWaitOnEvent, "viWaitOnEvent");
     Resolve(viLock, "viLock");
     Resolve(viUnlock, "viUnlock");
+    Resolve(viEnableEvent, "viEnableEvent");
+    Resolve(viReadSTB, "viReadSTB");
+    Resolve(viAssertTrigger, "viAssertTrigger");
+    Resolve(viGpibControlREN, "viGpibControlREN");
   }
 };
 
@@ -186,18 +197,96 @@ TEST_F(VisaLibrary, SerialResourcesUseTheComLinksWithTheirLineSettings) {
   EXPECT_EQ(visa_.viClose(vi), kSuccess);
 }
 
-TEST_F(VisaLibrary, ServiceRequestEventOfAGpibResource) {
-  simulator_.Add("dmm", {{"transport", "gpib"}, {"address", "4"}});
+// The queue mechanism: enabled first; an event has its context, closed by
+// the caller; the status byte polled to find the requester is the next
+// viReadSTB's. Trigger and remote enable reach the device.
+TEST_F(VisaLibrary, ServiceRequestEventsTriggerAndRemoteEnableOfAGpibResource) {
+  sim::Instrument& dmm = simulator_.Add("dmm", {{"transport", "gpib"}, {"address", "4"}});
   ViSession vi = 0;
   ASSERT_EQ(visa_.viOpen(manager_, "GPIB0::4::INSTR", 0, 0, &vi), kSuccess);
-  EXPECT_EQ(visa_.viDiscardEvents(vi, kServiceRequest, 1), kSuccess);
-  EXPECT_EQ(visa_.viDisableEvent(vi, 0x12345678, 1), Error(0xBFFF0026));
   uint32_t type = 1;
-  EXPECT_EQ(visa_.viWaitOnEvent(vi, kServiceRequest, 20, &type, nullptr), kTimeout);
+  ViSession context = 1;
+  EXPECT_EQ(visa_.viWaitOnEvent(vi, kServiceRequest, 20, &type, &context), kNotEnabled);
+  EXPECT_EQ(visa_.viEnableEvent(vi, kServiceRequest, 2, 0), Error(0xBFFF0028)) << "no handler installed";
+  EXPECT_EQ(visa_.viEnableEvent(vi, kServiceRequest, 1, 0), kSuccess);
+  EXPECT_EQ(visa_.viEnableEvent(vi, kServiceRequest, 1, 0), 0x3FFF0002);
+  EXPECT_EQ(visa_.viDisableEvent(vi, 0x12345678, 1), Error(0xBFFF0026));
+  EXPECT_EQ(visa_.viWaitOnEvent(vi, kServiceRequest, 20, &type, &context), kTimeout);
   EXPECT_EQ(type, 0u);
   Write(vi, "*CLS;*ESE 1;*SRE 32;*OPC\n");
-  EXPECT_EQ(visa_.viWaitOnEvent(vi, kServiceRequest, 5000, &type, nullptr), kSuccess);
+  ASSERT_EQ(visa_.viWaitOnEvent(vi, kAllEvents, 5000, &type, &context), kSuccess);
   EXPECT_EQ(type, kServiceRequest);
+  uint32_t contextType = 0;
+  EXPECT_EQ(visa_.viGetAttribute(context, kEventType, &contextType), kSuccess);
+  EXPECT_EQ(contextType, kServiceRequest);
+  EXPECT_EQ(visa_.viClose(context), kSuccess);
+  uint16_t stb = 0;
+  EXPECT_EQ(visa_.viReadSTB(vi, &stb), kSuccess);
+  EXPECT_EQ(stb, 0x60);
+  EXPECT_EQ(visa_.viReadSTB(vi, &stb), kSuccess);
+  EXPECT_EQ(stb, 0x20) << "the request was served";
+  EXPECT_EQ(visa_.viDiscardEvents(vi, kAllEvents, 0xFFFF), 0x3FFF0004);
+  EXPECT_EQ(visa_.viDisableEvent(vi, kAllEvents, 0xFFFF), kSuccess);
+  EXPECT_EQ(visa_.viDisableEvent(vi, kServiceRequest, 1), 0x3FFF0003);
+
+  EXPECT_EQ(visa_.viAssertTrigger(vi, 0), kSuccess);
+  EXPECT_EQ(visa_.viAssertTrigger(vi, 5), Error(0xBFFF0079));
+  EXPECT_EQ(visa_.viGpibControlREN(vi, 5), kSuccess);
+  EXPECT_EQ(visa_.viGpibControlREN(vi, 7), Error(0xBFFF0091));
+  const nlohmann::json state = dmm.State();
+  EXPECT_EQ(state["instrument"]["triggers"], 1);
+  EXPECT_EQ(state["transport_state"]["remote"], true);
+  EXPECT_EQ(state["transport_state"]["lockout"], true);
+}
+
+// A raw socket marks no end: a read ends at the count, at the termination
+// character once it is enabled, or at the time-out; the rest waits.
+TEST_F(VisaLibrary, ARawSocketReadEndsAtTheCountTheTerminationCharacterOrTheTimeOut) {
+  simulator_.Add("raw", {{"transport", "visa"}, {"resource", "TCPIP0::127.0.0.1::5025::SOCKET"}, {"idn", "RAW,1,2,3"}});
+  ViSession vi = 0;
+  ASSERT_EQ(visa_.viOpen(manager_, "TCPIP0::127.0.0.1::5025::SOCKET", 0, 0, &vi), kSuccess);
+  char resourceClass[256] = {};
+  EXPECT_EQ(visa_.viGetAttribute(vi, kResourceClass, resourceClass), kSuccess);
+  EXPECT_STREQ(resourceClass, "SOCKET");
+  EXPECT_EQ(visa_.viSetAttribute(vi, kTimeoutAttribute, 100), kSuccess);
+  ASSERT_EQ(Write(vi, "*IDN?\n*OPC?\n"), kSuccess);
+  ViStatus status = 0;
+  EXPECT_EQ(Read(vi, 4, &status), "RAW,");
+  EXPECT_EQ(status, kMaxCount);
+  EXPECT_EQ(Read(vi, 100, &status), "1,2,3\n1\n");
+  EXPECT_EQ(status, kTimeout);
+
+  EXPECT_EQ(visa_.viSetAttribute(vi, kTermCharEnabled, 1), kSuccess);
+  ASSERT_EQ(Write(vi, "*IDN?\n*OPC?\n"), kSuccess);
+  EXPECT_EQ(Read(vi, 100, &status), "RAW,1,2,3\n");
+  EXPECT_EQ(status, kTermChar);
+  EXPECT_EQ(Read(vi, 100, &status), "1\n");
+  EXPECT_EQ(visa_.viAssertTrigger(vi, 0), kNotSupported);
+  EXPECT_EQ(visa_.viGpibControlREN(vi, 1), kNotSupported);
+  EXPECT_EQ(visa_.viEnableEvent(vi, kServiceRequest, 1, 0), Error(0xBFFF0026));
+}
+
+// Locks hold between the sessions of the process and nest.
+TEST_F(VisaLibrary, AnExclusiveLockKeepsTheOtherSessionsOut) {
+  simulator_.Add("lan", {{"transport", "visa"}, {"resource", "TCPIP0::127.0.0.1::INSTR"}});
+  ViSession holder = 0, other = 0;
+  ASSERT_EQ(visa_.viOpen(manager_, "TCPIP0::127.0.0.1::INSTR", 0, 0, &holder), kSuccess);
+  ASSERT_EQ(visa_.viOpen(manager_, "TCPIP0::127.0.0.1::INSTR", 0, 0, &other), kSuccess);
+  EXPECT_EQ(visa_.viLock(holder, 1, 0, nullptr, nullptr), kSuccess);
+  EXPECT_EQ(visa_.viLock(holder, 1, 0, nullptr, nullptr), 0x3FFF009A);
+  EXPECT_EQ(Write(other, "*RST\n"), kLocked);
+  EXPECT_EQ(visa_.viLock(other, 1, 0, nullptr, nullptr), kLocked);
+  EXPECT_EQ(visa_.viLock(other, 2, 30, nullptr, nullptr), kTimeout);
+  EXPECT_EQ(Write(holder, "*RST\n"), kSuccess);
+  EXPECT_EQ(visa_.viUnlock(holder), 0x3FFF009A);
+  EXPECT_EQ(visa_.viUnlock(holder), kSuccess);
+  EXPECT_EQ(visa_.viUnlock(holder), kNotLocked);
+  EXPECT_EQ(Write(other, "*RST\n"), kSuccess);
+  char key[256] = {};
+  EXPECT_EQ(visa_.viLock(other, 2, 0, nullptr, key), kSuccess);
+  EXPECT_EQ(visa_.viLock(holder, 2, 0, key, nullptr), kSuccess) << "the same key shares the lock";
+  EXPECT_EQ(visa_.viClose(other), kSuccess);
+  EXPECT_EQ(visa_.viUnlock(holder), kSuccess);
 }
 
 }  // namespace

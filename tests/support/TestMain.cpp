@@ -10,7 +10,8 @@
 // - temporary files live in a directory of its own, removed when the process
 //   ends, in memory (/dev/shm) unless TEST_TMPDIR names a place: settings
 //   files are replaced atomically on every write, and renames on a disk-backed
-//   /tmp made a whole-file test wait on the disk rather than on the code.
+//   /tmp made a whole-file test wait on the disk rather than on the code;
+// - the user's cache folder ($XDG_CACHE_HOME) is a folder in it.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -46,6 +47,7 @@ public:
       const std::string name = std::string("SWMATRIX_") + library + "_LIBRARY";
       setenv(name.c_str(), (directory_ + "/no-" + library + "-library.so").c_str(), 1);
     }
+    setenv("XDG_CACHE_HOME", (directory_ + "/cache").c_str(), 1);
     unsetenv("SWMATRIX_SIM_BUS");
     setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
   }

@@ -2,7 +2,8 @@
 // TCPIP resources reach swmsim's instruments through the bus socket; serial
 // resources (ASRLn::INSTR) open the COMn links of $SWMATRIX_PORTS. Aliases
 // such as "COM3" are not known (callers fall back to ASRL3::INSTR). Locks
-// are always granted; of the events only the service request is offered.
+// hold between the sessions of one process (VisaLocks.h); of the events
+// only the service request is offered, through the queue mechanism.
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/libs/visa/VisaLocks.h"
 #include "sim/libs/visa/VisaResources.h"
 #include "sim/libs/visa/VisaSession.h"
 
@@ -29,6 +31,14 @@ std::shared_ptr<VisaSession> Find(ViSession vi) {
   std::lock_guard guard(tableLock);
   auto found = Sessions().find(vi);
   return found == Sessions().end() ? nullptr : found->second;
+}
+
+// The session for an input or output operation: VI_ERROR_RSRC_LOCKED while
+// another session holds a lock on its resource.
+std::shared_ptr<VisaSession> FindForIo(ViSession vi, ViStatus* status) {
+  std::shared_ptr<VisaSession> session = Find(vi);
+  *status = !session ? kErrorInvalidObject : LockedOut(session->Resource(), vi) ? kErrorResourceLocked : kSuccess;
+  return *status == kSuccess ? session : nullptr;
 }
 
 ViSession Store(std::shared_ptr<VisaSession> session) {
@@ -106,16 +116,26 @@ const struct {
     {kErrorTimeout, "Timeout expired before operation completed."},
     {kErrorAttributeNotSupported, "The specified attribute is not defined or supported by the referenced resource."},
     {kErrorAttributeStateNotSupported, "The specified state of the attribute is not valid, or is not supported as defined by the resource."},
+    {kErrorResourceLocked, "Specified type of lock cannot be obtained, or specified operation cannot be performed, because the resource is locked."},
+    {kErrorInvalidLockType, "The specified type of lock is not supported by this resource."},
     {kErrorInvalidEvent, "Specified event type is not supported by the resource."},
+    {kErrorInvalidMechanism, "Invalid mechanism specified."},
+    {kErrorHandlerNotInstalled, "A handler was not installed."},
+    {kErrorNotEnabled, "You must be enabled for events of the specified type in order to receive them."},
     {kErrorInvalidMask, "Invalid buffer mask specified."},
     {kErrorIo, "Could not perform operation because of I/O error."},
     {kErrorNoListeners, "No listeners condition is detected (both NRFD and NDAC are deasserted)."},
     {kErrorOperationNotSupported, "The given session or object reference does not support this operation."},
+    {kErrorInvalidProtocol, "The protocol specified is invalid."},
+    {kErrorInvalidMode, "The specified mode is invalid."},
+    {kErrorSessionNotLocked, "The current session did not have a lock on the resource."},
 };
 
 }  // namespace
 
 extern "C" {
+
+ViStatus viClose(ViSession vi);
 
 ViStatus viOpenDefaultRM(ViSession* vi) {
   if (!vi) return kErrorInvalidObject;
@@ -123,7 +143,7 @@ ViStatus viOpenDefaultRM(ViSession* vi) {
   return kSuccess;
 }
 
-ViStatus viOpen(ViSession manager, const char* name, ViUInt32, ViUInt32, ViSession* vi) {
+ViStatus viOpen(ViSession manager, const char* name, ViUInt32 mode, ViUInt32 timeoutMs, ViSession* vi) {
   if (vi) *vi = 0;
   const std::shared_ptr<VisaSession> owner = Find(manager);
   if (!owner || owner->SessionKind() != VisaSession::Kind::kManager || !vi) return kErrorInvalidObject;
@@ -141,7 +161,16 @@ ViStatus viOpen(ViSession manager, const char* name, ViUInt32, ViUInt32, ViSessi
     status = session->Open();
   }
   if (status < 0) return status;
-  *vi = Store(std::move(session));
+  const std::string opened = session->Resource();
+  const ViSession id = Store(std::move(session));
+  if (mode & (kExclusiveLock | kSharedLock)) {
+    const ViUInt32 type = mode & kExclusiveLock ? kExclusiveLock : kSharedLock;
+    if (const ViStatus locked = LockResource(opened, id, type, timeoutMs, nullptr, nullptr); locked < 0) {
+      viClose(id);
+      return locked;
+    }
+  }
+  *vi = id;
   return kSuccess;
 }
 
@@ -151,31 +180,46 @@ ViStatus viClose(ViSession vi) {
   auto found = Sessions().find(vi);
   if (found == Sessions().end()) return kErrorInvalidObject;
   Sessions().erase(found);
+  DropLocks(vi);
   return kSuccess;
 }
 
 ViStatus viWrite(ViSession vi, const unsigned char* buffer, ViUInt32 count, ViUInt32* written) {
   ViUInt32 sent = 0;
-  const std::shared_ptr<VisaSession> session = Find(vi);
-  const ViStatus status = !session ? kErrorInvalidObject
-                                   : session->Write(std::string(reinterpret_cast<const char*>(buffer), buffer ? count : 0), &sent);
+  ViStatus status = kSuccess;
+  const std::shared_ptr<VisaSession> session = FindForIo(vi, &status);
+  if (session) status = session->Write(std::string(reinterpret_cast<const char*>(buffer), buffer ? count : 0), &sent);
   if (written) *written = sent;
   return status;
 }
 
 ViStatus viRead(ViSession vi, unsigned char* buffer, ViUInt32 count, ViUInt32* read) {
   std::string bytes;
-  const std::shared_ptr<VisaSession> session = Find(vi);
-  const ViStatus status = !session ? kErrorInvalidObject : session->Read(buffer ? count : 0, &bytes);
+  ViStatus status = kSuccess;
+  const std::shared_ptr<VisaSession> session = FindForIo(vi, &status);
+  if (session) status = session->Read(buffer ? count : 0, &bytes);
   if (buffer) std::memcpy(buffer, bytes.data(), bytes.size());
   if (read) *read = static_cast<ViUInt32>(bytes.size());
   return status;
 }
 
 ViStatus viReadSTB(ViSession vi, ViUInt16* status) {
-  const std::shared_ptr<VisaSession> session = Find(vi);
-  if (!session || !status) return kErrorInvalidObject;
+  ViStatus result = kSuccess;
+  const std::shared_ptr<VisaSession> session = FindForIo(vi, &result);
+  if (!session || !status) return session ? kErrorInvalidObject : result;
   return session->ReadStatusByte(status);
+}
+
+ViStatus viAssertTrigger(ViSession vi, ViUInt16 protocol) {
+  ViStatus status = kSuccess;
+  const std::shared_ptr<VisaSession> session = FindForIo(vi, &status);
+  return session ? session->AssertTrigger(protocol) : status;
+}
+
+ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode) {
+  ViStatus status = kSuccess;
+  const std::shared_ptr<VisaSession> session = FindForIo(vi, &status);
+  return session ? session->ControlRemoteEnable(mode) : status;
 }
 
 ViStatus viGetAttribute(ViSession vi, ViAttr attribute, void* value) {
@@ -189,13 +233,15 @@ ViStatus viSetAttribute(ViSession vi, ViAttr attribute, ViAttrState value) {
 }
 
 ViStatus viClear(ViSession vi) {
-  const std::shared_ptr<VisaSession> session = Find(vi);
-  return session ? session->Clear() : kErrorInvalidObject;
+  ViStatus status = kSuccess;
+  const std::shared_ptr<VisaSession> session = FindForIo(vi, &status);
+  return session ? session->Clear() : status;
 }
 
 ViStatus viFlush(ViSession vi, ViUInt16 mask) {
-  const std::shared_ptr<VisaSession> session = Find(vi);
-  return session ? session->Flush(mask) : kErrorInvalidObject;
+  ViStatus status = kSuccess;
+  const std::shared_ptr<VisaSession> session = FindForIo(vi, &status);
+  return session ? session->Flush(mask) : status;
 }
 
 ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32) {
@@ -217,30 +263,47 @@ ViStatus viStatusDesc(ViSession, ViStatus status, char* description) {
   return kWarnUnknownStatus;
 }
 
-ViStatus viDisableEvent(ViSession vi, uint32_t eventType, ViUInt16) {
-  if (!Find(vi)) return kErrorInvalidObject;
-  return eventType == kEventServiceRequest || eventType == kAllEnabledEvents ? kSuccess : kErrorInvalidEvent;
+ViStatus viEnableEvent(ViSession vi, uint32_t eventType, ViUInt16 mechanism, ViUInt32) {
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  return session ? session->EnableEvent(eventType, mechanism) : kErrorInvalidObject;
+}
+
+ViStatus viDisableEvent(ViSession vi, uint32_t eventType, ViUInt16 mechanism) {
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  return session ? session->DisableEvent(eventType, mechanism) : kErrorInvalidObject;
 }
 
 ViStatus viDiscardEvents(ViSession vi, uint32_t eventType, ViUInt16 mechanism) {
-  return viDisableEvent(vi, eventType, mechanism);
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  return session ? session->DiscardEvents(eventType, mechanism) : kErrorInvalidObject;
 }
 
+// An event taken from the queue comes with its context, which the caller
+// closes with viClose; without a place for the context it is closed at once.
 ViStatus viWaitOnEvent(ViSession vi, uint32_t eventType, ViUInt32 timeoutMs, uint32_t* outType,
                        ViSession* outContext) {
+  if (outType) *outType = 0;
+  if (outContext) *outContext = 0;
   const std::shared_ptr<VisaSession> session = Find(vi);
   if (!session) return kErrorInvalidObject;
-  if (eventType != kEventServiceRequest && eventType != kAllEnabledEvents) return kErrorInvalidEvent;
-  const ViStatus status = session->WaitForServiceRequest(timeoutMs);
-  if (outType) *outType = status == kSuccess ? kEventServiceRequest : 0;
-  if (outContext) *outContext = 0;
+  uint32_t type = 0;
+  const ViStatus status = session->WaitOnEvent(eventType, timeoutMs, &type);
+  if (status != kSuccess) return status;
+  if (outType) *outType = type;
+  if (outContext) {
+    auto context = std::make_shared<VisaSession>(VisaSession::Kind::kEvent, session->Resource());
+    context->SetEventType(type);
+    *outContext = Store(std::move(context));
+  }
   return status;
 }
 
-ViStatus viLock(ViSession vi, ViUInt32, ViUInt32, const char*, char* accessKey) {
-  if (!Find(vi)) return kErrorInvalidObject;
-  if (accessKey) accessKey[0] = '\0';
-  return kSuccess;
+ViStatus viLock(ViSession vi, ViUInt32 type, ViUInt32 timeoutMs, const char* requestedKey, char* accessKey) {
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  if (!session || session->SessionKind() == VisaSession::Kind::kManager ||
+      session->SessionKind() == VisaSession::Kind::kEvent)
+    return kErrorInvalidObject;
+  return LockResource(session->Resource(), vi, type, timeoutMs, requestedKey, accessKey);
 }
 
 ViStatus viFindRsrc(ViSession manager, const char* expression, ViSession* list, ViUInt32* count, char* first) {
@@ -293,6 +356,9 @@ ViStatus viParseRsrc(ViSession manager, const char* name, ViUInt16* type, ViUInt
   return viParseRsrcEx(manager, name, type, number, nullptr, nullptr, nullptr);
 }
 
-ViStatus viUnlock(ViSession vi) { return Find(vi) ? kSuccess : kErrorInvalidObject; }
+ViStatus viUnlock(ViSession vi) {
+  const std::shared_ptr<VisaSession> session = Find(vi);
+  return session ? UnlockResource(session->Resource(), vi) : kErrorInvalidObject;
+}
 
 }  // extern "C"

@@ -1,8 +1,10 @@
 #include "sim/libs/visa/VisaSession.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "sim/libs/BusClient.h"
 #include "sim/transport/SerialPort.h"
@@ -92,10 +94,13 @@ ViStatus VisaSession::WriteSerial(const std::string& bytes, ViUInt32* written) {
   return kSuccess;
 }
 
+bool VisaSession::IsSocket() const { return kind_ == Kind::kBus && resource_.ends_with("::SOCKET"); }
+
 ViStatus VisaSession::Read(ViUInt32 count, std::string* bytes) {
   bytes->clear();
   if (kind_ == Kind::kSerial) return ReadSerial(count, bytes);
   if (kind_ != Kind::kBus) return kErrorInvalidObject;
+  if (IsSocket()) return ReadSocket(count, bytes);
   BusAnswer answer;
   if (!BusRequest("read " + resource_ + " " + std::to_string(count) + " " + std::to_string(WaitMs()), "",
                   true, WaitMs() + kBusMarginMs, &answer))
@@ -108,21 +113,45 @@ ViStatus VisaSession::Read(ViUInt32 count, std::string* bytes) {
   return answer.Word(2) == "1" ? kSuccess : kSuccessMaxCount;
 }
 
+std::optional<ViStatus> VisaSession::TakePending(ViUInt32 count, bool terminated, std::string* bytes) {
+  const size_t end = terminated ? pending_.find(static_cast<char>(termChar_)) : std::string::npos;
+  if (end != std::string::npos && end < count) {
+    *bytes = pending_.substr(0, end + 1);
+    pending_.erase(0, end + 1);
+    return termCharEnabled_ ? kSuccessTermChar : kSuccess;
+  }
+  if (pending_.size() < count) return std::nullopt;
+  *bytes = pending_.substr(0, count);
+  pending_.erase(0, count);
+  return kSuccessMaxCount;
+}
+
+// A raw socket has no end of message: the answers' ends mean nothing here.
+ViStatus VisaSession::ReadSocket(ViUInt32 count, std::string* bytes) {
+  const int64_t deadline = NowMs() + WaitMs();
+  // The time-out 0 still takes what has come.
+  for (bool asked = false;; asked = true) {
+    if (const std::optional<ViStatus> status = TakePending(count, termCharEnabled_, bytes)) return *status;
+    const int64_t left = std::max<int64_t>(deadline - NowMs(), 0);
+    if (left == 0 && asked) {
+      *bytes = pending_;
+      pending_.clear();
+      return kErrorTimeout;
+    }
+    BusAnswer answer;
+    if (!BusRequest("read " + resource_ + " " + std::to_string(count - pending_.size()) + " " + std::to_string(left),
+                    "", true, static_cast<int>(left) + kBusMarginMs, &answer))
+      return kErrorIo;
+    pending_ += answer.payload;
+    if (!answer.Ok() && !answer.TimedOut()) return BusFailure(answer);
+  }
+}
+
 ViStatus VisaSession::ReadSerial(ViUInt32 count, std::string* bytes) {
   const bool terminated = termCharEnabled_ || endIn_ == kEndTermChar;
   const int64_t deadline = NowMs() + WaitMs();
   for (;;) {
-    const size_t end = terminated ? pending_.find(static_cast<char>(termChar_)) : std::string::npos;
-    if (end != std::string::npos && end < count) {
-      *bytes = pending_.substr(0, end + 1);
-      pending_.erase(0, end + 1);
-      return termCharEnabled_ ? kSuccessTermChar : kSuccess;
-    }
-    if (pending_.size() >= count) {
-      *bytes = pending_.substr(0, count);
-      pending_.erase(0, count);
-      return kSuccessMaxCount;
-    }
+    if (const std::optional<ViStatus> status = TakePending(count, terminated, bytes)) return *status;
     if (!sim::transport::WaitForReadable(port_.Get(), static_cast<int>(deadline - NowMs()))) {
       *bytes = pending_;
       pending_.clear();
@@ -142,6 +171,7 @@ ViStatus VisaSession::Clear() {
     return kSuccess;
   }
   if (kind_ != Kind::kBus) return kErrorInvalidObject;
+  pending_.clear();
   BusAnswer answer;
   if (!BusRequest("clear " + resource_, "", false, kBusMarginMs, &answer)) return kErrorIo;
   return answer.Ok() ? kSuccess : BusFailure(answer);
@@ -151,8 +181,11 @@ ViStatus VisaSession::Flush(ViUInt16 mask) {
   const ViUInt16 known = kReadBuffer | kWriteBuffer | kReadBufferDiscard | kWriteBufferDiscard |
                          kIoInBuffer | kIoOutBuffer | kIoInBufferDiscard | kIoOutBufferDiscard;
   if (mask == 0 || (mask & ~known)) return kErrorInvalidMask;
-  if (kind_ != Kind::kSerial) return kSuccess;  // the bus keeps no buffers on this side
-  if (mask & (kReadBuffer | kReadBufferDiscard | kIoInBuffer | kIoInBufferDiscard)) pending_.clear();
+  const bool input = mask & (kReadBuffer | kReadBufferDiscard | kIoInBuffer | kIoInBufferDiscard);
+  // What a socket session holds is dropped; what has not reached it yet
+  // (still in the instrument's queue, as bytes in flight) stays.
+  if (input) pending_.clear();
+  if (kind_ != Kind::kSerial) return kSuccess;
   sim::transport::DiscardSerialBuffers(port_.Get(), mask & (kIoInBufferDiscard | kReadBufferDiscard),
                                        mask & (kIoOutBufferDiscard | kWriteBufferDiscard));
   if (mask & (kWriteBuffer | kIoOutBuffer)) sim::transport::DrainSerialOutput(port_.Get());
@@ -160,7 +193,12 @@ ViStatus VisaSession::Flush(ViUInt16 mask) {
 }
 
 ViStatus VisaSession::ReadStatusByte(ViUInt16* status) {
-  if (kind_ != Kind::kBus) return kErrorOperationNotSupported;
+  if (!IsInstrumentOnBus()) return kErrorOperationNotSupported;
+  if (polledStatus_) {
+    *status = *polledStatus_;
+    polledStatus_.reset();
+    return kSuccess;
+  }
   BusAnswer answer;
   if (!BusRequest("poll " + resource_, "", false, kBusMarginMs, &answer)) return kErrorIo;
   if (!answer.Ok()) return BusFailure(answer);
@@ -168,14 +206,77 @@ ViStatus VisaSession::ReadStatusByte(ViUInt16* status) {
   return kSuccess;
 }
 
-ViStatus VisaSession::WaitForServiceRequest(ViUInt32 timeoutMs) {
-  if (kind_ != Kind::kBus || Board() < 0) return kErrorOperationNotSupported;
+ViStatus VisaSession::AssertTrigger(ViUInt16 protocol) {
+  if (!IsInstrumentOnBus()) return kErrorOperationNotSupported;
+  if (protocol != kTriggerProtocolDefault) return kErrorInvalidProtocol;
+  BusAnswer answer;
+  if (!BusRequest("trigger " + resource_, "", false, kBusMarginMs, &answer)) return kErrorIo;
+  return answer.Ok() ? kSuccess : BusFailure(answer);
+}
+
+ViStatus VisaSession::ControlRemoteEnable(ViUInt16 mode) {
+  if (!IsInstrumentOnBus()) return kErrorOperationNotSupported;
+  if (mode > kRenAddressGoToLocal) return kErrorInvalidMode;
+  // Asserting the line alone leaves the device as it is until it is addressed.
+  std::vector<std::string> requests;
+  if (mode == kRenDeassert || mode == kRenDeassertGoToLocal || mode == kRenAddressGoToLocal) requests = {"local"};
+  if (mode == kRenAssertAddress) requests = {"remote"};
+  if (mode == kRenAssertLocalLockout) requests = {"lockout"};
+  if (mode == kRenAssertAddressLocalLockout) requests = {"remote", "lockout"};
+  for (const std::string& request : requests) {
+    BusAnswer answer;
+    if (!BusRequest(request + " " + resource_, "", false, kBusMarginMs, &answer)) return kErrorIo;
+    if (!answer.Ok()) return BusFailure(answer);
+  }
+  return kSuccess;
+}
+
+ViStatus VisaSession::CheckEvent(uint32_t type, ViUInt16 mechanism, bool allMechanisms) const {
+  if (kind_ == Kind::kManager || kind_ == Kind::kEvent) return kErrorInvalidObject;
+  if (type != kEventServiceRequest && type != kAllEnabledEvents) return kErrorInvalidEvent;
+  if (type == kEventServiceRequest && !IsInstrumentOnBus()) return kErrorInvalidEvent;
+  if (allMechanisms && mechanism == kAllMechanisms) return kSuccess;
+  if (mechanism == kQueue) return kSuccess;
+  // No handler can be installed in this library.
+  if (mechanism == kHandler || mechanism == kSuspendHandler) return kErrorHandlerNotInstalled;
+  return kErrorInvalidMechanism;
+}
+
+ViStatus VisaSession::EnableEvent(uint32_t type, ViUInt16 mechanism) {
+  if (const ViStatus status = CheckEvent(type, mechanism, false)) return status;
+  if (type == kAllEnabledEvents) return kErrorInvalidEvent;
+  if (srqQueue_) return kSuccessEventEnabled;
+  srqQueue_ = true;
+  return kSuccess;
+}
+
+ViStatus VisaSession::DisableEvent(uint32_t type, ViUInt16 mechanism) {
+  if (const ViStatus status = CheckEvent(type, mechanism, true)) return status;
+  if (!srqQueue_) return kSuccessEventDisabled;
+  srqQueue_ = false;
+  return kSuccess;
+}
+
+ViStatus VisaSession::DiscardEvents(uint32_t type, ViUInt16 mechanism) {
+  if (const ViStatus status = CheckEvent(type, mechanism, true)) return status;
+  if (!polledStatus_) return kSuccessQueueEmpty;
+  polledStatus_.reset();
+  return kSuccess;
+}
+
+ViStatus VisaSession::WaitOnEvent(uint32_t type, ViUInt32 timeoutMs, uint32_t* outType) {
+  *outType = 0;
+  if (const ViStatus status = CheckEvent(type, kQueue, false)) return status;
+  if (!srqQueue_) return kErrorNotEnabled;
   const int waitMs = timeoutMs == kTimeoutInfinite ? 3'600'000 : static_cast<int>(std::min<ViUInt32>(timeoutMs, 3'600'000));
   BusAnswer answer;
-  if (!BusRequest("waitsrq GPIB" + std::to_string(Board()) + " " + std::to_string(waitMs), "", false,
-                  waitMs + kBusMarginMs, &answer))
+  if (!BusRequest("waitrqs " + resource_ + " " + std::to_string(waitMs), "", false, waitMs + kBusMarginMs, &answer))
     return kErrorIo;
-  return answer.Ok() && answer.Word(1) == resource_ ? kSuccess : kErrorTimeout;
+  if (answer.TimedOut()) return kErrorTimeout;
+  if (!answer.Ok()) return BusFailure(answer);
+  polledStatus_ = static_cast<ViUInt16>(std::atoi(answer.Word(1).c_str()));
+  *outType = kEventServiceRequest;
+  return kSuccess;
 }
 
 ViStatus VisaSession::GetAttribute(ViAttr attribute, void* value) const {
@@ -189,6 +290,13 @@ ViStatus VisaSession::GetAttribute(ViAttr attribute, void* value) const {
     case kAttrTermCharEnabled: put16(termCharEnabled_); break;
     case kAttrSendEndEnabled: put16(sendEnd_); break;
     case kAttrResourceName: std::strncpy(static_cast<char*>(value), resource_.c_str(), 255); break;
+    case kAttrResourceClass:
+      std::strcpy(static_cast<char*>(value), IsSocket() ? "SOCKET" : "INSTR");
+      break;
+    case kAttrEventType:
+      if (kind_ != Kind::kEvent) return kErrorAttributeNotSupported;
+      put32(eventType_);
+      break;
     case kAttrInterfaceType:
       put16(serial ? kInterfaceSerial : Board() >= 0 ? kInterfaceGpib : kInterfaceTcpip);
       break;
