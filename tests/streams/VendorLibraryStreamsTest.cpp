@@ -59,7 +59,7 @@ TEST(RsibStream, AWriteWithOperationCompleteReturnsOnlyAfterTheInstrumentSetsBit
   EXPECT_EQ(rsib.meter.ReceivedCommands(),
             (std::vector<std::string>{"*SRE 48", "*ESE 1", "INIT", "*OPC", "*ESR?"}));
 
-  // Without the hold the bit is set at once; the exchange reads the answer through RSDLLibrd.
+  // Without the hold the bit is set at once; the exchange reads the answer through RSDLLilrd.
   std::string answer;
   ASSERT_EQ(rsib.client.Write(0, "*RST", true), 0u);
   ASSERT_EQ(rsib.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
