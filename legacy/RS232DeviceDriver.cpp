@@ -12,6 +12,8 @@
 #include "legacy/RS232RunTimeDataTermios.h"
 #include "legacy/RS232RunTimeDataVISA.h"
 #include "logging/JournexEntry.h"
+#include "platform/FileAccess.h"
+#include "platform/SerialPort.h"
 
 namespace {
 constexpr std::string_view kModule = "RS232DeviceDriver";
@@ -19,8 +21,11 @@ constexpr std::string_view kModule = "RS232DeviceDriver";
 
 RS232DeviceDriver::~RS232DeviceDriver() { Close(); }
 
-std::wstring RS232DeviceDriver::PortLockName(int comPort) {
-  return L"Global\\VANTORIX:PORT:COM" + std::to_wstring(comPort);
+std::wstring RS232DeviceDriver::PortLockName(int comPort) { return DeviceLockName(SerialPort::DevicePath(comPort)); }
+
+std::wstring RS232DeviceDriver::DeviceLockName(const std::string& devicePath) {
+  const std::string device = CanonicalPath(devicePath);
+  return L"Global\\VANTORIX:PORT:" + std::wstring(device.begin(), device.end());
 }
 
 void RS232DeviceDriver::ChooseImplementation() {
@@ -42,6 +47,7 @@ void RS232DeviceDriver::ChooseImplementation() {
 
 Status RS232DeviceDriver::Open() {
   Close();
+  lockNameOfOpening_ = false;
   ChooseImplementation();
   settings_.comPort = GetCOMPort();
   settings_.baudRate = GetBaudRate();
@@ -161,12 +167,17 @@ Status RS232DeviceDriver::SetMinimumTimeout(uint32_t milliseconds) {
 }
 
 Status RS232DeviceDriver::Lock(uint32_t milliseconds) {
-  std::wstring name = PortLockName(GetCOMPort());
-  if (!settings_.devicePath.empty())
-    name = L"Global\\VANTORIX:PORT:" + std::wstring(settings_.devicePath.begin(), settings_.devicePath.end());
-  if (lockedName_ != name) {
-    lock_.SetName(name);
-    lockedName_ = name;
+  // The device is resolved once per opening: while the port is open, its
+  // link may change (an adapter plugged in again) without changing the
+  // device this object talks to.
+  if (!lockNameOfOpening_ || !IsOpen()) {
+    const std::wstring name =
+        settings_.devicePath.empty() ? PortLockName(GetCOMPort()) : DeviceLockName(settings_.devicePath);
+    if (lockedName_ != name) {
+      lock_.SetName(name);
+      lockedName_ = name;
+    }
+    lockNameOfOpening_ = IsOpen();
   }
   return lock_.Lock(milliseconds);
 }

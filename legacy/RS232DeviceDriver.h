@@ -50,12 +50,16 @@ public:
   Status SetTimeout(uint32_t milliseconds);
   Status SetMinimumTimeout(uint32_t milliseconds);
 
-  // The port's own lock, shared by every user of the same COM port in every
-  // process: 0, 0x300001A1 after the time-out, or the lock's failure.
+  // The port's own lock, shared by every user of the same device in every
+  // process, whether it names the device by a COM port or by a path (a COM
+  // link and the adapter's node it points to are one device): 0, 0x300001A1
+  // after the time-out, or the lock's failure.
   Status Lock(uint32_t milliseconds);
   Status Unlock();
-  // The name of that lock for a COM port.
+  // The name of that lock: "Global\VANTORIX:PORT:" and the device with its
+  // links resolved, for a COM port or a device path.
   static std::wstring PortLockName(int comPort);
+  static std::wstring DeviceLockName(const std::string& devicePath);
 
   // The page "RS232" of a driver's tabbed dialog, and the same panel alone
   // in a dialog titled "RS232 Configuration".
@@ -73,7 +77,7 @@ public:
   void SetEndOfString(bool lineEndTerminates) { settings_.lineEndTerminates = lineEndTerminates; }
 
   // A device path opened instead of the device of the COM port (empty: the
-  // COM port's); the port's own lock is then named after the path.
+  // COM port's).
   const std::string& GetDevicePath() const { return settings_.devicePath; }
   void SetDevicePath(const std::string& path) { settings_.devicePath = path; }
 
@@ -94,4 +98,5 @@ private:
   uint32_t timeout_ = 3000;
   Mutex lock_;
   std::wstring lockedName_;
+  bool lockNameOfOpening_ = false;  // lockedName_ was resolved while the port was open
 };

@@ -1,29 +1,20 @@
 #pragma once
 // The settings of an FTDI chip reached through the D2XX library: its serial
-// number, table "FTDID2xx", key "SerialNumber".
+// number, table "FTDID2xx", key "SerialNumber" (empty by default). The ID
+// string is "USB_D2xx:" and the serial number.
 #include <string>
 
-#include "streams/DeviceStreamConfiguration.h"
+#include "streams/SingleTextStreamConfiguration.h"
 
-class FTDID2xxDeviceStreamConfiguration : public DeviceStreamConfiguration {
+class FTDID2xxDeviceStreamConfiguration : public SingleTextStreamConfiguration {
 public:
   static constexpr const char* kTypeName = "USB_D2xx";
   static constexpr const char* kTable = "FTDID2xx";
   static constexpr const char* kPanelName = "USBConfiguration";
 
-  uint32_t LoadProgramSettings(uint32_t hostContext, SettingsStore store) override;
-  uint32_t SaveProgramSettings(uint32_t hostContext, SettingsStore store) override;
+  FTDID2xxDeviceStreamConfiguration();
   ValidatorBasedPanel* CreateConfigurationPanel() override;
-  std::string ConfigurationPanelName() const override { return kPanelName; }
-  std::string GetStreamTypeName() const override { return kTypeName; }
-  std::string GetCommunicationFamily() const override { return "USB"; }
-  // "USB_D2xx:" and the serial number.
-  std::string GetIDString() const override { return "USB_D2xx:" + serialNumber_; }
-  Status GetErrorString(uint32_t hostContext, Status code, std::string& text) override;
 
-  const std::string& GetSerialNumber() const { return serialNumber_; }
-  void SetSerialNumber(const std::string& serialNumber) { serialNumber_ = serialNumber; }
-
-private:
-  std::string serialNumber_;
+  const std::string& GetSerialNumber() const { return Text(); }
+  void SetSerialNumber(const std::string& serialNumber) { SetText(serialNumber); }
 };

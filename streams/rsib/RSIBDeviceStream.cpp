@@ -21,9 +21,12 @@ constexpr size_t kEventStatusCount = 10;
     DeviceStreamTypeRegistry::RegisterStream(RSIBDeviceStreamConfig::kTypeName,
                                              [] { return std::make_shared<RSIBDeviceStream>(); });
 
-long Milliseconds(double seconds) {
-  if (!(seconds > 0.0)) return 0;
-  return static_cast<long>(std::min(std::ceil(seconds * 1000.0), 3'600'000.0));
+// The library counts its time-out in whole seconds, as a short: rounded up,
+// at least 1 (also for no number), at most 32767.
+short LibrarySeconds(double seconds) {
+  if (!(seconds > 1.0)) return 1;
+  if (seconds >= 32767.0) return 32767;
+  return static_cast<short>(std::ceil(seconds));
 }
 
 // Bit 0 of an "*ESR?" answer; false when the answer is no number.
@@ -64,10 +67,10 @@ Status RSIBDeviceStream::Connect(uint32_t, const DeviceStreamConfigurationPtr& c
     if (IsFirstUser(user) && !ConnectedFlag()) {
       status = wrapper_->Load();
       if (status == 0) {
-        const std::string address = rsib->GetAddress();
+        std::string address = rsib->GetAddress();
         short ud = -1;
         Invoke([&](const RSIBDllWrapper::Functions& f, RSIBDllWrapper::Result& r) {
-          ud = f.RSDLLibfind(address.c_str(), &r.ibsta, &r.iberr, &r.ibcntl);
+          ud = f.RSDLLibfind(address.data(), &r.ibsta, &r.iberr, &r.ibcntl);
         });
         if (ud < 0) status = rsibstatus::kOpenFailed;
         else handle_ = ud;
@@ -110,7 +113,7 @@ Status RSIBDeviceStream::Disconnect(uint32_t, StreamUser user) {
 Status RSIBDeviceStream::ApplyTimeout(double seconds) {
   if (!ConnectedFlag()) return 0;
   const auto result = Invoke([&](const RSIBDllWrapper::Functions& f, RSIBDllWrapper::Result& r) {
-    f.RSDLLibtmo(handle_, Milliseconds(seconds), &r.ibsta, &r.iberr, &r.ibcntl);
+    f.RSDLLibtmo(handle_, LibrarySeconds(seconds), &r.ibsta, &r.iberr, &r.ibcntl);
   });
   return result.Failed() ? rsibstatus::kWriteFailed : 0;
 }
@@ -140,12 +143,13 @@ Status RSIBDeviceStream::Write(uint32_t, const std::string& command, bool waitFo
 }
 
 // "*OPC", then per service request "*ESR?" until its bit 0 is set. The
-// waits share the stream's time-out: when it has passed without the bit,
-// the result is kOperationCompleteTimedOut.
+// waits share the stream's time-out in the library's whole seconds: when it
+// has passed without the bit, the result is kOperationCompleteTimedOut. Each
+// wait lasts the time left rounded up to a second, so a wait that times out
+// has reached the deadline.
 Status RSIBDeviceStream::WaitForOperationComplete() {
   using Clock = std::chrono::steady_clock;
-  const auto deadline =
-      Clock::now() + std::chrono::milliseconds(std::max(Milliseconds(Settings().timeoutSeconds), 1L));
+  const auto deadline = Clock::now() + std::chrono::seconds(LibrarySeconds(Settings().timeoutSeconds));
   Status status = SendText("*OPC");
   bool complete = false;
   while (status == 0 && !complete) {
@@ -156,14 +160,17 @@ Status RSIBDeviceStream::WaitForOperationComplete() {
     }
     short requested = 0;
     auto result = Invoke([&](const RSIBDllWrapper::Functions& f, RSIBDllWrapper::Result& r) {
-      f.RSDLLibtmo(handle_, static_cast<long>(left), &r.ibsta, &r.iberr, &r.ibcntl);
+      f.RSDLLibtmo(handle_, LibrarySeconds(static_cast<double>(left) / 1000.0), &r.ibsta, &r.iberr, &r.ibcntl);
       if (!r.Failed()) f.RSDLLWaitSrq(handle_, &requested, &r.ibsta, &r.iberr, &r.ibcntl);
     });
     if (result.Failed()) {
       status = rsibstatus::kServiceRequestFailed;
       break;
     }
-    if (requested <= 0) continue;  // the time left is checked at the top
+    if (requested <= 0) {
+      if (result.TimedOut()) status = streamstatus::kOperationCompleteTimedOut;
+      continue;
+    }
     status = SendText("*ESR?");
     std::string answer;
     if (status == 0) status = Read(0, answer, kEventStatusCount);
@@ -178,8 +185,7 @@ Status RSIBDeviceStream::Read(uint32_t, std::string& answer, size_t count) {
   if (!ConnectedFlag()) return streamstatus::kNotConnected;
   std::vector<char> buffer(std::clamp<size_t>(count, 1, kLargestRead));
   const auto result = Invoke([&](const RSIBDllWrapper::Functions& f, RSIBDllWrapper::Result& r) {
-    r.ibcntl = buffer.size();
-    f.RSDLLibrd(handle_, buffer.data(), &r.ibsta, &r.iberr, &r.ibcntl);
+    f.RSDLLilrd(handle_, buffer.data(), buffer.size(), &r.ibsta, &r.iberr, &r.ibcntl);
   });
   answer.assign(buffer.data(), std::min<size_t>(result.ibcntl, buffer.size()));
   Settings().delayer.Stamp();

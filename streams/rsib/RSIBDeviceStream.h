@@ -6,8 +6,10 @@
 // status register ("*ESE 1"); the last user disables both and closes it. A
 // write may wait for the operation to complete: "*OPC", then service
 // requests are waited for and "*ESR?" asked until its bit 0 is set, within
-// the stream's time-out. Reads and waits use the stream's time-out; calls
-// into the library run under a local lock.
+// the stream's time-out. Reads and waits use the stream's time-out, which
+// the library takes in whole seconds (rounded up, 1 to 32767); a read takes
+// at most the count asked for (RSDLLilrd), the rest of a longer answer stays
+// for the next read. Calls into the library run under a local lock.
 #include <memory>
 #include <mutex>
 #include <string>

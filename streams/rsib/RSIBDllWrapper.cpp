@@ -25,7 +25,7 @@ Status RSIBDllWrapper::Load() {
   return library_.Load([](VendorLibraryAttempt& take, Functions& f) {
     take("RSDLLibfind", f.RSDLLibfind);
     take("RSDLLibwrt", f.RSDLLibwrt);
-    take("RSDLLibrd", f.RSDLLibrd);
+    take("RSDLLilrd", f.RSDLLilrd);
     take("RSDLLTestSrq", f.RSDLLTestSrq);
     take("RSDLLWaitSrq", f.RSDLLWaitSrq);
     take("RSDLLibtmo", f.RSDLLibtmo);

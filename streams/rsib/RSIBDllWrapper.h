@@ -3,6 +3,8 @@
 // librsib.so), with its twelve calls resolved by name. Every call returns
 // the status word and fills the status word, the error code and the byte
 // count; bit 0x8000 of the status word marks a failure, 0x4000 a time-out.
+// Answers are read with the length-limited RSDLLilrd: RSDLLibrd takes no
+// length and writes the whole answer, however long, so it is never used.
 #include <memory>
 #include <string>
 
@@ -13,16 +15,17 @@ class RSIBDllWrapper {
 public:
   static constexpr short kError = static_cast<short>(0x8000);
   static constexpr short kTimeout = 0x4000;
-  static constexpr short kEnd = 0x2000;
 
   struct Functions {
-    short (*RSDLLibfind)(const char* address, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    short (*RSDLLibfind)(char* address, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
     short (*RSDLLibwrt)(short ud, const char* text, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
-    // *ibcntl holds the buffer's size on entry and the count read on return.
-    short (*RSDLLibrd)(short ud, char* buffer, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    // Reads at most count bytes; *ibcntl is the count read.
+    short (*RSDLLilrd)(short ud, char* buffer, unsigned long count, short* ibsta, short* iberr,
+                       unsigned long* ibcntl) = nullptr;
     short (*RSDLLTestSrq)(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
     short (*RSDLLWaitSrq)(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
-    short (*RSDLLibtmo)(short ud, long milliseconds, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    // The time-out of reads and waits in whole seconds.
+    short (*RSDLLibtmo)(short ud, short seconds, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
     short (*RSDLLibsre)(short ud, short enable, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
     short (*RSDLLibloc)(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
     short (*RSDLLibeot)(short ud, short sendEnd, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;

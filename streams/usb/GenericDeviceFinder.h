@@ -15,6 +15,9 @@ public:
   virtual ~GenericDeviceFinder() = default;
   // The attached devices.
   virtual std::vector<FoundDevice> ListDevices() = 0;
+  // Why the last listing could not be made (a library missing or failing);
+  // empty when it could.
+  virtual std::string FailureText() const { return {}; }
   // The port of a device.
   virtual std::string PortOf(const FoundDevice& device) { return device.port; }
   // The port of the listed device with this identifier; empty when none has it.

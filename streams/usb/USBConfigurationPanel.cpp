@@ -9,10 +9,11 @@
 #include "platform/MessageBox.h"
 #include "settings/NarrowText.h"
 
-
-std::string USBConfigurationPanel::Detect(const std::vector<FoundDevice>& devices, std::string* message) {
+std::string USBConfigurationPanel::Detect(const std::vector<FoundDevice>& devices, std::string* message,
+                                          const std::string& failure) {
   message->clear();
-  if (devices.empty()) *message = kNoDevice;
+  if (!failure.empty()) *message = failure;
+  else if (devices.empty()) *message = kNoDevice;
   else if (devices.size() > 1) *message = kMultipleDevices;
   else if (devices.front().identifier.empty()) *message = kUnidentified;
   else return devices.front().identifier;
@@ -21,7 +22,9 @@ std::string USBConfigurationPanel::Detect(const std::vector<FoundDevice>& device
 
 void USBConfigurationPanel::RunDetection() {
   std::string message;
-  const std::string identifier = Detect(list_(), &message);
+  const std::unique_ptr<GenericDeviceFinder> finder = finder_();
+  const std::vector<FoundDevice> devices = finder->ListDevices();
+  const std::string identifier = Detect(devices, &message, finder->FailureText());
   JournexEntry::Note("RunDetection", "USBConfigurationPanel", "Note", "Device detection",
                      {{"identifier", identifier}, {"message", message}});
   if (identifier.empty()) {

@@ -4,8 +4,10 @@
 // the serial number of an FTDI chip) and the detection command
 // ("ID_DETECT"), which lists the attached devices and, when exactly one is
 // attached and identified, puts its identifier into "ID_DEVICE". Its
-// findings are shown in a box titled "Device detection".
+// findings are shown in a box titled "Device detection"; a listing that
+// failed shows the finder's reason instead.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,14 +28,16 @@ public:
 
   using Getter = std::function<std::string()>;
   using Setter = std::function<void(const std::string&)>;
-  using Lister = std::function<std::vector<FoundDevice>()>;
+  using FinderFactory = std::function<std::unique_ptr<GenericDeviceFinder>()>;
 
-  USBConfigurationPanel(Getter get, Setter set, Lister list)
-      : get_(std::move(get)), set_(std::move(set)), list_(std::move(list)) {}
+  USBConfigurationPanel(Getter get, Setter set, FinderFactory finder)
+      : get_(std::move(get)), set_(std::move(set)), finder_(std::move(finder)) {}
 
-  // The identifier detection settles on, or empty with the text shown for
-  // no, several or an unidentified device.
-  static std::string Detect(const std::vector<FoundDevice>& devices, std::string* message);
+  // The identifier detection settles on, or empty with the text shown: the
+  // listing's failure when there is one, else the text for no, several or an
+  // unidentified device.
+  static std::string Detect(const std::vector<FoundDevice>& devices, std::string* message,
+                            const std::string& failure = {});
   // Runs the detection; fills "ID_DEVICE" or shows the box.
   void RunDetection();
 
@@ -43,5 +47,5 @@ protected:
 private:
   Getter get_;
   Setter set_;
-  Lister list_;
+  FinderFactory finder_;
 };

@@ -1,36 +1,27 @@
 #include "streams/usb/USBDeviceStreamConfiguration.h"
 
-#include "logging/JournexEntry.h"
 #include "streams/usb/USBConfigurationPanel.h"
 #include "streams/usb/USBDeviceStream.h"
 #include "streams/usb/USBZEVODeviceFinder.h"
 
-uint32_t USBDeviceStreamConfiguration::LoadProgramSettings(uint32_t, SettingsStore store) {
-  if (store) {
-    store->PushTable(kTable);
-    deviceID_ = store->ReadNarrow("DeviceID", deviceID_);
-    store->PopTable();
-  }
-  JournexEntry::Note("LoadProgramSettings", "USBDeviceStreamConfiguration", "Note", "LoadProgramSettings(USB)",
-                     {{"DeviceID", deviceID_}});
-  return 0;
-}
+namespace {
+constexpr const char* kTables[] = {USBDeviceStreamConfiguration::kTable};
 
-uint32_t USBDeviceStreamConfiguration::SaveProgramSettings(uint32_t, SettingsStore store) {
-  if (store) {
-    store->PushTable(kTable);
-    store->WriteNarrow("DeviceID", deviceID_);
-    store->PopTable();
-  }
-  return 0;
-}
+constexpr SingleTextSetting kSetting{.typeName = USBDeviceStreamConfiguration::kTypeName,
+                                     .family = "USB",
+                                     .panelName = USBDeviceStreamConfiguration::kPanelName,
+                                     .tables = kTables,
+                                     .key = "DeviceID",
+                                     .defaultText = USBDeviceStreamConfiguration::kDefaultDeviceID,
+                                     .idPrefix = "USB:",
+                                     .logModule = "USBDeviceStreamConfiguration",
+                                     .logName = "USB",
+                                     .statusText = USBDeviceStream::ErrorText};
+}  // namespace
 
-Status USBDeviceStreamConfiguration::GetErrorString(uint32_t, Status code, std::string& text) {
-  if (const std::string own = USBDeviceStream::ErrorText(code); !own.empty()) text = own;
-  return 0;
-}
+USBDeviceStreamConfiguration::USBDeviceStreamConfiguration() : SingleTextStreamConfiguration(kSetting) {}
 
 ValidatorBasedPanel* USBDeviceStreamConfiguration::CreateConfigurationPanel() {
-  return new USBConfigurationPanel([this] { return deviceID_; }, [this](const std::string& id) { deviceID_ = id; },
-                                   [] { return USBZEVODeviceFinder().ListDevices(); });
+  return new USBConfigurationPanel([this] { return GetDeviceID(); }, [this](const std::string& id) { SetDeviceID(id); },
+                                   [] { return std::make_unique<USBZEVODeviceFinder>(); });
 }

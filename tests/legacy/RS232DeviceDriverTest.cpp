@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <nlohmann/json.hpp>
 
@@ -153,11 +154,17 @@ TEST_F(RS232Test, TimeOutsHaveAFloorOf100Milliseconds) {
 }
 
 TEST_F(RS232Test, ThePortLockIsSharedByItsUsers) {
-  RS232DeviceDriver first(kPort), second(kPort), other(kPort + 1);
+  RS232DeviceDriver first(kPort), second(kPort), other(kPort + 1), byNode(kPort + 2);
+  // The adapter's own node (a link, as /dev/ttyUSB0 is) to the device that COMn links to.
+  const std::string node = bench_.Path("ttyUSB0");
+  std::filesystem::create_symlink(meter_.Endpoint().device, node);
+  byNode.SetDevicePath(node);
   ASSERT_EQ(first.Lock(1000), 0u);
-  // Another thread (as another driver would) does not get it.
-  std::future<Status> contender = std::async(std::launch::async, [&] { return second.Lock(50); });
-  EXPECT_EQ(contender.get(), 0x300001A1u);
+  // Another thread (as another driver would) does not get it, by the COM port or by the node.
+  for (RS232DeviceDriver* contender : {&second, &byNode}) {
+    std::future<Status> attempt = std::async(std::launch::async, [&] { return contender->Lock(50); });
+    EXPECT_EQ(attempt.get(), 0x300001A1u) << contender->GetDevicePath();
+  }
   std::future<Status> elsewhere = std::async(std::launch::async, [&] {
     const Status status = other.Lock(50);
     other.Unlock();

@@ -59,7 +59,7 @@ TEST(RsibStream, AWriteWithOperationCompleteReturnsOnlyAfterTheInstrumentSetsBit
   EXPECT_EQ(rsib.meter.ReceivedCommands(),
             (std::vector<std::string>{"*SRE 48", "*ESE 1", "INIT", "*OPC", "*ESR?"}));
 
-  // Without the hold the bit is set at once; the exchange reads the answer through RSDLLibrd.
+  // Without the hold the bit is set at once; the exchange reads the answer through RSDLLilrd.
   std::string answer;
   ASSERT_EQ(rsib.client.Write(0, "*RST", true), 0u);
   ASSERT_EQ(rsib.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
@@ -76,10 +76,15 @@ TEST(RsibStream, AWriteWithOperationCompleteReturnsOnlyAfterTheInstrumentSetsBit
   EXPECT_EQ(transport->Write(0, "*RST", false), streamstatus::kNotConnected);
 }
 
-TEST(RsibStream, ASilentInstrumentEndsReadsAndOperationCompleteWaitsAtTheTimeout) {
+// The library counts its time-out in whole seconds, as a short.
+TEST(RsibStream, TheTimeoutReachesTheLibraryInWholeSecondsAndEndsReadsAndOperationCompleteWaits) {
   RsibBench rsib("127.0.0.2", {{"hold-operation-complete", "yes"}});
   ASSERT_EQ(rsib.client.ConnectStream(0, true), 0u);
+  // In milliseconds these would not fit a short.
+  for (double seconds : {40.0, 1e9}) ASSERT_EQ(rsib.client.SetTimeout(0, seconds), 0u) << seconds;
+
   rsib.meter.SetFault(sim::FaultKind::kNoAnswer);
+  ASSERT_EQ(rsib.client.SetTimeout(0, 0.3), 0u);  // rounded up to one second
   std::string answer;
   ASSERT_EQ(rsib.client.Write(0, "*IDN?", false), 0u);
   Status status = 0;
@@ -89,13 +94,27 @@ TEST(RsibStream, ASilentInstrumentEndsReadsAndOperationCompleteWaitsAtTheTimeout
   EXPECT_GE(seconds, 1.0);
   EXPECT_LE(seconds, 1.1);
   EXPECT_EQ(rsib.ErrorText(status), "RSIB: the instrument did not answer within the time-out.");
+  EXPECT_EQ(rsib.client.TransportStream()->GetLastSystemError(), 5u) << "the library's time-out error";
 
-  rsib.client.SetTimeout(0, 0.3);
   seconds = SecondsOf([&] { status = rsib.client.Write(0, "INIT", true); });
   EXPECT_EQ(status, streamstatus::kOperationCompleteTimedOut);
-  EXPECT_GE(seconds, 0.3);
-  EXPECT_LE(seconds, 0.33);
+  EXPECT_GE(seconds, 1.0);
+  EXPECT_LE(seconds, 1.1);
   EXPECT_EQ(rsib.ErrorText(status), "RSIB: the instrument did not report operation complete within the time-out.");
+}
+
+// The library's RSDLLibrd would write all of a long answer into a buffer of
+// the count's size: reads take at most the count, the rest stays for the next.
+TEST(RsibStream, AReadTakesAtMostTheCountAndLeavesTheRestOfALongAnswer) {
+  const std::string data(5000, '7');
+  RsibBench rsib("127.0.0.5", {{"answer", "DATA? -> " + data}});
+  ASSERT_EQ(rsib.client.ConnectStream(0, true), 0u);
+  ASSERT_EQ(rsib.client.Write(0, "DATA?", false), 0u);
+  std::string first, rest;
+  ASSERT_EQ(rsib.client.Read(0, first, 10), 0u);
+  EXPECT_EQ(first, data.substr(0, 10));
+  ASSERT_EQ(rsib.client.Read(0, rest, 10000), 0u);
+  EXPECT_EQ(first + rest, data + "\n");
 }
 
 TEST(RsibStream, NoInstrumentAtTheAddress) {

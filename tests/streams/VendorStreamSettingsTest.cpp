@@ -124,4 +124,33 @@ TEST_F(VendorStreamPanels, DetectionFillsTheDeviceOrSaysWhyNot) {
   EXPECT_EQ(d2xx.GetSerialNumber(), "FTQ77");
 }
 
+// A D2XX library that is missing or fails is named in the box, never taken for "no device".
+TEST_F(VendorStreamPanels, D2xxDetectionShowsTheLibrarysFailure) {
+  LibraryStreamBench bench("panels", "USB_D2xx", "USB_D2xx:");
+  bench.bench.Simulator().Add("chip", {{"family", "ftdi"},
+                                       {"transport", "visa"},
+                                       {"resource", "FTDI::FTQ78"},
+                                       {"fail", "FT_CreateDeviceInfoList 4"}});
+  const struct {
+    std::string library, text;
+  } cases[] = {
+      {::testing::TempDir() + "no-such-libftd2xx.so",
+       "FTDI D2xx: FTD2xx.dll could not be loaded or found. Are the FTDI D2XX drivers installed?"},
+      {SimulatedLibrary("libftd2xx.so"), "FTDI D2xx: IO Error"},
+  };
+  FTDID2xxDeviceStreamConfiguration d2xx;
+  d2xx.SetSerialNumber("FTQ00");
+  ValidatorBasedPanel* panel = Panel(d2xx);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ScopedVariable library("SWMATRIX_FTD2XX_LIBRARY", c.library);
+    MessageBoxRecorder boxes;
+    Press(*panel, wxXmlResource::GetXRCID("ID_DETECT"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].title, "Device detection");
+    EXPECT_EQ(boxes.boxes[0].text, c.text);
+    EXPECT_EQ(Control<wxTextCtrl>(*panel, "ID_DEVICE")->GetValue(), "FTQ00");
+  }
+}
+
 }  // namespace

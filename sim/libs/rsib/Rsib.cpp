@@ -1,8 +1,9 @@
-// The simulated RSIB library: the twelve RSDLL calls. An instrument at a
-// LAN address is the bus resource TCPIP0::ADDRESS::INSTR of swmsim (the same
-// instrument a VISA TCPIP resource reaches), so every call becomes a bus
-// request. Each call returns its status word and sets the three out
-// parameters: the status word, the error code and the byte count.
+// The simulated RSIB library: the RSDLL calls with the vendor header's
+// signatures, status bits and error codes. An instrument at a LAN address
+// is the bus resource TCPIP0::ADDRESS::INSTR of swmsim (the same instrument
+// a VISA TCPIP resource reaches), so every call becomes a bus request. Each
+// call returns its status word and sets the three out parameters: the status
+// word, the error code and the byte count.
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -12,18 +13,18 @@
 
 namespace {
 
-// Status word bits and error codes, as the GPIB calls use them.
+// Status word bits and error codes of the header.
 constexpr short kErr = static_cast<short>(0x8000);
 constexpr short kTimo = 0x4000;
-constexpr short kEnd = 0x2000;
-constexpr short kRqs = 0x0800;
 constexpr short kCmpl = 0x0100;
-constexpr short kErrorNoBus = 0;       // the bus cannot be reached
-constexpr short kErrorNoListener = 2;  // no instrument at the address, or it refuses
-constexpr short kErrorArgument = 4;    // an unknown descriptor or a bad argument
-constexpr short kErrorAborted = 6;     // time-out
+constexpr short kErrorConnect = 2;    // the bus or the instrument cannot be reached, or it refuses
+constexpr short kErrorNoDevice = 3;   // no open instrument has the descriptor
+constexpr short kErrorTimeout = 5;
+constexpr short kErrorUnknown = -1;   // a bad argument
 
 constexpr int kLongestWaitMs = 3'600'000;
+// What RSDLLibrd asks the bus for: the whole answer, whatever its length.
+constexpr unsigned long kWholeAnswer = 16ul << 20;
 
 struct Device {
   std::string resource;
@@ -62,7 +63,7 @@ struct Result {
   }
   // The error of a failed bus answer.
   short BusFailure(const simlib::BusAnswer& answer) const {
-    return Fail(answer.Word(1) == "badrequest" ? kErrorArgument : kErrorNoListener);
+    return Fail(answer.Word(1) == "badrequest" ? kErrorUnknown : kErrorConnect);
   }
 };
 
@@ -71,10 +72,10 @@ int WaitMs(long timeoutMs) { return timeoutMs <= 0 || timeoutMs > kLongestWaitMs
 // A request to a device that needs no answer but "ok".
 short Simple(short ud, const char* verb, const Result& result) {
   Device device;
-  if (!Lookup(ud, &device)) return result.Fail(kErrorArgument);
+  if (!Lookup(ud, &device)) return result.Fail(kErrorNoDevice);
   simlib::BusAnswer answer;
   if (!simlib::BusRequest(std::string(verb) + " " + device.resource, "", false, 10000, &answer))
-    return result.Fail(kErrorNoBus);
+    return result.Fail(kErrorConnect);
   return answer.Ok() ? result.Ok() : result.BusFailure(answer);
 }
 
@@ -82,15 +83,31 @@ short Simple(short ud, const char* verb, const Result& result) {
 short WaitForRequest(short ud, short* requested, long waitMs, const Result& result) {
   if (requested) *requested = 0;
   Device device;
-  if (!Lookup(ud, &device)) return result.Fail(kErrorArgument);
+  if (!Lookup(ud, &device)) return result.Fail(kErrorNoDevice);
   simlib::BusAnswer answer;
   if (!simlib::BusRequest("waitrqs " + device.resource + " " + std::to_string(waitMs), "", false,
                           static_cast<int>(waitMs) + 10000, &answer))
-    return result.Fail(kErrorNoBus);
+    return result.Fail(kErrorConnect);
   if (answer.TimedOut()) return result.Ok(0, kTimo);
   if (!answer.Ok()) return result.BusFailure(answer);
   if (requested) *requested = 1;
-  return result.Ok(0, kRqs);
+  return result.Ok();
+}
+
+// A read of up to size bytes, ending at the end of the answer or the time-out.
+short ReadAnswer(short ud, char* buffer, unsigned long size, const Result& result) {
+  Device device;
+  if (!Lookup(ud, &device)) return result.Fail(kErrorNoDevice);
+  if (!buffer || size == 0) return result.Fail(kErrorUnknown);
+  const int waitMs = WaitMs(device.timeoutMs);
+  simlib::BusAnswer answer;
+  if (!simlib::BusRequest("read " + device.resource + " " + std::to_string(size) + " " + std::to_string(waitMs), "",
+                          true, waitMs + 10000, &answer))
+    return result.Fail(kErrorConnect);
+  std::memcpy(buffer, answer.payload.data(), answer.payload.size());
+  if (answer.TimedOut()) return result.Fail(kErrorTimeout, answer.payload.size(), kTimo);
+  if (!answer.Ok()) return result.BusFailure(answer);
+  return result.Ok(answer.payload.size());
 }
 
 }  // namespace
@@ -99,16 +116,16 @@ extern "C" {
 
 // Opens the instrument at a LAN address (host name or IPv4 text): its
 // descriptor (0 and up), or -1.
-short RSDLLibfind(const char* address, short* ibsta, short* iberr, unsigned long* ibcntl) {
+short RSDLLibfind(char* address, short* ibsta, short* iberr, unsigned long* ibcntl) {
   const Result result{ibsta, iberr, ibcntl};
   if (!address || !*address || std::strpbrk(address, " \t\r\n:")) {
-    result.Fail(kErrorArgument);
+    result.Fail(kErrorUnknown);
     return -1;
   }
   const std::string resource = std::string("TCPIP0::") + address + "::INSTR";
   simlib::BusAnswer answer;
   if (!simlib::BusRequest("find " + resource, "", false, 10000, &answer)) {
-    result.Fail(kErrorNoBus);
+    result.Fail(kErrorConnect);
     return -1;
   }
   if (!answer.Ok()) {
@@ -127,32 +144,27 @@ short RSDLLibfind(const char* address, short* ibsta, short* iberr, unsigned long
 short RSDLLibwrt(short ud, const char* text, short* ibsta, short* iberr, unsigned long* ibcntl) {
   const Result result{ibsta, iberr, ibcntl};
   Device device;
-  if (!Lookup(ud, &device) || !text) return result.Fail(kErrorArgument);
+  if (!Lookup(ud, &device)) return result.Fail(kErrorNoDevice);
+  if (!text) return result.Fail(kErrorUnknown);
   const std::string bytes(text);
   simlib::BusAnswer answer;
   if (!simlib::BusRequest("write " + device.resource + " " + std::to_string(bytes.size()), bytes, false, 10000,
                           &answer))
-    return result.Fail(kErrorNoBus);
+    return result.Fail(kErrorConnect);
   return answer.Ok() ? result.Ok(bytes.size()) : result.BusFailure(answer);
 }
 
-// Reads at most *ibcntl bytes (the caller sets it to the buffer's size) up to
-// the end of the answer or the time-out; *ibcntl becomes the count read. The
-// text is not terminated.
+// Reads the whole answer, however long, up to its end or the time-out: the
+// call takes no length, and *ibcntl only tells the count read. The text is
+// not terminated.
 short RSDLLibrd(short ud, char* buffer, short* ibsta, short* iberr, unsigned long* ibcntl) {
-  const Result result{ibsta, iberr, ibcntl};
-  Device device;
-  if (!Lookup(ud, &device) || !buffer || !ibcntl || *ibcntl == 0) return result.Fail(kErrorArgument);
-  const unsigned long size = *ibcntl;
-  const int waitMs = WaitMs(device.timeoutMs);
-  simlib::BusAnswer answer;
-  if (!simlib::BusRequest("read " + device.resource + " " + std::to_string(size) + " " + std::to_string(waitMs), "",
-                          true, waitMs + 10000, &answer))
-    return result.Fail(kErrorNoBus);
-  std::memcpy(buffer, answer.payload.data(), answer.payload.size());
-  if (answer.TimedOut()) return result.Fail(kErrorAborted, answer.payload.size(), kTimo);
-  if (!answer.Ok()) return result.BusFailure(answer);
-  return result.Ok(answer.payload.size(), answer.Word(2) == "1" ? kEnd : 0);
+  return ReadAnswer(ud, buffer, kWholeAnswer, {ibsta, iberr, ibcntl});
+}
+
+// Reads at most count bytes up to the end of the answer or the time-out; the
+// rest of a longer answer stays for the next read. *ibcntl is the count read.
+short RSDLLilrd(short ud, char* buffer, unsigned long count, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  return ReadAnswer(ud, buffer, count, {ibsta, iberr, ibcntl});
 }
 
 // Whether the instrument requests service now (*requested 1), without waiting.
@@ -161,22 +173,23 @@ short RSDLLTestSrq(short ud, short* requested, short* ibsta, short* iberr, unsig
 }
 
 // Waits up to the descriptor's time-out for a service request of the
-// instrument (*requested 1, status RQS; the request is ended by a serial
-// poll) or the time-out (*requested 0, status TIMO without ERR).
+// instrument (*requested 1; the request is ended by a serial poll) or the
+// time-out (*requested 0, status TIMO without ERR).
 short RSDLLWaitSrq(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) {
   Device device;
   const Result result{ibsta, iberr, ibcntl};
-  if (!Lookup(ud, &device)) return result.Fail(kErrorArgument);
+  if (!Lookup(ud, &device)) return result.Fail(kErrorNoDevice);
   return WaitForRequest(ud, requested, WaitMs(device.timeoutMs), result);
 }
 
-// The time-out of reads and waits in milliseconds (0: the longest, one hour).
-short RSDLLibtmo(short ud, long milliseconds, short* ibsta, short* iberr, unsigned long* ibcntl) {
+// The time-out of reads and waits in seconds (0: the longest, one hour).
+short RSDLLibtmo(short ud, short seconds, short* ibsta, short* iberr, unsigned long* ibcntl) {
   const Result result{ibsta, iberr, ibcntl};
   std::lock_guard guard(tableLock);
   auto found = Devices().find(ud);
-  if (found == Devices().end() || milliseconds < 0) return result.Fail(kErrorArgument);
-  found->second.timeoutMs = milliseconds;
+  if (found == Devices().end()) return result.Fail(kErrorNoDevice);
+  if (seconds < 0) return result.Fail(kErrorUnknown);
+  found->second.timeoutMs = seconds * 1000L;
   return result.Ok();
 }
 
@@ -194,7 +207,7 @@ short RSDLLibeot(short ud, short sendEnd, short* ibsta, short* iberr, unsigned l
   const Result result{ibsta, iberr, ibcntl};
   std::lock_guard guard(tableLock);
   auto found = Devices().find(ud);
-  if (found == Devices().end()) return result.Fail(kErrorArgument);
+  if (found == Devices().end()) return result.Fail(kErrorNoDevice);
   found->second.sendEnd = sendEnd != 0;
   return result.Ok();
 }
@@ -204,7 +217,7 @@ short RSDLLibonl(short ud, short online, short* ibsta, short* iberr, unsigned lo
   const Result result{ibsta, iberr, ibcntl};
   std::lock_guard guard(tableLock);
   auto found = Devices().find(ud);
-  if (found == Devices().end()) return result.Fail(kErrorArgument);
+  if (found == Devices().end()) return result.Fail(kErrorNoDevice);
   if (!online) Devices().erase(found);
   return result.Ok();
 }
@@ -218,9 +231,10 @@ short RSDLLibclr(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) {
 short RSDLLibrsp(short ud, char* statusByte, short* ibsta, short* iberr, unsigned long* ibcntl) {
   const Result result{ibsta, iberr, ibcntl};
   Device device;
-  if (!Lookup(ud, &device) || !statusByte) return result.Fail(kErrorArgument);
+  if (!Lookup(ud, &device)) return result.Fail(kErrorNoDevice);
+  if (!statusByte) return result.Fail(kErrorUnknown);
   simlib::BusAnswer answer;
-  if (!simlib::BusRequest("poll " + device.resource, "", false, 10000, &answer)) return result.Fail(kErrorNoBus);
+  if (!simlib::BusRequest("poll " + device.resource, "", false, 10000, &answer)) return result.Fail(kErrorConnect);
   if (!answer.Ok()) return result.BusFailure(answer);
   *statusByte = static_cast<char>(std::stoi(answer.Word(1)));
   return result.Ok(1);
