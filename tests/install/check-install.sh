@@ -12,6 +12,15 @@ work=$(mktemp -d)
 trap 'kill $sim 2>/dev/null || true; rm -rf "$work"' EXIT
 sim=""
 fail() { echo "check-install: $*" >&2; exit 1; }
+# Starts the installed swmsim with these arguments (one at a time) and waits
+# until it says it is running; $sim is its process.
+start_sim() {
+  coproc SIM { exec "$root/bin/swmsim" "$@" 2>&1; }
+  sim=$SIM_PID
+  local line
+  while read -r -t 30 line <&"${SIM[0]}"; do [ "$line" = running ] && return 0; done
+  fail "swmsim $* did not start"
+}
 
 DESTDIR=$work/root cmake --install "$build" >/dev/null
 prefix=$(grep -m1 '^CMAKE_INSTALL_PREFIX:' "$build/CMakeCache.txt" | cut -d= -f2)
@@ -47,12 +56,7 @@ done
 
 # The installed simulator serves a Hubline unit on a pseudo-terminal linked as COM1.
 mkdir "$work/ports"
-coproc SIM { exec "$root/bin/swmsim" --config "$root/share/swmatrix/examples/hubline-demo.swmsim" \
-  --ports "$work/ports" --control "$work/ctl" 2>&1; }
-sim=$SIM_PID
-started=""
-while read -r -t 30 line <&"${SIM[0]}"; do [ "$line" = running ] && { started=1; break; }; done
-[ -n "$started" ] || fail "swmsim did not start"
+start_sim --config "$root/share/swmatrix/examples/hubline-demo.swmsim" --ports "$work/ports" --control "$work/ctl"
 
 run_host() { # how, host binary
   cp "$root/share/swmatrix/examples/hubline-demo.ini" "$work/bench.ini"
@@ -81,12 +85,7 @@ grep -q 'unit received' "$work/demo.out" || fail "installed demo printed no unit
 # loader (here the simulated one, put on its path as a real one would be) and
 # the service-request library beside the module.
 [ -e "$libdir/swmatrix/libgpibsrq.so.0" ] || fail "the service-request library is not beside the module"
-coproc BUS { exec "$root/bin/swmsim" --config "$root/share/swmatrix/examples/gpib-relay-bench.swmsim" \
-  --bus "$work/bus" --control "$work/busctl" 2>&1; }
-sim=$BUS_PID
-started=""
-while read -r -t 30 line <&"${BUS[0]}"; do [ "$line" = running ] && { started=1; break; }; done
-[ -n "$started" ] || fail "swmsim with the GPIB bench did not start"
+start_sim --config "$root/share/swmatrix/examples/gpib-relay-bench.swmsim" --bus "$work/bus" --control "$work/busctl"
 printf '[GPIB]\nBoard=0\nPriAdr=28\n[HP11713A]\nRelais1Start=1\nRelais1Stop=2\n' >"$work/attenuator.ini"
 printf '[GPIB]\nBoard=0\nPriAdr=7\n[EMCO5390]\nStart=7\nStop=12\n' >"$work/positioner.ini"
 cat >"$work/gpib.txt" <<SCRIPT
