@@ -126,6 +126,17 @@ std::string HublineBase<Matrix>::NormalisedDeviceID(const std::string& text) con
 }
 
 template <class Matrix>
+Status HublineBase<Matrix>::Reconnected() {
+  if (StreamOpen()) return 0;
+  if (!initialised_) return kNotOpen;
+  // The unit closed the connection since InitDevice (a network unit that was
+  // restarted, or a dropped link): open it again rather than skip the command.
+  Log("Reconnected", "Warning", "Reconnecting a stream that closed after InitDevice");
+  const Status status = ConnectStream(0, true);
+  return status != 0 ? status : StreamOpen() ? 0 : kNotOpen;
+}
+
+template <class Matrix>
 Status HublineBase<Matrix>::WriteRaw(const std::string& text) {
   if (!StreamOpen()) {
     Log("Write", "Error", "UnableToSendWhileClosed(" + text + ")");
@@ -179,7 +190,8 @@ Status HublineBase<Matrix>::SendCommand(const std::string& command, std::string&
   RetryCounterErrorcode counter(attempts);
   Status status = 0;
   while (!counter.IsDone()) {
-    {
+    status = Reconnected();
+    if (status == 0) {
       ::DeviceStreamLocker<DeviceStreamClientWithStream> locker(*this, 0);
       status = locker.Lock(GetTimeout(0));
       if (status == 0) {
@@ -312,6 +324,7 @@ template <class Matrix>
 Status HublineBase<Matrix>::InitDevice(HostWindow hWnd) {
   Status status = StreamOpen() ? 0 : ConnectStream(hWnd, true);
   if (status != 0) return status;
+  initialised_ = true;
   workingID_ = DeviceID();
   if (MultislotAddressing()) {
     this->timing.Wait(200);
@@ -390,6 +403,7 @@ template <class Matrix>
 Status HublineBase<Matrix>::DeInitDevice(HostWindow hWnd) {
   Status status = 0;
   if (commandSent_) status = ReturnToLocal(hWnd);
+  initialised_ = false;
   Status closed = StreamOpen() ? DisconnectStream(hWnd) : 0;
   return status != 0 ? status : closed;
 }
