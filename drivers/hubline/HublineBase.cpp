@@ -1,9 +1,11 @@
 #include "drivers/hubline/HublineBase.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <regex>
+#include <string_view>
 
 #include "drivers/hubline/HublineDialogPanels.h"
 #include "framework/RetryCounterErrorcode.h"
@@ -25,6 +27,30 @@ bool IsSuccess(Status status) { return status == 0 || status == streamstatus::kR
 std::string StripLineEnds(std::string text) {
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
   return text;
+}
+
+// The number of a reply that begins (after blanks and line ends) with ":E",
+// ":SYST:ERR" or "ERROR" (these two followed by any blanks and "_"), then
+// an integer; else 0. Read by hand: every reply of every exchange passes
+// here, and a regular expression costs more than the exchange's own work.
+long ErrorNumberAtStart(std::string_view reply) {
+  const size_t first = reply.find_first_not_of(" \n\r");
+  if (first == std::string_view::npos) return 0;
+  std::string_view rest = reply.substr(first);
+  if (rest.starts_with(":E")) {
+    rest.remove_prefix(2);
+  } else if (rest.starts_with(":SYST:ERR") || rest.starts_with("ERROR")) {
+    rest.remove_prefix(rest[0] == ':' ? 9 : 5);
+    while (!rest.empty() && (rest[0] == ' ' || rest[0] == '_')) rest.remove_prefix(1);
+  } else {
+    return 0;
+  }
+  const size_t sign = !rest.empty() && (rest[0] == '+' || rest[0] == '-') ? 1 : 0;
+  size_t end = sign;
+  while (end < rest.size() && rest[end] >= '0' && rest[end] <= '9') ++end;
+  if (end == sign) return 0;
+  // Its first twelve characters count, as many as a long holds safely.
+  return std::stol(std::string(rest.substr(0, std::min<size_t>(end, 12))));
 }
 
 void Log(std::string_view function, std::string_view type, std::string_view text) {
@@ -218,9 +244,7 @@ long HublineBase<Matrix>::ParseResponseForError(const std::string& reply) {
   if (reply.find("-222, \"Data out of range\"") != std::string::npos) {
     number = 222;
   } else {
-    static const std::regex pattern("^[ \n\r]*(?::E|:SYST:ERR[ _]*|ERROR[ _]*)([-+]?[0-9]+)");
-    std::smatch match;
-    if (std::regex_search(reply, match, pattern)) number = std::stol(match[1].str().substr(0, 12));
+    number = ErrorNumberAtStart(reply);
   }
   if (number != 0) Log("ParseResponseForError", "Note", "Found error number " + std::to_string(number));
   return number;
