@@ -21,21 +21,6 @@ namespace {
 constexpr double kTimeout = 0.3;
 constexpr uint32_t kLastEvent = SWM_EVENT_PositionerPositionMovementPercentage;
 
-// The file with every relay or band set of the events set to its first choice.
-std::string WithSwitchingSets(const std::string& text) {
-  static const std::regex number("^((?:Relais[0-9]+)?(?:Start|Stop)|During|After)=0$");
-  static const std::regex selection("^(Selected(?:Before|After))=$");
-  std::istringstream in(text);
-  std::ostringstream out;
-  std::smatch match;
-  for (std::string line; std::getline(in, line);) {
-    if (std::regex_match(line, match, number)) line = match[1].str() + "=1";
-    else if (std::regex_match(line, match, selection)) line = match[1].str() + "=BAND=DIR/ANT1";
-    out << line << "\n";
-  }
-  return out.str();
-}
-
 // A driver of the key with the switching sets, on TCP/IP at the port; 0 when
 // the key offers no TCP/IP.
 std::optional<uint16_t> ConfiguredDriver(const std::string& key, const TestDirectory& dir, int port) {

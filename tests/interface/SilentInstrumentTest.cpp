@@ -30,7 +30,7 @@ constexpr uint32_t kLastEvent = SWM_EVENT_PositionerPositionMovementPercentage;
 // The most a call costs with a silent instrument: `timeouts` stream
 // time-outs plus `fixedSeconds` of waits and time-outs of the driver's own.
 struct Budget {
-  std::string_view classSuffix;
+  std::string_view className;
   int timeouts;
   double fixedSeconds;
 };
@@ -46,31 +46,15 @@ constexpr Budget kBudgets[] = {
     {"Probex5CalibrationSwitch", 3, 3.4},
     {"BONN_BAS", 6, 0.0},  // InitDevice: the status check (3 attempts), a reset and the check again
     {"SC1000", 0, 0.6},    // InitDevice: 300 ms after each of its two commands
-    {"mkMesstechnik_OSD", 1, 0.2},  // 100 ms after clearing the screen
+    {"Kovalex::devicedrivers::MKMESSTECHNIK_OSD::mkMesstechnik_OSD", 1, 0.2},  // 100 ms after clearing the screen
 };
 // Every other driver: one exchange per call at most, and 100 ms of pauses.
 constexpr Budget kDefaultBudget{"", 1, 0.1};
 
 const Budget& BudgetOf(const std::string& key) {
-  const DeviceTypeEntry* entry = FindDeviceType(key);
-  const std::string_view name = entry ? entry->className : "";
   for (const Budget& budget : kBudgets)
-    if (name.ends_with(budget.classSuffix) &&
-        (name.size() == budget.classSuffix.size() || name[name.size() - budget.classSuffix.size() - 1] == ':'))
-      return budget;
+    if (FindDeviceType(key)->className == budget.className) return budget;
   return kDefaultBudget;
-}
-
-std::string WithSwitchingSets(const std::string& text) {
-  static const std::regex number("^((?:Relais[0-9]+)?(?:Start|Stop)|During|After)=0$");
-  std::istringstream in(text);
-  std::ostringstream out;
-  std::smatch match;
-  for (std::string line; std::getline(in, line);) {
-    if (std::regex_match(line, match, number)) line = match[1].str() + "=1";
-    out << line << "\n";
-  }
-  return out.str();
 }
 
 class SilentSession {

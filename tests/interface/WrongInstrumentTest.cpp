@@ -18,7 +18,7 @@ constexpr double kTimeout = 0.3;
 
 // Which calls of a class look at the answers: CheckDevice, InitDevice.
 struct Looks {
-  std::string_view classSuffix;
+  std::string_view className;
   bool check, init;
 };
 constexpr Looks kLooking[] = {
@@ -26,18 +26,14 @@ constexpr Looks kLooking[] = {
     {"HublineExternalSwitch", true, false},
     {"HublineSwitch6Point", true, false},
     {"HublineSwitch6PointExternal", true, false},
-    {"NovotronikBase", true, true},          // *IDN and "STI"
+    {"Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", true, true},  // *IDN and "STI"
     {"BONN_BAS", true, false},               // "BAS"; its status check takes any answer without a fault
     {"DAE_CB_RO16", true, false},            // two bytes to "ask//"
 };
 
 const Looks* LooksOf(const std::string& key) {
-  const DeviceTypeEntry* entry = FindDeviceType(key);
-  const std::string_view name = entry ? entry->className : "";
   for (const Looks& looks : kLooking)
-    if (name.ends_with(looks.classSuffix) &&
-        (name.size() == looks.classSuffix.size() || name[name.size() - looks.classSuffix.size() - 1] == ':'))
-      return &looks;
+    if (FindDeviceType(key)->className == looks.className) return &looks;
   return nullptr;
 }
 

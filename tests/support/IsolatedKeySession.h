@@ -16,6 +16,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -58,6 +59,21 @@ inline std::string KeyTestName(const testing::TestParamInfo<std::string>& info) 
   for (char& c : name)
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   return name;
+}
+
+// The file with every relay or band set of the events set to its first choice.
+inline std::string WithSwitchingSets(const std::string& text) {
+  static const std::regex number("^((?:Relais[0-9]+)?(?:Start|Stop)|During|After)=0$");
+  static const std::regex selection("^(Selected(?:Before|After))=$");
+  std::istringstream in(text);
+  std::ostringstream out;
+  std::smatch match;
+  for (std::string line; std::getline(in, line);) {
+    if (std::regex_match(line, match, number)) line = match[1].str() + "=1";
+    else if (std::regex_match(line, match, selection)) line = match[1].str() + "=BAND=DIR/ANT1";
+    out << line << "\n";
+  }
+  return out.str();
 }
 
 // Moves this process into a network namespace of its own with loopback up.
