@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <regex>
 #include <sstream>
 
 #include "support/IsolatedKeySession.h"
@@ -21,8 +20,8 @@ namespace {
 constexpr double kTimeout = 0.3;
 constexpr uint32_t kLastEvent = SWM_EVENT_PositionerPositionMovementPercentage;
 
-// A driver of the key with the switching sets, on TCP/IP at the port; 0 when
-// the key offers no TCP/IP.
+// A driver of the key with the switching sets, on TCP/IP at the port; none
+// when the key offers no TCP/IP.
 std::optional<uint16_t> ConfiguredDriver(const std::string& key, const TestDirectory& dir, int port) {
   uint16_t id = 0;
   if (CreateNewDeviceDriver(0, key.c_str(), &id) != 0) return std::nullopt;
