@@ -65,6 +65,14 @@ SocketTransfer SocketReceive(int fd, char* buffer, size_t size, size_t* received
   }
 }
 
+bool SocketPeerClosed(int fd) {
+  pollfd entry{fd, POLLRDHUP, 0};
+  int ready = 0;
+  do ready = poll(&entry, 1, 0);
+  while (ready < 0 && errno == EINTR);
+  return ready > 0 && (entry.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
 SocketTransfer SocketDiscard(int fd, int* error) {
   char buffer[4096];
   for (;;) {

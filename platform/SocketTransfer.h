@@ -22,6 +22,9 @@ SocketTransfer SocketWaitReadable(int fd, int timeoutMs, int* error);
 // Takes what has arrived, without waiting: kDone with *received > 0,
 // kTimedOut when nothing is there, kClosed at the end of the connection.
 SocketTransfer SocketReceive(int fd, char* buffer, size_t size, size_t* received, int* error);
+// Whether the other end has closed (or reset) the connection, even with
+// bytes still waiting to be read; looks without taking or waiting.
+bool SocketPeerClosed(int fd);
 // Drops everything that has arrived: kDone, or kClosed / kFailed.
 SocketTransfer SocketDiscard(int fd, int* error);
 

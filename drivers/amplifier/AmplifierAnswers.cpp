@@ -50,7 +50,7 @@ Status JudgeBbaInterlock(std::string_view answer, bool deviceCheck, int group) {
 }
 
 Status JudgeBonnStatus(std::string_view answer) {
-  if (answer.empty()) return 0;
+  if (answer.empty()) return kBonnNoAnswer;
   if (Contains(answer, "SYSTEM_OK")) return 0;
   if (Contains(answer, "INTERLOCK_EXT") || Contains(answer, "INTERLOCK EXT")) return kBonnExternalInterlock;
   if (Contains(answer, "INTERLOCK_INT") || Contains(answer, "INTERLOCK INT")) return kBonnInternalInterlock;
@@ -74,6 +74,7 @@ std::string_view BonnExecutionResultWord(Status status) {
 }
 
 Status JudgeBonnBasStatus(std::string_view answer) {
+  if (answer.empty()) return kBonnNoAnswer;
   if (Contains(answer, "SYSTEM_OK")) return 0;
   if (Contains(answer, "FAIL") || Contains(answer, "TIMEOUT")) return kBonnBasFault;
   return 0;

@@ -36,9 +36,14 @@ inline constexpr Status kBonnUnknownCommand = 0x3000077F;  // first of the execu
 inline constexpr Status kBonnUnspecified = 0x3000078B;     // last of the execution results
 inline constexpr Status kBonnUndocumented = 0x3000079D;
 
+// An amplifier that sent nothing but line ends within the time-out: its
+// status is unknown, so its interlock never counts as closed.
+inline constexpr Status kBonnNoAnswer = 0x3000079E;
+inline constexpr const char* kBonnNoAnswerText = "The amplifier did not answer within the time-out.";
+
 // The first status pattern found in an answer to "STATUS?": 0 for
-// "SYSTEM_OK", a fault status, or kBonnUndocumented; an empty answer (an
-// amplifier that sent nothing within the time-out) is not judged: 0.
+// "SYSTEM_OK", a fault status, or kBonnUndocumented; an empty answer is
+// kBonnNoAnswer.
 Status JudgeBonnStatus(std::string_view answer);
 // An answer to "EXECUTION_RESULT?": one holding "OK" keeps `current`; else
 // the first failure found, or kBonnUndocumented (also for an empty answer).
@@ -48,7 +53,8 @@ std::string_view BonnExecutionResultWord(Status status);
 
 // Band switch of the BONN amplifiers.
 inline constexpr Status kBonnBasFault = 0x3000B928;
-// "SYSTEM_OK" or any answer without "FAIL" and "TIMEOUT" is 0, else kBonnBasFault.
+// "SYSTEM_OK" or any other non-empty answer without "FAIL" and "TIMEOUT" is
+// 0, "FAIL" or "TIMEOUT" kBonnBasFault, an empty answer kBonnNoAnswer.
 Status JudgeBonnBasStatus(std::string_view answer);
 // Whether the answer to "*SRE?" holds an integer ("[-+]?[0-9]+", the first
 // one) that is not zero.

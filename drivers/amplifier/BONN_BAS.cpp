@@ -1,5 +1,6 @@
 #include "drivers/amplifier/BONN_BAS.h"
 
+#include "drivers/amplifier/AmplifierAnswers.h"
 #include "drivers/amplifier/AmplifierPanels.h"
 #include "framework/HostEvents.h"
 #include "framework/RetryLoop.h"
@@ -41,7 +42,9 @@ Status BONN_BAS::CheckDevice(HostWindow hWnd) {
     RetryLoop::ThrowIfError(WriteRead(hWnd, GetIdentificationQuery(), answer, kIdentificationCount, 0));
     RetryLoop::ThrowIfError(Send("REMOTE"));
     RetryLoop::ThrowIfError(Send("LOCAL"));
-    // A device that answers as another one is not tried again.
+    // Nothing but line ends is no answer (asked again); a device that answers
+    // as another one is not tried again.
+    if (amplifier::WithoutLineEnds(answer).empty()) RetryLoop::ThrowIfError(amplifier::kBonnNoAnswer);
     const Status identified = CheckIdentificationAnswer(answer);
     if (identified != 0) throw RetryLoop::ErrorThrow(identified, true);
   });

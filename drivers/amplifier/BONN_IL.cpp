@@ -94,6 +94,7 @@ std::string BONN_IL::OwnErrorText(Status status) {
     case 0x3000078A: return "Amplifier returned Illegal gain step selected error.";
     case 0x3000078B: return "Amplifier returned Unspecified error.";
     case 0x3000079D: return "Amplifier returned an undocumented error '" + unknownReply_ + "'.";
+    case amplifier::kBonnNoAnswer: return amplifier::kBonnNoAnswerText;
     default: return "";
   }
 }

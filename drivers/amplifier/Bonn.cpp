@@ -1,17 +1,22 @@
 #include "drivers/amplifier/Bonn.h"
 
 #include "drivers/amplifier/AmplifierAnswers.h"
+#include "framework/RetryLoop.h"
 #include "framework/SwitchMatrixBase.h"
 
+// Each attempt is one exchange with one read: a silent amplifier costs one
+// time-out per attempt. An answer of nothing but line ends is no answer and
+// is asked again; a fault answer is kept and not asked again.
 template <class Matrix>
 Status Bonn<Matrix>::CheckStatus() {
-  std::string reply;
-  Status status = this->WriteReadWithRetryLoop(0, "STATUS?", reply, kReplyLimit, 3);
-  if (status != 0) return status;
-  reply = amplifier::WithoutLineEnds(reply);
-  status = amplifier::JudgeBonnBasStatus(reply);
-  if (status != 0) lastStatus_ = reply;
-  return status;
+  return RetryLoop(kStatusAttempts, "RetryLoop").Run([&] {
+    std::string reply;
+    RetryLoop::ThrowIfError(this->WriteRead(0, "STATUS?", reply, kReplyLimit, 0));
+    reply = amplifier::WithoutLineEnds(reply);
+    const Status status = amplifier::JudgeBonnBasStatus(reply);
+    if (status == amplifier::kBonnBasFault) lastStatus_ = reply;
+    if (status != 0) throw RetryLoop::ErrorThrow(status, status == amplifier::kBonnBasFault);
+  });
 }
 
 template <class Matrix>
@@ -38,6 +43,7 @@ Status Bonn<Matrix>::ClearServiceRequestEnable() {
 
 template <class Matrix>
 std::string Bonn<Matrix>::OwnErrorText(Status status) {
+  if (status == amplifier::kBonnNoAnswer) return amplifier::kBonnNoAnswerText;
   return status == amplifier::kBonnBasFault ? lastStatus_ : "";
 }
 

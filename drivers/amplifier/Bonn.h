@@ -13,8 +13,11 @@ public:
   static constexpr size_t kSreReplyLimit = 100;
   static constexpr double kSreTimeoutSeconds = 0.5;
 
-  // "STATUS?" with up to 3 attempts: "SYSTEM_OK" or any reply without
-  // "FAIL" and "TIMEOUT" is 0, else 0x3000B928 with the reply kept.
+  static constexpr uint32_t kStatusAttempts = 3;
+
+  // "STATUS?" with up to 3 attempts of one exchange each: "SYSTEM_OK" or any
+  // other reply without "FAIL" and "TIMEOUT" is 0; "FAIL" or "TIMEOUT" is
+  // 0x3000B928 with the reply kept; no answer (after 3 attempts) kBonnNoAnswer.
   virtual Status CheckStatus();
   // "*RST".
   virtual Status Reset();

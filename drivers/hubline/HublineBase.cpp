@@ -1,9 +1,11 @@
 #include "drivers/hubline/HublineBase.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <regex>
+#include <string_view>
 
 #include "drivers/hubline/HublineDialogPanels.h"
 #include "framework/RetryCounterErrorcode.h"
@@ -25,6 +27,30 @@ bool IsSuccess(Status status) { return status == 0 || status == streamstatus::kR
 std::string StripLineEnds(std::string text) {
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
   return text;
+}
+
+// The number of a reply that begins (after blanks and line ends) with ":E",
+// ":SYST:ERR" or "ERROR" (these two followed by any blanks and "_"), then
+// an integer; else 0. Read by hand: every reply of every exchange passes
+// here, and a regular expression costs more than the exchange's own work.
+long ErrorNumberAtStart(std::string_view reply) {
+  const size_t first = reply.find_first_not_of(" \n\r");
+  if (first == std::string_view::npos) return 0;
+  std::string_view rest = reply.substr(first);
+  if (rest.starts_with(":E")) {
+    rest.remove_prefix(2);
+  } else if (rest.starts_with(":SYST:ERR") || rest.starts_with("ERROR")) {
+    rest.remove_prefix(rest[0] == ':' ? 9 : 5);
+    while (!rest.empty() && (rest[0] == ' ' || rest[0] == '_')) rest.remove_prefix(1);
+  } else {
+    return 0;
+  }
+  const size_t sign = !rest.empty() && (rest[0] == '+' || rest[0] == '-') ? 1 : 0;
+  size_t end = sign;
+  while (end < rest.size() && rest[end] >= '0' && rest[end] <= '9') ++end;
+  if (end == sign) return 0;
+  // Its first twelve characters count, as many as a long holds safely.
+  return std::stol(std::string(rest.substr(0, std::min<size_t>(end, 12))));
 }
 
 void Log(std::string_view function, std::string_view type, std::string_view text) {
@@ -126,6 +152,17 @@ std::string HublineBase<Matrix>::NormalisedDeviceID(const std::string& text) con
 }
 
 template <class Matrix>
+Status HublineBase<Matrix>::Reconnected() {
+  if (StreamOpen()) return 0;
+  if (!initialised_) return kNotOpen;
+  // The unit closed the connection since InitDevice (a network unit that was
+  // restarted, or a dropped link): open it again rather than skip the command.
+  Log("Reconnected", "Warning", "Reconnecting a stream that closed after InitDevice");
+  const Status status = ConnectStream(0, true);
+  return status != 0 ? status : StreamOpen() ? 0 : kNotOpen;
+}
+
+template <class Matrix>
 Status HublineBase<Matrix>::WriteRaw(const std::string& text) {
   if (!StreamOpen()) {
     Log("Write", "Error", "UnableToSendWhileClosed(" + text + ")");
@@ -179,7 +216,8 @@ Status HublineBase<Matrix>::SendCommand(const std::string& command, std::string&
   RetryCounterErrorcode counter(attempts);
   Status status = 0;
   while (!counter.IsDone()) {
-    {
+    status = Reconnected();
+    if (status == 0) {
       ::DeviceStreamLocker<DeviceStreamClientWithStream> locker(*this, 0);
       status = locker.Lock(GetTimeout(0));
       if (status == 0) {
@@ -206,9 +244,7 @@ long HublineBase<Matrix>::ParseResponseForError(const std::string& reply) {
   if (reply.find("-222, \"Data out of range\"") != std::string::npos) {
     number = 222;
   } else {
-    static const std::regex pattern("^[ \n\r]*(?::E|:SYST:ERR[ _]*|ERROR[ _]*)([-+]?[0-9]+)");
-    std::smatch match;
-    if (std::regex_search(reply, match, pattern)) number = std::stol(match[1].str().substr(0, 12));
+    number = ErrorNumberAtStart(reply);
   }
   if (number != 0) Log("ParseResponseForError", "Note", "Found error number " + std::to_string(number));
   return number;
@@ -312,6 +348,7 @@ template <class Matrix>
 Status HublineBase<Matrix>::InitDevice(HostWindow hWnd) {
   Status status = StreamOpen() ? 0 : ConnectStream(hWnd, true);
   if (status != 0) return status;
+  initialised_ = true;
   workingID_ = DeviceID();
   if (MultislotAddressing()) {
     this->timing.Wait(200);
@@ -390,6 +427,7 @@ template <class Matrix>
 Status HublineBase<Matrix>::DeInitDevice(HostWindow hWnd) {
   Status status = 0;
   if (commandSent_) status = ReturnToLocal(hWnd);
+  initialised_ = false;
   Status closed = StreamOpen() ? DisconnectStream(hWnd) : 0;
   return status != 0 ? status : closed;
 }

@@ -71,6 +71,9 @@ protected:
   bool MultislotAddressing() const { return centreType_ == 0 || centreType_ == 1; }
   bool TransportIs(const std::string& name) const;
   Status WriteRaw(const std::string& text);
+  // 0 when the stream is open; after InitDevice (and before DeInitDevice) a
+  // stream that the unit closed is connected again; otherwise kNotOpen.
+  Status Reconnected();
 
   StorableMemberVariable<wxString> deviceID_;
   StorableMemberVariable<int> centreType_;
@@ -87,4 +90,5 @@ protected:
   bool keyboardLockUsed_ = false;
   bool watchEarlyEnd_ = true;
   bool mayReturnToLocal_ = true;
+  bool initialised_ = false;  // InitDevice opened the stream, DeInitDevice not yet called
 };

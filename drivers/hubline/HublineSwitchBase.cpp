@@ -10,8 +10,12 @@ constexpr Status kAliveRetryable = 0x30000FA0;
 HublineSwitchBase::HublineSwitchBase(const std::string& expectedIdentification, bool externalBoxesSupported)
     : HublineBase<SwitchMatrixBase>(expectedIdentification), externalBoxesSupported_(externalBoxesSupported) {}
 
+// An event switches whatever its set holds, whether the stream is open or
+// not: SendCommand connects again a stream that dropped after InitDevice, and
+// a driver never initialised returns kNotOpen for its first command, so that
+// an unswitched RF path never passes for success. An empty set sends nothing.
 Status HublineSwitchBase::HandleEvent(HostWindow, const uint32_t* event, const double*) {
-  if (!event || !StreamOpen()) return 0;
+  if (!event) return 0;
   switch (*event) {
     case SWM_EVENT_InitialisationStarted:
       return SetRelays(kDuring);
@@ -31,7 +35,7 @@ Status HublineSwitchBase::HandleRequest(HostWindow hWnd, const uint32_t* request
 }
 
 Status HublineSwitchBase::AliveCheck() {
-  if (!StreamOpen()) return kNotOpen;
+  if (Status reconnected = Reconnected()) return reconnected;
   Status status = 0;
   for (int attempt = 0; attempt < 3; ++attempt) {
     std::string reply;

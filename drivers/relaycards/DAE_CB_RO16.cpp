@@ -51,6 +51,16 @@ Status DAE_CB_RO16::CheckDevice(HostWindow hWnd) {
   Status status = ConnectStream(hWnd, true);
   std::string answer;
   if (status == 0) status = WriteRead(hWnd, "ask//", answer, 2, 0);
+  if (status == 0 && answer.size() == 2) {
+    // The board answers exactly two bytes; an instrument of another kind
+    // goes on talking, which a short look for a third byte finds.
+    const double kept = GetTimeout(hWnd);
+    SetTimeout(hWnd, kLongerAnswerWaitSeconds);
+    std::string more;
+    Read(hWnd, more, 1);
+    SetTimeout(hWnd, kept);
+    answer += more;
+  }
   if (status == 0 && answer.size() != 2) status = DRV_ERR_WRONG_DEVICE;
   JournexEntry::Note("CheckDevice", "DA_CB_RO16", status == 0 ? "Complete" : "Error",
                      "CheckDevice(" + std::to_string(answer.size()) + " bytes)", {{"Err", status}});

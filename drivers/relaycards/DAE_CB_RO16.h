@@ -17,6 +17,8 @@ public:
   static constexpr int kNormallyOpen = 2;
   static constexpr int kDoNotSwitch = 100;
   static constexpr uint32_t kPauseMilliseconds = 10;
+  // How long the check waits for a third byte of an answer.
+  static constexpr double kLongerAnswerWaitSeconds = 0.05;
   static constexpr const char* kTable = "DENKOVI_SwitchMatrix";
   static constexpr const char* kPanelName = "SwitchMatrixPanel";
 

@@ -5,6 +5,7 @@
 #include "drivers/sc1000/SC1000Panel.h"
 #include "framework/HostEvents.h"
 #include "logging/JournexEntry.h"
+#include "streams/DeviceStreamStatus.h"
 
 namespace {
 constexpr const char* kSettingsTable = "SC1000";
@@ -58,7 +59,12 @@ Status SC1000::SendSet(int set) {
   Status status = 0;
   for (int n = 1; n <= kSwitches && status == 0; ++n) {
     const int position = Position(set, n - 1);
-    if (position == sc1000::DontSwitch || !IsConnected()) continue;
+    if (position == sc1000::DontSwitch) continue;
+    // A switch to set on a closed stream is a failure, never a silent success.
+    if (!IsConnected()) {
+      status = streamstatus::kNotConnected;
+      break;
+    }
     char command[32];
     std::snprintf(command, sizeof command, "SW%i-%i\r", n, position);
     status = Write(0, command, false);

@@ -213,10 +213,22 @@ Status NetworkBasedDeviceStream::SendAll(const std::string& bytes) {
   return networkstatus::kWriteError;
 }
 
+Status NetworkBasedDeviceStream::OpenForWriting() {
+  if (SocketUsable() && !inputChecked_ && SocketPeerClosed(socketFd_)) closed_ = true;
+  inputChecked_ = false;
+  if (SocketUsable()) return 0;
+  // The instrument closed the connection since the last exchange (it was
+  // restarted, or dropped the link): the kernel would take a command on the
+  // dead socket and lose it, so the stream connects again while it is in use.
+  if (!closed_ || interrupted_ || UserCount() == 0 || !configuration_) return networkstatus::kNotConnected;
+  JournexEntry::Note("Write", kModule, "Warning", "Write(\"Connecting again: closed by other end\")");
+  return InternalConnect();
+}
+
 Status NetworkBasedDeviceStream::Write(uint32_t, const std::string& command, bool waitForOperationComplete) {
   SetLastSystemError(0);
   std::lock_guard guard(socketLock_);
-  if (!SocketUsable()) return networkstatus::kNotConnected;
+  if (const Status status = OpenForWriting()) return status;
   const std::string text = Terminated(command);
   if (JournexEntry::Enabled())
     JournexEntry::Note("Write", kModule, "Note", "Write(\"" + command + "\")",
@@ -350,8 +362,12 @@ Status NetworkBasedDeviceStream::ClearInputBuffers(uint32_t) {
   std::lock_guard guard(socketLock_);
   pending_.clear();
   int error = 0;
-  if (SocketUsable() && SocketDiscard(static_cast<int>(socket_->GetSocket()), &error) == SocketTransfer::kClosed)
-    closed_ = true;
+  if (SocketUsable()) {
+    const SocketTransfer result = SocketDiscard(static_cast<int>(socket_->GetSocket()), &error);
+    if (result == SocketTransfer::kClosed) closed_ = true;
+    // The next write need not look again whether the connection still stands.
+    inputChecked_ = result == SocketTransfer::kDone;
+  }
   return 0;
 }
 

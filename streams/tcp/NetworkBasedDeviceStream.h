@@ -13,6 +13,8 @@
 // read. An answer longer than the count ends with kResponseTooLarge (the
 // first count bytes are returned); a time-out with kReadTimedOut and what
 // had arrived; a connection closed by the instrument with kNotConnected.
+// A write first makes sure the connection still stands and, when the
+// instrument closed it while the stream is in use, connects again.
 #include <wx/socket.h>
 
 #include <atomic>
@@ -88,12 +90,17 @@ protected:
 
 private:
   Status WaitForOperationComplete(Clock::time_point deadline);
+  // 0 when the connection stands (looked at unless ClearInputBuffers just
+  // did); a connection the instrument closed is opened again while the
+  // stream has users; else kNotConnected. Under socketLock_.
+  Status OpenForWriting();
   // Lets a receive wait for data up to the stream time-out (TCP sockets only).
   void ArmReceiveWait();
 
   std::string pending_;
   std::vector<char> buffer_;
   bool closed_ = false;  // the other end closed or reset the connection
+  bool inputChecked_ = false;  // ClearInputBuffers found the connection standing
   std::atomic<bool> interrupted_{false};  // InterruptWait ended the socket's receiving
   std::atomic<int> socketFd_{-1};         // the open socket's descriptor, for InterruptWait
   long receiveWaitMs_ = -1;  // how long a waiting receive waits (-1: not armed)

@@ -38,7 +38,8 @@ TEST(HublineSwitch, ParsesDeviceErrorsAndMapsThemToStatuses) {
     long number;
   } cases[] = {{"-222, \"Data out of range\"", 222}, {":E-5", -5},       {"ERROR 17", 17},
                {"ERROR_1200", 1200},                  {":SYST:ERR 3", 3}, {"\r\n :E12", 12},
-               {"OK", 0},                             {"TQS2PA", 0},      {"x ERROR 4", 0}};
+               {"OK", 0},                             {"TQS2PA", 0},      {"x ERROR 4", 0},
+               {"ERROR _ +7", 7},                     {":E", 0},          {":E 5", 0}};
   for (const Case& c : cases) EXPECT_EQ(card.ParseResponseForError(c.reply), c.number) << c.reply;
 
   EXPECT_EQ(HublineSwitch::DeviceErrorStatus(222), 0x30003B76u);

@@ -214,6 +214,23 @@ TEST_P(HublineCardsE2e, SwitchesBothSetsReportsDeviceErrorsAndSavesItsSettings) 
   EXPECT_EQ(answer, 1u);
   EXPECT_EQ(hub.ReceivedCommands(), c.aliveCommands);
 
+  // The unit drops the connection: every event after it connects again and switches.
+  if (wire == Wire::kTcp) {
+    for (uint32_t event : {3u, 2u}) {
+      hub.Hangup();
+      for (int call = 1; call <= 2; ++call) {
+        hub.ResetLog();
+        EXPECT_EQ(driver.Event(event), 0u) << "event " << event << ", call " << call;
+        EXPECT_EQ(hub.ReceivedBytes(), Joined(event == 3 ? c.during : c.after)) << "event " << event << ", call " << call;
+      }
+    }
+    // A driver that was never initialised has no connection to switch on.
+    ModuleDriver idle(c.typeKey, bench.File("card.ini"));
+    const uint32_t closed = idle.Event(3);
+    EXPECT_EQ(closed, 0x300000CEu);
+    EXPECT_EQ(idle.Text(closed), "The device cannot be reached or does not identify as the expected device.");
+  }
+
   // The first "during" command fails in the unit: three attempts, nothing after it, and the
   // unit's error number in the status and its text.
   hub.Set("error-text", "102 -> No such relay on this card");

@@ -10,10 +10,7 @@
 // that does not exist, and the whole run happens in a private network
 // namespace with only loopback, so that no default address is ever reached.
 #include <gtest/gtest.h>
-#include <net/if.h>
 #include <netinet/in.h>
-#include <sched.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,10 +24,7 @@
 #include <set>
 #include <sstream>
 
-#include "interface/DeviceTypeRegistry.h"
-#include "streams/StreamTestSupport.h"
-#include "support/ChildProcess.h"
-#include "support/TestFiles.h"
+#include "support/IsolatedKeySession.h"
 #include "swmatrix/swmatrix.h"
 
 namespace {
@@ -39,27 +33,6 @@ constexpr double kTimeout = 0.3;
 // What a call may take beyond the time-out: 10 %, plus the start of a call
 // under the sanitizers.
 constexpr double kBound = kTimeout * 1.1 + 0.2;
-constexpr int kSkipped = 77;
-
-std::vector<std::string> CreatableKeys() {
-  std::vector<std::string> keys;
-  for (const DeviceTypeEntry& entry : DeviceTypeEntries())
-    if (entry.create) keys.emplace_back(entry.key);
-  return keys;
-}
-
-// Moves this process into a network namespace of its own with loopback up.
-bool IsolateNetwork() {
-  if (unshare(CLONE_NEWNET) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) return false;
-  const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  ifreq request{};
-  std::strcpy(request.ifr_name, "lo");
-  bool up = fd >= 0 && ioctl(fd, SIOCGIFFLAGS, &request) == 0;
-  request.ifr_flags |= IFF_UP;
-  up = up && ioctl(fd, SIOCSIFFLAGS, &request) == 0;
-  if (fd >= 0) close(fd);
-  return up;
-}
 
 // A loopback port that refuses connections: bound, never listening.
 int RefusedPort(int* fd) {
@@ -280,35 +253,15 @@ TEST_P(CarelessHostTest, EveryExportReturnsAStatusInTime) {
   ASSERT_TRUE(EnsureWxRuntime());
   TestDirectory dir;
   ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
-  // Message boxes answered on their own and sanitizer reports go to a file.
-  const std::string errors = dir.File("stderr.txt");
-  ChildProcess session([&](const ChildProcess::Channel& channel) {
-    if (!freopen(errors.c_str(), "w", stderr)) return 2;
-    if (!IsolateNetwork()) return kSkipped;
+  RunIsolated(dir, [&](bool&) {
     setenv("SWMATRIX_PORTS", dir.Path().c_str(), 1);
-    setenv("SWMATRIX_MESSAGEBOX", "ok", 1);
     int refusing = -1;
     const int port = RefusedPort(&refusing);
     const std::string failures = port ? CarelessHost(GetParam()).Run(dir, port) : "no loopback port";
-    for (char c : failures.substr(0, 16384)) channel.Send(c);
     close(refusing);
-    return 0;
+    return failures;
   });
-  std::string failures;
-  // The child sends its findings when it is done and then closes the pipe.
-  for (char c; (c = session.Receive(110000)) != 0;) failures += c;
-  const int exit = session.Wait();
-  if (exit == kSkipped) GTEST_SKIP() << "no private network namespace: calls that need an instrument are not run";
-  const std::string report = ReadFile(errors);
-  EXPECT_EQ(exit, 0) << "the session crashed:\n" << report.substr(report.size() > 8000 ? report.size() - 8000 : 0);
-  EXPECT_EQ(failures, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKey, CarelessHostTest, testing::ValuesIn(CreatableKeys()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(EveryKey, CarelessHostTest, testing::ValuesIn(CreatableKeys()), KeyTestName);
 }  // namespace

@@ -1,0 +1,127 @@
+// Cost of a Hubline relay event through the exports against a bare C client
+// making the same exchanges, side by side in one run:
+//   HublineEvent/pairs   every iteration a bare C client sends the three relay
+//                        commands of the "during" set and reads each answer
+//                        (write, poll, read), then the host calls event 3
+//                        ("InitialisationStarted") of a HUBLINE4PORT driver,
+//                        which sends the same three commands to the same
+//                        responder; counters bare_us and stream_us (medians)
+//                        and ratio: goal <= 1.15
+// The client, the driver and the responder's threads run on one processor
+// (Placement.h). The responder answers every line with "OK".
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <wx/init.h>
+#include <wx/string.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "BareExchange.h"
+#include "PairedExchanges.h"
+#include "Placement.h"
+#include "framework/Mutex.h"
+#include "platform/NamedSharedMutex.h"
+#include "swmatrix/swmatrix.h"
+
+namespace {
+const char* const kCommands[] = {"INT_RELAY_A_NO\n", "INT_RELAY_B_NO\n", "INT_RELAY_C_NO\n"};
+const char kAnswer[] = "OK\n";
+
+// Answers every line feed with "OK\n", a thread per connection.
+class OkResponder {
+public:
+  OkResponder() {
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(listener_, 4);
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      for (int fd; (fd = accept(listener_, nullptr, nullptr)) >= 0;) {
+        const int yes = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        connections_.emplace_back([fd] {
+          char buffer[256];
+          for (ssize_t count; (count = read(fd, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t i = 0; i < count; ++i)
+              if (buffer[i] == '\n' && write(fd, kAnswer, sizeof kAnswer - 1) < 0) count = 0;
+          }
+          close(fd);
+        });
+      }
+    });
+  }
+  // Clients close their connections first.
+  ~OkResponder() {
+    shutdown(listener_, SHUT_RDWR);
+    close(listener_);
+    thread_.join();
+    for (std::thread& connection : connections_) connection.join();
+  }
+  uint16_t Port() const { return port_; }
+
+private:
+  int listener_ = -1;
+  uint16_t port_ = 0;
+  std::thread thread_;
+  std::vector<std::thread> connections_;
+};
+
+// A HUBLINE4PORT card connected directly over TCP whose "during" set closes relays A to C.
+bool WriteCardFile(const std::string& path, uint16_t port) {
+  std::ofstream file(path);
+  file << "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" << port
+       << "\n[Common]\nCentreType=3\nCommunication=4\n"
+          "[HublineSwitch]\nRelais1Start=1\nRelais2Start=1\nRelais3Start=1\n";
+  return static_cast<bool>(file);
+}
+
+void HublineEventPairs(benchmark::State& state) {
+  static wxInitializer* runtime = new wxInitializer();
+  if (!runtime->IsOk()) {
+    state.SkipWithError("no wxWidgets runtime");
+    return;
+  }
+  bench::OneProcessor placement(state);
+  OkResponder responder;
+  const std::string file = "/tmp/swm-bench-hubline-" + std::to_string(getpid()) + ".ini";
+  uint16_t id = 0;
+  if (!WriteCardFile(file, responder.Port()) || CreateNewDeviceDriver(0, "HUBLINE4PORT", &id) != 0 ||
+      LoadConfiguration(0, id, file.c_str()) != 0 || InitDevice(0, id) != 0) {
+    state.SkipWithError("cannot set up the card");
+  } else {
+    const int fd = bench::ConnectTcp(responder.Port());
+    uint32_t event = SWM_EVENT_InitialisationStarted;
+    double value = 0;
+    bench::MeasurePairs(
+        state,
+        [&] {
+          for (const char* command : kCommands)
+            if (!bench::BareExchange(fd, command, sizeof kAnswer - 1)) return false;
+          return true;
+        },
+        [&] { return SetValue(0, id, SWM_VALUE_EVENT, &event, &value) == 0; });
+    close(fd);
+    DeInitDevice(0, id);
+  }
+  RemoveDeviceDriver(0, id);
+  std::remove(file.c_str());
+  NamedSharedMutex::Remove(
+      wxString(Mutex::StreamLockName(L"ETHER:127.0.0.1:" + std::to_wstring(responder.Port()))).utf8_string());
+}
+}  // namespace
+
+BENCHMARK(HublineEventPairs)->Name("HublineEvent/pairs")->UseRealTime();
+BENCHMARK_MAIN();

@@ -1,0 +1,146 @@
+// Every driver the registry can create that offers TCP/IP, against an
+// instrument that accepts and never answers and one that answers only
+// garbage: every export call returns within the driver's budget (the
+// attempts it makes, each costing one stream time-out at most, plus its
+// fixed waits: the budgets of docs/silent-instruments.md, checked with a
+// shortened time-out), and a driver that asked the silent instrument
+// something never reports success for it: neither its device check nor the
+// interlock request ("Closed").
+//
+// The stored "during"/"after" sets are set to their first choice so that
+// the events have something to send.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+#include <sstream>
+#include <string_view>
+
+#include "support/IsolatedKeySession.h"
+#include "support/LoopbackResponder.h"
+#include "swmatrix/swmatrix.h"
+
+namespace {
+constexpr double kTimeout = 0.2;
+// Beyond its budget a call may take this long: the start of a call and its
+// log records under the sanitizers.
+constexpr double kSlack = 0.5;
+constexpr uint32_t kLastEvent = SWM_EVENT_PositionerPositionMovementPercentage;
+
+// The most a call costs with a silent instrument: `timeouts` stream
+// time-outs plus `fixedSeconds` of waits and time-outs of the driver's own.
+struct Budget {
+  std::string_view className;
+  int timeouts;
+  double fixedSeconds;
+};
+// The budgets of docs/silent-instruments.md. Hubline cards: the unit's
+// identification has 3 attempts, each a read with a time-out of the
+// driver's own (1 s until the unit has once answered with a line end) and
+// 50 ms before it, after a pause of 200 ms; any other call 3 attempts.
+constexpr Budget kBudgets[] = {
+    {"HublineSwitch", 3, 3.4},
+    {"HublineExternalSwitch", 3, 3.4},
+    {"HublineSwitch6Point", 3, 3.4},
+    {"HublineSwitch6PointExternal", 3, 3.4},
+    {"Probex5CalibrationSwitch", 3, 3.4},
+    {"BONN_BAS", 6, 0.0},  // InitDevice: the status check (3 attempts), a reset and the check again
+    {"SC1000", 0, 0.6},    // InitDevice: 300 ms after each of its two commands
+    {"Kovalex::devicedrivers::MKMESSTECHNIK_OSD::mkMesstechnik_OSD", 1, 0.2},  // 100 ms after clearing the screen
+};
+// Every other driver: one exchange per call at most, and 100 ms of pauses.
+constexpr Budget kDefaultBudget{"", 1, 0.1};
+
+const Budget& BudgetOf(const std::string& key) {
+  for (const Budget& budget : kBudgets)
+    if (FindDeviceType(key)->className == budget.className) return budget;
+  return kDefaultBudget;
+}
+
+class SilentSession {
+public:
+  SilentSession(const std::string& key, LoopbackResponder::Mode mode)
+      : key_(key), mode_(mode), silent_(mode == LoopbackResponder::Mode::kSilent), instrument_(mode) {
+    const Budget& budget = BudgetOf(key);
+    bound_ = budget.timeouts * kTimeout + budget.fixedSeconds + kSlack;
+  }
+
+  std::string Run(const TestDirectory& dir, bool& skip) {
+    if (instrument_.Port() == 0) return "no loopback port\n";
+    uint16_t id = 0;
+    if (CreateNewDeviceDriver(0, key_.c_str(), &id) != 0) return "cannot create " + key_ + "\n";
+    id_ = id;
+    const std::string ini = dir.File("driver.ini");
+    SaveConfiguration(0, id_, ini.c_str());
+    WriteFile(ini, WithSwitchingSets(ReadFile(ini)));
+    LoadConfiguration(0, id_, ini.c_str());
+    if (!UseLoopbackTcp(id_, instrument_.Port(), kTimeout)) {
+      skip = true;
+      RemoveDeviceDriver(0, id_);
+      return "no TCP/IP transport";
+    }
+    bool asked = false;
+    const uint32_t checked = Timed("CheckDevice", [&] { return CheckDevice(0, id_); }, &asked);
+    if (silent_ && asked && checked == 0) failures_ << "CheckDevice: success without an answer\n";
+    Timed("InitDevice", [&] { return InitDevice(0, id_); });
+    double value = 100e6;
+    for (uint32_t event = 0; event <= kLastEvent; ++event) {
+      if (event == SWM_EVENT_SendPilotInterfaceData) continue;
+      Timed("event " + std::to_string(event), [&] { return SetValue(0, id_, SWM_VALUE_EVENT, &event, &value); });
+    }
+    for (uint32_t request = 0; request <= 5; ++request) {
+      if (request == SWM_REQUEST_RetrievePilotInterfaceData) continue;
+      uint32_t answer = 0;
+      const uint32_t status = Timed("request " + std::to_string(request),
+                                    [&] { return GetValue(0, id_, SWM_VALUE_REQUEST, &request, &answer); }, &asked);
+      if (silent_ && asked && request == SWM_REQUEST_InterlockClosed && answer == 1)
+        failures_ << "request 1: \"Closed\" without an answer (status 0x" << std::hex << status << std::dec << ")\n";
+    }
+    Timed("DeInitDevice", [&] { return DeInitDevice(0, id_); });
+    RemoveDeviceDriver(0, id_);
+    return failures_.str();
+  }
+
+private:
+  // Runs a call; fails it when it outlasts the budget or returns a status
+  // without a text. `asked` tells whether the call sent the instrument anything.
+  template <class F>
+  uint32_t Timed(const std::string& what, F call, bool* asked = nullptr) {
+    const size_t before = instrument_.Received();
+    const auto start = std::chrono::steady_clock::now();
+    const uint32_t status = call();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (asked) *asked = instrument_.Received() != before;
+    const char* mode = silent_ ? " (silent)" : " (garbage)";
+    if (seconds > bound_) failures_ << what << mode << " took " << seconds << " s, budget " << bound_ << " s\n";
+    if (status != 0) {
+      char text[512] = "";
+      uint32_t count = 0;
+      GetErrorString(0, id_, status, text, sizeof text, &count);
+      if (text[0] == '\0') failures_ << what << mode << " returned 0x" << std::hex << status << std::dec << " without a text\n";
+    }
+    return status;
+  }
+
+  std::string key_;
+  LoopbackResponder::Mode mode_;
+  bool silent_;
+  LoopbackResponder instrument_;
+  double bound_ = 0;
+  uint16_t id_ = 0;
+  std::ostringstream failures_;
+};
+
+class SilentInstrumentTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(SilentInstrumentTest, EveryCallEndsWithinItsBudgetAndNoAnswerIsNoSuccess) {
+  ASSERT_TRUE(EnsureWxRuntime());
+  RunIsolatedKeys(KeysOfClass(GetParam()), [](const std::string& key, const TestDirectory& dir, bool& skip) {
+    std::string failures = SilentSession(key, LoopbackResponder::Mode::kSilent).Run(dir, skip);
+    if (!skip) failures += SilentSession(key, LoopbackResponder::Mode::kGarbage).Run(dir, skip);
+    return failures;
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryClass, SilentInstrumentTest, testing::ValuesIn(CreatableClasses()), KeyTestName);
+}  // namespace

@@ -1,0 +1,79 @@
+// Every driver the registry can create that offers TCP/IP, pointed at an
+// instrument of another family (one that answers every command with
+// "ACME,OTHER INSTRUMENT,0,1.0"): a driver whose check or initialisation
+// looks at what the instrument answers (an identification, an "STI" reply,
+// a two-byte card answer) fails it with a status that has a text. Drivers
+// that only open their stream there are listed as such and may succeed; any
+// status they return must still have a text.
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "support/IsolatedKeySession.h"
+#include "support/LoopbackResponder.h"
+#include "swmatrix/swmatrix.h"
+
+namespace {
+constexpr double kTimeout = 0.3;
+
+// Which calls of a class look at the answers: CheckDevice, InitDevice.
+struct Looks {
+  std::string_view className;
+  bool check, init;
+};
+constexpr Looks kLooking[] = {
+    {"HublineSwitch", true, false},          // *IDN? against the card's models; init reads a version if any
+    {"HublineExternalSwitch", true, false},
+    {"HublineSwitch6Point", true, false},
+    {"HublineSwitch6PointExternal", true, false},
+    {"Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", true, true},  // *IDN and "STI"
+    {"BONN_BAS", true, false},               // "BAS"; its status check takes any answer without a fault
+    {"DAE_CB_RO16", true, false},            // two bytes to "ask//"
+};
+
+const Looks* LooksOf(const std::string& key) {
+  for (const Looks& looks : kLooking)
+    if (FindDeviceType(key)->className == looks.className) return &looks;
+  return nullptr;
+}
+
+std::string Text(uint16_t id, uint32_t status) {
+  char text[512] = "";
+  uint32_t count = 0;
+  GetErrorString(0, id, status, text, sizeof text, &count);
+  return text;
+}
+
+std::string WrongInstrumentSession(const std::string& key, const TestDirectory&, bool& skip) {
+  LoopbackResponder other(LoopbackResponder::Mode::kForeign);
+  if (other.Port() == 0) return "no loopback port\n";
+  uint16_t id = 0;
+  if (CreateNewDeviceDriver(0, key.c_str(), &id) != 0) return "cannot create " + key + "\n";
+  if (!UseLoopbackTcp(id, other.Port(), kTimeout)) {
+    skip = true;
+    RemoveDeviceDriver(0, id);
+    return "no TCP/IP transport";
+  }
+  const Looks* looks = LooksOf(key);
+  std::string failures;
+  const auto expect = [&](const char* call, uint32_t status, bool mustFail) {
+    if (mustFail && status == 0) failures += std::string(call) + " accepted an instrument of another family\n";
+    if (status != 0 && Text(id, status).empty())
+      failures += std::string(call) + " returned 0x" + std::to_string(status) + " without a text\n";
+  };
+  expect("CheckDevice", CheckDevice(0, id), looks && looks->check);
+  expect("InitDevice", InitDevice(0, id), looks && looks->init);
+  DeInitDevice(0, id);
+  RemoveDeviceDriver(0, id);
+  return failures;
+}
+
+class WrongInstrumentTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(WrongInstrumentTest, ChecksThatLookAtAnswersFailWithAText) {
+  ASSERT_TRUE(EnsureWxRuntime());
+  RunIsolatedKeys(KeysOfClass(GetParam()), WrongInstrumentSession);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryClass, WrongInstrumentTest, testing::ValuesIn(CreatableClasses()), KeyTestName);
+}  // namespace
