@@ -17,6 +17,14 @@ void RecordSender::Hand(std::string&& record, uint32_t pid, uint64_t generation)
     Count(transport_.Transmit(record, generation));
     return;
   }
+  if (!queue_.empty() && !inFlight_ && queue_.size() < kMaxRecords && queuedBytes_ < kMaxBytes) {
+    // The thread waits for room: the caller tries the oldest record once, so
+    // that callers who log faster than the thread is woken also move the
+    // queue. Once the queue is full (a reader that stopped), callers drop
+    // their records without a system call.
+    const Outcome outcome = transport_.Transmit(queue_.front().text, queue_.front().generation);
+    if (outcome != Outcome::Busy) FinishFront(outcome);
+  }
   if (queue_.empty() && !inFlight_) {
     // Nothing waits before this record: the caller sends it itself (one
     // send that never waits) and queues it only when the reader has no room.
@@ -65,37 +73,40 @@ void RecordSender::Run() {
     }
     waiting_ = false;
     if (queue_.empty()) return;
-    Pending record = std::move(queue_.front());
-    queue_.pop_front();
-    queuedBytes_ -= record.text.size();
+    // Stays valid while in flight: nobody else takes the first record out,
+    // and adding at the end of a deque moves no element.
+    const Pending& first = queue_.front();
     inFlight_ = true;
     lock.unlock();
-    const Outcome outcome = Deliver(record);
+    const Outcome outcome = transport_.Transmit(first.text, first.generation);
     lock.lock();
     inFlight_ = false;
-    ++finished_;
-    Count(outcome);
-    if (outcome == Outcome::Gone) {
-      // Nobody reads: what waits behind this record goes the same way at once.
-      counters_.droppedNoReader += queue_.size();
-      finished_ += queue_.size();
-      queue_.clear();
-      queuedBytes_ = 0;
+    if (outcome == Outcome::Busy && !stop_) {
+      // The record stays first in the queue while the thread waits for room,
+      // so that a caller may send it meanwhile (see Hand).
+      ++counters_.deferred;
+      lock.unlock();
+      transport_.AwaitRoom(kBackoffMs);
+      lock.lock();
+      continue;
     }
-    progressed_.notify_all();
+    FinishFront(outcome);
   }
 }
 
-RecordSender::Outcome RecordSender::Deliver(const Pending& record) {
-  for (;;) {
-    const Outcome outcome = transport_.Transmit(record.text, record.generation);
-    if (outcome != Outcome::Busy || stop_) return outcome;
-    {
-      std::lock_guard lock(mutex_);
-      ++counters_.deferred;
-    }
-    transport_.AwaitRoom(kBackoffMs);
+void RecordSender::FinishFront(Outcome outcome) {
+  queuedBytes_ -= queue_.front().text.size();
+  queue_.pop_front();
+  ++finished_;
+  Count(outcome);
+  if (outcome == Outcome::Gone) {
+    // Nobody reads: what waits behind this record goes the same way at once.
+    counters_.droppedNoReader += queue_.size();
+    finished_ += queue_.size();
+    queue_.clear();
+    queuedBytes_ = 0;
   }
+  progressed_.notify_all();
 }
 
 void RecordSender::Count(Outcome outcome) {

@@ -88,7 +88,8 @@ private:
     uint64_t generation;
   };
   void Run();
-  Outcome Deliver(const Pending& record);
+  // Takes the first record out of the queue after its send ended with `outcome`.
+  void FinishFront(Outcome outcome);
   void Count(Outcome outcome);
   bool StartLocked();
 
