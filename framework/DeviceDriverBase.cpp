@@ -6,6 +6,7 @@
 
 #include "dialogs/PanelList.h"
 #include "dialogs/TabbedConfigurationDialog.h"
+#include "framework/StatusText.h"
 #include "framework/TextBuffer.h"
 #include "framework/ToleranceCompare.h"
 #include "framework/Version.h"
@@ -208,37 +209,11 @@ Status DeviceDriverBase::GetErrorString(HostWindow, uint32_t err, char* buffer,
       text = "The used Vantorix version is too old. This driver can only be used in Vantorix version " +
              Version(kMinimumHostVersion).Text() + " and higher";
       break;
-    case DRV_ERR_TCP_RESPONSE_TOO_LARGE:
-      text = "The response of a TCPIP controlled device is larger than expected.";
-      break;
-    case DRV_ERR_VISA_NOT_FOUND:
-      text = "Could not find VISA32.DLL. Is VISA installed?";
-      break;
-    case DRV_ERR_NOT_IMPLEMENTED:
-      text = "The device driver does not implement this operation.";
-      break;
-    case DRV_ERR_UNKNOWN_SET_VALUE_ID:
-      text = "The device driver does not know this value ID (SetValue).";
-      break;
-    case DRV_ERR_UNKNOWN_GET_VALUE_ID:
-      text = "The device driver does not know this value ID (GetValue).";
-      break;
-    case DRV_ERR_WRONG_DEVICE:
-      text = "The device cannot be reached or does not identify as the expected device.";
-      break;
-    case DRV_ERR_UNKNOWN_INFO_ID:
-      text = "The device driver does not supply this information code.";
-      break;
-    case DRV_ERR_UNKNOWN_SETTING_ID:
-      text = "The device driver does not know this setting.";
-      break;
-    case DRV_ERR_DIALOG_UNAVAILABLE:
-      text = "The configuration dialog cannot be shown: no display is available.";
-      break;
     case DRV_ERR_SETTINGS_NOT_SAVED:
       text = "The configuration could not be saved" + (saveFailureText_.empty() ? "." : ": " + saveFailureText_);
       break;
     default:
+      text = StatusText::Shared(err);
       break;
   }
   if (!text.empty()) CopyTextToBuffer(text, buffer, bufferSize, read);

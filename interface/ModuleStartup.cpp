@@ -113,7 +113,8 @@ void ModuleStartup::ProcessDetach(bool processTerminating) {
     Trace("wxWidgets is now deinitialized");
   }
 
-  JournexEntry::MailSlotSocket::Instance().Close();
+  // What is still queued goes out now, while the reader is there to take it.
+  JournexEntry::MailSlotSocket::Instance().Shutdown();
 }
 
 void ModuleStartup::ThreadAttach() {

@@ -21,7 +21,7 @@ void Write(Kind kind, const void* scope, std::string_view function, std::string_
   record.reserve(256);
   LogRecordWriter writer(record, kind, scope, function, module, type);
   writer.Content(category, description, values);
-  JournexEntry::MailSlotSocket::Instance().Send(record);
+  JournexEntry::MailSlotSocket::Instance().Send(std::move(record), kind == Kind::Single);
 }
 }  // namespace
 
@@ -106,5 +106,6 @@ void JournexEntry::ReportMisuse(Misuse misuse, std::string_view type, std::strin
   writer.Category(LogRecordWriter::IsStandardCategory(category) ? category : (wasBegin ? kInput : kOutput));
   if (!description.empty()) writer.Description(description);
   for (const LogValue& value : values) writer.Value(value);
-  MailSlotSocket::Instance().Send(writer.Finish());
+  writer.Finish();
+  MailSlotSocket::Instance().Send(std::move(record), true);
 }

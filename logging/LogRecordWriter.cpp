@@ -138,6 +138,19 @@ const std::string& LogRecordWriter::Finish() {
   return out_;
 }
 
+void LogRecordWriter::AppendSequence(std::string& record, uint32_t pid, uint64_t sequence) {
+  if (pid != 0) {
+    record += ';';
+    record += kProcessName;
+    record += ';';
+    AppendUnsigned(record, pid);
+  }
+  record += ';';
+  record += kSequenceName;
+  record += ';';
+  AppendUnsigned(record, sequence);
+}
+
 void LogRecordWriter::AppendInteger(std::string& out, int64_t value) {
   out += 'i';
   AppendNumber(out, value);

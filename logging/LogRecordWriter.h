@@ -41,6 +41,13 @@ public:
 
   static bool IsStandardCategory(std::string_view field);
 
+  // The last values of every record the module sends: the process ID (only
+  // for records whose header has none; pass 0 otherwise) and the record's
+  // number in the process's sequence, by which a reader sees lost records.
+  static constexpr std::string_view kProcessName = "#pid";
+  static constexpr std::string_view kSequenceName = "#seq";
+  static void AppendSequence(std::string& record, uint32_t pid, uint64_t sequence);
+
   // Encodings of single values and fields (see docs/log-format.md).
   static void AppendInteger(std::string& out, int64_t value);
   static void AppendUnsigned(std::string& out, uint64_t value);

@@ -8,6 +8,10 @@ JournexEntry::MailSlotSocket& JournexEntry::MailSlotSocket::Instance() {
   return *instance;
 }
 
+JournexEntry::MailSlotSocket::MailSlotSocket() {
+  ProcessInfo::AtFork(PrepareFork, AfterForkInParent, AfterForkInChild);
+}
+
 std::string JournexEntry::MailSlotSocket::ConfiguredPath() {
   std::string path = ProcessInfo::Environment("SWMATRIX_LOG_SOCKET");
   if (!path.empty()) return path;
@@ -22,19 +26,24 @@ std::string JournexEntry::MailSlotSocket::TargetPath() const {
 
 uint32_t JournexEntry::MailSlotSocket::Open(const std::string& name) {
   std::lock_guard lock(mutex_);
+  OpenLocked(name);
+  return 0;
+}
+
+void JournexEntry::MailSlotSocket::OpenLocked(const std::string& name) {
   if (name != name_) {
     open_ = false;
     socket_.Disconnect();
     name_ = name;
+    ++generation_;
   }
-  if (open_) return 0;
+  if (open_) return;
   // Records carry instrument commands and settings: they go only to a
   // reader of the same user (in a shared folder such as /tmp another user
   // could bind the path first).
   const bool connected = UnixDatagramSocket::OwnedByThisUser(name_) && socket_.Connect(name_);
   open_ = connected;
   if (!connected) nextProbeMs_ = ProcessInfo::CoarseMilliseconds() + kReprobeIntervalMs;
-  return 0;
 }
 
 void JournexEntry::MailSlotSocket::Close() {
@@ -43,10 +52,16 @@ void JournexEntry::MailSlotSocket::Close() {
   socket_.Disconnect();
 }
 
+void JournexEntry::MailSlotSocket::Shutdown() {
+  sender_.Shutdown();
+  Close();
+}
+
 void JournexEntry::MailSlotSocket::UsePath(const std::string& path) {
   {
     std::lock_guard lock(mutex_);
     pinnedPath_ = path;
+    ++generation_;  // what is queued was meant for the previous reader
   }
   Close();
   ForceReprobe();
@@ -58,31 +73,51 @@ bool JournexEntry::MailSlotSocket::ProbeIfDue() {
 }
 
 bool JournexEntry::MailSlotSocket::Reconnect() {
-  std::string path;
-  {
-    std::lock_guard lock(mutex_);
-    path = TargetPath();
-  }
-  Open(path);
+  std::lock_guard lock(mutex_);
+  OpenLocked(TargetPath());
   return IsOpen();
 }
 
-uint32_t JournexEntry::MailSlotSocket::Send(std::string_view text) {
+uint32_t JournexEntry::MailSlotSocket::Send(std::string record, bool single) {
   if (!IsOpen()) return 0;
-  UnixDatagramSocket::SendResult result = socket_.Send(text);
-  if (result == UnixDatagramSocket::SendResult::NoReader) {
-    open_ = false;
-    if (Reconnect()) result = socket_.Send(text);
-  }
-  switch (result) {
-    case UnixDatagramSocket::SendResult::Sent: ++sent_; return 0;
-    case UnixDatagramSocket::SendResult::QueueFull: ++droppedQueueFull_; break;
-    case UnixDatagramSocket::SendResult::NoReader: ++droppedNoReader_; break;
-    case UnixDatagramSocket::SendResult::Failed: ++droppedFailed_; break;
-  }
-  return static_cast<uint32_t>(result);
+  sender_.Hand(std::move(record), single ? ProcessInfo::Id() : 0, generation_.load(std::memory_order_relaxed));
+  return 0;
 }
 
-JournexEntry::MailSlotSocket::Counters JournexEntry::MailSlotSocket::GetCounters() const {
-  return {sent_.load(), droppedQueueFull_.load(), droppedNoReader_.load(), droppedFailed_.load()};
+RecordSender::Outcome JournexEntry::MailSlotSocket::Transmit(const std::string& record, uint64_t generation) {
+  using Outcome = RecordSender::Outcome;
+  std::lock_guard lock(mutex_);
+  if (generation != generation_.load()) return Outcome::Failed;
+  if (!open_) return Outcome::Gone;
+  UnixDatagramSocket::SendResult result = socket_.Send(record);
+  if (result == UnixDatagramSocket::SendResult::NoReader) {
+    open_ = false;
+    OpenLocked(TargetPath());
+    if (open_) result = socket_.Send(record);
+  }
+  switch (result) {
+    case UnixDatagramSocket::SendResult::Sent: return Outcome::Sent;
+    case UnixDatagramSocket::SendResult::QueueFull: return Outcome::Busy;
+    case UnixDatagramSocket::SendResult::NoReader: return Outcome::Gone;
+    case UnixDatagramSocket::SendResult::Failed: break;
+  }
+  return Outcome::Failed;
+}
+
+void JournexEntry::MailSlotSocket::PrepareFork() {
+  MailSlotSocket& channel = Instance();
+  channel.sender_.LockForFork();  // the sender's lock comes first wherever both are taken
+  channel.mutex_.lock();
+}
+
+void JournexEntry::MailSlotSocket::AfterForkInParent() {
+  MailSlotSocket& channel = Instance();
+  channel.mutex_.unlock();
+  channel.sender_.UnlockAfterFork();
+}
+
+void JournexEntry::MailSlotSocket::AfterForkInChild() {
+  MailSlotSocket& channel = Instance();
+  channel.mutex_.unlock();
+  channel.sender_.ResetInChild();
 }

@@ -1,6 +1,7 @@
 #include "platform/ProcessInfo.h"
 
 #include <pthread.h>
+#include <signal.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -68,3 +69,13 @@ std::string ProcessInfo::ExecutablePath() {
 }
 
 void ProcessInfo::AtExit(void (*handler)()) { std::atexit(handler); }
+
+void ProcessInfo::AtFork(void (*prepare)(), void (*parent)(), void (*child)()) {
+  pthread_atfork(prepare, parent, child);
+}
+
+void ProcessInfo::BlockSignalsOfThisThread() {
+  sigset_t all;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, nullptr);
+}

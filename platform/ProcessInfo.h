@@ -35,4 +35,10 @@ public:
   // Runs `handler` when the process exits normally (before the static objects
   // of libraries loaded earlier are destroyed).
   static void AtExit(void (*handler)());
+  // Runs `prepare` in the forking thread before fork(), then `parent` in the
+  // parent and `child` in the child (whose only thread is the forking one).
+  static void AtFork(void (*prepare)(), void (*parent)(), void (*child)());
+  // Keeps the host's signals away from a helper thread of the module: they
+  // go to the host's own threads.
+  static void BlockSignalsOfThisThread();
 };

@@ -85,6 +85,16 @@ UnixDatagramSocket::SendResult UnixDatagramSocket::Send(std::string_view datagra
   }
 }
 
+void UnixDatagramSocket::AwaitRoom(int timeoutMs) {
+  const int fd = fd_.load(std::memory_order_relaxed);
+  if (fd < 0) return;
+  // A connected datagram socket reports POLLOUT only while the peer's
+  // receive queue has room, and wakes when the peer reads.
+  pollfd waiting{fd, POLLOUT, 0};
+  while (poll(&waiting, 1, timeoutMs) < 0 && errno == EINTR) {
+  }
+}
+
 bool UnixDatagramSocket::Bind(const std::string& path, std::string* error) {
   auto fail = [&](std::string reason) {
     if (error) *error = std::move(reason);

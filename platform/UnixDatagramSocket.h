@@ -31,6 +31,9 @@ public:
   void Disconnect();
   // One datagram to the connected reader, never waiting.
   SendResult Send(std::string_view datagram);
+  // Waits up to timeoutMs until the reader's queue (and our send buffer)
+  // has room for a datagram again, or the reader went away.
+  void AwaitRoom(int timeoutMs);
 
   // Receiver side: binds `path` (a stale socket file left by a dead reader is
   // replaced; a live reader makes this fail). `error` gets a reason.

@@ -1,9 +1,27 @@
 #include "CallPairing.h"
 
+void CallPairing::CheckSequence(uint32_t pid, uint64_t sequence, Placement* placement) {
+  const auto [last, first] = lastSequence_.try_emplace(pid, sequence);
+  if (first) return;
+  // A number that does not go forward is a new process with an old ID.
+  if (sequence > last->second + 1) {
+    placement->lost = sequence - last->second - 1;
+    open_.erase(pid);
+  }
+  last->second = sequence;
+}
+
 CallPairing::Placement CallPairing::Place(const LogRecord& record) {
   Placement placement;
+  if (record.pid && record.sequence) CheckSequence(*record.pid, *record.sequence, &placement);
+  if (record.kind == LogRecord::Kind::Single && record.pid) {
+    const auto found = open_.find(*record.pid);
+    if (found != open_.end()) placement.depth = static_cast<int>(found->second.size());
+    lastPid_ = record.pid;
+    return placement;
+  }
   if (record.kind == LogRecord::Kind::Single || !record.pid) {
-    // A single record names no process: show it inside the calls of the process seen last.
+    // A single record of an older module names no process: show it inside the calls of the process seen last.
     if (lastPid_) {
       const auto found = open_.find(*lastPid_);
       if (found != open_.end()) placement.depth = static_cast<int>(found->second.size());

@@ -14,6 +14,7 @@ public:
   struct Placement {
     int depth = 0;                         // nesting level at which to show the record
     std::optional<int64_t> durationMs;     // end records whose begin was seen
+    uint64_t lost = 0;                     // records of the process missing before this one
   };
 
   // Open calls kept per process; the oldest are forgotten beyond this.
@@ -26,6 +27,11 @@ private:
     std::string scope;
     int64_t timeMs;
   };
+  // Notes the gap before a numbered record; the calls open before it are
+  // forgotten, since their ends may be among the lost records.
+  void CheckSequence(uint32_t pid, uint64_t sequence, Placement* placement);
+
   std::map<uint32_t, std::vector<OpenCall>> open_;
+  std::map<uint32_t, uint64_t> lastSequence_;
   std::optional<uint32_t> lastPid_;
 };

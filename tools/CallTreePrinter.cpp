@@ -2,9 +2,12 @@
 
 #include <time.h>
 
+#include <charconv>
+#include <cinttypes>
 #include <cstdio>
 
 #include "TextEscaping.h"
+#include "framework/StatusText.h"
 
 namespace {
 std::string LocalTime(const LogRecord& record) {
@@ -17,8 +20,23 @@ std::string LocalTime(const LogRecord& record) {
   return text;
 }
 
+// A status as the host sees it: eight hexadecimal digits, and the text of a
+// status that every driver shares (the texts of a driver's own codes are
+// known to that driver alone).
+std::string StatusText(const LogRecordValue& value) {
+  uint32_t status = 0;
+  const char* end = value.text.data() + value.text.size();
+  const auto parsed = std::from_chars(value.text.data(), end, status);
+  if (parsed.ec != std::errc() || parsed.ptr != end) return value.text;
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08" PRIX32, status);
+  const std::string_view text = StatusText::Shared(status);
+  return text.empty() ? std::string(hex) : std::string(hex) + " " + TextEscaping::Quoted(text);
+}
+
 std::string ValueText(const LogRecordValue& value) {
   if (value.kind == LogRecordValue::Kind::Text) return TextEscaping::Quoted(value.text);
+  if (value.kind == LogRecordValue::Kind::Integer && value.name == "Err") return StatusText(value);
   return value.text;
 }
 }  // namespace
@@ -56,6 +74,11 @@ void CallTreePrinter::Print(std::ostream& out, const LogRecord& record, const Ca
     out << ' ' << TextEscaping::Printable(value.name) << '=' << ValueText(value);
   }
   out << '\n';
+}
+
+void CallTreePrinter::PrintGap(std::ostream& out, const LogRecord& record, uint64_t lost) {
+  out << LocalTime(record) << " [" << record.pid.value_or(0) << "] " << lost << (lost == 1 ? " record" : " records")
+      << " lost\n";
 }
 
 void CallTreePrinter::PrintRaw(std::ostream& out, std::string_view datagram, std::string_view error) {

@@ -56,8 +56,12 @@ std::string JsonValue(const LogRecordValue& value) {
 
 void JsonLinePrinter::Print(std::ostream& out, const LogRecord& record, const CallPairing::Placement& placement) {
   out << "{\"record\":\"" << KindName(record.kind) << '"';
-  if (record.pid) out << ",\"pid\":" << *record.pid << ",\"scope\":" << TextEscaping::Json(record.scope);
-  else out << ",\"pid\":null,\"scope\":null";
+  if (record.pid) out << ",\"pid\":" << *record.pid;
+  else out << ",\"pid\":null";
+  if (record.kind != LogRecord::Kind::Single) out << ",\"scope\":" << TextEscaping::Json(record.scope);
+  else out << ",\"scope\":null";
+  if (record.sequence) out << ",\"seq\":" << *record.sequence;
+  else out << ",\"seq\":null";
   char millis[8];
   std::snprintf(millis, sizeof millis, "%03d", record.milliseconds);
   out << ",\"time\":" << record.seconds << '.' << millis << ",\"function\":" << TextEscaping::Json(record.function)
@@ -78,6 +82,10 @@ void JsonLinePrinter::Print(std::ostream& out, const LogRecord& record, const Ca
         << "\",\"value\":" << JsonValue(value) << '}';
   }
   out << "]}\n";
+}
+
+void JsonLinePrinter::PrintGap(std::ostream& out, const LogRecord& record, uint64_t lost) {
+  out << "{\"record\":\"gap\",\"pid\":" << record.pid.value_or(0) << ",\"lost\":" << lost << "}\n";
 }
 
 void JsonLinePrinter::PrintRaw(std::ostream& out, std::string_view datagram, std::string_view error) {

@@ -26,6 +26,10 @@ struct LogRecord {
   std::string type;
   std::vector<std::string> categories;  // every category and heading, in order
   std::vector<LogRecordValue> values;
+  // The record's number in its process's sequence (the last value "#seq",
+  // taken out of `values`); a single record also names its process by the
+  // value "#pid" before it. Records of older modules have neither.
+  std::optional<uint64_t> sequence;
 
   // The first value named "description", or empty.
   std::string Description() const;

@@ -173,6 +173,25 @@ bool ParseContent(Cursor& cursor, LogRecord* record, std::string* error) {
   }
   return true;
 }
+// The trailing "#seq" (and, for a single record, "#pid") values that the
+// module adds to every record become fields of the record.
+void TakeSequence(LogRecord* record) {
+  auto trailing = [&](std::string_view name) -> const LogRecordValue* {
+    if (record->values.empty()) return nullptr;
+    const LogRecordValue& last = record->values.back();
+    return last.name == name && last.kind == LogRecordValue::Kind::Integer ? &last : nullptr;
+  };
+  uint64_t sequence = 0;
+  const LogRecordValue* value = trailing("#seq");
+  if (!value || !ParseNumber(value->text, &sequence)) return;
+  record->sequence = sequence;
+  record->values.pop_back();
+  uint32_t pid = 0;
+  value = trailing("#pid");
+  if (!value || record->pid || !ParseNumber(value->text, &pid)) return;
+  record->pid = pid;
+  record->values.pop_back();
+}
 }  // namespace
 
 std::string LogRecord::Description() const {
@@ -233,5 +252,7 @@ bool LogRecordParser::Parse(std::string_view text, LogRecord* record, std::strin
     }
     *field = std::string(cursor.Field());
   }
-  return ParseContent(cursor, record, error);
+  if (!ParseContent(cursor, record, error)) return false;
+  TakeSequence(record);
+  return true;
 }

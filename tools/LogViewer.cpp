@@ -15,6 +15,8 @@ bool LogViewer::Handle(std::string_view datagram, std::ostream& out) {
   }
   // Pairing sees every record, so that depths stay right when some are not shown.
   const CallPairing::Placement placement = pairing_.Place(record);
+  // A gap concerns every record of the process: it is shown whatever the filter.
+  if (placement.lost) printer_->PrintGap(out, record, placement.lost);
   if (!filter_.Matches(record)) return false;
   printer_->Print(out, record, placement);
   return true;

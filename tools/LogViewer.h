@@ -14,7 +14,8 @@ public:
   LogViewer(std::unique_ptr<RecordPrinter> printer, RecordFilter filter)
       : printer_(std::move(printer)), filter_(std::move(filter)) {}
 
-  // True when something was printed.
+  // True when the record was printed (a line about records lost before it
+  // may be printed either way).
   bool Handle(std::string_view datagram, std::ostream& out);
 
 private:

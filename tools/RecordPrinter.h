@@ -12,4 +12,6 @@ public:
   virtual ~RecordPrinter() = default;
   virtual void Print(std::ostream& out, const LogRecord& record, const CallPairing::Placement& placement) = 0;
   virtual void PrintRaw(std::ostream& out, std::string_view datagram, std::string_view error) = 0;
+  // A line of its own before `record`: `lost` records of its process never arrived.
+  virtual void PrintGap(std::ostream& out, const LogRecord& record, uint64_t lost) = 0;
 };

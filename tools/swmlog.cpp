@@ -97,11 +97,9 @@ int main(int argc, char** argv) {
       return 1;
     }
     if (result != UnixDatagramSocket::ReceiveResult::Received) continue;
-    if (viewer.Handle(datagram, std::cout)) {
-      ++shown;
-      std::cout.flush();
-      if (!std::cout) return 1;  // the reader of our output went away
-    }
+    if (viewer.Handle(datagram, std::cout)) ++shown;
+    std::cout.flush();
+    if (!std::cout) return 1;  // the reader of our output went away
   }
   return 0;
 }

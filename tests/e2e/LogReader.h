@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "LogRecordParser.h"
+#include "support/LoadedModule.h"
 #include "support/LogSocket.h"
 
 // The private log socket of this test process (support/TestMain.cpp), which
@@ -43,6 +44,23 @@ public:
       }
     }
     return false;
+  }
+  // Throws away every record the module (loaded in this process) wrote so
+  // far. Records it still holds in its queue come after those waiting in the
+  // socket, so a marker call is logged and everything up to its end is read.
+  void Drain() {
+    static uint32_t markers = 0;
+    const uint32_t marker = 0x5A000000 + ++markers;  // an information code of its own; no driver 0xFFFF
+    double value = 0;
+    LoadedModule().GetInfo(0, 0xFFFF, marker, &value);
+    const std::string markerEnd = "GetInfo(65535, " + std::to_string(marker) + ", ";
+    while (auto datagram = Next()) {
+      LogRecord record;
+      if (LogRecordParser::Parse(*datagram, &record, nullptr) && record.kind == LogRecord::Kind::End &&
+          record.function == "GetInfo" && record.Description().rfind(markerEnd, 0) == 0)
+        return;
+    }
+    ADD_FAILURE() << "the marker call's records did not arrive";
   }
 };
 

@@ -1,7 +1,12 @@
 // swmlog, the log viewer, recording a host script end to end.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <map>
+#include <condition_variable>
+#include <mutex>
 #include <regex>
+#include <thread>
 
 #include "LogReader.h"
 #include "support/SpawnedProgram.h"
@@ -11,8 +16,12 @@ std::string Bin(const std::string& name) { return std::string(SWM_BUILD_DIR) + "
 
 // A field of a JSON line written by swmlog: a string without escapes, or a number.
 std::string Field(const std::string& line, const std::string& name) {
+  static std::map<std::string, std::regex> patterns;  // compiled once per name: tests read thousands of lines
+  auto pattern = patterns.find(name);
+  if (pattern == patterns.end())
+    pattern = patterns.emplace(name, std::regex("\"" + name + "\":(\"([^\"\\\\]*)\"|[-0-9.e+]+|null)")).first;
   std::smatch match;
-  if (std::regex_search(line, match, std::regex("\"" + name + "\":(\"([^\"\\\\]*)\"|[-0-9.e+]+|null)")))
+  if (std::regex_search(line, match, pattern->second))
     return match[2].matched ? match[2].str() : match[1].str();
   return "<none>";
 }
@@ -125,7 +134,7 @@ TEST(Swmlog, PrintsFilteredCallTreesAndStopsAfterTheCount) {
   EXPECT_EQ(viewer.Program().Wait(), 0);
   EXPECT_EQ(lines, (std::vector<std::string>{"[7] > CheckDevice (DeviceDriver) Note: CheckDevice(3) DeviceID=3",
                                              "[-]     - CheckDevice (Base) Warning: note",
-                                             "[7] < CheckDevice (DeviceDriver) Complete [20 ms] Err=0"}));
+                                             "[7] < CheckDevice (DeviceDriver) Complete [20 ms] Err=0x00000000"}));
 }
 
 TEST(Swmlog, RefusesASocketPathInUseAndReplacesAStaleOne) {
@@ -147,4 +156,121 @@ TEST(Swmlog, RefusesASocketPathInUseAndReplacesAStaleOne) {
   const auto line = third.OutputLine();
   EXPECT_TRUE(line && line->find("- F (M) Note") != std::string::npos) << line.value_or("nothing");
   EXPECT_EQ(third.Wait(), 0);
+}
+
+namespace {
+// A host running a script of its own. Its answers are read as they come, on a
+// thread of their own, so that the host never waits for the test.
+class ScriptedHost {
+public:
+  explicit ScriptedHost(const std::string& logSocket)
+      : program_({Bin("swmhost"), "run", "-"}, {{"SWMATRIX_LOG_SOCKET", logSocket}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}),
+        reader_([this] {
+          while (program_.OutputLine(120000)) {
+            std::lock_guard lock(mutex_);
+            ++answers_;
+            answered_.notify_all();
+          }
+        }) {}
+  ~ScriptedHost() {
+    if (writer_.joinable()) writer_.join();
+    program_.Signal(SIGKILL);  // only when a failed test left it running
+    reader_.join();
+  }
+  SpawnedProgram& Program() { return program_; }
+  // Writes the script from a thread of its own: the host reads it only as fast as it answers.
+  void Run(std::string script, bool thenExit) {
+    if (writer_.joinable()) writer_.join();
+    writer_ = std::thread([this, script = std::move(script), thenExit] {
+      EXPECT_TRUE(program_.Write(script));
+      if (thenExit) program_.CloseInput();
+    });
+  }
+  // Waits until `count` calls in all have been answered (the time limit only turns a hang into a failure).
+  void AwaitAnswers(int count) {
+    std::unique_lock lock(mutex_);
+    EXPECT_TRUE(answered_.wait_for(lock, std::chrono::minutes(2), [&] { return answers_ >= count; }))
+        << answers_ << " of " << count << " answers";
+  }
+
+private:
+  SpawnedProgram program_;
+  std::mutex mutex_;
+  std::condition_variable answered_;
+  int answers_ = 0;
+  std::thread reader_, writer_;
+};
+
+std::string Repeated(const std::string& line, int count) {
+  std::string script;
+  for (int i = 0; i < count; ++i) script += line;
+  return script;
+}
+}  // namespace
+
+// A host writes records far faster than the viewer prints them, and exits
+// at once: all 10,000 reach the viewer, in order.
+TEST(Swmlog, ShowsEveryRecordOfABurstOfTenThousand) {
+  constexpr int kCalls = 5000;
+  Viewer viewer({"--json", "--function", "CheckDevice", "--count", std::to_string(2 * kCalls)});
+  ScriptedHost host(viewer.Path());
+  host.Run("create d DEBUGSWITCHMATRIX\n" + Repeated("check d\n", kCalls), true);
+  std::vector<std::string> lines;
+  while (lines.size() < 2 * kCalls) {
+    auto line = viewer.Program().OutputLine();
+    if (!line) break;  // records are missing: the viewer waits for ever
+    lines.push_back(*line);
+  }
+  EXPECT_FALSE(viewer.Program().OutputLine(0)) << "more lines than records";
+  viewer.Program().Signal(SIGTERM);  // it has ended by itself when every record came
+  EXPECT_EQ(viewer.Program().Wait(), 0);
+  EXPECT_EQ(host.Program().Wait(), 0);
+  ASSERT_EQ(lines.size(), size_t{2 * kCalls});
+  long lastSequence = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    ASSERT_EQ(Field(line, "record"), i % 2 ? "end" : "begin") << i << ": " << line;
+    EXPECT_EQ(Field(line, "depth"), "0") << line;
+    if (i % 2) {
+      EXPECT_NE(Field(line, "duration_ms"), "null") << line;
+    }
+    const long sequence = std::stol(Field(line, "seq"));
+    EXPECT_GT(sequence, lastSequence) << line;
+    lastSequence = sequence;
+  }
+}
+
+// The viewer is stopped while the host writes more records than the
+// module's queue holds (20,000 against 16,384): it shows the records that
+// were kept, then how many were lost, and the next call at the top level.
+TEST(Swmlog, ReportsTheRecordsLostWhileItWasStopped) {
+  constexpr int kCalls = 10000;
+  Viewer viewer({"--json"});
+  ScriptedHost host(viewer.Path());
+  const std::string pid = std::to_string(host.Program().Pid());
+  host.Run("create d DEBUGSWITCHMATRIX\ncheck d\n", false);
+  host.AwaitAnswers(2);
+  const std::string before = viewer.LinesUntil({"\"record\":\"end\"", "\"function\":\"CheckDevice\""}).back();
+  viewer.Program().Signal(SIGSTOP);
+  host.Run(Repeated("check d\n", kCalls), false);
+  host.AwaitAnswers(2 + kCalls);
+  viewer.Program().Signal(SIGCONT);
+  host.Run("error d 0x300000CB\n", true);
+  const auto lines = viewer.LinesUntil({"\"record\":\"end\"", "\"function\":\"GetErrorString\""});
+  EXPECT_EQ(host.Program().Wait(), 0);
+
+  std::vector<size_t> gaps;
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (Field(lines[i], "record") == "gap") gaps.push_back(i);
+  ASSERT_EQ(gaps.size(), 1u);
+  const size_t gap = gaps.front();
+  ASSERT_EQ(Field(lines[gap + 1], "function"), "GetErrorString") << "the gap comes right before the call after the stop";
+  EXPECT_EQ(Field(lines[gap], "pid"), pid);
+  const long lost = std::stol(Field(lines[gap], "lost"));
+  const long kept = static_cast<long>(gap);
+  EXPECT_GT(lost, 0);
+  EXPECT_LE(lost, 2 * kCalls - 16384);
+  EXPECT_EQ(kept + lost, 2L * kCalls) << "every record of the calls was either shown or counted as lost";
+  EXPECT_EQ(std::stol(Field(lines[gap + 1], "seq")), std::stol(Field(before, "seq")) + 2 * kCalls + 1);
+  for (size_t i = gap + 1; i < lines.size(); ++i) EXPECT_EQ(Field(lines[i], "depth"), "0") << lines[i];
 }

@@ -1,10 +1,9 @@
 #pragma once
-// Reads the module's log records on a private socket. The socket queues
-// only about ten records for its reader, and a sender drops what does not
-// fit: a test therefore drains the queue before the calls it checks and
-// then takes at most the first ten records they write, or, for fewer, waits
-// for a marker record written after them (one sender: records arrive in
-// order, so every record of the calls has come by then).
+// Reads the module's log records on a private socket. A test drains what
+// is waiting before the calls it checks and then takes the first records
+// they write, or waits for a marker record written after them (records
+// arrive in the order they were written, so every record of the calls has
+// come by then).
 #include <string>
 #include <vector>
 
@@ -18,10 +17,7 @@ public:
   LogCollector() { Drain(); }
 
   // Forgets every record that is waiting.
-  void Drain() {
-    while (receiver_.Next(0)) {
-    }
-  }
+  void Drain() { receiver_.Drain(); }
 
   // The first count (at most ten) records written since the last drain.
   std::vector<std::string> First(size_t count) {

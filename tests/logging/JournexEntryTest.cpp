@@ -162,32 +162,7 @@ TEST(JournexEntry, ReconnectsAtOnceToAReaderThatCameBack) {
   EXPECT_NE(record.find("a3:two"), std::string::npos) << record;
 }
 
-TEST(JournexEntry, NeverBlocksWhenTheReaderStopsReading) {
-  LogReceiver log;
-  Channel& channel = Channel::Instance();
-  const auto before = channel.GetCounters();
-  constexpr int kRecords = 200;  // far more than a datagram queue holds
-  for (int i = 0; i < kRecords; ++i) JournexEntry::Note("F", "M", "Note", "r" + std::to_string(i));
-  const auto after = channel.GetCounters();
-  EXPECT_EQ(after.sent + after.droppedQueueFull - before.sent - before.droppedQueueFull, uint64_t{kRecords});
-  EXPECT_GT(after.droppedQueueFull, before.droppedQueueFull);
-  EXPECT_TRUE(channel.IsOpen()) << "a full queue does not disconnect";
-
-  // What was queued arrives in order, and once drained, records flow again.
-  size_t received = 0;
-  int lastIndex = -1;
-  while (auto record = log.Next(0)) {
-    const int index = std::stoi(record->substr(record->rfind(":r") + 2));
-    EXPECT_GT(index, lastIndex);
-    lastIndex = index;
-    ++received;
-  }
-  EXPECT_EQ(received, after.sent - before.sent);
-  JournexEntry::Note("F", "M", "Note", "after");
-  auto record = log.Next();
-  ASSERT_TRUE(record);
-  EXPECT_NE(record->find("a5:after"), std::string::npos);
-}
+// A reader that stops reading: LogBurstTest.cpp.
 
 TEST(JournexEntry, RecordsOfSeveralThreadsNeverInterleave) {
   LogReceiver log;

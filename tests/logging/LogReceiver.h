@@ -26,6 +26,15 @@ public:
   }
 
   std::vector<std::string> Take(size_t count) { return TakeTexts(count); }
+  // Throws away every record written so far, including those the channel
+  // still holds in its queue (they come after those waiting in the socket).
+  void Drain() {
+    for (;;) {
+      const bool allSent = JournexEntry::MailSlotSocket::Instance().Idle();
+      LogSocket::Drain();
+      if (allSent) return;
+    }
+  }
 };
 
 // The fields of a record up to its content (the content is the last element,

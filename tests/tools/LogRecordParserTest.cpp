@@ -53,6 +53,35 @@ TEST(LogRecordParser, DecodesTheThreeKindsOfRecord) {
   EXPECT_EQ(ValuesText(single), "[DDLOG]DDLOG Description=Dynamic load;");
 }
 
+// The numbers the module ends its records with become fields of the record;
+// values of the same names elsewhere stay values.
+TEST(LogRecordParser, TakesTheTrailingSequenceValuesOutOfTheValues) {
+  std::string written;
+  LogRecordWriter(written, LogRecordWriter::Kind::Single, nullptr, "F", "M", "Note").Content("", "hi", std::vector<LogValue>{});
+  LogRecordWriter::AppendSequence(written, 77, 5);
+  struct Case {
+    std::string text;
+    std::optional<uint32_t> pid;
+    std::optional<uint64_t> sequence;
+    std::string values;
+  };
+  const Case cases[] = {
+      {written, 77, 5, "[!general]description=hi;"},
+      {"!loge;1;0xA0;5.100;F;M;Complete;!output;Err;i0;#seq;i17", 1, 17, "[!output]Err=0;"},
+      {"!logn;1.000,---,---;---;F;M;Note;!general;DDLOG;DDLOG Description;a2:hi;#pid;i42;#seq;i3", 42, 3,
+       "[DDLOG]DDLOG Description=hi;"},
+      {"!logb;5;0x1;1.000;F;M;Note;!input;#pid;i9;#seq;i4", 5, 4, "[!input]#pid=9;"},
+      {"!logn;1.000,---,---;---;F;M;Note;!general;#seq;a1:7", std::nullopt, std::nullopt, "[!general]#seq=7;"},
+      {"!loge;1;0xA0;5.100;F;M;Complete;!output;#seq;i1;x;i2", 1, std::nullopt, "[!output]#seq=1;[!output]x=2;"},
+  };
+  for (const Case& c : cases) {
+    const LogRecord record = Parsed(c.text);
+    EXPECT_EQ(record.pid, c.pid) << c.text;
+    EXPECT_EQ(record.sequence, c.sequence) << c.text;
+    EXPECT_EQ(ValuesText(record), c.values) << c.text;
+  }
+}
+
 TEST(LogRecordParser, DecodesEveryKindOfValue) {
   const LogRecord record = Parsed(
       "!logn;1.000,---,---;---;F;M;Note;!general;a;i-5;b;i18446744073709551615;c;r123.5;d;r1e+20;e;rinf;f;bTRUE;"

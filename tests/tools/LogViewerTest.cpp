@@ -40,7 +40,7 @@ TEST(LogViewer, PrintsCallTreesWithPairedEndsAndDurations) {
       "[-]     - Inner (Base) Warning: note\n",
       "[7]   < MessageBoxW (DeviceDriver) Complete [5 ms] Result=1\n",
       "?? \\x01garbage; not a record  (unknown record kind)\n",
-      "[7] < CheckDevice (DeviceDriver) Error [250 ms] Err=805306576\n",
+      "[7] < CheckDevice (DeviceDriver) Error [250 ms] Err=0x300000D0\n",
       "[8] < Lost (DeviceDriver) Complete [? ms]\n",
   };
   EXPECT_EQ(Shown(viewer, kCall), expected);
@@ -51,13 +51,13 @@ TEST(LogViewer, WritesOneJsonObjectPerRecord) {
   const auto lines = Shown(viewer, kCall);
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[0],
-            "{\"record\":\"begin\",\"pid\":7,\"scope\":\"0x10\",\"time\":100.000,\"function\":\"CheckDevice\","
+            "{\"record\":\"begin\",\"pid\":7,\"scope\":\"0x10\",\"seq\":null,\"time\":100.000,\"function\":\"CheckDevice\","
             "\"module\":\"DeviceDriver\",\"type\":\"Note\",\"description\":\"CheckDevice(3)\",\"depth\":0,"
             "\"categories\":[\"!input\"],\"values\":[{\"category\":\"!input\",\"name\":\"description\",\"kind\":"
             "\"text\",\"value\":\"CheckDevice(3)\"},{\"category\":\"!input\",\"name\":\"DeviceID\",\"kind\":"
             "\"integer\",\"value\":3}]}\n");
   EXPECT_NE(lines[1].find("\"value\":\"say \\\"hi\\\"\\n\""), std::string::npos) << lines[1];
-  EXPECT_EQ(lines[2].rfind("{\"record\":\"single\",\"pid\":null,\"scope\":null,\"time\":100.006,\"function\":\"Inner\"", 0),
+  EXPECT_EQ(lines[2].rfind("{\"record\":\"single\",\"pid\":null,\"scope\":null,\"seq\":null,\"time\":100.006,\"function\":\"Inner\"", 0),
             0u)
       << lines[2];
   EXPECT_NE(lines[2].find("\"depth\":2"), std::string::npos) << lines[2];
@@ -118,4 +118,62 @@ TEST(LogViewer, FiltersByModuleFunctionAndTypeButKeepsTheDepths) {
   onlyBoxes.AddFunction("MessageBoxW");
   LogViewer viewer(std::make_unique<CallTreePrinter>(), onlyBoxes);
   EXPECT_EQ(Shown(viewer, kCall).front().substr(0, 10), "[7]   > Me");
+}
+
+// Numbered records: a jump in a process's numbers is shown as a line of its
+// own, and the calls that were open before it are forgotten (their ends may
+// be among the lost records). Statuses are shown in hex, with the text of a
+// shared status; JSON keeps the number.
+TEST(LogViewer, ShowsLostRecordsAndStartsTheTreeOfTheProcessAfresh) {
+  const std::vector<std::string> records = {
+      "!logb;7;0x10;100.000;Outer;M;Note;!input;#seq;i1",
+      "!logb;9;0x10;100.000;Other;M;Note;!input;#seq;i40",
+      "!logb;7;0x20;100.001;Inner;M;Note;!input;#seq;i2",
+      "!logn;100.010,---,---;---;Note;M;Note;!general;description;a1:x;#pid;i7;#seq;i15",
+      "!loge;7;0x10;100.020;Outer;M;Error;!output;Err;i805306571;#seq;i16",
+      "!loge;9;0x10;100.030;Other;M;Complete;!output;Err;i0;#seq;i41",
+      "!logn;100.040,---,---;---;Late;M;Note;!general;#pid;i7;#seq;i18",
+  };
+  struct Case {
+    bool json;
+    std::vector<std::string> lines;  // (parts of) every line, in order
+  };
+  const Case cases[] = {
+      {false,
+       {"[7] > Outer (M) Note\n", "[9] > Other (M) Note\n", "[7]   > Inner (M) Note\n", "[7] 12 records lost\n",
+        "[7] - Note (M) Note: x\n",
+        "[7] < Outer (M) Error [? ms] Err=0x300000CB \"The device driver does not implement this operation.\"\n",
+        "[9] < Other (M) Complete [30 ms] Err=0x00000000\n", "[7] 1 record lost\n", "[7] - Late (M) Note\n"}},
+      {true,
+       {"\"pid\":7,\"scope\":\"0x10\",\"seq\":1,", "\"pid\":9,", "\"seq\":2,",
+        "{\"record\":\"gap\",\"pid\":7,\"lost\":12}\n",
+        "{\"record\":\"single\",\"pid\":7,\"scope\":null,\"seq\":15,",
+        "\"depth\":0,\"duration_ms\":null,\"categories\":[\"!output\"],\"values\":[{\"category\":\"!output\","
+        "\"name\":\"Err\",\"kind\":\"integer\",\"value\":805306571}]}\n",
+        "\"seq\":41,", "{\"record\":\"gap\",\"pid\":7,\"lost\":1}\n", "\"seq\":18,"}},
+  };
+  for (const Case& c : cases) {
+    LogViewer viewer(c.json ? std::unique_ptr<RecordPrinter>(std::make_unique<JsonLinePrinter>())
+                            : std::make_unique<CallTreePrinter>(),
+                     RecordFilter());
+    std::vector<std::string> lines;
+    for (const std::string& block : Shown(viewer, records)) {
+      // A gap line comes in the same output as the record after it.
+      for (size_t start = 0; start < block.size();) {
+        const size_t end = block.find('\n', start) + 1;
+        std::string line = block.substr(start, end - start);
+        if (line.size() > 13 && line[2] == ':' && line[5] == ':') line = line.substr(13);
+        lines.push_back(line);
+        start = end;
+      }
+    }
+    ASSERT_EQ(lines.size(), c.lines.size()) << c.json;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (c.json) {
+        EXPECT_NE(lines[i].find(c.lines[i]), std::string::npos) << c.lines[i] << "\n" << lines[i];
+      } else {
+        EXPECT_EQ(lines[i], c.lines[i]);
+      }
+    }
+  }
 }
