@@ -27,6 +27,7 @@
 #include "BareExchange.h"
 #include "PairedExchanges.h"
 #include "Placement.h"
+#include "LineResponder.h"
 #include "framework/Mutex.h"
 #include "platform/NamedSharedMutex.h"
 #include "swmatrix/swmatrix.h"
@@ -34,50 +35,6 @@
 namespace {
 const char* const kCommands[] = {"INT_RELAY_A_NO\n", "INT_RELAY_B_NO\n", "INT_RELAY_C_NO\n"};
 const char kAnswer[] = "OK\n";
-
-// Answers every line feed with "OK\n", a thread per connection.
-class OkResponder {
-public:
-  OkResponder() {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(listener_, 4);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] {
-      for (int fd; (fd = accept(listener_, nullptr, nullptr)) >= 0;) {
-        const int yes = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        connections_.emplace_back([fd] {
-          char buffer[256];
-          for (ssize_t count; (count = read(fd, buffer, sizeof buffer)) > 0;) {
-            for (ssize_t i = 0; i < count; ++i)
-              if (buffer[i] == '\n' && write(fd, kAnswer, sizeof kAnswer - 1) < 0) count = 0;
-          }
-          close(fd);
-        });
-      }
-    });
-  }
-  // Clients close their connections first.
-  ~OkResponder() {
-    shutdown(listener_, SHUT_RDWR);
-    close(listener_);
-    thread_.join();
-    for (std::thread& connection : connections_) connection.join();
-  }
-  uint16_t Port() const { return port_; }
-
-private:
-  int listener_ = -1;
-  uint16_t port_ = 0;
-  std::thread thread_;
-  std::vector<std::thread> connections_;
-};
 
 // A HUBLINE4PORT card connected directly over TCP whose "during" set closes relays A to C.
 bool WriteCardFile(const std::string& path, uint16_t port) {
@@ -95,7 +52,7 @@ void HublineEventPairs(benchmark::State& state) {
     return;
   }
   bench::OneProcessor placement(state);
-  OkResponder responder;
+  bench::LineResponder responder(kAnswer);
   const std::string file = "/tmp/swm-bench-hubline-" + std::to_string(getpid()) + ".ini";
   uint16_t id = 0;
   if (!WriteCardFile(file, responder.Port()) || CreateNewDeviceDriver(0, "HUBLINE4PORT", &id) != 0 ||

@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "BareExchange.h"
+#include "LineResponder.h"
 #include "PairedExchanges.h"
 #include "Placement.h"
 #include "platform/NamedSharedMutex.h"
@@ -62,54 +63,10 @@ bool EnsureRuntime() {
   return runtime->IsOk();
 }
 
-// A minimal blocking server: answers every line feed, a thread per connection.
-class BareServer {
+// The bare server: answers every line feed with the identification.
+class BareServer : public bench::LineResponder {
 public:
-  BareServer() {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(listener_, 4);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] {
-      for (;;) {
-        const int fd = accept(listener_, nullptr, nullptr);
-        if (fd < 0) return;
-        const int yes = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        connections_.emplace_back([fd] {
-          char buffer[256];
-          for (;;) {
-            const ssize_t count = read(fd, buffer, sizeof buffer);
-            if (count <= 0) break;
-            bool failed = false;
-            for (ssize_t i = 0; i < count && !failed; ++i)
-              if (buffer[i] == '\n') failed = write(fd, kAnswer, sizeof kAnswer - 1) < 0;
-            if (failed) break;
-          }
-          close(fd);
-        });
-      }
-    });
-  }
-  // Clients close their connections first.
-  ~BareServer() {
-    shutdown(listener_, SHUT_RDWR);
-    close(listener_);
-    thread_.join();
-    for (std::thread& connection : connections_) connection.join();
-  }
-  uint16_t Port() const { return port_; }
-
-private:
-  int listener_ = -1;
-  uint16_t port_ = 0;
-  std::thread thread_;
-  std::vector<std::thread> connections_;
+  BareServer() : LineResponder(kAnswer) {}
 };
 
 void MeasureBare(benchmark::State& state, uint16_t port) {
