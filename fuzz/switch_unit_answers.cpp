@@ -29,16 +29,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (text.find("ERR") != std::string::npos) Check(status == amplifier::kBbaInterlockError);
   }
 
+  // No answer is never taken for a good one.
   const Status bonn = amplifier::JudgeBonnStatus(text);
   Check(bonn == 0 || (bonn >= amplifier::kBonnTemperature && bonn <= amplifier::kBonnBandSwitch) ||
-        bonn == amplifier::kBonnUndocumented);
+        bonn == amplifier::kBonnUndocumented || bonn == amplifier::kBonnNoAnswer);
+  Check((bonn == amplifier::kBonnNoAnswer) == text.empty());
   if (text.find("SYSTEM_OK") != std::string::npos) Check(bonn == 0);
   const Status result = amplifier::JudgeBonnExecutionResult(text, 7);
   if (!text.empty() && text.find("OK") != std::string::npos) Check(result == 7);
   else Check(result == amplifier::kBonnUndocumented || !amplifier::BonnExecutionResultWord(result).empty());
 
   const Status bas = amplifier::JudgeBonnBasStatus(text);
-  Check(bas == 0 || bas == amplifier::kBonnBasFault);
+  Check(bas == 0 || bas == amplifier::kBonnBasFault || bas == amplifier::kBonnNoAnswer);
+  Check((bas == amplifier::kBonnNoAnswer) == text.empty());
   amplifier::HoldsNonZeroInteger(text);
   Check(amplifier::HoldsNonZeroInteger(text + "+7") || text.find_first_of("0123456789") != std::string::npos);
 
