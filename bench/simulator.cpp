@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "BareExchange.h"
+#include "LineResponder.h"
 #include "Placement.h"
 #include "sim/core/Simulator.h"
 
@@ -62,26 +63,10 @@ void Measure(benchmark::State& state, int fd) {
 
 void TcpRoundTripBare(benchmark::State& state) {
   bench::OneProcessor placement(state);
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  listen(listener, 1);
-  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  std::thread server([listener] {
-    const int fd = accept(listener, nullptr, nullptr);
-    const int yes = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-    ServeBare(fd);
-    close(fd);
-  });
-  const int client = bench::ConnectTcp(ntohs(address.sin_port));
+  bench::LineResponder server(kAnswer);
+  const int client = bench::ConnectTcp(server.Port());
   Measure(state, client);
   close(client);
-  server.join();
-  close(listener);
 }
 
 void TcpRoundTripSwmsim(benchmark::State& state) {
