@@ -25,7 +25,7 @@ start_sim() {
 DESTDIR=$work/root cmake --install "$build" >/dev/null
 prefix=$(grep -m1 '^CMAKE_INSTALL_PREFIX:' "$build/CMakeCache.txt" | cut -d= -f2)
 root=$work/root$prefix
-libdir=$(dirname "$(find "$root" -name 'libswmatrix.so.0' | head -n1)")
+libdir=$(dirname "$(find "$root" -name 'libswmatrix.so.0' | sed -n 1p)")
 [ -n "$libdir" ] || fail "no libswmatrix.so.0 installed"
 for f in bin/swmhost bin/swmsim bin/swmlog include/swmatrix/swmatrix.h include/swmatrix/version.h \
          share/swmatrix/examples/hubline-demo.ini share/man/man1/swmhost.1.gz share/man/man7/swmatrix.7.gz; do
@@ -37,12 +37,12 @@ ls "$libdir/swmatrix/sim/libgpib.so.0" "$libdir/swmatrix/sim/libvisa.so" >/dev/n
   || fail "simulated libraries not in the private directory"
 [ -z "$(find "$libdir" -maxdepth 1 -name 'libgpib*' -o -maxdepth 1 -name 'libvisa*')" ] \
   || fail "a simulated library where a real one would be found"
-objdump -p "$libdir/libswmatrix.so.0" | grep -q 'SONAME *libswmatrix.so.0' || fail "module without soname"
+objdump -p "$libdir/libswmatrix.so.0" | grep 'SONAME *libswmatrix.so.0' >/dev/null || fail "module without soname"
 
 # Command-line conventions of the installed programs.
 version=$(grep -m1 'CMAKE_PROJECT_VERSION:' "$build/CMakeCache.txt" | cut -d= -f2)
 for program in swmhost swmsim swmlog; do
-  "$root/bin/$program" --help | grep -q "^usage: $program" || fail "$program --help"
+  "$root/bin/$program" --help | grep "^usage: $program" >/dev/null || fail "$program --help"
   [ "$("$root/bin/$program" --version)" = "$program (swmatrix) $version" ] || fail "$program --version"
   set +e; hint=$("$root/bin/$program" --no-such-option 2>&1 >/dev/null); status=$?; set -e
   [ $status -eq 2 ] && [ "$(printf '%s\n' "$hint" | wc -l)" -eq 1 ] || fail "$program wrong option: $status $hint"
@@ -63,7 +63,7 @@ run_host() { # how, host binary
   "$root/bin/swmsim" ctl "$work/ctl" reset-log hub >/dev/null
   SWMATRIX_PORTS=$work/ports SWMATRIX_MESSAGEBOX=ok LD_LIBRARY_PATH=$libdir "$2" "$work/bench.ini" \
     || fail "$1 host failed"
-  "$root/bin/swmsim" ctl "$work/ctl" received hub | grep -q 'S3:INT_RELAY_A_NC' \
+  "$root/bin/swmsim" ctl "$work/ctl" received hub | grep 'S3:INT_RELAY_A_NC' >/dev/null \
     || fail "$1 host: the unit did not receive the relay commands"
   echo "check-install: $1 host drove the simulated unit"
 }
@@ -106,8 +106,8 @@ env -u SWMATRIX_GPIB_LIBRARY -u SWMATRIX_VISA_LIBRARY -u SWMATRIX_GPIBSRQ_LIBRAR
   SWMATRIX_SIM_BUS=$work/bus SWMATRIX_MESSAGEBOX=ok LD_LIBRARY_PATH=$libdir/swmatrix/sim \
   "$root/bin/swmhost" run "$work/gpib.txt" >"$work/gpib.out" 2>&1 || fail "GPIB host script: $(tail -n 5 "$work/gpib.out")"
 ! grep -q -- '-> 0x[1-9A-F]' "$work/gpib.out" || fail "GPIB host script failed: $(grep -- '-> 0x[1-9A-F]' "$work/gpib.out")"
-"$root/bin/swmsim" ctl "$work/busctl" received attenuator | grep -q 'A0' || fail "the attenuator received no relay command"
-"$root/bin/swmsim" ctl "$work/busctl" received positioner | grep -q 'P7' || fail "the positioner did not move"
+"$root/bin/swmsim" ctl "$work/busctl" received attenuator | grep 'A0' >/dev/null || fail "the attenuator received no relay command"
+"$root/bin/swmsim" ctl "$work/busctl" received positioner | grep 'P7' >/dev/null || fail "the positioner did not move"
 "$root/bin/swmsim" ctl "$work/busctl" stop >/dev/null
 wait $sim; sim=""
 echo "check-install: HP11713A and EMCO5390 on the bus through the installed libraries"

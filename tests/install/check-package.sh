@@ -19,7 +19,7 @@ dev=$build/swmatrix-dev_${version}_${arch}.deb
 
 # The files each package must hold (directories left out).
 contents() { dpkg-deb --contents "$1" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./|/|; s| -> .*||' | sort; }
-libdir=$(contents "$runtime" | grep -m1 '/libswmatrix.so.0$' | xargs dirname)
+libdir=$(dirname "$(contents "$runtime" | grep '/libswmatrix.so.0$' | sed -n 1p)")
 [ -n "$libdir" ] || fail "no libswmatrix.so.0 in $runtime"
 {
   printf '%s\n' /usr/bin/swmhost /usr/bin/swmsim /usr/bin/swmlog /etc/swmatrix/registry.ini \
@@ -46,7 +46,7 @@ diff -u "$build/package-expected.txt" "$build/package-actual.txt" || fail "unexp
 contents "$dev" | grep -v '/swmatrixTargets-[a-z]*\.cmake$' >"$build/package-dev-actual.txt"
 diff -u "$build/package-dev-expected.txt" "$build/package-dev-actual.txt" || fail "unexpected contents of $dev"
 
-dpkg-deb --ctrl-tarfile "$runtime" | tar -xO ./conffiles | grep -qx /etc/swmatrix/registry.ini \
+dpkg-deb --ctrl-tarfile "$runtime" | tar -xO ./conffiles | grep -x /etc/swmatrix/registry.ini >/dev/null \
   || fail "registry.ini is not a conffile"
 [ "$(dpkg-deb --ctrl-tarfile "$runtime" | tar -xO ./shlibs)" = "libswmatrix 0 swmatrix (>= $version)" ] \
   || fail "shlibs must announce the module only"
