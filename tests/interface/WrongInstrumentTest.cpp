@@ -30,6 +30,11 @@ constexpr Looks kLooking[] = {
     {"Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", true, true},  // *IDN and "STI"
     {"BONN_BAS", true, false},               // "BAS"; its status check takes any answer without a fault
     {"DAE_CB_RO16", true, false},            // two bytes to "ask//"
+    {"BBA_IL", true, false},                 // the stream client's identification check
+    {"OSP::OSP", true, false},
+    {"OSP::OSP220", true, false},
+    {"OSP::OSP230", true, false},
+    {"OSP::OSP320", true, false},
 };
 
 const Looks* LooksOf(const std::string& key) {

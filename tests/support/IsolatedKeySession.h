@@ -61,9 +61,12 @@ inline std::string KeyTestName(const testing::TestParamInfo<std::string>& info) 
   return name;
 }
 
-// The file with every relay or band set of the events set to its first choice.
+// The file with every relay or band set of the events set to its first
+// choice (0 and 100 are "do not switch" in the files of the drivers).
 inline std::string WithSwitchingSets(const std::string& text) {
-  static const std::regex number("^((?:Relais[0-9]+)?(?:Start|Stop)|During|After)=0$");
+  static const std::regex number(
+      "^((?:Relais[0-9]+)?(?:Start|Stop)|(?:Relais)?(?:During|After)|Row [0-3] Pin [0-7])"
+      "=(?:0|100)$");
   static const std::regex selection("^(Selected(?:Before|After))=$");
   std::istringstream in(text);
   std::ostringstream out;

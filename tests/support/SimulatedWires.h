@@ -44,6 +44,7 @@ public:
     setenv("SWMATRIX_SIM_BUS", (own + "/bus").c_str(), 1);
     setenv("SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0").c_str(), 1);
     setenv("SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so").c_str(), 1);
+    setenv("SWMATRIX_GPIBSRQ_LIBRARY", ServiceRequestLibrary().c_str(), 1);
     setenv("SWMATRIX_REGISTRY", (own + "/registry.ini").c_str(), 1);
     setenv("TMPDIR", own.c_str(), 1);
     // The keys run side by side: the port locks of each are its own.
