@@ -27,6 +27,7 @@ constexpr Looks kLooking[] = {
     {"HublineExternalSwitch", true, false},
     {"HublineSwitch6Point", true, false},
     {"HublineSwitch6PointExternal", true, false},
+    {"HublineMultiSwitch", true, false},     // the check of each card
     {"Kovalex::devicedrivers::NOVOTRONIK::NovotronikBase", true, true},  // *IDN and "STI"
     {"BONN_BAS", true, false},               // "BAS"; its status check takes any answer without a fault
     {"DAE_CB_RO16", true, false},            // two bytes to "ask//"

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "legacy/GPIBTimeout.h"
+#include "legacy/NI488GPIB.h"
 #include "support/IsolatedKeySession.h"
 #include "support/LoopbackResponder.h"
 #include "support/SimulatedWires.h"
@@ -44,18 +46,25 @@ public:
   bool Ready() const { return !tcp_ || tcp_->Port() != 0; }
 
   // Loads the file into the driver, pointed at this instrument, with the
-  // given stream time-out. False when the driver has no such wire: no TCP/IP
+  // given stream (or GPIB) time-out. False when the driver has no such wire: no TCP/IP
   // transport, or TCP/IP as its default (which the TCP/IP session covers).
   bool Configure(uint16_t id, const std::string& ini, double timeoutSeconds) {
-    if (wire_ == SessionWire::kDefault) WriteFile(ini, SimulatedWires::Pointed(ReadFile(ini)));
+    const std::string text = WithOneHublineCard(ReadFile(ini));
+    WriteFile(ini, wire_ == SessionWire::kDefault ? SimulatedWires::Pointed(text) : text);
     LoadConfiguration(0, id, ini.c_str());
     if (wire_ == SessionWire::kTcp) return UseLoopbackTcp(id, tcp_->Port(), timeoutSeconds);
-    DeviceStreamClientWithStreamBase* client = StreamClientOf(id);
-    if (!client) return true;
-    if (client->Manager().EffectiveTypeName() == "TCPIP") return false;
-    DeviceStreamSettings settings = client->GetStreamSettings();
-    settings.timeoutSeconds = timeoutSeconds;
-    client->SetStreamSettings(settings);
+    // Drivers of the older GPIB layer: its longest time-out code not above the given time.
+    if (auto* gpib = dynamic_cast<NI488GPIB*>(DeviceDriverTable::Instance().Find(id))) {
+      int code = 1;
+      while (code < gpibtimeout::kLargestCode && gpibtimeout::Milliseconds(code + 1) <= timeoutSeconds * 1000) ++code;
+      gpib->SetTimeOutGPIB(code);
+    }
+    for (DeviceStreamClientWithStreamBase* client : StreamClientsOf(id)) {
+      if (client->Manager().EffectiveTypeName() == "TCPIP") return false;
+      DeviceStreamSettings settings = client->GetStreamSettings();
+      settings.timeoutSeconds = timeoutSeconds;
+      client->SetStreamSettings(settings);
+    }
     return true;
   }
 
