@@ -32,7 +32,8 @@ ReplayScript::ReplayScript(const std::vector<CapturedTransfer>& transfers) {
 std::optional<size_t> ReplayScript::Ahead(const std::string& command) const {
   for (size_t step = position_ + 1; step < steps_.size(); ++step) {
     if (SameCommand(steps_[step].command, command)) return step;
-    if (steps_[step].command != steps_[step - 1].command) break;  // only the rest of a poll loop is passed over
+    // Only the rest of a poll loop is passed over, unless the place is lost.
+    if (!lost_ && steps_[step].command != steps_[step - 1].command) break;
   }
   return std::nullopt;
 }
@@ -51,6 +52,7 @@ ReplayMatch ReplayScript::Match(const std::string& command) {
     skipped_ += *taken - position_;
     position_ = *taken + 1;
     ++matched_;
+    lost_ = false;
     return {steps_[*taken].answer, steps_[*taken].unasked};
   }
   if (const std::optional<size_t> earlier = Before(command)) {
@@ -58,6 +60,7 @@ ReplayMatch ReplayScript::Match(const std::string& command) {
     return {steps_[*earlier].answer, {}};
   }
   ++unmatched_;
+  lost_ = true;
   if (!firstUnmatched_) firstUnmatched_ = command;
   return {};
 }
@@ -65,6 +68,7 @@ ReplayMatch ReplayScript::Match(const std::string& command) {
 void ReplayScript::Rewind() {
   position_ = matched_ = repeated_ = skipped_ = unmatched_ = 0;
   firstUnmatched_.reset();
+  lost_ = false;
 }
 
 nlohmann::json ReplayScript::State() const {

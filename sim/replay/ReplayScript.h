@@ -6,7 +6,9 @@
 //  1. the step at the position (in order); the position moves on;
 //  2. further ahead, the step after the one at the position, or beyond it
 //     while the steps skipped repeat the command before them (a poll loop
-//     that ended sooner); the position moves past the step taken;
+//     that ended sooner); right after an unmatched command, the next step
+//     with the command however far ahead (a driver that met a difference may
+//     leave out what followed); the position moves past the step taken;
 //  3. a command recorded before the position (a query asked again, a poll
 //     loop that runs longer) gets the answer it got there the last time;
 //     the position stays;
@@ -70,6 +72,7 @@ private:
   size_t skipped_ = 0;    // steps passed over by rule 2
   size_t unmatched_ = 0;
   std::optional<std::string> firstUnmatched_;
+  bool lost_ = false;  // the last command that was not repeated was unmatched
 };
 
 // Whether a command cut by the simulator is the recorded one: the same bytes,
