@@ -32,8 +32,14 @@ TEST(StreamLog, ATcpConnectionAnExchangeAndTheDisconnection) {
   ASSERT_EQ(stream.Write(0, "*IDN?", false), 0u);
   ASSERT_EQ(stream.Read(0, answer, 100), 0u);
   records = log.UntilMarker();
-  EXPECT_EQ(Count(records, {";Write;NetworkBasedDeviceStream;Note;", "Write(\"*IDN?\")"}), 1u);
-  EXPECT_EQ(Count(records, {";Read;NetworkBasedDeviceStream;Note;", "Read(\"ACME,DMM100,1234,1.0"}), 1u);
+  // The exact bytes and the instrument, as swmlog --capture takes them.
+  const std::string named = "Stream;a" + std::to_string(port.size() + 10) + ":127.0.0.1:" + port;
+  EXPECT_EQ(Count(records, {";Write;NetworkBasedDeviceStream;Note;", "Write(\"*IDN?\")",
+                            named + ";WireSent;a12:2a49444e3f0a"}),
+            1u);
+  EXPECT_EQ(Count(records, {";Read;NetworkBasedDeviceStream;Note;", "Read(\"ACME,DMM100,1234,1.0",
+                            named + ";WireReceived;a42:41434d452c444d4d3130302c313233342c312e300a"}),
+            1u);
 
   ASSERT_EQ(stream.Disconnect(0, 1), 0u);
   records = log.UntilMarker();
