@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The bash completion files of swmhost, swmsim and swmlog: each is sourced
+# and its function called with COMP_WORDS as bash sets them; the candidates
+# must be the expected ones.
+#   tests/install/check-completion.sh COMPLETIONS_DIR BIN_DIR
+set -uo pipefail
+completions=$1 bin=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The module that `swmhost keys` loads logs to a socket of this check's own.
+export SWMATRIX_LOG_SOCKET=$work/log SWMATRIX_MESSAGEBOX=ok
+for program in swmhost swmsim swmlog; do source "$completions/$program" || exit 1; done
+mkdir "$work/dir" && touch "$work/dir.ini" "$work/other.txt"
+failures=0
+
+# expect "CANDIDATES" PROGRAM WORD... (the last word is the one completed)
+expect() {
+  local wanted=$1 program=$2
+  shift 2
+  COMP_WORDS=("$bin/$program" "$@")
+  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+  COMPREPLY=()
+  "_$program"
+  local got
+  got=$(printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d' | sort | tr '\n' ' ')
+  if [ "${got% }" != "$wanted" ]; then
+    echo "check-completion: $program $*: got '${got% }', wanted '$wanted'" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+expect "--help --module --version demo dialog events keys run" swmhost ""
+expect "demo dialog" swmhost d
+expect "dialog" swmhost --module "$bin/../lib/libswmatrix.so.0" di
+expect "HUBLINE2PORT HUBLINE2PORTEXT" swmhost dialog HUBLINE2
+expect "DEBUGSWITCHMATRIX" swmhost dialog DEBUGS
+expect "$work/dir.ini" swmhost dialog DEBUGSWITCHMATRIX "$work/dir."
+expect "$work/dir $work/dir.ini $work/other.txt" swmhost run "$work/"
+expect "-" swmhost run -
+expect "$work/dir" swmhost demo "$work/"
+expect "" swmhost keys ""
+expect "--check --config --control" swmsim --c
+expect "ctl" swmsim c
+expect "$work/dir" swmsim --ports "$work/"
+expect "received reset reset-log restart" swmsim ctl re
+expect "state stop" swmsim ctl "$work/ctl" st
+expect "$work/dir $work/dir.ini" swmsim ctl "$work/d"
+expect "--function" swmlog --f
+expect "--module" swmlog --json --m
+expect "Error" swmlog --type E
+exit $((failures > 0))
