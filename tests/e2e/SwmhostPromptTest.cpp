@@ -2,6 +2,9 @@
 // sessions, TAB completion, and quit.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "support/LoopbackResponder.h"
 #include "support/PtyProgram.h"
 #include "support/TestFiles.h"
 
@@ -54,5 +57,27 @@ TEST(SwmhostPrompt, EditsRecallsCompletesAndQuits) {
   ASSERT_TRUE(host.Expect("swmhost> ") && host.ExpectCharacterMode()) << host.Screen();
   ASSERT_TRUE(Enter(host, kUp + kUp + kUp + "\r", "error: no driver named 'a'"));
   host.Type(kEnd);
+  EXPECT_EQ(host.Wait(), 1);
+}
+
+// On a terminal a call that waits shows the seconds it has waited, erases
+// that line when it returns, and says how long it took.
+TEST(SwmhostPrompt, CountsTheSecondsOfAWaitingCall) {
+  TestDirectory home;
+  LoopbackResponder silent(LoopbackResponder::Mode::kSilent);
+  std::ofstream(home.File("silent.ini")) << "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\n"
+                                            "ReturnedID=X\nTimeOutTimeSeconds=2.5\n"
+                                            "[SwitchMatrix.Stream Config]\nSelected=TCPIP\n"
+                                            "[SwitchMatrix.Stream Config.Ethernet]\nAddress=127.0.0.1:"
+                                         << silent.Port() << "\n";
+  PtyProgram host({SWM_BUILD_DIR "/bin/swmhost"}, Environment(home));
+  ASSERT_TRUE(host.Expect("swmhost> ") && host.ExpectCharacterMode()) << host.Screen();
+  ASSERT_TRUE(Enter(host, "create w KOVALEXWTXSWITCH\r", "-> 0x00000000 id 0"));
+  ASSERT_TRUE(Enter(host, "load w " + home.File("silent.ini") + "\r", "-> 0x00000000"));
+  host.Type("check w\r");
+  ASSERT_TRUE(host.Expect("\rwaiting 1 s for check w...\033[K")) << host.Screen();
+  ASSERT_TRUE(host.Expect("\r\033[Kcheck w -> 0x30000096 \"The received identification")) << host.Screen();
+  ASSERT_TRUE(host.Expect("  took ")) << host.Screen();
+  host.Type("quit\r");
   EXPECT_EQ(host.Wait(), 1);
 }
