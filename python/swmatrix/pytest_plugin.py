@@ -39,10 +39,10 @@ def swm_module(pytestconfig: pytest.Config) -> Module:
 
 
 def _configuration(request: pytest.FixtureRequest) -> Optional[Path]:
-    test_file = Path(str(request.node.fspath))
+    test_file = Path(request.node.path)
     marker = request.node.get_closest_marker("swmsim")
     if marker:
-        return test_file.parent / marker.args[0]
+        return test_file.parent / str(marker.args[0])
     default = test_file.with_suffix(".swmsim")
     return default if default.exists() else None
 
@@ -67,7 +67,7 @@ def swm_driver(request: pytest.FixtureRequest, swm_module: Module, tmp_path: Pat
         request.getfixturevalue("swm_simulator")
     key, ini = marker.args
     copy = tmp_path / Path(ini).name
-    shutil.copyfile(Path(str(request.node.fspath)).parent / ini, copy)
+    shutil.copyfile(Path(request.node.path).parent / ini, copy)
     with swm_module.create(key) as driver:
         driver.load(copy)
         yield driver

@@ -4,8 +4,12 @@ registry and the vendor libraries are private to this run (a simulator points
 the module at its own libraries while it runs)."""
 import os
 import shutil
+import socket
 import tempfile
 from pathlib import Path
+from typing import Callable, List
+
+import pytest
 
 _world = Path(tempfile.mkdtemp(prefix="swm-pytest-"))
 os.environ.update({
@@ -20,10 +24,35 @@ os.environ.update({
     "XDG_CACHE_HOME": str(_world / "cache"),
 })
 os.environ.pop("SWMATRIX_SIM_BUS", None)
+# The module's log records come here: bound before the module is loaded, so
+# that its log channel finds the reader at once.
+_log = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+_log.bind(os.environ["SWMATRIX_LOG_SOCKET"])
+_log.settimeout(10)
+
+
+@pytest.fixture
+def log_records_until() -> Callable[[str], List[str]]:
+    """Reads the module's log records up to the first that holds a text (all
+    records that came since the fixture started)."""
+    _log.setblocking(False)
+    try:
+        while True:
+            _log.recv(65536)
+    except BlockingIOError:
+        _log.settimeout(10)
+
+    def until(text: str) -> List[str]:
+        records = [_log.recv(65536).decode()]
+        while text not in records[-1]:
+            records.append(_log.recv(65536).decode())
+        return records
+    return until
 
 
 def pytest_unconfigure() -> None:
     """Removes the private directory and the run's lock objects."""
+    _log.close()
     shutil.rmtree(_world, ignore_errors=True)
     prefix = "swmatrix." + os.environ["SWMATRIX_LOCK_PREFIX"]
     for entry in Path("/dev/shm").glob(prefix + "*"):
