@@ -1,7 +1,8 @@
-"""A private world for the package's tests, as the C++ tests have: message
-boxes answer at once, log records, named locks, the ports directory, the
-registry and the vendor libraries are private to this run (a simulator points
-the module at its own libraries while it runs)."""
+"""A pytest plugin (``-p swm_private_world``, see run-tests.sh) that gives a
+run a private world, as the C++ tests have: message boxes answer at once; log
+records, named locks, the ports directory, the registry and the vendor
+libraries are private to the run (a simulator points the module at its own
+libraries while it runs). The report's header names the module loaded."""
 import os
 import shutil
 import socket
@@ -48,6 +49,12 @@ def log_records_until() -> Callable[[str], List[str]]:
             records.append(_log.recv(65536).decode())
         return records
     return until
+
+
+def pytest_report_header() -> str:
+    """Which module the run loads (the fixtures load the same)."""
+    from swmatrix import locations
+    return f"swmatrix module: {locations.module_path()}"
 
 
 def pytest_unconfigure() -> None:
