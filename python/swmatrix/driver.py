@@ -21,9 +21,15 @@ Answer = Union[bool, int, float, str]
 # Names in either case, as host scripts accept them.
 _EVENTS: Dict[str, int] = {name.lower(): number for number, name in enumerate(EVENT_NAMES, 1)}
 _REQUESTS: Dict[str, int] = {name.lower(): number for number, name in enumerate(REQUEST_NAMES, 1)}
+# What event() looks up first: names as written, in lower case, and numbers.
+_EVENT_LOOKUP: Dict[Union[str, int], int] = {}
+for _number, _name in enumerate(EVENT_NAMES, 1):
+    _EVENT_LOOKUP.update({_name: _number, _name.lower(): _number, _number: _number})
 _TEXT_EVENT = EVENT_NAMES.index("SendPilotInterfaceData") + 1
 _TEXT_REQUEST = REQUEST_NAMES.index("RetrievePilotInterfaceData") + 1
 _TEXT_SIZE = 1024
+_EVENT_VALUE = codes.SWM_VALUE_EVENT
+_byref, _double, _u32 = ctypes.byref, ctypes.c_double, ctypes.c_uint32
 
 
 def event_number(event: Union[str, int]) -> int:
@@ -133,17 +139,16 @@ class Driver:
         """Tells the driver what the test does (``SetValue`` 1500): an event by
         name (``"FrequencyChanged"``) or number, with its value (a text for
         ``SendPilotInterfaceData``)."""
-        number = _EVENTS.get(event.lower()) if isinstance(event, str) else event
-        if number is None:
-            number = event_number(event)
+        # Kept lean: an event costs little more than the bare export call.
+        number = _EVENT_LOOKUP.get(event) or event_number(event)
         if isinstance(value, str):
             data: Any = ctypes.create_string_buffer(value.encode())
         elif number == _TEXT_EVENT:
             raise TypeError("SendPilotInterfaceData takes a text")
         else:
-            data = ctypes.byref(ctypes.c_double(value))
-        status = self._set_value(0, self.id, codes.SWM_VALUE_EVENT, ctypes.byref(ctypes.c_uint32(number)), data)
-        if status != 0:
+            data = _byref(_double(value))
+        status = self._set_value(0, self.id, _EVENT_VALUE, _byref(_u32(number)), data)
+        if status:
             self._check(status, f"event {EVENT_NAMES[number - 1] if 0 < number <= len(EVENT_NAMES) else number}")
 
     def request(self, request: Union[str, int]) -> Answer:
