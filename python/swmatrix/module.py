@@ -59,7 +59,8 @@ class Module:
         try:
             self.lib = ctypes.CDLL(name)
         except OSError as error:
-            raise OSError(f"cannot load the swmatrix module {name}: {error}") from error
+            raise OSError(f"cannot load the swmatrix module: {error} (name it with swmatrix.Module(PATH) "
+                          "or $SWMATRIX_MODULE)") from error
         declare(self.lib)
         found = locations.loaded_path(name) if "/" not in name else Path(name)
         #: The file that was loaded.

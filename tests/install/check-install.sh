@@ -125,4 +125,14 @@ grep -E '^plugins: .*swmatrix' "$work/python.out" >/dev/null || fail "the pytest
 PYTHONPATH=$site /usr/bin/python3 -m swmatrix keys | grep -x 'HUBLINE4PORT.HublineSwitch' >/dev/null \
   || fail "python3 -m swmatrix keys lists no HUBLINE4PORT"
 echo "check-install: the installed Python package drove the bench example and a GPIB bench"
+# `pip install ./python` into a virtual environment, offline (the package
+# builds its own wheel); the environment sees Debian's pytest.
+/usr/bin/python3 -m venv --system-site-packages "$work/venv"
+"$work/venv/bin/pip" install --no-index --no-cache-dir -q "$here/../../python" >"$work/pip.out" 2>&1 \
+  || fail "pip install ./python: $(tail -n 5 "$work/pip.out")"
+(cd "$work" && SWMATRIX_MODULE=$libdir/libswmatrix.so.0 PYTHONDONTWRITEBYTECODE=1 PYTHONPATH=$here/../python \
+  "$work/venv/bin/python" -m pytest -q -p no:cacheprovider -p swm_private_world \
+  "$root/share/swmatrix/examples/test_python_bench.py" >"$work/venv.out" 2>&1) \
+  || fail "the bench example with the pip-installed package: $(tail -n 20 "$work/venv.out")"
+echo "check-install: pip installed the Python package offline; its bench example passed"
 echo "check-install: passed"
