@@ -18,5 +18,8 @@ from .module import Module
 from .names import EVENT_NAMES, REQUEST_NAMES, TYPE_KEYS
 from .simulator import Simulator
 
+# Shown as swmatrix.Error in tracebacks.
+Error.__module__ = SimulatorError.__module__ = "swmatrix"
+
 __all__ = ["Module", "Driver", "Simulator", "Error", "SimulatorError", "codes", "EVENT_NAMES",
            "REQUEST_NAMES", "TYPE_KEYS", "event_number", "request_number"]

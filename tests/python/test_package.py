@@ -4,6 +4,7 @@ import os
 import re
 import subprocess
 import sys
+import textwrap
 from pathlib import Path
 
 import pytest
@@ -11,7 +12,8 @@ import pytest
 import swmatrix
 from swmatrix import codes
 
-HEADERS = Path(__file__).resolve().parents[2] / "include" / "swmatrix"
+ROOT = Path(__file__).resolve().parents[2]
+HEADERS = ROOT / "include" / "swmatrix"
 
 
 def test_names_and_codes_are_those_of_the_headers():
@@ -24,6 +26,12 @@ def test_names_and_codes_are_those_of_the_headers():
     assert {name: getattr(codes, name, None) for name, _ in defines} == {
         name: int(value, 0) for name, value in defines}
     assert len(defines) == len([name for name in vars(codes) if name.isupper()])
+
+
+def test_the_documented_bench_is_the_example_that_runs():
+    documentation = (ROOT / "docs" / "python.md").read_text()
+    for example in ("test_python_bench.py", "hubline-demo.swmsim", "hubline-demo.ini"):
+        assert textwrap.indent((ROOT / "docs" / "examples" / example).read_text(), "    ") in documentation, example
 
 
 def missing_port_ini(tmp_path, monkeypatch):
