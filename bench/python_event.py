@@ -6,10 +6,11 @@ bare ctypes, side by side in one run.
 Both sides call SetValue (event FrequencyChanged, value 80) on the same
 driver of the module, with the same ctypes declarations; the bare side builds
 its two arguments per call as a hand-written ctypes script does. Each round
-times both sides back to back (their order alternates), so that both see the
-same load of a shared machine; the figure is the median of the rounds' ratios,
-the times printed are each side's median round. The goal: the package costs
-at most 1.3 times the bare call.
+times both sides back to back (their order alternates). On a shared machine
+other processes only ever add time, so each side's figure is its fastest
+round, and the ratio is that of the two figures; the median of the rounds'
+own ratios is printed beside it. The goal: the package costs at most 1.3
+times the bare call.
 """
 import ctypes
 import os
@@ -21,7 +22,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "python"))
 import swmatrix  # noqa: E402  (the package of this checkout)
 
-CALLS, ROUNDS, GOAL = 2000, 41, 1.3
+CALLS, ROUNDS, GOAL = 500, 201, 1.3
 
 
 def main() -> int:
@@ -48,10 +49,10 @@ def main() -> int:
                 start = time.perf_counter_ns()
                 side()
                 rounds[side].append((time.perf_counter_ns() - start) / CALLS / 1000)
-    bare_us, package_us = statistics.median(rounds[bare]), statistics.median(rounds[package])
-    ratio = statistics.median(p / b for p, b in zip(rounds[package], rounds[bare]))
+    bare_us, package_us = min(rounds[bare]), min(rounds[package])
+    paired = statistics.median(p / b for p, b in zip(rounds[package], rounds[bare]))
     print(f"python_event: bare ctypes {bare_us:.2f} us, swmatrix.Driver.event {package_us:.2f} us per event, "
-          f"ratio {ratio:.2f} (goal: at most {GOAL})")
+          f"ratio {package_us / bare_us:.2f} (goal: at most {GOAL}; median of the rounds' ratios {paired:.2f})")
     return 0
 
 
