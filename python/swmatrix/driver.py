@@ -59,7 +59,7 @@ def _argument(data: Data) -> Any:
         data = data.encode()
     if isinstance(data, bytes):
         return ctypes.create_string_buffer(data)
-    if isinstance(data, bool) or isinstance(data, int):
+    if isinstance(data, int):
         return ctypes.byref(ctypes.c_uint32(data))
     if isinstance(data, float):
         return ctypes.byref(ctypes.c_double(data))
@@ -76,7 +76,8 @@ class Driver:
 
     Every method calls one export; a non-zero status raises ``swmatrix.Error``
     with the driver's text for it. Used as a context manager, the driver is
-    removed when the block ends, also when it raises.
+    removed when the block ends, also when it raises; ``removed`` tells
+    whether it was.
     """
 
     def __init__(self, module: "Module", device_id: int, caption: str) -> None:
