@@ -25,6 +25,8 @@ os.environ.update({
     "XDG_CACHE_HOME": str(_world / "cache"),
 })
 os.environ.pop("SWMATRIX_SIM_BUS", None)
+# The simulators' directories and the tests' tmp_path live there too.
+tempfile.tempdir = str(_world)
 # The module's log records come here: bound before the module is loaded, so
 # that its log channel finds the reader at once.
 _log = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
@@ -49,6 +51,12 @@ def log_records_until() -> Callable[[str], List[str]]:
             records.append(_log.recv(65536).decode())
         return records
     return until
+
+
+def pytest_configure(config: pytest.Config) -> None:
+    """Puts the tests' temporary directories (tmp_path) into the private directory."""
+    if not config.option.basetemp:
+        config.option.basetemp = str(_world / "tmp")
 
 
 def pytest_report_header() -> str:
