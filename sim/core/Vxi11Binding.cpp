@@ -43,10 +43,8 @@ enum Error : int32_t {
   kAborted = 23,
 };
 
-// device_read reasons and operation flags.
+// The device_read reason of a read of 0 bytes, and operation flags.
 constexpr int32_t kReasonRequestCount = 1;
-constexpr int32_t kReasonTermChar = 2;
-constexpr int32_t kReasonEnd = 4;
 constexpr int32_t kFlagEnd = 8;
 constexpr int32_t kFlagTermCharSet = 128;
 
@@ -63,7 +61,10 @@ std::string ErrorOnly(uint32_t xid, int32_t error) { return Success(xid, rpc::Xd
 
 Vxi11Binding::Vxi11Binding(SimulatorContext& context, Instrument& instrument,
                            const InstrumentSettings& settings)
-    : TcpListenerBinding(context, instrument, settings), device_(settings.lanDevice) {}
+    : TcpListenerBinding(context, instrument, settings),
+      device_(settings.lanDevice),
+      output_(context.loop, instrument,
+              [this](const Vxi11Output::Read& read, const Vxi11Output::Result& result) { ReadDone(read, result); }) {}
 
 Vxi11Binding::~Vxi11Binding() { Close(); }
 
@@ -120,7 +121,7 @@ bool Vxi11Binding::Serve(int client, const rpc::RpcCall& call) {
       Reply(client, rpc::AcceptedReply(call.xid, rpc::AcceptStat::kGarbageArguments));
     } else {
       const bool known = links_.contains(link);
-      Abort(link);
+      output_.EndReads(link, kAborted);
       Reply(client, ErrorOnly(call.xid, known ? kNoError : kInvalidLink));
     }
     return true;
@@ -252,22 +253,7 @@ bool Vxi11Binding::Write(int client, const rpc::RpcCall& call, rpc::XdrReader& i
   }
   for (const std::string& command : commands) {
     const sim::Reply reply = instrument_.HandleCommand(command);
-    if (!reply.answered || reply.silent) continue;
-    // Cut short or dropped: the device stops talking before the end of its answer.
-    std::string sent = reply.bytes.substr(0, reply.sendBytes);
-    const bool end = reply.sendBytes == reply.bytes.size() && !reply.drop;
-    if (reply.delayMs == 0) {
-      Queue(std::move(sent), end);
-      continue;
-    }
-    std::weak_ptr<bool> alive = alive_;
-    auto timer = std::make_shared<int>(0);
-    *timer = context_.loop.After(reply.delayMs, [this, alive, timer, sent, end] {
-      if (alive.expired()) return;
-      std::erase(answerTimers_, *timer);
-      Queue(sent, end);
-    });
-    answerTimers_.push_back(*timer);
+    if (reply.answered && !reply.silent) output_.Add(reply);
   }
   Reply(client, Success(call.xid, rpc::XdrWriter().I32(kNoError).U32(static_cast<uint32_t>(data.size()))));
   return true;
@@ -284,118 +270,55 @@ void Vxi11Binding::Read(int client, const rpc::RpcCall& call, rpc::XdrReader& in
   const int32_t error = LinkError(client, link);
   if (error != kNoError || requestSize == 0)
     return Finish(client, Success(call.xid, rpc::XdrWriter().I32(error).I32(error ? 0 : kReasonRequestCount).Opaque("")));
-  std::weak_ptr<bool> alive = alive_;
-  const uint32_t xid = call.xid;
-  const int timer = context_.loop.After(ioTimeout, [this, alive, client, xid] {
-    if (alive.expired()) return;
-    const auto read = std::find_if(reads_.begin(), reads_.end(),
-                                   [&](const PendingRead& r) { return r.client == client && r.xid == xid; });
-    if (read != reads_.end()) FinishRead(read, kIoTimeout, 0);
-  });
-  reads_.push_back({client, xid, link, std::min(requestSize, kMaxReceiveSize),
-                    (flags & kFlagTermCharSet) ? (termChar & 0xFF) : -1, {}, timer});
-  ServeReads();
+  output_.StartRead({client, call.xid, link, std::min(requestSize, kMaxReceiveSize),
+                     (flags & kFlagTermCharSet) ? (termChar & 0xFF) : -1},
+                    ioTimeout);
 }
 
-void Vxi11Binding::Queue(std::string bytes, bool end) {
-  output_.push_back({std::move(bytes), end});
-  instrument_.UpdateServiceRequest();  // message available may request service
-  ServeReads();
-}
-
-void Vxi11Binding::ServeReads() {
-  while (!reads_.empty() && !output_.empty()) {
-    PendingRead& read = reads_.front();
-    Chunk& chunk = output_.front();
-    size_t taken = std::min(read.requestSize - read.bytes.size(), chunk.bytes.size());
-    bool atTermChar = false;
-    if (read.termChar >= 0) {
-      const size_t at = chunk.bytes.find(static_cast<char>(read.termChar));
-      atTermChar = at != std::string::npos && at < taken;
-      if (atTermChar) taken = at + 1;
-    }
-    read.bytes.append(chunk.bytes, 0, taken);
-    chunk.bytes.erase(0, taken);
-    int32_t reason = (read.bytes.size() == read.requestSize ? kReasonRequestCount : 0) |
-                     (atTermChar ? kReasonTermChar : 0);
-    if (chunk.bytes.empty()) {
-      if (chunk.end) reason |= kReasonEnd;
-      output_.pop_front();
-      // Message available ends with the last answer read.
-      if (output_.empty()) instrument_.UpdateServiceRequest();
-    }
-    if (reason) FinishRead(reads_.begin(), kNoError, reason);
-  }
-}
-
-void Vxi11Binding::FinishRead(std::deque<PendingRead>::iterator read, int32_t error, int32_t reason) {
-  context_.loop.Cancel(read->timer);
-  const int client = read->client;
-  const std::string reply =
-      Success(read->xid, rpc::XdrWriter().I32(error).I32(reason).Opaque(read->bytes));
-  reads_.erase(read);
-  Finish(client, reply);
-}
-
-void Vxi11Binding::Abort(int32_t link) {
-  const auto read = std::find_if(reads_.begin(), reads_.end(), [&](const PendingRead& r) { return r.link == link; });
-  if (read != reads_.end()) FinishRead(read, kAborted, 0);
+void Vxi11Binding::ReadDone(const Vxi11Output::Read& read, const Vxi11Output::Result& result) {
+  Finish(read.client, Success(read.xid, rpc::XdrWriter().I32(result.error).I32(result.reason).Opaque(result.bytes)));
 }
 
 void Vxi11Binding::DeviceClear() {
   ++clears_;
-  for (int timer : answerTimers_) context_.loop.Cancel(timer);
-  answerTimers_.clear();
-  output_.clear();
+  output_.Clear();
   for (auto& [id, link] : links_) link.framer.Clear();
-  while (!reads_.empty()) FinishRead(reads_.begin(), kAborted, 0);
+  output_.EndReads(0, kAborted);
   instrument_.Family().DeviceClear();
   instrument_.UpdateServiceRequest();
 }
 
 void Vxi11Binding::DestroyLink(int32_t link) {
-  Abort(link);
+  output_.EndReads(link, kAborted);
   links_.erase(link);
   if (lockHolder_ == link) lockHolder_ = 0;
 }
 
 void Vxi11Binding::DropClient(int client) {
   sessions_.erase(client);
-  for (auto read = reads_.begin(); read != reads_.end();) {
-    if (read->client != client) {
-      ++read;
-      continue;
-    }
-    context_.loop.Cancel(read->timer);
-    read = reads_.erase(read);
-  }
+  output_.Forget(client);
   std::erase_if(links_, [&](const auto& entry) { return entry.second.client == client; });
   if (lockHolder_ != 0 && !links_.contains(lockHolder_)) lockHolder_ = 0;
 }
 
 void Vxi11Binding::Hangup() {
   TcpListenerBinding::Hangup();
-  for (const PendingRead& read : reads_) context_.loop.Cancel(read.timer);
-  reads_.clear();
+  for (const auto& [client, session] : sessions_) output_.Forget(client);
   sessions_.clear();
   links_.clear();
   lockHolder_ = 0;
-  for (int timer : answerTimers_) context_.loop.Cancel(timer);
-  answerTimers_.clear();
-  output_.clear();
+  output_.Clear();
 }
 
 nlohmann::json Vxi11Binding::State() const {
-  size_t queued = 0;
-  for (const Chunk& chunk : output_) queued += chunk.bytes.size();
   nlohmann::json state = TcpListenerBinding::State();
   state.update({{"device", device_},
                 {"links", links_.size()},
                 {"remote", remote_},
                 {"writes", writes_},
                 {"device_clears", clears_},
-                {"output_bytes", queued},
-                {"reads_waiting", reads_.size()}});
+                {"output_bytes", output_.QueuedBytes()},
+                {"reads_waiting", output_.ReadsWaiting()}});
   return state;
 }
 

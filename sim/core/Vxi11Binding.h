@@ -2,9 +2,8 @@
 // A VXI-11 instrument: the core channel of ONC RPC program 0x0607AF on a
 // TCP port of 127.0.0.1 (create_link, device_write, device_read,
 // device_readstb, device_trigger, device_clear, remote, local, lock, unlock
-// and destroy_link). Answers wait in the instrument's output queue until a
-// device_read asks for them; a read ends at the end of an answer, at the
-// requested size, at the termination character, or at its io_timeout.
+// and destroy_link). Answers wait in the output queue (Vxi11Output) until a
+// device_read takes them.
 // The same port serves device_abort (program 0x0607B0), which create_link
 // reports as the abort channel. There is no interrupt channel.
 #include <cstdint>
@@ -14,6 +13,7 @@
 
 #include "sim/core/CommandFramer.h"
 #include "sim/core/TcpListenerBinding.h"
+#include "sim/core/Vxi11Output.h"
 #include "sim/rpc/RecordMarking.h"
 #include "sim/rpc/RpcMessage.h"
 #include "sim/rpc/Xdr.h"
@@ -27,7 +27,7 @@ public:
 
   // Ends every connection and link; the output queue is emptied.
   void Hangup() override;
-  bool OutputPending() const override { return !output_.empty(); }
+  bool OutputPending() const override { return !output_.Empty(); }
   nlohmann::json State() const override;
 
 protected:
@@ -45,19 +45,6 @@ private:
     int client;
     CommandFramer framer;
   };
-  struct Chunk {
-    std::string bytes;
-    bool end;  // the answer is complete after these bytes
-  };
-  struct PendingRead {
-    int client;
-    uint32_t xid;
-    int32_t link;
-    size_t requestSize;
-    int termChar;  // -1 when the read does not stop at one
-    std::string bytes;
-    int timer;
-  };
 
   void ServeCalls(int client);
   // Serves one call; false when its reply comes later.
@@ -71,12 +58,9 @@ private:
   int32_t LinkError(int client, int32_t link) const;
   bool Write(int client, const rpc::RpcCall& call, rpc::XdrReader& in);
   void Read(int client, const rpc::RpcCall& call, rpc::XdrReader& in);
-  void Abort(int32_t link);
   void DeviceClear();
   void DestroyLink(int32_t link);
-  void Queue(std::string bytes, bool end);
-  void ServeReads();
-  void FinishRead(std::deque<PendingRead>::iterator read, int32_t error, int32_t reason);
+  void ReadDone(const Vxi11Output::Read& read, const Vxi11Output::Result& result);
   void DropClient(int client);
 
   std::string device_;
@@ -84,9 +68,7 @@ private:
   std::map<int32_t, Link> links_;
   int32_t nextLink_ = 1;
   int32_t lockHolder_ = 0;  // the link holding the device lock, 0 for none
-  std::deque<Chunk> output_;
-  std::deque<PendingRead> reads_;
-  std::deque<int> answerTimers_;  // late answers
+  Vxi11Output output_;
   bool remote_ = false;
   size_t writes_ = 0;
   size_t clears_ = 0;
