@@ -119,11 +119,18 @@ def vxi11_instrument(rm, control):
         check("an unknown device name", "error creating link: 3" in str(error), error)
 
 
-def socket_instrument(rm, port):
+def socket_instrument(rm, control, port):
+    # A raw socket has no status byte or trigger message of its own: pyvisa-py
+    # does not offer them there, so they go as the commands *STB? and *TRG.
     with rm.open_resource(f"TCPIP0::127.0.0.1::{port}::SOCKET", read_termination="\n",
                           write_termination="\n") as raw:
         raw.timeout = 2000
         check("query over the raw socket", raw.query("*IDN?") == "ACME,RAW1,7,1.0")
+        raw.write("*ESE 1;*OPC;*TRG")
+        check("the status byte as *STB?", raw.query("*STB?") == "32")
+        check("the trigger as *TRG", state(control, "raw")["instrument"]["triggers"] == 1)
+        raw.timeout = 300
+        expect_error("a socket read with nothing to read times out", constants.StatusCode.error_timeout, raw.read)
 
 
 class CoreClientOnPort(vxi11.CoreClient):
@@ -189,7 +196,7 @@ def main():
             rm = pyvisa.ResourceManager("@py")
             try:
                 vxi11_instrument(rm, control)
-                socket_instrument(rm, ports["raw"])
+                socket_instrument(rm, control, ports["raw"])
             finally:
                 rm.close()
             silent_instrument(ports["mute"])
