@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "SimTestIo.h"
 #include "sim/core/Simulator.h"
@@ -162,6 +163,9 @@ TEST(Vxi11, QueriesReadsAndTimeOutsOfTheCoreChannel) {
 
   // A read that waits is ended by device_abort on the abort channel, then by device_clear.
   client.Send(kCore, 12, ReadArguments(1, 100, 60000));
+  const int64_t deadline = simtest::NowMs() + simtest::kPatienceMs;
+  while (scope.State()["transport_state"]["reads_waiting"] == 0 && simtest::NowMs() < deadline)
+    std::this_thread::yield();
   RpcClient abort(port);
   EXPECT_EQ(Words(abort.Call(kAbort, 1, XdrWriter().U32(1).Bytes())), (std::vector<uint32_t>{0}));
   std::vector<uint32_t> head;
