@@ -5,10 +5,10 @@
 
 void CallProgress::Start(const std::string& call) {
   Stop();
-  std::cout.flush();
   start_ = std::chrono::steady_clock::now();
   running_ = true;
   if (!live_) return;
+  std::cout.flush();  // the counting line goes below what the call before printed
   stopping_ = false;
   counter_ = std::thread([this, call] { Count(call); });
 }
