@@ -9,6 +9,7 @@
 #include <strings.h>
 
 #include "HostNames.h"
+#include "TypeKeys.h"
 #include "swmatrix/events.h"
 
 namespace {
@@ -148,8 +149,12 @@ bool HostScript::CallDriver(const std::vector<std::string>& w) {
     out_ << call << " " << w[2] << " -> " << Hex(status);
     if (status == 0) out_ << " id " << id;
     // The module has no text for a key it does not know: say what happened.
-    if (status == DRV_ERR_UNKNOWN_DEVICE_TYPE)
-      out_ << " \"no driver for the type key '" << w[2] << "' in this module ('swmhost keys' lists them)\"";
+    if (status == DRV_ERR_UNKNOWN_DEVICE_TYPE) {
+      std::vector<std::string> keys;
+      for (const CreatableKey& key : CreatableKeys(module_)) keys.push_back(key.key);
+      out_ << " \"no driver for the type key '" << w[2] << "' in this module (" << DidYouMean(w[2], keys)
+           << "'swmhost keys' lists them)\"";
+    }
     out_ << "\n";
     return status == 0;
   }

@@ -73,7 +73,8 @@ create x OSP120
       "event sw 7 123.5 -> 0x30000007\n"
       "remove sw -> 0x00000000\n"
       "error: no driver named 'sw'\n"
-      "create x OSP120 -> 0x300000CF \"no driver for the type key 'OSP120' in this module ('swmhost keys' lists them)\"\n";
+      "create x OSP120 -> 0x300000CF \"no driver for the type key 'OSP120' in this module (did you mean OSP_120? "
+      "'swmhost keys' lists them)\"\n";
   EXPECT_EQ(run.output, expected);
 
   // `swmhost keys` lists exactly the keys that create a driver, sorted, with
