@@ -45,6 +45,14 @@ expect "$work/dir" swmsim --ports "$work/"
 expect "received reset reset-log restart" swmsim ctl re
 expect "state stop" swmsim ctl "$work/ctl" st
 expect "$work/dir $work/dir.ini" swmsim ctl "$work/d"
+# Instrument names come from the simulator that is asked.
+printf '[instrument dmm]\ntransport = udp\n[instrument dut]\ntransport = udp\n' >"$work/sim.ini"
+coproc SIM { exec "$bin/swmsim" --config "$work/sim.ini" --control "$work/ctl" 2>&1; }
+while read -r -t 30 line <&"${SIM[0]}" && [ "$line" != running ]; do :; done
+expect "dmm dut" swmsim ctl "$work/ctl" state d
+expect "dut" swmsim ctl "$work/ctl" received du
+"$bin/swmsim" ctl "$work/ctl" stop >/dev/null
+wait "$SIM_PID"
 expect "--function" swmlog --f
 expect "--module" swmlog --json --m
 expect "Error" swmlog --type E
