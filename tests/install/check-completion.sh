@@ -48,11 +48,12 @@ expect "$work/dir $work/dir.ini" swmsim ctl "$work/d"
 # Instrument names come from the simulator that is asked.
 printf '[instrument dmm]\ntransport = udp\n[instrument dut]\ntransport = udp\n' >"$work/sim.ini"
 coproc SIM { exec "$bin/swmsim" --config "$work/sim.ini" --control "$work/ctl" 2>&1; }
+sim=$SIM_PID
 while read -r -t 30 line <&"${SIM[0]}" && [ "$line" != running ]; do :; done
 expect "dmm dut" swmsim ctl "$work/ctl" state d
 expect "dut" swmsim ctl "$work/ctl" received du
 "$bin/swmsim" ctl "$work/ctl" stop >/dev/null
-wait "$SIM_PID"
+wait "$sim"
 expect "--function" swmlog --f
 expect "--module" swmlog --json --m
 expect "Error" swmlog --type E
