@@ -6,7 +6,8 @@
 set -uo pipefail
 completions=$1 bin=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+sim=""
+trap '[ -z "$sim" ] || kill "$sim" 2>/dev/null; rm -rf "$work"' EXIT
 # The module that `swmhost keys` loads logs to a socket of this check's own.
 export SWMATRIX_LOG_SOCKET=$work/log SWMATRIX_MESSAGEBOX=ok
 for program in swmhost swmsim swmlog; do source "$completions/$program" || exit 1; done
