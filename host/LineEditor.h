@@ -10,8 +10,8 @@ class LineEditor {
 public:
   // Completes `word` after the words before it on the line; nullopt leaves
   // the word to file name completion.
-  using Completer =
-      std::function<std::optional<std::vector<std::string>>(const std::vector<std::string>& before, const std::string& word)>;
+  using Words = std::vector<std::string>;
+  using Completer = std::function<std::optional<Words>(const Words& before, const std::string& word)>;
 
   // `historyFile`: read now, written back when the editor goes (empty: none).
   LineEditor(std::string historyFile, Completer completer);

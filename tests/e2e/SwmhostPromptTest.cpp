@@ -20,7 +20,8 @@ std::vector<std::string> Environment(const TestDirectory& home) {
 // editor reading keys again.
 ::testing::AssertionResult Enter(PtyProgram& host, const std::string& keys, const std::string& shown) {
   host.Type(keys);
-  if (host.Expect(shown) && host.Expect("swmhost> ") && host.ExpectCharacterMode()) return ::testing::AssertionSuccess();
+  if (host.Expect(shown) && host.Expect("swmhost> ") && host.ExpectCharacterMode())
+    return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "no '" << shown << "' after typing '" << keys << "':\n" << host.Screen();
 }
 

@@ -64,7 +64,8 @@ public:
   PtyProgram& operator=(const PtyProgram&) = delete;
 
   void Type(const std::string& keys) const {
-    if (write(master_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) throw std::runtime_error("write");
+    if (write(master_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
+      throw std::runtime_error("write");
   }
   // Waits until `text` appears in what the program wrote after the last
   // expected text; false when it does not within the limit.
