@@ -89,6 +89,11 @@ create x OSP120
   std::vector<std::string> listed;
   for (std::string line; std::getline(lines, line);) listed.push_back(line.substr(0, line.find('\t')));
   EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
+
+  // The dialog command writes statuses as scripts do: eight hex digits.
+  const HostRun dialog = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' dialog NOKEY 2>/dev/null");
+  EXPECT_EQ(dialog.exitCode, 1);
+  EXPECT_EQ(dialog.output, "create NOKEY -> 0x300000CF\n");
 }
 
 TEST(Swmhost, NamesTheNearestCommandEventRequestAndDriverAndQuits) {
