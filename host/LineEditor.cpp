@@ -49,17 +49,13 @@ LineEditor::LineEditor(std::string historyFile, Completer completer) : historyFi
   rl_attempted_completion_function = Complete;
   using_history();
   stifle_history(kHistoryLines);
-  if (!historyFile_.empty()) read_history(historyFile_.c_str());
+  if (historyFile_.empty()) return;
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(historyFile_).parent_path(), ignored);
+  read_history(historyFile_.c_str());
 }
 
-LineEditor::~LineEditor() {
-  if (!historyFile_.empty()) {
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(historyFile_).parent_path(), ignored);
-    write_history(historyFile_.c_str());
-  }
-  gCompleter = nullptr;
-}
+LineEditor::~LineEditor() { gCompleter = nullptr; }
 
 std::optional<std::string> LineEditor::ReadLine(const char* prompt) {
   char* line = readline(prompt);
@@ -70,6 +66,8 @@ std::optional<std::string> LineEditor::ReadLine(const char* prompt) {
   if (text.find_first_not_of(" \t") != std::string::npos && text != lastLine_) {
     add_history(text.c_str());
     lastLine_ = text;
+    // Saved at once: a session ended by Ctrl-C or a crashing driver keeps its lines.
+    if (!historyFile_.empty()) write_history(historyFile_.c_str());
   }
   return text;
 }

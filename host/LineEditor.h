@@ -13,7 +13,7 @@ public:
   using Words = std::vector<std::string>;
   using Completer = std::function<std::optional<Words>(const Words& before, const std::string& word)>;
 
-  // `historyFile`: read now, written back when the editor goes (empty: none).
+  // `historyFile`: read now, written after every new line (empty: none).
   LineEditor(std::string historyFile, Completer completer);
   ~LineEditor();
   LineEditor(const LineEditor&) = delete;
