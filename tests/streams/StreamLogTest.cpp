@@ -47,6 +47,19 @@ TEST(StreamLog, ATcpConnectionAnExchangeAndTheDisconnection) {
   EXPECT_EQ(Count(records, {";InternalDisconnect;NetworkBasedDeviceStream;Note;", "InternalDisconnect()"}), 1u);
 }
 
+TEST(StreamLog, AnHttpExchangeLogsTheCommandOfTheRequestAndTheBody) {
+  SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"idn", "ACME"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  LogCollector log;
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "/*IDN?", answer, 100, 1), 0u);
+  const auto records = log.UntilMarker();
+  const std::string port = std::to_string(bench.port);
+  const std::string named = "Stream;a" + std::to_string(port.size() + 10) + ":127.0.0.1:" + port;
+  EXPECT_EQ(Count(records, {";Write;HTTPDeviceStream;Note;", named + ";WireSent;a10:2a49444e3f"}), 1u);
+  EXPECT_EQ(Count(records, {";Read;HTTPDeviceStream;Note;", named + ";WireReceived;a10:41434d450a"}), 1u);
+}
+
 TEST(StreamLog, TheClientLogsItsConnectionAndItsHooks) {
   LogCollector log;
   DeviceStreamClientWithStream client;
