@@ -111,8 +111,16 @@ TEST_F(ReplayOverTcp, AnswersFromTheCaptureSendsTheUnaskedOutputAndShowsItsState
   EXPECT_EQ(state["first_unmatched"], "MOVE AGAIN");
   EXPECT_EQ(state["unasked_sent"], 1);
 
-  // A wrong source names the instruments the capture has; a newer format is refused.
+  // On UDP the unasked output goes to the sender of the last command.
   sim::Simulator other;
+  sim::Instrument& udp =
+      other.Add("u", {{"transport", "udp"}, {"family", "replay"}, {"capture", capture}, {"source", "127.0.0.1:5025"}});
+  const simtest::Fd datagrams = simtest::ConnectUdp(udp.Endpoint().port);
+  ASSERT_TRUE(simtest::SendAll(datagrams.get(), "MOVE\n"));
+  EXPECT_EQ(simtest::ReceiveDatagram(datagrams.get()), "OK\r\n");
+  EXPECT_EQ(simtest::ReceiveDatagram(datagrams.get()), "DONE\r\n");
+
+  // A wrong source names the instruments the capture has; a newer format is refused.
   auto addError = [&](const std::string& source) {
     std::string error;
     EXPECT_EQ(other.Add("x", {{"transport", "tcp"}, {"family", "replay"}, {"capture", capture}, {"source", source}},
