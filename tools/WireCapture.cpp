@@ -3,6 +3,8 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "logging/WireBytes.h"
+
 namespace {
 constexpr std::string_view kSent = "WireSent";
 constexpr std::string_view kReceived = "WireReceived";
@@ -23,16 +25,6 @@ std::optional<std::string> FromHex(std::string_view hex) {
     bytes += static_cast<char>(high * 16 + low);
   }
   return bytes;
-}
-
-std::string ToHex(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (const char c : bytes) {
-    hex += kDigits[static_cast<unsigned char>(c) >> 4];
-    hex += kDigits[static_cast<unsigned char>(c) & 15];
-  }
-  return hex;
 }
 
 // Bytes as a text people can read: printable ASCII as it is, the rest as \n, \r, \t or \xNN.
@@ -107,7 +99,7 @@ void WireCapture::Add(const WireTransfer& transfer) {
   line["t"] = transfer.timeMs - *startMs_;
   line["instrument"] = transfer.instrument;
   line["dir"] = transfer.sent ? "sent" : "received";
-  line["hex"] = ToHex(transfer.bytes);
+  line["hex"] = WireHex(transfer.bytes);
   line["text"] = Readable(transfer.bytes);
   out_ << line.dump() << '\n';
   out_.flush();
