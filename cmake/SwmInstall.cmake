@@ -82,6 +82,20 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/generated/swmatrixConfigVer
 install(FILES ${CMAKE_BINARY_DIR}/generated/swmatrixConfig.cmake
   ${CMAKE_BINARY_DIR}/generated/swmatrixConfigVersion.cmake DESTINATION ${SWM_INSTALL_CMAKEDIR} COMPONENT dev)
 
+# Bash completion of the three programs, where bash-completion looks for them
+# (its folder below the installation prefix; share/bash-completion/completions
+# when bash-completion is not installed on the build machine).
+set(SWM_INSTALL_COMPLETIONSDIR ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+pkg_get_variable(SWM_COMPLETIONS_DIR bash-completion completionsdir)
+pkg_get_variable(SWM_COMPLETIONS_PREFIX bash-completion prefix)
+if(SWM_COMPLETIONS_DIR AND SWM_COMPLETIONS_PREFIX AND SWM_COMPLETIONS_DIR MATCHES "^${SWM_COMPLETIONS_PREFIX}/")
+  string(LENGTH "${SWM_COMPLETIONS_PREFIX}/" length)
+  string(SUBSTRING "${SWM_COMPLETIONS_DIR}" ${length} -1 SWM_INSTALL_COMPLETIONSDIR)
+endif()
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/completions/swmhost ${CMAKE_SOURCE_DIR}/packaging/completions/swmsim
+              ${CMAKE_SOURCE_DIR}/packaging/completions/swmlog
+        DESTINATION ${SWM_INSTALL_COMPLETIONSDIR} COMPONENT runtime)
+
 # Manual pages, from their Markdown sources in docs/man/.
 find_program(GO_MD2MAN_EXECUTABLE go-md2man)
 if(GO_MD2MAN_EXECUTABLE)
@@ -108,7 +122,8 @@ else()
 endif()
 
 # Debian packages: swmatrix (module, programs, simulated libraries, manual
-# pages, /etc/swmatrix) and swmatrix-dev (headers, pkg-config, CMake package).
+# pages, /etc/swmatrix), swmatrix-dev (headers, pkg-config, CMake package) and
+# python3-swmatrix (the Python package, cmake/SwmPython.cmake).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME swmatrix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -121,6 +136,7 @@ set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime dev)
+include(cmake/SwmPython.cmake)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -48,6 +48,11 @@ void TcpListenerBinding::Hangup() {
   clients_.clear();
 }
 
+void TcpListenerBinding::SendUnasked(const std::string& bytes) {
+  if (transport_ != TransportKind::kTcp) return;
+  for (auto& [id, client] : clients_) client->connection->Send(bytes, 0);
+}
+
 void TcpListenerBinding::SetRefusing(bool refusing) {
   if (refusing == refusing_) return;
   refusing_ = refusing;
@@ -67,17 +72,24 @@ void TcpListenerBinding::AcceptAll() {
     ++accepted_;
     const int id = nextClient_++;
     auto client = std::make_unique<Client>();
+    client->id = id;
     Client* raw = client.get();
     std::weak_ptr<bool> alive = alive_;
     client->connection = std::make_unique<StreamConnection>(
         context_.loop, std::move(fd), [this, raw](std::string_view bytes) { OnData(*raw, bytes); },
         [this, id, alive] {
           context_.loop.Defer([this, id, alive] {
-            if (!alive.expired()) clients_.erase(id);
+            if (alive.expired() || !clients_.erase(id)) return;
+            OnClientClosed(id);
           });
         });
     clients_[id] = std::move(client);
   }
+}
+
+TcpListenerBinding::Client* TcpListenerBinding::FindClient(int id) {
+  const auto found = clients_.find(id);
+  return found == clients_.end() ? nullptr : found->second.get();
 }
 
 nlohmann::json TcpListenerBinding::State() const {
