@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Runs every example bench of an examples directory with the swmhost and
 # swmsim of a bin directory (a build tree's or an install's). A bench NAME is
-# NAME.swmhost (the host script), NAME.swmsim (the simulated instruments) and
-# the INI files the script loads. Each runs in a scratch copy of the
-# directory, wired by the lines of `swmsim --env` alone; it passes when every
-# call of the script succeeds and every expectation at its end holds:
+# NAME.swmhost (the host script), NAME.swmsim (the simulated instruments; a
+# bench of a driver without an instrument has none) and the INI files the
+# script loads. Each runs in a scratch copy of the directory, wired by the
+# lines of `swmsim --env` alone, with the sound output going to the file
+# sound.raw there; it passes when every call of the script succeeds and every
+# expectation at its end holds:
 #   # expect received INSTRUMENT TEXT   the instrument received TEXT
 #   # expect output TEXT                swmhost printed TEXT
+#   # expect file PATH [TEXT]           the bench made the file PATH (holding TEXT)
 # A bench without an expectation fails: each must check what it did.
 #   tests/install/run-example-benches.sh BIN_DIR EXAMPLES_DIR
 set -euo pipefail
@@ -27,19 +30,22 @@ count=0
 for script in "$examples"/*.swmhost; do
   [ -e "$script" ] || fail "no bench (*.swmhost) in $examples"
   name=$(basename "$script" .swmhost)
-  [ -e "$examples/$name.swmsim" ] || fail "$name: no $name.swmsim"
   grep '^# expect ' "$script" >/dev/null || fail "$name: the script checks nothing (no '# expect' line)"
   dir=$work/$name
   mkdir -p "$dir/ports"
   cp -r "$examples"/. "$dir/"
-  coproc SIM { cd "$dir" && exec "$bin/swmsim" --config "$name.swmsim" --bus bus --ports ports --control ctl 2>&1; }
-  sim=$SIM_PID
-  started=""
-  while read -r -t 30 line <&"${SIM[0]}"; do [ "$line" = running ] && started=yes && break; done
-  [ -n "$started" ] || fail "$name: swmsim did not start: $line"
-  exports=$(cd "$dir" && "$bin/swmsim" --config "$name.swmsim" --bus bus --ports ports --env) \
-    || fail "$name: swmsim --env failed"
-  (cd "$dir" && eval "$exports" && exec "$bin/swmhost" run "$name.swmhost") >"$dir/out" 2>&1 \
+  config=()
+  if [ -e "$examples/$name.swmsim" ]; then
+    config=(--config "$name.swmsim")
+    coproc SIM { cd "$dir" && exec "$bin/swmsim" "${config[@]}" --bus bus --ports ports --control ctl 2>&1; }
+    sim=$SIM_PID
+    started=""
+    while read -r -t 30 line <&"${SIM[0]}"; do [ "$line" = running ] && started=yes && break; done
+    [ -n "$started" ] || fail "$name: swmsim did not start: $line"
+  fi
+  exports=$(cd "$dir" && "$bin/swmsim" "${config[@]}" --bus bus --ports ports --env) || fail "$name: swmsim --env failed"
+  sound="file:'$dir/sound.raw',raw"
+  (cd "$dir" && eval "$exports" && SWMATRIX_SOUND_DEVICE=$sound exec "$bin/swmhost" run "$name.swmhost") >"$dir/out" 2>&1 \
     || fail "$name: a call failed:"$'\n'"$(cat "$dir/out")"
   while read -r _ _ kind rest; do
     case $kind in
@@ -50,12 +56,19 @@ for script in "$examples"/*.swmhost; do
           || fail "$name: $instrument did not receive '${rest#* }':"$'\n'"$(cat "$dir/received")" ;;
       output)
         grep -F -- "$rest" "$dir/out" >/dev/null || fail "$name: swmhost did not print '$rest':"$'\n'"$(cat "$dir/out")" ;;
+      file)
+        file=$dir/${rest%% *}
+        [ -s "$file" ] || fail "$name: no file ${rest%% *}"
+        [ "$rest" = "${rest%% *}" ] || grep -F -- "${rest#* }" "$file" >/dev/null \
+          || fail "$name: ${rest%% *} does not hold '${rest#* }':"$'\n'"$(cat "$file")" ;;
       *) fail "$name: unknown expectation '$kind'" ;;
     esac
   done < <(grep '^# expect ' "$script")
-  "$bin/swmsim" ctl "$dir/ctl" stop >/dev/null
-  wait "$sim" || true
-  sim=""
+  if [ -n "$sim" ]; then
+    "$bin/swmsim" ctl "$dir/ctl" stop >/dev/null
+    wait "$sim" || true
+    sim=""
+  fi
   count=$((count + 1))
   echo "run-example-benches: $name passed"
 done
