@@ -108,7 +108,8 @@ else()
 endif()
 
 # Debian packages: swmatrix (module, programs, simulated libraries, manual
-# pages, /etc/swmatrix) and swmatrix-dev (headers, pkg-config, CMake package).
+# pages, /etc/swmatrix), swmatrix-dev (headers, pkg-config, CMake package) and
+# python3-swmatrix (the Python package, cmake/SwmPython.cmake).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME swmatrix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -121,6 +122,7 @@ set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime dev)
+include(cmake/SwmPython.cmake)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

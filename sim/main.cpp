@@ -156,6 +156,11 @@ int main(int argc, char** argv) {
     std::cout << "ready " << instrument->Name() << " " << sim::TransportName(instrument->Transport())
               << " " << instrument->Endpoint().Describe() << "\n";
   }
+  if (config.portmapper >= 0) {
+    error = simulator.ListenPortmapper(static_cast<uint16_t>(config.portmapper));
+    if (!error.empty()) return fail(error);
+    std::cout << "portmapper 127.0.0.1:" << simulator.PortmapperPort() << "\n";
+  }
   if (!config.controlPath.empty()) {
     error = simulator.ListenControl(config.controlPath);
     if (!error.empty()) return fail(error);

@@ -5,6 +5,7 @@
 #include "sim/core/PtyBinding.h"
 #include "sim/core/TcpBinding.h"
 #include "sim/core/UdpBinding.h"
+#include "sim/core/Vxi11Binding.h"
 
 namespace sim {
 
@@ -17,6 +18,7 @@ std::unique_ptr<Binding> CreateBinding(SimulatorContext& context, Instrument& in
     case TransportKind::kPty: return std::make_unique<PtyBinding>(context, instrument, settings);
     case TransportKind::kGpib:
     case TransportKind::kVisa: return std::make_unique<BusBinding>(context, instrument, settings);
+    case TransportKind::kVxi11: return std::make_unique<Vxi11Binding>(context, instrument, settings);
   }
   return nullptr;
 }

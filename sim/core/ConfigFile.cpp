@@ -40,8 +40,16 @@ bool ApplySimulatorKey(const std::string& key, const std::string& value, Simulat
       return false;
     }
     config->boardAddress = address;
+  } else if (key == "portmapper") {
+    int port = -1;
+    const auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), port);
+    if (failure != std::errc() || end != value.data() + value.size() || port < 0 || port > 65535) {
+      *error = "bad portmapper port '" + value + "' (0 to 65535)";
+      return false;
+    }
+    config->portmapper = port;
   } else {
-    *error = "unknown key '" + key + "' in [simulator] (ports, control, bus, board-address)";
+    *error = "unknown key '" + key + "' in [simulator] (ports, control, bus, board-address, portmapper)";
     return false;
   }
   if (value.empty()) {

@@ -20,6 +20,7 @@ struct SimulatorConfig {
   std::string controlPath;
   std::string busPath;
   int boardAddress = 0;
+  int portmapper = -1;  // the portmapper's port, -1 for none
   std::vector<InstrumentSection> instruments;
 };
 

@@ -11,7 +11,8 @@ const struct {
   const char* name;
 } kTransports[] = {{TransportKind::kTcp, "tcp"}, {TransportKind::kUdp, "udp"},
                    {TransportKind::kHttp, "http"}, {TransportKind::kPty, "pty"},
-                   {TransportKind::kGpib, "gpib"}, {TransportKind::kVisa, "visa"}};
+                   {TransportKind::kGpib, "gpib"}, {TransportKind::kVisa, "visa"},
+                   {TransportKind::kVxi11, "vxi11"}};
 }  // namespace
 
 std::optional<TransportKind> ParseTransport(std::string_view word) {
@@ -32,7 +33,8 @@ std::string Endpoint::Describe() const {
   switch (transport) {
     case TransportKind::kTcp:
     case TransportKind::kUdp:
-    case TransportKind::kHttp: return host + ":" + std::to_string(port);
+    case TransportKind::kHttp:
+    case TransportKind::kVxi11: return host + ":" + std::to_string(port);
     case TransportKind::kPty: return link.empty() ? device : link + " " + device;
     case TransportKind::kGpib:
     case TransportKind::kVisa: return bus.empty() ? resource : resource + " " + bus;

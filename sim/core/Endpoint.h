@@ -7,15 +7,15 @@
 
 namespace sim {
 
-enum class TransportKind { kTcp, kUdp, kHttp, kPty, kGpib, kVisa };
+enum class TransportKind { kTcp, kUdp, kHttp, kPty, kGpib, kVisa, kVxi11 };
 
 std::optional<TransportKind> ParseTransport(std::string_view word);
 std::string_view TransportName(TransportKind transport);
 
 struct Endpoint {
   TransportKind transport = TransportKind::kTcp;
-  std::string host;      // TCP, UDP, HTTP: always 127.0.0.1
-  uint16_t port = 0;     // TCP, UDP, HTTP
+  std::string host;      // TCP, UDP, HTTP, VXI-11: always 127.0.0.1
+  uint16_t port = 0;     // TCP, UDP, HTTP; VXI-11: the core channel
   std::string device;    // pseudo-terminal: the slave device (/dev/pts/N)
   std::string link;      // pseudo-terminal: the COMn link, empty without a ports directory
   int com = 0;           // pseudo-terminal: n of COMn, 0 without a link

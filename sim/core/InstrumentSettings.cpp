@@ -35,7 +35,7 @@ bool ParseBool(const std::string& text, bool* value) {
 }
 
 const char* const kStartOnlyKeys[] = {"family",  "transport", "port",    "com",
-                                      "board",   "address",   "secondary", "resource"};
+                                      "board",   "address",   "secondary", "resource", "device"};
 
 bool IsStartOnlyKey(const std::string& key) {
   for (const char* known : kStartOnlyKeys)
@@ -68,6 +68,10 @@ bool ApplyTransportKey(const std::string& key, const std::string& value,
     if (value.empty() || value.find_first_of(" \t") != std::string::npos)
       *error = "bad resource name '" + value + "'";
     settings->resource = value;
+  } else if (key == "device") {
+    if (value.empty() || value.find_first_of(" \t") != std::string::npos)
+      *error = "bad device name '" + value + "'";
+    settings->lanDevice = value;
   } else {
     return false;
   }
@@ -77,7 +81,8 @@ bool ApplyTransportKey(const std::string& key, const std::string& value,
 // Which transports a transport key belongs to.
 bool KeyFitsTransport(const std::string& key, TransportKind transport) {
   using enum TransportKind;
-  if (key == "port") return transport == kTcp || transport == kUdp || transport == kHttp;
+  if (key == "port") return transport == kTcp || transport == kUdp || transport == kHttp || transport == kVxi11;
+  if (key == "device") return transport == kVxi11;
   if (key == "com") return transport == kPty;
   if (key == "board" || key == "address" || key == "secondary") return transport == kGpib;
   if (key == "resource") return transport == kVisa;
@@ -124,6 +129,10 @@ bool ApplyRunTimeSetting(const std::string& key, const std::string& value,
   } else if (key == "http-require-host") {
     if (!ParseBool(value, &settings->httpRequireHost))
       *error = "http-require-host needs yes or no, not '" + value + "'";
+  } else if (key == "device") {
+    if (value.empty() || value.find_first_of(" \t") != std::string::npos)
+      *error = "bad device name '" + value + "'";
+    settings->lanDevice = value;
   } else {
     return false;
   }
@@ -149,7 +158,7 @@ bool BuildInstrument(const std::string& name, const ConfigEntries& entries, Buil
     } else if (key == "transport") {
       const std::optional<TransportKind> transport = ParseTransport(entry.value);
       if (!transport) {
-        *error = "unknown transport '" + entry.value + "' (tcp, udp, http, pty, gpib, visa)";
+        *error = "unknown transport '" + entry.value + "' (tcp, udp, http, pty, gpib, visa, vxi11)";
         return false;
       }
       settings.transport = *transport;

@@ -4,6 +4,7 @@
 
 #include "sim/core/BusServer.h"
 #include "sim/core/ControlServer.h"
+#include "sim/core/Portmapper.h"
 
 namespace sim {
 
@@ -16,6 +17,7 @@ Simulator::~Simulator() {
   Stop();
   std::lock_guard guard(context_.lock);
   control_.reset();
+  portmapper_.reset();
   for (auto& instrument : instruments_) instrument->CloseBinding();
   instruments_.clear();
   bus_->Close();
@@ -93,6 +95,30 @@ std::string Simulator::ListenBus(const std::string& path) {
 std::string Simulator::BusPath() {
   std::lock_guard guard(context_.lock);
   return bus_->Path();
+}
+
+std::string Simulator::ListenPortmapper(uint16_t port) {
+  std::lock_guard guard(context_.lock);
+  portmapper_ = std::make_unique<Portmapper>(context_, [this] {
+    constexpr uint32_t kTcp = 6;
+    std::vector<Portmapper::Mapping> mappings;
+    for (auto& instrument : instruments_) {
+      if (instrument->Transport() != TransportKind::kVxi11) continue;
+      const uint16_t core = instrument->Endpoint().port;
+      mappings.push_back({0x0607AF, 1, kTcp, core});  // the core channel
+      mappings.push_back({0x0607B0, 1, kTcp, core});  // its abort channel, on the same port
+      break;
+    }
+    return mappings;
+  });
+  std::string error = portmapper_->Listen(port);
+  if (!error.empty()) portmapper_.reset();
+  return error;
+}
+
+uint16_t Simulator::PortmapperPort() {
+  std::lock_guard guard(context_.lock);
+  return portmapper_ ? portmapper_->Port() : 0;
 }
 
 void Simulator::RequestStop() {

@@ -22,6 +22,7 @@ namespace sim {
 
 class BusServer;
 class ControlServer;
+class Portmapper;
 
 class Simulator {
 public:
@@ -50,6 +51,10 @@ public:
   // Serves the simulated bus on a Unix socket.
   std::string ListenBus(const std::string& path);
   std::string BusPath();
+  // Serves a portmapper on TCP and UDP (port 0 picks a free one) that maps
+  // the VXI-11 programs to the first vxi11 instrument; returns an error text.
+  std::string ListenPortmapper(uint16_t port);
+  uint16_t PortmapperPort();
 
   // Asks the loop to stop (from any thread, also from a control request).
   void RequestStop();
@@ -64,6 +69,7 @@ private:
   SimulatorContext context_;
   std::unique_ptr<BusServer> bus_;
   std::unique_ptr<ControlServer> control_;
+  std::unique_ptr<Portmapper> portmapper_;
   std::vector<std::unique_ptr<Instrument>> instruments_;
   std::thread thread_;
   std::mutex joinLock_;

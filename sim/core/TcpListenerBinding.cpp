@@ -67,17 +67,24 @@ void TcpListenerBinding::AcceptAll() {
     ++accepted_;
     const int id = nextClient_++;
     auto client = std::make_unique<Client>();
+    client->id = id;
     Client* raw = client.get();
     std::weak_ptr<bool> alive = alive_;
     client->connection = std::make_unique<StreamConnection>(
         context_.loop, std::move(fd), [this, raw](std::string_view bytes) { OnData(*raw, bytes); },
         [this, id, alive] {
           context_.loop.Defer([this, id, alive] {
-            if (!alive.expired()) clients_.erase(id);
+            if (alive.expired() || !clients_.erase(id)) return;
+            OnClientClosed(id);
           });
         });
     clients_[id] = std::move(client);
   }
+}
+
+TcpListenerBinding::Client* TcpListenerBinding::FindClient(int id) {
+  const auto found = clients_.find(id);
+  return found == clients_.end() ? nullptr : found->second.get();
 }
 
 nlohmann::json TcpListenerBinding::State() const {

@@ -33,12 +33,17 @@ public:
 
 protected:
   struct Client {
+    int id = 0;
     std::unique_ptr<StreamConnection> connection;
     CommandFramer framer;
     std::string request;  // HTTP: the request read so far
     bool done = false;    // HTTP: the request was answered
   };
   virtual void OnData(Client& client, std::string_view bytes) = 0;
+  // The client's connection ended by itself (not by Hangup or Close).
+  virtual void OnClientClosed(int /*id*/) {}
+  // The client by its id; null when it has gone.
+  Client* FindClient(int id);
 
   SimulatorContext& context_;
   Instrument& instrument_;

@@ -114,4 +114,28 @@ wait $sim; sim=""
 echo "check-install: HP11713A and EMCO5390 on the bus through the installed libraries"
 # Every example bench, wired only by the installed swmsim's --env lines.
 "$here/run-example-benches.sh" "$root/bin" "$root/share/swmatrix/examples" || fail "an example bench failed"
+# The installed Python package finds the installed module, simulator and
+# simulated libraries by itself.
+site=$(find "$root" -path '*/dist-packages/swmatrix/__init__.py' | sed -n 1p)
+[ -n "$site" ] || fail "the Python package is not installed"
+site=$(dirname "$(dirname "$site")")
+env -u SWMATRIX_MODULE -u SWMATRIX_GPIB_LIBRARY -u SWMATRIX_VISA_LIBRARY PATH=/usr/bin:/bin \
+  "$here/../python/run-tests.sh" --site "$site" -v "$root/share/swmatrix/examples/test_python_bench.py" \
+  "$here/../python/test_gpib_bench.py" >"$work/python.out" 2>&1 || fail "Python bench tests: $(tail -n 20 "$work/python.out")"
+grep -F "swmatrix module: $libdir/libswmatrix.so.0" "$work/python.out" >/dev/null \
+  || fail "the Python tests did not load the installed module: $(grep 'swmatrix module' "$work/python.out")"
+grep -E '^plugins: .*swmatrix' "$work/python.out" >/dev/null || fail "the pytest plugin was not found through its entry point"
+PYTHONPATH=$site /usr/bin/python3 -m swmatrix keys | grep -x 'HUBLINE4PORT.HublineSwitch' >/dev/null \
+  || fail "python3 -m swmatrix keys lists no HUBLINE4PORT"
+echo "check-install: the installed Python package drove the bench example and a GPIB bench"
+# `pip install ./python` into a virtual environment, offline (the package
+# builds its own wheel); the environment sees Debian's pytest.
+/usr/bin/python3 -m venv --system-site-packages "$work/venv"
+"$work/venv/bin/pip" install --no-index --no-cache-dir -q "$here/../../python" >"$work/pip.out" 2>&1 \
+  || fail "pip install ./python: $(tail -n 5 "$work/pip.out")"
+(cd "$work" && SWMATRIX_MODULE=$libdir/libswmatrix.so.0 PYTHONDONTWRITEBYTECODE=1 PYTHONPATH=$here/../python \
+  "$work/venv/bin/python" -m pytest -q -p no:cacheprovider -p swm_private_world \
+  "$root/share/swmatrix/examples/test_python_bench.py" >"$work/venv.out" 2>&1) \
+  || fail "the bench example with the pip-installed package: $(tail -n 20 "$work/venv.out")"
+echo "check-install: pip installed the Python package offline; its bench example passed"
 echo "check-install: passed"

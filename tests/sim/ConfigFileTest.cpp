@@ -14,6 +14,7 @@ ports = /tmp/ports
 control = /tmp/ctl
 bus = /tmp/bus
 board_address = 21
+portmapper = 111
 
 [instrument dmm]
 family = scpi
@@ -40,13 +41,14 @@ secondary = 96
   EXPECT_EQ(config.controlPath, "/tmp/ctl");
   EXPECT_EQ(config.busPath, "/tmp/bus");
   EXPECT_EQ(config.boardAddress, 21);
+  EXPECT_EQ(config.portmapper, 111);
   ASSERT_EQ(config.instruments.size(), 3u);
   EXPECT_EQ(config.instruments[0].name, "dmm");
-  EXPECT_EQ(config.instruments[0].line, 9);
+  EXPECT_EQ(config.instruments[0].line, 10);
   ASSERT_EQ(config.instruments[0].entries.size(), 5u);
   EXPECT_EQ(config.instruments[0].entries[3].key, "idn");
   EXPECT_EQ(config.instruments[0].entries[3].value, "ACME, DMM100,1234,1.0 ");  // quotes keep spaces
-  EXPECT_EQ(config.instruments[0].entries[3].line, 13);
+  EXPECT_EQ(config.instruments[0].entries[3].line, 14);
   EXPECT_EQ(config.instruments[1].name, "meter");
   EXPECT_EQ(config.instruments[2].entries.size(), 3u);
 
@@ -76,6 +78,9 @@ TEST(ConfigFile, BadFilesGiveTheLineAndTheReason) {
       {"[instrument a]\ntransport=tcp\n[instrument a]\n", "test.ini:3: instrument 'a' already defined on line 1"},
       {"[simulator]\ncolour = red\n", "test.ini:2: unknown key 'colour' in [simulator]"},
       {"[simulator]\nboard-address = 31\n", "test.ini:2: bad board-address '31'"},
+      {"[simulator]\nportmapper = 65536\n", "test.ini:2: bad portmapper port '65536'"},
+      {"[instrument a]\ntransport = tcp\ndevice = inst0\n", "test.ini:3: key 'device' does not apply to transport tcp"},
+      {"[instrument a]\ntransport = vxi11\ndevice = a b\n", "test.ini:3: bad device name 'a b'"},
       {"[simulator]\nports =\n", "test.ini:2: 'ports' needs a value"},
       {"[instrument a]\ntransport tcp\n", "test.ini:2: expected KEY = VALUE, got 'transport tcp'"},
       {"[instrument a]\n= tcp\n", "test.ini:2: a value without a key"},
