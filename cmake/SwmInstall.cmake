@@ -82,6 +82,20 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/generated/swmatrixConfigVer
 install(FILES ${CMAKE_BINARY_DIR}/generated/swmatrixConfig.cmake
   ${CMAKE_BINARY_DIR}/generated/swmatrixConfigVersion.cmake DESTINATION ${SWM_INSTALL_CMAKEDIR} COMPONENT dev)
 
+# Bash completion of the three programs, where bash-completion looks for them
+# (its folder below the installation prefix; share/bash-completion/completions
+# when bash-completion is not installed on the build machine).
+set(SWM_INSTALL_COMPLETIONSDIR ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+pkg_get_variable(SWM_COMPLETIONS_DIR bash-completion completionsdir)
+pkg_get_variable(SWM_COMPLETIONS_PREFIX bash-completion prefix)
+if(SWM_COMPLETIONS_DIR AND SWM_COMPLETIONS_PREFIX AND SWM_COMPLETIONS_DIR MATCHES "^${SWM_COMPLETIONS_PREFIX}/")
+  string(LENGTH "${SWM_COMPLETIONS_PREFIX}/" length)
+  string(SUBSTRING "${SWM_COMPLETIONS_DIR}" ${length} -1 SWM_INSTALL_COMPLETIONSDIR)
+endif()
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/completions/swmhost ${CMAKE_SOURCE_DIR}/packaging/completions/swmsim
+              ${CMAKE_SOURCE_DIR}/packaging/completions/swmlog
+        DESTINATION ${SWM_INSTALL_COMPLETIONSDIR} COMPONENT runtime)
+
 # Manual pages, from their Markdown sources in docs/man/.
 find_program(GO_MD2MAN_EXECUTABLE go-md2man)
 if(GO_MD2MAN_EXECUTABLE)

@@ -8,27 +8,14 @@
 #include "swmatrix/events.h"
 
 namespace {
-using D = EventValueDisplay;
-// How each event's value is shown in logs.
-constexpr std::array<D, kHostEventCount> kDisplay{
-    D::None, D::None, D::None, D::None, D::None, D::None,
-    D::Real, D::Real, D::None, D::None, D::Real, D::Real,
-    D::None, D::None, D::Integer, D::Integer, D::Integer, D::Integer,
-    D::None, D::Real, D::None, D::Real, D::None, D::Real,
-    D::None, D::Real, D::Integer, D::Integer, D::None, D::None,
-    D::None, D::None, D::None, D::None, D::Integer, D::Integer,
-    D::Integer, D::Real, D::Real, D::None, D::None, D::None,
-    D::None, D::None, D::Real, D::Real, D::None, D::Real,
-    D::Real, D::Real, D::Real, D::Real, D::Real, D::Real,
-    D::Real, D::Real, D::Real, D::None, D::None, D::None,
-    D::None, D::None, D::Real, D::Real, D::Real, D::Real,
-    D::Real, D::Real, D::Real, D::Real, D::Real, D::Real,
-    D::Real, D::Real, D::Real, D::Real, D::Real, D::Real,
-    D::Real, D::None, D::Real, D::Real, D::None, D::Real,};
+// How each event's value is shown in logs (a text event shows none).
+constexpr EventValueDisplay Display(char kind) {
+  return kind == 'r' ? EventValueDisplay::Real : kind == 'i' ? EventValueDisplay::Integer : EventValueDisplay::None;
+}
 
 constexpr std::array<HostEventInfo, kHostEventCount> MakeEvents() {
   std::array<HostEventInfo, kHostEventCount> events{};
-  for (uint32_t i = 0; i < kHostEventCount; ++i) events[i] = {kSwmEventNames[i], kDisplay[i]};
+  for (uint32_t i = 0; i < kHostEventCount; ++i) events[i] = {kSwmEventNames[i], Display(kSwmEventValueKinds[i])};
   return events;
 }
 constexpr auto kEvents = MakeEvents();

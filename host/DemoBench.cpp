@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <vector>
@@ -93,7 +94,7 @@ int RunDemoBench(swm::Module& module, const DemoPaths& paths, std::ostream& out)
       {"save hub \"" + saved + "\"", false},
       {"remove hub", false},
   };
-  HostScript script(module, out);
+  HostScript script(module, out, std::cerr, false);
   int failures = 0;
   for (const Step& step : steps) {
     if (!script.Execute(step.line)) ++failures;

@@ -1,5 +1,6 @@
 #include "HostScript.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,8 @@
 #include <sstream>
 #include <strings.h>
 
+#include "HostNames.h"
+#include "TypeKeys.h"
 #include "swmatrix/events.h"
 
 namespace {
@@ -55,7 +58,9 @@ const char* kHelp =
     "  load NAME FILE | save NAME FILE | version NAME HOSTVERSION | frequency NAME MHZ\n"
     "  event NAME EVENT [VALUE|TEXT] | request NAME REQUEST\n"
     "  setting NAME CODE VALUE | info NAME CODE | infostring NAME CODE | error NAME CODE\n"
-    "  drivers | help    (EVENT and REQUEST by name or number; # starts a comment)\n";
+    "  drivers | events | help | quit | exit\n"
+    "EVENT and REQUEST by name or number ('events' lists them); # starts a comment.\n"
+    "At the prompt: arrow keys edit and recall lines, TAB completes commands, names, keys and events.\n";
 }  // namespace
 
 uint32_t ParseEvent(const std::string& word) { return ParseNamed(word, kSwmEventNames, 84); }
@@ -66,7 +71,14 @@ int HostScript::DriverId(const std::string& name) const {
   return found == drivers_.end() ? -1 : found->second;
 }
 
+std::vector<std::string> HostScript::DriverNames() const {
+  std::vector<std::string> names;
+  for (const auto& entry : drivers_) names.push_back(entry.first);
+  return names;
+}
+
 bool HostScript::Report(const std::string& call, uint32_t status, int id) {
+  progress_.Stop();
   out_ << call << " -> " << Hex(status);
   if (status != 0 && id >= 0) {
     const std::string text = module_.ErrorText(static_cast<uint32_t>(id), status);
@@ -76,14 +88,11 @@ bool HostScript::Report(const std::string& call, uint32_t status, int id) {
   return status == 0;
 }
 
-int HostScript::Run(std::istream& in, bool interactive) {
+int HostScript::Run(std::istream& in) {
   int failures = 0;
   std::string line;
-  for (;;) {
-    if (interactive) out_ << "swmhost> " << std::flush;
-    if (!std::getline(in, line)) break;
+  while (!quitting_ && std::getline(in, line))
     if (!Execute(line)) ++failures;
-  }
   return failures;
 }
 
@@ -96,10 +105,6 @@ bool HostScript::Execute(const std::string& line) {
 
 bool HostScript::Call(const std::vector<std::string>& w) {
   const std::string& verb = w[0];
-  auto fail = [&](const std::string& why) {
-    out_ << "error: " << why << "\n";
-    return false;
-  };
   if (verb == "help") {
     out_ << kHelp;
     return true;
@@ -108,6 +113,28 @@ bool HostScript::Call(const std::vector<std::string>& w) {
     for (const auto& [name, id] : drivers_) out_ << name << " = " << id << "\n";
     return true;
   }
+  if (verb == "events") {
+    ListEventsAndRequests(out_);
+    return true;
+  }
+  if (verb == "quit" || verb == "exit") {
+    quitting_ = true;
+    return true;
+  }
+  const bool ok = CallDriver(w);
+  progress_.Finish();
+  return ok;
+}
+
+bool HostScript::CallDriver(const std::vector<std::string>& w) {
+  const std::string& verb = w[0];
+  auto fail = [&](const std::string& why) {
+    out_ << "error: " << why << "\n";
+    return false;
+  };
+  const auto& commands = CommandNames();
+  if (std::find(commands.begin(), commands.end(), verb) == commands.end())
+    return fail("unknown command '" + verb + "' (" + DidYouMean(verb, commands) + "try help)");
   if (w.size() < 2) return fail("'" + verb + "' needs a driver name (try help)");
   const std::string& name = w[1];
   const std::string call = verb + " " + name;
@@ -115,20 +142,30 @@ bool HostScript::Call(const std::vector<std::string>& w) {
   if (verb == "create") {
     if (w.size() < 3) return fail("create NAME KEY");
     uint16_t id = 0;
+    progress_.Start(call);
     const uint32_t status = module_.CreateNewDeviceDriver(0, w[2].c_str(), &id);
+    progress_.Stop();
     if (status == 0) drivers_[name] = id;
     out_ << call << " " << w[2] << " -> " << Hex(status);
     if (status == 0) out_ << " id " << id;
     // The module has no text for a key it does not know: say what happened.
-    if (status == DRV_ERR_UNKNOWN_DEVICE_TYPE)
-      out_ << " \"no driver for the type key '" << w[2] << "' in this module ('swmhost keys' lists them)\"";
+    if (status == DRV_ERR_UNKNOWN_DEVICE_TYPE) {
+      std::vector<std::string> keys;
+      for (const CreatableKey& key : CreatableKeys(module_)) keys.push_back(key.key);
+      out_ << " \"no driver for the type key '" << w[2] << "' in this module (" << DidYouMean(w[2], keys)
+           << "'swmhost keys' lists them)\"";
+    }
     out_ << "\n";
     return status == 0;
   }
 
   const int id = DriverId(name);
-  if (id < 0) return fail("no driver named '" + name + "'");
+  if (id < 0) {
+    const std::string hint = drivers_.empty() ? "" : " (" + DidYouMean(name, DriverNames()) + "'drivers' lists them)";
+    return fail("no driver named '" + name + "'" + hint);
+  }
   const auto device = static_cast<uint32_t>(id);
+  progress_.Start(call);
 
   if (verb == "remove") {
     const uint32_t status = module_.RemoveDeviceDriver(0, device);
@@ -162,7 +199,8 @@ bool HostScript::Call(const std::vector<std::string>& w) {
   if (verb == "event") {
     if (w.size() < 3) return fail("event NAME EVENT [VALUE]");
     uint32_t event = ParseEvent(w[2]);
-    if (event == 0 && w[2] != "0") return fail("unknown event '" + w[2] + "'");
+    if (event == 0 && w[2] != "0")
+      return fail("unknown event '" + w[2] + "' (" + DidYouMean(w[2], EventNames()) + "'events' lists them)");
     double value = 0;
     std::string text = w.size() > 3 ? w[3] : std::string();
     void* data2 = &value;
@@ -177,7 +215,8 @@ bool HostScript::Call(const std::vector<std::string>& w) {
   if (verb == "request") {
     if (w.size() < 3) return fail("request NAME REQUEST");
     uint32_t request = ParseRequest(w[2]);
-    if (request == 0 && w[2] != "0") return fail("unknown request '" + w[2] + "'");
+    if (request == 0 && w[2] != "0")
+      return fail("unknown request '" + w[2] + "' (" + DidYouMean(w[2], RequestNames()) + "'events' lists them)");
     union {
       uint32_t number;
       char text[1024];

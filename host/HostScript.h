@@ -8,27 +8,37 @@
 #include <string>
 #include <vector>
 
+#include "CallProgress.h"
 #include "swmatrix/loader.h"
 
 class HostScript {
 public:
-  HostScript(swm::Module& module, std::ostream& out) : module_(module), out_(out) {}
+  // `liveProgress`: count the seconds of a waiting call on `err` (a terminal).
+  HostScript(swm::Module& module, std::ostream& out, std::ostream& err, bool liveProgress)
+      : module_(module), out_(out), progress_(err, liveProgress) {}
 
-  // Runs every line; returns the number of calls that failed (or could not be parsed).
-  int Run(std::istream& in, bool interactive = false);
+  // Runs every line until the end or `quit`; returns the number of calls that
+  // failed (or could not be parsed).
+  int Run(std::istream& in);
   // Runs one line; false when it failed.
   bool Execute(const std::string& line);
+  // True after `quit` or `exit`.
+  bool Quitting() const { return quitting_; }
 
   // The ID of a named driver, or -1.
   int DriverId(const std::string& name) const;
+  std::vector<std::string> DriverNames() const;
 
 private:
   bool Report(const std::string& call, uint32_t status, int id);
   bool Call(const std::vector<std::string>& words);
+  bool CallDriver(const std::vector<std::string>& words);
 
   swm::Module& module_;
   std::ostream& out_;
+  CallProgress progress_;
   std::map<std::string, uint16_t> drivers_;
+  bool quitting_ = false;
 };
 
 // The event or request number of a name or a number; 0 when neither.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -11,8 +12,11 @@
 #include <string>
 
 #include "DemoBench.h"
+#include "HostNames.h"
 #include "HostScript.h"
-#include "swmatrix/typekeys.h"
+#include "LineEditor.h"
+#include "PromptCompletion.h"
+#include "TypeKeys.h"
 #include "swmatrix/version.h"
 
 namespace {
@@ -71,29 +75,58 @@ const char* kUsage =
     "       swmhost [--module PATH] dialog KEY [INI]\n"
     "       swmhost [--module PATH] demo [EXAMPLES_DIR]\n"
     "       swmhost [--module PATH] keys\n"
-    "       swmhost [--module PATH]          (interactive prompt)\n"
+    "       swmhost events\n"
+    "       swmhost [--module PATH]          (interactive prompt, type 'help')\n"
     "       swmhost --help | --version\n"
     "Drives the swmatrix module as a host application does (see swmhost(1)).\n"
     "  run      run a host script, one export call per line ('-' reads standard input)\n"
     "  dialog   show the configuration dialog of a driver of type KEY, saving INI\n"
     "  demo     drive a simulated Hubline switch unit through a test\n"
-    "  keys     list the device type keys that create a driver, with their class\n"
+    "  keys     list the device type keys that create a driver, with their class and swmsim family\n"
+    "  events   list the host events and requests by number and name, with their values\n"
     "  --module the module to load (default $SWMATRIX_MODULE, else the installed one)\n";
+
+std::string HexStatus(uint32_t status) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
+  return text;
+}
 
 int Usage() {
   std::cerr << "swmhost: wrong arguments (try 'swmhost --help')\n";
   return 2;
 }
 
-// Every type key that creates a driver in this module, with the driver's class.
+// Every type key that creates a driver in this module, with the driver's
+// class and the simulator family of its instrument.
 int ListKeys(swm::Module& module) {
-  for (unsigned i = 0; i < kSwmTypeKeyCount; ++i) {
-    uint16_t id = 0;
-    if (module.CreateNewDeviceDriver(0, kSwmTypeKeys[i].key, &id) != 0) continue;
-    module.RemoveDeviceDriver(0, id);
-    std::cout << kSwmTypeKeys[i].key << "\t" << kSwmTypeKeys[i].driverClass << "\n";
-  }
+  for (const CreatableKey& key : CreatableKeys(module))
+    std::cout << key.key << "\t" << key.driverClass << "\t" << key.family << "\n";
   return 0;
+}
+
+// The interactive prompt: line editing, history and completion on a terminal.
+int RunPrompt(HostScript& script, swm::Module& module) {
+  std::vector<std::string> keys;
+  CompletionSources sources{[&script] { return script.DriverNames(); },
+                            [&] {
+                              if (keys.empty())
+                                for (const CreatableKey& key : CreatableKeys(module)) keys.push_back(key.key);
+                              return keys;
+                            }};
+  LineEditor editor(DefaultHistoryFile(), [&sources](const std::vector<std::string>& before, const std::string& word) {
+    return CompleteWord(before, word, sources);
+  });
+  int failures = 0;
+  while (!script.Quitting()) {
+    const std::optional<std::string> line = editor.ReadLine("swmhost> ");
+    if (!line) {
+      std::cout << "\n";
+      break;
+    }
+    if (!script.Execute(*line)) ++failures;
+  }
+  return failures;
 }
 
 
@@ -110,7 +143,7 @@ int ConfigureInDialog(swm::Module& module, const std::string& key, const std::st
   uint16_t id = 0;
   uint32_t status = module.CreateNewDeviceDriver(0, key.c_str(), &id);
   if (status != 0) {
-    std::cout << "create " << key << " -> 0x" << std::hex << status << std::dec << "\n";
+    std::cout << "create " << key << " -> " << HexStatus(status) << "\n";
     return 1;
   }
   const std::string scratch = (std::filesystem::temp_directory_path() /
@@ -126,7 +159,8 @@ int ConfigureInDialog(swm::Module& module, const std::string& key, const std::st
     if (status == 0) std::cout << "saved " << ini << "\n";
   }
   std::filesystem::remove(scratch);
-  if (status != 0) std::cout << "dialog " << key << " -> " << module.ErrorText(id, status) << "\n";
+  if (status != 0)
+    std::cout << "dialog " << key << " -> " << HexStatus(status) << " \"" << module.ErrorText(id, status) << "\"\n";
   module.RemoveDeviceDriver(0, id);
   return status == 0 ? 0 : 1;
 }
@@ -144,6 +178,7 @@ int main(int argc, char** argv) {
     i += 2;
   }
   const std::string command = i < argc ? argv[i++] : "";
+  if (command == "events") return ListEventsAndRequests(std::cout), 0;
   if (!command.empty() && command != "demo" && command != "dialog" && command != "run" && command != "keys") {
     std::cerr << "swmhost: unknown " << (command[0] == '-' ? "option" : "command") << " '" << command
               << "' (try 'swmhost --help')\n";
@@ -151,7 +186,7 @@ int main(int argc, char** argv) {
   }
   try {
     swm::Module module(modulePath);
-    HostScript script(module, std::cout);
+    HostScript script(module, std::cout, std::cerr, isatty(2) == 1);
     if (command == "keys") return ListKeys(module);
     if (command == "demo") {
       setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
@@ -176,7 +211,8 @@ int main(int argc, char** argv) {
       }
       return script.Run(file) == 0 ? 0 : 1;
     }
-    if (command.empty()) return script.Run(std::cin, isatty(0)) == 0 ? 0 : 1;
+    if (command.empty() && isatty(0)) return RunPrompt(script, module) == 0 ? 0 : 1;
+    if (command.empty()) return script.Run(std::cin) == 0 ? 0 : 1;
     return Usage();
   } catch (const std::exception& error) {
     std::cerr << "swmhost: " << error.what() << "\n";

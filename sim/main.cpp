@@ -13,6 +13,7 @@
 
 #include "sim/core/ConfigFile.h"
 #include "sim/core/ControlClient.h"
+#include "sim/core/ControlDirectory.h"
 #include "sim/core/ModuleEnvironment.h"
 #include "sim/core/Simulator.h"
 #include "sim/core/StateDump.h"
@@ -24,11 +25,11 @@ namespace {
 
 const char* kUsage =
     "usage: swmsim --config FILE [--control PATH] [--bus PATH] [--ports DIR] [--check | --env]\n"
-    "       swmsim ctl PATH REQUEST...   (try: swmsim ctl PATH help)\n"
+    "       swmsim ctl [PATH] REQUEST...   (try: swmsim ctl help)\n"
     "       swmsim --help | --version\n"
     "Simulated instruments for the swmatrix module (see swmsim(1)).\n"
     "  --config FILE   the instruments to start\n"
-    "  --control PATH  serve control requests on this socket\n"
+    "  --control PATH  serve control requests on this socket (default: one that 'swmsim ctl' finds)\n"
     "  --bus PATH      serve the simulated vendor libraries on this socket\n"
     "  --ports DIR     link serial instruments as COMn here (default $SWMATRIX_PORTS)\n"
     "  --check         only read and check the file\n"
@@ -40,12 +41,40 @@ int Usage(const std::string& why = "wrong arguments") {
   return 2;
 }
 
+// The socket that "swmsim ctl" talks to: the first argument when it names
+// one (it has a '/' or is a socket file), else that of the only simulator
+// running without a control path of its own. Empty with a message when none
+// or several run.
+std::string ControlSocket(const std::string& first, bool* firstIsPath, std::string* error) {
+  std::error_code ignored;
+  *firstIsPath = first.find('/') != std::string::npos || std::filesystem::is_socket(first, ignored);
+  if (*firstIsPath) return first;
+  const std::vector<std::string> running = sim::RunningControlSockets();
+  if (running.size() == 1) return running[0];
+  if (running.empty()) {
+    *error = "no running simulator found in " + sim::ControlDirectory() + " (give the control socket's path)";
+  } else {
+    *error = std::to_string(running.size()) + " simulators are running; give the control socket's path:";
+    for (const std::string& path : running) *error += " " + path;
+  }
+  return "";
+}
+
 int RunControl(int argc, char** argv) {
-  if (argc < 4) return Usage();
-  std::string request = argv[3];
-  for (int i = 4; i < argc; ++i) request += std::string(" ") + argv[i];
-  std::string answer, error;
-  if (!sim::SendControlRequest(argv[2], request, &answer, &error)) {
+  if (argc < 3) return Usage();
+  bool firstIsPath = false;
+  std::string error;
+  const std::string path = ControlSocket(argv[2], &firstIsPath, &error);
+  const int first = firstIsPath ? 3 : 2;
+  if (first >= argc) return Usage();
+  if (path.empty()) {
+    std::cerr << "swmsim: " << error << "\n";
+    return 2;
+  }
+  std::string request = argv[first];
+  for (int i = first + 1; i < argc; ++i) request += std::string(" ") + argv[i];
+  std::string answer;
+  if (!sim::SendControlRequest(path, request, &answer, &error)) {
     std::cerr << "swmsim: " << error << "\n";
     return 2;
   }
@@ -131,12 +160,21 @@ int main(int argc, char** argv) {
     std::cout << "ok " << config.instruments.size() << " instruments\n";
     return 0;
   }
-  if (!options.control.empty()) config.controlPath = options.control;
   if (!options.bus.empty()) config.busPath = options.bus;
   if (!options.ports.empty()) config.portsDirectory = options.ports;
   if (config.portsDirectory.empty())
     if (const char* ports = std::getenv("SWMATRIX_PORTS")) config.portsDirectory = ports;
   if (options.env) return PrintEnvironment(config);
+  if (!options.control.empty()) config.controlPath = options.control;
+  // Without a path of its own, the control socket goes where "swmsim ctl" looks.
+  const bool ownControlPath = config.controlPath.empty();
+  if (ownControlPath) {
+    config.controlPath = sim::OwnControlPath(&error);
+    if (config.controlPath.empty()) {
+      std::cerr << "swmsim: " << error << "\n";
+      return 1;
+    }
+  }
 
   sim::transport::BlockTerminationSignals();  // before any thread starts
   sim::Simulator simulator;

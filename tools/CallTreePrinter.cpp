@@ -34,9 +34,15 @@ std::string StatusText(const LogRecordValue& value) {
   return text.empty() ? std::string(hex) : std::string(hex) + " " + TextEscaping::Quoted(text);
 }
 
+// The values that hold a status: the result of a call, and the status of the
+// attempt before a retry.
+bool IsStatus(const LogRecordValue& value) {
+  return value.kind == LogRecordValue::Kind::Integer && (value.name == "Err" || value.name == "previousTryErrorCode");
+}
+
 std::string ValueText(const LogRecordValue& value) {
   if (value.kind == LogRecordValue::Kind::Text) return TextEscaping::Quoted(value.text);
-  if (value.kind == LogRecordValue::Kind::Integer && value.name == "Err") return StatusText(value);
+  if (IsStatus(value)) return StatusText(value);
   return value.text;
 }
 }  // namespace

@@ -88,6 +88,11 @@ inline constexpr const char* kSwmEventNames[84] = {
     "PositionerPositionMovementStopped",
     "PositionerPositionMovementPercentage",
 };
+// What the value of each event is, by the event's index as above: 'r' a real
+// number, 'i' a whole number (a fraction is dropped), 't' a text (Data2
+// points to characters), '-' none (any value is ignored).
+inline constexpr char kSwmEventValueKinds[85] =
+    "------rr--rr--iiii-r-r-r-rii------iiirr-----rr-rrrrrrrrrr----trrrrrrrrrrrrrrrrr-rr-r";
 inline constexpr const char* kSwmRequestNames[4] = {
     "InterlockClosed", "DwellTimeStartOk", "DwellTimeStopOk", "RetrievePilotInterfaceData"};
 #endif

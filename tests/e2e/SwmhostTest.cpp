@@ -2,10 +2,16 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#include "support/LoopbackResponder.h"
+#include "support/TestFiles.h"
 
 namespace {
 struct HostRun {
@@ -67,15 +73,77 @@ create x OSP120
       "event sw 7 123.5 -> 0x30000007\n"
       "remove sw -> 0x00000000\n"
       "error: no driver named 'sw'\n"
-      "create x OSP120 -> 0x300000CF \"no driver for the type key 'OSP120' in this module ('swmhost keys' lists them)\"\n";
+      "create x OSP120 -> 0x300000CF \"no driver for the type key 'OSP120' in this module (did you mean OSP_120? "
+      "'swmhost keys' lists them)\"\n";
   EXPECT_EQ(run.output, expected);
 
-  // `swmhost keys` lists exactly the keys that create a driver, with the class.
+  // `swmhost keys` lists exactly the keys that create a driver, sorted, with
+  // the class and the simulator family that serves it.
   const HostRun keys = RunCommand("SWMATRIX_MESSAGEBOX=ok '" SWM_BUILD_DIR "/bin/swmhost' keys 2>/dev/null");
   EXPECT_EQ(keys.exitCode, 0);
-  EXPECT_NE(keys.output.find("DEBUGSWITCHMATRIX\tDebugSwitchMatrix\n"), std::string::npos) << keys.output;
-  EXPECT_NE(keys.output.find("HUBLINE4PORT\tHublineSwitch\n"), std::string::npos);
+  EXPECT_NE(keys.output.find("\nDEBUGSWITCHMATRIX\tDebugSwitchMatrix\t-\n"), std::string::npos) << keys.output;
+  EXPECT_NE(keys.output.find("\nHUBLINE4PORT\tHublineSwitch\thubline\n"), std::string::npos);
+  EXPECT_NE(keys.output.find("\nOSP_220\tOSP::OSP220\tosp\n"), std::string::npos);
   EXPECT_EQ(keys.output.find("SIGNEX_CAL"), std::string::npos);  // a family this module does not build
+  std::istringstream lines(keys.output);
+  std::vector<std::string> listed;
+  for (std::string line; std::getline(lines, line);) listed.push_back(line.substr(0, line.find('\t')));
+  EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
+
+  // The dialog command writes statuses as scripts do: eight hex digits.
+  const HostRun dialog = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' dialog NOKEY 2>/dev/null");
+  EXPECT_EQ(dialog.exitCode, 1);
+  EXPECT_EQ(dialog.output, "create NOKEY -> 0x300000CF\n");
+}
+
+TEST(Swmhost, NamesTheNearestCommandEventRequestAndDriverAndQuits) {
+  const HostRun run = RunHost("create sw DEBUGSWITCHMATRIX\nchek sw\nevent sw FrequncyChanged 80\n"
+                              "request sw interlock\ncheck ws\nevent sw Zzzzzzzz\nquit\ncheck sw\n");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.output,
+            "create sw DEBUGSWITCHMATRIX -> 0x00000000 id 0\n"
+            "error: unknown command 'chek' (did you mean check? try help)\n"
+            "error: unknown event 'FrequncyChanged' (did you mean FrequencyChanged? 'events' lists them)\n"
+            "error: unknown request 'interlock' (did you mean InterlockClosed? 'events' lists them)\n"
+            "error: no driver named 'ws' (did you mean sw? 'drivers' lists them)\n"
+            "error: unknown event 'Zzzzzzzz' ('events' lists them)\n");
+
+  // Every event and request by number and name, with what its value is.
+  const HostRun events = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' events");
+  EXPECT_EQ(events.exitCode, 0);
+  for (const char* line : {"\n   1  TestStarted                             no value\n",
+                           "\n   7  FrequencyChanged                        a real number\n",
+                           "\n  15  DeviceDriverCheckStarted                a whole number (a fraction is dropped)\n",
+                           "\n  62  SendPilotInterfaceData                  a text\n",
+                           "\n  84  PositionerPositionMovementPercentage    a real number\n",
+                           "\n   4  RetrievePilotInterfaceData              a text\n"})
+    EXPECT_NE(events.output.find(line), std::string::npos) << line << events.output;
+  EXPECT_EQ(std::count(events.output.begin(), events.output.end(), '\n'), 84 + 4 + 2);
+}
+
+// A call that waits for a silent instrument over a second is reported with
+// its duration on standard error; standard output stays as it was.
+TEST(Swmhost, ReportsTheDurationOfASlowCall) {
+  LoopbackResponder silent(LoopbackResponder::Mode::kSilent);
+  TestDirectory dir;
+  std::ofstream(dir.File("silent.ini")) << "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=*IDN?\n"
+                                           "ReturnedID=X\nTimeOutTimeSeconds=1.2\n"
+                                           "[SwitchMatrix.Stream Config]\nSelected=TCPIP\n"
+                                           "[SwitchMatrix.Stream Config.Ethernet]\nAddress=127.0.0.1:"
+                                        << silent.Port() << "\n";
+  std::ofstream(dir.File("script.txt")) << "create w KOVALEXWTXSWITCH\nload w " << dir.File("silent.ini")
+                                        << "\ncheck w\n";
+  const HostRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' run '" + dir.File("script.txt") + "' 2>'" +
+                                 dir.File("err.txt") + "'");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.output.find("\ncheck w -> 0x30000096 \"The received identification"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("took"), std::string::npos);
+  const std::string err = ReadFile(dir.File("err.txt"));
+  // One line; the call cannot take less than the 1.2 s time-out.
+  ASSERT_TRUE(err.rfind("  took ", 0) == 0 && err.size() > 10 && err.ends_with(" s\n")) << err;
+  EXPECT_GE(std::stod(err.substr(7)), 1.2) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 }
 
 TEST(Swmhost, RejectsMalformedLinesWithoutCrashing) {

@@ -29,7 +29,9 @@ root=$work/root$prefix
 libdir=$(dirname "$(find "$root" -name 'libswmatrix.so.0' | sed -n 1p)")
 [ -n "$libdir" ] || fail "no libswmatrix.so.0 installed"
 for f in bin/swmhost bin/swmsim bin/swmlog include/swmatrix/swmatrix.h include/swmatrix/version.h \
-         share/swmatrix/examples/hubline-demo.ini share/man/man1/swmhost.1.gz share/man/man7/swmatrix.7.gz; do
+         share/swmatrix/examples/hubline-demo.ini share/man/man1/swmhost.1.gz share/man/man7/swmatrix.7.gz \
+         share/bash-completion/completions/swmhost share/bash-completion/completions/swmsim \
+         share/bash-completion/completions/swmlog; do
   [ -e "$root/$f" ] || fail "missing $f"
 done
 [ -e "$libdir/pkgconfig/swmatrix.pc" ] || fail "missing swmatrix.pc"

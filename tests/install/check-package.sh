@@ -26,7 +26,9 @@ libdir=$(dirname "$(contents "$runtime" | grep '/libswmatrix.so.0$' | sed -n 1p)
 {
   printf '%s\n' /usr/bin/swmhost /usr/bin/swmsim /usr/bin/swmlog /etc/swmatrix/registry.ini \
     "$libdir/libswmatrix.so.0" "$libdir/libswmatrix.so.$version" "$libdir/swmatrix/libgpibsrq.so.0" \
-    /usr/share/doc/swmatrix/copyright /usr/share/doc/swmatrix/changelog.gz
+    /usr/share/doc/swmatrix/copyright /usr/share/doc/swmatrix/changelog.gz \
+    /usr/share/bash-completion/completions/swmhost /usr/share/bash-completion/completions/swmsim \
+    /usr/share/bash-completion/completions/swmlog
   for page in "$source_dir"/docs/man/*.md; do
     name=$(basename "$page" .md); echo "/usr/share/man/man${name##*.}/$name.gz"
   done

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -175,6 +177,38 @@ TEST_F(Program, EnvPrintsTheExportLinesOfTheBusThePortsAndTheLibraries) {
             "export SWMATRIX_SIM_BUS='" + (std::filesystem::current_path() / "x.bus").string() + "'");
   EXPECT_EQ(RunSwmsim({"--config", config, "--check", "--env"}, &out, &err), 2);
   EXPECT_EQ(err, "swmsim: --check and --env exclude each other (try 'swmsim --help')\n");
+}
+
+// Started without a control path, a simulator serves its control socket in
+// the user's runtime folder, where "swmsim ctl" finds it when it is the only one.
+TEST_F(Program, CtlWithoutAPathFindsTheOnlyRunningSimulator) {
+  const std::string sockets = std::string(getenv("XDG_RUNTIME_DIR")) + "/swmatrix";
+  const std::string config = WriteConfig("[instrument dmm]\ntransport = udp\n");
+  std::string out, err;
+  EXPECT_EQ(RunSwmsim({"ctl", "ping"}, &out, &err), 2);
+  EXPECT_EQ(err, "swmsim: no running simulator found in " + sockets + " (give the control socket's path)\n");
+
+  Swmsim a({"--config", config});
+  const std::string aPath = sockets + "/swmsim-" + std::to_string(a.Pid()) + ".ctl";
+  std::vector<std::string> lines = a.ReadyLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1], "control " + aPath);
+  EXPECT_EQ(RunSwmsim({"ctl", "state", "dmm"}, &out, &err), 0) << err;
+  EXPECT_NE(out.find("family: scpi\n"), std::string::npos) << out;
+
+  Swmsim b({"--config", config});
+  const std::string bPath = sockets + "/swmsim-" + std::to_string(b.Pid()) + ".ctl";
+  ASSERT_EQ(b.ReadyLines().back(), "running");
+  EXPECT_EQ(RunSwmsim({"ctl", "ping"}, &out, &err), 2);
+  EXPECT_EQ(err, "swmsim: 2 simulators are running; give the control socket's path: " + std::min(aPath, bPath) +
+                     " " + std::max(aPath, bPath) + "\n");
+  // A killed simulator leaves its socket file: it does not count, and goes.
+  b.Signal(SIGKILL);
+  b.Wait();
+  EXPECT_EQ(RunSwmsim({"ctl", "stop"}, &out, &err), 0) << err;
+  EXPECT_EQ(a.Wait(), 0);
+  EXPECT_FALSE(std::filesystem::exists(bPath));
+  EXPECT_FALSE(std::filesystem::exists(aPath));
 }
 
 }  // namespace

@@ -11,7 +11,9 @@
 //   ends, in memory (/dev/shm) unless TEST_TMPDIR names a place: settings
 //   files are replaced atomically on every write, and renames on a disk-backed
 //   /tmp made a whole-file test wait on the disk rather than on the code;
-// - the user's cache folder ($XDG_CACHE_HOME) is a folder in it.
+// - the user's cache folder ($XDG_CACHE_HOME) and runtime folder
+//   ($XDG_RUNTIME_DIR, where simulators leave their control sockets) are
+//   folders in it.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -48,6 +50,8 @@ public:
       setenv(name.c_str(), (directory_ + "/no-" + library + "-library.so").c_str(), 1);
     }
     setenv("XDG_CACHE_HOME", (directory_ + "/cache").c_str(), 1);
+    mkdir((directory_ + "/run").c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", (directory_ + "/run").c_str(), 1);
     unsetenv("SWMATRIX_SIM_BUS");
     setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
   }

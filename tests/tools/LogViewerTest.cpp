@@ -46,6 +46,16 @@ TEST(LogViewer, PrintsCallTreesWithPairedEndsAndDurations) {
   EXPECT_EQ(Shown(viewer, kCall), expected);
 }
 
+TEST(LogViewer, ShowsEveryStatusInHexWithItsText) {
+  LogViewer viewer(std::make_unique<CallTreePrinter>(), RecordFilter());
+  const std::vector<std::string> expected = {
+      "[-] - NewTry (RetryCounter) Warning: retry currentTry=2 previousTryErrorCode=0x300000CB \"The device driver "
+      "does not implement this operation.\" Read=805306571\n"};
+  EXPECT_EQ(Shown(viewer, {"!logn;100.000,---,---;---;NewTry;RetryCounter;Warning;!general;description;a5:retry;"
+                           "currentTry;i2;previousTryErrorCode;i805306571;Read;i805306571"}),
+            expected);
+}
+
 TEST(LogViewer, WritesOneJsonObjectPerRecord) {
   LogViewer viewer(std::make_unique<JsonLinePrinter>(), RecordFilter());
   const auto lines = Shown(viewer, kCall);
