@@ -1,5 +1,6 @@
 #include "legacy/NI488GPIB.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "legacy/GPIBTimeout.h"
 #include "legacy/SystemErrorStatus.h"
 #include "logging/JournexEntry.h"
+#include "logging/WireBytes.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -72,17 +74,33 @@ uint64_t NI488GPIB::NowMicroseconds() {
   return static_cast<uint64_t>(ticks / (kMonotonicFrequency / 1000000));
 }
 
-Status NI488GPIB::Finish(std::string_view function, const std::string& callText) {
+Status NI488GPIB::Finish(std::string_view function, const std::string& callText, std::string_view wireName,
+                         std::string_view wire) {
   const NI4882MLibrary::Functions& f = library_.Calls();
   lastStatusWord_ = f.ThreadIbsta();
   const int error = f.ThreadIberr();
   const long count = f.ThreadIbcntl();
   const Status status = (lastStatusWord_ & kStatusError) ? gpibstatus::FromError(error, count) : 0;
-  if (JournexEntry::Enabled())
-    JournexEntry::Note(function, kModule, status ? "Error" : "Note", callText,
-                       {{"ibsta", lastStatusWord_}, {"iberr", error}, {"ibcntl", count}, {"Err", status}},
+  if (!JournexEntry::Enabled()) return status;
+  const std::string_view type = status ? "Error" : "Note";
+  if (wireName.empty()) {
+    JournexEntry::Note(function, kModule, type, callText,
+                       {{"ibsta", lastStatusWord_}, {"iberr", error}, {"ibcntl", count}, {"Err", status}}, kCategory);
+  } else {
+    // A write counts what the library took: only those bytes went over the bus.
+    const size_t sent = wireName == "WireSent" ? std::clamp<size_t>(count > 0 ? count : 0, 0, wire.size()) : wire.size();
+    JournexEntry::Note(function, kModule, type, callText,
+                       {{"ibsta", lastStatusWord_}, {"iberr", error}, {"ibcntl", count}, {"Err", status},
+                        {"Stream", ResourceName()}, {wireName, WireHex(wire.substr(0, sent))}},
                        kCategory);
+  }
   return status;
+}
+
+std::string NI488GPIB::ResourceName() const {
+  std::string name = Format("GPIB%d::%d::", static_cast<int>(GetBoard()), GetPrimaryAddress());
+  if (GetSecondaryAddress() >= 96) name += std::to_string(GetSecondaryAddress() - 96) + "::";
+  return name + "INSTR";
 }
 
 int NI488GPIB::EndOfStringWord() const {
@@ -228,7 +246,8 @@ Status NI488GPIB::SendGPIB(const std::string& text) {
   KeepSpacing();
   library_.Calls().ibwrt(device_, text.data(), static_cast<long>(text.size()));
   NoteAccess(NowMicroseconds());
-  return Finish("SendGPIB", Format("ibwrt(%d,\"%.80s\",%d)", device_, text.c_str(), static_cast<int>(text.size())));
+  return Finish("SendGPIB", Format("ibwrt(%d,\"%.80s\",%d)", device_, text.c_str(), static_cast<int>(text.size())),
+                "WireSent", text);
 }
 
 Status NI488GPIB::ReceiveGPIB(std::string* text, size_t bufferSize) {
@@ -243,7 +262,8 @@ Status NI488GPIB::ReceiveGPIB(std::string* text, size_t bufferSize) {
   const long count = f.ThreadIbcntl();
   lastCount_ = count > 0 && static_cast<size_t>(count) < bufferSize ? count : 0;
   text->assign(buffer.data(), static_cast<size_t>(lastCount_));
-  return Finish("ReceiveGPIB", Format("ibrd(%d,\"%.80s\",%ld)", device_, text->c_str(), lastCount_));
+  return Finish("ReceiveGPIB", Format("ibrd(%d,\"%.80s\",%ld)", device_, text->c_str(), lastCount_),
+                "WireReceived", *text);
 }
 
 Status NI488GPIB::SerialPoll(uint8_t* statusByte) {

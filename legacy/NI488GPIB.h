@@ -140,7 +140,11 @@ protected:
   static uint64_t NowMicroseconds();
 
   // Reads the thread's status after a call, logs the call and converts an error.
-  Status Finish(std::string_view function, const std::string& callText);
+  // Logs wire bytes under wireName ("WireSent", "WireReceived") when one is given.
+  Status Finish(std::string_view function, const std::string& callText, std::string_view wireName = {},
+                std::string_view wire = {});
+  // The device's VISA-style resource name, "GPIB0::7::INSTR", naming it in the log.
+  std::string ResourceName() const;
   static std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
   // Gives the board's descriptor back to the library when it is the module's.
   void ReleaseBoard();

@@ -12,6 +12,7 @@
 #include "legacy/RS232RunTimeDataTermios.h"
 #include "legacy/RS232RunTimeDataVISA.h"
 #include "logging/JournexEntry.h"
+#include "logging/WireBytes.h"
 #include "platform/FileAccess.h"
 #include "platform/SerialPort.h"
 
@@ -79,6 +80,10 @@ Status RS232DeviceDriver::Close() {
   return runTime_->Close();
 }
 
+std::string RS232DeviceDriver::PortName() const {
+  return settings_.devicePath.empty() ? "COM" + std::to_string(settings_.comPort) : settings_.devicePath;
+}
+
 bool RS232DeviceDriver::IsOpen() const { return runTime_ && runTime_->IsOpen(); }
 
 std::string RS232DeviceDriver::ImplementationName() const { return runTime_ ? runTime_->Name() : ""; }
@@ -88,7 +93,7 @@ Status RS232DeviceDriver::Write(const std::string& text) {
   const Status status = runTime_->Write(text);
   if (JournexEntry::Enabled())
     JournexEntry::Note("Write", kModule, status ? "Error" : "Note", "Write(\"" + text.substr(0, 80) + "\")",
-                       {{"count", text.size()}, {"Err", status}});
+                       {{"count", text.size()}, {"Err", status}, {"Stream", PortName()}, {"WireSent", WireHex(text)}});
   return status;
 }
 
@@ -98,7 +103,8 @@ Status RS232DeviceDriver::Read(std::string* text, size_t count) {
   const Status status = runTime_->Read(text, count);
   if (JournexEntry::Enabled())
     JournexEntry::Note("Read", kModule, status ? "Error" : "Note", "Read(\"" + text->substr(0, 80) + "\")",
-                       {{"count", count}, {"read", text->size()}, {"Err", status}});
+                       {{"count", count}, {"read", text->size()}, {"Err", status}, {"Stream", PortName()},
+                        {"WireReceived", WireHex(*text)}});
   return status;
 }
 
@@ -136,7 +142,8 @@ Status RS232DeviceDriver::OptimizedRead(std::string* text, size_t count, uint32_
   if (JournexEntry::Enabled())
     JournexEntry::Note("OptimizedRead", kModule, status ? "Error" : "Note",
                        "OptimizedRead(\"" + text->substr(0, 80) + "\")",
-                       {{"count", count}, {"read", text->size()}, {"timeout", timeoutMs}, {"Err", status}});
+                       {{"count", count}, {"read", text->size()}, {"timeout", timeoutMs}, {"Err", status},
+                        {"Stream", PortName()}, {"WireReceived", WireHex(*text)}});
   return status;
 }
 

@@ -81,6 +81,8 @@ public:
   const std::string& GetDevicePath() const { return settings_.devicePath; }
   void SetDevicePath(const std::string& path) { settings_.devicePath = path; }
 
+  // "COM3", or the device path, naming the instrument in the log.
+  std::string PortName() const;
   // "termios" or "VISA" once opened, else "".
   std::string ImplementationName() const;
   const RS232RunTimeData* RunTimeData() const { return runTime_.get(); }

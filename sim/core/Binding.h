@@ -24,6 +24,9 @@ public:
   virtual void SetRefusing(bool refusing) = 0;
   // Whether answers wait to be read (the message-available bit of a bus device).
   virtual bool OutputPending() const { return false; }
+  // Bytes the instrument sends without being asked: to every client of a
+  // stream transport, into the output queue of a bus device.
+  virtual void SendUnasked(const std::string&) {}
   // The instrument started requesting service.
   virtual void ServiceRequested() {}
   // Transport details for the state (connections, line settings).

@@ -38,6 +38,8 @@ public:
   void SetRefusing(bool refusing) override { refusing_ = refusing; }
   bool OutputPending() const override { return !output_.empty(); }
   void ServiceRequested() override;
+  // Queued as an answer of its own.
+  void SendUnasked(const std::string& bytes) override { Queue(bytes, true); }
   nlohmann::json State() const override;
 
   const std::string& Resource() const { return resource_; }

@@ -17,6 +17,7 @@
 #include "sim/relaybox/RelayBox.h"
 #include "sim/relaycards/CardBoards.h"
 #include "sim/relays/RelayUnits.h"
+#include "sim/replay/ReplayInstrument.h"
 #include "sim/scpi/ScpiInstrument.h"
 #include "sim/stribel/StribelController.h"
 #include "sim/teseq/TeseqUnit.h"
@@ -54,6 +55,7 @@ const std::vector<FamilyEntry>& Families() {
       {"stribel", [] { return std::make_unique<StribelController>(); }},
       {"novotronik", [] { return std::make_unique<NovotronikUnit>(); }},
       {"osd", [] { return std::make_unique<OsdUnit>(); }},
+      {"replay", [] { return std::make_unique<ReplayInstrument>(); }},
   };
   return families;
 }

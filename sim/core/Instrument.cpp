@@ -48,6 +48,7 @@ void Instrument::ScheduleTick() {
   tickTimer_ = context_.loop.After(*delay, [this] {
     tickTimer_ = 0;
     family_->Tick();
+    if (const std::string unasked = family_->TakeUnasked(); !unasked.empty()) binding_->SendUnasked(unasked);
     UpdateServiceRequest();
     context_.changed.notify_all();
     ScheduleTick();

@@ -18,6 +18,8 @@ public:
   // Applies one configuration key (lower case, '-' between words); returns
   // an error text, empty when the key was taken. Unknown keys are errors.
   virtual std::string Configure(const std::string& key, const std::string& value) = 0;
+  // After every key was applied: an error text when the configuration is incomplete.
+  virtual std::string CheckConfiguration() const { return ""; }
   // One complete command (terminator removed); the answer without
   // terminator, or nothing when the command has no answer.
   virtual std::optional<std::string> Handle(const std::string& command) = 0;
@@ -37,6 +39,8 @@ public:
   // that ends), or nothing; the instrument then calls Tick and asks again.
   virtual std::optional<uint32_t> PendingChangeMs() const { return std::nullopt; }
   virtual void Tick() {}
+  // Bytes the instrument sends unasked now (after Tick), over any transport.
+  virtual std::string TakeUnasked() { return {}; }
   // Bytes a serial instrument sends unasked, every ReportIntervalMs()
   // milliseconds (0: it sends nothing unasked). Read when the instrument's
   // transport opens.

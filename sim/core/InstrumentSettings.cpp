@@ -177,6 +177,8 @@ bool BuildInstrument(const std::string& name, const ConfigEntries& entries, Buil
   }
   // A chip's engine takes binary commands: no byte ends or is added to one.
   if (settings.family == "ftdi") settings.readTerminator = settings.writeTerminator = Terminator::kNone;
+  // Replayed answers carry the terminators the real instrument sent.
+  if (settings.family == "replay") settings.writeTerminator = Terminator::kNone;
   for (const ConfigEntry& entry : entries) {
     const std::string key = NormaliseKey(entry.key);
     *errorLine = entry.line;
@@ -194,6 +196,8 @@ bool BuildInstrument(const std::string& name, const ConfigEntries& entries, Buil
     if (!error->empty()) return false;
   }
   *errorLine = 0;
+  *error = family->CheckConfiguration();
+  if (!error->empty()) return false;
   if (settings.transport == TransportKind::kGpib) {
     if (settings.primaryAddress < 0) {
       *error = "gpib instrument '" + name + "' needs an address";

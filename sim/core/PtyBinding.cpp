@@ -50,6 +50,10 @@ void PtyBinding::ScheduleReport(uint32_t intervalMs) {
   });
 }
 
+void PtyBinding::SendUnasked(const std::string& bytes) {
+  if (connection_ && !dead_ && !refusing_) connection_->Send(bytes, 0);
+}
+
 std::string PtyBinding::OpenTerminal() {
   std::string error;
   std::unique_ptr<transport::PseudoTerminal> terminal = transport::PseudoTerminal::Open(&error);

@@ -33,6 +33,7 @@ public:
   void Hangup() override;
   void SetRefusing(bool refusing) override;
   nlohmann::json State() const override;
+  void SendUnasked(const std::string& bytes) override;
 
 private:
   std::string OpenTerminal();

@@ -48,6 +48,11 @@ void TcpListenerBinding::Hangup() {
   clients_.clear();
 }
 
+void TcpListenerBinding::SendUnasked(const std::string& bytes) {
+  if (transport_ != TransportKind::kTcp) return;
+  for (auto& [id, client] : clients_) client->connection->Send(bytes, 0);
+}
+
 void TcpListenerBinding::SetRefusing(bool refusing) {
   if (refusing == refusing_) return;
   refusing_ = refusing;

@@ -30,6 +30,8 @@ public:
   void Hangup() override;
   void SetRefusing(bool refusing) override;
   nlohmann::json State() const override;
+  // Raw TCP only: to every connected client (an HTTP client gets replies alone).
+  void SendUnasked(const std::string& bytes) override;
 
 protected:
   struct Client {

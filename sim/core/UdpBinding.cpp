@@ -52,6 +52,7 @@ void UdpBinding::OnReadable() {
   transport::PeerAddress from;
   for (int round = 0; round < 64 && transport::ReceiveDatagram(socket_.Get(), &datagram, &from); ++round) {
     ++datagrams_;
+    lastPeer_ = from;
     instrument_.RecordBytes(datagram);
     for (const std::string& command :
          CommandFramer::SplitMessage(datagram, instrument_.ReadTerminator())) {
@@ -68,6 +69,10 @@ void UdpBinding::OnReadable() {
       });
     }
   }
+}
+
+void UdpBinding::SendUnasked(const std::string& bytes) {
+  if (lastPeer_ && socket_.Valid() && !refusing_) transport::SendDatagram(socket_.Get(), bytes, *lastPeer_);
 }
 
 nlohmann::json UdpBinding::State() const {

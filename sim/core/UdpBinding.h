@@ -4,11 +4,13 @@
 // connected client sees "connection refused"; it reopens on the same port.
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "sim/core/Binding.h"
 #include "sim/core/InstrumentSettings.h"
 #include "sim/core/SimulatorContext.h"
 #include "sim/transport/FileDescriptor.h"
+#include "sim/transport/Sockets.h"
 
 namespace sim {
 
@@ -25,6 +27,8 @@ public:
   void Hangup() override {}
   void SetRefusing(bool refusing) override;
   nlohmann::json State() const override;
+  // One datagram to the client that sent the last command.
+  void SendUnasked(const std::string& bytes) override;
 
 private:
   void OnReadable();
@@ -37,6 +41,7 @@ private:
   bool refusing_ = false;
   std::string openError_;
   size_t datagrams_ = 0;
+  std::optional<transport::PeerAddress> lastPeer_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

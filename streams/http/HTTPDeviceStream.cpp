@@ -1,6 +1,7 @@
 #include "streams/http/HTTPDeviceStream.h"
 
 #include "logging/JournexEntry.h"
+#include "logging/WireBytes.h"
 #include "streams/DeviceStreamTypeRegistry.h"
 #include "streams/http/HTTPDeviceStreamConfig.h"
 #include "streams/http/HttpReply.h"
@@ -46,8 +47,11 @@ Status HTTPDeviceStream::Write(uint32_t, const std::string& command, bool) {
   replyHandedOut_ = false;
   const NetworkAddress address = configuration_ ? configuration_->GetEffectiveAddress() : NetworkAddress{};
   const std::string request = Request(command, address.server + ":" + std::to_string(address.port));
+  // The instrument's command is the path of the request; its answer the body.
+  const std::string path = command.starts_with('/') ? command.substr(1) : command;
   if (JournexEntry::Enabled())
-    JournexEntry::Note("Write", kModule, "Note", "Write(\"" + request + "\")", {{"Timeout", Settings().timeoutSeconds}});
+    JournexEntry::Note("Write", kModule, "Note", "Write(\"" + request + "\")",
+                       {{"Timeout", Settings().timeoutSeconds}, {"Stream", WireName()}, {"WireSent", WireHex(path)}});
   replyStatus_ = SocketUsable() ? 0 : InternalConnect();
   if (replyStatus_ == 0) {
     const Clock::time_point deadline = Deadline();
@@ -95,6 +99,7 @@ Status HTTPDeviceStream::Read(uint32_t, std::string& answer, size_t count) {
     answer.resize(count);
     status = streamstatus::kResponseTooLarge;
   }
-  JournexEntry::Note("Read", kModule, status == 0 ? "Note" : "Error", "ReceiveString", {{"ReceiveString", answer}, {"Err", status}});
+  JournexEntry::Note("Read", kModule, status == 0 ? "Note" : "Error", "ReceiveString",
+                     {{"ReceiveString", answer}, {"Err", status}, {"Stream", WireName()}, {"WireReceived", WireHex(answer)}});
   return status;
 }

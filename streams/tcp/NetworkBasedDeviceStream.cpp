@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "logging/JournexEntry.h"
+#include "logging/WireBytes.h"
 #include "platform/Clock.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/SocketOptions.h"
@@ -129,6 +130,12 @@ std::string NetworkBasedDeviceStream::GetEffectiveAddress() const {
   return configuration_ ? configuration_->GetEffectiveAddress().Effective() : std::string();
 }
 
+std::string NetworkBasedDeviceStream::WireName() const {
+  if (!configuration_) return "";
+  const NetworkAddress address = configuration_->GetEffectiveAddress();
+  return address.server + ":" + std::to_string(address.port);
+}
+
 void NetworkBasedDeviceStream::ArmReceiveWait() {
   const double milliseconds = std::ceil(std::clamp(Settings().timeoutSeconds, 0.0, 1e6) * 1000.0);
   receiveWaitMs_ = -1;
@@ -239,7 +246,8 @@ Status NetworkBasedDeviceStream::Write(uint32_t, const std::string& command, boo
   const std::string text = Terminated(command);
   if (JournexEntry::Enabled())
     JournexEntry::Note("Write", kModule, "Note", "Write(\"" + command + "\")",
-                       {{"WriteTermination", text.substr(command.size())}, {"Timeout", Settings().timeoutSeconds}});
+                       {{"WriteTermination", text.substr(command.size())}, {"Timeout", Settings().timeoutSeconds},
+                        {"Stream", WireName()}, {"WireSent", WireHex(text)}});
   Settings().delayer.WaitForGap();
   Status status = SendAll(text);
   Settings().delayer.Stamp();
@@ -248,12 +256,14 @@ Status NetworkBasedDeviceStream::Write(uint32_t, const std::string& command, boo
 }
 
 Status NetworkBasedDeviceStream::WaitForOperationComplete(Clock::time_point deadline) {
-  Status status = SendAll(Terminated("*OPC?"));
+  const std::string query = Terminated("*OPC?");
+  Status status = SendAll(query);
   if (status != 0) return status;
-  std::string received;
+  std::string received, raw;
   while (received.empty()) {
     std::string part;
     status = ReadLocked(part, kReadChunk, deadline);
+    raw += part;
     if (status != 0 && status != streamstatus::kReadTimedOut) return status;
     // Line ends and other noise before the answer do not count.
     const auto first = std::find_if(part.begin(), part.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
@@ -261,7 +271,8 @@ Status NetworkBasedDeviceStream::WaitForOperationComplete(Clock::time_point dead
     if (status == streamstatus::kReadTimedOut) break;
   }
   JournexEntry::Note("Write", kModule, received.empty() ? "Error" : "Note", "Write(*OPC?)",
-                     {{"receivedInformation", received}});
+                     {{"receivedInformation", received}, {"Stream", WireName()},
+                      {"WireSent", WireHex(query)}, {"WireReceived", WireHex(raw)}});
   return received.empty() ? streamstatus::kOperationCompleteTimedOut : 0;
 }
 
@@ -283,7 +294,7 @@ Status NetworkBasedDeviceStream::Read(uint32_t, std::string& answer, size_t coun
   Settings().delayer.Stamp();
   if (JournexEntry::Enabled())
     JournexEntry::Note("Read", kModule, status == 0 ? "Note" : "Error", "Read(\"" + answer + "\")",
-                       {{"count", count}, {"Err", status}});
+                       {{"count", count}, {"Err", status}, {"Stream", WireName()}, {"WireReceived", WireHex(answer)}});
   return status;
 }
 

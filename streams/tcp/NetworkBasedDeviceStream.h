@@ -50,6 +50,8 @@ public:
   virtual Status InternalDisconnect();
   // "tcpip://server:port" of the configuration connected with (empty before).
   std::string GetEffectiveAddress() const;
+  // "server:port", naming the instrument in the log records of its bytes.
+  std::string WireName() const;
   // Whether the open socket sends without Nagle's delay.
   bool NagleOff();
 

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "logging/JournexEntry.h"
+#include "logging/WireBytes.h"
 #include "streams/DeviceStreamTypeRegistry.h"
 #include "streams/udp/UDPDeviceStreamConfig.h"
 
@@ -74,7 +75,9 @@ Status UDPDeviceStream::Write(uint32_t, const std::string& command, bool waitFor
   std::string text = Terminated(command);
   if (waitForOperationComplete) text += Terminated("*OPC?");
   if (JournexEntry::Enabled())
-    JournexEntry::Note("Write", kModule, "Note", "Write(\"" + command + "\")", {{"Timeout", Settings().timeoutSeconds}});
+    JournexEntry::Note("Write", kModule, "Note", "Write(\"" + command + "\")",
+                       {{"Timeout", Settings().timeoutSeconds}, {"Stream", WireName()},
+                        {"WireSent", WireHex(text)}});
   Settings().delayer.WaitForGap();
   auto* datagram = static_cast<wxDatagramSocket*>(socket_.get());
   datagram->SendTo(remote_, text.data(), static_cast<wxUint32>(text.size()));
@@ -86,6 +89,9 @@ Status UDPDeviceStream::Write(uint32_t, const std::string& command, bool waitFor
   if (!waitForOperationComplete) return 0;
   std::string answer;
   const Status status = ReceiveDatagram(answer, kMaxDatagram, Deadline());
+  if (JournexEntry::Enabled())
+    JournexEntry::Note("Read", kModule, status == 0 ? "Note" : "Error", "Read(*OPC?)",
+                       {{"Err", status}, {"Stream", WireName()}, {"WireReceived", WireHex(answer)}});
   return status == streamstatus::kReadTimedOut ? streamstatus::kOperationCompleteTimedOut : status;
 }
 
@@ -98,7 +104,9 @@ Status UDPDeviceStream::Read(uint32_t, std::string& answer, size_t count) {
   Settings().delayer.Stamp();
   if (JournexEntry::Enabled())
     JournexEntry::Note("Read", kModule, status == 0 ? "Note" : "Error",
-                       "Read(..., " + std::to_string(count) + " bytes", {{"answer", answer}, {"Err", status}});
+                       "Read(..., " + std::to_string(count) + " bytes",
+                       {{"answer", answer}, {"Err", status}, {"Stream", WireName()},
+                        {"WireReceived", WireHex(answer)}});
   return status;
 }
 

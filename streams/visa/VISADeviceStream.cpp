@@ -4,6 +4,7 @@
 
 #include "framework/NumberConversion.h"
 #include "logging/JournexEntry.h"
+#include "logging/WireBytes.h"
 #include "streams/DeviceStreamTypeRegistry.h"
 #include "streams/OperationCompleteQuery.h"
 #include "streams/visa/VISAHiSLIPStore.h"
@@ -102,6 +103,9 @@ Status VISADeviceStream::Write(uint32_t hostContext, const std::string& text, bo
     Settings().delayer.WaitForGap();
     status = visa_.WriteText(command);
     Settings().delayer.Stamp();
+    if (JournexEntry::Enabled())
+      JournexEntry::Note("Write", kModule, status ? "Error" : "Note", "Write(\"" + text + "\")",
+                         {{"Err", status}, {"Stream", visa_.Resource()}, {"WireSent", WireHex(command)}});
   }
   if (status == 0 && waitForOperationComplete) ReadOperationCompleteAnswer(*this, hostContext, kModule);
   return status;
@@ -141,6 +145,9 @@ Status VISADeviceStream::Read(uint32_t, std::string& text, size_t count) {
   Settings().delayer.Stamp();
   if (visa_.Timeout() != budget) status = FirstError(status, visa_.SetTimeout(budget));
   if (status == 0 && !finished && timedOut) status = streamstatus::kReadTimedOut;
+  if (JournexEntry::Enabled())
+    JournexEntry::Note("Read", kModule, status ? "Error" : "Note", "Read(\"" + text + "\")",
+                       {{"count", count}, {"Err", status}, {"Stream", visa_.Resource()}, {"WireReceived", WireHex(text)}});
   return status;
 }
 

@@ -32,13 +32,32 @@ TEST(StreamLog, ATcpConnectionAnExchangeAndTheDisconnection) {
   ASSERT_EQ(stream.Write(0, "*IDN?", false), 0u);
   ASSERT_EQ(stream.Read(0, answer, 100), 0u);
   records = log.UntilMarker();
-  EXPECT_EQ(Count(records, {";Write;NetworkBasedDeviceStream;Note;", "Write(\"*IDN?\")"}), 1u);
-  EXPECT_EQ(Count(records, {";Read;NetworkBasedDeviceStream;Note;", "Read(\"ACME,DMM100,1234,1.0"}), 1u);
+  // The exact bytes and the instrument, as swmlog --capture takes them.
+  const std::string named = "Stream;a" + std::to_string(port.size() + 10) + ":127.0.0.1:" + port;
+  EXPECT_EQ(Count(records, {";Write;NetworkBasedDeviceStream;Note;", "Write(\"*IDN?\")",
+                            named + ";WireSent;a12:2a49444e3f0a"}),
+            1u);
+  EXPECT_EQ(Count(records, {";Read;NetworkBasedDeviceStream;Note;", "Read(\"ACME,DMM100,1234,1.0",
+                            named + ";WireReceived;a42:41434d452c444d4d3130302c313233342c312e300a"}),
+            1u);
 
   ASSERT_EQ(stream.Disconnect(0, 1), 0u);
   records = log.UntilMarker();
   EXPECT_EQ(Count(records, {";Disconnect;NetworkBasedDeviceStream;Note;", "Disconnect()"}), 1u);
   EXPECT_EQ(Count(records, {";InternalDisconnect;NetworkBasedDeviceStream;Note;", "InternalDisconnect()"}), 1u);
+}
+
+TEST(StreamLog, AnHttpExchangeLogsTheCommandOfTheRequestAndTheBody) {
+  SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"idn", "ACME"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  LogCollector log;
+  std::string answer;
+  ASSERT_EQ(bench.client.WriteRead(0, "/*IDN?", answer, 100, 1), 0u);
+  const auto records = log.UntilMarker();
+  const std::string port = std::to_string(bench.port);
+  const std::string named = "Stream;a" + std::to_string(port.size() + 10) + ":127.0.0.1:" + port;
+  EXPECT_EQ(Count(records, {";Write;HTTPDeviceStream;Note;", named + ";WireSent;a10:2a49444e3f"}), 1u);
+  EXPECT_EQ(Count(records, {";Read;HTTPDeviceStream;Note;", named + ";WireReceived;a10:41434d450a"}), 1u);
 }
 
 TEST(StreamLog, TheClientLogsItsConnectionAndItsHooks) {
