@@ -2,6 +2,7 @@
 // host script (a file, or standard input), an interactive prompt, or the demo.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -200,9 +201,12 @@ int main(int argc, char** argv) {
     if (command == "run") {
       if (i >= argc) return Usage();
       if (std::strcmp(argv[i], "-") == 0) return script.Run(std::cin) == 0 ? 0 : 1;
-      std::ifstream file(argv[i]);
-      if (!file) {
-        std::cerr << "swmhost: cannot read " << argv[i] << "\n";
+      // A directory opens like a file and reads as nothing: say what it is.
+      errno = std::filesystem::is_directory(argv[i]) ? EISDIR : 0;
+      std::ifstream file;
+      if (errno == 0) file.open(argv[i]);
+      if (!file.is_open()) {
+        std::cerr << "swmhost: cannot read " << argv[i] << ": " << std::strerror(errno ? errno : EIO) << "\n";
         return 2;
       }
       return script.Run(file) == 0 ? 0 : 1;
