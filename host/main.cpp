@@ -11,6 +11,7 @@
 #include <iostream>
 #include <string>
 
+#include "sim/core/ModuleEnvironment.h"
 #include "DemoBench.h"
 #include "HostNames.h"
 #include "HostScript.h"
@@ -41,27 +42,13 @@ std::string DefaultModulePath() {
   return "libswmatrix.so.0";
 }
 
-// The simulated vendor libraries beside the program (build tree or install).
-std::string SimulatedLibraryDirectory() {
-  const std::string directory = ProgramDirectory();
-  for (const char* lib : {"/../lib/sim", "/../" SWM_INSTALL_LIBDIR "/swmatrix/sim"})
-    if (!directory.empty() && Exists(directory + lib)) return directory + lib;
-  return "";
-}
-
-// The demo runs against the simulator only: every simulated library found
-// (libNAME.so...) becomes SWMATRIX_NAME_LIBRARY unless the user set it already.
+// The demo runs against the simulator only: every simulated library beside
+// the program (build tree or install) is the one the module loads, unless the
+// user chose another.
 void UseSimulatedLibraries() {
-  const std::string directory = SimulatedLibraryDirectory();
+  const std::string directory = sim::SimulatedLibraryDirectory(ProgramDirectory(), SWM_INSTALL_LIBDIR, nullptr);
   if (directory.empty()) return;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-    const std::string file = entry.path().filename().string();
-    const size_t so = file.find(".so");
-    if (file.rfind("lib", 0) != 0 || so == std::string::npos) continue;
-    std::string name = file.substr(3, so - 3);
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    setenv(("SWMATRIX_" + name + "_LIBRARY").c_str(), entry.path().c_str(), 0);
-  }
+  for (const auto& [variable, path] : sim::LibraryVariables(directory)) setenv(variable.c_str(), path.c_str(), 0);
 }
 
 // The examples installed beside the program, else those of the source tree.

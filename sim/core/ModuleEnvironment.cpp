@@ -50,12 +50,18 @@ std::string ExportLines(const std::string& bus, const std::string& ports, const 
   std::string lines;
   if (!bus.empty()) lines += Export("SWMATRIX_SIM_BUS", Absolute(bus));
   if (!ports.empty()) lines += Export("SWMATRIX_PORTS", Absolute(ports));
+  for (const auto& [variable, path] : LibraryVariables(libraryDirectory)) lines += Export(variable.c_str(), path);
+  return lines;
+}
+
+std::vector<std::pair<std::string, std::string>> LibraryVariables(const std::string& libraryDirectory) {
+  std::vector<std::pair<std::string, std::string>> found;
   for (const LibraryVariable& library : kLibraries) {
     const std::string path = libraryDirectory + "/" + library.file;
     std::error_code ignored;
-    if (fs::exists(path, ignored)) lines += Export(library.variable, path);
+    if (fs::exists(path, ignored)) found.emplace_back(library.variable, path);
   }
-  return lines;
+  return found;
 }
 
 }  // namespace sim

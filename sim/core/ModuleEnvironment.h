@@ -4,6 +4,7 @@
 // the simulated vendor libraries that belong to this swmsim. Printed as
 // shell lines by "swmsim --env".
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -14,6 +15,10 @@ namespace sim {
 // looked at in tried.
 std::string SimulatedLibraryDirectory(const std::string& programDirectory, const std::string& installLibDir,
                                       std::vector<std::string>* tried);
+
+// Each simulated library found in libraryDirectory, as the variable through
+// which the module loads it and the library's path.
+std::vector<std::pair<std::string, std::string>> LibraryVariables(const std::string& libraryDirectory);
 
 // "export NAME='VALUE'" lines: SWMATRIX_SIM_BUS and SWMATRIX_PORTS when given
 // (made absolute), then SWMATRIX_<API>_LIBRARY for every simulated library
