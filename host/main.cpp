@@ -2,6 +2,7 @@
 // host script (a file, or standard input), an interactive prompt, or the demo.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <iostream>
 #include <string>
 
+#include "sim/core/ModuleEnvironment.h"
 #include "DemoBench.h"
 #include "HostNames.h"
 #include "HostScript.h"
@@ -40,27 +42,13 @@ std::string DefaultModulePath() {
   return "libswmatrix.so.0";
 }
 
-// The simulated vendor libraries beside the program (build tree or install).
-std::string SimulatedLibraryDirectory() {
-  const std::string directory = ProgramDirectory();
-  for (const char* lib : {"/../lib/sim", "/../" SWM_INSTALL_LIBDIR "/swmatrix/sim"})
-    if (!directory.empty() && Exists(directory + lib)) return directory + lib;
-  return "";
-}
-
-// The demo runs against the simulator only: every simulated library found
-// (libNAME.so...) becomes SWMATRIX_NAME_LIBRARY unless the user set it already.
+// The demo runs against the simulator only: every simulated library beside
+// the program (build tree or install) is the one the module loads, unless the
+// user chose another.
 void UseSimulatedLibraries() {
-  const std::string directory = SimulatedLibraryDirectory();
+  const std::string directory = sim::SimulatedLibraryDirectory(ProgramDirectory(), SWM_INSTALL_LIBDIR, nullptr);
   if (directory.empty()) return;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-    const std::string file = entry.path().filename().string();
-    const size_t so = file.find(".so");
-    if (file.rfind("lib", 0) != 0 || so == std::string::npos) continue;
-    std::string name = file.substr(3, so - 3);
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    setenv(("SWMATRIX_" + name + "_LIBRARY").c_str(), entry.path().c_str(), 0);
-  }
+  for (const auto& [variable, path] : sim::LibraryVariables(directory)) setenv(variable.c_str(), path.c_str(), 0);
 }
 
 // The examples installed beside the program, else those of the source tree.
@@ -200,9 +188,12 @@ int main(int argc, char** argv) {
     if (command == "run") {
       if (i >= argc) return Usage();
       if (std::strcmp(argv[i], "-") == 0) return script.Run(std::cin) == 0 ? 0 : 1;
-      std::ifstream file(argv[i]);
-      if (!file) {
-        std::cerr << "swmhost: cannot read " << argv[i] << "\n";
+      // A directory opens like a file and reads as nothing: say what it is.
+      errno = std::filesystem::is_directory(argv[i]) ? EISDIR : 0;
+      std::ifstream file;
+      if (errno == 0) file.open(argv[i]);
+      if (!file.is_open()) {
+        std::cerr << "swmhost: cannot read " << argv[i] << ": " << std::strerror(errno ? errno : EIO) << "\n";
         return 2;
       }
       return script.Run(file) == 0 ? 0 : 1;

@@ -78,11 +78,17 @@ int CreateTemporaryNextTo(const std::string& target, mode_t mode, std::string* t
 }
 }  // namespace
 
-FileStatus StatFile(const std::string& path, FileSignature* signature) {
+FileStatus StatFile(const std::string& path, FileSignature* signature, std::string* why) {
   struct stat info {};
-  if (stat(path.c_str(), &info) != 0)
-    return errno == ENOENT || errno == ENOTDIR ? FileStatus::Missing : FileStatus::Inaccessible;
-  if (!S_ISREG(info.st_mode)) return FileStatus::Inaccessible;
+  if (stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return FileStatus::Missing;
+    if (why) *why = std::generic_category().message(errno);
+    return FileStatus::Inaccessible;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    if (why) *why = S_ISDIR(info.st_mode) ? std::generic_category().message(EISDIR) : "not a regular file";
+    return FileStatus::Inaccessible;
+  }
   *signature = SignatureOf(info);
   return FileStatus::Regular;
 }

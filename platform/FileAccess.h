@@ -20,8 +20,9 @@ enum class FileStatus {
   Inaccessible  // something else: a directory, a device, no permission ...
 };
 
-// What is at path; fills the signature of a regular file.
-FileStatus StatFile(const std::string& path, FileSignature* signature);
+// What is at path; fills the signature of a regular file. For an
+// inaccessible one, why says why ("Permission denied", "Is a directory").
+FileStatus StatFile(const std::string& path, FileSignature* signature, std::string* why = nullptr);
 
 // True when the file was modified so recently that a further change in place
 // could keep its size and modification time (timestamps advance in coarse

@@ -9,6 +9,17 @@ namespace {
 // dlerror() reports per thread, but its text is only valid until the next
 // call; one lock keeps open and read together.
 std::mutex loaderLock;
+
+// The loader's reason without the file it names first ("/x/libgpib.so.0:
+// cannot open shared object file: ..."), so that callers name the library once.
+std::string WithoutFileName(const std::string& reason, const std::string& name) {
+  const size_t colon = reason.find(": ");
+  if (colon == std::string::npos) return reason;
+  const std::string file = reason.substr(0, colon);
+  const std::string base = name.substr(name.rfind('/') + 1);
+  const bool named = file == name || (file.size() > base.size() && file.ends_with("/" + base));
+  return named ? reason.substr(colon + 2) : reason;
+}
 }  // namespace
 
 void* SharedLibrary::Open(const std::string& name, std::string* error) {
@@ -16,7 +27,7 @@ void* SharedLibrary::Open(const std::string& name, std::string* error) {
   void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle && error) {
     const char* reason = dlerror();
-    *error = reason ? reason : "cannot be loaded";
+    *error = reason ? WithoutFileName(reason, name) : "cannot be loaded";
   }
   return handle;
 }
@@ -34,7 +45,7 @@ void* SharedLibrary::OpenFirst(const std::vector<std::string>& names, std::strin
       if (loaded) *loaded = name;
       return handle;
     }
-    reasons += (reasons.empty() ? "" : "; ") + reason;
+    reasons += (reasons.empty() ? "" : "; ") + name + ": " + reason;
   }
   if (error) *error = reasons.empty() ? "no library to load" : reasons;
   return nullptr;

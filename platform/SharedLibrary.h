@@ -9,7 +9,8 @@
 class SharedLibrary {
 public:
   // Opens the library (a bare name is searched as the dynamic loader does);
-  // null with the loader's reason in error when it cannot be loaded.
+  // null with the loader's reason in error when it cannot be loaded (without
+  // the file name the loader puts first: the caller names the library).
   static void* Open(const std::string& name, std::string* error);
   // The address of the function or variable, null when the library has none.
   static void* Find(void* handle, const char* symbol);
@@ -17,7 +18,7 @@ public:
   // variable when it is set and not empty, otherwise the default name.
   static std::string Choose(const char* variable, const std::string& defaultName);
   // Opens the first of the names that loads; its name in loaded. Null when
-  // none does, with every name and the loader's reason in error.
+  // none does, with "name: reason" of every name in error ("; " between).
   static void* OpenFirst(const std::vector<std::string>& names, std::string* loaded, std::string* error);
   // The directory of the file that holds this code: the module, or the
   // program the module's code is linked into.

@@ -77,13 +77,14 @@ IniFile::State IniFile::Refresh(std::string* error) {
 
 IniFile::State IniFile::Examine(std::string* error) {
   FileSignature now;
-  switch (StatFile(path_, &now)) {
+  std::string why;
+  switch (StatFile(path_, &now, &why)) {
     case FileStatus::Missing:
       Forget();
       return State::Missing;
     case FileStatus::Inaccessible:
       Forget();
-      *error = "cannot read '" + path_ + "': not a readable regular file";
+      *error = "cannot read '" + path_ + "': " + why;
       return State::Unreadable;
     case FileStatus::Regular:
       break;

@@ -14,6 +14,7 @@
 #include "sim/core/ConfigFile.h"
 #include "sim/core/ControlClient.h"
 #include "sim/core/ControlDirectory.h"
+#include "sim/core/ModuleEnvironment.h"
 #include "sim/core/Simulator.h"
 #include "sim/core/StateDump.h"
 #include "sim/core/WireText.h"
@@ -23,7 +24,7 @@
 namespace {
 
 const char* kUsage =
-    "usage: swmsim --config FILE [--control PATH] [--bus PATH] [--ports DIR] [--check]\n"
+    "usage: swmsim --config FILE [--control PATH] [--bus PATH] [--ports DIR] [--check | --env]\n"
     "       swmsim ctl [PATH] REQUEST...   (try: swmsim ctl help)\n"
     "       swmsim --help | --version\n"
     "Simulated instruments for the swmatrix module (see swmsim(1)).\n"
@@ -31,7 +32,9 @@ const char* kUsage =
     "  --control PATH  serve control requests on this socket (default: one that 'swmsim ctl' finds)\n"
     "  --bus PATH      serve the simulated vendor libraries on this socket\n"
     "  --ports DIR     link serial instruments as COMn here (default $SWMATRIX_PORTS)\n"
-    "  --check         only read and check the file\n";
+    "  --check         only read and check the file\n"
+    "  --env           print the export lines that point the module at this\n"
+    "                  simulator's bus, ports and simulated libraries\n";
 
 int Usage(const std::string& why = "wrong arguments") {
   std::cerr << "swmsim: " << why << " (try 'swmsim --help')\n";
@@ -96,14 +99,15 @@ int RunControl(int argc, char** argv) {
 struct Options {
   std::string config, control, bus, ports;
   bool check = false;
+  bool env = false;
 };
 
 // Empty when the options are complete, else what is wrong with them.
 std::string ParseOptions(int argc, char** argv, Options* options) {
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
-    if (option == "--check") {
-      options->check = true;
+    if (option == "--check" || option == "--env") {
+      (option == "--check" ? options->check : options->env) = true;
       continue;
     }
     std::string* value = option == "--config"    ? &options->config
@@ -115,7 +119,26 @@ std::string ParseOptions(int argc, char** argv, Options* options) {
     if (i + 1 >= argc) return "option '" + option + "' needs a value";
     *value = argv[++i];
   }
-  return options->config.empty() ? "no --config FILE given" : "";
+  if (options->check && options->env) return "--check and --env exclude each other";
+  return options->config.empty() && !options->env ? "no --config FILE given" : "";
+}
+
+// The directory of this program, "." when it cannot be found.
+std::string ProgramDirectory() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string(".") : self.parent_path().string();
+}
+
+int PrintEnvironment(const sim::SimulatorConfig& config) {
+  std::vector<std::string> tried;
+  const std::string libraries = sim::SimulatedLibraryDirectory(ProgramDirectory(), SWM_INSTALL_LIBDIR, &tried);
+  if (libraries.empty()) {
+    std::cerr << "swmsim: no simulated libraries in " << tried.front() << " or " << tried.back() << "\n";
+    return 1;
+  }
+  std::cout << sim::ExportLines(config.busPath, config.portsDirectory, libraries);
+  return 0;
 }
 
 }  // namespace
@@ -129,7 +152,7 @@ int main(int argc, char** argv) {
   if (const std::string wrong = ParseOptions(argc, argv, &options); !wrong.empty()) return Usage(wrong);
   sim::SimulatorConfig config;
   std::string error;
-  if (!sim::LoadConfigFile(options.config, &config, &error)) {
+  if (!options.config.empty() && !sim::LoadConfigFile(options.config, &config, &error)) {
     std::cerr << "swmsim: " << error << "\n";
     return 2;
   }
@@ -137,6 +160,11 @@ int main(int argc, char** argv) {
     std::cout << "ok " << config.instruments.size() << " instruments\n";
     return 0;
   }
+  if (!options.bus.empty()) config.busPath = options.bus;
+  if (!options.ports.empty()) config.portsDirectory = options.ports;
+  if (config.portsDirectory.empty())
+    if (const char* ports = std::getenv("SWMATRIX_PORTS")) config.portsDirectory = ports;
+  if (options.env) return PrintEnvironment(config);
   if (!options.control.empty()) config.controlPath = options.control;
   // Without a path of its own, the control socket goes where "swmsim ctl" looks.
   const bool ownControlPath = config.controlPath.empty();
@@ -147,10 +175,6 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  if (!options.bus.empty()) config.busPath = options.bus;
-  if (!options.ports.empty()) config.portsDirectory = options.ports;
-  if (config.portsDirectory.empty())
-    if (const char* ports = std::getenv("SWMATRIX_PORTS")) config.portsDirectory = ports;
 
   sim::transport::BlockTerminationSignals();  // before any thread starts
   sim::Simulator simulator;

@@ -14,16 +14,25 @@ VendorLibraryAttempt::VendorLibraryAttempt(const VendorLibraryDescription& descr
   std::string error;
   handle_ = SharedLibrary::Open(name_, &error);
   if (!handle_) {
+    failure_ = error;
     JournexEntry::Note(description_.call, description_.module, "Error",
                        "The " + std::string(description_.title) + " library could not be loaded",
                        {{"library", name_}, {"reason", error}, {"Err", description_.notLoaded}});
   }
 }
 
+std::string VendorLibraryAttempt::Failure() const {
+  if (missing_.empty()) return failure_;
+  std::string names;
+  for (const std::string& name : missing_) names += (names.empty() ? "" : ", ") + name;
+  return names + (missing_.size() == 1 ? " is missing" : " are missing");
+}
+
 void* VendorLibraryAttempt::Find(const char* symbol) {
   void* function = SharedLibrary::Find(handle_, symbol);
   if (function) return function;
   complete_ = false;
+  missing_.emplace_back(symbol);
   JournexEntry::Note(description_.call, description_.module, "Error",
                      std::string(symbol) + " could not be found in the " + std::string(description_.title) +
                          " library",

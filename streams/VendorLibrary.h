@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/Status.h"
 
@@ -32,6 +33,9 @@ public:
   }
   // 0 when every call was found, otherwise the description's status.
   Status Finish();
+  // Why the attempt failed, without the library's name: the loader's reason,
+  // or the calls the library lacks ("RSDLLibfind is missing").
+  std::string Failure() const;
 
 private:
   void* Find(const char* symbol);
@@ -40,6 +44,8 @@ private:
   std::string name_;
   void* handle_ = nullptr;
   bool complete_ = true;
+  std::string failure_;               // the loader's reason
+  std::vector<std::string> missing_;  // calls the library lacks
 };
 
 // The loaded state of one library; Functions is its table of calls.
@@ -59,11 +65,17 @@ public:
   }
   // The resolved calls; valid after a successful Load.
   const Functions& Calls() const { return functions_; }
+  // Why the last Load failed (see VendorLibraryAttempt::Failure); empty after a success.
+  std::string Failure() const {
+    std::lock_guard guard(lock_);
+    return failure_;
+  }
 
 private:
   const VendorLibraryDescription& description_;
   mutable std::mutex lock_;
   std::string loadedName_;
+  std::string failure_;
   bool loaded_ = false;
   Functions functions_;
 };
@@ -84,10 +96,12 @@ Status VendorLibrary<Functions>::Load(Resolve resolve) {
   loaded_ = false;
   functions_ = Functions{};
   VendorLibraryAttempt attempt(description_, name);
+  failure_ = attempt.Failure();
   if (!attempt.Opened()) return description_.notLoaded;
   Functions functions;
   resolve(attempt, functions);
   const Status status = attempt.Finish();
+  failure_ = attempt.Failure();
   if (status) return status;
   functions_ = functions;
   loaded_ = true;

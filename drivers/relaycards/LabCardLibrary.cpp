@@ -28,6 +28,7 @@ Status LabCardLibrary::Load() {
   if (!handle) {
     JournexEntry::Note("LoadLibrary", kModule, "Error", "LoadLibrary(" + LibraryName() + ")",
                        {{"reason", error}, {"Err", kNotLoadable}});
+    loadFailure_ = LibraryName() + ": " + error;
     return kNotLoadable;
   }
   Functions f;
@@ -84,7 +85,8 @@ Status LabCardLibrary::SelectDevice(unsigned long& deviceNumber, std::string& de
 
 std::string LabCardLibrary::ErrorText(Status status) const {
   switch (status) {
-    case kNotLoadable: return "Could not load LabCard DLL.";
+    case kNotLoadable:
+      return "Could not load LabCard DLL." + (loadFailure_.empty() ? std::string() : " (" + loadFailure_ + ")");
     case kFunctionMissing:
       return "The LabCard DLL (" + LibraryName() + ") lacks the function " + missingFunction_ + ".";
     case kNotOpen: return "The Advantech card is not open. Initialise the device first.";

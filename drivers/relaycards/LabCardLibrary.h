@@ -53,6 +53,7 @@ private:
 
   Functions functions_;
   std::string missingFunction_;  // the first function the library lacked
+  std::string loadFailure_;      // "library: the loader's reason" of the last failed load
   unsigned long deviceNumber_ = 0;
   long handle_ = 0;
   bool open_ = false;

@@ -30,8 +30,10 @@ bool MCC_UniversalLibrary::Load() {
   void* handle = SharedLibrary::Open(LibraryName(), &error);
   if (!handle) {
     JournexEntry::Note("LoadLibrary", kModule, "Error", "LoadLibrary(" + LibraryName() + ")", {{"reason", error}});
+    loadFailure_ = LibraryName() + ": " + error;
     return false;
   }
+  loadFailure_.clear();
   Functions& f = functions_;
   bool complete = Take(handle, "cbIgnoreInstaCal", f.cbIgnoreInstaCal);
   complete = Take(handle, "cbGetDaqDeviceInventory", f.cbGetDaqDeviceInventory) && complete;
@@ -39,6 +41,7 @@ bool MCC_UniversalLibrary::Load() {
   complete = Take(handle, "cbReleaseDaqDevice", f.cbReleaseDaqDevice) && complete;
   complete = Take(handle, "cbDBitOut", f.cbDBitOut) && complete;
   complete = Take(handle, "cbGetErrMsg", f.cbGetErrMsg) && complete;
+  if (!complete) loadFailure_ = LibraryName() + ": a Universal Library function is missing";
   if (!complete) Unload();
   return complete;
 }
@@ -90,8 +93,11 @@ Status MCC_UniversalLibrary::DBitOut(int bit, unsigned short value) {
 }
 
 std::string MCC_UniversalLibrary::ErrorText(Status status) {
-  if (status == kNotLoadable)
-    return "The MC Computing Universal Library cannot be loaded. Please install the Universal Library.";
+  if (status == kNotLoadable) {
+    std::lock_guard guard(lock_);
+    return "The MC Computing Universal Library cannot be loaded. Please install the Universal Library." +
+           (loadFailure_.empty() ? std::string() : " (" + loadFailure_ + ")");
+  }
   if (status == kNoDevices) return "No MC Computing devices are found.";
   if (status < kLibraryErrorBase || status > kLibraryErrorLast) return "";
   std::lock_guard guard(lock_);

@@ -62,6 +62,7 @@ private:
   void Unload() { functions_ = Functions{}; }
 
   std::recursive_mutex lock_;
+  std::string loadFailure_;  // "library: the loader's reason" of the last failed load
   Functions functions_;
   int board_ = -1;
   int openCount_ = 0;

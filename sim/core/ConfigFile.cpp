@@ -1,6 +1,9 @@
 #include "sim/core/ConfigFile.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -121,9 +124,13 @@ bool ParseConfig(std::string_view text, const std::string& source, SimulatorConf
 }
 
 bool LoadConfigFile(const std::string& path, SimulatorConfig* config, std::string* error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    *error = "cannot read " + path;
+  // A directory opens like a file and reads as nothing: say what it is.
+  std::error_code ignored;
+  errno = std::filesystem::is_directory(path, ignored) ? EISDIR : 0;
+  std::ifstream file;
+  if (errno == 0) file.open(path, std::ios::binary);
+  if (!file.is_open()) {
+    *error = "cannot read " + path + ": " + std::strerror(errno ? errno : EIO);
     return false;
   }
   std::ostringstream text;

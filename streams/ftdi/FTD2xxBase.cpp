@@ -144,4 +144,10 @@ Status FTD2xxBase::Purge() {
                "Purge");
 }
 
-std::string FTD2xxBase::ErrorText(Status status) { return ftd2xxstatus::Text(status); }
+std::string FTD2xxBase::ErrorText(Status status) {
+  std::string text = ftd2xxstatus::Text(status);
+  if (status != ftd2xxstatus::kLibraryNotLoaded) return text;
+  // The fixed text knows only the vendor's file name: add the library tried and why it failed.
+  const std::string failure = FTD2xxLibrary::Shared()->Failure();
+  return failure.empty() ? text : text + " (" + FTD2xxLibrary::LibraryName() + ": " + failure + ")";
+}

@@ -53,6 +53,8 @@ public:
   // and resolves every call: 0, or 0x30005B18 (each missing call is logged).
   Status Load();
   const Functions& Calls() const { return library_.Calls(); }
+  // Why the last load failed, without the library's name (empty after a success).
+  std::string Failure() const { return library_.Failure(); }
 
 private:
   VendorLibrary<Functions> library_;

@@ -1,5 +1,6 @@
 #include "streams/ftdi/FTDID2xxDeviceStreamConfiguration.h"
 
+#include "streams/ftdi/FTD2xxBase.h"
 #include "streams/ftdi/FTD2xxStatus.h"
 #include "streams/ftdi/USBFTDID2xxDeviceFinder.h"
 #include "streams/usb/USBConfigurationPanel.h"
@@ -16,7 +17,7 @@ constexpr SingleTextSetting kSetting{.typeName = FTDID2xxDeviceStreamConfigurati
                                      .idPrefix = "USB_D2xx:",
                                      .logModule = "FTDID2xxDeviceStreamConfiguration",
                                      .logName = "FTDID2xx",
-                                     .statusText = ftd2xxstatus::Text};
+                                     .statusText = FTD2xxBase::ErrorText};
 }  // namespace
 
 FTDID2xxDeviceStreamConfiguration::FTDID2xxDeviceStreamConfiguration() : SingleTextStreamConfiguration(kSetting) {}

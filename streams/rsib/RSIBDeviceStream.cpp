@@ -220,9 +220,12 @@ Status RSIBDeviceStream::ReadStatusByte(uint32_t, uint8_t* statusByte) {
 std::string RSIBDeviceStream::ErrorText(Status code) {
   switch (code) {
     case rsibstatus::kNoLibraryWrapper: return "RSIB: the stream has no RSIB library wrapper.";
-    case rsibstatus::kLibraryNotLoaded:
+    case rsibstatus::kLibraryNotLoaded: {
+      const std::string failure = RSIBDllWrapper::Shared()->Failure();
       return "RSIB: " + RSIBDllWrapper::LibraryName() +
-             " could not be loaded or lacks an RSIB function. Is the RSIB library installed?";
+             " could not be loaded or lacks an RSIB function. Is the RSIB library installed?" +
+             (failure.empty() ? "" : " (" + failure + ")");
+    }
     case rsibstatus::kOpenFailed: return "RSIB: no instrument answers at the configured address.";
     case rsibstatus::kWriteFailed: return "RSIB: sending to the instrument failed.";
     case rsibstatus::kReadFailed: return "RSIB: reading from the instrument failed.";

@@ -54,6 +54,8 @@ public:
   // loaded or lacks a call (each missing one is logged).
   Status Load();
   bool IsLoaded() const { return library_.IsLoaded(); }
+  // Why the last load failed, without the library's name (empty after a success).
+  std::string Failure() const { return library_.Failure(); }
   // The resolved calls; valid after a successful Load.
   const Functions& Calls() const { return library_.Calls(); }
 

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <exception>
 
 #include "logging/JournexEntry.h"
 #include "logging/WireBytes.h"
 #include "platform/Clock.h"
+#include "platform/ProcessLauncher.h"
 #include "platform/SocketOptions.h"
 #include "platform/SocketTransfer.h"
 
@@ -168,7 +170,10 @@ Status NetworkBasedDeviceStream::InternalConnect() {
     socket->SetTimeout(WholeSeconds(Settings().timeoutSeconds));
     std::lock_guard guard(socketLock_);
     const Clock::time_point deadline = Deadline();
+    int connectError = 0;
     while (!socket->Connect(address, true)) {
+      // The system's reason of the last attempt (a time-out has none of its own).
+      connectError = socket->LastError() == wxSOCKET_TIMEDOUT ? ETIMEDOUT : errno;
       const long left = MillisecondsLeft(deadline);
       if (left == 0) break;
       SleepMilliseconds(static_cast<uint32_t>(std::min(left, kConnectRetryPauseMs)));
@@ -176,8 +181,10 @@ Status NetworkBasedDeviceStream::InternalConnect() {
     socket->SetTimeout(WholeSeconds(Settings().timeoutSeconds));
     if (!socket->IsConnected()) {
       if (socket->IsOk()) SetLastSystemError(static_cast<uint32_t>(socket->LastError()));
-      status = networkstatus::kNotConnected;
+      status = NotConnected(connectError ? SystemErrorText(connectError) : "the connection could not be made");
     } else {
+      std::lock_guard reasonGuard(reasonLock_);
+      notConnectedReason_.clear();
       DisableNagle(*socket);
       AdoptSocket(std::move(socket));
       closed_ = false;
@@ -227,7 +234,7 @@ Status NetworkBasedDeviceStream::OpenForWriting() {
   // The instrument closed the connection since the last exchange (it was
   // restarted, or dropped the link): the kernel would take a command on the
   // dead socket and lose it, so the stream connects again while it is in use.
-  if (!closed_ || interrupted_ || UserCount() == 0 || !configuration_) return networkstatus::kNotConnected;
+  if (!closed_ || interrupted_ || UserCount() == 0 || !configuration_) return NotConnected(WhyNotUsable());
   JournexEntry::Note("Write", kModule, "Warning", "Write(\"Connecting again: closed by other end\")");
   return InternalConnect();
 }
@@ -273,7 +280,7 @@ Status NetworkBasedDeviceStream::Read(uint32_t, std::string& answer, size_t coun
   answer.clear();
   SetLastSystemError(0);
   std::lock_guard guard(socketLock_);
-  if (!socket_) return networkstatus::kNotConnected;
+  if (!socket_) return NotConnected(WhyNotUsable());
   Status status = 0;
   try {
     status = ReadLocked(answer, count, Deadline());
@@ -329,7 +336,7 @@ Status NetworkBasedDeviceStream::ReceiveSome(std::string& into, Clock::time_poin
   for (;;) {
     if (!SocketUsable()) {
       JournexEntry::Note("Read", kModule, "Error", "Read(\"Socket closed by other end\")");
-      return networkstatus::kNotConnected;
+      return NotConnected(WhyNotUsable());
     }
     const long left = MillisecondsLeft(deadline);
     if (left == 0) return streamstatus::kReadTimedOut;
@@ -382,9 +389,33 @@ Status NetworkBasedDeviceStream::ClearInputBuffers(uint32_t) {
   return 0;
 }
 
+Status NetworkBasedDeviceStream::NotConnected(const std::string& reason) {
+  std::string address;
+  if (configuration_) {
+    const NetworkAddress effective = configuration_->GetEffectiveAddress();
+    address = effective.server + ":" + std::to_string(effective.port);
+  }
+  std::lock_guard guard(reasonLock_);
+  notConnectedReason_ = address.empty() ? reason : address + ": " + reason;
+  return networkstatus::kNotConnected;
+}
+
+std::string NetworkBasedDeviceStream::WhyNotUsable() const {
+  if (interrupted_) return "the wait for an answer was interrupted";
+  if (closed_) return "the instrument closed the connection";
+  return "no connection is open (initialise the device first)";
+}
+
 Status NetworkBasedDeviceStream::GetErrorString(uint32_t hostContext, Status code, std::string& text) {
   Status status = 0;
-  if (code == networkstatus::kCannotBind) {
+  std::string reason;
+  if (code == networkstatus::kNotConnected) {
+    std::lock_guard guard(reasonLock_);
+    reason = notConnectedReason_;
+  }
+  if (!reason.empty()) {
+    text = std::string(NetworkText(code)) + " (" + reason + ")";
+  } else if (code == networkstatus::kCannotBind) {
     text = "Could not connect to the specified address and port (" + failedAddress_ +
            "). The receiving address should be a local address and port.";
   } else if (const char* own = NetworkText(code)) {

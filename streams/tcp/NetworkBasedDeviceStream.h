@@ -85,6 +85,10 @@ protected:
   bool Interrupted() const { return interrupted_; }
   // The text of kCannotBind names this address ("server:port").
   void SetFailedAddress(const std::string& address) { failedAddress_ = address; }
+  // kNotConnected, whose text then names the configured address and why.
+  Status NotConnected(const std::string& reason);
+  // Why a stream without a usable socket has none.
+  std::string WhyNotUsable() const;
 
   std::recursive_mutex socketLock_;
   std::unique_ptr<wxSocketBase> socket_;
@@ -107,4 +111,6 @@ private:
   std::atomic<int> socketFd_{-1};         // the open socket's descriptor, for InterruptWait
   long receiveWaitMs_ = -1;  // how long a waiting receive waits (-1: not armed)
   std::string failedAddress_;
+  std::mutex reasonLock_;            // guards notConnectedReason_ (asked without the socket lock)
+  std::string notConnectedReason_;  // "server:port: why", for the text of kNotConnected
 };

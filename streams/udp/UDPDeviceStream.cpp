@@ -71,7 +71,7 @@ Status UDPDeviceStream::InternalConnect() {
 Status UDPDeviceStream::Write(uint32_t, const std::string& command, bool waitForOperationComplete) {
   SetLastSystemError(0);
   std::lock_guard guard(socketLock_);
-  if (!Usable()) return networkstatus::kNotConnected;
+  if (!Usable()) return NotConnected(WhyNotUsable());
   std::string text = Terminated(command);
   if (waitForOperationComplete) text += Terminated("*OPC?");
   if (JournexEntry::Enabled())
@@ -99,7 +99,7 @@ Status UDPDeviceStream::Read(uint32_t, std::string& answer, size_t count) {
   answer.clear();
   SetLastSystemError(0);
   std::lock_guard guard(socketLock_);
-  if (!Usable()) return networkstatus::kNotConnected;
+  if (!Usable()) return NotConnected(WhyNotUsable());
   const Status status = ReceiveDatagram(answer, count, Deadline());
   Settings().delayer.Stamp();
   if (JournexEntry::Enabled())
@@ -114,7 +114,7 @@ Status UDPDeviceStream::ReceiveDatagram(std::string& answer, size_t count, Clock
   // A blocking datagram socket ignores its time-out in RecvFrom: wait first.
   const long left = MillisecondsLeft(deadline);
   if (!socket_->WaitForRead(left / 1000, left % 1000)) return streamstatus::kReadTimedOut;
-  if (Interrupted()) return networkstatus::kNotConnected;
+  if (Interrupted()) return NotConnected(WhyNotUsable());
   datagram_.resize(std::min(count, kMaxDatagram) + 1);
   wxIPV4address from;
   static_cast<wxDatagramSocket*>(socket_.get())->RecvFrom(from, datagram_.data(), static_cast<wxUint32>(datagram_.size()));

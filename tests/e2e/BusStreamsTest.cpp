@@ -140,12 +140,12 @@ TEST(BusStreamsLibraries, MissingOrIncompleteLibrariesGiveTheirStatusAndText) {
     std::string text;
   } cases[] = {
       {"GPIB", "SWMATRIX_GPIB_LIBRARY", nowhere, 0x3000022E,
-       "The GPIB library (NI-488.2) cannot be loaded. Is the GPIB software installed? (" + nowhere + ": " + nowhere +
+       "The GPIB library (NI-488.2) cannot be loaded. Is the GPIB software installed? (" + nowhere +
            ": cannot open shared object file: No such file or directory)"},
       {"GPIB", "SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libvisa.so"), 0x30007026,
        "System error 38: Function not implemented (" + SimulatedLibrary("libvisa.so") + ": ThreadIbsta is missing)"},
       {"VISA", "SWMATRIX_VISA_LIBRARY", nowhere, 0x300002E5,
-       "Could not find VISA32.DLL. Is VISA installed? (" + nowhere + ": " + nowhere +
+       "Could not find VISA32.DLL. Is VISA installed? (" + nowhere +
            ": cannot open shared object file: No such file or directory)"},
       {"VISA", "SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libgpib.so.0"), 0x300002E5,
        "Could not find VISA32.DLL. Is VISA installed? (" + SimulatedLibrary("libgpib.so.0") +

@@ -85,7 +85,8 @@ TEST(RelayCardsE2e, MccStatusesCarryTheTextsOfTheLibrary) {
   ScopedVariable nothing("SWMATRIX_MCC_LIBRARY", bench.File("libnothing.so"));
   const uint32_t missing = m.CheckDevice(0, driver.id);
   EXPECT_EQ(missing, 0x3000B0F4u);
-  EXPECT_EQ(driver.Text(missing), "The MC Computing Universal Library cannot be loaded. Please install the Universal Library.");
+  EXPECT_EQ(driver.Text(missing), "The MC Computing Universal Library cannot be loaded. Please install the Universal Library. (" +
+                                      bench.File("libnothing.so") + ": cannot open shared object file: No such file or directory)");
   EXPECT_EQ(driver.Event(3), 0x3000B0F6u);  // not open: nothing to switch
 }
 
@@ -182,7 +183,8 @@ TEST(RelayCardsE2e, AdvantechCardChangesOnlyItsRelaysBitsAndItsTowerUsesBitZero)
   ModuleDriver unloaded("ADVANTECHPCI1761", ini);
   const uint32_t missing = m.InitDevice(0, unloaded.id);
   EXPECT_EQ(missing, 0x30001388u);
-  EXPECT_EQ(unloaded.Text(missing), "Could not load LabCard DLL.");
+  EXPECT_EQ(unloaded.Text(missing), "Could not load LabCard DLL. (" + bench.File("libnothing.so") +
+                                        ": cannot open shared object file: No such file or directory)");
 }
 
 TEST(RelayCardsE2e, DenkoviBoardSwitchesOverItsStream) {

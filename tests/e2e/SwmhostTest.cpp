@@ -160,6 +160,21 @@ TEST(Swmhost, SucceedsWhenEveryCallSucceeds) {
   EXPECT_EQ(run.exitCode, 0) << run.output;
 }
 
+// A script that cannot be read: the program says which and why.
+TEST(Swmhost, AScriptThatCannotBeReadIsNamedWithTheReason) {
+  const std::string missing = testing::TempDir() + "swmhost_no_such_script.txt";
+  const std::string directory = testing::TempDir();
+  const std::pair<std::string, std::string> cases[] = {
+      {missing, "swmhost: cannot read " + missing + ": No such file or directory\n"},
+      {directory, "swmhost: cannot read " + directory + ": Is a directory\n"},
+  };
+  for (const auto& [path, text] : cases) {
+    const HostRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' run '" + path + "' 2>&1");
+    EXPECT_EQ(run.exitCode, 2) << path;
+    EXPECT_EQ(run.output, text);
+  }
+}
+
 TEST(Swmhost, DemoSwitchesTheRelaysOfTheSimulatedUnitAndSavesTheConfiguration) {
   const HostRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' demo 2>&1");
   ASSERT_EQ(run.exitCode, 0) << run.output;

@@ -3,7 +3,8 @@
 # against the installed files twice (pkg-config, find_package) and runs each
 # against the installed swmsim: the unit must receive the relay commands of
 # the host's event. Also runs the installed `swmhost demo`, checks the
-# programs' command-line conventions and renders every manual page.
+# programs' command-line conventions, renders every manual page and runs
+# every example bench from the install.
 #   tests/install/check-install.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -113,6 +114,8 @@ env -u SWMATRIX_GPIB_LIBRARY -u SWMATRIX_VISA_LIBRARY -u SWMATRIX_GPIBSRQ_LIBRAR
 "$root/bin/swmsim" ctl "$work/busctl" stop >/dev/null
 wait $sim; sim=""
 echo "check-install: HP11713A and EMCO5390 on the bus through the installed libraries"
+# Every example bench, wired only by the installed swmsim's --env lines.
+"$here/run-example-benches.sh" "$root/bin" "$root/share/swmatrix/examples" || fail "an example bench failed"
 # The installed Python package finds the installed module, simulator and
 # simulated libraries by itself.
 site=$(find "$root" -path '*/dist-packages/swmatrix/__init__.py' | sed -n 1p)

@@ -117,8 +117,8 @@ TEST_F(VisaTest, ALibraryThatIsMissingOrIncompleteIsReported) {
   Visa searching("TCPIP0::10.0.0.7::INSTR");
   EXPECT_EQ(searching.Open(), 0x300002E5u);
   const std::string& tried = searching.Library().LoadFailure();
-  EXPECT_TRUE(tried.starts_with("libvisa.so.0: libvisa.so.0: cannot open shared object file")) << tried;
-  const size_t development = tried.find("; libvisa.so: libvisa.so: cannot open shared object file");
+  EXPECT_TRUE(tried.starts_with("libvisa.so.0: cannot open shared object file")) << tried;
+  const size_t development = tried.find("; libvisa.so: cannot open shared object file");
   EXPECT_NE(development, std::string::npos) << tried;
   EXPECT_NE(tried.find("; librsvisa.so: ", development), std::string::npos) << tried;
 }

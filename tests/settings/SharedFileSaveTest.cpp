@@ -84,6 +84,9 @@ TEST(SharedFileSave, WriteThatCannotReachTheFileSaysWhy) {
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"read-only.ini"});  // no temporary file left
   EXPECT_EQ(WriteKey(dir.File("fine.ini"), "A", "1"), "");
   EXPECT_EQ(ReadKey(dir.File("fine.ini"), "A"), "1");
+  // A directory in the file's place is named with what it is.
+  std::filesystem::create_directory(dir.File("folder.ini"));
+  EXPECT_EQ(WriteKey(dir.File("folder.ini"), "A", "1"), "cannot read '" + dir.File("folder.ini") + "': Is a directory");
 }
 
 TEST(SharedFileSave, DriverSaveThatLosesSettingsFailsWithTheReason) {

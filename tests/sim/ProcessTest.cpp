@@ -127,7 +127,9 @@ TEST_F(Program, ABadFileOrABusyPortEndsWithAClearMessage) {
   EXPECT_EQ(out, "");
 
   EXPECT_EQ(RunSwmsim({"--config", directory_ + "/none.ini"}, &out, &err), 2);
-  EXPECT_EQ(err, "swmsim: cannot read " + directory_ + "/none.ini\n");
+  EXPECT_EQ(err, "swmsim: cannot read " + directory_ + "/none.ini: No such file or directory\n");
+  EXPECT_EQ(RunSwmsim({"--config", directory_}, &out, &err), 2);
+  EXPECT_EQ(err, "swmsim: cannot read " + directory_ + ": Is a directory\n");
   EXPECT_EQ(RunSwmsim({"--check"}, &out, &err), 2);
   EXPECT_EQ(err, "swmsim: no --config FILE given (try 'swmsim --help')\n");
   EXPECT_EQ(RunSwmsim({"--config", bad, "--colour"}, &out, &err), 2);
@@ -149,6 +151,32 @@ TEST_F(Program, ABadFileOrABusyPortEndsWithAClearMessage) {
   EXPECT_NE(err.find("instrument b: bind 127.0.0.1:" + port), std::string::npos) << err;
   EXPECT_EQ(simtest::Control(directory_ + "/first", "stop"), "ok");
   EXPECT_EQ(first.Wait(), 0);
+}
+
+// --env prints the lines that wire a module to this simulator: its bus and
+// ports (absolute, from the options or the file) and the simulated libraries
+// of this build tree, each under the variable the module reads.
+TEST_F(Program, EnvPrintsTheExportLinesOfTheBusThePortsAndTheLibraries) {
+  const std::string config = WriteConfig("[simulator]\nbus = " + directory_ + "/file.bus\n[instrument a]\ntransport = tcp\n");
+  std::string out, err;
+  ASSERT_EQ(RunSwmsim({"--config", config, "--ports", directory_ + "/ports", "--env"}, &out, &err), 0) << err;
+  const std::string libraries = std::filesystem::canonical(SWM_BUILD_DIR "/lib/sim").string();
+  std::string expected = "export SWMATRIX_SIM_BUS='" + directory_ + "/file.bus'\n"
+                         "export SWMATRIX_PORTS='" + directory_ + "/ports'\n";
+  for (const auto& [variable, file] : {std::pair{"GPIB", "libgpib.so.0"}, {"VISA", "libvisa.so"}, {"RSIB", "librsib.so"},
+                                       {"FTD2XX", "libftd2xx.so"}, {"MCC", "libmccuniversal.so"},
+                                       {"ADVANTECH", "libadsapi.so"}})
+    if (std::filesystem::exists(libraries + "/" + file))
+      expected += "export SWMATRIX_" + std::string(variable) + "_LIBRARY='" + libraries + "/" + file + "'\n";
+  EXPECT_EQ(out, expected);
+  EXPECT_NE(out.find("SWMATRIX_GPIB_LIBRARY"), std::string::npos);
+
+  // Without a file: the bus of the option, relative to the working directory.
+  ASSERT_EQ(RunSwmsim({"--bus", "x.bus", "--env"}, &out, &err), 0) << err;
+  EXPECT_EQ(out.substr(0, out.find('\n')),
+            "export SWMATRIX_SIM_BUS='" + (std::filesystem::current_path() / "x.bus").string() + "'");
+  EXPECT_EQ(RunSwmsim({"--config", config, "--check", "--env"}, &out, &err), 2);
+  EXPECT_EQ(err, "swmsim: --check and --env exclude each other (try 'swmsim --help')\n");
 }
 
 // Started without a control path, a simulator serves its control socket in

@@ -84,9 +84,9 @@ TEST(StreamLog, AClosedConnectionAndItsErrorText) {
   EXPECT_EQ(Count(records, {";Read;NetworkBasedDeviceStream;Error;", "Socket closed by other end"}), 1u);
   bench.client.GetErrorString(0, networkstatus::kNotConnected, text);
   records = log.UntilMarker();
-  EXPECT_EQ(Count(records, {"GetErrorString(Ethernet not connected)"}), 1u);
-  EXPECT_EQ(Count(records, {"DeviceStreamClient::DeviceStreamConfigurationManager GetErrorString() returns "
-                            "Ethernet not connected"}),
+  const std::string expected = "Ethernet not connected (" + bench.Address() + ": the instrument closed the connection)";
+  EXPECT_EQ(Count(records, {"GetErrorString(" + expected + ")"}), 1u);
+  EXPECT_EQ(Count(records, {"DeviceStreamClient::DeviceStreamConfigurationManager GetErrorString() returns " + expected}),
             1u);
 }
 }  // namespace

@@ -8,6 +8,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "streams/SimulatedInstrument.h"
 #include "streams/tcp/EthernetDeviceStream.h"
 
@@ -126,7 +128,8 @@ TEST(TcpStream, CutShortGarbledAndDroppedAnswers) {
   EXPECT_EQ(answer, "ACME,DM");
   EXPECT_LT(seconds, kSlowMachineSeconds);  // the closed connection ends the read at once
   EXPECT_FALSE(bench.client.IsConnected());
-  EXPECT_EQ(StreamErrorText(bench.client, status), "Ethernet not connected");
+  EXPECT_EQ(StreamErrorText(bench.client, status),
+            "Ethernet not connected (" + bench.Address() + ": the instrument closed the connection)");
   // The next exchange connects again.
   bench.dmm.ClearFaults();
   EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
@@ -187,6 +190,51 @@ TEST(TcpStream, ABinaryBlockMayHoldTheTerminator) {
   std::string answer;
   ASSERT_EQ(bench.client.WriteRead(0, "BLK?", answer, 100, 1), 0u);
   EXPECT_EQ(answer, "#15AB\n");
+}
+
+// "Ethernet not connected" says which address and why: a port where nothing
+// listens, an instrument that closed the connection, a read on a stream that
+// was never connected.
+TEST(TcpStream, NotConnectedNamesTheAddressAndTheReason) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"fault", "drop 3"}}, 0.2);
+  // A loopback port that is bound but not listening refuses connections.
+  const int bound = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof local;
+  ASSERT_EQ(bind(bound, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  ASSERT_EQ(getsockname(bound, reinterpret_cast<sockaddr*>(&local), &size), 0);
+  const std::string refusing = "127.0.0.1:" + std::to_string(ntohs(local.sin_port));
+  DeviceStreamClientWithStream refused;
+  bench.Offer(refused, "TCPIP");
+  refused.SelectedConfigurationAs<NetworkBasedDeviceStreamConfig>()->SetAddress(refusing);
+  SetClientTimeout(refused, 0.2);
+  StreamLockCleanup cleanup("ETHER:" + refusing);
+  std::string answer;
+
+  const struct {
+    const char* what;
+    std::function<Status()> call;
+    DeviceStreamClientWithStream& client;
+    std::string text;
+  } cases[] = {
+      {"refused", [&] { return refused.ConnectStream(0, true); }, refused,
+       "Ethernet not connected (" + refusing + ": Connection refused)"},
+      {"closed", [&] {
+         EXPECT_EQ(bench.client.ConnectStream(0, true), 0u);
+         return bench.client.WriteRead(0, "*IDN?", answer, 100, 1);
+       }, bench.client, "Ethernet not connected (" + bench.Address() + ": the instrument closed the connection)"},
+      {"never connected", [&] { return Transport(refused)->Read(0, answer, 10); }, refused,
+       "Ethernet not connected (" + refusing + ": no connection is open (initialise the device first))"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Status status = c.call();
+    EXPECT_EQ(status, kNotConnected);
+    EXPECT_EQ(StreamErrorText(c.client, status), c.text);
+  }
+  close(bound);
 }
 
 TEST(TcpStream, ErrorTexts) {

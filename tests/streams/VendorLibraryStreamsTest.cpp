@@ -237,17 +237,25 @@ TEST(VendorLibraries, EachLoaderLogsUnderItsOwnCallAndModuleAndAFailureStopsItsS
   const std::string d2xxText =
       "FTDI D2xx: FTD2xx.dll could not be loaded or found. Are the FTDI D2XX drivers installed?";
   const std::string visa = SimulatedLibrary("libvisa.so");
+  // Each text ends with why the library failed: the loader's reason, or the calls it lacks.
+  const std::string notFound = "cannot open shared object file: No such file or directory";
+  const std::string rsibMissing =
+      "RSDLLibfind, RSDLLibwrt, RSDLLilrd, RSDLLTestSrq, RSDLLWaitSrq, RSDLLibtmo, RSDLLibsre, RSDLLibloc, "
+      "RSDLLibeot, RSDLLibonl, RSDLLibclr, RSDLLibrsp are missing";
+  const std::string d2xxMissing =
+      "FT_Open, FT_Close, FT_ResetDevice, FT_SetBitMode, FT_SetLatencyTimer, FT_SetTimeouts, FT_Write, "
+      "FT_GetQueueStatus, FT_Read, FT_OpenEx, FT_CreateDeviceInfoList, FT_GetDeviceInfoList, FT_Purge are missing";
   const Case cases[] = {
       {"RSIB", "SWMATRIX_RSIB_LIBRARY", nowhere, loadRsib, rsibstatus::kLibraryNotLoaded, rsibError,
-       "The RSIB library could not be loaded", "RSIB: " + nowhere + rsibText},
+       "The RSIB library could not be loaded", "RSIB: " + nowhere + rsibText + " (" + notFound + ")"},
       {"RSIB", "SWMATRIX_RSIB_LIBRARY", visa, loadRsib, rsibstatus::kLibraryNotLoaded, rsibError,
-       "RSDLLibfind could not be found in the RSIB library", "RSIB: " + visa + rsibText},
+       "RSDLLibfind could not be found in the RSIB library", "RSIB: " + visa + rsibText + " (" + rsibMissing + ")"},
       {"RSIB", "SWMATRIX_RSIB_LIBRARY", SimulatedLibrary("librsib.so"), loadRsib, 0,
        ";LoadRSIBDLL;RSIBDllWrapper;Note;", "LoadRSIBDLL(\"Loaded\")", ""},
       {"USB_D2xx", "SWMATRIX_FTD2XX_LIBRARY", nowhere, loadD2xx, ftd2xxstatus::kLibraryNotLoaded, d2xxError,
-       "The D2XX library could not be loaded", d2xxText},
+       "The D2XX library could not be loaded", d2xxText + " (" + nowhere + ": " + notFound + ")"},
       {"USB_D2xx", "SWMATRIX_FTD2XX_LIBRARY", visa, loadD2xx, ftd2xxstatus::kLibraryNotLoaded, d2xxError,
-       "FT_Open could not be found in the D2XX library", d2xxText},
+       "FT_Open could not be found in the D2XX library", d2xxText + " (" + visa + ": " + d2xxMissing + ")"},
       {"USB_D2xx", "SWMATRIX_FTD2XX_LIBRARY", SimulatedLibrary("libftd2xx.so"), loadD2xx, 0,
        ";LoadFTD2xxDLL;FTDI;Note;", "LoadFTD2xxDLL(\"Loaded\")", ""},
   };

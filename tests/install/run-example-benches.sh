@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Runs every example bench of an examples directory with the swmhost and
+# swmsim of a bin directory (a build tree's or an install's). A bench NAME is
+# NAME.swmhost (the host script), NAME.swmsim (the simulated instruments; a
+# bench of a driver without an instrument has none) and the INI files the
+# script loads. Each runs in a scratch copy of the directory, wired by the
+# lines of `swmsim --env` alone, with the sound output going to the file
+# sound.raw there; it passes when every call of the script succeeds and every
+# expectation at its end holds:
+#   # expect received INSTRUMENT TEXT   the instrument received TEXT
+#   # expect output TEXT                swmhost printed TEXT
+#   # expect file PATH [TEXT]           the bench made the file PATH (holding TEXT)
+# A bench without an expectation fails: each must check what it did.
+#   tests/install/run-example-benches.sh BIN_DIR EXAMPLES_DIR
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+examples=$(cd "$2" && pwd)
+work=$(mktemp -d)
+sim=""
+trap 'kill $sim 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() { echo "run-example-benches: $*" >&2; exit 1; }
+
+# Only what swmsim prints points the module at the simulator; the module's
+# log, locks and registry are private to this run.
+while read -r variable; do unset "$variable"; done < <(compgen -e | grep '^SWMATRIX_' || true)
+export SWMATRIX_LOG_SOCKET=$work/log SWMATRIX_TRACE_DIR=$work SWMATRIX_REGISTRY=$work/registry.ini
+export SWMATRIX_LOCK_PREFIX=benches$$ SWMATRIX_MESSAGEBOX=ok
+
+count=0
+for script in "$examples"/*.swmhost; do
+  [ -e "$script" ] || fail "no bench (*.swmhost) in $examples"
+  name=$(basename "$script" .swmhost)
+  grep '^# expect ' "$script" >/dev/null || fail "$name: the script checks nothing (no '# expect' line)"
+  dir=$work/$name
+  mkdir -p "$dir/ports"
+  cp -r "$examples"/. "$dir/"
+  config=()
+  if [ -e "$examples/$name.swmsim" ]; then
+    config=(--config "$name.swmsim")
+    coproc SIM { cd "$dir" && exec "$bin/swmsim" "${config[@]}" --bus bus --ports ports --control ctl 2>&1; }
+    sim=$SIM_PID
+    started=""
+    while read -r -t 30 line <&"${SIM[0]}"; do [ "$line" = running ] && started=yes && break; done
+    [ -n "$started" ] || fail "$name: swmsim did not start: $line"
+  fi
+  exports=$(cd "$dir" && "$bin/swmsim" "${config[@]}" --bus bus --ports ports --env) || fail "$name: swmsim --env failed"
+  sound="file:'$dir/sound.raw',raw"
+  (cd "$dir" && eval "$exports" && SWMATRIX_SOUND_DEVICE=$sound exec "$bin/swmhost" run "$name.swmhost") >"$dir/out" 2>&1 \
+    || fail "$name: a call failed:"$'\n'"$(cat "$dir/out")"
+  while read -r _ _ kind rest; do
+    case $kind in
+      received)
+        instrument=${rest%% *}
+        "$bin/swmsim" ctl "$dir/ctl" received "$instrument" >"$dir/received" || fail "$name: no instrument $instrument"
+        grep -F -- "${rest#* }" "$dir/received" >/dev/null \
+          || fail "$name: $instrument did not receive '${rest#* }':"$'\n'"$(cat "$dir/received")" ;;
+      output)
+        grep -F -- "$rest" "$dir/out" >/dev/null || fail "$name: swmhost did not print '$rest':"$'\n'"$(cat "$dir/out")" ;;
+      file)
+        file=$dir/${rest%% *}
+        [ -s "$file" ] || fail "$name: no file ${rest%% *}"
+        [ "$rest" = "${rest%% *}" ] || grep -F -- "${rest#* }" "$file" >/dev/null \
+          || fail "$name: ${rest%% *} does not hold '${rest#* }':"$'\n'"$(cat "$file")" ;;
+      *) fail "$name: unknown expectation '$kind'" ;;
+    esac
+  done < <(grep '^# expect ' "$script")
+  if [ -n "$sim" ]; then
+    "$bin/swmsim" ctl "$dir/ctl" stop >/dev/null
+    wait "$sim" || true
+    sim=""
+  fi
+  count=$((count + 1))
+  echo "run-example-benches: $name passed"
+done
+echo "run-example-benches: $count benches passed"
