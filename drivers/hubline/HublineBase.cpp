@@ -156,9 +156,11 @@ Status HublineBase<Matrix>::Reconnected() {
   if (StreamOpen()) return 0;
   if (!initialised_) return kNotOpen;
   // The unit closed the connection since InitDevice (a network unit that was
-  // restarted, or a dropped link): open it again rather than skip the command.
+  // restarted, or a dropped link): open it again rather than skip the command,
+  // and redo what InitDevice did on it (a restarted unit has forgotten its
+  // keyboard lock, and its firmware version may have changed).
   Log("Reconnected", "Warning", "Reconnecting a stream that closed after InitDevice");
-  const Status status = ConnectStream(0, true);
+  const Status status = InitDevice(0);
   return status != 0 ? status : StreamOpen() ? 0 : kNotOpen;
 }
 

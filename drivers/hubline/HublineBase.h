@@ -72,7 +72,8 @@ protected:
   bool TransportIs(const std::string& name) const;
   Status WriteRaw(const std::string& text);
   // 0 when the stream is open; after InitDevice (and before DeInitDevice) a
-  // stream that the unit closed is connected again; otherwise kNotOpen.
+  // stream that the unit closed is connected again and initialised as
+  // InitDevice did (identification, keyboard lock); otherwise kNotOpen.
   Status Reconnected();
 
   StorableMemberVariable<wxString> deviceID_;

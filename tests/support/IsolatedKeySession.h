@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "drivers/hubline/HublineMultiSwitch.h"
 #include "framework/DeviceDriverBase.h"
 #include "interface/DeviceDriverTable.h"
 #include "interface/DeviceTypeRegistry.h"
@@ -61,9 +62,12 @@ inline std::string KeyTestName(const testing::TestParamInfo<std::string>& info) 
   return name;
 }
 
-// The file with every relay or band set of the events set to its first choice.
+// The file with every relay or band set of the events set to its first
+// choice (0 and 100 are "do not switch" in the files of the drivers).
 inline std::string WithSwitchingSets(const std::string& text) {
-  static const std::regex number("^((?:Relais[0-9]+)?(?:Start|Stop)|During|After)=0$");
+  static const std::regex number(
+      "^((?:Relais[0-9]+)?(?:Start|Stop)|(?:Relais)?(?:During|After)|Row [0-3] Pin [0-7])"
+      "=(?:0|100)$");
   static const std::regex selection("^(Selected(?:Before|After))=$");
   std::istringstream in(text);
   std::ostringstream out;
@@ -179,11 +183,30 @@ inline DeviceStreamClientWithStreamBase* StreamClientOf(uint16_t id) {
   return dynamic_cast<DeviceStreamClientWithStreamBase*>(DeviceDriverTable::Instance().Find(id));
 }
 
-// Selects the driver's TCP/IP transport, pointed at a loopback port, with
-// the given stream time-out; false when the driver offers no TCP/IP.
-inline bool UseLoopbackTcp(uint16_t id, int port, double timeoutSeconds) {
-  DeviceStreamClientWithStreamBase* client = StreamClientOf(id);
-  if (!client) return false;
+// The stream clients of a driver of the table: its own, or those of the
+// cards of a Hubline board.
+inline std::vector<DeviceStreamClientWithStreamBase*> StreamClientsOf(uint16_t id) {
+  if (DeviceStreamClientWithStreamBase* client = StreamClientOf(id)) return {client};
+  std::vector<DeviceStreamClientWithStreamBase*> clients;
+  if (auto* board = dynamic_cast<HublineMultiSwitch*>(DeviceDriverTable::Instance().Find(id)))
+    for (const HublineMultiSwitch::Card& card : board->Cards()) clients.push_back(card.get());
+  return clients;
+}
+
+// A Hubline board file without cards given one relay card (slot 3) that
+// switches relay A in both sets, so that the board has a unit to talk to.
+inline std::string WithOneHublineCard(const std::string& text) {
+  static const std::regex empty("^\\[MultiSwitch\\]\nCount=0\n", std::regex::multiline);
+  return std::regex_replace(text, empty,
+                            "[MultiSwitch]\nCount=1\n[MultiSwitch.Relais0]\nDeviceType=TQS4PA\n"
+                            "[MultiSwitch.Relais0.Common]\nDeviceID=3\nCentreType=0\n"
+                            "[MultiSwitch.Relais0.Stream Config.GPIB]\nBoard=0\nPriAdr=1\n"
+                            "[MultiSwitch.Relais0.HublineSwitch]\nRelais1Start=1\nRelais1Stop=2\n");
+}
+
+// Selects the client's TCP/IP transport, pointed at a loopback port, with
+// the given stream time-out; false when it offers no TCP/IP.
+inline bool UseLoopbackTcp(DeviceStreamClientWithStreamBase* client, int port, double timeoutSeconds) {
   auto tcp = std::dynamic_pointer_cast<NetworkBasedDeviceStreamConfig>(client->Manager().GetConfiguration("TCPIP"));
   if (!tcp) return false;
   tcp->SetAddress("127.0.0.1:" + std::to_string(port));
@@ -192,4 +215,12 @@ inline bool UseLoopbackTcp(uint16_t id, int port, double timeoutSeconds) {
   settings.timeoutSeconds = timeoutSeconds;
   client->SetStreamSettings(settings);
   return true;
+}
+
+// The same for every stream client of a driver of the table; false when it has none or one lacks TCP/IP.
+inline bool UseLoopbackTcp(uint16_t id, int port, double timeoutSeconds) {
+  const std::vector<DeviceStreamClientWithStreamBase*> clients = StreamClientsOf(id);
+  for (DeviceStreamClientWithStreamBase* client : clients)
+    if (!UseLoopbackTcp(client, port, timeoutSeconds)) return false;
+  return !clients.empty();
 }
