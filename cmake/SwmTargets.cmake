@@ -25,5 +25,11 @@ function(swm_test_folder name dir)
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock ${ARGN})
   target_compile_definitions(${name} PRIVATE
     SWM_BUILD_DIR="${CMAKE_BINARY_DIR}" SWM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 120)
+  # Dialog tests share the one X display: simulated key presses go to whichever
+  # window has the focus, so they run one at a time.
+  set(lock)
+  if(dir STREQUAL "dialogs")
+    set(lock RESOURCE_LOCK display)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 120 ${lock})
 endfunction()

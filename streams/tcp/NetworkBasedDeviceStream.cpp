@@ -183,8 +183,7 @@ Status NetworkBasedDeviceStream::InternalConnect() {
       if (socket->IsOk()) SetLastSystemError(static_cast<uint32_t>(socket->LastError()));
       status = NotConnected(connectError ? SystemErrorText(connectError) : "the connection could not be made");
     } else {
-      std::lock_guard reasonGuard(reasonLock_);
-      notConnectedReason_.clear();
+      configuration_->SetNotConnectedReason("");
       DisableNagle(*socket);
       AdoptSocket(std::move(socket));
       closed_ = false;
@@ -390,13 +389,7 @@ Status NetworkBasedDeviceStream::ClearInputBuffers(uint32_t) {
 }
 
 Status NetworkBasedDeviceStream::NotConnected(const std::string& reason) {
-  std::string address;
-  if (configuration_) {
-    const NetworkAddress effective = configuration_->GetEffectiveAddress();
-    address = effective.server + ":" + std::to_string(effective.port);
-  }
-  std::lock_guard guard(reasonLock_);
-  notConnectedReason_ = address.empty() ? reason : address + ": " + reason;
+  if (configuration_) configuration_->SetNotConnectedReason(WireName() + ": " + reason);
   return networkstatus::kNotConnected;
 }
 
@@ -408,13 +401,10 @@ std::string NetworkBasedDeviceStream::WhyNotUsable() const {
 
 Status NetworkBasedDeviceStream::GetErrorString(uint32_t hostContext, Status code, std::string& text) {
   Status status = 0;
-  std::string reason;
-  if (code == networkstatus::kNotConnected) {
-    std::lock_guard guard(reasonLock_);
-    reason = notConnectedReason_;
-  }
-  if (!reason.empty()) {
-    text = std::string(NetworkText(code)) + " (" + reason + ")";
+  // A connection that is not usable: the settings know the address and why.
+  if (configuration_) configuration_->GetErrorString(hostContext, code, text);
+  if (!text.empty()) {
+    // named above
   } else if (code == networkstatus::kCannotBind) {
     text = "Could not connect to the specified address and port (" + failedAddress_ +
            "). The receiving address should be a local address and port.";

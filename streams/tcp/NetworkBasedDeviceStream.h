@@ -111,6 +111,4 @@ private:
   std::atomic<int> socketFd_{-1};         // the open socket's descriptor, for InterruptWait
   long receiveWaitMs_ = -1;  // how long a waiting receive waits (-1: not armed)
   std::string failedAddress_;
-  std::mutex reasonLock_;            // guards notConnectedReason_ (asked without the socket lock)
-  std::string notConnectedReason_;  // "server:port: why", for the text of kNotConnected
 };

@@ -41,3 +41,15 @@ std::string NetworkBasedDeviceStreamConfig::GetLockID() const {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return idPrefix_ + server + ":" + std::to_string(address.port);
 }
+
+void NetworkBasedDeviceStreamConfig::SetNotConnectedReason(const std::string& reason) {
+  std::lock_guard guard(reasonLock_);
+  notConnectedReason_ = reason;
+}
+
+Status NetworkBasedDeviceStreamConfig::GetErrorString(uint32_t, Status code, std::string& text) {
+  if (code != networkstatus::kNotConnected) return 0;
+  std::lock_guard guard(reasonLock_);
+  if (!notConnectedReason_.empty()) text = "Ethernet not connected (" + notConnectedReason_ + ")";
+  return 0;
+}

@@ -3,6 +3,7 @@
 // persisted under the transport's table, and the default server and port
 // of the concrete transport that fill in what the text leaves out.
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "streams/DeviceStreamConfiguration.h"
@@ -37,7 +38,17 @@ public:
   // The server and port the address text stands for.
   NetworkAddress GetEffectiveAddress() const { return NetworkAddress::FromText(address_, defaultServer_, defaultPort_); }
 
+  // Why the last connection made with these settings is not usable
+  // ("server:port: why"; empty once one is). Kept here rather than in the
+  // stream, so that the text of a failed check still names it after the
+  // check released its stream.
+  void SetNotConnectedReason(const std::string& reason);
+  // "Ethernet not connected (server:port: why)" while a reason is known.
+  Status GetErrorString(uint32_t hostContext, Status code, std::string& text) override;
+
 private:
+  mutable std::mutex reasonLock_;  // the reason is asked without the stream's socket lock
+  std::string notConnectedReason_;
   std::string address_;
   std::string table_;
   std::string idPrefix_;
