@@ -12,6 +12,7 @@
 // their first choice, so that events 2 and 3 have something to send.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <sstream>
 
@@ -47,6 +48,9 @@ uint32_t Event(uint16_t id, uint32_t event) {
 // fail; after a failure the next call must do the same. When the driver keeps
 // failing, its state no longer follows the healthy run and the replay ends.
 std::string DroppedConnectionSession(const std::string& key, const TestDirectory& dir, SessionWire wire, bool& skip) {
+  // No instrument here answers a move of the 5390 positioner with a service
+  // request: its wait for one is shortened as the time-outs are.
+  setenv("SWMATRIX_EMCO5390_WAIT_MS", "300", 1);
   SessionInstrument instrument(wire, LoopbackResponder::Mode::kEcho, dir);
   if (!instrument.Ready()) return "no loopback port\n";
   std::vector<uint32_t> events;
