@@ -9,9 +9,7 @@ the time-out when it is off.
 
     pyvisa_against_swmsim.py SWMSIM LIBVISA
 """
-import json
 import os
-import socket
 import subprocess
 import sys
 import tempfile
@@ -20,6 +18,8 @@ import time
 
 import pyvisa
 from pyvisa import constants, errors
+
+from labchecks import check, expect_error, line_request, summary
 
 SWMSIM, LIBVISA = sys.argv[1], sys.argv[2]
 CONFIG = """
@@ -40,15 +40,6 @@ transport = gpib
 address = 9
 fault = noanswer
 """
-
-checks = {"passed": 0, "failed": 0}
-
-
-def check(what, condition, detail=""):
-    checks["passed" if condition else "failed"] += 1
-    if not condition:
-        print(f"FAILED: {what} {detail}", flush=True)
-
 
 def run(rm):
     found = rm.list_resources()
@@ -89,19 +80,7 @@ def run(rm):
 
 def bus_state(bus, resource):
     """The instrument's state as the simulator's bus reports it."""
-    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as connection:
-        connection.connect(bus)
-        connection.sendall(f"state {resource}\n".encode())
-        line = connection.makefile().readline()
-    return json.loads(line.split(" ", 1)[1])
-
-
-def expect_error(what, code, call):
-    try:
-        call()
-        check(what, False, "no error")
-    except errors.VisaIOError as error:
-        check(what, error.error_code == code, error)
+    return line_request(bus, f"state {resource}")
 
 
 def lab_script(rm, bus):
@@ -172,8 +151,7 @@ def main():
         finally:
             simulator.terminate()
             simulator.wait(timeout=30)
-    print(f"{checks['passed']} passed, {checks['failed']} failed")
-    return 1 if checks["failed"] else 0
+    return summary()
 
 
 if __name__ == "__main__":

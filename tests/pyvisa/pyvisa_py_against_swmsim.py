@@ -10,10 +10,8 @@ client also reaches a VXI-11 instrument on a port of its own, and rpcinfo
 Port 111 needs a network of its own: run it as
     unshare -n sh -c 'ip link set lo up && exec python3 pyvisa_py_against_swmsim.py SWMSIM'
 """
-import json
 import os
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
@@ -21,8 +19,10 @@ import threading
 import time
 
 import pyvisa
-from pyvisa import constants, errors
+from pyvisa import constants
 from pyvisa_py.protocols import rpc, vxi11
+
+from labchecks import check, expect_error, line_request, summary
 
 SWMSIM = sys.argv[1]
 CONFIG = """
@@ -40,34 +40,8 @@ device = gpib0,9
 fault = noanswer
 """
 
-checks = {"passed": 0, "failed": 0}
-
-
-def check(what, condition, detail=""):
-    checks["passed" if condition else "failed"] += 1
-    if not condition:
-        print(f"FAILED: {what} {detail}", flush=True)
-
-
-def expect_error(what, code, call):
-    try:
-        call()
-        check(what, False, "no error")
-    except errors.VisaIOError as error:
-        check(what, error.error_code == code, error)
-
-
-def request(control, line):
-    """One request to the simulator's control socket; the JSON of its answer."""
-    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as connection:
-        connection.connect(control)
-        connection.sendall(f"{line}\n".encode())
-        answer = connection.makefile().readline()
-    return json.loads(answer.split(" ", 1)[1])
-
-
 def state(control, name):
-    return request(control, f"state {name}")
+    return line_request(control, f"state {name}")
 
 
 def vxi11_instrument(rm, control):
@@ -91,7 +65,7 @@ def vxi11_instrument(rm, control):
     check("device clear", transport["device_clears"] == 1, transport)
     check("the link is counted", transport["links"] == 1, transport)
     check("two triggers", scope_state["instrument"]["triggers"] == 2, scope_state)
-    check("the commands as sent", request(control, "received scope") ==
+    check("the commands as sent", line_request(control, "received scope") ==
           ["*IDN?", "*OPC?", "*CLS;*ESE 1;*SRE 32", "*OPC"])
 
     # A command without an answer: the read waits for its time-out.
@@ -204,8 +178,7 @@ def main():
         finally:
             simulator.terminate()
             simulator.wait(timeout=30)
-    print(f"{checks['passed']} passed, {checks['failed']} failed")
-    return 1 if checks["failed"] else 0
+    return summary()
 
 
 if __name__ == "__main__":

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ChildExit.h"
+
 extern char** environ;
 
 class PtyProgram {
@@ -100,15 +102,7 @@ public:
   const std::string& Screen() const { return screen_; }
 
   // The exit status of a normal exit, else -1.
-  int Wait() {
-    if (pid_ <= 0) return status_;
-    int raw = 0;
-    while (waitpid(pid_, &raw, 0) < 0)
-      if (errno != EINTR) return status_;
-    pid_ = 0;
-    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return status_;
-  }
+  int Wait() { return WaitForChildExit(pid_, status_); }
 
 private:
   int master_ = -1;

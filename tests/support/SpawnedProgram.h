@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ChildExit.h"
+
 extern char** environ;
 
 class SpawnedProgram {
@@ -81,15 +83,7 @@ public:
     if (pid_ > 0) kill(pid_, number);
   }
   // The exit status of a normal exit, else -1.
-  int Wait() {
-    if (pid_ <= 0) return status_;
-    int raw = 0;
-    while (waitpid(pid_, &raw, 0) < 0)
-      if (errno != EINTR) return status_;
-    pid_ = 0;
-    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return status_;
-  }
+  int Wait() { return WaitForChildExit(pid_, status_); }
 
 private:
   static std::optional<std::string> ReadLine(int fd, std::string& buffer, int timeLimitMs) {
