@@ -255,11 +255,19 @@ TEST(Swmlog, ReportsTheRecordsLostWhileItWasStopped) {
   host.Run(Repeated("check d\n", kCalls), false);
   host.AwaitAnswers(2 + kCalls);
   viewer.Program().Signal(SIGCONT);
-  // The host ends only after the viewer showed its last call: a host that
-  // exits gives a slow viewer a bounded time to catch up, and a loaded
-  // machine may need more to print the 16,384 queued records.
+  // The next call comes once the viewer has shown a full queue's worth of
+  // records (at least that many were kept), so that the queue has room for
+  // both of its records. The host ends only after the viewer showed that
+  // call: a host that exits gives a slow viewer only a bounded time.
+  std::vector<std::string> lines;
+  while (lines.size() < 16384) {
+    auto line = viewer.Program().OutputLine();
+    if (!line) break;
+    lines.push_back(*line);
+  }
   host.Run("error d 0x300000CB\n", false);
-  const auto lines = viewer.LinesUntil({"\"record\":\"end\"", "\"function\":\"GetErrorString\""});
+  const auto more = viewer.LinesUntil({"\"record\":\"end\"", "\"function\":\"GetErrorString\""});
+  lines.insert(lines.end(), more.begin(), more.end());
   host.Run("", true);
   EXPECT_EQ(host.Program().Wait(), 0);
 
