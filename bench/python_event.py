@@ -9,8 +9,9 @@ its two arguments per call as a hand-written ctypes script does. Each round
 times both sides back to back (their order alternates). On a shared machine
 other processes only ever add time, so each side's figure is its fastest
 round, and the ratio is that of the two figures; the median of the rounds'
-own ratios is printed beside it. The goal: the package costs at most 1.3
-times the bare call.
+own ratios is printed beside it. The package checks the driver is not
+removed and the event and its value are of the kinds the module takes; the
+goal: it costs at most 1.2 times the bare call.
 """
 import ctypes
 import os
@@ -22,7 +23,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "python"))
 import swmatrix  # noqa: E402  (the package of this checkout)
 
-CALLS, ROUNDS, GOAL = 500, 201, 1.3
+CALLS, ROUNDS, GOAL = 500, 201, 1.2
 
 
 def main() -> int:

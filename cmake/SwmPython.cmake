@@ -11,11 +11,20 @@ if(NOT SWM_SYSTEM_PYTHON)
 endif()
 execute_process(COMMAND ${SWM_SYSTEM_PYTHON} -c "import sys; print('%d.%d' % sys.version_info[:2])"
   OUTPUT_VARIABLE SWM_PYTHON_VERSION OUTPUT_STRIP_TRAILING_WHITESPACE)
-set(SWM_PYTHON_DIST_INFO ${CMAKE_BINARY_DIR}/generated/swmatrix-${PROJECT_VERSION}.dist-info)
-file(WRITE ${SWM_PYTHON_DIST_INFO}/METADATA "Metadata-Version: 2.1\nName: swmatrix\nVersion: ${PROJECT_VERSION}\n"
-  "Summary: Drive the swmatrix module of instrument drivers and its simulator swmsim from Python\n")
-file(WRITE ${SWM_PYTHON_DIST_INFO}/entry_points.txt "[pytest11]\nswmatrix = swmatrix.pytest_plugin\n")
-file(WRITE ${SWM_PYTHON_DIST_INFO}/top_level.txt "swmatrix\n")
+# The dist-info directory comes from the package's own build backend, so that
+# pyproject.toml stays the one source of the metadata; its version must be the
+# project's.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/python/pyproject.toml
+  ${CMAKE_SOURCE_DIR}/python/README.md ${CMAKE_SOURCE_DIR}/python/swmatrix/__init__.py)
+file(REMOVE_RECURSE ${CMAKE_BINARY_DIR}/generated/python)
+execute_process(COMMAND ${SWM_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/python/build_backend.py dist-info
+    ${CMAKE_BINARY_DIR}/generated/python
+  OUTPUT_VARIABLE swm_dist_info OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE swm_dist_info_result)
+if(NOT swm_dist_info_result EQUAL 0 OR NOT swm_dist_info STREQUAL "swmatrix-${PROJECT_VERSION}.dist-info")
+  message(FATAL_ERROR "python/build_backend.py gave '${swm_dist_info}' (${swm_dist_info_result}): "
+    "__version__ in python/swmatrix/__init__.py must be the project's version ${PROJECT_VERSION}")
+endif()
+set(SWM_PYTHON_DIST_INFO ${CMAKE_BINARY_DIR}/generated/python/${swm_dist_info})
 file(GLOB SWM_PYTHON_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/python/swmatrix/*.py)
 install(CODE "
   if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")

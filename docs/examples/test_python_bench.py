@@ -9,7 +9,7 @@ pytestmark = [pytest.mark.swmsim("hubline-demo.swmsim"),
               pytest.mark.swmdriver("HUBLINE4PORT", "hubline-demo.ini")]
 
 
-def test_the_relays_follow_the_test(swm_driver, swm_simulator):
+def test_the_relays_follow_the_test(swm_driver: swmatrix.Driver, swm_simulator: swmatrix.Simulator) -> None:
     hub, sim = swm_driver, swm_simulator
     hub.check()
     hub.init()
@@ -22,7 +22,8 @@ def test_the_relays_follow_the_test(swm_driver, swm_simulator):
     hub.deinit()
 
 
-def test_an_unknown_card_is_an_error_with_the_drivers_text(swm_driver, swm_simulator):
+def test_an_unknown_card_is_an_error_with_the_drivers_text(swm_driver: swmatrix.Driver,
+                                                           swm_simulator: swmatrix.Simulator) -> None:
     sim = swm_simulator
     sim.set("hub", "slot3", "relay2")
     with pytest.raises(swmatrix.Error) as failure:

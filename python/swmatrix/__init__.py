@@ -9,17 +9,23 @@
         print(sim.received("hub"))
 
 ``Module`` loads the module, ``Driver`` wraps the calls on one driver,
-``Simulator`` runs swmsim, ``Error`` is a non-zero status of the module.
+``Simulator`` runs swmsim. Everything the package raises of its own derives
+from ``SwmatrixError``: ``Error`` is a non-zero status of the module.
 """
 from . import codes
-from .driver import Driver, event_number, request_number
-from .errors import Error, SimulatorError
+from .driver import GET_VALUE_TYPES, SET_VALUE_TYPES, Driver, event_number, request_number
+from .errors import Error, ModuleError, RemovedDriverError, SimulatorError, SwmatrixError
 from .module import Module
 from .names import EVENT_NAMES, REQUEST_NAMES, TYPE_KEYS
 from .simulator import Simulator
 
-# Shown as swmatrix.Error in tracebacks.
-Error.__module__ = SimulatorError.__module__ = "swmatrix"
+#: The package's version: the project's (the build backend reads it from here).
+__version__ = "0.1.0"
 
-__all__ = ["Module", "Driver", "Simulator", "Error", "SimulatorError", "codes", "EVENT_NAMES",
-           "REQUEST_NAMES", "TYPE_KEYS", "event_number", "request_number"]
+# Shown as swmatrix.Error in tracebacks.
+for _exception in (SwmatrixError, Error, ModuleError, RemovedDriverError, SimulatorError):
+    _exception.__module__ = "swmatrix"
+
+__all__ = ["Module", "Driver", "Simulator", "SwmatrixError", "Error", "ModuleError", "RemovedDriverError",
+           "SimulatorError", "codes", "EVENT_NAMES", "REQUEST_NAMES", "TYPE_KEYS", "SET_VALUE_TYPES",
+           "GET_VALUE_TYPES", "event_number", "request_number", "__version__"]

@@ -1,11 +1,12 @@
 """The loaded module: its 18 exports, declared for ctypes."""
 import ctypes
+import os
 from pathlib import Path
 from typing import List, Optional, Tuple
 
 from . import codes, locations
 from .driver import Driver
-from .errors import Error
+from .errors import Error, ModuleError
 from .names import TYPE_KEYS
 
 _u32 = ctypes.c_uint32
@@ -39,6 +40,9 @@ PROTOTYPES = {
 
 def declare(library: ctypes.CDLL) -> None:
     """Gives the 18 exports of a loaded module their C signatures."""
+    missing = [name for name in PROTOTYPES if not hasattr(library, name)]
+    if missing:
+        raise ModuleError(f"{library._name} is not the swmatrix module: it lacks {', '.join(missing)}")
     for name, arguments in PROTOTYPES.items():
         function = getattr(library, name)
         function.argtypes = list(arguments)
@@ -55,29 +59,39 @@ class Module:
     """
 
     def __init__(self, path: Optional[locations.PathLike] = None) -> None:
+        if path is not None and not isinstance(path, (str, os.PathLike)):
+            raise TypeError(f"the module's path is a str or os.PathLike, not {type(path).__name__} {path!r}")
         name = locations.module_path(path)
+        #: The file that was loaded.
+        self.path: Path = Path(name)
         try:
             self.lib = ctypes.CDLL(name)
         except OSError as error:
-            raise OSError(f"cannot load the swmatrix module: {error} (name it with swmatrix.Module(PATH) "
+            raise ModuleError(f"cannot load the swmatrix module: {error} (name it with swmatrix.Module(PATH) "
                           "or $SWMATRIX_MODULE)") from error
         declare(self.lib)
         found = locations.loaded_path(name) if "/" not in name else Path(name)
-        #: The file that was loaded.
-        self.path: Path = (found or Path(name)).resolve()
+        self.path = (found or Path(name)).resolve()
 
     def create(self, type_key: str, caption: Optional[str] = None) -> Driver:
         """Creates a driver by its type key (``CreateNewDeviceDriver``).
 
         ``caption`` names the driver in error messages (default the type key).
         Raises ``Error`` for a key this module has no driver for."""
+        if not isinstance(type_key, str):
+            raise TypeError(f"a type key is a str such as 'HUBLINE4PORT' (swmatrix.TYPE_KEYS lists them), "
+                            f"not {type(type_key).__name__} {type_key!r}")
+        if caption is not None and not isinstance(caption, str):
+            raise TypeError(f"a caption is a str, not {type(caption).__name__} {caption!r}")
+        if "\0" in type_key:
+            raise ValueError(f"the type key {type_key!r} holds a zero byte")
         device_id = ctypes.c_uint16(0)
         status = self.lib.CreateNewDeviceDriver(0, type_key.encode(), ctypes.byref(device_id))
         if status != codes.DRV_OK:
             text = ""
             if status == codes.DRV_ERR_UNKNOWN_DEVICE_TYPE:
                 text = f"no driver for the type key '{type_key}' in this module"
-            raise Error(f"CreateNewDeviceDriver {type_key}", status, text)
+            raise Error("CreateNewDeviceDriver", caption or type_key, status, text)
         return Driver(self, device_id.value, caption or type_key)
 
     def error_text(self, device_id: int, status: int) -> str:
@@ -99,4 +113,4 @@ class Module:
         return found
 
     def __repr__(self) -> str:
-        return f"swmatrix.Module({str(self.path)!r})"
+        return f"swmatrix.Module({str(getattr(self, 'path', '?'))!r})"

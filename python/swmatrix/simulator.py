@@ -25,6 +25,34 @@ LIBRARY_VARIABLES = {
     "libadsapi.so": "SWMATRIX_ADVANTECH_LIBRARY",
 }
 
+# The simulators that point the module at themselves, oldest first, and what
+# the variables they set were before the first of them started: the
+# environment always points at the newest one still running, as nested
+# monkeypatching would, whichever order they stop in.
+_POINTING: List["Simulator"] = []
+_BEFORE: Dict[str, Optional[str]] = {}
+
+
+def _apply_environment() -> None:
+    wanted: Dict[str, Optional[str]] = dict(_BEFORE)
+    for simulator in _POINTING:
+        wanted.update(simulator.environment)
+    for variable, value in wanted.items():
+        if value is None:
+            os.environ.pop(variable, None)
+        else:
+            os.environ[variable] = value
+    if not _POINTING:
+        _BEFORE.clear()
+
+
+def _check_words(line: str) -> None:
+    bad = next((character for character in line if ord(character) < 0x20 or ord(character) == 0x7F), None)
+    if bad is not None:
+        raise ValueError(f"a control request is one line without control characters: {line!r} holds "
+                         f"0x{ord(bad):02X}")
+
+
 #: A configuration given as a dict: instrument name -> its keys (a list value
 #: repeats its key, as ``answer`` and ``fault`` allow); the name "simulator"
 #: is the ``[simulator]`` section.
@@ -42,6 +70,12 @@ def configuration_text(configuration: Configuration) -> str:
     return "\n".join(lines) + "\n"
 
 
+def _word(word: str) -> str:
+    if not word or any(character.isspace() for character in word):
+        raise ValueError(f"an instrument name or key is one word, not {word!r}")
+    return word
+
+
 class Simulator:
     """A running swmsim with the instruments of a configuration.
 
@@ -51,8 +85,12 @@ class Simulator:
     the environment points the module at it: ``SWMATRIX_PORTS``,
     ``SWMATRIX_SIM_BUS``, the simulated vendor libraries found beside the
     module (``SWMATRIX_GPIB_LIBRARY``, ...) and, unless set,
-    ``SWMATRIX_MESSAGEBOX=ok``. ``stop()`` (or the end of a ``with`` block)
-    stops it, restores the environment and removes the directory.
+    ``SWMATRIX_MESSAGEBOX=ok`` (``environment`` holds them). With several
+    simulators running, the module is pointed at the newest one; stopping
+    one, in any order, points it at the newest left, or restores the
+    variables as they were. ``point_module=False`` leaves the environment
+    alone (pass ``environment`` to a program of your own). ``stop()`` (or the
+    end of a ``with`` block) stops it and removes the directory.
 
     ``module`` (a ``Module`` or a path) tells where to look for swmsim and the
     simulated libraries; ``program`` names swmsim directly.
@@ -60,7 +98,8 @@ class Simulator:
 
     def __init__(self, config: Union[locations.PathLike, Configuration], *,
                  module: Union[Module, locations.PathLike, None] = None,
-                 program: Optional[locations.PathLike] = None, timeout: float = 10.0) -> None:
+                 program: Optional[locations.PathLike] = None, timeout: float = 10.0,
+                 point_module: bool = True) -> None:
         module_file = module.path if isinstance(module, Module) else Path(locations.module_path(module))
         if not module_file.is_absolute():
             module_file = locations.loaded_path(str(module_file)) or module_file
@@ -77,7 +116,8 @@ class Simulator:
         #: The "ready" line's words of each instrument after its transport: the
         #: endpoint ("127.0.0.1:PORT", the COMn link and device, the resource).
         self.endpoints: Dict[str, List[str]] = {}
-        self._saved: Dict[str, Optional[str]] = {}
+        #: The variables that point the module at this simulator.
+        self.environment: Dict[str, str] = {}
         command = [os.fspath(program) if program else locations.simulator_program(module_file),
                    "--config", str(self.config), "--control", str(self.control),
                    "--bus", str(self.bus), "--ports", str(self.ports)]
@@ -94,7 +134,12 @@ class Simulator:
         except BaseException:
             self.stop()
             raise
-        self._point_module_here(module_file)
+        self._find_environment(module_file)
+        if point_module:
+            for variable in self.environment:
+                _BEFORE.setdefault(variable, os.environ.get(variable))
+            _POINTING.append(self)
+            _apply_environment()
 
     def _wait_until_running(self, timeout: float) -> None:
         assert self.process and self.process.stdout
@@ -115,7 +160,7 @@ class Simulator:
             if len(words) >= 4 and words[0] == "ready":
                 self.endpoints[words[1]] = words[3:]
 
-    def _point_module_here(self, module_file: Path) -> None:
+    def _find_environment(self, module_file: Path) -> None:
         variables = {"SWMATRIX_PORTS": str(self.ports), "SWMATRIX_SIM_BUS": str(self.bus)}
         libraries = locations.simulated_libraries(module_file)
         for file, variable in LIBRARY_VARIABLES.items():
@@ -123,13 +168,13 @@ class Simulator:
                 variables[variable] = str(libraries / file)
         if not os.environ.get("SWMATRIX_MESSAGEBOX"):
             variables["SWMATRIX_MESSAGEBOX"] = "ok"
-        for variable, value in variables.items():
-            self._saved[variable] = os.environ.get(variable)
-            os.environ[variable] = value
+        self.environment = variables
 
     def request(self, line: str) -> Any:
         """Sends one control request (``"state hub"``); the answer's JSON
-        (None for a bare ``ok``). An ``error`` answer raises SimulatorError."""
+        (None for a bare ``ok``). An ``error`` answer raises SimulatorError; a
+        line break or other control character raises ValueError."""
+        _check_words(line)
         with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as connection:
             connection.settimeout(10)
             connection.connect(str(self.control))
@@ -165,9 +210,9 @@ class Simulator:
 
     def set(self, name: str, key: str, value: Any) -> None:
         """Applies a configuration key of the instrument while it runs."""
-        self.request(f"set {name} {key} {value}")
+        self.request(f"set {_word(name)} {_word(key)} {value}")
 
-    def fault(self, name: str, kind: Optional[str] = None, value: Optional[int] = None) -> str:
+    def fault(self, name: str, kind: Optional[str] = None, value: Union[int, str, None] = None) -> str:
         """Switches a fault on (``fault("dmm", "late", 200)``), off
         (``fault("dmm", "late", "off")``) or all off (``fault("dmm", "none")``);
         without a kind only asks. Returns the faults now on."""
@@ -192,13 +237,11 @@ class Simulator:
         return list(self.request("list"))
 
     def stop(self) -> None:
-        """Stops the simulator, restores the environment, removes its files."""
-        for variable, value in self._saved.items():
-            if value is None:
-                os.environ.pop(variable, None)
-            else:
-                os.environ[variable] = value
-        self._saved = {}
+        """Stops the simulator, points the module at the one started before it
+        (or restores the environment), removes its files."""
+        if self in _POINTING:
+            _POINTING.remove(self)
+            _apply_environment()
         process, self.process = self.process, None
         if process:
             if process.poll() is None:

@@ -136,8 +136,26 @@ echo "check-install: the installed Python package drove the bench example and a 
 "$work/venv/bin/pip" install --no-index --no-cache-dir -q "$here/../../python" >"$work/pip.out" 2>&1 \
   || fail "pip install ./python: $(tail -n 5 "$work/pip.out")"
 (cd "$work" && SWMATRIX_MODULE=$libdir/libswmatrix.so.0 PYTHONDONTWRITEBYTECODE=1 PYTHONPATH=$here/../python \
-  "$work/venv/bin/python" -m pytest -q -p no:cacheprovider -p swm_private_world \
+  "$work/venv/bin/python" -m pytest -q -p no:cacheprovider -p swm_private_world -p swmatrix.pytest_plugin \
   "$root/share/swmatrix/examples/test_python_bench.py" >"$work/venv.out" 2>&1) \
   || fail "the bench example with the pip-installed package: $(tail -n 20 "$work/venv.out")"
-echo "check-install: pip installed the Python package offline; its bench example passed"
+# An editable install is the checkout's package itself.
+"$work/venv/bin/pip" uninstall -y -q swmatrix >/dev/null
+"$work/venv/bin/pip" install --no-index --no-cache-dir -q -e "$here/../../python" >"$work/pip.out" 2>&1 \
+  || fail "pip install -e ./python: $(tail -n 5 "$work/pip.out")"
+[ "$(cd "$work" && "$work/venv/bin/python" -c 'import swmatrix; print(swmatrix.__file__)')" \
+  = "$(cd "$here/../../python" && pwd)/swmatrix/__init__.py" ] || fail "pip install -e ./python did not install the checkout's package"
+"$work/venv/bin/pip" show swmatrix | grep -x 'License: Proprietary' >/dev/null || fail "pip show swmatrix shows no licence"
+echo "check-install: pip installed the Python package offline, also editable; its bench example passed"
+# An sdist and a wheel built from it, twice: the same bytes each time.
+for round in 1 2; do
+  (cd "$work" && /usr/bin/python3 -m build --sdist --wheel --no-isolation --outdir "$work/dist$round" \
+    "$here/../../python" >"$work/build.out" 2>&1) || fail "python3 -m build: $(tail -n 5 "$work/build.out")"
+done
+for file in "$work"/dist1/*; do
+  cmp "$file" "$work/dist2/$(basename "$file")" || fail "$(basename "$file") differs when built again"
+done
+[ "$(ls "$work/dist1")" = "$(printf 'swmatrix-%s-py3-none-any.whl\nswmatrix-%s.tar.gz' "$version" "$version")" ] \
+  || fail "python3 -m build made $(ls "$work/dist1")"
+echo "check-install: the sdist and the wheel are the same bytes when built twice"
 echo "check-install: passed"

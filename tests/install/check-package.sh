@@ -63,9 +63,13 @@ site=/usr/lib/python3/dist-packages
 contents "$python" >"$build/package-python-actual.txt"
 diff -u "$build/package-python-expected.txt" "$build/package-python-actual.txt" || fail "unexpected contents of $python"
 dpkg-deb --fsys-tarfile "$python" | tar -xO ".$site/swmatrix-$version.dist-info/entry_points.txt" \
-  | grep -x 'swmatrix = swmatrix.pytest_plugin' >/dev/null || fail "python3-swmatrix announces no pytest plugin"
+  | grep -x 'swmatrix.pytest_plugin = swmatrix.pytest_plugin' >/dev/null || fail "python3-swmatrix announces no pytest plugin"
+dpkg-deb --fsys-tarfile "$python" | tar -xO ".$site/swmatrix-$version.dist-info/METADATA" \
+  | grep -x 'License: Proprietary' >/dev/null || fail "python3-swmatrix's metadata lacks the licence of pyproject.toml"
 [ "$(dpkg-deb --field "$python" Depends)" = "python3, swmatrix (= $version)" ] \
   || fail "python3-swmatrix Depends: $(dpkg-deb --field "$python" Depends)"
+[ "$(dpkg-deb --field "$python" Suggests)" = "python3-pytest" ] \
+  || fail "python3-swmatrix Suggests: $(dpkg-deb --field "$python" Suggests)"
 
 dpkg-deb --ctrl-tarfile "$runtime" | tar -xO ./conffiles | grep -x /etc/swmatrix/registry.ini >/dev/null \
   || fail "registry.ini is not a conffile"

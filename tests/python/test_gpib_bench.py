@@ -1,5 +1,8 @@
 """A GPIB bench through the simulated NI-488.2 library: the simulator's
 configuration is a dict, the drivers are created by hand."""
+from pathlib import Path
+from typing import Iterator
+
 import pytest
 
 import swmatrix
@@ -13,12 +16,13 @@ BENCH = {
 
 
 @pytest.fixture
-def bench(swm_module):
+def bench(swm_module: swmatrix.Module) -> Iterator[swmatrix.Simulator]:
     with swmatrix.Simulator(BENCH, module=swm_module) as simulator:
         yield simulator
 
 
-def test_relays_switch_and_the_interlock_input_is_read(swm_module, bench, tmp_path):
+def test_relays_switch_and_the_interlock_input_is_read(swm_module: swmatrix.Module, bench: swmatrix.Simulator,
+                                                       tmp_path: Path) -> None:
     (tmp_path / "attenuator.ini").write_text("[GPIB]\nPriAdr=28\n[HP11713A]\nRelais1Start=1\nRelais1Stop=2\n")
     (tmp_path / "relays.ini").write_text("[GPIB]\nPriAdr=4\n[ICS4874]\nRelais2Start=1\nInterlockRelais=2\n")
     with swm_module.create("HP11713A") as attenuator, swm_module.create("ICS4874INTERLOCK") as relays:

@@ -1,5 +1,7 @@
 """A Hubline bench as a lab script writes it: the fixtures start the simulator
 of test_hubline_bench.swmsim and load the driver from the demo's INI file."""
+from pathlib import Path
+
 import pytest
 
 import swmatrix
@@ -7,7 +9,8 @@ import swmatrix
 pytestmark = pytest.mark.swmdriver("HUBLINE4PORT", "../../docs/examples/hubline-demo.ini")
 
 
-def test_a_test_sets_the_relays_and_the_end_restores_them(swm_driver, swm_simulator, tmp_path):
+def test_a_test_sets_the_relays_and_the_end_restores_them(swm_driver: swmatrix.Driver,
+                                                          swm_simulator: swmatrix.Simulator, tmp_path: Path) -> None:
     hub, sim = swm_driver, swm_simulator
     steps = [  # call, commands the unit receives, its slot-3 relay card afterwards
         (hub.check, ["*IDN?", "SYSTEM:KLOCK 1", "S3:*IDN?", "SYSTEM:KLOCK 0", "S3:LOCAL", "LOCAL"], None),
@@ -35,10 +38,13 @@ def test_a_test_sets_the_relays_and_the_end_restores_them(swm_driver, swm_simula
     assert "COMPort=1" in saved and "Relais2Stop=2" in saved
 
 
-def test_a_wrong_card_fails_the_check_with_the_drivers_text(swm_driver, swm_simulator):
+def test_a_wrong_card_fails_the_check_with_the_drivers_text(swm_driver: swmatrix.Driver,
+                                                            swm_simulator: swmatrix.Simulator) -> None:
     swm_simulator.set("hub", "slot3", "relay2")
     with pytest.raises(swmatrix.Error) as failure:
         swm_driver.check()
-    assert (failure.value.call, failure.value.status) == ("CheckDevice HUBLINE4PORT", 0x30000096)
+    # The fixture names the driver after its INI file.
+    assert (failure.value.export, failure.value.driver, failure.value.status, failure.value.name) == (
+        "CheckDevice", "hubline-demo", 0x30000096, "STATUS_IDENTIFICATION_MISMATCH")
     assert failure.value.text == ('The received identification of the device ("TQS2PA") is not matching '
                                   'with the expected identification ("TQS4PA").')
