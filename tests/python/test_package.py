@@ -295,3 +295,16 @@ def test_simulators_report_their_errors_and_restore_the_environment(swm_module: 
     assert second.fault("dmm") == "none" and second.state("dmm")["instrument"]["idn"] != "A"
     second.stop()
     assert dict(os.environ) == before and not first.directory.exists() and not second.directory.exists()
+
+
+def test_the_ini_options_name_the_module_and_the_simulator(swm_module: swmatrix.Module, tmp_path: Path) -> None:
+    (tmp_path / "pytest.ini").write_text("[pytest]\nswm_module = missing/libswmatrix.so.0\nswm_simulator = no-swmsim\n")
+    (tmp_path / "test_bench.swmsim").write_text("[instrument dmm]\ntransport = tcp\n")
+    (tmp_path / "test_bench.py").write_text("def test_bench(swm_simulator):\n    pass\n")
+    command = [sys.executable, "-m", "pytest", "-p", "swmatrix.pytest_plugin", "-p", "no:cacheprovider",
+               str(tmp_path / "test_bench.py")]
+    extras: List[List[str]] = [[], ["--swm-module", str(swm_module.path)]]
+    outputs = [subprocess.run(command + extra, cwd=tmp_path, capture_output=True, text=True).stdout
+               for extra in extras]
+    assert f"ModuleError: cannot load the swmatrix module: {tmp_path}/missing/libswmatrix.so.0" in outputs[0]
+    assert f"SimulatorError: cannot start {tmp_path}/no-swmsim" in outputs[1]
