@@ -1,6 +1,7 @@
 #include "sim/core/ControlServer.h"
 
 #include <nlohmann/json.hpp>
+#include <cstdio>
 #include <sstream>
 #include <vector>
 
@@ -45,6 +46,16 @@ std::vector<std::string> Words(const std::string& line, size_t n, std::string* r
 }  // namespace
 
 std::string ExecuteControlRequest(Simulator& simulator, const std::string& line) {
+  // A control character inside a word could smuggle a second request into a
+  // value, or a terminal escape into the simulator's output: refused.
+  for (const char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02X", byte);
+      return std::string("error control character ") + code + " in the request (one request per line)";
+    }
+  }
   std::string rest;
   std::vector<std::string> words = Words(line, 3, &rest);
   if (words.empty()) return "error empty request";

@@ -88,6 +88,8 @@ TEST_F(ControlSocket, BadRequestsAreAnsweredWithAnError) {
       {"received", "error received needs an instrument name"},
       {"hangup dmm now", "error hangup takes only an instrument name"},
       {"set dmm", "error set needs a key"},
+      {"set dmm idn A\rfault dmm noanswer", "error control character 0x0D in the request (one request per line)"},
+      {"set dmm idn \x1b[2J", "error control character 0x1B in the request (one request per line)"},
   };
   for (const auto& each : cases) EXPECT_EQ(Control(path_, each.request), each.answer);
   EXPECT_EQ(Ok("help").size(), 13u);
