@@ -3,7 +3,7 @@ import ctypes
 import math
 import os
 from types import TracebackType
-from typing import TYPE_CHECKING, Any, Dict, Literal, NoReturn, Optional, Tuple, Type, Union, overload
+from typing import TYPE_CHECKING, Any, Callable, Dict, Literal, NoReturn, Optional, Tuple, Type, Union, overload
 
 from . import codes
 from .errors import Error, RemovedDriverError
@@ -139,7 +139,7 @@ class Driver:
         self._removed = False
         # A tower's heights are doubles once SetSetting 4003 switched them on.
         self._use_doubles = False
-        self._set_value = module.lib.SetValue
+        self._set_value: Callable[..., int] = module.lib.SetValue
 
     @property
     def removed(self) -> bool:
@@ -149,6 +149,9 @@ class Driver:
     def _refuse(self) -> NoReturn:
         raise RemovedDriverError(f"the driver {self.caption} (device ID {self.id}) was removed: create a new one "
                                  "(the module may have given its ID to another driver)")
+
+    def _refused(self, *arguments: Any) -> int:
+        self._refuse()
 
     def _error(self, export: str, status: int, operation: str = "") -> Error:
         return Error(export, self.caption, status, self.module.error_text(self.id, status), operation)
@@ -212,9 +215,8 @@ class Driver:
         """Tells the driver what the test does (``SetValue`` 1500): an event by
         name (``"FrequencyChanged"``, any case) or number, with its value: a
         number, a text for ``SendPilotInterfaceData``."""
-        if self._removed:
-            self._refuse()
-        # Kept lean for the common case (a numeric event by name with a float).
+        # Kept lean for the common case (a numeric event by name with a float);
+        # on a removed driver _set_value refuses.
         numeric = value.__class__ is float and event.__class__ is str
         entry = _NUMERIC_EVENTS.get(event) if numeric else None  # type: ignore[arg-type]
         if entry is None:
@@ -356,6 +358,7 @@ class Driver:
         if self._removed:
             return
         self._removed = True
+        self._set_value = self._refused
         status = self.module.lib.RemoveDeviceDriver(0, self.id)
         if status:
             raise Error("RemoveDeviceDriver", self.caption, status, self.module.error_text(self.id, status))
