@@ -294,6 +294,8 @@ def test_simulators_report_their_errors_and_restore_the_environment(swm_module: 
         second.set("dmm", "idn", "A\nfault dmm noanswer")
     assert second.fault("dmm") == "none" and second.state("dmm")["instrument"]["idn"] != "A"
     second.stop()
+    with swmatrix.Simulator(dmm, module=swm_module, point_module=False) as third:
+        assert third.environment["SWMATRIX_PORTS"] == str(third.ports) and dict(os.environ) == before
     assert dict(os.environ) == before and not first.directory.exists() and not second.directory.exists()
 
 
