@@ -292,6 +292,7 @@ def test_simulators_report_their_errors_and_restore_the_environment(swm_module: 
     # A line break would carry a second request.
     with pytest.raises(ValueError, match="without control characters: 'set dmm idn A\\\\nfault dmm noanswer'"):
         second.set("dmm", "idn", "A\nfault dmm noanswer")
+    assert (second.fault("dmm", "late", 200), second.fault("dmm", "late", "off")) == ("late 200", "none")
     assert second.fault("dmm") == "none" and second.state("dmm")["instrument"]["idn"] != "A"
     second.stop()
     with swmatrix.Simulator(dmm, module=swm_module, point_module=False) as third:
