@@ -76,7 +76,8 @@ def _number_of(value: Union[str, int], names: Dict[str, int], kind: str, listed:
             raise ValueError(f"unknown {kind} '{value}' (swmatrix.{listed} lists them)")
         return number
     if isinstance(value, bool) or not isinstance(value, int):
-        raise TypeError(f"a {kind} is a name (str) or a number (int), not {_kind(value)} {value!r}")
+        article = "an" if kind[0] in "aeiou" else "a"
+        raise TypeError(f"{article} {kind} is a name (str) or a number (int), not {_kind(value)} {value!r}")
     if not 1 <= value <= len(names):
         raise ValueError(f"the module knows no {kind} {value} (1 to {len(names)}; swmatrix.{listed} lists them)")
     return value

@@ -194,7 +194,7 @@ TOWER, HUB = "KREAntennaTower", "HUBLINE4PORT"
     (HUB, lambda d: d.event(-1), ValueError, "the module knows no event -1"),
     (HUB, lambda d: d.event(0), ValueError, "the module knows no event 0"),
     (HUB, lambda d: d.event(999), ValueError, "the module knows no event 999"),
-    (HUB, lambda d: d.event(True), TypeError, "a event is a name (str) or a number (int), not bool True"),
+    (HUB, lambda d: d.event(True), TypeError, "an event is a name (str) or a number (int), not bool True"),
     (HUB, lambda d: d.event("NoSuchEvent"), ValueError, "unknown event 'NoSuchEvent'"),
     (HUB, lambda d: d.request(0), ValueError, "the module knows no request 0 (1 to 4;"),
     (HUB, lambda d: d.request(99), ValueError, "the module knows no request 99"),
