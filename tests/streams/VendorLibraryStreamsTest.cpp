@@ -117,9 +117,10 @@ TEST(RsibStream, AReadTakesAtMostTheCountAndLeavesTheRestOfALongAnswer) {
   EXPECT_EQ(first + rest, data + "\n");
   // Texts go out with their length: an embedded NUL does not cut them.
   const std::string text("DISP:TEXT \"A\0B\"", 15);
+  const size_t before = rsib.meter.CommandCount();
   ASSERT_EQ(rsib.client.Write(0, text, false), 0u);
-  ASSERT_TRUE(rsib.meter.WaitForBytes(6 + text.size() + 1, std::chrono::seconds(5)));
-  EXPECT_EQ(rsib.meter.ReceivedBytes(), "DATA?\n" + text + "\n");
+  ASSERT_TRUE(rsib.meter.WaitForCommands(before + 1, std::chrono::seconds(5)));
+  EXPECT_EQ(rsib.meter.ReceivedCommands().back(), text);
 }
 
 TEST(RsibStream, NoInstrumentAtTheAddress) {
