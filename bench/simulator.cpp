@@ -4,6 +4,11 @@
 // minimal blocking server thread and against an in-process swmsim instrument:
 //   TcpRoundTrip/bare, TcpRoundTrip/swmsim      over TCP loopback
 //   PtyRoundTrip/bare, PtyRoundTrip/swmsim      over a pseudo-terminal
+//   HislipQuery/raw-socket, HislipQuery/hislip  the same swmsim instrument's
+//       *IDN? over a raw TCP socket and as a HiSLIP DataEnd message on the
+//       synchronous channel of a session (the same client loop writes the
+//       bytes and reads up to the answer's line feed; goal: HiSLIP within
+//       1.5 times the raw socket)
 // The driver benchmarks compare a driver's exchange with the bare client
 // against the same simulator, so the simulator's share cancels out there;
 // these figures show how large that share is (goal: swmsim within 3 times the
@@ -21,6 +26,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -28,6 +34,7 @@
 #include "LineResponder.h"
 #include "Placement.h"
 #include "sim/core/Simulator.h"
+#include "tests/sim/HislipClient.h"
 
 namespace {
 
@@ -102,8 +109,42 @@ void PtyRoundTripSwmsim(benchmark::State& state) {
   close(port);
 }
 
+// The *IDN? query as a DataEnd with the first message ID: 16 header bytes and the query.
+std::string HislipQueryMessage() {
+  std::string message("HS\x07\x00\xFF\xFF\xFF\x00\0\0\0\0\0\0\0", 15);
+  message += static_cast<char>(sizeof kQuery - 1);
+  return message + kQuery;
+}
+
+void HislipQuery(benchmark::State& state, bool hislip) {
+  bench::OneProcessor placement(state);
+  sim::Simulator simulator;
+  sim::Instrument& dmm = simulator.Add(
+      "dmm", {{"transport", hislip ? "hislip" : "tcp"}, {"port", "0"}, {"idn", "ACME,DMM100,1234,1.0"}});
+  std::optional<hisliptest::HislipClient> session;
+  int fd = -1;
+  if (hislip) {
+    session.emplace(dmm.Endpoint().port);
+    if (!session->Ready()) return state.SkipWithError("no HiSLIP session");
+    fd = session->Fd(hisliptest::kSync);
+  } else {
+    fd = bench::ConnectTcp(dmm.Endpoint().port);
+  }
+  const std::string query = hislip ? HislipQueryMessage() : std::string(kQuery);
+  const size_t answerSize = (hislip ? 16 : 0) + sizeof kAnswer - 1;
+  for (auto _ : state) {
+    if (!bench::BareExchange(fd, query, answerSize)) {
+      state.SkipWithError("exchange failed");
+      break;
+    }
+  }
+  if (!hislip) close(fd);
+}
+
 }  // namespace
 
+BENCHMARK_CAPTURE(HislipQuery, raw, false)->Name("HislipQuery/raw-socket")->UseRealTime();
+BENCHMARK_CAPTURE(HislipQuery, hislip, true)->Name("HislipQuery/hislip")->UseRealTime();
 BENCHMARK(TcpRoundTripBare)->Name("TcpRoundTrip/bare")->UseRealTime();
 BENCHMARK(TcpRoundTripSwmsim)->Name("TcpRoundTrip/swmsim")->UseRealTime();
 BENCHMARK(PtyRoundTripBare)->Name("PtyRoundTrip/bare")->UseRealTime();

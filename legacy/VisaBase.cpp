@@ -62,7 +62,7 @@ Status VisaBase::WriteText(const std::string& text) {
   return written < text.size() ? kNotAllWritten : 0;
 }
 
-Status VisaBase::ReadText(std::string* text, size_t count) {
+Status VisaBase::ReadText(std::string* text, size_t count, bool exactCount) {
   text->clear();
   if (!IsOpen()) return kNotOpen;
   if (count == 0) return 0;
@@ -76,6 +76,8 @@ Status VisaBase::ReadText(std::string* text, size_t count) {
     return kShortRead;
   }
   if (const Status status = Check("viRead", result)) return status;
+  // A read of exactly the bytes expected stops at its count by design.
+  if (result == visa::kSuccessMaxCount && exactCount && got == count) return 0;
   if (result == visa::kSuccessMaxCount && VisaResourceName::IsTcpip(resource_)) {
     JournexEntry::Note("ReadText", kModule, "Error", "The response of a TCPIP controlled device is larger than expected.",
                        {{"count", count}, {"Err", kResponseTooLarge}});
@@ -113,6 +115,12 @@ Status VisaBase::Flush(uint16_t mask) {
     JournexEntry::Note("Flush", kModule, "Warning",
                        "viFlush returned a status code not within the valid VISA error or warning range",
                        {{"status", static_cast<uint32_t>(result)}});
+  // The session has no buffer of that kind: there is nothing to flush.
+  if (result == visa::kErrorInvalidMask || result == visa::kErrorOperationNotSupported) {
+    JournexEntry::Note("Flush", kModule, "Note", "viFlush(" + resource_ + "): nothing of that kind to flush",
+                       {{"mask", mask}, {"status", static_cast<uint32_t>(result)}});
+    return 0;
+  }
   return Check("viFlush", result);
 }
 

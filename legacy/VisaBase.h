@@ -36,14 +36,17 @@ public:
   Status WriteText(const std::string& text);
   // Reads up to count bytes; kShortRead when the read ended (time-out,
   // termination character, end of message) with fewer, kResponseTooLarge
-  // when a TCPIP answer is longer than count.
-  Status ReadText(std::string* text, size_t count);
+  // when a TCPIP answer is longer than count, unless the read asked for
+  // exactly count bytes (exactCount: a binary block of a known length, where
+  // the library's VI_SUCCESS_MAX_CNT only says the read stopped at the count).
+  Status ReadText(std::string* text, size_t count, bool exactCount = false);
   Status SetTimeout(uint32_t milliseconds);
   uint32_t Timeout() const { return timeout_; }
   Status SetAttribute(visa::ViAttr attribute, visa::ViAttrState value);
   Status GetAttribute(visa::ViAttr attribute, uint32_t* value);
   Status ClearDevice();
-  // Discards the input and output buffers.
+  // Discards the input and output buffers. VI_ERROR_INV_MASK and
+  // VI_ERROR_NSUP_OPER (the session has no such buffer) count as done.
   Status Flush(uint16_t mask);
   // Drops every byte that has arrived and not been read: the library's
   // buffers, and for a raw socket what is waiting on the connection, read

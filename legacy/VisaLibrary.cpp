@@ -16,6 +16,16 @@ bool Take(void* handle, const char* name, F*& function, std::string& missing) {
   JournexEntry::Note("LoadVisaDLL", kModule, "Error", std::string(name) + " could not be found in VISA32.DLL");
   return false;
 }
+
+// A call the module never makes: its absence is noted, and the library serves all the same.
+template <class F>
+void TakeOptional(void* handle, const char* name, F*& function, std::string& absent) {
+  function = reinterpret_cast<F*>(SharedLibrary::Find(handle, name));
+  if (function) return;
+  absent += (absent.empty() ? "" : ", ") + std::string(name);
+  JournexEntry::Note("LoadVisaDLL", kModule, "Warning",
+                     std::string(name) + " could not be found in VISA32.DLL (not needed)");
+}
 }  // namespace
 
 std::vector<std::string> VisaLibrary::LibraryNames() {
@@ -44,7 +54,7 @@ Status VisaLibrary::Load() {
     return DRV_ERR_VISA_NOT_FOUND;
   }
   Functions& f = functions_;
-  std::string missing;
+  std::string missing, absent;
   bool complete = Take(handle, "viOpenDefaultRM", f.viOpenDefaultRM, missing);
   complete = Take(handle, "viOpen", f.viOpen, missing) && complete;
   complete = Take(handle, "viClose", f.viClose, missing) && complete;
@@ -53,14 +63,14 @@ Status VisaLibrary::Load() {
   complete = Take(handle, "viGetAttribute", f.viGetAttribute, missing) && complete;
   complete = Take(handle, "viSetAttribute", f.viSetAttribute, missing) && complete;
   complete = Take(handle, "viClear", f.viClear, missing) && complete;
-  complete = Take(handle, "viSetBuf", f.viSetBuf, missing) && complete;
+  TakeOptional(handle, "viSetBuf", f.viSetBuf, absent);
   complete = Take(handle, "viStatusDesc", f.viStatusDesc, missing) && complete;
   complete = Take(handle, "viFlush", f.viFlush, missing) && complete;
-  complete = Take(handle, "viDisableEvent", f.viDisableEvent, missing) && complete;
-  complete = Take(handle, "viDiscardEvents", f.viDiscardEvents, missing) && complete;
-  complete = Take(handle, "viWaitOnEvent", f.viWaitOnEvent, missing) && complete;
-  complete = Take(handle, "viLock", f.viLock, missing) && complete;
-  complete = Take(handle, "viUnlock", f.viUnlock, missing) && complete;
+  TakeOptional(handle, "viDisableEvent", f.viDisableEvent, absent);
+  TakeOptional(handle, "viDiscardEvents", f.viDiscardEvents, absent);
+  TakeOptional(handle, "viWaitOnEvent", f.viWaitOnEvent, absent);
+  TakeOptional(handle, "viLock", f.viLock, absent);
+  TakeOptional(handle, "viUnlock", f.viUnlock, absent);
   if (!complete) {
     functions_ = Functions{};
     loadFailure_ =
@@ -70,7 +80,8 @@ Status VisaLibrary::Load() {
   }
   loadFailure_.clear();
   loaded_ = true;
-  JournexEntry::Note("LoadVisaDLL", kModule, "Note", "LoadVisaDLL(\"Loaded\")", {{"library", loadedName_}});
+  JournexEntry::Note("LoadVisaDLL", kModule, "Note", "LoadVisaDLL(\"Loaded\")",
+                     {{"library", loadedName_}, {"absent", absent}});
   return 0;
 }
 

@@ -40,9 +40,11 @@ public:
   // The names tried, in order.
   static std::vector<std::string> LibraryNames();
 
-  // Loads the library and resolves every function: 0, or 0x300002E5 when no
-  // library can be loaded or the one loaded lacks a function (each missing
-  // one is logged).
+  // Loads the library and resolves its functions: 0, or 0x300002E5 when no
+  // library can be loaded or the one loaded lacks a function the VISA access
+  // calls (each missing one is logged). viSetBuf, viDisableEvent,
+  // viDiscardEvents, viWaitOnEvent, viLock and viUnlock are never called:
+  // a library without them loads (their absence is logged, and they stay null).
   Status Load();
   bool IsLoaded() const { return loaded_; }
   // Why the last load failed: each name tried with the loader's reason

@@ -29,6 +29,7 @@ constexpr ViStatus kErrorUnsupportedAttributeState = static_cast<ViStatus>(0xBFF
 constexpr ViStatus kErrorInputProtocolViolation = static_cast<ViStatus>(0xBFFF0037u);
 constexpr ViStatus kErrorInvalidMask = static_cast<ViStatus>(0xBFFF003Du);
 constexpr ViStatus kErrorIo = static_cast<ViStatus>(0xBFFF003Eu);
+constexpr ViStatus kErrorOperationNotSupported = static_cast<ViStatus>(0xBFFF0067u);
 constexpr ViStatus kErrorMachineNotAvailable = static_cast<ViStatus>(0xBFFF00A7u);
 
 constexpr ViAttr kAttrResourceClass = 0xBFFF0001;  // text of up to 256 characters

@@ -6,6 +6,7 @@
 #include "sim/core/TcpBinding.h"
 #include "sim/core/UdpBinding.h"
 #include "sim/core/Vxi11Binding.h"
+#include "sim/hislip/HislipBinding.h"
 
 namespace sim {
 
@@ -19,6 +20,7 @@ std::unique_ptr<Binding> CreateBinding(SimulatorContext& context, Instrument& in
     case TransportKind::kGpib:
     case TransportKind::kVisa: return std::make_unique<BusBinding>(context, instrument, settings);
     case TransportKind::kVxi11: return std::make_unique<Vxi11Binding>(context, instrument, settings);
+    case TransportKind::kHislip: return std::make_unique<HislipBinding>(context, instrument, settings);
   }
   return nullptr;
 }

@@ -12,7 +12,7 @@ const struct {
 } kTransports[] = {{TransportKind::kTcp, "tcp"}, {TransportKind::kUdp, "udp"},
                    {TransportKind::kHttp, "http"}, {TransportKind::kPty, "pty"},
                    {TransportKind::kGpib, "gpib"}, {TransportKind::kVisa, "visa"},
-                   {TransportKind::kVxi11, "vxi11"}};
+                   {TransportKind::kVxi11, "vxi11"}, {TransportKind::kHislip, "hislip"}};
 }  // namespace
 
 std::optional<TransportKind> ParseTransport(std::string_view word) {
@@ -34,7 +34,8 @@ std::string Endpoint::Describe() const {
     case TransportKind::kTcp:
     case TransportKind::kUdp:
     case TransportKind::kHttp:
-    case TransportKind::kVxi11: return host + ":" + std::to_string(port);
+    case TransportKind::kVxi11:
+    case TransportKind::kHislip: return host + ":" + std::to_string(port);
     case TransportKind::kPty: return link.empty() ? device : link + " " + device;
     case TransportKind::kGpib:
     case TransportKind::kVisa: return bus.empty() ? resource : resource + " " + bus;

@@ -7,14 +7,14 @@
 
 namespace sim {
 
-enum class TransportKind { kTcp, kUdp, kHttp, kPty, kGpib, kVisa, kVxi11 };
+enum class TransportKind { kTcp, kUdp, kHttp, kPty, kGpib, kVisa, kVxi11, kHislip };
 
 std::optional<TransportKind> ParseTransport(std::string_view word);
 std::string_view TransportName(TransportKind transport);
 
 struct Endpoint {
   TransportKind transport = TransportKind::kTcp;
-  std::string host;      // TCP, UDP, HTTP, VXI-11: always 127.0.0.1
+  std::string host;      // TCP, UDP, HTTP, VXI-11, HiSLIP: always 127.0.0.1
   uint16_t port = 0;     // TCP, UDP, HTTP; VXI-11: the core channel
   std::string device;    // pseudo-terminal: the slave device (/dev/pts/N)
   std::string link;      // pseudo-terminal: the COMn link, empty without a ports directory

@@ -81,8 +81,9 @@ bool ApplyTransportKey(const std::string& key, const std::string& value,
 // Which transports a transport key belongs to.
 bool KeyFitsTransport(const std::string& key, TransportKind transport) {
   using enum TransportKind;
-  if (key == "port") return transport == kTcp || transport == kUdp || transport == kHttp || transport == kVxi11;
-  if (key == "device") return transport == kVxi11;
+  if (key == "port") return transport == kTcp || transport == kUdp || transport == kHttp || transport == kVxi11 ||
+                            transport == kHislip;
+  if (key == "device") return transport == kVxi11 || transport == kHislip;
   if (key == "com") return transport == kPty;
   if (key == "board" || key == "address" || key == "secondary") return transport == kGpib;
   if (key == "resource") return transport == kVisa;
@@ -158,7 +159,7 @@ bool BuildInstrument(const std::string& name, const ConfigEntries& entries, Buil
     } else if (key == "transport") {
       const std::optional<TransportKind> transport = ParseTransport(entry.value);
       if (!transport) {
-        *error = "unknown transport '" + entry.value + "' (tcp, udp, http, pty, gpib, visa, vxi11)";
+        *error = "unknown transport '" + entry.value + "' (tcp, udp, http, pty, gpib, visa, vxi11, hislip)";
         return false;
       }
       settings.transport = *transport;
@@ -174,6 +175,10 @@ bool BuildInstrument(const std::string& name, const ConfigEntries& entries, Buil
   if (!family) {
     *error = "unknown family '" + settings.family + "' (" + FamilyNamesText() + ")";
     return false;
+  }
+  if (settings.transport == TransportKind::kHislip) {  // the registered port and the first sub-address
+    settings.port = 4880;
+    settings.lanDevice = "hislip0";
   }
   // A chip's engine takes binary commands: no byte ends or is added to one.
   if (settings.family == "ftdi") settings.readTerminator = settings.writeTerminator = Terminator::kNone;

@@ -26,13 +26,13 @@ struct InstrumentSettings {
   std::string name;
   std::string family = "scpi";
   TransportKind transport = TransportKind::kTcp;
-  uint16_t port = 0;             // tcp, udp, http, vxi11: 0 picks a free port
+  uint16_t port = 0;             // tcp, udp, http, vxi11, hislip (4880 unless given): 0 picks a free port
   int com = 0;                   // pty: n of the COMn link, 0 picks the lowest free n
   int board = 0;                 // gpib: the board (GPIBn)
   int primaryAddress = -1;       // gpib: 0 to 30
   int secondaryAddress = 0;      // gpib: 0 for none, else 96 to 126
   std::string resource;          // bus: the resource name
-  std::string lanDevice = "inst0";  // vxi11: the device name a link is created for
+  std::string lanDevice = "inst0";  // vxi11: the device name a link is created for; hislip: the sub-address
   Terminator readTerminator = Terminator::kLf;
   Terminator writeTerminator = Terminator::kLf;
   Faults faults;

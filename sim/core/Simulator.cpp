@@ -107,7 +107,6 @@ std::string Simulator::ListenPortmapper(uint16_t port) {
       const uint16_t core = instrument->Endpoint().port;
       mappings.push_back({0x0607AF, 1, kTcp, core});  // the core channel
       mappings.push_back({0x0607B0, 1, kTcp, core});  // its abort channel, on the same port
-      break;
     }
     return mappings;
   });

@@ -51,8 +51,9 @@ public:
   // Serves the simulated bus on a Unix socket.
   std::string ListenBus(const std::string& path);
   std::string BusPath();
-  // Serves a portmapper on TCP and UDP (port 0 picks a free one) that maps
-  // the VXI-11 programs to the first vxi11 instrument; returns an error text.
+  // Serves a portmapper on TCP and UDP (port 0 picks a free one) that lists
+  // the VXI-11 programs of every vxi11 instrument (GETPORT names the first);
+  // returns an error text.
   std::string ListenPortmapper(uint16_t port);
   uint16_t PortmapperPort();
 

@@ -5,6 +5,7 @@
 
 #include "sim/core/Instrument.h"
 #include "sim/rpc/Xdr.h"
+#include "sim/transport/Sockets.h"
 
 namespace sim {
 namespace {
@@ -14,6 +15,7 @@ constexpr uint32_t kAbortProgram = 0x0607B0;
 constexpr rpc::Program kServed[] = {{kCoreProgram, 1}, {kAbortProgram, 1}};
 
 enum Procedure : uint32_t {
+  kNull = 0,
   kDeviceAbort = 1,
   kCreateLink = 10,
   kDeviceWrite = 11,
@@ -30,26 +32,31 @@ enum Procedure : uint32_t {
   kDestroyLink = 23,
   kCreateInterruptChannel = 25,
   kDestroyInterruptChannel = 26,
+  kDeviceInterruptSrq = 30,  // of the client's interrupt program
 };
 
 enum Error : int32_t {
   kNoError = 0,
   kDeviceNotAccessible = 3,
   kInvalidLink = 4,
+  kChannelNotEstablished = 6,
   kNotSupported = 8,
   kLockedByAnotherLink = 11,
   kNoLockHeld = 12,
   kIoTimeout = 15,
   kAborted = 23,
+  kChannelAlreadyEstablished = 29,
 };
 
 // The device_read reason of a read of 0 bytes, and operation flags.
 constexpr int32_t kReasonRequestCount = 1;
+constexpr int32_t kFlagWaitLock = 1;
 constexpr int32_t kFlagEnd = 8;
 constexpr int32_t kFlagTermCharSet = 128;
 
 constexpr uint32_t kMaxReceiveSize = 1u << 20;
 constexpr size_t kMaxDeviceName = 256;
+constexpr size_t kMaxSrqHandle = 40;
 
 std::string Success(uint32_t xid, const rpc::XdrWriter& results) {
   return rpc::AcceptedReply(xid, rpc::AcceptStat::kSuccess, results.Bytes());
@@ -113,6 +120,10 @@ void Vxi11Binding::Finish(int client, const std::string& reply) {
 
 bool Vxi11Binding::Serve(int client, const rpc::RpcCall& call) {
   rpc::XdrReader in(call.arguments);
+  if (call.procedure == kNull) {
+    Reply(client, rpc::AcceptedReply(call.xid, rpc::AcceptStat::kSuccess));
+    return true;
+  }
   if (call.program == kAbortProgram) {
     const int32_t link = in.I32();
     if (call.procedure != kDeviceAbort) {
@@ -158,10 +169,14 @@ bool Vxi11Binding::Serve(int client, const rpc::RpcCall& call) {
       break;
     }
     case kDeviceLock: {
-      in.I32();  // flags
-      in.U32();  // lock_timeout: a lock held by another link is refused at once, never waited for
+      const int32_t flags = in.I32();
+      const uint32_t lockTimeout = in.U32();
       const int32_t error = LinkError(client, link);
       if (error == kNoError) lockHolder_ = link;
+      if (error == kLockedByAnotherLink && (flags & kFlagWaitLock) && lockTimeout > 0 && in.Ok()) {
+        WaitForLock(client, call.xid, link, lockTimeout);
+        return false;
+      }
       reply = ErrorOnly(call.xid, error);
       break;
     }
@@ -170,7 +185,9 @@ bool Vxi11Binding::Serve(int client, const rpc::RpcCall& call) {
       if (error == kNoError && lockHolder_ != link) error = kNoLockHeld;
       if (error == kNoError) lockHolder_ = 0;
       reply = ErrorOnly(call.xid, error);
-      break;
+      Reply(client, reply);
+      GrantWaitingLock();
+      return true;
     }
     case kDestroyLink: {
       const bool own = links_.contains(link) && links_.at(link).client == client;
@@ -178,10 +195,29 @@ bool Vxi11Binding::Serve(int client, const rpc::RpcCall& call) {
       reply = ErrorOnly(call.xid, own ? kNoError : kInvalidLink);
       break;
     }
-    case kDeviceEnableSrq:
-    case kDeviceDoCmd:
-    case kCreateInterruptChannel:
-    case kDestroyInterruptChannel: reply = ErrorOnly(call.xid, kNotSupported); break;
+    case kDeviceEnableSrq: {
+      const bool enable = in.Bool();
+      std::string handle = in.Opaque(kMaxSrqHandle);
+      const bool own = links_.contains(link) && links_.at(link).client == client;
+      if (own && in.Ok()) {
+        links_.at(link).srqEnabled = enable;
+        links_.at(link).srqHandle = std::move(handle);
+      }
+      reply = ErrorOnly(call.xid, own ? kNoError : kInvalidLink);
+      break;
+    }
+    case kCreateInterruptChannel: {
+      rpc::XdrReader arguments(call.arguments);  // (host_addr, host_port, prog_num, prog_vers, prog_family)
+      reply = ErrorOnly(call.xid, CreateInterruptChannel(client, arguments));
+      if (!arguments.Ok()) reply = rpc::AcceptedReply(call.xid, rpc::AcceptStat::kGarbageArguments);
+      Reply(client, reply);
+      return true;
+    }
+    case kDestroyInterruptChannel:  // no arguments: the link read above is not there
+      reply = ErrorOnly(call.xid, interrupts_.erase(client) ? kNoError : kChannelNotEstablished);
+      Reply(client, reply);
+      return true;
+    case kDeviceDoCmd: reply = ErrorOnly(call.xid, kNotSupported); break;
     default:
       Reply(client, rpc::AcceptedReply(call.xid, rpc::AcceptStat::kProcedureUnavailable));
       return true;
@@ -204,11 +240,76 @@ std::string Vxi11Binding::CreateLink(int client, rpc::XdrReader& in) {
     error = kLockedByAnotherLink;
   } else {
     link = nextLink_++;
-    links_.emplace(link, Link{client, {}});
+    links_.emplace(link, Link{client, {}, false, {}});
     if (lockDevice) lockHolder_ = link;
   }
   // The abort channel is served on this same port.
   return results.I32(error).I32(link).U32(Endpoint().port).U32(kMaxReceiveSize).Bytes();
+}
+
+int32_t Vxi11Binding::CreateInterruptChannel(int client, rpc::XdrReader& in) {
+  const uint32_t address = in.U32();
+  const uint32_t port = in.U32();
+  const uint32_t program = in.U32();
+  const uint32_t version = in.U32();
+  const int32_t family = in.I32();
+  if (!in.Ok()) return kNoError;
+  if (interrupts_.contains(client)) return kChannelAlreadyEstablished;
+  if (family != 0) return kNotSupported;  // only DEVICE_TCP
+  // The simulator talks to loopback clients only, and calls back nowhere else.
+  if ((address >> 24) != 127 || port == 0 || port > 65535) return kChannelNotEstablished;
+  std::string error;
+  transport::FileDescriptor fd = transport::ConnectLoopbackTcp(static_cast<uint16_t>(port), &error);
+  if (!fd.Valid()) return kChannelNotEstablished;
+  std::weak_ptr<bool> alive = alive_;
+  InterruptChannel& channel = interrupts_[client];
+  channel.program = program;
+  channel.version = version;
+  channel.stream = std::make_unique<StreamConnection>(
+      context_.loop, std::move(fd), [](std::string_view) {},  // replies to device_intr_srq are not awaited
+      [this, client, alive] {
+        context_.loop.Defer([this, client, alive] {
+          if (!alive.expired()) interrupts_.erase(client);
+        });
+      });
+  return kNoError;
+}
+
+void Vxi11Binding::ServiceRequested() {
+  for (const auto& [id, link] : links_) {
+    const auto channel = interrupts_.find(link.client);
+    if (!link.srqEnabled || channel == interrupts_.end()) continue;
+    rpc::XdrWriter call;
+    call.U32(++interruptXid_).U32(0).U32(2).U32(channel->second.program).U32(channel->second.version);
+    call.U32(kDeviceInterruptSrq).U32(0).Opaque("").U32(0).Opaque("");  // no credentials, no verifier
+    call.Opaque(link.srqHandle);
+    channel->second.stream->Send(rpc::MarkRecord(call.Bytes()));
+    ++srqsSent_;
+  }
+}
+
+void Vxi11Binding::WaitForLock(int client, uint32_t xid, int32_t link, uint32_t timeoutMs) {
+  std::weak_ptr<bool> alive = alive_;
+  const int timer = context_.loop.After(timeoutMs, [this, alive, client, xid] {
+    if (alive.expired()) return;
+    const auto wait = std::find_if(lockWaits_.begin(), lockWaits_.end(),
+                                   [&](const LockWait& w) { return w.client == client && w.xid == xid; });
+    if (wait == lockWaits_.end()) return;
+    lockWaits_.erase(wait);
+    Finish(client, ErrorOnly(xid, kLockedByAnotherLink));
+  });
+  lockWaits_.push_back({client, xid, link, timer});
+}
+
+void Vxi11Binding::GrantWaitingLock() {
+  while (lockHolder_ == 0 && !lockWaits_.empty()) {
+    const LockWait wait = lockWaits_.front();
+    lockWaits_.pop_front();
+    context_.loop.Cancel(wait.timer);
+    if (!links_.contains(wait.link)) continue;
+    lockHolder_ = wait.link;
+    Finish(wait.client, ErrorOnly(wait.xid, kNoError));
+  }
 }
 
 int32_t Vxi11Binding::LinkError(int client, int32_t link) const {
@@ -292,13 +393,20 @@ void Vxi11Binding::DestroyLink(int32_t link) {
   output_.EndReads(link, kAborted);
   links_.erase(link);
   if (lockHolder_ == link) lockHolder_ = 0;
+  GrantWaitingLock();
 }
 
 void Vxi11Binding::DropClient(int client) {
   sessions_.erase(client);
   output_.Forget(client);
   std::erase_if(links_, [&](const auto& entry) { return entry.second.client == client; });
+  std::erase_if(lockWaits_, [&](const LockWait& wait) {
+    if (wait.client == client) context_.loop.Cancel(wait.timer);
+    return wait.client == client;
+  });
+  interrupts_.erase(client);
   if (lockHolder_ != 0 && !links_.contains(lockHolder_)) lockHolder_ = 0;
+  GrantWaitingLock();
 }
 
 void Vxi11Binding::Hangup() {
@@ -307,6 +415,9 @@ void Vxi11Binding::Hangup() {
   sessions_.clear();
   links_.clear();
   lockHolder_ = 0;
+  for (const LockWait& wait : lockWaits_) context_.loop.Cancel(wait.timer);
+  lockWaits_.clear();
+  interrupts_.clear();
   output_.Clear();
 }
 
@@ -318,7 +429,9 @@ nlohmann::json Vxi11Binding::State() const {
                 {"writes", writes_},
                 {"device_clears", clears_},
                 {"output_bytes", output_.QueuedBytes()},
-                {"reads_waiting", output_.ReadsWaiting()}});
+                {"reads_waiting", output_.ReadsWaiting()},
+                {"interrupt_channels", interrupts_.size()},
+                {"srq_calls", srqsSent_}});
   return state;
 }
 

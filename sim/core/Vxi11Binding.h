@@ -5,7 +5,10 @@
 // and destroy_link). Answers wait in the output queue (Vxi11Output) until a
 // device_read takes them.
 // The same port serves device_abort (program 0x0607B0), which create_link
-// reports as the abort channel. There is no interrupt channel.
+// reports as the abort channel. Procedure 0 of both answers with nothing (a
+// ping). A client that creates an interrupt channel (a TCP RPC server of its
+// own on 127.0.0.1) and enables service requests on a link gets a
+// device_intr_srq call there when the instrument requests service.
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -28,6 +31,7 @@ public:
   // Ends every connection and link; the output queue is emptied.
   void Hangup() override;
   bool OutputPending() const override { return !output_.Empty(); }
+  void ServiceRequested() override;
   nlohmann::json State() const override;
 
 protected:
@@ -44,6 +48,21 @@ private:
   struct Link {
     int client;
     CommandFramer framer;
+    bool srqEnabled = false;
+    std::string srqHandle;  // sent back with device_intr_srq
+  };
+  // The connection to a client's interrupt server (program and version its own).
+  struct InterruptChannel {
+    std::unique_ptr<StreamConnection> stream;
+    uint32_t program = 0;
+    uint32_t version = 0;
+  };
+  // A device_lock that waits for another link's lock.
+  struct LockWait {
+    int client;
+    uint32_t xid;
+    int32_t link;
+    int timer;
   };
 
   void ServeCalls(int client);
@@ -59,6 +78,10 @@ private:
   bool Write(int client, const rpc::RpcCall& call, rpc::XdrReader& in);
   void Read(int client, const rpc::RpcCall& call, rpc::XdrReader& in);
   void DeviceClear();
+  int32_t CreateInterruptChannel(int client, rpc::XdrReader& in);
+  void WaitForLock(int client, uint32_t xid, int32_t link, uint32_t timeoutMs);
+  // Hands a free lock to the first device_lock that waits for it.
+  void GrantWaitingLock();
   void DestroyLink(int32_t link);
   void ReadDone(const Vxi11Output::Read& read, const Vxi11Output::Result& result);
   void DropClient(int client);
@@ -68,6 +91,10 @@ private:
   std::map<int32_t, Link> links_;
   int32_t nextLink_ = 1;
   int32_t lockHolder_ = 0;  // the link holding the device lock, 0 for none
+  std::deque<LockWait> lockWaits_;
+  std::map<int, InterruptChannel> interrupts_;  // by the client that created it
+  uint32_t interruptXid_ = 0;
+  size_t srqsSent_ = 0;
   Vxi11Output output_;
   bool remote_ = false;
   size_t writes_ = 0;

@@ -77,6 +77,19 @@ FileDescriptor AcceptConnection(int listenFd) {
   return fd;
 }
 
+FileDescriptor ConnectLoopbackTcp(uint16_t port, std::string* error) {
+  FileDescriptor fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  const sockaddr_in address = Loopback(port);
+  if (!fd.Valid() || ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    *error = ErrorText("connect");
+    return {};
+  }
+  const int yes = 1;
+  setsockopt(fd.Get(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+  SetNonBlocking(fd.Get());
+  return fd;
+}
+
 FileDescriptor BindUdp(uint16_t port, uint16_t* boundPort, std::string* error) {
   return BindLoopback(SOCK_DGRAM, port, boundPort, error);
 }
@@ -132,7 +145,7 @@ FileDescriptor ConnectUnix(const std::string& path, std::string* error) {
     *error = ErrorText("socket");
     return {};
   }
-  if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     *error = ErrorText(("connect " + path).c_str());
     return {};
   }

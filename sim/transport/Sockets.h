@@ -29,6 +29,9 @@ struct IoResult {
 FileDescriptor ListenTcp(uint16_t port, uint16_t* boundPort, std::string* error);
 // The next pending connection, non-blocking with Nagle's algorithm off; invalid when none waits.
 FileDescriptor AcceptConnection(int listenFd);
+// A TCP connection to 127.0.0.1:port (a loopback connect ends at once),
+// non-blocking afterwards with Nagle's algorithm off; invalid on failure.
+FileDescriptor ConnectLoopbackTcp(uint16_t port, std::string* error);
 // A UDP socket bound to 127.0.0.1; port 0 picks a free port. Non-blocking.
 FileDescriptor BindUdp(uint16_t port, uint16_t* boundPort, std::string* error);
 // One datagram; false when none is waiting (or on error).

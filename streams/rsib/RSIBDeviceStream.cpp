@@ -125,7 +125,7 @@ Status RSIBDeviceStream::SetTimeout(uint32_t hostContext, double seconds) {
 
 Status RSIBDeviceStream::SendText(const std::string& text) {
   const auto result = Invoke([&](const RSIBDllWrapper::Functions& f, RSIBDllWrapper::Result& r) {
-    f.RSDLLibwrt(handle_, text.c_str(), &r.ibsta, &r.iberr, &r.ibcntl);
+    f.RSDLLilwrt(handle_, text.data(), text.size(), &r.ibsta, &r.iberr, &r.ibcntl);
   });
   if (JournexEntry::Enabled())
     JournexEntry::Note("Write", kModule, result.Failed() ? "Error" : "Note", "Write(\"" + text + "\")",

@@ -24,7 +24,7 @@ std::string RSIBDllWrapper::LibraryName() { return ChooseVendorLibrary(kLibrary)
 Status RSIBDllWrapper::Load() {
   return library_.Load([](VendorLibraryAttempt& take, Functions& f) {
     take("RSDLLibfind", f.RSDLLibfind);
-    take("RSDLLibwrt", f.RSDLLibwrt);
+    take("RSDLLilwrt", f.RSDLLilwrt);
     take("RSDLLilrd", f.RSDLLilrd);
     take("RSDLLTestSrq", f.RSDLLTestSrq);
     take("RSDLLWaitSrq", f.RSDLLWaitSrq);

@@ -4,7 +4,11 @@
 // the status word and fills the status word, the error code and the byte
 // count; bit 0x8000 of the status word marks a failure, 0x4000 a time-out.
 // Answers are read with the length-limited RSDLLilrd: RSDLLibrd takes no
-// length and writes the whole answer, however long, so it is never used.
+// length and writes the whole answer, however long, so it is never used;
+// texts go out with RSDLLilwrt, which takes their length. The calls the
+// vendor's header declares void (RSDLLTestSrq, RSDLLWaitSrq, RSDLLibtmo,
+// RSDLLibsre, RSDLLibloc, RSDLLibeot, RSDLLibonl) report through the out
+// parameters alone.
 #include <memory>
 #include <string>
 
@@ -18,18 +22,20 @@ public:
 
   struct Functions {
     short (*RSDLLibfind)(char* address, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
-    short (*RSDLLibwrt)(short ud, const char* text, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    // Writes count bytes (RSDLLibwrt would stop at the first NUL).
+    short (*RSDLLilwrt)(short ud, const char* text, unsigned long count, short* ibsta, short* iberr,
+                        unsigned long* ibcntl) = nullptr;
     // Reads at most count bytes; *ibcntl is the count read.
     short (*RSDLLilrd)(short ud, char* buffer, unsigned long count, short* ibsta, short* iberr,
                        unsigned long* ibcntl) = nullptr;
-    short (*RSDLLTestSrq)(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
-    short (*RSDLLWaitSrq)(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    void (*RSDLLTestSrq)(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    void (*RSDLLWaitSrq)(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
     // The time-out of reads and waits in whole seconds.
-    short (*RSDLLibtmo)(short ud, short seconds, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
-    short (*RSDLLibsre)(short ud, short enable, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
-    short (*RSDLLibloc)(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
-    short (*RSDLLibeot)(short ud, short sendEnd, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
-    short (*RSDLLibonl)(short ud, short online, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    void (*RSDLLibtmo)(short ud, short seconds, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    void (*RSDLLibsre)(short ud, short enable, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    void (*RSDLLibloc)(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    void (*RSDLLibeot)(short ud, short sendEnd, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
+    void (*RSDLLibonl)(short ud, short online, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
     short (*RSDLLibclr)(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
     short (*RSDLLibrsp)(short ud, char* statusByte, short* ibsta, short* iberr, unsigned long* ibcntl) = nullptr;
   };

@@ -31,16 +31,20 @@ Status VISADeviceStream::Open(const VISADeviceStreamConfiguration& configuration
   const std::string& identifier = configuration.GetIdentifier();
   const std::string hislip = configuration.GetOpenIdentifier();
   const bool triedHiSLIP = hislip != identifier && VISAHiSLIPStore::MayTry(identifier);
+  Status hislipStatus = 0;
   if (triedHiSLIP) {
     visa_.SetIdentifier(hislip);
-    const Status status = visa_.Open(timeout);
-    JournexEntry::Note("Open", kModule, status == 0 ? "Note" : "Warning", "Open(" + hislip + ")", {{"Err", status}});
-    if (status == 0) return 0;
+    hislipStatus = visa_.Open(timeout);
+    JournexEntry::Note("Open", kModule, hislipStatus == 0 ? "Note" : "Warning", "Open(" + hislip + ")",
+                       {{"Err", hislipStatus}});
+    if (hislipStatus == 0) return 0;
   }
   visa_.SetIdentifier(identifier);
   const Status status = visa_.Open(timeout);
-  // Only an instrument that then opens as configured has refused HiSLIP.
-  if (triedHiSLIP && status == 0) VISAHiSLIPStore::RememberRefused(identifier);
+  // Only an instrument that refused HiSLIP and then opens as configured is
+  // without HiSLIP; a busy or slow one is tried again next time.
+  if (triedHiSLIP && status == 0 && VISAHiSLIPStore::IsRefusal(hislipStatus))
+    VISAHiSLIPStore::RememberRefused(identifier);
   return status;
 }
 
@@ -131,7 +135,10 @@ Status VISADeviceStream::Read(uint32_t, std::string& text, size_t count) {
     }
     if (left != visa_.Timeout()) status = visa_.SetTimeout(left);
     std::string piece;
-    if (status == 0) status = visa_.ReadText(&piece, count - text.size());
+    // An instrument session read without a receive terminator (a binary
+    // block) asks for exactly count bytes; a raw socket cannot tell.
+    const bool exact = terminator.empty() && visa_.Type() == VisaBase::SessionType::Instrument;
+    if (status == 0) status = visa_.ReadText(&piece, count - text.size(), exact);
     text += piece;
     // A short read either ended with the message or ran out of time.
     if (status == VisaBase::kShortRead) {

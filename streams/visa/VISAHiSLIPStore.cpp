@@ -1,5 +1,6 @@
 #include "streams/visa/VISAHiSLIPStore.h"
 
+#include "legacy/VisaTypes.h"
 #include "logging/JournexEntry.h"
 #include "platform/FileAccess.h"
 #include "platform/ProcessInfo.h"
@@ -35,6 +36,11 @@ bool VISAHiSLIPStore::MayTry(const std::string& identifier) {
   store->PopTable();
   store->Close();
   return mayTry;
+}
+
+bool VISAHiSLIPStore::IsRefusal(uint32_t status) {
+  return status == static_cast<uint32_t>(visa::kErrorResourceNotFound) ||
+         status == static_cast<uint32_t>(visa::kErrorInvalidResourceName);
 }
 
 void VISAHiSLIPStore::RememberRefused(const std::string& identifier) {

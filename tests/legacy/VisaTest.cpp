@@ -60,6 +60,10 @@ TEST_F(VisaTest, TimeOutsAndOverlongAnswers) {
   EXPECT_EQ(visa.ReadText(&answer, 100), 0x300002E4u) << "a LAN answer larger than the buffer";
   EXPECT_EQ(answer.size(), 100u);
   EXPECT_EQ(ErrorText(visa, 0x300002E4u), "The response of a TCPIP controlled device is larger than expected.");
+  // A read of exactly the bytes expected (a binary block) is whole at its count.
+  ASSERT_EQ(visa.WriteText("*IDN?\n"), 0u);
+  EXPECT_EQ(visa.ReadText(&answer, 100, true), 0u);
+  EXPECT_EQ(answer.size(), 100u);
 }
 
 TEST_F(VisaTest, StatusTextsComeFromTheTableOrTheLibrary) {
@@ -104,6 +108,19 @@ TEST_F(VisaTest, ALibraryThatIsMissingOrIncompleteIsReported) {
   EXPECT_FALSE(incomplete.Library().IsLoaded());
   EXPECT_TRUE(incomplete.Library().LoadFailure().starts_with(SimulatedLibrary("libgpib.so.0") + ": viOpenDefaultRM, "))
       << incomplete.Library().LoadFailure();
+
+  // A library without the calls the VISA access never makes serves; their absence is noted.
+  setenv("SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa-minimal.so").c_str(), 1);
+  log.UntilMarker();
+  Visa minimal("TCPIP0::10.0.0.7::INSTR");
+  ASSERT_EQ(minimal.Open(), 0u);
+  std::string identification;
+  EXPECT_EQ(minimal.GetIdentificationString(&identification), 0u);
+  EXPECT_EQ(identification, "ACME,SCOPE4,5,1.1");
+  EXPECT_EQ(minimal.DiscardInput(), 0u) << "viFlush's VI_ERROR_NSUP_OPER: nothing to flush";
+  records = log.UntilMarker();
+  EXPECT_EQ(LogCollector::Containing(records, {"could not be found in VISA32.DLL (not needed)"}).size(), 6u);
+  EXPECT_EQ(LogCollector::Containing(records, {"viLock could not be found"}).size(), 1u);
 
   // Without the variable: the runtime name first, then the development name, then other VISA libraries.
   unsetenv("SWMATRIX_VISA_LIBRARY");

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "InstrumentOverTcp.h"
+#include "HislipClient.h"
 #include "sim/replay/ReplayScript.h"
 #include "support/TestFiles.h"
 
@@ -119,6 +120,12 @@ TEST_F(ReplayOverTcp, AnswersFromTheCaptureSendsTheUnaskedOutputAndShowsItsState
   ASSERT_TRUE(simtest::SendAll(datagrams.get(), "MOVE\n"));
   EXPECT_EQ(simtest::ReceiveDatagram(datagrams.get()), "OK\r\n");
   EXPECT_EQ(simtest::ReceiveDatagram(datagrams.get()), "DONE\r\n");
+  // On HiSLIP both come as DataEnd messages on the synchronous channel.
+  sim::Instrument& hislip = other.Add(
+      "h", {{"transport", "hislip"}, {"port", "0"}, {"family", "replay"}, {"capture", capture}, {"source", "127.0.0.1:5025"}});
+  hisliptest::HislipClient session(hislip.Endpoint().port);
+  EXPECT_EQ(session.Query("MOVE\n"), "OK\r\n");
+  EXPECT_EQ(session.Receive(hisliptest::kSync)->payload, "DONE\r\n");
 
   // A wrong source names the instruments the capture has; a newer format is refused.
   auto addError = [&](const std::string& source) {

@@ -9,6 +9,7 @@
 #include "sim/core/Simulator.h"
 #include "sim/rpc/RecordMarking.h"
 #include "sim/rpc/Xdr.h"
+#include "sim/transport/Sockets.h"
 
 namespace {
 
@@ -192,7 +193,9 @@ TEST(Vxi11, LocksLinksAndRefusedCalls) {
     std::string arguments;
     std::vector<uint32_t> results;
   } calls[] = {
+      {"the NULL procedure", first, 0, "", {}},
       {"lock", first, 18, lock, {0}},
+      {"a lock that waits up to its lock_timeout", second, 18, XdrWriter().U32(2).U32(1).U32(50).Bytes(), {11}},
       {"write under another's lock", second, 11, WriteArguments(2, "*CLS\n"), {11, 0}},
       {"a link of another connection", second, 11, WriteArguments(1, "*CLS\n"), {4, 0}},
       {"unlock without the lock", second, 19, XdrWriter().U32(2).Bytes(), {12}},
@@ -200,9 +203,25 @@ TEST(Vxi11, LocksLinksAndRefusedCalls) {
       {"the lock holder writes", first, 11, WriteArguments(1, "*CLS\n"), {0, 5}},
       {"unlock", first, 19, XdrWriter().U32(1).Bytes(), {0}},
       {"then the other writes", second, 11, WriteArguments(2, "*CLS\n"), {0, 5}},
-      {"no interrupt channel", first, 25, XdrWriter().U32(0).U32(0).U32(0).U32(0).U32(0).Bytes(), {8}},
+      {"no interrupt channel elsewhere than loopback", first, 25,
+       XdrWriter().U32(0x0A000001).U32(4000).U32(0x0607B1).U32(1).U32(0).Bytes(), {6}},
+      {"no interrupt channel to destroy", first, 26, "", {6}},
   };
-  for (const auto& call : calls) EXPECT_EQ(Words(call.client.Call(kCore, call.procedure, call.arguments)), call.results) << call.what;
+  for (const auto& call : calls) {
+    const int64_t start = simtest::NowMs();
+    EXPECT_EQ(Words(call.client.Call(kCore, call.procedure, call.arguments)), call.results) << call.what;
+    if (call.procedure == 18 && call.results[0] == 11) {
+      EXPECT_GE(simtest::NowMs() - start, 50) << call.what;
+    }
+  }
+  EXPECT_TRUE(Words(first.Call(kAbort, 0, "")).empty()) << "the abort channel's NULL procedure";
+  // A waiting lock is granted when the holder unlocks.
+  EXPECT_EQ(Words(first.Call(kCore, 18, lock)), std::vector<uint32_t>{0});
+  second.Send(kCore, 18, XdrWriter().U32(2).U32(1).U32(60000).Bytes());
+  EXPECT_EQ(Words(first.Call(kCore, 19, XdrWriter().U32(1).Bytes())), std::vector<uint32_t>{0});
+  std::vector<uint32_t> head;
+  EXPECT_EQ(Words(second.Receive(&head)), std::vector<uint32_t>{0});
+  EXPECT_EQ(Words(first.Call(kCore, 11, WriteArguments(1, "*CLS\n"))), (std::vector<uint32_t>{11, 0}));
 
   // Refused calls: {program, version, procedure, RPC version} and the reply's words after the xid.
   struct {
@@ -224,11 +243,45 @@ TEST(Vxi11, LocksLinksAndRefusedCalls) {
   }
 }
 
-TEST(Portmapper, MapsTheVxi11ProgramsToTheFirstVxi11Instrument) {
+TEST(Vxi11, ServiceRequestsOverTheInterruptChannel) {
+  sim::Simulator simulator;
+  const uint16_t port = simulator.Add("dmm", {{"transport", "vxi11"}}).Endpoint().port;
+  // The client's interrupt server.
+  std::string error;
+  uint16_t interruptPort = 0;
+  sim::transport::FileDescriptor listener = sim::transport::ListenTcp(0, &interruptPort, &error);
+  ASSERT_TRUE(listener.Valid()) << error;
+  RpcClient client(port);
+  EXPECT_EQ(Words(client.Call(kCore, 10, CreateLink("inst0"))).at(1), 1u);
+  const std::string channel = XdrWriter().U32(0x7F000001).U32(interruptPort).U32(0x0607B1).U32(1).U32(0).Bytes();
+  EXPECT_EQ(Words(client.Call(kCore, 25, channel)), std::vector<uint32_t>{0});
+  EXPECT_EQ(Words(client.Call(kCore, 25, channel)), std::vector<uint32_t>{29}) << "already established";
+  ASSERT_TRUE(sim::transport::WaitForReadable(listener.Get(), simtest::kPatienceMs));
+  const simtest::Fd interrupts(sim::transport::AcceptConnection(listener.Get()).Release());
+  EXPECT_EQ(Words(client.Call(kCore, 20, XdrWriter().U32(1).U32(1).Opaque("scope-7").Bytes())), std::vector<uint32_t>{0});
+  // Message available requests service: the answer to *IDN? waits in the output queue.
+  EXPECT_EQ(Words(client.Call(kCore, 11, WriteArguments(1, "*SRE 16;*IDN?\n"))), (std::vector<uint32_t>{0, 14}));
+  const std::string mark = simtest::ReadCount(interrupts.get(), 4);
+  ASSERT_EQ(mark.size(), 4u);
+  const std::string record = simtest::ReadCount(interrupts.get(), XdrReader(mark).U32() & 0x7FFFFFFF);
+  XdrReader call(record);
+  std::vector<uint32_t> words;
+  for (int i = 0; i < 10; ++i) words.push_back(call.U32());
+  EXPECT_EQ(std::vector<uint32_t>(words.begin() + 1, words.end()),
+            (std::vector<uint32_t>{0, 2, 0x0607B1, 1, 30, 0, 0, 0, 0}));  // CALL of device_intr_srq
+  EXPECT_EQ(call.Opaque(), "scope-7");
+  EXPECT_EQ(Words(client.Call(kCore, 13, Generic(1))), (std::vector<uint32_t>{0, 0x50}));
+  EXPECT_EQ(Words(client.Call(kCore, 26, "")), std::vector<uint32_t>{0});
+  bool closed = false;
+  simtest::ReadToEnd(interrupts.get(), &closed);
+  EXPECT_TRUE(closed) << "destroy_intr_chan ends the connection";
+}
+
+TEST(Portmapper, ListsTheVxi11ProgramsOfEveryVxi11Instrument) {
   sim::Simulator simulator;
   simulator.Add("raw", {{"transport", "tcp"}});
   const uint16_t core = simulator.Add("scope", {{"transport", "vxi11"}}).Endpoint().port;
-  simulator.Add("other", {{"transport", "vxi11"}});
+  const uint16_t other = simulator.Add("other", {{"transport", "vxi11"}}).Endpoint().port;
   ASSERT_EQ(simulator.ListenPortmapper(0), "");
   const uint16_t port = simulator.PortmapperPort();
   const auto getPort = [](uint32_t program, uint32_t protocol) {
@@ -243,7 +296,8 @@ TEST(Portmapper, MapsTheVxi11ProgramsToTheFirstVxi11Instrument) {
   for (const auto& query : queries) EXPECT_EQ(Words(client.Call(kPortmapper, 3, query.arguments)), std::vector<uint32_t>{query.port});
   EXPECT_EQ(Words(client.Call(kPortmapper, 4, "")),
             (std::vector<uint32_t>{1, kPortmapper, 2, 6, port, 1, kPortmapper, 2, 17, port,
-                                   1, kCore, 1, 6, core, 1, kAbort, 1, 6, core, 0}));
+                                   1, kCore, 1, 6, core, 1, kAbort, 1, 6, core,
+                                   1, kCore, 1, 6, other, 1, kAbort, 1, 6, other, 0}));
 
   // The same question in a datagram.
   simtest::Fd udp = simtest::ConnectUdp(port);

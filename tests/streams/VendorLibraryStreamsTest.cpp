@@ -115,6 +115,12 @@ TEST(RsibStream, AReadTakesAtMostTheCountAndLeavesTheRestOfALongAnswer) {
   EXPECT_EQ(first, data.substr(0, 10));
   ASSERT_EQ(rsib.client.Read(0, rest, 10000), 0u);
   EXPECT_EQ(first + rest, data + "\n");
+  // Texts go out with their length: an embedded NUL does not cut them.
+  const std::string text("DISP:TEXT \"A\0B\"", 15);
+  const size_t before = rsib.meter.CommandCount();
+  ASSERT_EQ(rsib.client.Write(0, text, false), 0u);
+  ASSERT_TRUE(rsib.meter.WaitForCommands(before + 1, std::chrono::seconds(5)));
+  EXPECT_EQ(rsib.meter.ReceivedCommands().back(), text);
 }
 
 TEST(RsibStream, NoInstrumentAtTheAddress) {
@@ -240,7 +246,7 @@ TEST(VendorLibraries, EachLoaderLogsUnderItsOwnCallAndModuleAndAFailureStopsItsS
   // Each text ends with why the library failed: the loader's reason, or the calls it lacks.
   const std::string notFound = "cannot open shared object file: No such file or directory";
   const std::string rsibMissing =
-      "RSDLLibfind, RSDLLibwrt, RSDLLilrd, RSDLLTestSrq, RSDLLWaitSrq, RSDLLibtmo, RSDLLibsre, RSDLLibloc, "
+      "RSDLLibfind, RSDLLilwrt, RSDLLilrd, RSDLLTestSrq, RSDLLWaitSrq, RSDLLibtmo, RSDLLibsre, RSDLLibloc, "
       "RSDLLibeot, RSDLLibonl, RSDLLibclr, RSDLLibrsp are missing";
   const std::string d2xxMissing =
       "FT_Open, FT_Close, FT_ResetDevice, FT_SetBitMode, FT_SetLatencyTimer, FT_SetTimeouts, FT_Write, "

@@ -71,20 +71,25 @@ TEST(VisaStream, ReadsOfRawSocketsAndSerialPortsEndAtTheReceiveTerminator) {
 }
 
 // An answer nobody read (a late one, or one the caller did not want) is
-// dropped before the next query, in the instrument's queue as in the library.
+// dropped before the next query, in the instrument's queue as in the library;
+// also with a library whose viFlush has no buffers to flush (VI_ERROR_NSUP_OPER).
 TEST(VisaStream, AQueryNeverTakesAnAnswerLeftUnread) {
-  VisaBench visa(kSocketName);
-  visa.bench.Simulator().Add("dmm", kSocket);
-  ASSERT_EQ(visa.client.ConnectStream(0, true), 0u);
-  ASSERT_EQ(visa.client.Write(0, "*IDN?", false), 0u);
-  std::string answer;
-  ASSERT_EQ(visa.client.WriteRead(0, "*OPC?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, "1\n");
+  for (const char* library : {"libvisa.so", "libvisa-minimal.so"}) {
+    SCOPED_TRACE(library);
+    VisaBench visa(kSocketName);
+    ScopedVariable chosen("SWMATRIX_VISA_LIBRARY", SimulatedLibrary(library));
+    visa.bench.Simulator().Add("dmm", kSocket);
+    ASSERT_EQ(visa.client.ConnectStream(0, true), 0u);
+    ASSERT_EQ(visa.client.Write(0, "*IDN?", false), 0u);
+    std::string answer;
+    ASSERT_EQ(visa.client.WriteRead(0, "*OPC?", answer, 100, 1), 0u);
+    EXPECT_EQ(answer, "1\n");
 
-  ASSERT_EQ(visa.client.Write(0, "*IDN?\n*OPC?", false), 0u);
-  ASSERT_EQ(visa.client.Read(0, answer, 100), 0u);
-  ASSERT_EQ(visa.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
+    ASSERT_EQ(visa.client.Write(0, "*IDN?\n*OPC?", false), 0u);
+    ASSERT_EQ(visa.client.Read(0, answer, 100), 0u);
+    ASSERT_EQ(visa.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+    EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
+  }
 }
 
 // The memory is the user's own, and holds a refusal only when the plain
@@ -118,4 +123,16 @@ TEST(VisaHiSLIP, OnlyARefusalFollowedByAPlainOpeningIsRemembered) {
   ASSERT_EQ(second.client.ConnectStream(0, true), 0u);
   EXPECT_EQ(second.Stream()->OpenResource(), "TCPIP0::127.0.0.2::hislip0::INSTR");
   EXPECT_TRUE(VISAHiSLIPStore::MayTry(other));
+
+  // Which failures of the HiSLIP form are refusals.
+  const std::pair<uint32_t, bool> statuses[] = {
+      {0xBFFF0011u, true},   // resource not found: the connection was refused
+      {0xBFFF0012u, true},   // the library knows no HiSLIP resource names
+      {0xBFFF0015u, false},  // time-out
+      {0xBFFF0072u, false},  // resource busy
+      {0xBFFF000Fu, false},  // locked by another session
+      {0xBFFF003Cu, false},  // no more sessions (allocation)
+      {0xBFFF00A6u, false},  // connection lost
+  };
+  for (const auto& [status, refusal] : statuses) EXPECT_EQ(VISAHiSLIPStore::IsRefusal(status), refusal) << std::hex << status;
 }

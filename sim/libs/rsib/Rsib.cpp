@@ -110,6 +110,17 @@ short ReadAnswer(short ud, char* buffer, unsigned long size, const Result& resul
   return result.Ok(answer.payload.size());
 }
 
+// Sends the bytes as one message.
+short WriteBytes(short ud, const std::string& bytes, const Result& result) {
+  Device device;
+  if (!Lookup(ud, &device)) return result.Fail(kErrorNoDevice);
+  simlib::BusAnswer answer;
+  if (!simlib::BusRequest("write " + device.resource + " " + std::to_string(bytes.size()), bytes, false, 10000,
+                          &answer))
+    return result.Fail(kErrorConnect);
+  return answer.Ok() ? result.Ok(bytes.size()) : result.BusFailure(answer);
+}
+
 }  // namespace
 
 extern "C" {
@@ -142,16 +153,14 @@ short RSDLLibfind(char* address, short* ibsta, short* iberr, unsigned long* ibcn
 
 // Sends the text (up to its terminating zero) as one message.
 short RSDLLibwrt(short ud, const char* text, short* ibsta, short* iberr, unsigned long* ibcntl) {
-  const Result result{ibsta, iberr, ibcntl};
-  Device device;
-  if (!Lookup(ud, &device)) return result.Fail(kErrorNoDevice);
-  if (!text) return result.Fail(kErrorUnknown);
-  const std::string bytes(text);
-  simlib::BusAnswer answer;
-  if (!simlib::BusRequest("write " + device.resource + " " + std::to_string(bytes.size()), bytes, false, 10000,
-                          &answer))
-    return result.Fail(kErrorConnect);
-  return answer.Ok() ? result.Ok(bytes.size()) : result.BusFailure(answer);
+  if (!text) return Result{ibsta, iberr, ibcntl}.Fail(kErrorUnknown);
+  return WriteBytes(ud, text, {ibsta, iberr, ibcntl});
+}
+
+// Sends count bytes of text (NULs included) as one message.
+short RSDLLilwrt(short ud, const char* text, unsigned long count, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  if (!text && count) return Result{ibsta, iberr, ibcntl}.Fail(kErrorUnknown);
+  return WriteBytes(ud, std::string(text ? text : "", count), {ibsta, iberr, ibcntl});
 }
 
 // Reads the whole answer, however long, up to its end or the time-out: the
@@ -167,59 +176,75 @@ short RSDLLilrd(short ud, char* buffer, unsigned long count, short* ibsta, short
   return ReadAnswer(ud, buffer, count, {ibsta, iberr, ibcntl});
 }
 
+// The calls below are declared void in the vendor's header: they report
+// through *ibsta, *iberr and *ibcntl alone.
+
 // Whether the instrument requests service now (*requested 1), without waiting.
-short RSDLLTestSrq(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) {
-  return WaitForRequest(ud, requested, 0, {ibsta, iberr, ibcntl});
+void RSDLLTestSrq(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  WaitForRequest(ud, requested, 0, {ibsta, iberr, ibcntl});
 }
 
 // Waits up to the descriptor's time-out for a service request of the
 // instrument (*requested 1; the request is ended by a serial poll) or the
 // time-out (*requested 0, status TIMO without ERR).
-short RSDLLWaitSrq(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) {
+void RSDLLWaitSrq(short ud, short* requested, short* ibsta, short* iberr, unsigned long* ibcntl) {
   Device device;
   const Result result{ibsta, iberr, ibcntl};
-  if (!Lookup(ud, &device)) return result.Fail(kErrorNoDevice);
-  return WaitForRequest(ud, requested, WaitMs(device.timeoutMs), result);
+  if (!Lookup(ud, &device)) {
+    result.Fail(kErrorNoDevice);
+    return;
+  }
+  WaitForRequest(ud, requested, WaitMs(device.timeoutMs), result);
 }
 
 // The time-out of reads and waits in seconds (0: the longest, one hour).
-short RSDLLibtmo(short ud, short seconds, short* ibsta, short* iberr, unsigned long* ibcntl) {
+void RSDLLibtmo(short ud, short seconds, short* ibsta, short* iberr, unsigned long* ibcntl) {
   const Result result{ibsta, iberr, ibcntl};
   std::lock_guard guard(tableLock);
   auto found = Devices().find(ud);
-  if (found == Devices().end()) return result.Fail(kErrorNoDevice);
-  if (seconds < 0) return result.Fail(kErrorUnknown);
-  found->second.timeoutMs = seconds * 1000L;
-  return result.Ok();
+  if (found == Devices().end()) {
+    result.Fail(kErrorNoDevice);
+  } else if (seconds < 0) {
+    result.Fail(kErrorUnknown);
+  } else {
+    found->second.timeoutMs = seconds * 1000L;
+    result.Ok();
+  }
 }
 
 // Remote enable: 1 puts the instrument into remote, 0 back to local.
-short RSDLLibsre(short ud, short enable, short* ibsta, short* iberr, unsigned long* ibcntl) {
-  return Simple(ud, enable ? "remote" : "local", {ibsta, iberr, ibcntl});
+void RSDLLibsre(short ud, short enable, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  Simple(ud, enable ? "remote" : "local", {ibsta, iberr, ibcntl});
 }
 
-short RSDLLibloc(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) {
-  return Simple(ud, "local", {ibsta, iberr, ibcntl});
+void RSDLLibloc(short ud, short* ibsta, short* iberr, unsigned long* ibcntl) {
+  Simple(ud, "local", {ibsta, iberr, ibcntl});
 }
 
 // Whether a write ends its message (kept; every write is one whole message).
-short RSDLLibeot(short ud, short sendEnd, short* ibsta, short* iberr, unsigned long* ibcntl) {
+void RSDLLibeot(short ud, short sendEnd, short* ibsta, short* iberr, unsigned long* ibcntl) {
   const Result result{ibsta, iberr, ibcntl};
   std::lock_guard guard(tableLock);
   auto found = Devices().find(ud);
-  if (found == Devices().end()) return result.Fail(kErrorNoDevice);
+  if (found == Devices().end()) {
+    result.Fail(kErrorNoDevice);
+    return;
+  }
   found->second.sendEnd = sendEnd != 0;
-  return result.Ok();
+  result.Ok();
 }
 
 // 0 closes the descriptor; 1 keeps it.
-short RSDLLibonl(short ud, short online, short* ibsta, short* iberr, unsigned long* ibcntl) {
+void RSDLLibonl(short ud, short online, short* ibsta, short* iberr, unsigned long* ibcntl) {
   const Result result{ibsta, iberr, ibcntl};
   std::lock_guard guard(tableLock);
   auto found = Devices().find(ud);
-  if (found == Devices().end()) return result.Fail(kErrorNoDevice);
+  if (found == Devices().end()) {
+    result.Fail(kErrorNoDevice);
+    return;
+  }
   if (!online) Devices().erase(found);
-  return result.Ok();
+  result.Ok();
 }
 
 // Device clear: queued answers and the instrument's input are dropped.
