@@ -56,7 +56,8 @@ for text in "$work"/*; do
            | sed -E 's/:[[:space:]`(*]*/:/')
 done
 # The index names every page.
-for page in "$docs"/*.md; do
+[ -e "$docs/README.md" ] || wrong README.md "there is no index page"
+[ ! -e "$docs/README.md" ] || for page in "$docs"/*.md; do
   page=$(basename "$page")
   [ "$page" = README.md ] || grep -qF "]($page)" "$docs/README.md" || wrong README.md "does not name $page"
 done
