@@ -4,7 +4,8 @@
 #   - every absolute path of this package (/usr/... or /etc/swmatrix/... with
 #     "swm" in it: programs, module, simulated libraries, examples, docs, man
 #     pages) exists below the install's prefix (/usr of the Debian package is
-#     the prefix here, /etc/swmatrix the install's own etc/swmatrix);
+#     the prefix here; /etc/swmatrix is the install's own etc/swmatrix, or
+#     the etc/swmatrix beside a prefix /usr);
 #   - every page a page names (simulator.md, configuration.md#keys) is installed,
 #     and the index (README.md) names every page;
 #   - no path of a checkout (sim/core/Simulator.h, docs/examples/..., build/bin/swmsim,
@@ -37,7 +38,9 @@ for text in "$work"/*; do
     [[ $path == *swm* && $path != /etc/swmatrix/ports/* ]] || continue
     path=${path%.}; path=${path%,}
     case $path in
-      /etc/swmatrix*) installed=$root/etc/swmatrix${path#/etc/swmatrix} ;;
+      # Below the prefix for a prefix other than /usr; beside it for /usr (the package).
+      /etc/swmatrix*) installed=$root/etc/swmatrix${path#/etc/swmatrix}
+                      [ -e "$installed" ] || installed=${root%/usr}$path ;;
       *) installed=$root${path#/usr} ;;
     esac
     [ -e "$installed" ] || wrong "$name:$line" "$path is not installed"
