@@ -9,7 +9,9 @@
 #include <strings.h>
 
 #include "HostNames.h"
+#include "SimulatorQuery.h"
 #include "TypeKeys.h"
+#include "sim/core/StateDump.h"
 #include "swmatrix/events.h"
 
 namespace {
@@ -58,6 +60,7 @@ const char* kHelp =
     "  load NAME FILE | save NAME FILE | version NAME HOSTVERSION | frequency NAME MHZ\n"
     "  event NAME EVENT [VALUE|TEXT] | request NAME REQUEST\n"
     "  setting NAME CODE VALUE | info NAME CODE | infostring NAME CODE | error NAME CODE\n"
+    "  received INSTRUMENT | state INSTRUMENT   (ask the simulator, see swmhost(1))\n"
     "  drivers | events | help | quit | exit\n"
     "EVENT and REQUEST by name or number ('events' lists them); # starts a comment.\n"
     "At the prompt: arrow keys edit and recall lines, TAB completes commands, names, keys and events.\n";
@@ -121,9 +124,27 @@ bool HostScript::Call(const std::vector<std::string>& w) {
     quitting_ = true;
     return true;
   }
+  if (verb == "received" || verb == "state") return AskSimulatorAbout(w);
   const bool ok = CallDriver(w);
   progress_.Finish();
   return ok;
+}
+
+// What an instrument of the simulator received, or its state.
+bool HostScript::AskSimulatorAbout(const std::vector<std::string>& w) {
+  if (w.size() != 2) return out_ << "error: " << w[0] << " INSTRUMENT (an instrument of the simulator)\n", false;
+  const SimulatorAnswer answer = AskSimulator(w[0] + " " + w[1]);
+  if (!answer.ok) return out_ << "error: " << answer.error << "\n", false;
+  if (w[0] == "state") {
+    out_ << "state " << w[1] << "\n";
+    std::istringstream lines(sim::RenderForPeople(answer.value));
+    for (std::string line; std::getline(lines, line);) out_ << "  " << line << "\n";
+    return true;
+  }
+  const std::vector<std::string> commands = ReceivedCommandTexts(answer.value);
+  out_ << "received " << w[1] << " -> " << commands.size() << (commands.size() == 1 ? " command\n" : " commands\n");
+  for (const std::string& command : commands) out_ << "  " << command << "\n";
+  return true;
 }
 
 bool HostScript::CallDriver(const std::vector<std::string>& w) {

@@ -33,6 +33,7 @@ private:
   bool Report(const std::string& call, uint32_t status, int id);
   bool Call(const std::vector<std::string>& words);
   bool CallDriver(const std::vector<std::string>& words);
+  bool AskSimulatorAbout(const std::vector<std::string>& words);
 
   swm::Module& module_;
   std::ostream& out_;

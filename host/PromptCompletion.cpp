@@ -7,7 +7,7 @@
 namespace {
 bool TakesNoDriver(const std::string& command) {
   return command == "create" || command == "drivers" || command == "events" || command == "help" ||
-         command == "quit" || command == "exit";
+         command == "quit" || command == "exit" || command == "received" || command == "state";
 }
 
 std::vector<std::string> Candidates(const std::vector<std::string>& before, const CompletionSources& sources) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "sim/core/ModuleEnvironment.h"
@@ -17,6 +18,7 @@
 #include "HostScript.h"
 #include "LineEditor.h"
 #include "PromptCompletion.h"
+#include "ScriptExpectations.h"
 #include "TypeKeys.h"
 #include "swmatrix/version.h"
 
@@ -38,7 +40,8 @@ std::string DefaultModulePath() {
   if (const char* env = std::getenv("SWMATRIX_MODULE")) return env;
   const std::string directory = ProgramDirectory();
   for (const char* lib : {"/../lib/", "/../" SWM_INSTALL_LIBDIR "/"})
-    if (!directory.empty() && Exists(directory + lib + "libswmatrix.so.0")) return directory + lib + "libswmatrix.so.0";
+    if (!directory.empty() && Exists(directory + lib + "libswmatrix.so.0"))
+      return std::filesystem::path(directory + lib + "libswmatrix.so.0").lexically_normal().string();
   return "libswmatrix.so.0";
 }
 
@@ -51,14 +54,17 @@ void UseSimulatedLibraries() {
   for (const auto& [variable, path] : sim::LibraryVariables(directory)) setenv(variable.c_str(), path.c_str(), 0);
 }
 
+// A path without "dir/.." steps, as people write it.
+std::string Tidy(const std::string& path) { return std::filesystem::path(path).lexically_normal().string(); }
+
 // The examples installed beside the program, else those of the source tree.
 std::string ExamplesDirectory() {
-  const std::string installed = ProgramDirectory() + "/../share/swmatrix/examples";
+  const std::string installed = Tidy(ProgramDirectory() + "/../share/swmatrix/examples");
   return Exists(installed) ? installed : SWM_EXAMPLES_DIR;
 }
 
 const char* kUsage =
-    "usage: swmhost [--module PATH] run SCRIPT|-\n"
+    "usage: swmhost [--module PATH] run [--check] SCRIPT|-\n"
     "       swmhost [--module PATH] dialog KEY [INI]\n"
     "       swmhost [--module PATH] demo [EXAMPLES_DIR]\n"
     "       swmhost [--module PATH] keys\n"
@@ -66,7 +72,8 @@ const char* kUsage =
     "       swmhost [--module PATH]          (interactive prompt, type 'help')\n"
     "       swmhost --help | --version\n"
     "Drives the swmatrix module as a host application does (see swmhost(1)).\n"
-    "  run      run a host script, one export call per line ('-' reads standard input)\n"
+    "  run      run a host script, one export call per line ('-' reads standard input);\n"
+    "           --check: then check its '# expect' lines\n"
     "  dialog   show the configuration dialog of a driver of type KEY, saving INI\n"
     "  demo     drive a simulated Hubline switch unit through a test\n"
     "  keys     list the device type keys that create a driver, with their class and swmsim family\n"
@@ -151,6 +158,50 @@ int ConfigureInDialog(swm::Module& module, const std::string& key, const std::st
   module.RemoveDeviceDriver(0, id);
   return status == 0 ? 0 : 1;
 }
+// The whole script of a file, or of standard input for "-"; false with a
+// message when it cannot be read.
+bool ReadScript(const char* path, std::string* text) {
+  if (std::strcmp(path, "-") == 0) {
+    std::ostringstream all;
+    all << std::cin.rdbuf();
+    *text = all.str();
+    return true;
+  }
+  // A directory opens like a file and reads as nothing: say what it is.
+  errno = std::filesystem::is_directory(path) ? EISDIR : 0;
+  std::ifstream file;
+  if (errno == 0) file.open(path, std::ios::binary);
+  if (!file.is_open()) {
+    std::cerr << "swmhost: cannot read " << path << ": " << std::strerror(errno ? errno : EIO) << "\n";
+    return false;
+  }
+  std::ostringstream all;
+  all << file.rdbuf();
+  *text = all.str();
+  return true;
+}
+
+// Runs a script, then checks its "# expect" lines; succeeds when every call
+// and every expectation did. A script that expects nothing checks nothing:
+// that fails too.
+int RunChecked(swm::Module& module, const std::string& text, const std::string& name) {
+  const std::vector<Expectation> expectations = ExpectationsOf(text);
+  if (expectations.empty()) {
+    std::cerr << "swmhost: " << name << " checks nothing (no '# expect' line; see swmhost(1))\n";
+    return 1;
+  }
+  CopyingBuffer copying(std::cout.rdbuf());
+  std::ostream out(&copying);
+  HostScript script(module, out, std::cerr, isatty(2) == 1);
+  std::istringstream lines(text);
+  const int failedCalls = script.Run(lines);
+  out.flush();
+  const int failedExpectations = CheckExpectations(expectations, copying.Copy(), std::cout);
+  if (failedCalls || failedExpectations)
+    std::cout << "check: " << failedCalls << " calls and " << failedExpectations << " of " << expectations.size()
+              << " expectations failed\n";
+  return failedCalls || failedExpectations ? 1 : 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -186,17 +237,17 @@ int main(int argc, char** argv) {
       return ConfigureInDialog(module, argv[i], i + 1 < argc ? argv[i + 1] : "");
     }
     if (command == "run") {
-      if (i >= argc) return Usage();
-      if (std::strcmp(argv[i], "-") == 0) return script.Run(std::cin) == 0 ? 0 : 1;
-      // A directory opens like a file and reads as nothing: say what it is.
-      errno = std::filesystem::is_directory(argv[i]) ? EISDIR : 0;
-      std::ifstream file;
-      if (errno == 0) file.open(argv[i]);
-      if (!file.is_open()) {
-        std::cerr << "swmhost: cannot read " << argv[i] << ": " << std::strerror(errno ? errno : EIO) << "\n";
-        return 2;
+      const bool check = i < argc && std::strcmp(argv[i], "--check") == 0;
+      if (check) ++i;
+      if (i + 1 != argc) return Usage();
+      if (!check && std::strcmp(argv[i], "-") == 0) return script.Run(std::cin) == 0 ? 0 : 1;
+      std::string text;
+      if (!ReadScript(argv[i], &text)) return 2;
+      if (!check) {
+        std::istringstream lines(text);
+        return script.Run(lines) == 0 ? 0 : 1;
       }
-      return script.Run(file) == 0 ? 0 : 1;
+      return RunChecked(module, text, argv[i]);
     }
     if (command.empty() && isatty(0)) return RunPrompt(script, module) == 0 ? 0 : 1;
     if (command.empty()) return script.Run(std::cin) == 0 ? 0 : 1;

@@ -18,6 +18,7 @@
 #include "sim/core/Simulator.h"
 #include "sim/core/StateDump.h"
 #include "sim/core/WireText.h"
+#include "sim/replay/ReplayInstrument.h"
 #include "sim/transport/Signals.h"
 #include "swmatrix/version.h"
 
@@ -34,7 +35,7 @@ const char* kUsage =
     "  --ports DIR     link serial instruments as COMn here (default $SWMATRIX_PORTS)\n"
     "  --check         only read and check the file\n"
     "  --env           print the export lines that point the module at this\n"
-    "                  simulator's bus, ports and simulated libraries\n";
+    "                  simulator's bus, ports, control socket and simulated libraries\n";
 
 int Usage(const std::string& why = "wrong arguments") {
   std::cerr << "swmsim: " << why << " (try 'swmsim --help')\n";
@@ -42,12 +43,12 @@ int Usage(const std::string& why = "wrong arguments") {
 }
 
 // The socket that "swmsim ctl" talks to: the first argument when it names
-// one (it has a '/' or is a socket file), else that of the only simulator
-// running without a control path of its own. Empty with a message when none
-// or several run.
+// one (it has a '/' or a '.', which no request has, or is a socket file),
+// else that of the only simulator running without a control path of its own.
+// Empty with a message when none or several run.
 std::string ControlSocket(const std::string& first, bool* firstIsPath, std::string* error) {
   std::error_code ignored;
-  *firstIsPath = first.find('/') != std::string::npos || std::filesystem::is_socket(first, ignored);
+  *firstIsPath = first.find_first_of("/.") != std::string::npos || std::filesystem::is_socket(first, ignored);
   if (*firstIsPath) return first;
   const std::vector<std::string> running = sim::RunningControlSockets();
   if (running.size() == 1) return running[0];
@@ -75,6 +76,8 @@ int RunControl(int argc, char** argv) {
   for (int i = first + 1; i < argc; ++i) request += std::string(" ") + argv[i];
   std::string answer;
   if (!sim::SendControlRequest(path, request, &answer, &error)) {
+    // A path given by the user: say that nothing serves it, not where else we looked.
+    if (firstIsPath) error = "the control socket " + path + " does not answer (" + error + "): is its simulator running?";
     std::cerr << "swmsim: " << error << "\n";
     return 2;
   }
@@ -137,8 +140,16 @@ int PrintEnvironment(const sim::SimulatorConfig& config) {
     std::cerr << "swmsim: no simulated libraries in " << tried.front() << " or " << tried.back() << "\n";
     return 1;
   }
-  std::cout << sim::ExportLines(config.busPath, config.portsDirectory, libraries);
+  std::cout << sim::ExportLines(config.busPath, config.portsDirectory, config.controlPath, libraries);
   return 0;
+}
+
+// A replayed instrument that meets a command its capture never saw says so
+// on the output at once (the rest is in `swmsim ctl state NAME`).
+void ReportUnmatched(sim::Instrument& instrument) {
+  instrument.Access<sim::ReplayInstrument>([name = instrument.Name()](sim::ReplayInstrument& replay) {
+    replay.OnFirstUnmatched([name](const std::string& line) { std::cout << "unmatched " << name << " " << line << std::endl; });
+  });
 }
 
 }  // namespace
@@ -164,8 +175,8 @@ int main(int argc, char** argv) {
   if (!options.ports.empty()) config.portsDirectory = options.ports;
   if (config.portsDirectory.empty())
     if (const char* ports = std::getenv("SWMATRIX_PORTS")) config.portsDirectory = ports;
-  if (options.env) return PrintEnvironment(config);
   if (!options.control.empty()) config.controlPath = options.control;
+  if (options.env) return PrintEnvironment(config);
   // Without a path of its own, the control socket goes where "swmsim ctl" looks.
   const bool ownControlPath = config.controlPath.empty();
   if (ownControlPath) {
@@ -193,6 +204,7 @@ int main(int argc, char** argv) {
     if (!instrument) return fail(options.config + ": " + error);
     std::cout << "ready " << instrument->Name() << " " << sim::TransportName(instrument->Transport())
               << " " << instrument->Endpoint().Describe() << "\n";
+    if (instrument->FamilyName() == "replay") ReportUnmatched(*instrument);
   }
   if (config.portmapper >= 0) {
     error = simulator.ListenPortmapper(static_cast<uint16_t>(config.portmapper));

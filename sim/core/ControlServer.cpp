@@ -5,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "sim/core/NearestName.h"
 #include "sim/core/Simulator.h"
 #include "sim/core/WireText.h"
 #include "sim/transport/FileLinks.h"
@@ -41,6 +42,14 @@ std::vector<std::string> Words(const std::string& line, size_t n, std::string* r
   const size_t restStart = line.find_first_not_of(" \t", position);
   *rest = restStart == std::string::npos ? "" : line.substr(restStart);
   return words;
+}
+
+// " (did you mean hub?)" for the instrument nearest to a mistyped name.
+std::string NearestInstrumentHint(Simulator& simulator, const std::string& name) {
+  std::vector<std::string> names;
+  for (Instrument* instrument : simulator.Instruments()) names.push_back(instrument->Name());
+  const std::string nearest = NearestName(name, names);
+  return nearest.empty() ? "" : " (did you mean " + nearest + "?)";
 }
 
 }  // namespace
@@ -87,7 +96,7 @@ std::string ExecuteControlRequest(Simulator& simulator, const std::string& line)
   if (!known) return "error unknown request '" + verb + "' (try help)";
   if (words.size() < 2) return "error " + verb + " needs an instrument name";
   Instrument* instrument = simulator.Find(words[1]);
-  if (!instrument) return "error no instrument named " + words[1];
+  if (!instrument) return "error no instrument named " + words[1] + NearestInstrumentHint(simulator, words[1]);
   // Requests that take the rest of the line as one argument.
   const std::string tail = words.size() > 2 ? words[2] + (rest.empty() ? "" : " " + rest) : "";
   if (verb == "fault") {

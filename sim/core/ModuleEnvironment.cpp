@@ -46,10 +46,12 @@ std::string SimulatedLibraryDirectory(const std::string& programDirectory, const
   return "";
 }
 
-std::string ExportLines(const std::string& bus, const std::string& ports, const std::string& libraryDirectory) {
+std::string ExportLines(const std::string& bus, const std::string& ports, const std::string& control,
+                        const std::string& libraryDirectory) {
   std::string lines;
   if (!bus.empty()) lines += Export("SWMATRIX_SIM_BUS", Absolute(bus));
   if (!ports.empty()) lines += Export("SWMATRIX_PORTS", Absolute(ports));
+  if (!control.empty()) lines += Export("SWMATRIX_SIM_CONTROL", Absolute(control));
   for (const auto& [variable, path] : LibraryVariables(libraryDirectory)) lines += Export(variable.c_str(), path);
   return lines;
 }

@@ -20,9 +20,11 @@ std::string SimulatedLibraryDirectory(const std::string& programDirectory, const
 // which the module loads it and the library's path.
 std::vector<std::pair<std::string, std::string>> LibraryVariables(const std::string& libraryDirectory);
 
-// "export NAME='VALUE'" lines: SWMATRIX_SIM_BUS and SWMATRIX_PORTS when given
-// (made absolute), then SWMATRIX_<API>_LIBRARY for every simulated library
-// found in libraryDirectory.
-std::string ExportLines(const std::string& bus, const std::string& ports, const std::string& libraryDirectory);
+// "export NAME='VALUE'" lines: SWMATRIX_SIM_BUS, SWMATRIX_PORTS and
+// SWMATRIX_SIM_CONTROL (the control socket, which swmhost's `received` and
+// `state` ask) when given (made absolute), then SWMATRIX_<API>_LIBRARY for
+// every simulated library found in libraryDirectory.
+std::string ExportLines(const std::string& bus, const std::string& ports, const std::string& control,
+                        const std::string& libraryDirectory);
 
 }  // namespace sim

@@ -3,12 +3,27 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "sim/core/WireText.h"
+
 namespace sim {
 
+namespace {
+// What a Hubline unit answers to a command it does not know; other drivers
+// fail at once on it too, as on any answer they cannot use.
+constexpr const char* kDefaultUnmatchedAnswer = "ERROR 100";
+}  // namespace
+
 std::string ReplayInstrument::Configure(const std::string& key, const std::string& value) {
+  if (key == "unmatched") {
+    std::string error;
+    silentWhenUnmatched_ = value == "none";
+    unmatchedAnswer_.reset();
+    if (!silentWhenUnmatched_) unmatchedAnswer_ = UnescapeText(value, &error);
+    return silentWhenUnmatched_ || unmatchedAnswer_ ? "" : "unmatched: " + error;
+  }
   if (key == "capture") capture_ = value;
   else if (key == "source") source_ = value;
-  else return "unknown key '" + key + "' for family replay (capture, source)";
+  else return "unknown key '" + key + "' for family replay (capture, source, unmatched)";
   if (capture_.empty() || source_.empty()) return "";
   std::vector<CapturedTransfer> transfers;
   std::string error;
@@ -36,7 +51,27 @@ std::optional<std::string> ReplayInstrument::Handle(const std::string& command) 
   if (command.empty()) return std::nullopt;  // a line end alone
   ReplayMatch match = script_.Match(command);
   Plan(match.unasked);
-  return std::move(match.answer);
+  if (!match.unmatched) return std::move(match.answer);
+  if (listener_ && script_.Unmatched() == 1) {
+    const size_t position = script_.Position();
+    const std::vector<ReplayStep>& steps = script_.Steps();
+    const std::string expected =
+        position < steps.size() ? "it expected \"" + EscapeBytes(steps[position].command) + "\" at step " +
+                                      std::to_string(position + 1) + " of " + std::to_string(steps.size())
+                                : "all its " + std::to_string(steps.size()) + " steps were taken";
+    listener_("\"" + EscapeBytes(command) + "\" is not in the capture (" + expected + ")");
+  }
+  return UnmatchedAnswer();
+}
+
+std::optional<std::string> ReplayInstrument::UnmatchedAnswer() const {
+  if (silentWhenUnmatched_) return std::nullopt;
+  if (unmatchedAnswer_) return unmatchedAnswer_;
+  // An instrument that never answered on the bench is only written to: no
+  // driver waits for an answer from it.
+  const std::optional<std::string> lineEnd = script_.AnswerLineEnd();
+  if (!lineEnd) return std::nullopt;
+  return kDefaultUnmatchedAnswer + *lineEnd;
 }
 
 void ReplayInstrument::Reset() {

@@ -2,9 +2,13 @@
 // The replay family: answers each command with what a real instrument
 // answered in a capture (`capture = FILE`, `source = ` the instrument's name
 // in it), by the rules of ReplayScript, and sends the output the instrument
-// gave unasked at its recorded offset.
+// gave unasked at its recorded offset. A command the capture never saw gets
+// the `unmatched` answer at once (by default the error answer "ERROR 100"
+// with the recorded line end), so the driver's exchange ends at once rather
+// than after its time-outs.
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -16,8 +20,14 @@ namespace sim {
 class ReplayInstrument : public InstrumentFamily {
 public:
   std::string_view Name() const override { return "replay"; }
-  // Keys: "capture" (the file) and "source" (the instrument in it); the
-  // capture is read when both are known.
+  // Called (with the simulator lock held) on the first unmatched command
+  // after the start or a reset, with a line for people saying what came and
+  // what the capture expected.
+  using UnmatchedListener = std::function<void(const std::string& line)>;
+  void OnFirstUnmatched(UnmatchedListener listener) { listener_ = std::move(listener); }
+
+  // Keys: "capture" (the file) and "source" (the instrument in it), read
+  // when both are known; "unmatched" (an escaped text, or "none").
   std::string Configure(const std::string& key, const std::string& value) override;
   std::string CheckConfiguration() const override;
   std::optional<std::string> Handle(const std::string& command) override;
@@ -36,7 +46,12 @@ private:
   };
   void Plan(const std::vector<UnaskedOutput>& outputs);
 
+  std::optional<std::string> UnmatchedAnswer() const;
+
   std::string capture_, source_;
+  std::optional<std::string> unmatchedAnswer_;  // as configured; unset: the default
+  bool silentWhenUnmatched_ = false;           // "unmatched = none"
+  UnmatchedListener listener_;
   ReplayScript script_;
   std::deque<Due> due_;   // in time order
   std::string outbox_;    // due and not yet taken by the transport

@@ -62,7 +62,20 @@ ReplayMatch ReplayScript::Match(const std::string& command) {
   ++unmatched_;
   lost_ = true;
   if (!firstUnmatched_) firstUnmatched_ = command;
-  return {};
+  return {std::nullopt, {}, true};
+}
+
+std::optional<std::string> ReplayScript::AnswerLineEnd() const {
+  bool answered = false;
+  for (auto step = steps_.rbegin(); step != steps_.rend(); ++step) {
+    if (!step->answer) continue;
+    answered = true;
+    const std::string& answer = *step->answer;
+    if (answer.ends_with("\r\n")) return "\r\n";
+    if (answer.ends_with("\n")) return "\n";
+    if (answer.ends_with("\r")) return "\r";
+  }
+  return answered ? std::optional<std::string>("") : std::nullopt;
 }
 
 void ReplayScript::Rewind() {

@@ -12,7 +12,8 @@
 //  3. a command recorded before the position (a query asked again, a poll
 //     loop that runs longer) gets the answer it got there the last time;
 //     the position stays;
-//  4. anything else is unmatched: no answer, counted, the first one kept.
+//  4. anything else is unmatched: counted, the first one kept; the
+//     instrument answers it as it chose (ReplayInstrument).
 // Unasked output comes with the step taken by rule 1 or 2, at its recorded
 // offset after the command; unasked output before the first command is
 // offered when the script is made.
@@ -40,6 +41,7 @@ struct ReplayStep {
 struct ReplayMatch {
   std::optional<std::string> answer;
   std::vector<UnaskedOutput> unasked;
+  bool unmatched = false;  // rule 4
 };
 
 class ReplayScript {
@@ -56,7 +58,11 @@ public:
 
   const std::vector<ReplayStep>& Steps() const { return steps_; }
   const std::vector<UnaskedOutput>& Leading() const { return leading_; }
+  // The line end the recorded answers end with (LF, CR LF or CR; the last
+  // answer that has one); nothing when no answer was recorded.
+  std::optional<std::string> AnswerLineEnd() const;
   size_t Position() const { return position_; }
+  size_t Unmatched() const { return unmatched_; }
   // position, steps, matched, repeated, skipped, unmatched, first_unmatched
   nlohmann::json State() const;
 

@@ -2,7 +2,8 @@
 // with three instruments (a Hubline unit on TCP, a relay controller on the
 // simulated GPIB bus, a relay unit on a serial port); the same script then
 // runs against replay instruments alone, with the same statuses and the same
-// commands; a changed relay setting shows up as an unmatched command. The
+// commands; a changed relay setting shows up as an unmatched command, which a
+// unit that answers on the bench answers with its error at once. The
 // capture made from the JSON-lines log is the same file.
 #include <gtest/gtest.h>
 
@@ -67,10 +68,10 @@ public:
   sim::Instrument* relays_ = nullptr;
   sim::Instrument* toyo_ = nullptr;
 
-  void WriteSettings(uint16_t port, const std::string& gpibRelays) {
+  void WriteSettings(uint16_t port, const std::string& gpibRelays, const std::string& hubOutput = "Relais5Start=1") {
     WriteFile(File("hub.ini"), "[Common]\nDeviceID=3\n[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\n"
-                               "Address=127.0.0.1:" + std::to_string(port) +
-                               "\n[HublineSwitch]\nRelais1Start=2\nRelais2Start=1\nRelais5Start=1\nRelais2Stop=2\nRelais5Stop=2\n");
+                               "Address=127.0.0.1:" + std::to_string(port) + "\n[HublineSwitch]\nRelais1Start=2\nRelais2Start=1\n" +
+                               hubOutput + "\nRelais2Stop=2\nRelais5Stop=2\n");
     WriteFile(File("relays.ini"), "[GPIB]\nBoard=0\nPriAdr=7\nSecAdr=0\n[HP11713A]\n" + gpibRelays);
     WriteFile(File("toyo.ini"), "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=5\n"
                                 "[Relais1]\nRelaisDuring=1\nRelaisAfter=2\n[Relais3]\nRelaisDuring=2\nRelaisAfter=1\n");
@@ -181,4 +182,14 @@ TEST(RecordReplay, AReplayedBenchAnswersTheSameScriptAndReportsAChangedRelay) {
   EXPECT_NE(state.find("  position: " + std::to_string(bench.relays_->State()["instrument"]["steps"].get<size_t>())),
             std::string::npos)
       << state;
+
+  // The Hubline card's output 2 instead of 1 active during the test: the
+  // replayed unit answers the command it never heard with its error answer
+  // at once, so the driver reports the unit's error 100 instead of waiting
+  // out its time-outs and retries for an answer that never comes.
+  for (sim::Instrument* instrument : {bench.hub_, bench.relays_, bench.toyo_}) instrument->Reset();
+  bench.WriteSettings(port, gpibRelays, "Relais6Start=1");
+  const std::string output = bench.RunHost("", 1);
+  EXPECT_NE(output.find("\nevent hub InitialisationStarted -> 0x30003AFC"), std::string::npos) << output;
+  EXPECT_EQ(bench.hub_->State()["instrument"]["first_unmatched"], "S3:EXT_RELAY_2_ACTIVE");
 }

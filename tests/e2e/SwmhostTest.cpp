@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/core/Simulator.h"
 #include "support/LoopbackResponder.h"
 #include "support/TestFiles.h"
 
@@ -98,13 +100,14 @@ create x OSP120
 
 TEST(Swmhost, NamesTheNearestCommandEventRequestAndDriverAndQuits) {
   const HostRun run = RunHost("create sw DEBUGSWITCHMATRIX\nchek sw\nevent sw FrequncyChanged 80\n"
-                              "request sw interlock\ncheck ws\nevent sw Zzzzzzzz\nquit\ncheck sw\n");
+                              "request sw interlock\nrequest sw Interlok\ncheck ws\nevent sw Zzzzzzzz\nquit\ncheck sw\n");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.output,
             "create sw DEBUGSWITCHMATRIX -> 0x00000000 id 0\n"
             "error: unknown command 'chek' (did you mean check? try help)\n"
             "error: unknown event 'FrequncyChanged' (did you mean FrequencyChanged? 'events' lists them)\n"
             "error: unknown request 'interlock' (did you mean InterlockClosed? 'events' lists them)\n"
+            "error: unknown request 'Interlok' (did you mean InterlockClosed? 'events' lists them)\n"
             "error: no driver named 'ws' (did you mean sw? 'drivers' lists them)\n"
             "error: unknown event 'Zzzzzzzz' ('events' lists them)\n");
 
@@ -173,6 +176,48 @@ TEST(Swmhost, AScriptThatCannotBeReadIsNamedWithTheReason) {
     EXPECT_EQ(run.exitCode, 2) << path;
     EXPECT_EQ(run.output, text);
   }
+}
+
+// A script asks the simulator what its instruments received and their
+// state, and `run --check` checks its "# expect" lines after the last call:
+// each is reported, and one that does not hold fails the run.
+TEST(Swmhost, AsksTheSimulatorAndChecksTheExpectationsOfAScript) {
+  TestDirectory dir;
+  std::filesystem::create_directories(dir.File("ports"));
+  sim::Simulator simulator;
+  simulator.SetPortsDirectory(dir.File("ports"));
+  simulator.Add("hub", {{"family", "hubline"}, {"transport", "pty"}, {"com", "1"}, {"firmware", "4.1.0"},
+                        {"slot1", "relay2"}, {"slot3", "relay4"}});
+  ASSERT_EQ(simulator.ListenControl(dir.File("lab.ctl")), "");
+  const std::string script = dir.File("bench.swmhost");
+  std::ofstream(script) << "create hub HUBLINE4PORT\nload hub " SWM_SOURCE_DIR "/docs/examples/hubline-demo.ini\n"
+                           "init hub\nevent hub InitialisationStarted\nreceived hub\nstate hb\nstate hub\n"
+                           "# expect received hub S3:INT_RELAY_A_NC\n"
+                           "# expect received hub S3:NO_SUCH\n"
+                           "# expect output init hub -> 0x00000000\n"
+                           "# expect file " + dir.File("none.txt") + "\n";
+  const std::string environment =
+      "SWMATRIX_PORTS='" + dir.File("ports") + "' SWMATRIX_SIM_CONTROL='" + dir.File("lab.ctl") + "' ";
+  const HostRun run = RunCommand(environment + "'" SWM_BUILD_DIR "/bin/swmhost' run --check '" + script + "' 2>&1");
+  EXPECT_EQ(run.exitCode, 1);
+  const std::string received = "'*IDN?' 'SYSTEM:KLOCK 1' 'S3:INT_RELAY_A_NC' 'S3:INT_RELAY_B_NO' 'S3:EXT_RELAY_1_ACTIVE'";
+  for (const std::string& text :
+       {std::string("\nreceived hub -> 5 commands\n  *IDN?\n  SYSTEM:KLOCK 1\n  S3:INT_RELAY_A_NC\n"),
+        std::string("\nerror: simulator: no instrument named hb (did you mean hub?)\nstate hub\n  "),
+        std::string("\n  family: hubline\n"),
+        "\nexpect received hub S3:INT_RELAY_A_NC -> ok\n"
+        "expect received hub S3:NO_SUCH -> FAILED: hub received no such command; it received " + received + "\n"
+        "expect output init hub -> 0x00000000 -> ok\n"
+        "expect file " + dir.File("none.txt") + " -> FAILED: there is no file " + dir.File("none.txt") +
+            " (or it is empty)\n"
+        "check: 1 calls and 2 of 4 expectations failed\n"})
+    EXPECT_NE(run.output.find(text), std::string::npos) << text << "\n---\n" << run.output;
+
+  // A script that expects nothing checks nothing: that fails.
+  std::ofstream(script) << "create a DEBUGSWITCHMATRIX\n";
+  const HostRun unchecked = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' run --check '" + script + "' 2>&1");
+  EXPECT_EQ(unchecked.exitCode, 1);
+  EXPECT_EQ(unchecked.output, "swmhost: " + script + " checks nothing (no '# expect' line; see swmhost(1))\n");
 }
 
 TEST(Swmhost, DemoSwitchesTheRelaysOfTheSimulatedUnitAndSavesTheConfiguration) {

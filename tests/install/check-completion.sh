@@ -37,7 +37,8 @@ expect "HUBLINE2PORT HUBLINE2PORTEXT" swmhost dialog HUBLINE2
 expect "DEBUGSWITCHMATRIX" swmhost dialog DEBUGS
 expect "$work/dir.ini" swmhost dialog DEBUGSWITCHMATRIX "$work/dir."
 expect "$work/dir $work/dir.ini $work/other.txt" swmhost run "$work/"
-expect "-" swmhost run -
+expect "- --check" swmhost run -
+expect "$work/dir $work/dir.ini $work/other.txt" swmhost run --check "$work/"
 expect "$work/dir" swmhost demo "$work/"
 expect "" swmhost keys ""
 expect "--check --config --control" swmsim --c

@@ -3,8 +3,9 @@
 # against the installed files twice (pkg-config, find_package) and runs each
 # against the installed swmsim: the unit must receive the relay commands of
 # the host's event. Also runs the installed `swmhost demo`, checks the
-# programs' command-line conventions, renders every manual page and runs
-# every example bench from the install.
+# programs' command-line conventions, the paths the installed documentation
+# names, renders every manual page and runs every example bench from the
+# install.
 #   tests/install/check-install.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -51,6 +52,9 @@ for program in swmhost swmsim swmlog; do
   [ $status -eq 2 ] && [ "$(printf '%s\n' "$hint" | wc -l)" -eq 1 ] || fail "$program wrong option: $status $hint"
 done
 
+# Every path the installed pages and manual pages name is installed.
+"$here/check-doc-paths.sh" "$root" || fail "the installed documentation names paths that are not installed"
+
 # Every manual page renders without a warning.
 for page in "$root"/share/man/man*/*.gz; do
   warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
@@ -83,6 +87,8 @@ wait $sim; sim=""
 env -u SWMATRIX_GPIB_LIBRARY -u SWMATRIX_VISA_LIBRARY -u SWMATRIX_GPIBSRQ_LIBRARY \
   "$root/bin/swmhost" demo >"$work/demo.out" 2>&1 || fail "installed demo: $(tail -n 5 "$work/demo.out")"
 grep -q 'unit received' "$work/demo.out" || fail "installed demo printed no unit commands"
+grep -Fx "# simulator $root/share/swmatrix/examples/hubline-demo.swmsim" "$work/demo.out" >/dev/null \
+  || fail "the installed demo does not name its simulator file plainly: $(grep '^# simulator' "$work/demo.out")"
 # GPIB controllers on the installed simulator's bus, through the installed
 # module with no library variable: libgpib.so.0 is found by the dynamic
 # loader (here the simulated one, put on its path as a real one would be) and

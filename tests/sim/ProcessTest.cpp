@@ -73,19 +73,34 @@ TEST_F(Program, PrintsReadyLinesServesAndStopsOnRequest) {
       "[simulator]\nports = " + directory_ + "/ports\n"
       "[instrument dmm]\ntransport = tcp\nport = 0\nidn = ACME,DMM100,1234,1.0\n"
       "[instrument meter]\ntransport = pty\ncom = 7\n"
-      "[instrument ps]\ntransport = gpib\naddress = 9\n");
-  const std::string control = directory_ + "/ctl";
+      "[instrument ps]\ntransport = gpib\naddress = 9\n"
+      "[instrument rp]\ntransport = tcp\nport = 0\nfamily = replay\ncapture = " + directory_ + "/bench.capture\n"
+      "source = COM3\n");
+  WriteFile(directory_ + "/bench.capture",
+            "{\"format\":\"swmsim-capture\",\"version\":1}\n"
+            "{\"t\":0,\"instrument\":\"COM3\",\"dir\":\"sent\",\"hex\":\"3f0a\"}\n"
+            "{\"t\":1,\"instrument\":\"COM3\",\"dir\":\"received\",\"hex\":\"310a\"}\n");
+  const std::string control = directory_ + "/lab.ctl";
   const std::string bus = directory_ + "/bus";
   Swmsim program({"--config", config, "--control", control, "--bus", bus});
   const std::vector<std::string> lines = program.ReadyLines();
-  ASSERT_EQ(lines.size(), 6u);
+  ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[0].substr(0, 24), "ready dmm tcp 127.0.0.1:");
   EXPECT_TRUE(lines[1].starts_with("ready meter pty " + directory_ + "/ports/COM7 /dev/pts/"))
       << lines[1];
   EXPECT_EQ(lines[2], "ready ps gpib GPIB0::9::INSTR " + bus);
-  EXPECT_EQ(lines[3], "control " + control);
-  EXPECT_EQ(lines[4], "bus " + bus);
-  EXPECT_EQ(lines[5], "running");
+  EXPECT_EQ(lines[3].substr(0, 23), "ready rp tcp 127.0.0.1:");
+  EXPECT_EQ(lines[4], "control " + control);
+  EXPECT_EQ(lines[5], "bus " + bus);
+  EXPECT_EQ(lines[6], "running");
+
+  // A replayed instrument answers a command its capture never saw at once,
+  // and the simulator says so on its output.
+  simtest::Fd replayed = simtest::ConnectTcp(static_cast<uint16_t>(std::stoi(lines[3].substr(23))));
+  simtest::SendAll(replayed.get(), "MEAS?\n");
+  EXPECT_EQ(simtest::ReadUntil(replayed.get(), "\n"), "ERROR 100\n");
+  EXPECT_EQ(program.OutputLine(simtest::kPatienceMs).value_or("(none)"),
+            "unmatched rp \"MEAS?\" is not in the capture (it expected \"?\\n\" at step 1 of 1)");
 
   const uint16_t port = static_cast<uint16_t>(std::stoi(lines[0].substr(24)));
   simtest::Fd client = simtest::ConnectTcp(port);
@@ -102,10 +117,20 @@ TEST_F(Program, PrintsReadyLinesServesAndStopsOnRequest) {
   std::string errors;
   EXPECT_EQ(RunSwmsim({"ctl", control, "state", "nobody"}, &dump, &errors), 1);
   EXPECT_EQ(errors, "swmsim: error no instrument named nobody\n");
+  EXPECT_EQ(RunSwmsim({"ctl", control, "received", "dnm"}, &dump, &errors), 1);
+  EXPECT_EQ(errors, "swmsim: error no instrument named dnm (did you mean dmm?)\n");
 
   EXPECT_EQ(RunSwmsim({"ctl", control, "stop"}, &dump), 0);
   EXPECT_EQ(program.Wait(), 0);
   EXPECT_FALSE(std::filesystem::exists(control));
+  // The socket named by a relative path is gone with its simulator: that is
+  // what the user is told, not where else simulators are looked for.
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(directory_);
+  EXPECT_EQ(RunSwmsim({"ctl", "lab.ctl", "ping"}, &dump, &errors), 2);
+  std::filesystem::current_path(before);
+  EXPECT_EQ(errors, "swmsim: the control socket lab.ctl does not answer (connect lab.ctl: No such file or "
+                    "directory): is its simulator running?\n");
   EXPECT_FALSE(std::filesystem::exists(bus));
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(directory_ + "/ports/COM7")));
 }
@@ -153,16 +178,18 @@ TEST_F(Program, ABadFileOrABusyPortEndsWithAClearMessage) {
   EXPECT_EQ(first.Wait(), 0);
 }
 
-// --env prints the lines that wire a module to this simulator: its bus and
-// ports (absolute, from the options or the file) and the simulated libraries
+// --env prints the lines that wire a module to this simulator: its bus,
+// ports and control socket (absolute, from the options or the file) and the simulated libraries
 // of this build tree, each under the variable the module reads.
 TEST_F(Program, EnvPrintsTheExportLinesOfTheBusThePortsAndTheLibraries) {
   const std::string config = WriteConfig("[simulator]\nbus = " + directory_ + "/file.bus\n[instrument a]\ntransport = tcp\n");
   std::string out, err;
-  ASSERT_EQ(RunSwmsim({"--config", config, "--ports", directory_ + "/ports", "--env"}, &out, &err), 0) << err;
+  ASSERT_EQ(RunSwmsim({"--config", config, "--ports", directory_ + "/ports", "--control", directory_ + "/lab.ctl", "--env"},
+                      &out, &err), 0) << err;
   const std::string libraries = std::filesystem::canonical(SWM_BUILD_DIR "/lib/sim").string();
   std::string expected = "export SWMATRIX_SIM_BUS='" + directory_ + "/file.bus'\n"
-                         "export SWMATRIX_PORTS='" + directory_ + "/ports'\n";
+                         "export SWMATRIX_PORTS='" + directory_ + "/ports'\n"
+                         "export SWMATRIX_SIM_CONTROL='" + directory_ + "/lab.ctl'\n";
   for (const auto& [variable, file] : {std::pair{"GPIB", "libgpib.so.0"}, {"VISA", "libvisa.so"}, {"RSIB", "librsib.so"},
                                        {"FTD2XX", "libftd2xx.so"}, {"MCC", "libmccuniversal.so"},
                                        {"ADVANTECH", "libadsapi.so"}})

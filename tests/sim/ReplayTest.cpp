@@ -7,6 +7,7 @@
 
 #include "InstrumentOverTcp.h"
 #include "HislipClient.h"
+#include "sim/replay/ReplayInstrument.h"
 #include "sim/replay/ReplayScript.h"
 #include "support/TestFiles.h"
 
@@ -102,15 +103,29 @@ TEST_F(ReplayOverTcp, AnswersFromTheCaptureSendsTheUnaskedOutputAndShowsItsState
             "{\"t\":2,\"instrument\":\"127.0.0.1:5025\",\"dir\":\"received\",\"hex\":\"4f4b0d0a\"}\n"
             "{\"t\":30,\"instrument\":\"127.0.0.1:5025\",\"dir\":\"received\",\"hex\":\"444f4e450d0a\"}\n");
   sim::Instrument& replay = Start({{"family", "replay"}, {"capture", capture}, {"source", "127.0.0.1:5025"}});
+  std::vector<std::string> reported;
+  replay.Access<sim::ReplayInstrument>([&](sim::ReplayInstrument& family) {
+    family.OnFirstUnmatched([&](const std::string& line) { reported.push_back(line); });
+  });
+  // A command the capture never saw ends the exchange at once: the error
+  // answer with the recorded line end, or the one configured.
+  EXPECT_EQ(Ask("MOVE AGAIN"), "ERROR 100\r\n");
   EXPECT_EQ(Ask("MOVE"), "OK\r\n");  // the answer as recorded: no terminator of the simulator's own
   EXPECT_EQ(simtest::ReadUntil(client_.get(), "\n"), "DONE\r\n");
-  Tell("MOVE AGAIN");
-  ASSERT_TRUE(replay.WaitForCommands(2, std::chrono::seconds(5)));
+  ASSERT_EQ(replay.Set("unmatched", "\\x15NAK\\n"), "");
+  EXPECT_EQ(Ask("STOP"), "\x15NAK\n");
   const nlohmann::json state = replay.State()["instrument"];
   EXPECT_EQ(state["matched"], 1);
-  EXPECT_EQ(state["unmatched"], 1);
+  EXPECT_EQ(state["unmatched"], 2);
   EXPECT_EQ(state["first_unmatched"], "MOVE AGAIN");
   EXPECT_EQ(state["unasked_sent"], 1);
+  EXPECT_EQ(reported, std::vector<std::string>{
+                          "\"MOVE AGAIN\" is not in the capture (it expected \"MOVE\\n\" at step 1 of 1)"});
+  // Silent as before when asked to be.
+  ASSERT_EQ(replay.Set("unmatched", "none"), "");
+  Tell("STOP");
+  Tell("MOVE");
+  EXPECT_EQ(simtest::ReadUntil(client_.get(), "\n"), "OK\r\n");
 
   // On UDP the unasked output goes to the sender of the last command.
   sim::Simulator other;
