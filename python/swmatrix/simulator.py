@@ -77,6 +77,9 @@ class Simulator:
         #: The "ready" line's words of each instrument after its transport: the
         #: endpoint ("127.0.0.1:PORT", the COMn link and device, the resource).
         self.endpoints: Dict[str, List[str]] = {}
+        #: The address of the live view in the browser, with its token, when
+        #: the configuration serves one (``web = PORT`` in ``[simulator]``).
+        self.web: Optional[str] = None
         self._saved: Dict[str, Optional[str]] = {}
         command = [os.fspath(program) if program else locations.simulator_program(module_file),
                    "--config", str(self.config), "--control", str(self.control),
@@ -114,6 +117,8 @@ class Simulator:
             words = line.split()
             if len(words) >= 4 and words[0] == "ready":
                 self.endpoints[words[1]] = words[3:]
+            elif len(words) == 2 and words[0] == "web":
+                self.web = words[1]
 
     def _point_module_here(self, module_file: Path) -> None:
         variables = {"SWMATRIX_PORTS": str(self.ports), "SWMATRIX_SIM_BUS": str(self.bus)}
