@@ -155,6 +155,11 @@ def test_the_page_follows_the_bench_and_switches_faults(swm_module: swmatrix.Mod
             shot = browser.execute_cdp_cmd("Page.captureScreenshot", {"clip": box, "captureBeyondViewport": True})
             (screenshots / file).write_bytes(base64.b64decode(shot["data"]))
             assert 0 < (screenshots / file).stat().st_size < 150_000, file
+        # At 200 % zoom of a 1000-pixel window (500 CSS pixels wide) the page
+        # reflows: it never needs scrolling sideways.
+        browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                                {"width": 500, "height": 800, "deviceScaleFactor": 2, "mobile": False})
+        assert browser.execute_script("return document.documentElement.scrollWidth") <= 500
     # swmsim has stopped: the page says so.
     WebDriverWait(browser, 10).until(lambda b: "gone" in b.find_element(By.TAG_NAME, "body").get_attribute("class"))
     assert "swmsim has gone away" in browser.find_element(By.ID, "status").text
