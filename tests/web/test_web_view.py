@@ -95,6 +95,10 @@ def test_the_page_follows_the_bench_and_switches_faults(swm_module: swmatrix.Mod
         assert names == ["hub", "amp", "probe", "tower", "dmm"]
         assert "pty" in browser.find_element(By.CSS_SELECTOR, "#overview tr[data-name=hub]").text
         browser.execute_script("window.sameLoad = 42")
+        # Every family's picture: the tower that bit 0 of the card works, the probe, the table of the rest.
+        assert "Antenna vertical, height fixed at 1.1 m" in browser.find_element(By.ID, "i-tower").text
+        assert "Axis none" in browser.find_element(By.ID, "i-probe").text
+        assert "idn" in browser.find_element(By.CSS_SELECTOR, "#i-dmm .picture").text
 
         ini = tmp_path / "hubline-demo.ini"
         shutil.copyfile(EXAMPLES / "hubline-demo.ini", ini)

@@ -306,7 +306,13 @@ function render(bench) {
   for (const instrument of bench.instruments) {
     const entry = section(instrument);
     const draw = pictures[instrument.family];
-    entry.picture.replaceChildren(draw ? draw(instrument.instrument) : stateTable(instrument.instrument));
+    let picture;
+    try {  // a state the picture does not expect still shows, as a table
+      picture = draw ? draw(instrument.instrument) : stateTable(instrument.instrument);
+    } catch (failure) {
+      picture = stateTable(instrument.instrument);
+    }
+    entry.picture.replaceChildren(picture);
     entry.log.replaceChildren(...instrument.recent.slice().reverse().map(exchange =>
         el("tr", {}, el("td", {}, time(exchange.at_ms)), el("td", {}, wire(exchange.command)),
            el("td", {}, exchange.answer ? wire(exchange.answer) : el("span", {class: "muted"}, exchange.outcome)))));
