@@ -51,7 +51,7 @@ SimulatorProcess::SimulatorProcess(const std::string& program, const std::string
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-  std::vector<std::string> words{program, "--config", config, "--control", control_, "--ports", ports_};
+  std::vector<std::string> words{program, "--config", config, "--control", control_, "--ports", ports_, "--web", "0"};
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);

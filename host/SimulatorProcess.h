@@ -9,8 +9,8 @@
 
 class SimulatorProcess {
 public:
-  // Starts PROGRAM --config CONFIG --control DIR/control --ports DIR/ports and
-  // waits (at most timeoutMs) until it reports "running". Throws
+  // Starts PROGRAM --config CONFIG --control DIR/control --ports DIR/ports
+  // --web 0 (its live view on a free port) and waits (at most timeoutMs) until it reports "running". Throws
   // std::runtime_error with the simulator's own message when it does not start.
   SimulatorProcess(const std::string& program, const std::string& config, const std::string& directory,
                    int timeoutMs = 10000);
@@ -22,7 +22,8 @@ public:
   // "error ..." when the socket cannot be reached.
   std::string Request(const std::string& request) const;
   const std::string& PortsDirectory() const { return ports_; }
-  // What the simulator printed before "running" (one "ready ..." line per instrument).
+  // What the simulator printed before "running" (one "ready ..." line per
+  // instrument, the "web ..." line with the address of its live view).
   const std::string& Banner() const { return banner_; }
 
 private:

@@ -2,9 +2,11 @@
 // configuration file, prints where each can be reached, and serves them
 // until stopped (control request "stop", SIGINT or SIGTERM). "swmsim ctl"
 // sends one control request to a running simulator.
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -20,12 +22,14 @@
 #include "sim/core/WireText.h"
 #include "sim/replay/ReplayInstrument.h"
 #include "sim/transport/Signals.h"
+#include "sim/web/WebView.h"
 #include "swmatrix/version.h"
 
 namespace {
 
 const char* kUsage =
-    "usage: swmsim --config FILE [--control PATH] [--bus PATH] [--ports DIR] [--check | --env]\n"
+    "usage: swmsim --config FILE [--control PATH] [--bus PATH] [--ports DIR] [--web PORT]\n"
+    "              [--check | --env]\n"
     "       swmsim ctl [PATH] REQUEST...   (try: swmsim ctl help)\n"
     "       swmsim --help | --version\n"
     "Simulated instruments for the swmatrix module (see swmsim(1)).\n"
@@ -33,6 +37,7 @@ const char* kUsage =
     "  --control PATH  serve control requests on this socket (default: one that 'swmsim ctl' finds)\n"
     "  --bus PATH      serve the simulated vendor libraries on this socket\n"
     "  --ports DIR     link serial instruments as COMn here (default $SWMATRIX_PORTS)\n"
+    "  --web PORT      serve the live view of the bench on 127.0.0.1:PORT (0: a free port)\n"
     "  --check         only read and check the file\n"
     "  --env           print the export lines that point the module at this\n"
     "                  simulator's bus, ports, control socket and simulated libraries\n";
@@ -100,7 +105,7 @@ int RunControl(int argc, char** argv) {
 }
 
 struct Options {
-  std::string config, control, bus, ports;
+  std::string config, control, bus, ports, web;
   bool check = false;
   bool env = false;
 };
@@ -117,6 +122,7 @@ std::string ParseOptions(int argc, char** argv, Options* options) {
                          : option == "--control" ? &options->control
                          : option == "--bus"     ? &options->bus
                          : option == "--ports"   ? &options->ports
+                         : option == "--web"     ? &options->web
                                                  : nullptr;
     if (!value) return "unknown option '" + option + "'";
     if (i + 1 >= argc) return "option '" + option + "' needs a value";
@@ -141,6 +147,9 @@ int PrintEnvironment(const sim::SimulatorConfig& config) {
     return 1;
   }
   std::cout << sim::ExportLines(config.busPath, config.portsDirectory, config.controlPath, libraries);
+  if (config.web >= 0)
+    std::cout << "# web view: http://127.0.0.1:" << (config.web ? std::to_string(config.web) : "PORT")
+              << "/?token=... (the address with this run's token is on swmsim's 'web' line)\n";
   return 0;
 }
 
@@ -170,6 +179,13 @@ int main(int argc, char** argv) {
   if (options.check) {
     std::cout << "ok " << config.instruments.size() << " instruments\n";
     return 0;
+  }
+  if (!options.web.empty()) {
+    int port = -1;
+    const char* end = options.web.data() + options.web.size();
+    if (std::from_chars(options.web.data(), end, port).ptr != end || port < 0 || port > 65535)
+      return Usage("bad --web port '" + options.web + "' (0 to 65535)");
+    config.web = port;
   }
   if (!options.bus.empty()) config.busPath = options.bus;
   if (!options.ports.empty()) config.portsDirectory = options.ports;
@@ -217,6 +233,14 @@ int main(int argc, char** argv) {
     std::cout << "control " << config.controlPath << "\n";
   }
   if (!config.busPath.empty()) std::cout << "bus " << config.busPath << "\n";
+  // Declared after the simulator: it stops before the instruments it shows go.
+  std::unique_ptr<sim::WebView> web;
+  if (config.web >= 0) {
+    web = std::make_unique<sim::WebView>(simulator);
+    error = web->Listen(static_cast<uint16_t>(config.web));
+    if (!error.empty()) return fail(error);
+    std::cout << "web " << web->Address() << "\n";
+  }
   std::cout << "running" << std::endl;
 
   std::thread signals([&simulator] {

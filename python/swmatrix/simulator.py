@@ -118,6 +118,9 @@ class Simulator:
         self.endpoints: Dict[str, List[str]] = {}
         #: The variables that point the module at this simulator.
         self.environment: Dict[str, str] = {}
+        #: The address of the live view in the browser, with its token, when
+        #: the configuration serves one (``web = PORT`` in ``[simulator]``).
+        self.web: Optional[str] = None
         command = [os.fspath(program) if program else locations.simulator_program(module_file),
                    "--config", str(self.config), "--control", str(self.control),
                    "--bus", str(self.bus), "--ports", str(self.ports)]
@@ -159,6 +162,8 @@ class Simulator:
             words = line.split()
             if len(words) >= 4 and words[0] == "ready":
                 self.endpoints[words[1]] = words[3:]
+            elif len(words) == 2 and words[0] == "web":
+                self.web = words[1]
 
     def _find_environment(self, module_file: Path) -> None:
         variables = {"SWMATRIX_PORTS": str(self.ports), "SWMATRIX_SIM_BUS": str(self.bus)}

@@ -40,16 +40,16 @@ bool ApplySimulatorKey(const std::string& key, const std::string& value, Simulat
       return false;
     }
     config->boardAddress = address;
-  } else if (key == "portmapper") {
+  } else if (key == "portmapper" || key == "web") {
     int port = -1;
     const auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), port);
     if (failure != std::errc() || end != value.data() + value.size() || port < 0 || port > 65535) {
-      *error = "bad portmapper port '" + value + "' (0 to 65535)";
+      *error = "bad " + key + " port '" + value + "' (0 to 65535)";
       return false;
     }
-    config->portmapper = port;
+    (key == "web" ? config->web : config->portmapper) = port;
   } else {
-    *error = "unknown key '" + key + "' in [simulator] (ports, control, bus, board-address, portmapper)";
+    *error = "unknown key '" + key + "' in [simulator] (ports, control, bus, board-address, portmapper, web)";
     return false;
   }
   if (value.empty()) {

@@ -21,6 +21,7 @@ struct SimulatorConfig {
   std::string busPath;
   int boardAddress = 0;
   int portmapper = -1;  // the portmapper's port, -1 for none
+  int web = -1;         // the web view's port, -1 for none
   std::vector<InstrumentSection> instruments;
 };
 

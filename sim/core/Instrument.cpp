@@ -51,6 +51,7 @@ void Instrument::ScheduleTick() {
     if (const std::string unasked = family_->TakeUnasked(); !unasked.empty()) binding_->SendUnasked(unasked);
     UpdateServiceRequest();
     context_.changed.notify_all();
+    Announce();
     ScheduleTick();
   });
 }
@@ -100,14 +101,40 @@ bool Instrument::WaitForBytes(size_t count, std::chrono::milliseconds timeout) c
 void Instrument::ResetLog() {
   std::lock_guard guard(context_.lock);
   commands_.clear();
+  recent_.clear();
   bytes_.clear();
   commandCount_ = byteCount_ = answerCount_ = 0;
+  Announce();
+}
+
+nlohmann::json Instrument::RecentExchanges() const {
+  std::lock_guard guard(context_.lock);
+  nlohmann::json list = nlohmann::json::array();
+  for (const Exchange& exchange : recent_)
+    list.push_back({{"at_ms", exchange.atMs},
+                    {"command", BytesToUtf8(exchange.command)},
+                    {"answer", BytesToUtf8(exchange.answer)},
+                    {"outcome", std::string(exchange.outcome)}});
+  return list;
+}
+
+void Instrument::LogExchange(const std::string& command, const Reply& reply) {
+  if (recent_.size() == kRecentExchanges) recent_.pop_front();
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  Exchange exchange{std::chrono::duration_cast<std::chrono::milliseconds>(now).count(), command, "",
+                    "no answer"};
+  if (reply.answered) {
+    exchange.outcome = reply.silent ? "held back (noanswer)" : reply.drop ? "dropped" : "answered";
+    if (!reply.silent) exchange.answer = reply.bytes.substr(0, reply.sendBytes);
+  }
+  recent_.push_back(std::move(exchange));
 }
 
 void Instrument::ApplyFaults(const Faults& faults) {
   const bool wasRefusing = faults_.refuse;
   faults_ = faults;
   if (wasRefusing != faults_.refuse) binding_->SetRefusing(faults_.refuse);
+  Announce();
 }
 
 void Instrument::SetFault(FaultKind kind, size_t value) {
@@ -154,12 +181,14 @@ std::string Instrument::Set(const std::string& rawKey, const std::string& value)
   error = family_->Configure(key, value);
   UpdateServiceRequest();
   ScheduleTick();
+  Announce();
   return error;
 }
 
 void Instrument::Hangup() {
   std::lock_guard guard(context_.lock);
   binding_->Hangup();
+  Announce();
 }
 
 void Instrument::Reset() {
@@ -167,6 +196,7 @@ void Instrument::Reset() {
   family_->Reset();
   serviceCondition_ = requestingService_ = false;
   ScheduleTick();
+  Announce();
 }
 
 void Instrument::Restart() {
@@ -179,6 +209,7 @@ void Instrument::RecordBytes(std::string_view bytes) {
   byteCount_ += bytes.size();
   if (bytes_.size() + bytes.size() <= kMaxRecordedBytes) bytes_.append(bytes);
   context_.changed.notify_all();
+  Announce();
 }
 
 Reply Instrument::HandleCommand(const std::string& command) {
@@ -188,8 +219,12 @@ Reply Instrument::HandleCommand(const std::string& command) {
   UpdateServiceRequest();
   ScheduleTick();
   context_.changed.notify_all();
+  Announce();
   Reply reply;
-  if (!answer) return reply;
+  if (!answer) {
+    LogExchange(command, reply);
+    return reply;
+  }
   reply.answered = true;
   reply.silent = faults_.noAnswer;
   std::string bytes = std::move(*answer);
@@ -208,6 +243,7 @@ Reply Instrument::HandleCommand(const std::string& command) {
   reply.delayMs = faults_.lateMs;
   reply.bytes = std::move(bytes);
   if (!reply.silent) ++answerCount_;
+  LogExchange(command, reply);
   return reply;
 }
 

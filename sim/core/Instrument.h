@@ -4,6 +4,7 @@
 // methods are safe from any thread.
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json_fwd.hpp>
@@ -51,6 +52,9 @@ public:
   // Waits until at least count bytes have arrived; false at the time-out.
   bool WaitForBytes(size_t count, std::chrono::milliseconds timeout) const;
   void ResetLog();
+  // The last commands with the answers that left for them and the wall-clock
+  // time each command arrived (ms since the epoch), oldest first, as JSON.
+  nlohmann::json RecentExchanges() const;
 
   void SetFault(FaultKind kind, size_t value = Faults::kHalf);
   void ClearFault(FaultKind kind);
@@ -95,7 +99,14 @@ public:
   void CloseBinding();
 
 private:
+  struct Exchange {
+    int64_t atMs;
+    std::string command;
+    std::string answer;    // the bytes that leave, when any
+    std::string_view outcome;
+  };
   static constexpr size_t kMaxRecordedCommands = 1'000'000;
+  static constexpr size_t kRecentExchanges = 20;
   static constexpr size_t kMaxRecordedBytes = 64u << 20;
 
   uint8_t SummaryStatus() const;
@@ -103,6 +114,9 @@ private:
   void ScheduleTick();
   std::string Garble(std::string bytes);
   void ApplyFaults(const Faults& faults);
+  void LogExchange(const std::string& command, const Reply& reply);
+  // Tells the watchers of the bench that this instrument changed.
+  void Announce() { context_.notice.Announce(); }
 
   SimulatorContext& context_;
   InstrumentSettings settings_;
@@ -110,6 +124,7 @@ private:
   std::unique_ptr<Binding> binding_;
   Faults faults_;
   std::vector<std::string> commands_;
+  std::deque<Exchange> recent_;
   size_t commandCount_ = 0;
   std::string bytes_;
   size_t byteCount_ = 0;

@@ -57,6 +57,9 @@ public:
   std::string ListenPortmapper(uint16_t port);
   uint16_t PortmapperPort();
 
+  // Announces every change of an instrument to watchers outside the lock.
+  ChangeNotice& Notice() { return context_.notice; }
+
   // Asks the loop to stop (from any thread, also from a control request).
   void RequestStop();
   // Waits until the loop has stopped.

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "sim/core/ChangeNotice.h"
 #include "sim/core/EventLoop.h"
 
 namespace sim {
@@ -14,6 +15,7 @@ class BusServer;
 struct SimulatorContext {
   std::recursive_mutex lock;
   std::condition_variable_any changed;
+  ChangeNotice notice;  // for watchers that do not hold the lock (the web view)
   EventLoop loop{lock};
   std::string portsDirectory;  // where pseudo-terminals are linked as COMn
   BusServer* bus = nullptr;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -251,6 +252,9 @@ TEST(Swmhost, DemoSwitchesTheRelaysOfTheSimulatedUnitAndSavesTheConfiguration) {
        "  S3 relay4 TQS4PA: A=NC B=NC C=NC D=NC, out 1=IDLE 2=IDLE 3=IDLE 4=IDLE\n"},
   };
   for (const Expectation& step : steps) EXPECT_EQ(StepOutput(run.output, step.step), step.output) << step.step;
+  // The address of the simulator's live view, with its token.
+  EXPECT_TRUE(std::regex_search(run.output, std::regex("\nweb http://127\\.0\\.0\\.1:[0-9]+/\\?token=[0-9a-f]{32}\n")))
+      << run.output;
   const size_t saved = run.output.find("# saved configuration");
   ASSERT_NE(saved, std::string::npos) << run.output;
   for (const char* line : {"\nDeviceID=3\n", "\nSelected=RS-232\n", "\nRelais2Start=1\n", "\nRelais5Stop=2\n"})

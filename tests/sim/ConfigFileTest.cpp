@@ -15,6 +15,7 @@ control = /tmp/ctl
 bus = /tmp/bus
 board_address = 21
 portmapper = 111
+web = 8080
 
 [instrument dmm]
 family = scpi
@@ -42,13 +43,14 @@ secondary = 96
   EXPECT_EQ(config.busPath, "/tmp/bus");
   EXPECT_EQ(config.boardAddress, 21);
   EXPECT_EQ(config.portmapper, 111);
+  EXPECT_EQ(config.web, 8080);
   ASSERT_EQ(config.instruments.size(), 3u);
   EXPECT_EQ(config.instruments[0].name, "dmm");
-  EXPECT_EQ(config.instruments[0].line, 10);
+  EXPECT_EQ(config.instruments[0].line, 11);
   ASSERT_EQ(config.instruments[0].entries.size(), 5u);
   EXPECT_EQ(config.instruments[0].entries[3].key, "idn");
   EXPECT_EQ(config.instruments[0].entries[3].value, "ACME, DMM100,1234,1.0 ");  // quotes keep spaces
-  EXPECT_EQ(config.instruments[0].entries[3].line, 14);
+  EXPECT_EQ(config.instruments[0].entries[3].line, 15);
   EXPECT_EQ(config.instruments[1].name, "meter");
   EXPECT_EQ(config.instruments[2].entries.size(), 3u);
 
@@ -79,6 +81,7 @@ TEST(ConfigFile, BadFilesGiveTheLineAndTheReason) {
       {"[simulator]\ncolour = red\n", "test.ini:2: unknown key 'colour' in [simulator]"},
       {"[simulator]\nboard-address = 31\n", "test.ini:2: bad board-address '31'"},
       {"[simulator]\nportmapper = 65536\n", "test.ini:2: bad portmapper port '65536'"},
+      {"[simulator]\nweb = -1\n", "test.ini:2: bad web port '-1' (0 to 65535)"},
       {"[instrument a]\ntransport = tcp\ndevice = inst0\n", "test.ini:3: key 'device' does not apply to transport tcp"},
       {"[instrument a]\ntransport = vxi11\ndevice = a b\n", "test.ini:3: bad device name 'a b'"},
       {"[simulator]\nports =\n", "test.ini:2: 'ports' needs a value"},

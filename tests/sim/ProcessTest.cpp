@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <vector>
 
 #include "SimTestIo.h"
@@ -82,9 +83,9 @@ TEST_F(Program, PrintsReadyLinesServesAndStopsOnRequest) {
             "{\"t\":1,\"instrument\":\"COM3\",\"dir\":\"received\",\"hex\":\"310a\"}\n");
   const std::string control = directory_ + "/lab.ctl";
   const std::string bus = directory_ + "/bus";
-  Swmsim program({"--config", config, "--control", control, "--bus", bus});
+  Swmsim program({"--config", config, "--control", control, "--bus", bus, "--web", "0"});
   const std::vector<std::string> lines = program.ReadyLines();
-  ASSERT_EQ(lines.size(), 7u);
+  ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0].substr(0, 24), "ready dmm tcp 127.0.0.1:");
   EXPECT_TRUE(lines[1].starts_with("ready meter pty " + directory_ + "/ports/COM7 /dev/pts/"))
       << lines[1];
@@ -92,7 +93,10 @@ TEST_F(Program, PrintsReadyLinesServesAndStopsOnRequest) {
   EXPECT_EQ(lines[3].substr(0, 23), "ready rp tcp 127.0.0.1:");
   EXPECT_EQ(lines[4], "control " + control);
   EXPECT_EQ(lines[5], "bus " + bus);
-  EXPECT_EQ(lines[6], "running");
+  std::smatch web;
+  ASSERT_TRUE(std::regex_match(lines[6], web, std::regex("web http://127\\.0\\.0\\.1:([0-9]+)/\\?token=([0-9a-f]{32})")))
+      << lines[6];
+  EXPECT_EQ(lines[7], "running");
 
   // A replayed instrument answers a command its capture never saw at once,
   // and the simulator says so on its output.
@@ -106,6 +110,19 @@ TEST_F(Program, PrintsReadyLinesServesAndStopsOnRequest) {
   simtest::Fd client = simtest::ConnectTcp(port);
   simtest::SendAll(client.get(), "*IDN?\n");
   EXPECT_EQ(simtest::ReadUntil(client.get(), "\n"), "ACME,DMM100,1234,1.0\n");
+  // The web view: refused without the token; with it, the exchange with its answer.
+  for (const std::string& target : {std::string("/state"), "/state?token=" + web[2].str()}) {
+    simtest::Fd browser = simtest::ConnectTcp(static_cast<uint16_t>(std::stoi(web[1])));
+    simtest::SendAll(browser.get(), "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    bool closed = false;
+    const std::string reply = simtest::ReadToEnd(browser.get(), &closed);
+    EXPECT_TRUE(closed);
+    const bool authorised = target.find("token") != std::string::npos;
+    EXPECT_TRUE(reply.starts_with(authorised ? "HTTP/1.1 200" : "HTTP/1.1 403")) << reply;
+    EXPECT_EQ(reply.find(R"("command":"*IDN?")") != std::string::npos &&
+                  reply.find(R"("answer":"ACME,DMM100,1234,1.0\n")") != std::string::npos,
+              authorised) << reply;
+  }
 
   std::string dump;
   EXPECT_EQ(RunSwmsim({"ctl", control, "state", "dmm"}, &dump), 0);
@@ -197,6 +214,11 @@ TEST_F(Program, EnvPrintsTheExportLinesOfTheBusThePortsAndTheLibraries) {
       expected += "export SWMATRIX_" + std::string(variable) + "_LIBRARY='" + libraries + "/" + file + "'\n";
   EXPECT_EQ(out, expected);
   EXPECT_NE(out.find("SWMATRIX_GPIB_LIBRARY"), std::string::npos);
+  ASSERT_EQ(RunSwmsim({"--config", config, "--web", "8080", "--env"}, &out, &err), 0) << err;
+  EXPECT_TRUE(out.ends_with("\n# web view: http://127.0.0.1:8080/?token=... (the address with this run's token is "
+                            "on swmsim's 'web' line)\n")) << out;
+  EXPECT_EQ(RunSwmsim({"--config", config, "--web", "80x", "--env"}, &out, &err), 2);
+  EXPECT_EQ(err, "swmsim: bad --web port '80x' (0 to 65535) (try 'swmsim --help')\n");
 
   // Without a file: the bus of the option, relative to the working directory.
   ASSERT_EQ(RunSwmsim({"--bus", "x.bus", "--env"}, &out, &err), 0) << err;
