@@ -10,11 +10,13 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "sim/core/ModuleEnvironment.h"
 #include "DemoBench.h"
 #include "HostNames.h"
 #include "HostScript.h"
+#include "Lint.h"
 #include "LineEditor.h"
 #include "PromptCompletion.h"
 #include "TypeKeys.h"
@@ -62,6 +64,7 @@ const char* kUsage =
     "       swmhost [--module PATH] dialog KEY [INI]\n"
     "       swmhost [--module PATH] demo [EXAMPLES_DIR]\n"
     "       swmhost [--module PATH] keys\n"
+    "       swmhost [--module PATH] lint [--connect] KEY FILE...\n"
     "       swmhost events\n"
     "       swmhost [--module PATH]          (interactive prompt, type 'help')\n"
     "       swmhost --help | --version\n"
@@ -69,6 +72,8 @@ const char* kUsage =
     "  run      run a host script, one export call per line ('-' reads standard input)\n"
     "  dialog   show the configuration dialog of a driver of type KEY, saving INI\n"
     "  demo     drive a simulated Hubline switch unit through a test\n"
+    "  lint     check INI files for a driver of type KEY: keys it does not read, values it does not\n"
+    "           take, ports, boards, libraries and programs missing here (--connect: CheckDevice too)\n"
     "  keys     list the device type keys that create a driver, with their class and swmsim family\n"
     "  events   list the host events and requests by number and name, with their values\n"
     "  --module the module to load (default $SWMATRIX_MODULE, else the installed one)\n";
@@ -151,6 +156,18 @@ int ConfigureInDialog(swm::Module& module, const std::string& key, const std::st
   module.RemoveDeviceDriver(0, id);
   return status == 0 ? 0 : 1;
 }
+
+// lint [--connect] KEY FILE...: 0 when nothing was found, 1 otherwise, 2 for wrong arguments.
+int RunLint(swm::Module& module, std::vector<std::string> arguments) {
+  const bool connect = !arguments.empty() && arguments.front() == "--connect";
+  if (connect) arguments.erase(arguments.begin());
+  if (arguments.size() < 2) return Usage();
+  // A dialog the driver would show while loading never waits for an answer.
+  setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
+  const std::vector<std::string> files(arguments.begin() + 1, arguments.end());
+  const int findings = LintFiles(module, arguments.front(), files, connect, std::cout, std::cerr);
+  return findings < 0 ? 2 : findings > 0 ? 1 : 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -166,7 +183,8 @@ int main(int argc, char** argv) {
   }
   const std::string command = i < argc ? argv[i++] : "";
   if (command == "events") return ListEventsAndRequests(std::cout), 0;
-  if (!command.empty() && command != "demo" && command != "dialog" && command != "run" && command != "keys") {
+  if (!command.empty() && command != "demo" && command != "dialog" && command != "run" && command != "keys" &&
+      command != "lint") {
     std::cerr << "swmhost: unknown " << (command[0] == '-' ? "option" : "command") << " '" << command
               << "' (try 'swmhost --help')\n";
     return 2;
@@ -175,6 +193,7 @@ int main(int argc, char** argv) {
     swm::Module module(modulePath);
     HostScript script(module, std::cout, std::cerr, isatty(2) == 1);
     if (command == "keys") return ListKeys(module);
+    if (command == "lint") return RunLint(module, std::vector<std::string>(argv + i, argv + argc));
     if (command == "demo") {
       setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
       UseSimulatedLibraries();

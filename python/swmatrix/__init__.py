@@ -14,6 +14,7 @@
 from . import codes
 from .driver import Driver, event_number, request_number
 from .errors import Error, SimulatorError
+from .lint import Finding as Finding, lint as lint
 from .module import Module
 from .names import EVENT_NAMES, REQUEST_NAMES, TYPE_KEYS
 from .simulator import Simulator

@@ -10,7 +10,9 @@
 #   # expect received INSTRUMENT TEXT   the instrument received TEXT
 #   # expect output TEXT                swmhost printed TEXT
 #   # expect file PATH [TEXT]           the bench made the file PATH (holding TEXT)
-# A bench without an expectation fails: each must check what it did.
+# A bench without an expectation fails: each must check what it did. Before
+# the script runs, `swmhost lint` checks every INI file it loads (for the
+# type of the driver it is loaded into) and must find nothing.
 #   tests/install/run-example-benches.sh BIN_DIR EXAMPLES_DIR
 set -euo pipefail
 bin=$(cd "$1" && pwd)
@@ -45,6 +47,10 @@ for script in "$examples"/*.swmhost; do
   fi
   exports=$(cd "$dir" && "$bin/swmsim" "${config[@]}" --bus bus --ports ports --env) || fail "$name: swmsim --env failed"
   sound="file:'$dir/sound.raw',raw"
+  while read -r key ini; do
+    (cd "$dir" && eval "$exports" && exec "$bin/swmhost" lint "$key" "$ini") >"$dir/lint" 2>&1 \
+      || fail "$name: swmhost lint $key $ini found:"$'\n'"$(cat "$dir/lint")"
+  done < <(awk '$1 == "create" { key[$2] = $3 } $1 == "load" { print key[$2], $3 }' "$script")
   (cd "$dir" && eval "$exports" && SWMATRIX_SOUND_DEVICE=$sound exec "$bin/swmhost" run "$name.swmhost") >"$dir/out" 2>&1 \
     || fail "$name: a call failed:"$'\n'"$(cat "$dir/out")"
   while read -r _ _ kind rest; do
