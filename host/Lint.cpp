@@ -290,8 +290,8 @@ int LintFile(swm::Module& module, uint16_t id, const std::string& key, const std
   }
   return lint.Count();
 }
-}  // namespace
 
+// Prints the findings of every file; their number, -1 when no driver of type key can be created.
 int LintFiles(swm::Module& module, const std::string& key, const std::vector<std::string>& files, bool connect,
               std::ostream& out, std::ostream& err) {
   int findings = 0;
@@ -307,4 +307,19 @@ int LintFiles(swm::Module& module, const std::string& key, const std::vector<std
     module.RemoveDeviceDriver(0, id);
   }
   return findings;
+}
+}  // namespace
+
+int RunLint(swm::Module& module, std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
+  const bool connect = !arguments.empty() && arguments.front() == "--connect";
+  if (connect) arguments.erase(arguments.begin());
+  if (arguments.size() < 2) {
+    err << "swmhost: wrong arguments (try 'swmhost --help')\n";
+    return 2;
+  }
+  // A dialog the driver would show while loading never waits for an answer.
+  setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
+  const std::vector<std::string> files(arguments.begin() + 1, arguments.end());
+  const int findings = LintFiles(module, arguments.front(), files, connect, out, err);
+  return findings < 0 ? 2 : findings > 0 ? 1 : 0;
 }

@@ -12,8 +12,9 @@
 
 #include "swmatrix/loader.h"
 
-// Prints one line per finding ("FILE: [Section] Key: what") to out and
-// returns their number; -1 (with the reason on err) when no driver of type
-// key can be created.
-int LintFiles(swm::Module& module, const std::string& key, const std::vector<std::string>& files, bool connect,
-              std::ostream& out, std::ostream& err);
+// `lint [--connect] KEY FILE...` (the arguments after "lint"): prints one
+// line per finding ("FILE: [Section] Key: what") to out and nothing else;
+// returns the exit status, 0 when nothing was found, 1 when something was,
+// 2 (with the reason on err) for wrong arguments or a key that creates no
+// driver.
+int RunLint(swm::Module& module, std::vector<std::string> arguments, std::ostream& out, std::ostream& err);

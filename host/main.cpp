@@ -157,17 +157,6 @@ int ConfigureInDialog(swm::Module& module, const std::string& key, const std::st
   return status == 0 ? 0 : 1;
 }
 
-// lint [--connect] KEY FILE...: 0 when nothing was found, 1 otherwise, 2 for wrong arguments.
-int RunLint(swm::Module& module, std::vector<std::string> arguments) {
-  const bool connect = !arguments.empty() && arguments.front() == "--connect";
-  if (connect) arguments.erase(arguments.begin());
-  if (arguments.size() < 2) return Usage();
-  // A dialog the driver would show while loading never waits for an answer.
-  setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
-  const std::vector<std::string> files(arguments.begin() + 1, arguments.end());
-  const int findings = LintFiles(module, arguments.front(), files, connect, std::cout, std::cerr);
-  return findings < 0 ? 2 : findings > 0 ? 1 : 0;
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -193,7 +182,7 @@ int main(int argc, char** argv) {
     swm::Module module(modulePath);
     HostScript script(module, std::cout, std::cerr, isatty(2) == 1);
     if (command == "keys") return ListKeys(module);
-    if (command == "lint") return RunLint(module, std::vector<std::string>(argv + i, argv + argc));
+    if (command == "lint") return RunLint(module, std::vector<std::string>(argv + i, argv + argc), std::cout, std::cerr);
     if (command == "demo") {
       setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
       UseSimulatedLibraries();
