@@ -11,11 +11,13 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "sim/core/ModuleEnvironment.h"
 #include "DemoBench.h"
 #include "HostNames.h"
 #include "HostScript.h"
+#include "Lint.h"
 #include "LineEditor.h"
 #include "PromptCompletion.h"
 #include "ScriptExpectations.h"
@@ -68,6 +70,7 @@ const char* kUsage =
     "       swmhost [--module PATH] dialog KEY [INI]\n"
     "       swmhost [--module PATH] demo [EXAMPLES_DIR]\n"
     "       swmhost [--module PATH] keys\n"
+    "       swmhost [--module PATH] lint [--connect] KEY FILE...\n"
     "       swmhost events\n"
     "       swmhost [--module PATH]          (interactive prompt, type 'help')\n"
     "       swmhost --help | --version\n"
@@ -76,6 +79,8 @@ const char* kUsage =
     "           --check: then check its '# expect' lines\n"
     "  dialog   show the configuration dialog of a driver of type KEY, saving INI\n"
     "  demo     drive a simulated Hubline switch unit through a test\n"
+    "  lint     check INI files for a driver of type KEY: keys it does not read, values it does not\n"
+    "           take, ports, boards, libraries and programs missing here (--connect: CheckDevice too)\n"
     "  keys     list the device type keys that create a driver, with their class and swmsim family\n"
     "  events   list the host events and requests by number and name, with their values\n"
     "  --module the module to load (default $SWMATRIX_MODULE, else the installed one)\n";
@@ -217,7 +222,8 @@ int main(int argc, char** argv) {
   }
   const std::string command = i < argc ? argv[i++] : "";
   if (command == "events") return ListEventsAndRequests(std::cout), 0;
-  if (!command.empty() && command != "demo" && command != "dialog" && command != "run" && command != "keys") {
+  if (!command.empty() && command != "demo" && command != "dialog" && command != "run" && command != "keys" &&
+      command != "lint") {
     std::cerr << "swmhost: unknown " << (command[0] == '-' ? "option" : "command") << " '" << command
               << "' (try 'swmhost --help')\n";
     return 2;
@@ -226,6 +232,7 @@ int main(int argc, char** argv) {
     swm::Module module(modulePath);
     HostScript script(module, std::cout, std::cerr, isatty(2) == 1);
     if (command == "keys") return ListKeys(module);
+    if (command == "lint") return RunLint(module, std::vector<std::string>(argv + i, argv + argc), std::cout, std::cerr);
     if (command == "demo") {
       setenv("SWMATRIX_MESSAGEBOX", "ok", 0);
       UseSimulatedLibraries();

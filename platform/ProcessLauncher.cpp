@@ -147,6 +147,8 @@ bool IsExistingFile(const std::string& path) {
   return !path.empty() && stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+bool IsExecutableFile(const std::string& path) { return IsExistingFile(path) && access(path.c_str(), X_OK) == 0; }
+
 std::string SystemErrorText(int error) {
   char buffer[256];
   return strerror_r(error, buffer, sizeof buffer);

@@ -26,6 +26,8 @@ int OpenWithDesktop(const std::string& document);
 
 // Whether the path names an existing file that is not a directory.
 bool IsExistingFile(const std::string& path);
+// Whether it names an existing file, not a directory, that this user may run.
+bool IsExecutableFile(const std::string& path);
 
 // The system's text of an error number.
 std::string SystemErrorText(int error);

@@ -56,7 +56,7 @@ std::string Protected(std::string value) {
   return blankEnds || quoted ? '"' + value + '"' : value;
 }
 
-// Names and values are single lines.
+// Section names are single lines.
 std::string OneLine(std::string_view text) {
   std::string out(text);
   for (char& c : out)
@@ -70,6 +70,16 @@ bool IsStorableKey(std::string_view key) {
          key.front() != '[' && key.front() != ';' && key.front() != '#';
 }
 }  // namespace
+
+std::optional<std::string> IniDocument::Unstorable(std::string_view key, std::string_view value) {
+  if (!IsStorableKey(key))
+    return "the key name '" + std::string(key) +
+           "' cannot be written to an INI file (it is empty, contains '=' or a line break, or starts with "
+           "'[', ';' or '#')";
+  if (value.find_first_of("\r\n") != std::string_view::npos)
+    return "the value of '" + std::string(key) + "' holds a line break, which an INI file cannot keep";
+  return std::nullopt;
+}
 
 std::string IniDocument::Fold(std::string_view name) {
   // Line breaks count as blanks, as they become blanks when a name is written.
@@ -161,10 +171,10 @@ std::optional<std::string_view> IniDocument::Find(std::string_view section,
 }
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-  if (!IsStorableKey(key)) return false;
+  if (Unstorable(key, value)) return false;
   const std::string sectionName = OneLine(Trim(section));
   const std::string keyName(Trim(key));
-  const std::string valueText = Protected(OneLine(value));
+  const std::string valueText = Protected(std::string(value));
   const std::string foldedKey = Fold(keyName);
 
   const auto found = sections_.find(Fold(sectionName));

@@ -31,11 +31,16 @@ public:
 
   // Sets the value, replacing the first line of the key, else adding a line
   // after the last key of the section, else adding the section at the end.
-  // Line breaks in names and values become blanks; otherwise Find gives the
-  // value exactly as set, also after parsing Text() again. Returns false, changing
-  // nothing, for a key that could not be read back (empty, or containing "=",
-  // or starting with "[", ";" or "#").
+  // Find gives the value exactly as set, also after parsing Text() again.
+  // Line breaks in a section name become blanks. Returns false, changing
+  // nothing, when Unstorable names a reason.
   bool Set(std::string_view section, std::string_view key, std::string_view value);
+
+  // Why the key and value cannot be written so that they read back, or
+  // nothing when they can: a key that is empty, contains "=" or a line
+  // break, or starts with "[", ";" or "#"; a value with a line break (CR or
+  // LF), which would end its line.
+  static std::optional<std::string> Unstorable(std::string_view key, std::string_view value);
 
   // The file text: the parsed bytes exactly, plus the changes.
   std::string Text() const;

@@ -55,6 +55,7 @@ void IniFile::Forget() {
   cached_ = false;
   document_ = IniDocument();
   text_.clear();
+  encoding_ = FileEncoding();
 }
 
 void IniFile::Remember(std::string text, const FileSignature& signature) {
@@ -97,7 +98,7 @@ IniFile::State IniFile::Examine(std::string* error) {
     return State::Unreadable;
   }
   // A copy cached just after a change is confirmed by the contents, not the signature.
-  if (!cached_ || text != text_) document_ = IniDocument(text);
+  if (!cached_ || text != text_) document_ = IniDocument(DecodeFileText(text, &encoding_));
   Remember(std::move(text), read);
   return State::Current;
 }
@@ -106,6 +107,10 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
   std::string error;
   const State state = held_ && checkedInHold_ ? lastState_ : Refresh(&error);
   if (state != State::Current) return std::nullopt;
+  // Names that are not UTF-8 are Latin-1, as the file's text is held in UTF-8.
+  std::string sectionText, keyText;
+  if (!IsUtf8(section)) section = sectionText = AsUtf8(section);
+  if (!IsUtf8(key)) key = keyText = AsUtf8(key);
   const auto value = document_.Find(section, key);
   if (!value) return std::nullopt;
   return std::string(*value);
@@ -123,11 +128,13 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   }
   // A file that exists but cannot be read is never replaced: its keys would be lost.
   if (Refresh(error) == State::Unreadable) return false;
-  if (!document_.Set(section, key, value)) {
-    *error = "the key '" + std::string(key) + "' cannot be stored in an INI file";
+  const std::string sectionText = AsUtf8(section), keyText = AsUtf8(key), valueText = AsUtf8(value);
+  if (const auto reason = IniDocument::Unstorable(keyText, valueText)) {
+    *error = "[" + sectionText + "] " + *reason;
     return false;
   }
-  std::string text = document_.Text();
+  document_.Set(sectionText, keyText, valueText);
+  std::string text = EncodeFileText(document_.Text(), &encoding_);
   FileSignature written;
   if (!ReplaceFileContents(path_, text, &written, error)) {
     // The copy holds a value the file does not: read the file again next time.

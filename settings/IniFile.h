@@ -8,11 +8,17 @@
 // (a file whose folder takes no new files is written in place). Processes
 // setting values in one file take turns through a named lock, and each Set
 // reads the file afresh, so no writer loses another's values.
+//
+// The file keeps its encoding (see FileEncoding.h): values are given and
+// taken as UTF-8 and written in UTF-8, Latin-1 or UTF-16 as the file was;
+// a Latin-1 file becomes UTF-8 only when a value needs a character beyond
+// Latin-1.
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/FileAccess.h"
+#include "settings/FileEncoding.h"
 #include "settings/IniDocument.h"
 
 class IniFile {
@@ -29,12 +35,14 @@ public:
   // next Set, which always works on the current file.
   void Hold(bool on);
 
-  // The value (raw UTF-8 bytes, trimmed and unquoted), or nothing when the
+  // The value (UTF-8, trimmed and unquoted), or nothing when the
   // file cannot be read or has no such section or key.
   std::optional<std::string> Get(std::string_view section, std::string_view key);
 
-  // Sets the value in the file. False, with a reason, when the file could not
-  // be read or written or the key cannot be stored; the file is then as it was.
+  // Sets the value in the file (names and value are UTF-8; bytes that are
+  // not are taken as Latin-1). False, with a reason, when the file could not
+  // be read or written or the key or value cannot be stored (see
+  // IniDocument::Unstorable); the file is then as it was.
   bool Set(std::string_view section, std::string_view key, std::string_view value,
            std::string* error);
 
@@ -49,6 +57,7 @@ private:
   std::string path_;
   IniDocument document_;
   std::string text_;  // the file's bytes that document_ was parsed from or written as
+  FileEncoding encoding_;
   FileSignature signature_;
   bool cached_ = false;
   bool mustCompare_ = false;

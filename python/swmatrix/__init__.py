@@ -15,6 +15,7 @@ from ``SwmatrixError``: ``Error`` is a non-zero status of the module.
 from . import codes
 from .driver import GET_VALUE_TYPES, SET_VALUE_TYPES, Driver, event_number, request_number
 from .errors import Error, ModuleError, RemovedDriverError, SimulatorError, SwmatrixError
+from .lint import Finding as Finding, lint as lint
 from .module import Module
 from .names import EVENT_NAMES, REQUEST_NAMES, TYPE_KEYS
 from .simulator import Simulator
@@ -28,4 +29,4 @@ for _exception in (SwmatrixError, Error, ModuleError, RemovedDriverError, Simula
 
 __all__ = ["Module", "Driver", "Simulator", "SwmatrixError", "Error", "ModuleError", "RemovedDriverError",
            "SimulatorError", "codes", "EVENT_NAMES", "REQUEST_NAMES", "TYPE_KEYS", "SET_VALUE_TYPES",
-           "GET_VALUE_TYPES", "event_number", "request_number", "__version__"]
+           "GET_VALUE_TYPES", "event_number", "request_number", "lint", "Finding", "__version__"]

@@ -1,6 +1,12 @@
 // LoadConfiguration and SaveConfiguration through the exports: the common
-// descriptive texts reach the driver, and saving never loses what the file held.
+// descriptive texts reach the driver, and saving never loses what the file
+// held; `swmhost lint` finds each kind of mistake in a file.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -72,4 +78,125 @@ TEST(Configuration, MissingOrUnreadableFilesLoadTheDefaults) {
   EXPECT_TRUE(std::filesystem::is_directory(directory));
   EXPECT_EQ(m.LoadConfiguration(0, id, nullptr), DRV_OK);
   EXPECT_EQ(m.RemoveDeviceDriver(0, id), DRV_OK);
+}
+
+namespace {
+struct LintRun {
+  int exitCode = -1;
+  std::string output;
+};
+
+// swmhost lint with the environment assignments before it; standard error is kept apart.
+LintRun Lint(const std::string& environment, const std::string& arguments, std::string* errors = nullptr) {
+  const std::string errorFile = TempPath("lint-errors");
+  const std::string command = "env SWMATRIX_MESSAGEBOX=ok " + environment + " '" SWM_BUILD_DIR "/bin/swmhost' lint " +
+                              arguments + " 2>'" + errorFile + "'";
+  LintRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, n);
+  const int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (errors) *errors = ReadFile(errorFile);
+  return run;
+}
+
+// A loopback port that refuses connections: bound, never listening.
+class RefusingPort {
+public:
+  RefusingPort() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      ADD_FAILURE() << "no loopback port";
+    port_ = ntohs(address.sin_port);
+  }
+  ~RefusingPort() { close(fd_); }
+  int Port() const { return port_; }
+
+private:
+  int fd_;
+  int port_ = 0;
+};
+}  // namespace
+
+TEST(Configuration, LintReportsEachKindOfMistakeWithItsSectionAndKey) {
+  const std::string dir = TempPath("lint");
+  std::filesystem::create_directories(dir + "/ports");
+  std::filesystem::create_symlink("/nonexistent/ttyUSB7", dir + "/ports/COM8");
+  std::ofstream(dir + "/not-executable.sh") << "#!/bin/sh\n";
+  RefusingPort refusing;
+  const std::string ports = "SWMATRIX_PORTS='" + dir + "/ports'";
+  struct Case {
+    const char* key;
+    std::string text;
+    std::string environment;
+    std::string finding;  // the line, after "FILE: "
+  };
+  std::string utf16Misspelt = "\xFF\xFE";  // UTF-16 LE, as Windows' profile functions write it
+  for (const char c : std::string("[HublineSwitch]\r\nRelias=1\r\n")) utf16Misspelt += std::string{c, '\0'};
+  const Case cases[] = {
+      {"HUBLINE4PORT", "[HublineSwitch]\nRelias1Start=1\n", "", "[HublineSwitch] Relias1Start: not read by HUBLINE4PORT"},
+      {"HUBLINE4PORT", utf16Misspelt, "", "[HublineSwitch] Relias: not read by HUBLINE4PORT"},
+      {"HUBLINE4PORT", "[EUTController]\nQueryTimeoutMilliseconds=350\n", "",
+       "[EUTController] QueryTimeoutMilliseconds: not read by HUBLINE4PORT"},
+      {"HUBLINE4PORT", "[Common]\nDeviceID=12\n", "",
+       "[Common] DeviceID: '12' is not taken as written: the driver keeps '8'"},
+      {"HP11713A", "[GPIB]\nPriAdr=twenty\n", "SWMATRIX_GPIB_LIBRARY=/nonexistent/libgpib.so.0",
+       "[GPIB] PriAdr: 'twenty' is not taken as written: the driver keeps '0'"},
+      {"HUBLINE4PORT", "[Stream Config]\nSelected=Carrier pigeon\n", "",
+       "[Stream Config] Selected: 'Carrier pigeon' is not taken as written: the driver keeps '"},
+      {"HUBLINE4PORT", "[HublineSwitch]\nRelais1Start=1\nRelais1Start=2\n", "",
+       "[HublineSwitch] Relais1Start: the key appears again in the section; only its first value counts"},
+      {"HUBLINE4PORT", "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=9\n", ports,
+       "[Stream Config.RS232] COMPort: COM9 has no device: there is no link " + dir + "/ports/COM9"},
+      {"HUBLINE4PORT", "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=8\n", ports,
+       "[Stream Config.RS232] COMPort: COM8 has no device: " + dir +
+           "/ports/COM8 links to /nonexistent/ttyUSB7, which does not exist"},
+      {"HP11713A", "[GPIB]\nBoard=2\n", "SWMATRIX_GPIB_LIBRARY='" SWM_BUILD_DIR "/lib/sim/libgpib.so.0' IB_CONFIG=/nonexistent",
+       "[GPIB] Board: GPIB board 2 is not configured (the GPIB library knows no board GPIB2 nor board index 2)"},
+      {"HP11713A", "[GPIB]\nBoard=0\n", "SWMATRIX_GPIB_LIBRARY=/nonexistent/libgpib.so.0",
+       "[GPIB] Board: the GPIB library /nonexistent/libgpib.so.0 cannot be loaded: "},
+      {"HUBLINE4PORT", "[Stream Config]\nSelected=VISA\n", "SWMATRIX_VISA_LIBRARY=/nonexistent/libvisa.so",
+       "[Stream Config.VISA] Identifier: no VISA library can be loaded (/nonexistent/libvisa.so: "},
+      {"EXTERNAL_PROGRAM", "[Program]\nBefore=/nonexistent/pre.sh start\n", "",
+       "[Program] Before: the program /nonexistent/pre.sh does not exist"},
+      {"EXTERNAL_PROGRAM", "[Program]\nAfter=no-such-program-here --now\n", "",
+       "[Program] After: the program no-such-program-here is not found in PATH"},
+      {"EXTERNAL_PROGRAM", "[Program]\nAfter='" + dir + "/not-executable.sh'\n", "",
+       "[Program] After: the program " + dir + "/not-executable.sh is not executable"},
+      {"EXTERNAL_PROGRAM", "[Program]\nBefore=\"C:\\EMC\\pre.exe\"\n", "",
+       "[Program] Before: 'C:\\EMC\\pre.exe' is a path in the Windows form"},
+      {"VTXEUTSTATUS",
+       "[EUTController.Stream Config]\nSelected=TCPIP\n[EUTController.Stream Config.Ethernet]\nAddress=127.0.0.1:" +
+           std::to_string(refusing.Port()) + "\n",
+       "--connect", "CheckDevice -> 0x"},
+  };
+  const std::string file = dir + "/bench.ini";
+  for (const Case& c : cases) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << c.text;
+    const bool connect = c.environment == "--connect";
+    std::string errors;
+    const LintRun run = Lint(connect ? "" : c.environment, (connect ? "--connect " : "") + std::string(c.key) + " '" + file + "'", &errors);
+    EXPECT_EQ(run.exitCode, 1) << c.finding;
+    EXPECT_NE(("\n" + run.output).find("\n" + file + ": " + c.finding), std::string::npos)
+        << "wanted: " << c.finding << "\ngot:\n" << run.output;
+    EXPECT_EQ(errors, "") << c.finding;
+  }
+
+  // A file without a mistake: nothing at all, exit 0; a key that creates no driver: 2.
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << "[Common]\nDescription=Rack 3\n";
+  const LintRun clean = Lint("", "DEBUGSWITCHMATRIX '" + file + "' '" + file + "'");
+  EXPECT_EQ(clean.exitCode, 0);
+  EXPECT_EQ(clean.output, "");
+  std::string errors;
+  const LintRun unknown = Lint("", "NO_SUCH_KEY '" + file + "'", &errors);
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_EQ(unknown.output, "");
+  EXPECT_NE(errors.find("no driver of type NO_SUCH_KEY"), std::string::npos) << errors;
+  std::filesystem::remove_all(dir);
 }

@@ -30,7 +30,7 @@ expect() {
   fi
 }
 
-expect "--help --module --version demo dialog events keys run" swmhost ""
+expect "--help --module --version demo dialog events keys lint run" swmhost ""
 expect "demo dialog" swmhost d
 expect "dialog" swmhost --module "$bin/../lib/libswmatrix.so.0" di
 expect "HUBLINE2PORT HUBLINE2PORTEXT" swmhost dialog HUBLINE2
@@ -41,6 +41,9 @@ expect "- --check" swmhost run -
 expect "$work/dir $work/dir.ini $work/other.txt" swmhost run --check "$work/"
 expect "$work/dir" swmhost demo "$work/"
 expect "" swmhost keys ""
+expect "--connect" swmhost lint --c
+expect "HUBLINE2PORT HUBLINE2PORTEXT" swmhost lint --connect HUBLINE2
+expect "$work/dir $work/dir.ini" swmhost lint DEBUGSWITCHMATRIX "$work/dir"
 expect "--check --config --control" swmsim --c
 expect "ctl" swmsim c
 expect "$work/dir" swmsim --ports "$work/"

@@ -7,7 +7,9 @@
 # lines of `swmsim --env` alone, with the sound output going to the file
 # sound.raw there; it passes when `swmhost run --check` passes: every call
 # of the script succeeds and every '# expect' line holds (see swmhost(1)); a
-# bench without an expectation fails, each must check what it did.
+# bench without an expectation fails, each must check what it did. Before
+# the script runs, `swmhost lint` checks every INI file it loads (for the
+# type of the driver it is loaded into) and must find nothing.
 #   tests/install/run-example-benches.sh BIN_DIR EXAMPLES_DIR
 set -euo pipefail
 bin=$(cd "$1" && pwd)
@@ -42,6 +44,10 @@ for script in "$examples"/*.swmhost; do
   exports=$(cd "$dir" && "$bin/swmsim" "${config[@]}" --bus bus --ports ports --control ctl --env) \
     || fail "$name: swmsim --env failed"
   sound="file:'$dir/sound.raw',raw"
+  while read -r key ini; do
+    (cd "$dir" && eval "$exports" && exec "$bin/swmhost" lint "$key" "$ini") >"$dir/lint" 2>&1 \
+      || fail "$name: swmhost lint $key $ini found:"$'\n'"$(cat "$dir/lint")"
+  done < <(awk '$1 == "create" { key[$2] = $3 } $1 == "load" { print key[$2], $3 }' "$script")
   (cd "$dir" && eval "$exports" && SWMATRIX_SOUND_DEVICE=$sound exec "$bin/swmhost" run --check "$name.swmhost") \
     >"$dir/out" 2>&1 || fail "$name failed:"$'\n'"$(cat "$dir/out")"
   if [ -n "$sim" ]; then

@@ -56,6 +56,24 @@ std::string Render(const Values& values) {
   return doc.Text();
 }
 
+// The UTF-8 text as a file in Latin-1 and, unless latin1Only, in UTF-16
+// (little and big endian) with a byte order mark; characters beyond Latin-1
+// are written as '?' in the Latin-1 file.
+std::vector<std::pair<std::string, std::string>> Encodings(const std::string& text, bool all = true) {
+  const wxString wide = wxString::FromUTF8(text);
+  std::string latin1;
+  for (const wxUniChar c : wide) latin1 += c.GetValue() <= 0xFF ? static_cast<char>(c.GetValue()) : '?';
+  std::vector<std::pair<std::string, std::string>> files{{"Latin-1", latin1}};
+  if (!all) return files;
+  for (const bool big : {false, true}) {
+    std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+    const wxScopedCharBuffer units = big ? wide.mb_str(wxMBConvUTF16BE()) : wide.mb_str(wxMBConvUTF16LE());
+    bytes.append(units.data(), units.length());
+    files.emplace_back(big ? "UTF-16 BE" : "UTF-16 LE", bytes);
+  }
+  return files;
+}
+
 // A text that begins and ends with a quote of its own.
 std::string QuotedText(const std::string& value) { return "'" + value + "x' 'y'"; }
 
@@ -230,6 +248,31 @@ TEST_P(SettingsRoundTripTest, EveryStoredSettingSurvivesAChange) {
   ASSERT_EQ(driver->LoadConfiguration(0, second.c_str()), 0u);
   ASSERT_EQ(driver->SaveConfiguration(0, second.c_str()), 0u);
   EXPECT_EQ(ReadFile(second), text);
+
+  // The file in each encoding a lab brings, with characters beyond ASCII in
+  // another program's lines and in a text setting: a load and a save into
+  // the same file keep every byte.
+  Values accented = saved;
+  const auto textSetting = std::find_if(kept.begin(), kept.end(), [&](const auto& entry) {
+    return entry.second.value == QuotedText(base.at(entry.first));
+  });
+  if (textSetting != kept.end()) accented[textSetting->first] = "caf\u00E9 \u00FF";
+  const std::string foreign = "; \u00E9t\u00E9\n[Other Program]\nName=caf\u00E9\n";
+  for (const auto& [encoding, bytes] : Encodings(Render(accented) + foreign)) {
+    WriteFile(second, bytes);
+    ASSERT_EQ(driver->LoadConfiguration(0, second.c_str()), 0u);
+    ASSERT_EQ(driver->SaveConfiguration(0, second.c_str()), 0u);
+    EXPECT_EQ(ReadFile(second), bytes) << GetParam() << " in " << encoding;
+  }
+  // A text beyond Latin-1 saved into a Latin-1 file turns the whole file into UTF-8.
+  if (textSetting == kept.end()) return;
+  WriteFile(second, Encodings(Render(accented) + foreign, false).at(0).second);
+  accented[textSetting->first] = "5 \u20AC";
+  const std::string euro = Render(accented) + foreign;
+  WriteFile(dir.File("euro.ini"), euro);
+  ASSERT_EQ(driver->LoadConfiguration(0, dir.File("euro.ini").c_str()), 0u);
+  ASSERT_EQ(driver->SaveConfiguration(0, second.c_str()), 0u);
+  EXPECT_EQ(ReadFile(second), euro) << GetParam();
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKey, SettingsRoundTripTest, testing::ValuesIn(CreatableKeys()),

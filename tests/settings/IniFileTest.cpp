@@ -165,3 +165,78 @@ TEST(IniFile, ReplacingKeepsModeAndLinks) {
   const std::set<std::string> names(entries.begin(), entries.end());
   EXPECT_EQ(names, (std::set<std::string>{"real.ini", "link.ini"}));
 }
+
+namespace {
+// The bytes of UTF-16 text with its byte order mark (the compiler's encoding of u"...").
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char hi = static_cast<char>(unit >> 8), lo = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+  }
+  return bytes;
+}
+}  // namespace
+
+TEST(IniFile, KeepsTheEncodingOfTheFile) {
+  struct Case {
+    const char* name;
+    std::string before;  // the file
+    std::string value;   // set as [S] new (UTF-8)
+    std::string after;   // the file then
+  };
+  const Case cases[] = {
+      {"Latin-1 stays Latin-1", "; \xE9t\xE9\r\n[S]\r\nk=caf\xE9\r\n", "na\xC3\xAFve \xC3\xBF",
+       "; \xE9t\xE9\r\n[S]\r\nk=caf\xE9\r\nnew=na\xEFve \xFF\r\n"},
+      {"Latin-1 becomes UTF-8 for a character beyond it", "; \xE9t\xE9\r\n[S]\r\nk=caf\xE9\r\n", "5 \xE2\x82\xAC",
+       "; \xC3\xA9t\xC3\xA9\r\n[S]\r\nk=caf\xC3\xA9\r\nnew=5 \xE2\x82\xAC\r\n"},
+      {"UTF-8 stays UTF-8", "\xEF\xBB\xBF[S]\nk=caf\xC3\xA9\n", "\xC3\xBF", "\xEF\xBB\xBF[S]\nk=caf\xC3\xA9\nnew=\xC3\xBF\n"},
+      {"UTF-16 LE", Utf16(u"; \u00E9\r\n[S]\r\nk=caf\u00E9\r\n", false), "\xE2\x82\xAC \xF0\x9F\x98\x80",
+       Utf16(u"; \u00E9\r\n[S]\r\nk=caf\u00E9\r\nnew=\u20AC \U0001F600\r\n", false)},
+      {"UTF-16 BE", Utf16(u"; \u00E9\r\n[S]\r\nk=caf\u00E9\r\n", true), "\xE2\x82\xAC \xF0\x9F\x98\x80",
+       Utf16(u"; \u00E9\r\n[S]\r\nk=caf\u00E9\r\nnew=\u20AC \U0001F600\r\n", true)},
+      // A damaged UTF-16 file (a lone surrogate, an odd last byte) keeps its bytes.
+      {"damaged UTF-16", Utf16(u"; \xD800!\r\n[S]\r\nk=caf\u00E9\n", false) + "\x41", "x",
+       Utf16(u"; \xD800!\r\n[S]\r\nk=caf\u00E9\nnew=x\r\n", false) + "\x41"},
+  };
+  for (const Case& c : cases) {
+    TestDirectory dir;
+    const std::string path = dir.File("encoded.ini");
+    WriteFile(path, c.before);
+    IniFile file(path);
+    EXPECT_EQ(file.Get("s", "K"), "caf\xC3\xA9") << c.name;
+    std::string error;
+    ASSERT_TRUE(file.Set("S", "new", c.value, &error)) << c.name << ": " << error;
+    EXPECT_EQ(ReadFile(path), c.after) << c.name;
+    EXPECT_EQ(IniFile(path).Get("S", "new"), c.value) << c.name;
+  }
+}
+
+TEST(IniFile, RefusesKeysAndValuesThatWouldNotReadBackAndSaysWhy) {
+  struct Case {
+    const char* key;
+    const char* value;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"a=b", "1", "[S] the key name 'a=b' cannot be written"},
+      {"[k", "1", "[S] the key name '[k' cannot be written"},
+      {";k", "1", "[S] the key name ';k' cannot be written"},
+      {"#k", "1", "[S] the key name '#k' cannot be written"},
+      {"", "1", "[S] the key name '' cannot be written"},
+      {"Lines", "two\nlines", "[S] the value of 'Lines' holds a line break, which an INI file cannot keep"},
+      {"Lines", "two\rlines", "[S] the value of 'Lines' holds a line break"},
+  };
+  TestDirectory dir;
+  const std::string path = dir.File("refused.ini");
+  WriteFile(path, "[S]\nLines=one\n");
+  for (const Case& c : cases) {
+    INIProgramSettingsDatabase store(path);
+    store.Open();
+    store.PushTable("S");
+    store.Write(c.key, c.value);
+    store.Write("after", 1);
+    EXPECT_TRUE(store.FirstWriteFailure().starts_with(c.reason)) << store.FirstWriteFailure();
+    EXPECT_EQ(ReadFile(path), "[S]\nLines=one\nafter=1\n") << c.key;  // the rest is written
+  }
+}
