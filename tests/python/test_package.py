@@ -46,8 +46,8 @@ def missing_port_ini(tmp_path, monkeypatch):
 
 
 @pytest.mark.parametrize("call, status, text", [
-    (lambda d: d.check(), 0x30007002, "System error 2: No such file or directory"),
-    (lambda d: d.init(), 0x30007002, "System error 2: No such file or directory"),
+    (lambda d: d.check(), 0x30007002, "{missing}"),
+    (lambda d: d.init(), 0x30007002, "{missing}"),
     (lambda d: d.version(), codes.DRV_ERR_NOT_IMPLEMENTED, "The device driver does not implement this operation."),
     (lambda d: d.info(12345), codes.DRV_ERR_UNKNOWN_INFO_ID,
      "The device driver does not supply this information code."),
@@ -63,6 +63,9 @@ def test_a_failing_call_raises_with_status_and_text(swm_module, tmp_path, monkey
         hub.load(missing_port_ini(tmp_path, monkeypatch))
         with pytest.raises(swmatrix.Error) as failure:
             call(hub)
+    # A port that cannot be opened is named, with its device and how COMn maps to it.
+    text = text.replace("{missing}", f"The serial port cannot be opened: COM1 is the link {tmp_path}/ports/COM1 to "
+                                     f"{tmp_path}/nowhere: System error 2: No such file or directory")
     assert failure.value.status == status
     assert failure.value.call.endswith(" hub")
     assert failure.value.text == text
