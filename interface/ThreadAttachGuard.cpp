@@ -1,5 +1,6 @@
 #include "interface/ThreadAttachGuard.h"
 
+#include "framework/HostCall.h"
 #include "interface/ModuleStartup.h"
 #include "platform/ProcessInfo.h"
 
@@ -7,7 +8,10 @@ namespace {
 thread_local ThreadAttachGuard guard;
 }
 
-void ThreadAttachGuard::Touch() { (void)&guard; }
+void ThreadAttachGuard::Touch() {
+  (void)&guard;
+  hostcall::Begin();
+}
 
 ThreadAttachGuard::ThreadAttachGuard() {
   ModuleStartup& startup = ModuleStartup::Instance();

@@ -50,6 +50,7 @@ constexpr Entry kTexts[] = {
     {kSrqLibraryNotLoaded, "The GPIB service-request library cannot be loaded."},
     {kNoRegisterSrqHandler, "The GPIB service-request library cannot register the device (RegisterSRQHandler is missing)."},
     {kDeviceError, "Specific System Error: %s"},
+    {kDeviceNotOpen, "The GPIB device is not open: initialise the driver (or its initialisation failed)."},
 };
 
 }  // namespace

@@ -40,6 +40,7 @@ constexpr Status kDriverE1080086 = 0x30000240;
 constexpr Status kDriverE00A0047 = 0x30000241;
 constexpr Status kSrqLibraryNotLoaded = 0x30000246;  // the service-request library cannot be loaded
 constexpr Status kNoRegisterSrqHandler = 0x30000247;  // the service-request library cannot register
+constexpr Status kDeviceNotOpen = 0x30000248;      // a write or read on a device not opened (or whose opening failed)
 
 // NI-488.2 error numbers (iberr).
 enum GpibError : int {

@@ -242,7 +242,7 @@ void NI488GPIB::KeepSpacing() {
 }
 
 Status NI488GPIB::SendGPIB(const std::string& text) {
-  if (!IsOpen()) return 0;
+  if (!IsOpen()) return NotOpen("SendGPIB");
   KeepSpacing();
   library_.Calls().ibwrt(device_, text.data(), static_cast<long>(text.size()));
   NoteAccess(NowMicroseconds());
@@ -253,7 +253,8 @@ Status NI488GPIB::SendGPIB(const std::string& text) {
 Status NI488GPIB::ReceiveGPIB(std::string* text, size_t bufferSize) {
   text->clear();
   lastCount_ = 0;
-  if (!IsOpen() || bufferSize == 0) return 0;
+  if (bufferSize == 0) return 0;
+  if (!IsOpen()) return NotOpen("ReceiveGPIB");
   KeepSpacing();
   std::vector<char> buffer(bufferSize, '\0');
   const NI4882MLibrary::Functions& f = library_.Calls();
@@ -264,6 +265,12 @@ Status NI488GPIB::ReceiveGPIB(std::string* text, size_t bufferSize) {
   text->assign(buffer.data(), static_cast<size_t>(lastCount_));
   return Finish("ReceiveGPIB", Format("ibrd(%d,\"%.80s\",%ld)", device_, text->c_str(), lastCount_),
                 "WireReceived", *text);
+}
+
+Status NI488GPIB::NotOpen(std::string_view call) const {
+  JournexEntry::Note(call, kModule, "Error", "The device is not open: nothing sent or read",
+                     {{"Err", gpibstatus::kDeviceNotOpen}});
+  return gpibstatus::kDeviceNotOpen;
 }
 
 Status NI488GPIB::SerialPoll(uint8_t* statusByte) {
@@ -389,6 +396,10 @@ Status NI488GPIB::GetErrorString(HostWindow, uint32_t status, char* buffer, uint
   std::string text;
   if (status == gpibstatus::kDeviceError)
     text = "Specific System Error: " + lastDeviceError_;
+  else if (status == gpibstatus::kDeviceNotOpen)
+    text = Format("The GPIB device GPIB%d, primary address %d, is not open: initialise the driver "
+                  "(or its initialisation failed).",
+                  static_cast<int>(GetBoard()), GetPrimaryAddress());
   else if (systemerror::IsSystemStatus(status))
     text = systemerror::Text(status);
   else

@@ -100,10 +100,10 @@ public:
   Status ConfigDeviceGPIB(int option, int value);
   Status AskConfigBoardGPIB(int option, int* value);
   Status CommandGPIB(const std::string& bytes);
-  // Writes the whole text (nothing while the device is closed).
+  // Writes the whole text; kDeviceNotOpen while the device is closed.
   Status SendGPIB(const std::string& text);
-  // Reads at most bufferSize - 1 characters (nothing while closed); the count
-  // of the read is kept as LastCount().
+  // Reads at most bufferSize - 1 characters (kDeviceNotOpen while closed);
+  // the count of the read is kept as LastCount().
   Status ReceiveGPIB(std::string* text, size_t bufferSize);
   Status SerialPoll(uint8_t* statusByte);
 
@@ -135,6 +135,8 @@ protected:
   // noting a new one; the service-request classes keep it in their library.
   virtual uint64_t LastAccess() const { return lastAccess_; }
   virtual void NoteAccess(uint64_t microseconds) { lastAccess_ = microseconds; }
+  // Logs and returns kDeviceNotOpen for a call on a closed device.
+  Status NotOpen(std::string_view call) const;
   // Sleeps until "Wait" milliseconds have passed since the last access.
   void KeepSpacing();
   static uint64_t NowMicroseconds();

@@ -208,7 +208,11 @@ Status RS232DeviceDriver::GetErrorString(HostWindow, uint32_t status, char* buff
   ClearTextBuffer(buffer, bufferSize, read);
   std::string text;
   switch (status) {
-    case kNotOpen: text = "The serial port is not open."; break;
+    case kNotOpen:
+      text = "The serial port is not open: " +
+             (settings_.devicePath.empty() ? SerialPort::Mapping(GetCOMPort()) : settings_.devicePath) +
+             " (initialise the driver; its opening may have failed).";
+      break;
     case kNotAllWritten: text = "Not all characters could be sent over the serial port."; break;
     case kShortRead: text = "Fewer characters were received over the serial port than expected (time-out)."; break;
     default:

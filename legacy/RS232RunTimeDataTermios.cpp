@@ -17,9 +17,12 @@ Status RS232RunTimeDataTermios::SystemFailure(int error) {
 Status RS232RunTimeDataTermios::Open(const RS232PortSettings& settings) {
   Close();
   path_ = settings.devicePath.empty() ? SerialPort::DevicePath(settings.comPort) : settings.devicePath;
+  portName_ = settings.devicePath.empty() ? SerialPort::Mapping(settings.comPort) : settings.devicePath;
+  openFailure_ = 0;
   if (const int error = port_.Open(path_)) {
-    JournexEntry::Note("Open", kModule, "Error", "De COM-poort is niet goed geopend",
-                       {{"port", path_}, {"error", error}, {"Err", systemerror::ToStatus(error)}});
+    openFailure_ = systemerror::ToStatus(error);
+    JournexEntry::Note("Open", kModule, "Error", "The serial port cannot be opened: " + ErrorText(openFailure_),
+                       {{"port", path_}, {"error", error}, {"Err", openFailure_}});
     return SystemFailure(error);
   }
   SerialLineSettings line;
@@ -50,7 +53,7 @@ Status RS232RunTimeDataTermios::Write(const std::string& bytes) {
   size_t written = 0;
   if (const int error = port_.Write(bytes.data(), bytes.size(), kWriteTimeoutMs, &written)) return SystemFailure(error);
   if (written < bytes.size()) {
-    JournexEntry::Note("Write", kModule, "Error", "Niet alle bytes zijn verzonden",
+    JournexEntry::Note("Write", kModule, "Error", "Not all bytes were sent",
                        {{"written", written}, {"count", bytes.size()}, {"Err", kNotAllWritten}});
     return kNotAllWritten;
   }
@@ -125,6 +128,8 @@ Status RS232RunTimeDataTermios::SetMinimumTimeout(uint32_t milliseconds) {
 }
 
 std::string RS232RunTimeDataTermios::ErrorText(Status status) const {
+  if (status == openFailure_ && status != 0)
+    return "The serial port cannot be opened: " + portName_ + ": " + systemerror::Text(status);
   if (systemerror::IsSystemStatus(status)) return systemerror::Text(status);
   return {};
 }

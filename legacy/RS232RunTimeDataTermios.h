@@ -25,6 +25,7 @@ public:
   Status SetTimeout(uint32_t milliseconds) override;
   Status SetMinimumTimeout(uint32_t milliseconds) override;
   uint32_t Timeout() const override { return readConstant_; }
+  // The status of a failed opening names the port and how COMn maps to its device.
   std::string ErrorText(Status status) const override;
   const char* Name() const override { return "termios"; }
 
@@ -36,6 +37,8 @@ private:
 
   SerialPort port_;
   std::string path_;
+  std::string portName_;  // "COMn is ..." or the device path
+  Status openFailure_ = 0;
   uint32_t readConstant_ = kOpeningTimeoutMs;
   int lastError_ = 0;
 };

@@ -15,13 +15,20 @@ bool RS232RunTimeDataVISA::Available() { return VisaLibrary().Load() == 0; }
 
 Status RS232RunTimeDataVISA::Open(const RS232PortSettings& settings) {
   Close();
+  openFailure_ = 0;
+  portName_ = "COM" + std::to_string(settings.comPort) + " (VISA resources " +
+              VisaResourceName::SerialAlias(settings.comPort) + " and " + VisaResourceName::Serial(settings.comPort) + ")";
   Status status = visa_.OpenResource(VisaResourceName::SerialAlias(settings.comPort), timeout_);
   if (status && status != DRV_ERR_VISA_NOT_FOUND) {
     JournexEntry::Note("Open", kModule, "Note", "No VISA alias " + VisaResourceName::SerialAlias(settings.comPort) +
                                                     ": opening " + VisaResourceName::Serial(settings.comPort));
     status = visa_.OpenResource(VisaResourceName::Serial(settings.comPort), timeout_);
   }
-  if (status) return status;
+  if (status) {
+    openFailure_ = status;
+    JournexEntry::Note("Open", kModule, "Error", ErrorText(status), {{"Err", status}});
+    return status;
+  }
   applied_ = timeout_;
   status = visa_.SetAttribute(visa::kAttrSerialBaud, static_cast<visa::ViAttrState>(settings.baudRate));
   if (!status) status = visa_.SetAttribute(visa::kAttrSerialDataBits, static_cast<visa::ViAttrState>(settings.dataBits));
@@ -41,6 +48,12 @@ Status RS232RunTimeDataVISA::Open(const RS232PortSettings& settings) {
 }
 
 Status RS232RunTimeDataVISA::Close() { return visa_.CloseResource(); }
+
+std::string RS232RunTimeDataVISA::ErrorText(Status status) const {
+  const std::string text = visa_.ErrorText(status);
+  if (status != openFailure_ || status == 0) return text;
+  return "The serial port cannot be opened: " + portName_ + (text.empty() ? "" : ": " + text);
+}
 
 Status RS232RunTimeDataVISA::Write(const std::string& bytes) {
   if (!IsOpen()) return kNotOpen;

@@ -22,7 +22,8 @@ public:
   Status SetTimeout(uint32_t milliseconds) override;
   Status SetMinimumTimeout(uint32_t milliseconds) override;
   uint32_t Timeout() const override { return timeout_; }
-  std::string ErrorText(Status status) const override { return visa_.ErrorText(status); }
+  // The status of a failed opening names the port and the resources tried.
+  std::string ErrorText(Status status) const override;
   const char* Name() const override { return "VISA"; }
 
   const std::string& Resource() const { return visa_.Resource(); }
@@ -37,4 +38,6 @@ private:
   uint32_t applied_ = 0;
   bool terminationSet_ = false;      // the termination character is the line feed
   bool terminationEnabled_ = false;  // and ends a read
+  Status openFailure_ = 0;
+  std::string portName_;  // "COMn (VISA resources COMn and ASRLn::INSTR)"
 };

@@ -73,13 +73,30 @@ int PollFor(int fd, short events, int64_t timeoutMs, bool* ready) {
 
 SerialPort::~SerialPort() { Close(); }
 
-std::string SerialPort::DevicePath(int comPort) {
+namespace {
+std::string PortsDirectory() {
   const char* directory = std::getenv("SWMATRIX_PORTS");
-  const std::string base = directory && *directory ? directory : "/etc/swmatrix/ports";
-  const std::string link = base + "/COM" + std::to_string(comPort);
+  return directory && *directory ? directory : "/etc/swmatrix/ports";
+}
+}  // namespace
+
+std::string SerialPort::DevicePath(int comPort) {
+  const std::string link = PortsDirectory() + "/COM" + std::to_string(comPort);
   struct stat info{};
   if (::lstat(link.c_str(), &info) == 0) return link;
   return "/dev/ttyS" + std::to_string(comPort - 1);
+}
+
+std::string SerialPort::Mapping(int comPort) {
+  const std::string name = "COM" + std::to_string(comPort);
+  const std::string path = DevicePath(comPort);
+  if (path.starts_with("/dev/ttyS"))
+    return name + " is " + path + " (no link " + name + " in " + PortsDirectory() +
+           ", the directory $SWMATRIX_PORTS names; without a link COMn is /dev/ttyS(n-1))";
+  char target[4096];
+  const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+  if (length <= 0) return name + " is " + path + " (its entry in $SWMATRIX_PORTS)";
+  return name + " is the link " + path + " to " + std::string(target, static_cast<size_t>(length));
 }
 
 int SerialPort::NoSuchPortError() { return ENOENT; }

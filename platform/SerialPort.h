@@ -24,6 +24,10 @@ public:
   // The device of COMn: the entry COMn in $SWMATRIX_PORTS (default
   // /etc/swmatrix/ports) when it exists, else /dev/ttyS(n-1).
   static std::string DevicePath(int comPort);
+  // How COMn maps to its device, for messages: "COM4 is /dev/ttyS3 (no link
+  // COM4 in /etc/swmatrix/ports, the directory $SWMATRIX_PORTS names)" or
+  // "COM5 is the link /x/ports/COM5 to /dev/pts/3".
+  static std::string Mapping(int comPort);
   // The errno value of "no such port", for callers that map it.
   static int NoSuchPortError();
 

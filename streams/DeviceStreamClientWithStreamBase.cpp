@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "logging/JournexEntry.h"
+#include "platform/SerialPort.h"
+#include "streams/rs232/RS232DeviceStreamConfiguration.h"
 
 namespace {
 constexpr std::string_view kModule = "DeviceStreamClientWithStreamBase";
@@ -32,10 +34,11 @@ DeviceStreamClientWithStreamBase::~DeviceStreamClientWithStreamBase() {
 }
 
 Status DeviceStreamClientWithStreamBase::GetErrorString(uint32_t hostContext, Status code, std::string& text) {
-  if (code == GetMismatchCode())
+  if (code == GetMismatchCode() || code == kNoAnswerCode)
     return CustomisableIdentificationChecker::GetErrorString(hostContext, code, text);
-  if (code == streamstatus::kNoStream) {
-    text = "The device is not connected (no device stream is open; initialise the device first).";
+  if (code == streamstatus::kNoStream || code == streamstatus::kNotConnected) {
+    text = "The device is not connected: " + ConnectionName() +
+           " is not open (initialise the device first; its initialisation may have failed).";
     return 0;
   }
   return manager_.GetErrorString(hostContext, code, text, GetEmbeddedStream().get());
@@ -48,7 +51,20 @@ uint32_t DeviceStreamClientWithStreamBase::LoadProgramSettings(uint32_t hostCont
     store->PopTable();
   }
   const Status status = LoadIdentificationSettings(hostContext, store);
-  return FirstError(status, manager_.LoadProgramSettings(hostContext, store));
+  const Status loaded = FirstError(status, manager_.LoadProgramSettings(hostContext, store));
+  if (store) {
+    // The stream time-out of the file, when it has one, replaces the driver's default.
+    store->PushTable(DeviceStreamConfigurationManager::kTable);
+    const double seconds = store->Read(kTimeoutKey, 0.0);
+    store->PopTable();
+    if (seconds > 0) {
+      configuredTimeoutSeconds_ = seconds;
+      DeviceStreamSettings settings = GetStreamSettings();
+      settings.timeoutSeconds = seconds;
+      SetStreamSettings(settings);
+    }
+  }
+  return loaded;
 }
 
 uint32_t DeviceStreamClientWithStreamBase::SaveProgramSettings(uint32_t hostContext, SettingsStore store) {
@@ -58,7 +74,13 @@ uint32_t DeviceStreamClientWithStreamBase::SaveProgramSettings(uint32_t hostCont
     store->PopTable();
   }
   const Status status = SaveIdentificationSettings(hostContext, store);
-  return FirstError(status, manager_.SaveProgramSettings(hostContext, store));
+  const Status saved = FirstError(status, manager_.SaveProgramSettings(hostContext, store));
+  if (store && configuredTimeoutSeconds_ > 0) {
+    store->PushTable(DeviceStreamConfigurationManager::kTable);
+    store->Write(kTimeoutKey, configuredTimeoutSeconds_);
+    store->PopTable();
+  }
+  return saved;
 }
 
 Status DeviceStreamClientWithStreamBase::CreateStreamConfigurationPanels(uint32_t hostContext, PanelList& panels) {
@@ -118,7 +140,8 @@ Status DeviceStreamClientWithStreamBase::RunIdentificationCheck(uint32_t hostCon
     if (status == 0) status = locker.Lock(GetTimeout(hostContext));
     if (status == 0 && !GetIdentificationQuery().empty()) {
       std::string answer;
-      status = WriteRead(hostContext, GetIdentificationQuery(), answer, kIdentificationCount, 0);
+      status = WriteReadAnswered(hostContext, GetIdentificationQuery(), answer, kIdentificationCount, 0);
+      if (status == streamstatus::kReadTimedOut) status = NoIdentificationAnswer();
       // The answer's line end is its terminator, not part of the identification.
       answer.erase(answer.find_last_not_of("\r\n") + 1);
       if (status == 0) status = CheckIdentificationAnswer(answer);
@@ -197,6 +220,15 @@ Status DeviceStreamClientWithStreamBase::CheckErrorQueue(uint32_t hostContext, b
   const Status status = GetStatusByteValue(hostContext, value, valid);
   if (status == 0 && valid) errorWaiting = ErrorQueueNotEmpty(value);
   return status;
+}
+
+std::string DeviceStreamClientWithStreamBase::ConnectionName() const {
+  const DeviceStreamConfigurationPtr configuration = manager_.GetSelectedConfiguration();
+  if (!configuration) return "no transport is selected, so the device";
+  const std::string id = configuration->GetIDString();
+  const auto* serial = dynamic_cast<const RS232DeviceStreamConfiguration*>(configuration.get());
+  if (serial && serial->GetDevicePath().empty()) return id + " (" + SerialPort::Mapping(serial->GetCOMPort()) + ")";
+  return id;
 }
 
 std::string DeviceStreamClientWithStreamBase::GetSelectedStreamID() const {

@@ -27,6 +27,9 @@ public:
   static constexpr size_t kSystemErrorCount = 500;
   static constexpr size_t kStatusCount = 10;
   static constexpr size_t kIdentificationCount = 100;
+  // The stream time-out in seconds, table "Stream Config": kept only when
+  // a file sets it; without it the driver's own default holds.
+  static constexpr const char* kTimeoutKey = "TimeoutSeconds";
 
   DeviceStreamClientWithStreamBase();
   ~DeviceStreamClientWithStreamBase() override;
@@ -74,6 +77,9 @@ public:
   const std::string& GetStatusPrefix() const { return statusPrefix_; }
   // The ID string of the selected configuration, or empty.
   std::string GetSelectedStreamID() const;
+  // The selected connection for messages: its ID string, for a COM port with
+  // the device it maps to.
+  std::string ConnectionName() const;
 
   DeviceStreamConfigurationManager& Manager() { return manager_; }
   const DeviceStreamConfigurationManager& Manager() const { return manager_; }
@@ -84,4 +90,5 @@ private:
   DeviceStreamConfigurationManager manager_;
   bool checkSystemError_ = false;
   std::string statusPrefix_;
+  double configuredTimeoutSeconds_ = 0;  // from the file; 0: the driver's default
 };

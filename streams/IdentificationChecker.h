@@ -1,7 +1,8 @@
 #pragma once
 // Adds to a client stack T the comparison of an instrument's identification
 // answer with the expected response. A mismatch returns the mismatch code
-// (0x30000096 unless changed) and keeps the answer for the error text.
+// (0x30000096 unless changed) and keeps the answer for the error text; an
+// identification query that got no answer at all is kNoAnswerCode.
 #include <string>
 
 #include "framework/Status.h"
@@ -11,6 +12,7 @@ template <class T>
 class IdentificationChecker : public T {
 public:
   static constexpr Status kDefaultMismatchCode = 0x30000096;
+  static constexpr Status kNoAnswerCode = 0x30000097;
 
   using T::T;
 
@@ -19,6 +21,11 @@ public:
     if (code == mismatchCode_) {
       text = "The received identification of the device (\"" + receivedIdentification_ +
              "\") is not matching with the expected identification (\"" + expectedResponse_ + "\").";
+      return 0;
+    }
+    if (code == kNoAnswerCode) {
+      text = "Nothing answered the identification query (\"" + identificationQuery_ +
+             "\") within the time-out: the device is silent, switched off or not connected.";
       return 0;
     }
     return T::GetErrorString(hostContext, code, text);
@@ -31,6 +38,9 @@ public:
   const std::string& GetReceivedIdentification() const { return receivedIdentification_; }
   Status GetMismatchCode() const { return mismatchCode_; }
   void SetMismatchCode(Status code) { mismatchCode_ = code; }
+
+  // The status of an identification query that heard nothing.
+  static Status NoIdentificationAnswer() { return kNoAnswerCode; }
 
   // The answer test: 0 when the answer matches the expected response, else
   // the mismatch code (the answer is then kept).

@@ -8,7 +8,9 @@
 // what arrived. With retries n, an empty answer is read again until n reads
 // have been made; with new-line stripping on, carriage returns and line
 // feeds at the start of the answer are removed first, so an answer of only
-// line ends counts as empty. An empty command only reads.
+// line ends counts as empty. An empty command only reads. WriteReadAnswered
+// is the same exchange, except that reads which all ended by their time-out
+// with nothing received return kReadTimedOut: nothing was heard.
 #include <cstdint>
 #include <string>
 
@@ -44,7 +46,9 @@ public:
       if (status == 0) status = this->Write(hostContext, command, false);
       if (status != 0) return status;
     }
-    status = SuccessOnTimeout(this->Read(hostContext, answer, count));
+    status = this->Read(hostContext, answer, count);
+    heardNothing_ = status == streamstatus::kReadTimedOut && answer.empty();
+    status = SuccessOnTimeout(status);
     if (!written) return status;
 
     RetryCounter counter(retries);
@@ -56,10 +60,18 @@ public:
       } else if (!counter.IsDone()) {
         std::string more;
         status = SuccessOnTimeout(this->Read(hostContext, more, count - answer.size()));
+        if (!more.empty()) heardNothing_ = false;
         answer += more;
       }
     }
     return status;
+  }
+
+  virtual Status WriteReadAnswered(uint32_t hostContext, const std::string& command, std::string& answer,
+                                   size_t count, uint32_t retries) {
+    heardNothing_ = false;
+    const Status status = WriteRead(hostContext, command, answer, count, retries);
+    return status == 0 && heardNothing_ ? streamstatus::kReadTimedOut : status;
   }
 
   // The exchange repeated by a RetryLoop named "RetryLoop" while it fails,
@@ -77,4 +89,5 @@ private:
   }
 
   bool stripNewLines_ = false;
+  bool heardNothing_ = false;  // the last WriteRead's reads all timed out empty
 };

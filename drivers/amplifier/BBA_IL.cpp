@@ -26,10 +26,19 @@ Status BBA_IL::HandleEvent(HostWindow, const uint32_t* event, const double*) {
   return QueryInterlock();
 }
 
+// The interlock counts as closed only when the amplifier says so now.
+Status BBA_IL::HandleRequest(HostWindow hWnd, const uint32_t* request, void* data) {
+  if (!request || *request != SWM_REQUEST_InterlockClosed) return SwitchMatrixBase::HandleRequest(hWnd, request, data);
+  const Status status = QueryInterlock();
+  if (data) *static_cast<uint32_t*>(data) = status == 0 ? 1 : 0;
+  return status;
+}
+
 Status BBA_IL::QueryInterlock() {
   if (!StreamOpen()) return streamstatus::kNotConnected;
   std::string answer;
-  const Status status = WriteRead(0, kQuery, answer, kReplyLimit, 0);
+  // An empty line that arrived is judged below; no answer at all is the time-out's failure.
+  const Status status = WriteReadAnswered(0, kQuery, answer, kReplyLimit, 0);
   if (status != 0) return status;
   SetCommunicationDelay(static_cast<uint32_t>(pauseMilliseconds_) * 1000);
   while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();

@@ -38,6 +38,14 @@ Status BONN_IL::HandleEvent(HostWindow, const uint32_t* event, const double*) {
   return QueryStatus();
 }
 
+// The interlock counts as closed only when the amplifier says so now.
+Status BONN_IL::HandleRequest(HostWindow hWnd, const uint32_t* request, void* data) {
+  if (!request || *request != SWM_REQUEST_InterlockClosed) return SwitchMatrixBase::HandleRequest(hWnd, request, data);
+  const Status status = QueryStatus();
+  if (data) *static_cast<uint32_t*>(data) = status == 0 ? 1 : 0;
+  return status;
+}
+
 Status BONN_IL::Exchange(const std::string& command, std::string& reply) {
   const Status status = WriteRead(0, command, reply, kReplyLimit, 0);
   reply = amplifier::WithoutLineEnds(reply);

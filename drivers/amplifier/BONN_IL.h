@@ -23,6 +23,9 @@ public:
   Status InitDevice(HostWindow hWnd) override;
   Status DeInitDevice(HostWindow hWnd) override { return DisconnectStream(hWnd); }
   Status HandleEvent(HostWindow hWnd, const uint32_t* event, const double* value) override;
+  // Request 1 ("InterlockClosed") asks the amplifier as event 7 does: 1 only
+  // when "STATUS?" says SYSTEM_OK, else 0 with its status.
+  Status HandleRequest(HostWindow hWnd, const uint32_t* request, void* data) override;
   Status AddConfigurationDialogPanels(HostWindow hWnd, PanelList& panels) override;
   std::string OwnErrorText(Status status) override;
 

@@ -175,12 +175,16 @@ Status ConfigurableDeviceDriver::CheckDevice(HostWindow hWnd) {
   entry.LogBegin("Note", "CheckDevice()", {{"GetID", settings_.getID}, {"ReturnedID", settings_.returnedID}});
   HandIdentificationToChecker();
   Status status = AcquireStream(hWnd);
+  // A datagram port has no connection to prove: without a query the check has reached nothing.
+  if (status == 0 && settings_.getID.empty() && Manager().EffectiveTypeName() == "UDP") status = kNothingToCheck;
   if (status == 0 && !settings_.getID.empty()) {
     timing.Wait(kIdentificationPauseMilliseconds);
     status = Send(settings_.getID, false);
     std::string answer;
     if (status == 0) status = Read(hWnd, answer, kReadBlock);
-    if (status == streamstatus::kReadTimedOut) status = 0;
+    // A part that arrived before the time-out is the answer; nothing at all is no answer.
+    if (status == streamstatus::kReadTimedOut && !answer.empty()) status = 0;
+    if (status == streamstatus::kReadTimedOut) status = NoIdentificationAnswer();
     answer = WithoutLineEnds(answer);
     if (status == 0) status = CheckIdentificationAnswer(answer);
     entry.Log("Note", "Identification", {{"Answer", answer}, {"Err", status}});
@@ -226,6 +230,13 @@ Status ConfigurableDeviceDriver::GetErrorString(HostWindow hWnd, uint32_t err, c
   ConfigurableBase::GetErrorString(hWnd, err, buffer, bufferSize, read);
   if (buffer && bufferSize > 1 && buffer[0] != '\0') return 0;
   std::string text;
+  if (err == kNothingToCheck) {
+    text = "On UDP the check needs an identification query (GetID): a datagram port has no connection whose "
+           "opening would show that the device is there.";
+    ClearTextBuffer(buffer, bufferSize, read);
+    CopyTextToBuffer(text, buffer, bufferSize, read);
+    return 0;
+  }
   DeviceStreamClientWithStream::GetErrorString(hWnd, err, text);
   if (text.empty()) return DeviceDriverBase::GetErrorString(hWnd, err, buffer, bufferSize, read);
   ClearTextBuffer(buffer, bufferSize, read);

@@ -33,6 +33,8 @@ public:
   static constexpr uint32_t kResetPauseMilliseconds = 1000;
   static constexpr uint32_t kIdentificationPauseMilliseconds = 30;
   static constexpr size_t kReadBlock = 1024;
+  // CheckDevice on UDP without an identification query: nothing was reached.
+  static constexpr Status kNothingToCheck = 0x30000098;
   // A reply that keeps arriving in full blocks is read on up to this length.
   static constexpr size_t kReadOnBelow = 50001;
 

@@ -1,10 +1,12 @@
 #include "drivers/eutstatus/EUTVtxStatus.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "drivers/eutstatus/InformationItems.h"
 #include "drivers/eutstatus/TestInformationReply.h"
 #include "framework/HostEvents.h"
+#include "framework/TextBuffer.h"
 #include "logging/JournexEntry.h"
 #include "streams/DeviceStreamStatus.h"
 #include "streams/tcp/NetworkBasedDeviceStreamConfig.h"
@@ -137,7 +139,18 @@ Status EUTVtxStatus::QueryTestInformation() {
   if (InformationItems()) {
     if (!IsConnected()) status = ConnectStream(0, true);
     if (status == 0) status = Write(0, "TESTINFO?", false);
+    // The whole reply must arrive within the query's time-out: a controller
+    // that keeps sending lines does not keep the call for ever.
+    const uint32_t started = timing.Now();
+    const auto limit = static_cast<uint32_t>(std::max(0, queryTimeoutMilliseconds_.Value()));
     while (status == 0) {
+      if (timing.Elapsed(started) >= limit) {
+        status = kTestInformationUnending;
+        JournexEntry::Note("QueryTestInformation", kModule, "Error",
+                           "The controller was still sending test information when the time-out ended",
+                           {{"Err", status}});
+        break;
+      }
       std::string reply;
       const Status read = Read(0, reply, kReplyLimit);
       reply = WithoutLineEnds(reply);
@@ -157,6 +170,13 @@ Status EUTVtxStatus::QueryTestInformation() {
 
 Status EUTVtxStatus::GetErrorString(HostWindow hWnd, uint32_t err, char* buffer, uint32_t bufferSize,
                                     uint32_t* read) {
+  if (err == kTestInformationUnending) {
+    ClearTextBuffer(buffer, bufferSize, read);
+    CopyTextToBuffer("The EUT controller was still sending test information (TESTINFO lines) when the query's "
+                     "time-out (QueryTimeoutMilliseconds) ended.",
+                     buffer, bufferSize, read);
+    return 0;
+  }
   return ConfigurableDeviceDriver::GetErrorString(hWnd, err, buffer, bufferSize, read);
 }
 

@@ -17,6 +17,8 @@ public:
   static constexpr const char* kTable = "EUTController";
   static constexpr const char* kDefaultAddress = "localhost:58426";
   static constexpr size_t kReplyLimit = 500000;
+  // The answer to "TESTINFO?" did not end within the query's time-out.
+  static constexpr Status kTestInformationUnending = 0x30000099;
 
   EUTVtxStatus();
 

@@ -63,8 +63,9 @@ Status EMCO5390::DisableServiceRequests(HostWindow) {
 
 Status EMCO5390::SendSet(HostWindow, int set) {
   const std::string command = Command(settings_.Get(set, 0));
-  // A closed device takes nothing (as every GPIB send), so there is no completion to wait for.
-  if (command.empty() || !IsOpen()) return 0;
+  if (command.empty()) return 0;
+  // A closed device takes nothing: the send fails at once, with no completion to wait for.
+  if (!IsOpen()) return NotOpen("SendSet");
   Status status = SendGPIB("*OPC");
   if (!status) status = SendAndAwaitServiceRequest(command, true, 0, nullptr, CompletionWaitMs());
   return AfterOperation(status);

@@ -136,7 +136,8 @@ Status mkMesstechnik_OSD::HandleEvent(HostWindow, const uint32_t* event, const d
   // Event 62 carries a text, not a number: its value is never read as one.
   const bool changed = table_.Apply(number, value && number != SWM_EVENT_SendPilotInterfaceData ? *value : 0.0);
   Status status = 0;
-  if (PauseDetectionOutOfDwellTime && IsConnected()) {
+  // A command on a stream that is not connected fails (Command): nothing is skipped silently.
+  if (PauseDetectionOutOfDwellTime) {
     if (number == SWM_EVENT_DwellTimeStarted && paused_) {
       status = Command("MDX:RESUMEALL " + std::to_string(static_cast<int>(ResumeAction)));
       if (!status) paused_ = false;
@@ -147,7 +148,6 @@ Status mkMesstechnik_OSD::HandleEvent(HostWindow, const uint32_t* event, const d
   }
   if (status) return status;
   // The first update after the screen was cleared draws every item.
-  if (!IsConnected()) return 0;
   if (changed || number == SWM_EVENT_TestStarted) return UpdateItems();
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "dialogs/PanelList.h"
 #include "drivers/zevo/ZevoPanel.h"
+#include "framework/TextBuffer.h"
 #include "logging/JournexEntry.h"
 
 namespace {
@@ -95,7 +96,9 @@ Status ZevoSwt::CheckDevice(HostWindow) {
 Status ZevoSwt::SetRelays(int which) {
   if (which != kDuring && which != kAfter) return 0;
   const uint8_t sent = StatusByte(relays_[which]);
-  Status status = 0;
+  // Without the echo of the state the box never confirmed it.
+  Status status = kNoEcho;
+  lastEcho_ = -1;
   for (int round = 1; round <= kRounds; ++round) {
     status = Write(std::string(1, static_cast<char>(sent)));
     if (status) break;
@@ -105,7 +108,10 @@ Status ZevoSwt::SetRelays(int which) {
     std::string echo;
     status = Read(&echo, 1);
     if (status) break;
+    status = kNoEcho;
+    if (!echo.empty()) lastEcho_ = static_cast<uint8_t>(echo[0]);
     if (!echo.empty() && EchoMatches(sent, static_cast<uint8_t>(echo[0]))) {
+      status = 0;
       JournexEntry::Note("SetRelays", kModule, "Note", "SetRelays(echo matched)",
                          {{"sent", static_cast<int>(sent)}, {"echo", static_cast<int>(static_cast<uint8_t>(echo[0]))},
                           {"round", round}});
@@ -123,6 +129,16 @@ Status ZevoSwt::HandleEvent(HostWindow, const uint32_t* event, const double*) {
 }
 
 Status ZevoSwt::GetErrorString(HostWindow hWnd, uint32_t err, char* buffer, uint32_t bufferSize, uint32_t* read) {
+  if (err == kNoEcho) {
+    char echo[16] = "none";
+    if (lastEcho_ >= 0) std::snprintf(echo, sizeof echo, "0x%02X", static_cast<unsigned>(lastEcho_));
+    char text[160];
+    std::snprintf(text, sizeof text, "The relay box did not confirm its new state in %d rounds (last answer: %s).",
+                  kRounds, echo);
+    ClearTextBuffer(buffer, bufferSize, read);
+    CopyTextToBuffer(text, buffer, bufferSize, read);
+    return 0;
+  }
   SwitchMatrixBase::GetErrorString(hWnd, err, buffer, bufferSize, read);
   if (read && *read != 0) return 0;
   return RS232DeviceDriver::GetErrorString(hWnd, err, buffer, bufferSize, read);

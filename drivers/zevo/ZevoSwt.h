@@ -25,6 +25,8 @@ public:
   static constexpr uint32_t kSettleMs = 900;
   static constexpr uint32_t kClearedMs = 100;
   static constexpr uint32_t kCheckPauseMs = 1000;
+  // No round brought the echo of the state sent.
+  static constexpr Status kNoEcho = 0x3000009A;
 
   using RelayStates = std::array<zevo::RelaisSettings, kRelays>;
 
@@ -39,7 +41,7 @@ public:
   Status AddConfigurationDialogPanels(HostWindow hWnd, PanelList& panels) override;
 
   // Sends the byte of the during (0) or after (1) state until the box echoes
-  // it, at most kRounds times; other values do nothing.
+  // it, at most kRounds times (kNoEcho when it never did); other values do nothing.
   virtual Status SetRelays(int which);
 
   static uint8_t StatusByte(const RelayStates& states);
@@ -52,4 +54,5 @@ private:
   Status OpenPort();
 
   std::array<RelayStates, 2> relays_{};
+  int lastEcho_ = -1;  // the last byte the box answered in SetRelays, -1 for none
 };

@@ -98,6 +98,11 @@ void HttpBinding::Answer(Client& client, const std::string& head) {
     SendStatus(client, "400 Bad Request");
     return;
   }
+  if (!instrument_.HttpStatus().empty()) {
+    client.done = true;
+    SendStatus(client, instrument_.HttpStatus());
+    return;
+  }
   const Reply reply = instrument_.HandleCommand(HttpTargetToCommand(target));
   if (reply.silent) return;  // the connection stays open and nothing comes
   const std::string body = reply.answered ? reply.bytes : "";

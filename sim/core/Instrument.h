@@ -88,6 +88,7 @@ public:
   bool ContentLength() const { return settings_.contentLength; }
   bool HttpKeepAlive() const { return settings_.httpKeepAlive; }
   bool HttpRequireHost() const { return settings_.httpRequireHost; }
+  const std::string& HttpStatus() const { return settings_.httpStatus; }
   bool Refusing() const { return faults_.refuse; }
   InstrumentFamily& Family() { return *family_; }
   // The status byte for a serial poll; reading it clears the service request.

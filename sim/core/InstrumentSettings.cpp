@@ -68,6 +68,12 @@ bool ApplyTransportKey(const std::string& key, const std::string& value,
     if (value.empty() || value.find_first_of(" \t") != std::string::npos)
       *error = "bad resource name '" + value + "'";
     settings->resource = value;
+  } else if (key == "http-status") {
+    // "500 Internal Server Error": every request is answered with this status and no body.
+    const size_t digits = value.find_first_not_of("0123456789");
+    if (!value.empty() && (digits == std::string::npos ? value.size() != 3 : digits != 3 || value[3] != ' '))
+      *error = "http-status needs a code and its reason (\"500 Internal Server Error\"), not '" + value + "'";
+    settings->httpStatus = value;
   } else if (key == "device") {
     if (value.empty() || value.find_first_of(" \t") != std::string::npos)
       *error = "bad device name '" + value + "'";
@@ -130,6 +136,12 @@ bool ApplyRunTimeSetting(const std::string& key, const std::string& value,
   } else if (key == "http-require-host") {
     if (!ParseBool(value, &settings->httpRequireHost))
       *error = "http-require-host needs yes or no, not '" + value + "'";
+  } else if (key == "http-status") {
+    // "500 Internal Server Error": every request is answered with this status and no body.
+    const size_t digits = value.find_first_not_of("0123456789");
+    if (!value.empty() && (digits == std::string::npos ? value.size() != 3 : digits != 3 || value[3] != ' '))
+      *error = "http-status needs a code and its reason (\"500 Internal Server Error\"), not '" + value + "'";
+    settings->httpStatus = value;
   } else if (key == "device") {
     if (value.empty() || value.find_first_of(" \t") != std::string::npos)
       *error = "bad device name '" + value + "'";

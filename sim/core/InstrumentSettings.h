@@ -40,6 +40,7 @@ struct InstrumentSettings {
   bool contentLength = true;     // http: replies carry Content-Length
   bool httpKeepAlive = false;    // http: the connection stays open after a reply unless the request says close
   bool httpRequireHost = false;  // http: a request without "Host:" is answered 400
+  std::string httpStatus;        // http: when set ("500 Internal Server Error"), the answer to every request
 };
 
 struct BuiltInstrument {

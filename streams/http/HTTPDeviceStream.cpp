@@ -62,9 +62,18 @@ Status HTTPDeviceStream::Write(uint32_t, const std::string& command, bool) {
   }
   // The next request needs a connection of its own.
   InternalDisconnect();
-  // A reply that stopped early is reported by Read, with its part of the body.
-  const bool written = replyStatus_ == 0 || replyStatus_ == streamstatus::kReadTimedOut ||
-                       replyStatus_ == networkstatus::kReadError;
+  // A reply outside 2xx, or none at all, fails the exchange; a reply that
+  // stopped early is reported by Read, with its part of the body.
+  int code = 0;
+  std::string reason;
+  if (HttpReply::StatusLine(reply_, &code, &reason) && (code < 200 || code > 299)) {
+    if (configuration_) configuration_->SetHttpStatusLine("HTTP " + std::to_string(code) + " " + reason);
+    replyStatus_ = networkstatus::kHttpStatus;
+  }
+  const bool silent = replyStatus_ == streamstatus::kReadTimedOut && reply_.empty();
+  const bool written = !silent && replyStatus_ != networkstatus::kHttpStatus &&
+                       (replyStatus_ == 0 || replyStatus_ == streamstatus::kReadTimedOut ||
+                        replyStatus_ == networkstatus::kReadError);
   if (!written) replyHandedOut_ = true;
   return written ? 0 : replyStatus_;
 }

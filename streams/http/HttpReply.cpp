@@ -39,3 +39,20 @@ std::string HttpReply::Body(const std::string& reply) {
   const size_t start = BodyStart(reply);
   return start == std::string::npos ? std::string() : reply.substr(start);
 }
+
+bool HttpReply::StatusLine(const std::string& reply, int* code, std::string* reason) {
+  const size_t lineEnd = reply.find_first_of("\r\n");
+  if (lineEnd == std::string::npos || reply.compare(0, 5, "HTTP/") != 0) return false;
+  const std::string line = reply.substr(0, lineEnd);
+  const size_t space = line.find(' ');
+  if (space == std::string::npos || space + 4 > line.size()) return false;
+  int value = 0;
+  for (size_t i = space + 1; i < space + 4; ++i) {
+    if (line[i] < '0' || line[i] > '9') return false;
+    value = value * 10 + (line[i] - '0');
+  }
+  if (space + 4 < line.size() && line[space + 4] != ' ') return false;
+  *code = value;
+  *reason = space + 5 < line.size() ? line.substr(space + 5) : std::string();
+  return true;
+}

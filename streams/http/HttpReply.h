@@ -17,4 +17,7 @@ public:
   static bool IsComplete(const std::string& reply);
   // The text after the header end (empty while the header is incomplete).
   static std::string Body(const std::string& reply);
+  // The status line's code and reason ("HTTP/1.1 500 Internal Server
+  // Error": 500 and "Internal Server Error"); false without a status line.
+  static bool StatusLine(const std::string& reply, int* code, std::string* reason);
 };

@@ -107,6 +107,9 @@ Status RS232DeviceStream::Connect(uint32_t, const DeviceStreamConfigurationPtr& 
     if (IsFirstUser(user) && !ConnectedFlag()) {
       values_ = *serial;
       if (!Sharing()) status = OpenPort();
+      std::string failure;
+      if (status != 0) GetErrorString(0, status, failure);
+      serial->SetOpenFailure(status, failure);
       if (status == 0) SetConnectedFlag(true);
     }
     if (ConnectedFlag()) RegisterUser(user);
@@ -172,7 +175,8 @@ Status RS232DeviceStream::SetTimeout(uint32_t hostContext, double seconds) {
 
 Status RS232DeviceStream::Write(uint32_t hostContext, const std::string& text, bool waitForOperationComplete) {
   SetLastSystemError(0);
-  if (!IsConnected()) return 0;
+  // Nothing can be sent: the port's status names it and how COMn maps.
+  if (!IsConnected()) return RS232DeviceDriver::kNotOpen;
   const std::string command = Terminated(text, waitForOperationComplete, Settings(), values_.GetSendTermination());
   Status status = 0;
   {

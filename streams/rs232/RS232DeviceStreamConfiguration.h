@@ -65,10 +65,24 @@ public:
   int GetLegacyImplementation() const { return legacyImplementation_; }
   void SetLegacyImplementation(int implementation) { legacyImplementation_ = implementation; }
 
+  // The status and text of the last failed opening of the port with these
+  // settings (naming the port and its device), kept here so that the text
+  // is there after the stream was released; empty once an opening worked.
+  void SetOpenFailure(Status status, const std::string& text) {
+    openFailure_ = status;
+    openFailureText_ = text;
+  }
+  Status GetErrorString(uint32_t, Status code, std::string& text) override {
+    if (code == openFailure_ && code != 0 && !openFailureText_.empty()) text = openFailureText_;
+    return 0;
+  }
+
   // The baud rates the panel offers and accepts (the named BaudRate values).
   static const std::vector<int>& BaudRates();
 
 private:
+  Status openFailure_ = 0;
+  std::string openFailureText_;
   int comPort_ = 1;
   Parity parity_ = None;
   DataBits dataBits_ = Data8;

@@ -22,6 +22,7 @@ inline constexpr Status kTimeout = 0x300002D6;
 inline constexpr Status kAllHttpDataRead = 0x300002D7;
 inline constexpr Status kCannotBind = 0x300002D8;
 inline constexpr Status kSocketNotCreated = 0x300002D9;
+inline constexpr Status kHttpStatus = 0x300002DA;  // a reply whose status is not 2xx
 }  // namespace networkstatus
 
 struct NetworkAddress {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <exception>
 
+#include "framework/HostCall.h"
 #include "logging/JournexEntry.h"
 #include "logging/WireBytes.h"
 #include "platform/Clock.h"
@@ -163,6 +164,12 @@ Status NetworkBasedDeviceStream::InternalConnect() {
   JournexEntry entry("InternalConnect", kModule);
   entry.LogBegin("Note", "InternalConnect()", {{"Timeout", Settings().timeoutSeconds}});
   InternalDisconnect();
+  // One attempt per host call: an instrument that stayed away costs one time-out, not one per retry.
+  // The settings keep the reason of the attempt that failed.
+  if (hostcall::Current() != 0 && configuration_ && hostcall::Current() == configuration_->FailedConnectCall()) {
+    entry.LogEnd("Error", "Not tried again in this call", {{"Err", networkstatus::kNotConnected}});
+    return networkstatus::kNotConnected;
+  }
   wxIPV4address address;
   Status status = DetermineIPAddress(address);
   if (status == 0) {
@@ -181,6 +188,7 @@ Status NetworkBasedDeviceStream::InternalConnect() {
     socket->SetTimeout(WholeSeconds(Settings().timeoutSeconds));
     if (!socket->IsConnected()) {
       if (socket->IsOk()) SetLastSystemError(static_cast<uint32_t>(socket->LastError()));
+      configuration_->SetFailedConnectCall(hostcall::Current());
       status = NotConnected(connectError ? SystemErrorText(connectError) : "the connection could not be made");
     } else {
       configuration_->SetNotConnectedReason("");

@@ -47,9 +47,20 @@ void NetworkBasedDeviceStreamConfig::SetNotConnectedReason(const std::string& re
   notConnectedReason_ = reason;
 }
 
-Status NetworkBasedDeviceStreamConfig::GetErrorString(uint32_t, Status code, std::string& text) {
-  if (code != networkstatus::kNotConnected) return 0;
+void NetworkBasedDeviceStreamConfig::SetHttpStatusLine(const std::string& line) {
   std::lock_guard guard(reasonLock_);
+  httpStatusLine_ = line;
+}
+
+Status NetworkBasedDeviceStreamConfig::GetErrorString(uint32_t, Status code, std::string& text) {
+  std::lock_guard guard(reasonLock_);
+  if (code == networkstatus::kHttpStatus) {
+    const NetworkAddress address = GetEffectiveAddress();
+    text = (httpStatusLine_.empty() ? std::string("An HTTP reply outside 2xx") : httpStatusLine_) + " from " +
+           address.server + ":" + std::to_string(address.port);
+    return 0;
+  }
+  if (code != networkstatus::kNotConnected) return 0;
   if (!notConnectedReason_.empty()) text = "Ethernet not connected (" + notConnectedReason_ + ")";
   return 0;
 }

@@ -2,6 +2,7 @@
 // The settings of a network transport: the address text the user typed,
 // persisted under the transport's table, and the default server and port
 // of the concrete transport that fill in what the text leaves out.
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -43,12 +44,22 @@ public:
   // stream, so that the text of a failed check still names it after the
   // check released its stream.
   void SetNotConnectedReason(const std::string& reason);
-  // "Ethernet not connected (server:port: why)" while a reason is known.
+  // The host call in which connecting with these settings last failed
+  // (framework/HostCall.h): the same call does not try again.
+  uint64_t FailedConnectCall() const { return failedConnectCall_; }
+  void SetFailedConnectCall(uint64_t call) { failedConnectCall_ = call; }
+  // The status line of the last HTTP reply outside 2xx ("HTTP 500 Internal
+  // Server Error"), kept here for the same reason.
+  void SetHttpStatusLine(const std::string& line);
+  // "Ethernet not connected (server:port: why)" while a reason is known;
+  // the HTTP status line for kHttpStatus.
   Status GetErrorString(uint32_t hostContext, Status code, std::string& text) override;
 
 private:
   mutable std::mutex reasonLock_;  // the reason is asked without the stream's socket lock
   std::string notConnectedReason_;
+  std::string httpStatusLine_;
+  std::atomic<uint64_t> failedConnectCall_{0};
   std::string address_;
   std::string table_;
   std::string idPrefix_;

@@ -111,20 +111,30 @@ Status UDPDeviceStream::Read(uint32_t, std::string& answer, size_t count) {
 }
 
 Status UDPDeviceStream::ReceiveDatagram(std::string& answer, size_t count, Clock::time_point deadline) {
-  // A blocking datagram socket ignores its time-out in RecvFrom: wait first.
-  const long left = MillisecondsLeft(deadline);
-  if (!socket_->WaitForRead(left / 1000, left % 1000)) return streamstatus::kReadTimedOut;
-  if (Interrupted()) return NotConnected(WhyNotUsable());
-  datagram_.resize(std::min(count, kMaxDatagram) + 1);
-  wxIPV4address from;
-  static_cast<wxDatagramSocket*>(socket_.get())->RecvFrom(from, datagram_.data(), static_cast<wxUint32>(datagram_.size()));
-  const size_t got = socket_->LastReadCount();
-  if (got == 0 && socket_->Error()) {
-    SetLastSystemError(static_cast<uint32_t>(socket_->LastError()));
-    return networkstatus::kReadError;
+  // Only the instrument answers: a datagram from any other address or port
+  // (another program on this computer) is dropped, and the wait goes on.
+  for (;;) {
+    // A blocking datagram socket ignores its time-out in RecvFrom: wait first.
+    const long left = MillisecondsLeft(deadline);
+    if (!socket_->WaitForRead(left / 1000, left % 1000)) return streamstatus::kReadTimedOut;
+    if (Interrupted()) return NotConnected(WhyNotUsable());
+    datagram_.resize(std::min(count, kMaxDatagram) + 1);
+    wxIPV4address from;
+    static_cast<wxDatagramSocket*>(socket_.get())->RecvFrom(from, datagram_.data(), static_cast<wxUint32>(datagram_.size()));
+    const size_t got = socket_->LastReadCount();
+    if (got == 0 && socket_->Error()) {
+      SetLastSystemError(static_cast<uint32_t>(socket_->LastError()));
+      return networkstatus::kReadError;
+    }
+    if (from.IPAddress() != remote_.IPAddress() || from.Service() != remote_.Service()) {
+      JournexEntry::Note("Read", kModule, "Warning", "A datagram not from the instrument was dropped",
+                         {{"from", from.IPAddress().utf8_string() + ":" + std::to_string(from.Service())},
+                          {"Stream", WireName()}});
+      continue;
+    }
+    answer.assign(datagram_.data(), std::min(got, count));
+    return got > count ? streamstatus::kResponseTooLarge : 0;
   }
-  answer.assign(datagram_.data(), std::min(got, count));
-  return got > count ? streamstatus::kResponseTooLarge : 0;
 }
 
 Status UDPDeviceStream::ClearInputBuffers(uint32_t) {

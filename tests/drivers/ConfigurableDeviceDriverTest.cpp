@@ -74,6 +74,33 @@ TEST(ConfigurableDeviceDriver, InitCheckAndDeInitWriteTheirCommandsUnderTheStrea
   EXPECT_EQ(wrong.driver.CheckDevice(0), 0x30000096u);
   EXPECT_EQ(wrong.driver.GetReceivedIdentification(), "OTHER");
 
+  // An answer cut short by the time-out is still compared; no answer at all
+  // fails, also with an empty "ReturnedID" (which accepts any answer that arrived).
+  const struct {
+    std::string returnedID, reply;
+    Status read, expected;
+  } heard[] = {
+      {"ACME", "ACME,SW", 0x3000012E, 0},
+      {"", "\r\n", 0, 0},
+      {"ACME", "", 0x3000012E, 0x30000097},
+      {"", "", 0x3000012E, 0x30000097},
+  };
+  for (const auto& h : heard) {
+    ScriptedDriver silent;
+    silent.driver.Settings() = settings;
+    silent.driver.Settings().returnedID = h.returnedID;
+    silent.stream->replies = {{h.read, h.reply}};
+    const Status status = silent.driver.CheckDevice(0);
+    EXPECT_EQ(status, h.expected) << h.returnedID << " / " << h.reply;
+    char text[256] = "";
+    uint32_t count = 0;
+    silent.driver.GetErrorString(0, status, text, sizeof text, &count);
+    if (status) {
+      EXPECT_STREQ(text, "Nothing answered the identification query (\"ID?\") within the time-out: the device "
+                         "is silent, switched off or not connected.");
+    }
+  }
+
   // CheckDevice closed the stream; the next operation would open the selected transport anew.
   EXPECT_FALSE(s.driver.IsConnected());
   s.driver.SetEmbeddedStream(std::make_shared<DeviceStreamBaseDecorator>(s.stream));

@@ -97,7 +97,9 @@ TEST(ConfigurableSwitchMatrix, AnswersTheRegularExpressionCodesAndFallsBackToThe
   EXPECT_EQ(ErrorText(matrix, 0x30002262),
             "Timeout while waiting on a response that matches with the regular expression.");
   EXPECT_EQ(ErrorText(matrix, 0x30000066), "No match was found in the specified regular expression.");
-  EXPECT_EQ(ErrorText(matrix, 0x30001F41), "Device stream is not connected.");
+  EXPECT_EQ(ErrorText(matrix, 0x30001F41), "The device is not connected: " + matrix.GetSelectedStreamID() +
+                                               " is not open (initialise the device first; its initialisation "
+                                               "may have failed).");
   EXPECT_EQ(ErrorText(matrix, 0x300000D7).rfind("The used Vantorix version is too old.", 0), 0u);
   EXPECT_EQ(ErrorText(matrix, 0x3000FFFF), "");
 }

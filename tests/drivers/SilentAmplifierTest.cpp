@@ -1,8 +1,8 @@
 // The BONN amplifier drivers against an amplifier that never answers and one
 // that answers nothing but line ends: each status check is one exchange (one
 // time-out) per attempt, none nested, and an amplifier that gave no answer
-// never has its interlock reported "Closed": the call returns the no-answer
-// status with its text.
+// never has its interlock reported "Closed" (also BONN_IL's, whose request
+// asks the amplifier): the call returns the no-answer status with its text.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -40,6 +40,9 @@ const SilentCase kCases[] = {
      "REMOTE\n" + kThreeTimes + "*RST\n" + kThreeTimes, 6},
     {"IlStatusSilent", "BONN_IL", LoopbackResponder::Mode::kSilent, Call::kStatusEvent, kStatus, 1},
     {"IlStatusLineEnds", "BONN_IL", LoopbackResponder::Mode::kLineEnds, Call::kStatusEvent, kStatus, 0},
+    // The interlock request asks the amplifier as event 7 does.
+    {"IlInterlockSilent", "BONN_IL", LoopbackResponder::Mode::kSilent, Call::kInterlockRequest, kStatus, 1},
+    {"IlInterlockLineEnds", "BONN_IL", LoopbackResponder::Mode::kLineEnds, Call::kInterlockRequest, kStatus, 0},
 };
 
 class SilentAmplifierTest : public testing::TestWithParam<SilentCase> {};

@@ -1,7 +1,7 @@
 // The BONN amplifier drivers through the module's exports against the
 // simulated amplifier: the status monitor over TCP and over a serial port
 // (every fault pattern and execution result becomes its status and text on
-// event 7), the band switch (remote/local, status with reset, service
+// event 7 and answers the interlock request), the band switch (remote/local, status with reset, service
 // request enable, band commands, request 1), the band switch on the older
 // GPIB layer, identification checks that pass and fail, and settings that
 // survive a save, a load and a second save.
@@ -89,6 +89,11 @@ TEST_P(BonnStatusMonitor, ReportsEveryStatusAndExecutionResultOnFrequencySteps) 
     const uint32_t status = driver.Event(7);
     EXPECT_EQ(status, c.status) << c.reply;
     EXPECT_EQ(driver.Text(status), c.text) << c.reply;
+    bench.ExpectBytes("STATUS?\n", c.reply);
+    // The interlock request asks the same and is "Closed" only when all is well.
+    uint32_t closed = 7;
+    EXPECT_EQ(driver.Request(SWM_REQUEST_InterlockClosed, &closed), c.status) << c.reply;
+    EXPECT_EQ(closed, c.status == 0 ? 1u : 0u) << c.reply;
     bench.ExpectBytes("STATUS?\n", c.reply);
   }
 

@@ -1,7 +1,9 @@
 // The broadband amplifier's interlock monitor and the Comtest switch unit
 // through the module's exports on their own transports (VISA, GPIB) against
 // the simulated instruments on the simulated bus: identification, every
-// interlock answer with its status and text on event 7, the Comtest status
+// interlock answer with its status and text on event 7 and the interlock
+// request asked of the amplifier the same way (a silent amplifier fails both
+// with the time-out's status), the Comtest status
 // byte of events 3 and 2, and settings that survive a save, a load and a
 // second save.
 #include <gtest/gtest.h>
@@ -70,6 +72,24 @@ TEST(BroadbandAmplifierE2e, ReportsTheDeviceAndGroupInterlocksOnFrequencySteps) 
     EXPECT_EQ(status, c.status) << c.reply;
     EXPECT_EQ(driver.Text(status), c.text) << c.reply;
     bench.ExpectBytes("SENS:INT?\n", c.reply);
+    uint32_t closed = 7;
+    EXPECT_EQ(driver.Request(SWM_REQUEST_InterlockClosed, &closed), c.status) << c.reply;
+    EXPECT_EQ(closed, c.status == 0 ? 1u : 0u) << c.reply;
+    bench.ExpectBytes("SENS:INT?\n", c.reply);
+  }
+  {
+    // A silent amplifier: no answer is no success, neither of event 7 nor of the request.
+    ModuleDriver driver("BBA100_IL", bench.Ini("silent.ini", Interlock(false, 1) + "[Stream Config]\nTimeoutSeconds=0.3\n"));
+    ASSERT_EQ(driver.m.InitDevice(0, driver.id), 0u);
+    bench.Instrument().Set("fault", "noanswer");
+    const uint32_t status = driver.Event(7);
+    EXPECT_EQ(status, 0x3000012Eu);
+    EXPECT_NE(driver.Text(status), "");
+    uint32_t closed = 7;
+    EXPECT_EQ(driver.Request(SWM_REQUEST_InterlockClosed, &closed), 0x3000012Eu);
+    EXPECT_EQ(closed, 0u);
+    bench.ExpectBytes("SENS:INT?\nSENS:INT?\n");
+    bench.Instrument().Set("fault", "none");
   }
 
   ModuleDriver changed("BBA100_IL", bench.Ini("changed.ini", Interlock(true, 3) + "[Identification]\nExpectedResponse=BBA\n"));

@@ -5,7 +5,14 @@
 // test's items, stream failures as statuses, and the settings round trip.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "InstrumentBench.h"
@@ -99,6 +106,59 @@ TEST(EUTStatusE2e, ReportsEveryEventLineAndExchangesInformationItems) {
   EXPECT_EQ(driver.Event(2, 0), 0x30000006u);
   ASSERT_EQ(m.SetValue(0, driver.id, 3, &none, &none), 0u);
   EXPECT_EQ(eut.references, 1u);
+}
+
+// A controller that answers "TESTINFO?" with lines that never end: the
+// query ends when its time-out has passed, and InitDevice fails with a text.
+TEST(EUTStatusE2e, TestInformationThatNeverEndsIsCutAtTheQueryTimeOut) {
+  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
+  // Sends a line every 10 ms once asked, for 20 s at most, until the driver closes.
+  std::thread controller([listener] {
+    const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    std::string received;
+    char buffer[256];
+    while (received.find("TESTINFO?") == std::string::npos) {
+      const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+      if (got <= 0) break;
+      received.append(buffer, static_cast<size_t>(got));
+    }
+    const std::string line = "TESTINFO Model=New\n";
+    for (int n = 0; n < 2000 && send(fd, line.data(), line.size(), MSG_NOSIGNAL) > 0; ++n)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    close(fd);
+  });
+  InstrumentBench bench(Wire::kTcp);
+  FakeItems testItems;
+  testItems.Add("Model", "old");
+  FakeAutomationBase eut;
+  ModuleDriver driver("VTXEUTSTATUS",
+                      bench.Write("eut.ini", "[EUTController]\nQueryTimeoutMilliseconds=300\n"
+                                             "[EUTController.Stream Config]\nSelected=TCPIP\n"
+                                             "[EUTController.Stream Config.Ethernet]\nAddress=127.0.0.1:" +
+                                                 std::to_string(ntohs(address.sin_port)) + "\n"));
+  SwmAutomation* eutPointer = &eut;
+  SwmAutomation* itemsPointer = &testItems;
+  EXPECT_EQ(driver.m.SetValue(0, driver.id, 3, &eutPointer, &itemsPointer), 0u);
+  const auto start = std::chrono::steady_clock::now();
+  const uint32_t status = driver.m.InitDevice(0, driver.id);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(status, 0x30000099u);
+  EXPECT_NE(driver.Text(status).find("QueryTimeoutMilliseconds"), std::string::npos) << driver.Text(status);
+  EXPECT_LT(seconds, 5.0) << "the time-out is 0.3 s";
+  EXPECT_EQ(testItems.Texts(), (std::vector<std::string>{"Model=New"})) << "the lines read before are kept";
+  // Closing the connection ends the controller's lines.
+  driver.m.DeInitDevice(0, driver.id);
+  SwmAutomation* none = nullptr;
+  driver.m.SetValue(0, driver.id, 3, &none, &none);
+  controller.join();
+  close(listener);
 }
 
 TEST(EUTStatusE2e, SavesLoadsAndSavesEverySettingUnchanged) {

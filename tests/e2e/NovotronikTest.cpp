@@ -52,12 +52,15 @@ TEST(NovotronikE2e, SerialFramesEveryCommandBetweenStxAndEtx) {
   EXPECT_EQ(Poles(unit), (std::vector<int>{2, 0, 1, 0, 0, 0, 0, 5}));
   EXPECT_EQ(m.DeInitDevice(0, id), 0u);
   EXPECT_EQ(driver.Event(SWM_EVENT_TestStopped), 0x30001F41u);
-  EXPECT_EQ(m.ErrorText(id, 0x30001F41u), "Device stream is not connected.");
+  EXPECT_EQ(m.ErrorText(id, 0x30001F41u).rfind("The device is not connected: ", 0), 0u) << m.ErrorText(id, 0x30001F41u);
   // A port that does not exist: the stream is not open.
   ModuleDriver absent("NOVOTRONIK_SWITCH",
                       bench.Write("absent.ini", "[Stream Config]\nSelected=RS-232\n[Stream Config.RS232]\nCOMPort=" +
                                                     std::to_string(InstrumentBench::kComPort + 5) + "\n"));
   EXPECT_EQ(m.InitDevice(0, absent.id), 0x30001F41u);
+  const std::string com = "COM" + std::to_string(InstrumentBench::kComPort + 5);
+  EXPECT_NE(m.ErrorText(absent.id, 0x30001F41u).find(com + " is /dev/ttyS"), std::string::npos)
+      << "the port, its device and how it maps: " << m.ErrorText(absent.id, 0x30001F41u);
 }
 
 TEST(NovotronikE2e, TcpLinesStickingSwitchWrongUnitAndSettings) {

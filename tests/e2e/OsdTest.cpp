@@ -104,7 +104,10 @@ TEST(OsdE2e, ScreenAfterTestEventsDetectorAndErrors) {
   ASSERT_EQ(m.DeInitDevice(0, id), 0u);
   EXPECT_EQ(unit.ReceivedCommands().back(), "OSD:CLR 255 7");
   EXPECT_EQ(Screen(unit)[1], "");
-  EXPECT_EQ(driver.Event(SWM_EVENT_FrequencyChanged, 90), 0u);  // no connection: only the table changes
+  // No connection: the screen cannot show the new frequency, and the event says so.
+  const uint32_t closed = driver.Event(SWM_EVENT_FrequencyChanged, 90);
+  EXPECT_EQ(closed, 0x30001F41u);
+  EXPECT_EQ(m.ErrorText(id, closed).rfind("The device is not connected: ", 0), 0u) << m.ErrorText(id, closed);
 
   // Every setting changed survives a save and a load.
   std::string items;

@@ -77,7 +77,7 @@ TEST(SwmhostPrompt, CountsTheSecondsOfAWaitingCall) {
   ASSERT_TRUE(Enter(host, "load w " + home.File("silent.ini") + "\r", "-> 0x00000000"));
   host.Type("check w\r");
   ASSERT_TRUE(host.Expect("\rwaiting 1 s for check w...\033[K")) << host.Screen();
-  ASSERT_TRUE(host.Expect("\r\033[Kcheck w -> 0x30000096 \"The received identification")) << host.Screen();
+  ASSERT_TRUE(host.Expect("\r\033[Kcheck w -> 0x30000097 \"Nothing answered the identification query")) << host.Screen();
   ASSERT_TRUE(host.Expect("  took ")) << host.Screen();
   host.Type("quit\r");
   EXPECT_EQ(host.Wait(), 1);

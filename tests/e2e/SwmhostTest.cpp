@@ -140,7 +140,7 @@ TEST(Swmhost, ReportsTheDurationOfASlowCall) {
   const HostRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' run '" + dir.File("script.txt") + "' 2>'" +
                                  dir.File("err.txt") + "'");
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.output.find("\ncheck w -> 0x30000096 \"The received identification"), std::string::npos)
+  EXPECT_NE(run.output.find("\ncheck w -> 0x30000097 \"Nothing answered the identification query"), std::string::npos)
       << run.output;
   EXPECT_EQ(run.output.find("took"), std::string::npos);
   const std::string err = ReadFile(dir.File("err.txt"));

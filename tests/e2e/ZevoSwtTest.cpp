@@ -1,6 +1,7 @@
 // The USB relay box driven through the module's exports against a simulated
 // box on a pseudo-terminal: the relay byte of each state on the line, an echo
-// with its high bits set accepted, and the settings (the stored port speed
+// with its high bits set accepted, a box that never echoes the state failing
+// the event, and the settings (the stored port speed
 // and format too, though the port always opens at 9600 8N1) saved unchanged.
 #include <gtest/gtest.h>
 
@@ -27,11 +28,20 @@ TEST(ZevoSwtE2e, RelayBytesEchoesAndSettings) {
   EXPECT_EQ(driver.Event(SWM_EVENT_TestStopped), 0u);
   EXPECT_EQ(unit.ReceivedBytes(), "\x09\x0E");
   EXPECT_EQ(unit.Access<sim::RelayBox>([](sim::RelayBox& box) { return box.Relays(); }), 0x0E);
+  // A box that never echoes the state sent (its relays stuck at 1 and 2)
+  // has not confirmed it: after every round the event fails with a text.
+  unit.Set("stuck", "0x03");
+  const uint32_t unconfirmed = driver.Event(SWM_EVENT_InitialisationStarted);
+  EXPECT_EQ(unconfirmed, 0x3000009Au);
+  EXPECT_EQ(m.ErrorText(id, unconfirmed), "The relay box did not confirm its new state in 20 rounds (last answer: 0xF3).");
+  EXPECT_EQ(unit.ReceivedBytes(), "\x09\x0E" + std::string(20, '\x09'));
+  unit.Set("stuck", "none");
   EXPECT_EQ(m.DeInitDevice(0, id), 0u);
-  // Sending on a closed port is the serial layer's error, with its text.
+  // Sending on a closed port is the serial layer's error, with its text naming the port.
   const uint32_t closed = driver.Event(SWM_EVENT_InitialisationStarted);
   EXPECT_EQ(closed, 0x3000012Cu);
-  EXPECT_EQ(m.ErrorText(id, closed), "The serial port is not open.");
+  EXPECT_EQ(m.ErrorText(id, closed).rfind("The serial port is not open: COM" + std::to_string(InstrumentBench::kComPort) +
+                                              " is the link ", 0), 0u) << m.ErrorText(id, closed);
 
   const std::string saved = driver.ExpectStableSave(bench, "ZEVOSWT");
   for (const char* line : {"Relais1Start=1\n", "Relais2Start=0\n", "Relais4Start=1\n", "Relais1Stop=0\n",

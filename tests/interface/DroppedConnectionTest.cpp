@@ -8,11 +8,23 @@
 // port names a new terminal (an adapter plugged in again); on the bus the
 // device stops listening for that event and is back for the next one.
 //
+// The same holds for a driver that cannot have reached its instrument: one
+// never initialised, and one whose InitDevice failed (pointed where nothing
+// listens: a closed loopback port, a COM port without a terminal, a bus
+// address without a device). Every event or request that sends something in
+// the healthy run either reaches the instrument or returns a status with a
+// text. The drivers that offer HTTP and UDP are held to it there too: an
+// HTTP server answering 500 to every request, and a UDP port that takes
+// every datagram and answers none, where no check or request that asked
+// something returns 0 (an event that only sends a datagram has no answer
+// to miss).
+//
 // The stored "during"/"after" settings of the switching drivers are set to
 // their first choice, so that events 2 and 3 have something to send.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <sstream>
 
@@ -26,13 +38,14 @@ constexpr uint32_t kLastEvent = SWM_EVENT_PositionerPositionMovementPercentage;
 
 // A driver of the key with the switching sets, pointed at the instrument;
 // none when the driver has no such wire.
-std::optional<uint16_t> ConfiguredDriver(const std::string& key, const TestDirectory& dir, SessionInstrument& instrument) {
+std::optional<uint16_t> ConfiguredDriver(const std::string& key, const TestDirectory& dir, SessionInstrument& instrument,
+                                         bool absent = false) {
   uint16_t id = 0;
   if (CreateNewDeviceDriver(0, key.c_str(), &id) != 0) return std::nullopt;
   const std::string ini = dir.File("driver.ini");
   SaveConfiguration(0, id, ini.c_str());
   WriteFile(ini, WithSwitchingSets(ReadFile(ini)));
-  if (instrument.Configure(id, ini, kTimeout)) return id;
+  if (instrument.Configure(id, ini, kTimeout, absent)) return id;
   RemoveDeviceDriver(0, id);
   return std::nullopt;
 }
@@ -40,6 +53,97 @@ std::optional<uint16_t> ConfiguredDriver(const std::string& key, const TestDirec
 uint32_t Event(uint16_t id, uint32_t event) {
   double value = 100e6;
   return SetValue(0, id, SWM_VALUE_EVENT, &event, &value);
+}
+
+uint32_t Request(uint16_t id, uint32_t request) {
+  uint32_t answer = 0;
+  return GetValue(0, id, SWM_VALUE_REQUEST, &request, &answer);
+}
+
+std::string Text(uint16_t id, uint32_t status) {
+  char text[512] = "";
+  uint32_t count = 0;
+  GetErrorString(0, id, status, text, sizeof text, &count);
+  return text;
+}
+
+// The requests that may ask an instrument something.
+constexpr uint32_t kRequests[] = {0, SWM_REQUEST_InterlockClosed, SWM_REQUEST_DwellTimeStartOk, SWM_REQUEST_DwellTimeStopOk, 5};
+
+// A call of a driver that cannot reach its instrument: it must reach it
+// after all (never initialised: it may connect on its own) or fail with a text.
+void Unreached(std::ostringstream& failures, const std::string& state, const std::string& call, uint16_t id,
+               uint32_t status, bool sent) {
+  if (status == 0 && !sent) failures << state << ": " << call << " returned 0 and sent nothing\n";
+  if (status != 0 && Text(id, status).empty())
+    failures << state << ": " << call << " returned 0x" << std::hex << status << std::dec << " without a text\n";
+}
+
+// The events and requests that sent in the healthy run, made by a driver
+// never initialised and by one whose InitDevice met no instrument.
+std::string UnreachedStates(const std::string& key, const TestDirectory& dir, SessionWire wire,
+                            SessionInstrument& instrument, const std::vector<uint32_t>& events,
+                            const std::vector<bool>& sends, const std::vector<bool>& asks) {
+  std::ostringstream failures;
+  for (const bool absent : {false, true}) {
+    const std::optional<uint16_t> id = ConfiguredDriver(key, dir, instrument, absent);
+    if (!id) continue;
+    const std::string state = std::string(SessionWireName(wire)) + (absent ? ", InitDevice failed" : ", never initialised");
+    if (absent && InitDevice(0, *id) == 0) failures << state << ": InitDevice returned 0 without an instrument\n";
+    for (size_t i = 0; i < events.size(); ++i) {
+      const size_t before = instrument.Received();
+      const uint32_t status = Event(*id, events[i]);
+      if (sends[i]) Unreached(failures, state, "event " + std::to_string(events[i]), *id, status, instrument.Received() != before);
+    }
+    for (size_t i = 0; i < std::size(kRequests); ++i) {
+      const size_t before = instrument.Received();
+      const uint32_t status = Request(*id, kRequests[i]);
+      if (asks[i]) Unreached(failures, state, "request " + std::to_string(kRequests[i]), *id, status, instrument.Received() != before);
+    }
+    DeInitDevice(0, *id);
+    RemoveDeviceDriver(0, *id);
+  }
+  return failures.str();
+}
+
+// On HTTP against a server that answers 500, and on UDP against a port that
+// never answers: a call that sent something returns a status with a text
+// (on UDP: a check or request; an event may only send).
+std::string AnsweredBadly(const std::string& key, const TestDirectory& dir, SessionWire wire) {
+  SessionInstrument instrument(wire, LoopbackResponder::Mode::kHttpError, dir);
+  if (!instrument.Ready()) return "no loopback port\n";
+  const std::optional<uint16_t> id = ConfiguredDriver(key, dir, instrument);
+  if (!id) return "";
+  std::ostringstream failures;
+  const std::string on = SessionWireName(wire);
+  const auto expect = [&](const std::string& call, uint32_t status, bool sent, bool mustAnswer) {
+    if (status == 0 && sent && mustAnswer) failures << on << ": " << call << " returned 0 without an answer\n";
+    if (status != 0 && Text(*id, status).empty())
+      failures << on << ": " << call << " returned 0x" << std::hex << status << std::dec << " without a text\n";
+    if (wire == SessionWire::kHttp && status != 0 && sent && Text(*id, status).find("HTTP 500") == std::string::npos)
+      failures << on << ": " << call << " failed without the HTTP status: " << Text(*id, status) << "\n";
+  };
+  const bool http = wire == SessionWire::kHttp;
+  size_t before = instrument.Received();
+  uint32_t status = CheckDevice(0, *id);
+  expect("CheckDevice", status, instrument.Received() != before, true);
+  before = instrument.Received();
+  status = InitDevice(0, *id);
+  expect("InitDevice", status, instrument.Received() != before, http);
+  for (uint32_t event = 0; event <= kLastEvent; ++event) {
+    if (event == SWM_EVENT_SendPilotInterfaceData) continue;
+    before = instrument.Received();
+    status = Event(*id, event);
+    expect("event " + std::to_string(event), status, instrument.Received() != before, http);
+  }
+  for (uint32_t request : kRequests) {
+    before = instrument.Received();
+    status = Request(*id, request);
+    expect("request " + std::to_string(request), status, instrument.Received() != before, true);
+  }
+  DeInitDevice(0, *id);
+  RemoveDeviceDriver(0, *id);
+  return failures.str();
 }
 
 // A healthy run tells which events send; a second driver then makes the same
@@ -56,7 +160,7 @@ std::string DroppedConnectionSession(const std::string& key, const TestDirectory
   std::vector<uint32_t> events;
   for (uint32_t event = 0; event <= kLastEvent; ++event)
     if (event != SWM_EVENT_SendPilotInterfaceData) events.push_back(event);
-  std::vector<bool> sends;
+  std::vector<bool> sends, asks;
   std::optional<uint16_t> healthy = ConfiguredDriver(key, dir, instrument);
   if (!healthy) {
     skip = true;
@@ -69,10 +173,16 @@ std::string DroppedConnectionSession(const std::string& key, const TestDirectory
     Event(id, event);
     sends.push_back(instrument.Received() != before);
   }
+  for (uint32_t request : kRequests) {
+    const size_t before = instrument.Received();
+    Request(id, request);
+    asks.push_back(instrument.Received() != before);
+  }
   DeInitDevice(0, id);
   RemoveDeviceDriver(0, id);
 
   std::ostringstream failures;
+  failures << UnreachedStates(key, dir, wire, instrument, events, sends, asks);
   id = ConfiguredDriver(key, dir, instrument).value_or(id);
   InitDevice(0, id);
   for (size_t i = 0; i < events.size(); ++i) {
@@ -112,7 +222,10 @@ TEST_P(DroppedConnectionTest, EveryEventThatSendsReconnectsOrFails) {
       skip = true;
       return std::string("switches through a card library: no connection to drop");
     }
-    return OnEveryWire([&](SessionWire wire, bool& noWire) { return DroppedConnectionSession(key, dir, wire, noWire); });
+    std::string failures =
+        OnEveryWire([&](SessionWire wire, bool& noWire) { return DroppedConnectionSession(key, dir, wire, noWire); });
+    for (SessionWire wire : {SessionWire::kHttp, SessionWire::kUdp}) failures += AnsweredBadly(key, dir, wire);
+    return failures;
   });
 }
 

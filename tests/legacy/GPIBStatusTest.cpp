@@ -40,7 +40,7 @@ TEST(GPIBStatus, EveryCodeHasItsOwnText) {
   for (Status code = 0x30000208; code <= 0x30000217; ++code) codes.insert(code);
   for (Status code = 0x3000022E; code <= 0x30000241; ++code)
     if (code != 0x3000022F) codes.insert(code);
-  codes.insert({0x30000246, 0x30000247, 0x300001F7, 0x3000019A, 0x3000019D});
+  codes.insert({0x30000246, 0x30000247, 0x30000248, 0x300001F7, 0x3000019A, 0x3000019D});
   std::set<std::string> texts;
   for (Status code : codes) {
     const std::string text = gpibstatus::Text(code);

@@ -46,8 +46,18 @@ TEST_F(NI488GPIBTest, OpensWritesReadsAndClosesADevice) {
   EXPECT_EQ(gpib_.CloseDevice(0), 0u);
   EXPECT_FALSE(gpib_.IsOpen());
   EXPECT_EQ(BusState(dmm_)["remote"], false) << "closing sends the device to local";
-  EXPECT_EQ(gpib_.SendGPIB("*RST"), 0u) << "nothing happens while closed";
+  // Closed (never opened, or its opening failed): nothing is sent or read, and the call says so.
+  EXPECT_EQ(gpib_.SendGPIB("*RST"), gpibstatus::kDeviceNotOpen);
+  std::string answer = "old";
+  EXPECT_EQ(gpib_.ReceiveGPIB(&answer, 10), gpibstatus::kDeviceNotOpen);
+  EXPECT_EQ(answer, "");
+  EXPECT_EQ(gpib_.Send(0, "*RST", false), gpibstatus::kDeviceNotOpen);
   EXPECT_EQ(dmm_.CommandCount(), 1u);
+  char text[256] = "";
+  uint32_t count = 0;
+  gpib_.GetErrorString(0, gpibstatus::kDeviceNotOpen, text, sizeof text, &count);
+  EXPECT_STREQ(text, "The GPIB device GPIB0, primary address 5, is not open: initialise the driver "
+                     "(or its initialisation failed).");
 }
 
 TEST_F(NI488GPIBTest, OptionsOfOpeningReachTheBus) {

@@ -128,14 +128,32 @@ TEST_F(RS232Test, ADroppedLineAndARemovedPort) {
   EXPECT_EQ(port_.Open(), 0u);
 }
 
-TEST_F(RS232Test, APortThatDoesNotExistIsLoggedAndReported) {
-  LogCollector log;
-  RS232DeviceDriver port(kPort + 100);
-  const Status status = port.Open();
-  EXPECT_EQ(status, systemerror::ToStatus(ENOENT));
-  EXPECT_FALSE(port.IsOpen());
-  EXPECT_EQ(ErrorText(port, status), "System error 2: No such file or directory");
-  EXPECT_EQ(LogCollector::Containing(log.UntilMarker(), {"De COM-poort is niet goed geopend"}).size(), 1u);
+TEST_F(RS232Test, APortThatCannotBeOpenedIsNamedWithItsDeviceInEnglish) {
+  // Without a link COMn is /dev/ttyS(n-1); a link that leads nowhere is named with its target.
+  const std::string ports = std::getenv("SWMATRIX_PORTS");
+  std::filesystem::create_symlink("/nonexistent/ttyUSB9", ports + "/COM" + std::to_string(kPort + 101));
+  struct Case {
+    int comPort;
+    std::vector<std::string> named;
+  } cases[] = {
+      {kPort + 100, {"COM141 is /dev/ttyS140", "no link COM141 in " + ports, "$SWMATRIX_PORTS"}},
+      {kPort + 101, {"COM142 is the link " + ports + "/COM142 to /nonexistent/ttyUSB9"}},
+  };
+  for (const Case& c : cases) {
+    LogCollector log;
+    RS232DeviceDriver port(c.comPort);
+    const Status status = port.Open();
+    EXPECT_EQ(status, systemerror::ToStatus(ENOENT));
+    EXPECT_FALSE(port.IsOpen());
+    const std::string text = ErrorText(port, status);
+    EXPECT_TRUE(text.starts_with("The serial port cannot be opened: COM")) << text;
+    EXPECT_TRUE(text.ends_with("System error 2: No such file or directory")) << text;
+    for (const std::string& part : c.named) EXPECT_NE(text.find(part), std::string::npos) << text;
+    EXPECT_EQ(LogCollector::Containing(log.UntilMarker(), {"The serial port cannot be opened: ", c.named[0]}).size(), 1u);
+    EXPECT_EQ(port.Write("X"), RS232DeviceDriver::kNotOpen);
+    EXPECT_NE(ErrorText(port, RS232DeviceDriver::kNotOpen).find(c.named[0]), std::string::npos)
+        << "a write after the failed opening names the port too";
+  }
 }
 
 TEST_F(RS232Test, TimeOutsHaveAFloorOf100Milliseconds) {

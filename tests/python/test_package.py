@@ -95,7 +95,7 @@ def missing_port_ini(tmp_path: Path, monkeypatch: pytest.MonkeyPatch) -> Path:
     return ini
 
 
-NO_PORT = "System error 2: No such file or directory"
+NO_PORT = "{missing}"
 
 
 # Every kind of call, failing: its exception names the export, the driver and
@@ -130,6 +130,9 @@ def test_a_failing_call_raises_with_status_and_text(swm_module: swmatrix.Module,
         with pytest.raises(swmatrix.Error) as failure:
             call(driver)
     error = failure.value
+    # A port that cannot be opened is named, with its device and how COMn maps to it.
+    text = text.replace("{missing}", f"The serial port cannot be opened: COM1 is the link {tmp_path}/ports/COM1 to "
+                                     f"{tmp_path}/nowhere: System error 2: No such file or directory")
     assert (error.export, error.operation, error.driver, error.status, error.text) == (
         export, operation, "dut", status, text)
     assert str(error) == f"{operation} dut -> 0x{status:08X}" + (f" {error.name}" if error.name else "") + \

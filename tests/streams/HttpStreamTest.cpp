@@ -107,6 +107,45 @@ TEST(HttpStream, ARefusingServerCannotBeReached) {
   EXPECT_EQ(answer, "1\n");
 }
 
+// A status outside 2xx, or no reply at all, fails the exchange; the text
+// carries the status line and the server.
+TEST(HttpStream, ErrorStatusesAndSilenceFailTheExchange) {
+  struct Case {
+    const char* status;  // the server's status line, or "" for a server that never answers
+    Status expected;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"500 Internal Server Error", networkstatus::kHttpStatus, "HTTP 500 Internal Server Error from 127.0.0.1:"},
+      {"404 Not Found", networkstatus::kHttpStatus, "HTTP 404 Not Found from 127.0.0.1:"},
+      {"", streamstatus::kReadTimedOut, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"idn", kDmmIdn}}, 0.3);
+    if (*c.status) bench.dmm.Set("http-status", c.status);
+    else bench.dmm.SetFault(sim::FaultKind::kNoAnswer);
+    ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+    // A command that only writes fails on the status too (a silent instrument still answers it, with 200).
+    if (*c.status) {
+      EXPECT_EQ(bench.client.Write(0, "SET", false), c.expected) << "a command that only writes";
+    }
+    std::string answer;
+    EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), c.expected);
+    std::string text;
+    bench.client.GetErrorString(0, c.expected, text);
+    if (!c.text.empty()) {
+      EXPECT_EQ(text, c.text + std::to_string(bench.port)) << text;
+    }
+    bench.client.DisconnectStream(0);
+    text.clear();
+    bench.client.GetErrorString(0, c.expected, text);
+    if (!c.text.empty()) {
+      EXPECT_EQ(text, c.text + std::to_string(bench.port)) << "after the stream was released";
+    }
+  }
+}
+
 TEST(HttpStream, EmptyBodiesEndTheRetries) {
   SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"accept", "SET"}}, 0.5);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);

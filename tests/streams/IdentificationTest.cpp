@@ -116,12 +116,16 @@ TEST(Identification, TheRunChecksTheInstrumentAndLeavesEverythingAsItWas) {
   EXPECT_FALSE(client.IsConnected());
   dmm.ClearFaults();
 
-  // A silent instrument answers nothing, which any expected text but "" rejects.
+  // A silent instrument answers nothing: no check passes, whatever is expected ("" accepts any answer that came).
   dmm.SetFault(sim::FaultKind::kNoAnswer);
-  EXPECT_EQ(client.RunIdentificationCheck(0), 0u);
-  client.SetExpectedResponse("RM-4711");
-  EXPECT_EQ(client.RunIdentificationCheck(0), 0x30000096u);
-  EXPECT_EQ(client.GetReceivedIdentification(), "");
+  for (const char* expected : {"", "RM-4711"}) {
+    client.SetExpectedResponse(expected);
+    EXPECT_EQ(client.RunIdentificationCheck(0), 0x30000097u) << expected;
+    std::string text;
+    client.GetErrorString(0, 0x30000097, text);
+    EXPECT_EQ(text, "Nothing answered the identification query (\"*IDN?\") within the time-out: the device is "
+                    "silent, switched off or not connected.");
+  }
 }
 
 TEST(Identification, TheExpectedResponseIsSavedInItsTable) {

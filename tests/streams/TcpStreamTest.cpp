@@ -10,6 +10,7 @@
 
 #include <functional>
 
+#include "framework/HostCall.h"
 #include "streams/SimulatedInstrument.h"
 #include "streams/tcp/EthernetDeviceStream.h"
 
@@ -167,6 +168,20 @@ TEST(TcpStream, ARefusingInstrumentIsNotConnectedAfterTheTimeout) {
   EXPECT_GE(seconds, 0.3);
   EXPECT_FALSE(bench.client.IsConnected());
   EXPECT_EQ(bench.client.DisconnectStream(0), 0u);
+
+  // One attempt per host call: an instrument that is away costs a call one
+  // time-out; connecting again in the same call is not even tried (the
+  // instrument back meanwhile is not reached), the next call tries.
+  hostcall::Begin();
+  EXPECT_EQ(bench.client.ConnectStream(0, true), kNotConnected);
+  bench.dmm.ClearFault(sim::FaultKind::kRefuse);
+  EXPECT_EQ(bench.client.ConnectStream(0, true), kNotConnected) << "tried again in the same call";
+  EXPECT_NE(StreamErrorText(bench.client, kNotConnected).find(bench.Address()), std::string::npos)
+      << "the reason of the attempt made";
+  hostcall::Begin();
+  EXPECT_EQ(bench.client.ConnectStream(0, true), 0u);
+  EXPECT_EQ(bench.client.DisconnectStream(0), 0u);
+  hostcall::End();
 
   // An address that cannot be looked up.
   DeviceStreamClientWithStream lost;

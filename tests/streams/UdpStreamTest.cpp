@@ -3,6 +3,11 @@
 // every network transport does in NetworkStreamsTest.cpp).
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "streams/SimulatedInstrument.h"
 #include "streams/udp/UDPDeviceStream.h"
 
@@ -80,6 +85,27 @@ TEST(UdpStream, BindsTheDefaultLocalPortUnlessToldOtherwise) {
   EXPECT_EQ(StreamErrorText(blocked, status),
             "Could not connect to the specified address and port (0.0.0.0:" + std::to_string(taken) +
                 "). The receiving address should be a local address and port.");
+}
+
+// Another program on this computer sends to the stream's port before the
+// instrument answers: its datagram is not the answer.
+TEST(UdpStream, OnlyTheInstrumentsDatagramsAreAnswers) {
+  AnyLocalPort anyPort;
+  SimulatedInstrument bench("UDP", {{"transport", "udp"}, {"idn", kDmmIdn}, {"fault", "late 300"}});
+  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  to.sin_port = htons(Transport(bench.client)->BoundLocalPort());
+  const int other = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
+  const std::string forged = "FORGED\n";
+  ASSERT_EQ(sendto(other, forged.data(), forged.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+            static_cast<ssize_t>(forged.size()));
+  std::string answer;
+  EXPECT_EQ(bench.client.Read(0, answer, 100), 0u);
+  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
+  close(other);
 }
 
 TEST(UdpStream, LateAnswersAreWaitedForByTheRetries) {

@@ -204,23 +204,28 @@ inline std::string WithOneHublineCard(const std::string& text) {
                             "[MultiSwitch.Relais0.HublineSwitch]\nRelais1Start=1\nRelais1Stop=2\n");
 }
 
-// Selects the client's TCP/IP transport, pointed at a loopback port, with
-// the given stream time-out; false when it offers no TCP/IP.
-inline bool UseLoopbackTcp(DeviceStreamClientWithStreamBase* client, int port, double timeoutSeconds) {
-  auto tcp = std::dynamic_pointer_cast<NetworkBasedDeviceStreamConfig>(client->Manager().GetConfiguration("TCPIP"));
-  if (!tcp) return false;
-  tcp->SetAddress("127.0.0.1:" + std::to_string(port));
-  client->Manager().SetSelectedTypeName("TCPIP");
+// Selects the client's network transport of the given type ("TCPIP",
+// "HTTP", "UDP"), pointed at a loopback port, with the given stream
+// time-out; false when it does not offer that transport.
+inline bool UseLoopback(DeviceStreamClientWithStreamBase* client, const char* type, int port, double timeoutSeconds) {
+  auto network = std::dynamic_pointer_cast<NetworkBasedDeviceStreamConfig>(client->Manager().GetConfiguration(type));
+  if (!network) return false;
+  network->SetAddress("127.0.0.1:" + std::to_string(port));
+  client->Manager().SetSelectedTypeName(type);
   DeviceStreamSettings settings = client->GetStreamSettings();
   settings.timeoutSeconds = timeoutSeconds;
   client->SetStreamSettings(settings);
   return true;
 }
 
-// The same for every stream client of a driver of the table; false when it has none or one lacks TCP/IP.
-inline bool UseLoopbackTcp(uint16_t id, int port, double timeoutSeconds) {
+// The same for every stream client of a driver of the table; false when it has none or one lacks the transport.
+inline bool UseLoopback(uint16_t id, const char* type, int port, double timeoutSeconds) {
   const std::vector<DeviceStreamClientWithStreamBase*> clients = StreamClientsOf(id);
   for (DeviceStreamClientWithStreamBase* client : clients)
-    if (!UseLoopbackTcp(client, port, timeoutSeconds)) return false;
+    if (!UseLoopback(client, type, port, timeoutSeconds)) return false;
   return !clients.empty();
+}
+
+inline bool UseLoopbackTcp(uint16_t id, int port, double timeoutSeconds) {
+  return UseLoopback(id, "TCPIP", port, timeoutSeconds);
 }

@@ -3,8 +3,9 @@
 // for every driver: it accepts every connection and either echoes what it
 // receives (a healthy partner of any text protocol: an answer arrives, ends
 // with the command's own terminator and reports no error), stays silent, or
-// answers every chunk with as many bytes of garbage (line ends kept). It can
-// drop every open connection at once, as an instrument that restarts.
+// answers every chunk with as many bytes of garbage (line ends kept), or
+// answers every HTTP request with "500 Internal Server Error" and closes. It
+// can drop every open connection at once, as an instrument that restarts.
 //
 // Bytes written to a loopback socket are in the receiving queue when the
 // write returns, so Received() reads everything a finished call sent.
@@ -26,7 +27,7 @@
 
 class LoopbackResponder {
 public:
-  enum class Mode { kEcho, kSilent, kGarbage, kLineEnds, kForeign };
+  enum class Mode { kEcho, kSilent, kGarbage, kLineEnds, kForeign, kHttpError };
 
   explicit LoopbackResponder(Mode mode) : mode_(mode) {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -140,6 +141,7 @@ private:
         if (text_.size() < (1u << 20)) text_.append(buffer, static_cast<size_t>(got));
       }
       Answer(fd, std::string(buffer, static_cast<size_t>(got)));
+      if (mode_ == Mode::kHttpError) return false;
     }
   }
 
@@ -151,6 +153,8 @@ private:
   void Answer(int fd, std::string bytes) {
     if (mode_ == Mode::kSilent) return;
     if (mode_ == Mode::kLineEnds) bytes = "\r\n";
+    if (mode_ == Mode::kHttpError)
+      bytes = "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
     if (mode_ == Mode::kForeign) {
       const size_t end = bytes.find_last_not_of("\r\n") + 1;
       bytes = "ACME,OTHER INSTRUMENT,0,1.0" + bytes.substr(end);

@@ -1,8 +1,17 @@
 #pragma once
 // The instrument of one session of the tests over every creatable key: on
-// TCP/IP a LoopbackResponder that the driver's TCP/IP transport is pointed
-// at, on the driver's default transport the simulated wires (bus, VISA and
-// serial) that its saved settings are pointed at.
+// TCP/IP (and HTTP) a LoopbackResponder that the driver's transport is
+// pointed at, on UDP a loopback port that takes every datagram and answers
+// none, on the driver's default transport the simulated wires (bus, VISA and
+// serial) that its saved settings are pointed at. An absent instrument is
+// none of these: the driver is pointed where nothing is (a loopback port
+// where nothing listens, a COM port without a terminal, a bus address
+// without a device).
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,9 +23,46 @@
 #include "support/SimulatedWires.h"
 #include "swmatrix/swmatrix.h"
 
-enum class SessionWire { kTcp, kDefault };
+enum class SessionWire { kTcp, kDefault, kHttp, kUdp };
 
-inline const char* SessionWireName(SessionWire wire) { return wire == SessionWire::kTcp ? "TCP/IP" : "default transport"; }
+inline const char* SessionWireName(SessionWire wire) {
+  switch (wire) {
+    case SessionWire::kTcp: return "TCP/IP";
+    case SessionWire::kHttp: return "HTTP";
+    case SessionWire::kUdp: return "UDP";
+    default: return "default transport";
+  }
+}
+
+// A loopback port of the given socket type, bound and (for a stream socket)
+// not listening: a TCP connect to it is refused; datagrams sent to it wait
+// unread until Received() counts them.
+class LoopbackPort {
+public:
+  explicit LoopbackPort(int type) : fd_(socket(AF_INET, type | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+      port_ = ntohs(address.sin_port);
+  }
+  ~LoopbackPort() { close(fd_); }
+  LoopbackPort(const LoopbackPort&) = delete;
+  LoopbackPort& operator=(const LoopbackPort&) = delete;
+  int Port() const { return port_; }
+  size_t Received() {
+    char buffer[65536];
+    for (ssize_t got; (got = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;) received_ += static_cast<size_t>(got);
+    return received_;
+  }
+
+private:
+  int fd_;
+  int port_ = 0;
+  size_t received_ = 0;
+};
 
 // Keys whose drivers hold no instrument conversation at all, and why.
 inline const char* NothingToCheck(const std::string& key) {
@@ -39,20 +85,25 @@ inline bool DrivesCardLibrary(const std::string& key) {
 class SessionInstrument {
 public:
   SessionInstrument(SessionWire wire, LoopbackResponder::Mode mode, const TestDirectory& dir) : wire_(wire) {
-    if (wire == SessionWire::kTcp) tcp_ = std::make_unique<LoopbackResponder>(mode);
+    if (wire == SessionWire::kUdp) udp_ = std::make_unique<LoopbackPort>(SOCK_DGRAM);
+    else if (wire != SessionWire::kDefault) tcp_ = std::make_unique<LoopbackResponder>(mode);
     else wires_ = std::make_unique<SimulatedWires>(dir, mode);
   }
 
-  bool Ready() const { return !tcp_ || tcp_->Port() != 0; }
+  bool Ready() const { return (!tcp_ || tcp_->Port() != 0) && (!udp_ || udp_->Port() != 0) && absent_.Port() != 0; }
 
-  // Loads the file into the driver, pointed at this instrument, with the
-  // given stream (or GPIB) time-out. False when the driver has no such wire: no TCP/IP
-  // transport, or TCP/IP as its default (which the TCP/IP session covers).
-  bool Configure(uint16_t id, const std::string& ini, double timeoutSeconds) {
+  // Loads the file into the driver, pointed at this instrument (or, when
+  // `absent`, where nothing is), with the given stream (or GPIB) time-out.
+  // False when the driver has no such wire: not the network transport, or
+  // TCP/IP as its default (which the TCP/IP session covers).
+  bool Configure(uint16_t id, const std::string& ini, double timeoutSeconds, bool absent = false) {
     const std::string text = WithOneHublineCard(ReadFile(ini));
-    WriteFile(ini, wire_ == SessionWire::kDefault ? SimulatedWires::Pointed(text) : text);
+    WriteFile(ini, wire_ == SessionWire::kDefault ? SimulatedWires::Pointed(text, absent) : text);
     LoadConfiguration(0, id, ini.c_str());
-    if (wire_ == SessionWire::kTcp) return UseLoopbackTcp(id, tcp_->Port(), timeoutSeconds);
+    const int port = absent ? absent_.Port() : tcp_ ? tcp_->Port() : udp_ ? udp_->Port() : 0;
+    if (wire_ == SessionWire::kTcp) return UseLoopback(id, "TCPIP", port, timeoutSeconds);
+    if (wire_ == SessionWire::kHttp) return UseLoopback(id, "HTTP", port, timeoutSeconds);
+    if (wire_ == SessionWire::kUdp) return UseLoopback(id, "UDP", port, timeoutSeconds);
     // Drivers of the older GPIB layer: its longest time-out code not above the given time.
     if (auto* gpib = dynamic_cast<NI488GPIB*>(DeviceDriverTable::Instance().Find(id))) {
       int code = 1;
@@ -68,7 +119,7 @@ public:
     return true;
   }
 
-  size_t Received() { return tcp_ ? tcp_->Received() : wires_->Received(); }
+  size_t Received() { return tcp_ ? tcp_->Received() : udp_ ? udp_->Received() : wires_->Received(); }
   // Drops the connection (TCP/IP), hangs up the line or takes the bus
   // device away (until Back()).
   void Drop() {
@@ -84,7 +135,9 @@ public:
 private:
   SessionWire wire_;
   std::unique_ptr<LoopbackResponder> tcp_;
+  std::unique_ptr<LoopbackPort> udp_;
   std::unique_ptr<SimulatedWires> wires_;
+  LoopbackPort absent_{SOCK_STREAM};
   size_t atDrop_ = 0;
 };
 

@@ -28,6 +28,8 @@ class SimulatedWires {
 public:
   using Mode = LoopbackResponder::Mode;
   static constexpr int kComPort = 5;
+  static constexpr int kAbsentComPort = 77;
+  static constexpr int kAbsentAddress = 9;
 
   // One at a time per process: it sets the process's environment for the module.
   SimulatedWires(const TestDirectory& dir, Mode mode) {
@@ -69,16 +71,18 @@ public:
   SimulatedWires& operator=(const SimulatedWires&) = delete;
 
   // The saved settings of a driver with every bus, VISA and serial table
-  // pointed at the instruments.
-  static std::string Pointed(const std::string& text) {
+  // pointed at the instruments, or (absent) at a COM port without a terminal
+  // and a bus address without a device.
+  static std::string Pointed(const std::string& text, bool absent = false) {
+    const std::string address = absent ? std::to_string(kAbsentAddress) : "7";
     static const std::regex board("^(Board|SecAdr)=.*$", std::regex::multiline);
     static const std::regex primary("^PriAdr=.*$", std::regex::multiline);
     static const std::regex com("^COMPort=.*$", std::regex::multiline);
     static const std::regex visa("^Identifier=.*$", std::regex::multiline);
     std::string pointed = std::regex_replace(text, board, "$1=0");
-    pointed = std::regex_replace(pointed, primary, "PriAdr=7");
-    pointed = std::regex_replace(pointed, com, "COMPort=" + std::to_string(kComPort));
-    return std::regex_replace(pointed, visa, "Identifier=GPIB0::7::INSTR");
+    pointed = std::regex_replace(pointed, primary, "PriAdr=" + address);
+    pointed = std::regex_replace(pointed, com, "COMPort=" + std::to_string(absent ? kAbsentComPort : kComPort));
+    return std::regex_replace(pointed, visa, "Identifier=GPIB0::" + address + "::INSTR");
   }
 
   // Bytes both instruments received so far, the markers not counted.
