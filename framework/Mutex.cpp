@@ -5,7 +5,14 @@
 #include <cerrno>
 
 #include "platform/Clock.h"
+#include "framework/LockProblem.h"
 #include "platform/NamedSharedMutex.h"
+
+namespace {
+thread_local std::string lastProblem;
+}  // namespace
+
+const std::string& LastLockProblem() { return lastProblem; }
 
 std::wstring Mutex::StreamLockName(const std::wstring& idString) {
   return L"Global\\" + wxString(L"Vantorix:DS:" + idString).Upper().ToStdWstring();
@@ -29,9 +36,12 @@ Status Mutex::Create(const std::wstring& name) {
   creationError_ = 0;
   if (name_.empty()) {
     creationError_ = EINVAL;
+    lastProblem = "the lock has no name";
     return kNotCreated;
   }
-  handle_ = NamedSharedMutex::Open(wxString(name_).utf8_string(), &creationError_);
+  std::string problem;
+  handle_ = NamedSharedMutex::Open(wxString(name_).utf8_string(), &creationError_, &problem);
+  if (!handle_) lastProblem = std::move(problem);
   return handle_ ? 0 : kNotCreated;
 }
 

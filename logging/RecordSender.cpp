@@ -120,8 +120,13 @@ void RecordSender::Count(Outcome outcome) {
 
 void RecordSender::Shutdown() {
   std::unique_lock lock(mutex_);
-  delivery_ = Delivery::Direct;
-  if (!thread_) return;
+  if (!thread_) {
+    delivery_ = Delivery::Direct;
+    return;
+  }
+  // Records handed over meanwhile still go behind the queued ones: switching
+  // to direct delivery now would let them overtake what waits.
+  draining_ = true;
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   Clock::time_point lastProgress = start;
@@ -144,6 +149,15 @@ void RecordSender::Shutdown() {
   thread_->join();
   lock.lock();
   thread_.reset();
+  // A record queued after the thread's last look is tried once too, in order.
+  while (!queue_.empty()) FinishFront(transport_.Transmit(queue_.front().text, queue_.front().generation));
+  delivery_ = Delivery::Direct;
+  draining_ = false;
+}
+
+bool RecordSender::Draining() const {
+  std::lock_guard lock(mutex_);
+  return draining_;
 }
 
 bool RecordSender::Idle() const {
@@ -171,7 +185,7 @@ void RecordSender::ResetInChild() {
   (void)thread_.release();  // a thread of the parent: never joined here
   queue_.clear();
   queuedBytes_ = 0;
-  inFlight_ = waiting_ = false;
+  inFlight_ = waiting_ = draining_ = false;
   stop_ = false;
   new (&wake_) std::condition_variable;
   new (&progressed_) std::condition_variable;

@@ -68,8 +68,11 @@ public:
   // whose header does not) and sends or queues it. Never waits for the reader.
   void Hand(std::string&& record, uint32_t pid, uint64_t generation);
   // Empties the queue while the reader keeps up (see the limits above), then
-  // stops the thread; later records are sent directly.
+  // stops the thread; records handed over meanwhile are queued behind, and
+  // only later ones are sent directly, so that none overtakes another.
   void Shutdown();
+  // True while Shutdown empties the queue.
+  bool Draining() const;
   void SetDelivery(Delivery delivery);
 
   Counters GetCounters() const;
@@ -100,7 +103,7 @@ private:
   size_t queuedBytes_ = 0;
   uint64_t sequence_ = 0;
   uint64_t finished_ = 0;  // records taken out and dealt with
-  bool inFlight_ = false, waiting_ = false;
+  bool inFlight_ = false, waiting_ = false, draining_ = false;
   std::atomic<bool> stop_{false};
   Delivery delivery_ = Delivery::Queued;
   std::unique_ptr<std::thread> thread_;

@@ -22,8 +22,18 @@ uint32_t MonotonicMilliseconds() {
 }
 
 namespace {
+// Sleeps until a point of the monotonic clock, so that signals, which end
+// a sleep early, neither shorten nor lengthen it.
 void SleepFor(timespec duration) {
-  while (nanosleep(&duration, &duration) != 0 && errno == EINTR) {
+  timespec end{};
+  clock_gettime(CLOCK_MONOTONIC, &end);
+  end.tv_sec += duration.tv_sec;
+  end.tv_nsec += duration.tv_nsec;
+  if (end.tv_nsec >= 1'000'000'000) {
+    end.tv_nsec -= 1'000'000'000;
+    ++end.tv_sec;
+  }
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &end, nullptr) == EINTR) {
   }
 }
 }  // namespace

@@ -1,7 +1,9 @@
 #include "platform/NamedSharedMutex.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pthread.h>
+#include <pwd.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -13,9 +15,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 // The shared page. `state` holds the phase in its upper half and, while
 // initialising, the initialising process's ID in its lower half. A fresh
@@ -100,25 +104,122 @@ int NamedSharedMutex::Remove(const std::string& lockName) {
   return shm_unlink(ObjectNameFor(NamespacePrefix() + lockName).c_str()) == 0 ? 0 : errno;
 }
 
-NamedSharedMutex::SharedBlock* NamedSharedMutex::MapBlock(const std::string& objectName, int* error) {
+namespace {
+// Who may use the lock objects: their owner, and with $SWMATRIX_LOCK_GROUP
+// the members of that group. An empty problem when the variable is fine.
+struct Sharing {
+  bool group = false;
+  gid_t gid = 0;
+  std::string groupName;
+  std::string problem;
+  mode_t Mode() const { return group ? 0660 : 0600; }
+};
+
+Sharing LockSharing() {
+  Sharing sharing;
+  const char* name = std::getenv("SWMATRIX_LOCK_GROUP");
+  if (!name || !*name) return sharing;
+  sharing.group = true;
+  sharing.groupName = name;
+  std::vector<char> buffer(16384);
+  struct group entry {};
+  struct group* found = nullptr;
+  if (getgrnam_r(name, &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
+    sharing.gid = found->gr_gid;
+    return sharing;
+  }
+  char* end = nullptr;
+  const unsigned long number = std::strtoul(name, &end, 10);
+  if (*end == '\0' && end != name) {
+    sharing.gid = static_cast<gid_t>(number);
+    return sharing;
+  }
+  sharing.problem = "SWMATRIX_LOCK_GROUP names no group of this system (\"" + sharing.groupName + "\")";
+  return sharing;
+}
+
+std::string UserName(uid_t uid) {
+  std::vector<char> buffer(16384);
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+    return std::string(found->pw_name) + " (" + std::to_string(uid) + ")";
+  return "user " + std::to_string(uid);
+}
+
+// Whether an object that exists already may be used by this process: its
+// own, or its group's when that group shares the locks. Tightens the mode
+// of an own object that others could open (left by an older version).
+bool MayUse(int fd, const std::string& objectName, const Sharing& sharing, std::string* problem) {
+  struct stat info {};
+  if (fstat(fd, &info) != 0) {
+    *problem = std::string("cannot examine /dev/shm") + objectName + ": " + std::strerror(errno);
+    return false;
+  }
+  const mode_t mode = info.st_mode & 07777;
+  if (info.st_uid == geteuid()) {
+    if (mode != sharing.Mode()) fchmod(fd, sharing.Mode());
+    if (sharing.group && info.st_gid != sharing.gid && fchown(fd, static_cast<uid_t>(-1), sharing.gid) != 0) {
+      *problem = "cannot give /dev/shm" + objectName + " to group " + sharing.groupName + ": " + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+  if (sharing.group && info.st_gid == sharing.gid && (mode & 0060) == 0060 && (mode & 0007) == 0) return true;
+  char octal[8];
+  std::snprintf(octal, sizeof octal, "%04o", static_cast<unsigned>(mode));
+  *problem = "/dev/shm" + objectName + " belongs to " + UserName(info.st_uid) + " (mode " + octal +
+             "), not to this account" +
+             (sharing.group ? " nor to group " + sharing.groupName
+                            : std::string("; accounts that share instruments set SWMATRIX_LOCK_GROUP"));
+  return false;
+}
+}  // namespace
+
+NamedSharedMutex::SharedBlock* NamedSharedMutex::MapBlock(const std::string& objectName, int* error,
+                                                          std::string* problem) {
+  const Sharing sharing = LockSharing();
+  if (!sharing.problem.empty()) {
+    *problem = sharing.problem;
+    *error = EINVAL;
+    return nullptr;
+  }
   bool created = true;
-  int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, sharing.Mode());
   if (fd < 0 && errno == EEXIST) {
     created = false;
     fd = shm_open(objectName.c_str(), O_RDWR | O_CLOEXEC, 0);
   }
   if (fd < 0) {
     *error = errno;
+    *problem = "cannot open /dev/shm" + objectName + ": " + std::strerror(errno) +
+               (errno == EACCES ? " (it belongs to another account)" : "");
     return nullptr;
   }
-  // Shared by every user of the machine, as the lock guards a device.
-  if (created) fchmod(fd, 0666);
+  // A new object is the creator's alone (or its group's), whatever the umask.
+  bool usable = true;
+  if (created) {
+    fchmod(fd, sharing.Mode());
+    if (sharing.group && fchown(fd, static_cast<uid_t>(-1), sharing.gid) != 0) {
+      *problem = "cannot give /dev/shm" + objectName + " to group " + sharing.groupName + ": " + std::strerror(errno);
+      usable = false;
+      shm_unlink(objectName.c_str());
+    }
+  } else {
+    usable = MayUse(fd, objectName, sharing, problem);
+  }
+  if (!usable) {
+    *error = EACCES;
+    close(fd);
+    return nullptr;
+  }
   // The creator sizes the object; a process that opens it before that sizes
   // it too. Both ask for the same size, so neither clears what the other wrote.
   struct stat info {};
   if (fstat(fd, &info) != 0 ||
       (info.st_size < static_cast<off_t>(sizeof(SharedBlock)) && ftruncate(fd, sizeof(SharedBlock)) != 0)) {
     *error = errno;
+    *problem = "cannot size /dev/shm" + objectName + ": " + std::strerror(errno);
     close(fd);
     return nullptr;
   }
@@ -127,6 +228,7 @@ NamedSharedMutex::SharedBlock* NamedSharedMutex::MapBlock(const std::string& obj
   close(fd);
   if (memory == MAP_FAILED) {
     *error = mapError;
+    *problem = "cannot map /dev/shm" + objectName + ": " + std::strerror(mapError);
     return nullptr;
   }
   return static_cast<SharedBlock*>(memory);
@@ -165,16 +267,19 @@ int NamedSharedMutex::Initialise(SharedBlock* block) {
   }
 }
 
-NamedSharedMutex* NamedSharedMutex::Open(const std::string& lockName, int* error) {
+NamedSharedMutex* NamedSharedMutex::Open(const std::string& lockName, int* error, std::string* problem) {
   const std::string objectName = ObjectNameFor(NamespacePrefix() + lockName);
+  std::string why;
+  if (!problem) problem = &why;
   std::lock_guard<std::mutex> guard(registryMutex);
   auto& registry = Registry();
   if (auto found = registry.find(objectName); found != registry.end()) return found->second.get();
-  SharedBlock* block = MapBlock(objectName, error);
+  SharedBlock* block = MapBlock(objectName, error, problem);
   if (!block) return nullptr;
   if (const int result = Initialise(block); result != 0) {
     munmap(block, sizeof(SharedBlock));
     *error = result;
+    *problem = "/dev/shm" + objectName + " was not made ready by the process that created it";
     return nullptr;
   }
   auto& entry = registry[objectName];

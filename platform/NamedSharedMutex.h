@@ -16,6 +16,12 @@
 // never share a lock: with the prefix "bench2:" the lock above is the object
 // "/swmatrix.bench2:Global%5CVANTORIX:DS:RS232:COM1".
 //
+// The objects belong to the account that created them (mode 0600). With
+// $SWMATRIX_LOCK_GROUP (a group's name or number) they are created for that
+// group (mode 0660), and objects of that group are used too. An object that
+// exists with another owner (and not shared through the group) is refused
+// with EACCES at once: it is never waited on.
+//
 // The objects are never unlinked by the module: a process that opened a name
 // must keep meeting the same lock as every later opener, and unlinking while
 // another process maps it would let the next opener create a second, separate
@@ -33,8 +39,9 @@ public:
   // The lock of this name, created and initialised when it does not exist yet.
   // A process maps each name once and keeps the mapping until it exits, so the
   // result stays valid for the life of the process. Null on failure, with the
-  // system error in *error.
-  static NamedSharedMutex* Open(const std::string& lockName, int* error);
+  // system error in *error and, when problem is given, a sentence that says
+  // what went wrong (an object that belongs to another account: EACCES).
+  static NamedSharedMutex* Open(const std::string& lockName, int* error, std::string* problem = nullptr);
 
   // Waits up to the given milliseconds (kInfinite: no limit, 0: only tries).
   // *error is set for Failed.
@@ -54,7 +61,7 @@ private:
   struct SharedBlock;
   NamedSharedMutex(std::string objectName, SharedBlock* block)
       : objectName_(std::move(objectName)), block_(block) {}
-  static SharedBlock* MapBlock(const std::string& objectName, int* error);
+  static SharedBlock* MapBlock(const std::string& objectName, int* error, std::string* problem);
   static int Initialise(SharedBlock* block);
 
   std::string objectName_;

@@ -5,8 +5,12 @@
 #include <sys/socket.h>
 
 #include <sys/time.h>
+#include <time.h>
 
 #include <cerrno>
+#include <cstdint>
+
+#include "platform/PollWait.h"
 
 namespace {
 bool ConnectionGone(int error) { return error == ECONNRESET || error == EPIPE || error == ENOTCONN; }
@@ -16,18 +20,16 @@ SocketTransfer Failure(int* error) {
   return ConnectionGone(errno) ? SocketTransfer::kClosed : SocketTransfer::kFailed;
 }
 
-// poll for one descriptor, restarted after signals (the remaining time is not
-// recomputed: a signal is rare and only lengthens the wait).
-int PollOne(int fd, short events, int timeoutMs) {
-  pollfd entry{fd, events, 0};
-  int ready = 0;
-  do ready = poll(&entry, 1, timeoutMs < 0 ? 0 : timeoutMs);
-  while (ready < 0 && errno == EINTR);
-  return ready;
+int64_t MillisecondsNow() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
 }
 }  // namespace
 
 SocketTransfer SocketSendAll(int fd, const char* data, size_t size, int timeoutMs, int* error) {
+  // One time for every wait for room together.
+  const int64_t deadline = MillisecondsNow() + timeoutMs;
   size_t sent = 0;
   while (sent < size) {
     const ssize_t count = send(fd, data + sent, size - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -37,7 +39,7 @@ SocketTransfer SocketSendAll(int fd, const char* data, size_t size, int timeoutM
     }
     if (count < 0 && errno == EINTR) continue;
     if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Failure(error);
-    const int ready = PollOne(fd, POLLOUT, timeoutMs);
+    const int ready = PollWithin(fd, POLLOUT, deadline - MillisecondsNow());
     if (ready < 0) return Failure(error);
     if (ready == 0) return SocketTransfer::kTimedOut;
   }
@@ -45,7 +47,7 @@ SocketTransfer SocketSendAll(int fd, const char* data, size_t size, int timeoutM
 }
 
 SocketTransfer SocketWaitReadable(int fd, int timeoutMs, int* error) {
-  const int ready = PollOne(fd, POLLIN, timeoutMs);
+  const int ready = PollWithin(fd, POLLIN, timeoutMs);
   if (ready < 0) return Failure(error);
   return ready == 0 ? SocketTransfer::kTimedOut : SocketTransfer::kDone;
 }
@@ -101,7 +103,9 @@ SocketTransfer SocketReceiveWaiting(int fd, char* buffer, size_t size, size_t* r
       return SocketTransfer::kDone;
     }
     if (count == 0) return SocketTransfer::kClosed;
-    if (errno == EINTR) continue;
+    // A signal: the socket's receive time would start again in full, so the
+    // caller goes on waiting for what is left of its own time.
+    if (errno == EINTR) return SocketTransfer::kInterrupted;
     if (errno == EAGAIN || errno == EWOULDBLOCK) return SocketTransfer::kTimedOut;
     return Failure(error);
   }

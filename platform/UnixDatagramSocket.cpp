@@ -8,6 +8,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "platform/PollWait.h"
+
 namespace {
 // Records are far smaller; a larger datagram is cut and reported as such by the reader.
 constexpr size_t kReceiveCapacity = 256 * 1024;
@@ -90,9 +92,7 @@ void UnixDatagramSocket::AwaitRoom(int timeoutMs) {
   if (fd < 0) return;
   // A connected datagram socket reports POLLOUT only while the peer's
   // receive queue has room, and wakes when the peer reads.
-  pollfd waiting{fd, POLLOUT, 0};
-  while (poll(&waiting, 1, timeoutMs) < 0 && errno == EINTR) {
-  }
+  PollWithin(fd, POLLOUT, timeoutMs);
 }
 
 bool UnixDatagramSocket::Bind(const std::string& path, std::string* error) {
@@ -118,13 +118,16 @@ bool UnixDatagramSocket::Bind(const std::string& path, std::string* error) {
 UnixDatagramSocket::ReceiveResult UnixDatagramSocket::Receive(std::string* datagram, int timeoutMs) {
   const int fd = fd_.load();
   if (fd < 0) return ReceiveResult::Failed;
-  pollfd waiting{fd, POLLIN, 0};
-  for (;;) {
-    const int ready = poll(&waiting, 1, timeoutMs);
-    if (ready == 0) return ReceiveResult::TimedOut;
-    if (ready > 0) break;
-    if (errno != EINTR) return ReceiveResult::Failed;
+  int ready = 0;
+  if (timeoutMs >= 0) {
+    ready = PollWithin(fd, POLLIN, timeoutMs);
+  } else {
+    pollfd waiting{fd, POLLIN, 0};
+    do ready = poll(&waiting, 1, -1);
+    while (ready < 0 && errno == EINTR);
   }
+  if (ready == 0) return ReceiveResult::TimedOut;
+  if (ready < 0) return ReceiveResult::Failed;
   if (receiveBuffer_.empty()) receiveBuffer_.resize(kReceiveCapacity);
   for (;;) {
     const ssize_t length = recv(fd, receiveBuffer_.data(), receiveBuffer_.size(), MSG_DONTWAIT);

@@ -1,6 +1,8 @@
 #include "streams/DeviceStreamConfigurationManager.h"
 
 #include "dialogs/TabbedConfigurationDialog.h"
+#include "framework/LockProblem.h"
+#include "framework/Mutex.h"
 #include "legacy/GPIBRS232.h"
 #include "logging/JournexEntry.h"
 #include "platform/MessageBox.h"
@@ -146,6 +148,8 @@ Status DeviceStreamConfigurationManager::GetErrorString(uint32_t hostContext, St
   Status status = 0;
   if (const char* own = ManagerText(code)) {
     text = own;
+  } else if (code == Mutex::kNotCreated && !LastLockProblem().empty()) {
+    text = "The device stream's lock cannot be used: " + LastLockProblem() + ".";
   } else {
     if (DeviceStreamConfigurationPtr selected = GetSelectedConfiguration())
       status = selected->GetErrorString(hostContext, code, text);

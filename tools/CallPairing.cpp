@@ -1,12 +1,23 @@
 #include "CallPairing.h"
 
 void CallPairing::CheckSequence(uint32_t pid, uint64_t sequence, Placement* placement) {
-  const auto [last, first] = lastSequence_.try_emplace(pid, sequence);
-  if (first) return;
-  // A number that does not go forward is a new process with an old ID.
+  // Numbers start at 1: the first record seen of a process tells how many
+  // came before it (sent before the viewer was there, or dropped).
+  const auto [last, first] = lastSequence_.try_emplace(pid, 0);
   if (sequence > last->second + 1) {
     placement->lost = sequence - last->second - 1;
-    open_.erase(pid);
+    if (!first) open_.erase(pid);
+  } else if (sequence <= last->second) {
+    if (sequence == 1) {
+      // A new process that got an old process ID.
+      open_.erase(pid);
+    } else {
+      // A record that came after a later one, or a new process with an old ID
+      // whose first records were lost: shown, and the count goes on from the
+      // highest number, so that the gap it closes is not counted twice.
+      placement->backFrom = last->second;
+      return;
+    }
   }
   last->second = sequence;
 }

@@ -15,6 +15,7 @@ public:
     int depth = 0;                         // nesting level at which to show the record
     std::optional<int64_t> durationMs;     // end records whose begin was seen
     uint64_t lost = 0;                     // records of the process missing before this one
+    uint64_t backFrom = 0;                 // the process's highest number, when this one is lower
   };
 
   // Open calls kept per process; the oldest are forgotten beyond this.

@@ -87,6 +87,11 @@ void CallTreePrinter::PrintGap(std::ostream& out, const LogRecord& record, uint6
       << " lost\n";
 }
 
+void CallTreePrinter::PrintBack(std::ostream& out, const LogRecord& record, uint64_t highest) {
+  out << LocalTime(record) << " [" << record.pid.value_or(0) << "] record " << record.sequence.value_or(0)
+      << " came after record " << highest << " (late, or a new process with this ID)\n";
+}
+
 void CallTreePrinter::PrintRaw(std::ostream& out, std::string_view datagram, std::string_view error) {
   out << "?? " << TextEscaping::Printable(datagram) << "  (" << error << ")\n";
 }

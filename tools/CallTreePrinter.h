@@ -8,4 +8,5 @@ public:
   void Print(std::ostream& out, const LogRecord& record, const CallPairing::Placement& placement) override;
   void PrintRaw(std::ostream& out, std::string_view datagram, std::string_view error) override;
   void PrintGap(std::ostream& out, const LogRecord& record, uint64_t lost) override;
+  void PrintBack(std::ostream& out, const LogRecord& record, uint64_t highest) override;
 };

@@ -88,6 +88,11 @@ void JsonLinePrinter::PrintGap(std::ostream& out, const LogRecord& record, uint6
   out << "{\"record\":\"gap\",\"pid\":" << record.pid.value_or(0) << ",\"lost\":" << lost << "}\n";
 }
 
+void JsonLinePrinter::PrintBack(std::ostream& out, const LogRecord& record, uint64_t highest) {
+  out << "{\"record\":\"back\",\"pid\":" << record.pid.value_or(0) << ",\"seq\":" << record.sequence.value_or(0)
+      << ",\"highest\":" << highest << "}\n";
+}
+
 void JsonLinePrinter::PrintRaw(std::ostream& out, std::string_view datagram, std::string_view error) {
   out << "{\"record\":\"raw\",\"raw\":" << TextEscaping::Json(datagram) << ",\"error\":" << TextEscaping::Json(error)
       << "}\n";

@@ -17,6 +17,7 @@ bool LogViewer::Handle(std::string_view datagram, std::ostream& out) {
   const CallPairing::Placement placement = pairing_.Place(record);
   // A gap concerns every record of the process: it is shown whatever the filter.
   if (placement.lost) printer_->PrintGap(out, record, placement.lost);
+  if (placement.backFrom) printer_->PrintBack(out, record, placement.backFrom);
   if (!filter_.Matches(record)) return false;
   printer_->Print(out, record, placement);
   return true;

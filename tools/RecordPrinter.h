@@ -14,4 +14,7 @@ public:
   virtual void PrintRaw(std::ostream& out, std::string_view datagram, std::string_view error) = 0;
   // A line of its own before `record`: `lost` records of its process never arrived.
   virtual void PrintGap(std::ostream& out, const LogRecord& record, uint64_t lost) = 0;
+  // A line of its own before `record`, whose number is below `highest`, the
+  // highest number seen of its process.
+  virtual void PrintBack(std::ostream& out, const LogRecord& record, uint64_t highest) = 0;
 };

@@ -1,5 +1,8 @@
 #include "sim/libs/BusClient.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <sstream>
 
@@ -25,11 +28,14 @@ public:
     path_.clear();
   }
   bool Send(const std::string& bytes) { return sim::transport::WriteAll(fd_.Get(), bytes); }
-  // Fills the buffer until it holds a whole line (line) or count bytes.
-  bool Fill(bool line, size_t count, int waitMs) {
+  // Fills the buffer until it holds a whole line (line) or count bytes, by
+  // the deadline (however many reads it takes and signals arrive).
+  bool Fill(bool line, size_t count, std::chrono::steady_clock::time_point deadline) {
     for (;;) {
       if (line ? buffer_.find('\n') != std::string::npos : buffer_.size() >= count) return true;
-      if (!sim::transport::WaitForReadable(fd_.Get(), waitMs)) return false;
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (!sim::transport::WaitForReadable(fd_.Get(), static_cast<int>(std::max<int64_t>(left.count(), 0))))
+        return false;
       char chunk[4096];
       const sim::transport::IoResult got = sim::transport::ReadSome(fd_.Get(), chunk, sizeof chunk);
       if (got.closed) return false;
@@ -64,7 +70,9 @@ std::string BusAnswer::Word(size_t n) const {
 bool BusRequest(const std::string& line, const std::string& payload, bool withPayload,
                 int waitMs, BusAnswer* answer) {
   if (!session.Connect()) return false;
-  if (!session.Send(line + "\n" + payload) || !session.Fill(true, 0, waitMs)) {
+  // One time for the whole answer, its line and its bytes.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  if (!session.Send(line + "\n" + payload) || !session.Fill(true, 0, deadline)) {
     session.Drop();
     return false;
   }
@@ -74,7 +82,7 @@ bool BusRequest(const std::string& line, const std::string& payload, bool withPa
   answer->payload.clear();
   if (withPayload && (answer->Ok() || answer->TimedOut())) {
     const size_t count = std::strtoul(answer->Word(1).c_str(), nullptr, 10);
-    if (!session.Fill(false, count, waitMs)) {
+    if (!session.Fill(false, count, deadline)) {
       session.Drop();
       return false;
     }

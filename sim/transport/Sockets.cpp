@@ -10,13 +10,36 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace sim::transport {
 namespace {
 
 std::string ErrorText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+int64_t NowMs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+// Waits up to timeoutMs for events on fd; a signal does not start the wait
+// again with the whole time, only with what is left of it.
+bool WaitFor(int fd, short events, int64_t timeoutMs) {
+  const int64_t deadline = NowMs() + timeoutMs;
+  for (;;) {
+    const int64_t left = deadline - NowMs();
+    pollfd entry{fd, events, 0};
+    const int ready = ::poll(&entry, 1, left > 0 ? static_cast<int>(std::min<int64_t>(left, INT_MAX)) : 0);
+    if (ready > 0) return true;
+    if ((ready < 0 && errno != EINTR) || deadline - NowMs() <= 0) return false;
+  }
+}
 
 sockaddr_in Loopback(uint16_t port) {
   sockaddr_in address{};
@@ -198,21 +221,15 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-bool WaitForReadable(int fd, int timeoutMs) {
-  pollfd entry{fd, POLLIN, 0};
-  return timeoutMs >= 0 && ::poll(&entry, 1, timeoutMs) > 0;
-}
+bool WaitForReadable(int fd, int timeoutMs) { return timeoutMs >= 0 && WaitFor(fd, POLLIN, timeoutMs); }
 
-bool WaitForWritable(int fd, int timeoutMs) {
-  pollfd entry{fd, POLLOUT, 0};
-  return timeoutMs >= 0 && ::poll(&entry, 1, timeoutMs) > 0;
-}
+bool WaitForWritable(int fd, int timeoutMs) { return timeoutMs >= 0 && WaitFor(fd, POLLOUT, timeoutMs); }
 
 bool ReadLine(int fd, int timeoutMs, std::string* line) {
   line->clear();
+  const int64_t deadline = NowMs() + timeoutMs;
   for (;;) {
-    pollfd entry{fd, POLLIN, 0};
-    if (::poll(&entry, 1, timeoutMs) <= 0) return false;
+    if (timeoutMs < 0 || !WaitFor(fd, POLLIN, deadline - NowMs())) return false;
     char byte;
     const ssize_t count = ::read(fd, &byte, 1);
     if (count <= 0) return false;

@@ -178,7 +178,11 @@ Status NetworkBasedDeviceStream::InternalConnect() {
     std::lock_guard guard(socketLock_);
     const Clock::time_point deadline = Deadline();
     int connectError = 0;
-    while (!socket->Connect(address, true)) {
+    // Each attempt waits at most the (whole) seconds left; a signal ends an
+    // attempt early and the next one begins after the pause.
+    for (;;) {
+      socket->SetTimeout(WholeSeconds(static_cast<double>(MillisecondsLeft(deadline)) / 1000.0));
+      if (socket->Connect(address, true)) break;
       // The system's reason of the last attempt (a time-out has none of its own).
       connectError = socket->LastError() == wxSOCKET_TIMEDOUT ? ETIMEDOUT : errno;
       const long left = MillisecondsLeft(deadline);
@@ -340,6 +344,9 @@ Status NetworkBasedDeviceStream::ReadLocked(std::string& answer, size_t count, C
 
 Status NetworkBasedDeviceStream::ReceiveSome(std::string& into, Clock::time_point deadline) {
   int recoveries = 0;
+  // The socket's own receive time serves one whole wait; after a signal cut
+  // it short, the rest is waited for with the deadline.
+  bool receiveWaitUsed = false;
   for (;;) {
     if (!SocketUsable()) {
       JournexEntry::Note("Read", kModule, "Error", "Read(\"Socket closed by other end\")");
@@ -351,8 +358,9 @@ Status NetworkBasedDeviceStream::ReceiveSome(std::string& into, Clock::time_poin
     int error = 0;
     size_t got = 0;
     SocketTransfer result;
-    if (receiveWaitMs_ > 0 && left >= receiveWaitMs_) {
+    if (receiveWaitMs_ > 0 && left >= receiveWaitMs_ && !receiveWaitUsed) {
       // A whole time-out is left (the first wait of a read): wait and read in one call.
+      receiveWaitUsed = true;
       result = SocketReceiveWaiting(fd, buffer_.data(), buffer_.size(), &got, &error);
     } else {
       result = SocketWaitReadable(fd, static_cast<int>(left), &error);
@@ -363,6 +371,7 @@ Status NetworkBasedDeviceStream::ReceiveSome(std::string& into, Clock::time_poin
         into.append(buffer_.data(), got);
         return 0;
       case SocketTransfer::kTimedOut:
+      case SocketTransfer::kInterrupted:
         continue;  // the loop ends when no time is left
       case SocketTransfer::kClosed:
         closed_ = true;

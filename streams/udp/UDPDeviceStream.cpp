@@ -4,6 +4,7 @@
 
 #include "logging/JournexEntry.h"
 #include "logging/WireBytes.h"
+#include "platform/SocketTransfer.h"
 #include "streams/DeviceStreamTypeRegistry.h"
 #include "streams/udp/UDPDeviceStreamConfig.h"
 
@@ -114,9 +115,16 @@ Status UDPDeviceStream::ReceiveDatagram(std::string& answer, size_t count, Clock
   // Only the instrument answers: a datagram from any other address or port
   // (another program on this computer) is dropped, and the wait goes on.
   for (;;) {
-    // A blocking datagram socket ignores its time-out in RecvFrom: wait first.
-    const long left = MillisecondsLeft(deadline);
-    if (!socket_->WaitForRead(left / 1000, left % 1000)) return streamstatus::kReadTimedOut;
+    // A blocking datagram socket ignores its time-out in RecvFrom: wait first
+    // (on the descriptor: wxWidgets' wait ends early when a signal arrives).
+    int error = 0;
+    const SocketTransfer waited = SocketWaitReadable(static_cast<int>(socket_->GetSocket()),
+                                                     static_cast<int>(MillisecondsLeft(deadline)), &error);
+    if (waited == SocketTransfer::kTimedOut) return streamstatus::kReadTimedOut;
+    if (waited != SocketTransfer::kDone) {
+      SetLastSystemError(static_cast<uint32_t>(error));
+      return networkstatus::kReadError;
+    }
     if (Interrupted()) return NotConnected(WhyNotUsable());
     datagram_.resize(std::min(count, kMaxDatagram) + 1);
     wxIPV4address from;
@@ -142,7 +150,8 @@ Status UDPDeviceStream::ClearInputBuffers(uint32_t) {
   if (!Usable()) return 0;
   datagram_.resize(kMaxDatagram);
   wxIPV4address from;
-  while (socket_->WaitForRead(0, 0)) {
+  int error = 0;
+  while (SocketWaitReadable(static_cast<int>(socket_->GetSocket()), 0, &error) == SocketTransfer::kDone) {
     static_cast<wxDatagramSocket*>(socket_.get())->RecvFrom(from, datagram_.data(), static_cast<wxUint32>(datagram_.size()));
     if (socket_->LastReadCount() == 0 && socket_->Error()) break;
   }

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <regex>
 #include <thread>
+#include <vector>
 
 #include "LogReceiver.h"
 #include "logging/LogRecordWriter.h"
@@ -75,30 +78,96 @@ TEST(LogBurst, AReaderThatLagsBehindGetsEveryRecordInOrder) {
   EXPECT_TRUE(log.Idle());
 }
 
-TEST(LogBurst, DropsOnlyWhenItsOwnQueueIsFullAndTheNumbersShowTheGap) {
-  LogReceiver log;
-  Channel& channel = Channel::Instance();
-  JournexEntry::Note("Note", "Test", "Note", "first");
-  const Numbered first = Numbers(*log.NextNumbered());
-  const auto before = channel.GetCounters();
-  constexpr size_t kRecords = RecordSender::kMaxRecords + 500;
-  for (size_t i = 0; i < kRecords; ++i) JournexEntry::Note("Note", "Test", "Note", "r");
-  const auto full = channel.GetCounters();
-  const uint64_t overflow = full.droppedOverflow - before.droppedOverflow;
-  EXPECT_GE(overflow, 1u);
-  EXPECT_LE(overflow, 500u);
-  EXPECT_EQ(Dropped(full) - overflow, Dropped(before)) << "nothing dropped but by the full queue";
+namespace {
+// A reader whose queue is full until Accept; the sender's waits for room
+// last until Wake, so that a test decides when the sender's thread moves.
+class GatedReader : public RecordSender::Transport {
+public:
+  RecordSender::Outcome Transmit(const std::string& record, uint64_t) override {
+    std::lock_guard lock(mutex_);
+    if (full_) return RecordSender::Outcome::Busy;
+    // The number after the last "#seq;i" (as Numbers, without a regular
+    // expression over megabytes).
+    const size_t at = record.rfind(";#seq;i");
+    taken_.push_back(at == std::string::npos ? 0 : std::stoull(record.substr(at + 7)));
+    return RecordSender::Outcome::Sent;
+  }
+  void AwaitRoom(int) override {
+    std::unique_lock lock(mutex_);
+    woken_.wait(lock, [this] { return awake_; });
+  }
+  void Accept() {
+    std::lock_guard lock(mutex_);
+    full_ = false;
+  }
+  void Wake() {
+    std::lock_guard lock(mutex_);
+    full_ = false;
+    awake_ = true;
+    woken_.notify_all();
+  }
+  std::vector<uint64_t> Taken() {
+    std::lock_guard lock(mutex_);
+    return taken_;
+  }
 
-  // Everything that was queued arrives, numbered without a gap; the record
-  // written after the overflow shows how many were lost.
-  const auto kept = TakeNumbered(log, kRecords - overflow);
-  ASSERT_FALSE(kept.empty());
-  EXPECT_EQ(kept.front().sequence, first.sequence + 1);
-  EXPECT_EQ(kept.back().sequence, first.sequence + kept.size());
-  JournexEntry::Note("Note", "Test", "Note", "after");
-  const Numbered after = Numbers(*log.NextNumbered());
-  EXPECT_NE(after.text.find("a5:after"), std::string::npos) << after.text;
-  EXPECT_EQ(after.sequence - kept.back().sequence - 1, overflow);
+private:
+  std::mutex mutex_;
+  std::condition_variable woken_;
+  bool full_ = true, awake_ = false;
+  std::vector<uint64_t> taken_;
+};
+
+std::vector<uint64_t> OneTo(uint64_t last) {
+  std::vector<uint64_t> numbers(last);
+  for (uint64_t i = 0; i < last; ++i) numbers[i] = i + 1;
+  return numbers;
+}
+}  // namespace
+
+// A reader that takes nothing: the queue keeps exactly as many records as
+// its limits allow (16,384 records, or 8 MiB: eight records of exactly 1 MiB
+// with their numbers), drops the rest, and sends the kept ones in order once
+// the reader takes them; the next record's number shows the gap.
+TEST(LogBurst, AFullReaderKeepsExactlyWhatTheQueueHolds) {
+  const struct {
+    size_t textSize;  // before ";#seq;i<n>"
+    size_t kept;
+  } cases[] = {{1, RecordSender::kMaxRecords}, {RecordSender::kMaxBytes / 8 - 8, 8}};
+  constexpr size_t kDropped = 3;
+  for (const auto& c : cases) {
+    GatedReader reader;
+    RecordSender sender(reader);
+    for (size_t i = 0; i < c.kept + kDropped; ++i) sender.Hand(std::string(c.textSize, 'r'), 0, 0);
+    RecordSender::Counters counters = sender.GetCounters();
+    EXPECT_EQ(counters.droppedOverflow, kDropped) << c.kept;
+    EXPECT_EQ(counters.sent + counters.droppedQueueFull + counters.droppedNoReader + counters.droppedFailed, 0u);
+    reader.Wake();
+    sender.Shutdown();  // returns once the reader has taken every queued record
+    sender.Hand("after", 0, 0);
+    std::vector<uint64_t> expected = OneTo(c.kept);
+    expected.push_back(c.kept + kDropped + 1);
+    EXPECT_EQ(reader.Taken(), expected) << c.kept;
+    counters = sender.GetCounters();
+    EXPECT_EQ(counters.sent, c.kept + 1);
+    EXPECT_EQ(counters.droppedOverflow, kDropped);
+  }
+}
+
+// A record handed over while shutdown empties the queue goes behind the
+// queued ones, even when the reader would take it at once.
+TEST(LogBurst, ARecordDuringShutdownNeverOvertakesTheQueue) {
+  GatedReader reader;
+  RecordSender sender(reader);
+  for (int i = 0; i < 3; ++i) sender.Hand("queued", 0, 0);
+  std::thread shutdown([&] { sender.Shutdown(); });
+  while (!sender.Draining()) std::this_thread::yield();
+  reader.Accept();  // the reader has room, the sender's thread still waits
+  sender.Hand("during", 0, 0);
+  reader.Wake();
+  shutdown.join();
+  EXPECT_EQ(reader.Taken(), OneTo(4));
+  EXPECT_EQ(sender.GetCounters().sent, 4u);
 }
 
 // The parent's thread holds queued records when the host forks: the child

@@ -64,7 +64,7 @@ TEST(NamedSharedMutex, OpensOneLockPerNameAndCreatesItsObject) {
   EXPECT_EQ(first->ObjectName(), NamedSharedMutex::ObjectNameFor(NamedSharedMutex::NamespacePrefix() + name));
   struct stat info {};
   ASSERT_EQ(stat(("/dev/shm" + first->ObjectName()).c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0666u);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_EQ(first->Lock(0, &error), NamedSharedMutex::Result::Obtained);
   EXPECT_EQ(first->Lock(NamedSharedMutex::kInfinite, &error), NamedSharedMutex::Result::Obtained);
   EXPECT_EQ(first->Unlock(), 0);
@@ -72,6 +72,76 @@ TEST(NamedSharedMutex, OpensOneLockPerNameAndCreatesItsObject) {
   EXPECT_NE(first->Unlock(), 0);  // no longer held
   EXPECT_EQ(NamedSharedMutex::Remove(name), 0);
   EXPECT_NE(NamedSharedMutex::Remove(name), 0);
+}
+
+// The objects belong to their user: created for the owner alone, or with
+// SWMATRIX_LOCK_GROUP for that group too. An object that exists with another
+// owner is refused at once (never waited on), with a text naming its owner;
+// an own object that others could open (left by an older version) is
+// tightened. Giving objects to another user needs root.
+TEST(NamedSharedMutex, ObjectsBelongToTheirUserOrTheNamedGroup) {
+  constexpr uid_t kNobody = 65534;
+  constexpr gid_t kAudio = 29;  // a group of every Debian system
+  const struct {
+    const char* name;
+    const char* group;  // SWMATRIX_LOCK_GROUP, "" unset
+    bool existing;      // the object is there before the opener
+    uid_t owner;        // of the existing object (0: the test's user)
+    gid_t groupId;
+    mode_t existingMode;
+    bool opened;
+    mode_t mode;  // afterwards
+    gid_t resultGroup;
+    const char* problem;  // part of the problem text when refused
+  } cases[] = {
+      {"own", "", false, 0, 0, 0, true, 0600, 0, ""},
+      {"group", "audio", false, 0, 0, 0, true, 0660, kAudio, ""},
+      {"group by number", "29", false, 0, 0, 0, true, 0660, kAudio, ""},
+      {"no such group", "swmtest-nogroup", false, 0, 0, 0, false, 0, 0,
+       "SWMATRIX_LOCK_GROUP names no group of this system (\"swmtest-nogroup\")"},
+      {"own, open to all", "", true, 0, 0, 0666, true, 0600, 0, ""},
+      {"foreign", "", true, kNobody, kNobody, 0666, false, 0666, kNobody,
+       "belongs to nobody (65534) (mode 0666), not to this account; accounts that share instruments set "
+       "SWMATRIX_LOCK_GROUP"},
+      {"foreign, other group", "audio", true, kNobody, kNobody, 0660, false, 0660, kNobody,
+       "belongs to nobody (65534) (mode 0660), not to this account nor to group audio"},
+      {"foreign, the group's", "audio", true, kNobody, kAudio, 0660, true, 0660, kAudio, ""},
+      {"foreign, the group's but open to all", "audio", true, kNobody, kAudio, 0666, false, 0666, kAudio,
+       "not to this account nor to group audio"},
+  };
+  for (const auto& c : cases) {
+    if ((c.owner != 0 || c.groupId != 0) && geteuid() != 0) continue;  // needs root
+    const std::string name = UniqueName(c.name);
+    const std::string path = "/dev/shm" + NamedSharedMutex::ObjectNameFor(NamedSharedMutex::NamespacePrefix() + name);
+    if (c.existing) {
+      const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+      ASSERT_GE(fd, 0) << c.name;
+      ASSERT_EQ(fchown(fd, c.owner ? c.owner : geteuid(), c.groupId ? c.groupId : getegid()), 0) << c.name;
+      ASSERT_EQ(fchmod(fd, c.existingMode), 0) << c.name;
+      close(fd);
+    }
+    ScopedVariable group("SWMATRIX_LOCK_GROUP", c.group);
+    int error = 0;
+    std::string problem;
+    NamedSharedMutex* mutex = NamedSharedMutex::Open(name, &error, &problem);
+    EXPECT_EQ(mutex != nullptr, c.opened) << c.name << ": " << problem;
+    if (mutex) {
+      EXPECT_EQ(mutex->Lock(0, &error), NamedSharedMutex::Result::Obtained) << c.name;
+      mutex->Unlock();
+    } else {
+      EXPECT_EQ(error, *c.group && !c.existing ? EINVAL : EACCES) << c.name;
+      EXPECT_NE(problem.find(c.problem), std::string::npos) << c.name << ": " << problem;
+    }
+    struct stat info {};
+    if (c.opened || c.existing) {
+      ASSERT_EQ(stat(path.c_str(), &info), 0) << c.name;
+      EXPECT_EQ(info.st_mode & 0777, c.mode) << c.name;
+      EXPECT_EQ(info.st_gid, c.resultGroup ? c.resultGroup : getegid()) << c.name;
+    } else {
+      EXPECT_NE(stat(path.c_str(), &info), 0) << c.name << ": nothing created";
+    }
+    unlink(path.c_str());
+  }
 }
 
 // Benches with different prefixes have locks of their own under the same

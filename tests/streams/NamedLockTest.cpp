@@ -2,6 +2,10 @@
 // exchange of one comes between the two commands of an exchange of the other.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "streams/SimulatedInstrument.h"
@@ -56,5 +60,31 @@ TEST(NamedStreamLock, TwoProcessesTakeTurnsWithWholeExchanges) {
     ASSERT_TRUE(process == 1 || process == 2);
     ASSERT_EQ(n, next[process]++);
   }
+}
+
+// A stream lock that another account created (open to all, as an older
+// version made them) is refused at once: the exchange fails with 0x3000019F
+// and a text that names the object and its owner.
+TEST(NamedStreamLock, ALockOfAnotherAccountGivesItsStatusAtOnce) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving a lock object to another user needs root";
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"idn", kDmmIdn}});
+  const std::wstring lock = Mutex::StreamLockName(wxString(SimulatedInstrument::IdPrefix("TCPIP") + bench.Address()).ToStdWstring());
+  const std::string object =
+      "/dev/shm" + NamedSharedMutex::ObjectNameFor(NamedSharedMutex::NamespacePrefix() + wxString(lock).utf8_string());
+  const int fd = open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
+  ASSERT_GE(fd, 0) << object;
+  ASSERT_EQ(fchown(fd, 65534, 65534), 0);
+  ASSERT_EQ(fchmod(fd, 0666), 0);
+  close(fd);
+  Status status = bench.client.ConnectStream(0, true);
+  std::string answer;
+  if (status == 0) status = bench.client.WriteRead(0, "*IDN?", answer, 100, 1);
+  EXPECT_EQ(status, 0x3000019Fu);
+  EXPECT_EQ(StreamErrorText(bench.client, status),
+            "The device stream's lock cannot be used: " + object +
+                " belongs to nobody (65534) (mode 0666), not to this account; accounts that share instruments set "
+                "SWMATRIX_LOCK_GROUP.");
+  EXPECT_TRUE(bench.dmm.ReceivedCommands().empty()) << "nothing is sent without the lock";
+  unlink(object.c_str());
 }
 }  // namespace

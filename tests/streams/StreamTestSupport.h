@@ -14,6 +14,7 @@
 #include "platform/NamedSharedMutex.h"
 #include "streams/DeviceStreamClientWithStream.h"
 #include "support/Gui.h"
+#include "support/SignalStorm.h"
 
 // The identification of the simulated instrument in most stream tests.
 constexpr const char* kDmmIdn = "ACME,DMM100,1234,1.0";
@@ -100,4 +101,15 @@ double SecondsOf(F&& call) {
   const auto start = std::chrono::steady_clock::now();
   call();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Seconds a call took while a signal interrupted the calling thread every
+// 10 ms (support/SignalStorm.h), for a call that should end at `timeout`:
+// the storm lasts beyond what the call may take, then ends.
+template <class F>
+double SecondsUnderSignals(double timeout, F&& call) {
+  SignalStorm storm(10, static_cast<long>((timeout + kSlowMachineSeconds) * 1000));
+  const double seconds = SecondsOf(call);
+  EXPECT_GE(SignalStorm::Delivered(), 10) << "the signals interrupted the call";
+  return seconds;
 }

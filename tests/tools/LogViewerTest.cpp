@@ -132,7 +132,9 @@ TEST(LogViewer, FiltersByModuleFunctionAndTypeButKeepsTheDepths) {
 
 // Numbered records: a jump in a process's numbers is shown as a line of its
 // own, and the calls that were open before it are forgotten (their ends may
-// be among the lost records). Statuses are shown in hex, with the text of a
+// be among the lost records). So are the records before the first one seen
+// of a process, and a number that goes back (after which the count goes on
+// from the highest number). Statuses are shown in hex, with the text of a
 // shared status; JSON keeps the number.
 TEST(LogViewer, ShowsLostRecordsAndStartsTheTreeOfTheProcessAfresh) {
   const std::vector<std::string> records = {
@@ -143,6 +145,8 @@ TEST(LogViewer, ShowsLostRecordsAndStartsTheTreeOfTheProcessAfresh) {
       "!loge;7;0x10;100.020;Outer;M;Error;!output;Err;i805306571;#seq;i16",
       "!loge;9;0x10;100.030;Other;M;Complete;!output;Err;i0;#seq;i41",
       "!logn;100.040,---,---;---;Late;M;Note;!general;#pid;i7;#seq;i18",
+      "!logn;100.050,---,---;---;Early;M;Note;!general;#pid;i7;#seq;i17",
+      "!logn;100.060,---,---;---;Next;M;Note;!general;#pid;i7;#seq;i19",
   };
   struct Case {
     bool json;
@@ -150,17 +154,22 @@ TEST(LogViewer, ShowsLostRecordsAndStartsTheTreeOfTheProcessAfresh) {
   };
   const Case cases[] = {
       {false,
-       {"[7] > Outer (M) Note\n", "[9] > Other (M) Note\n", "[7]   > Inner (M) Note\n", "[7] 12 records lost\n",
+       {"[7] > Outer (M) Note\n", "[9] 39 records lost\n", "[9] > Other (M) Note\n", "[7]   > Inner (M) Note\n",
+        "[7] 12 records lost\n",
         "[7] - Note (M) Note: x\n",
         "[7] < Outer (M) Error [? ms] Err=0x300000CB \"The device driver does not implement this operation.\"\n",
-        "[9] < Other (M) Complete [30 ms] Err=0x00000000\n", "[7] 1 record lost\n", "[7] - Late (M) Note\n"}},
+        "[9] < Other (M) Complete [30 ms] Err=0x00000000\n", "[7] 1 record lost\n", "[7] - Late (M) Note\n",
+        "[7] record 17 came after record 18 (late, or a new process with this ID)\n", "[7] - Early (M) Note\n",
+        "[7] - Next (M) Note\n"}},
       {true,
-       {"\"pid\":7,\"scope\":\"0x10\",\"seq\":1,", "\"pid\":9,", "\"seq\":2,",
+       {"\"pid\":7,\"scope\":\"0x10\",\"seq\":1,", "{\"record\":\"gap\",\"pid\":9,\"lost\":39}\n", "\"pid\":9,",
+        "\"seq\":2,",
         "{\"record\":\"gap\",\"pid\":7,\"lost\":12}\n",
         "{\"record\":\"single\",\"pid\":7,\"scope\":null,\"seq\":15,",
         "\"depth\":0,\"duration_ms\":null,\"categories\":[\"!output\"],\"values\":[{\"category\":\"!output\","
         "\"name\":\"Err\",\"kind\":\"integer\",\"value\":805306571}]}\n",
-        "\"seq\":41,", "{\"record\":\"gap\",\"pid\":7,\"lost\":1}\n", "\"seq\":18,"}},
+        "\"seq\":41,", "{\"record\":\"gap\",\"pid\":7,\"lost\":1}\n", "\"seq\":18,",
+        "{\"record\":\"back\",\"pid\":7,\"seq\":17,\"highest\":18}\n", "\"seq\":17,", "\"seq\":19,"}},
   };
   for (const Case& c : cases) {
     LogViewer viewer(c.json ? std::unique_ptr<RecordPrinter>(std::make_unique<JsonLinePrinter>())
