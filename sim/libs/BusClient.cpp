@@ -1,5 +1,8 @@
 #include "sim/libs/BusClient.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <sstream>
 
@@ -25,11 +28,19 @@ public:
     path_.clear();
   }
   bool Send(const std::string& bytes) { return sim::transport::WriteAll(fd_.Get(), bytes); }
-  // Fills the buffer until it holds a whole line (line) or count bytes.
+  // Fills the buffer until it holds a whole line (line) or count bytes, by a
+  // deadline that a signal interrupting the wait does not move.
   bool Fill(bool line, size_t count, int waitMs) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
       if (line ? buffer_.find('\n') != std::string::npos : buffer_.size() >= count) return true;
-      if (!sim::transport::WaitForReadable(fd_.Get(), waitMs)) return false;
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      errno = 0;
+      if (!sim::transport::WaitForReadable(fd_.Get(), static_cast<int>(std::max<long long>(left, 0)))) {
+        if (errno == EINTR) continue;
+        return false;
+      }
       char chunk[4096];
       const sim::transport::IoResult got = sim::transport::ReadSome(fd_.Get(), chunk, sizeof chunk);
       if (got.closed) return false;
