@@ -284,10 +284,11 @@ TEST_F(CompliantGPIBTest, TheMinimumWaitHoldsAcrossObjectsOfOneDevice) {
 TEST_F(CompliantGPIBTest, TheNextExchangeWaitsForAHandlerStillReading) {
   ShortWaitGPIB gpib(GPIB0, 6, 0);
   ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  ASSERT_EQ(gpib.SetTimeOutGPIB(11), 0u);  // 1 s
-  source_.SetFault(sim::FaultKind::kLate, 1500);
+  ASSERT_EQ(gpib.SetTimeOutGPIB(12), 0u);  // 3 s
+  source_.SetFault(sim::FaultKind::kLate, 2500);
   source_.ResetLog();
-  EXPECT_EQ(gpib.SendWaiting("*CLS;VOLT 1;*OPC", 100), 0x3000019Au);
+  // The handler starts within the second and then reads for 2.5 s.
+  EXPECT_EQ(gpib.SendWaiting("*CLS;VOLT 1;*OPC", 1000), 0x3000019Au);
   EXPECT_EQ(gpib.SendGPIB("*CLS"), 0u);
   EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;VOLT 1;*OPC", "*ESR?", "*CLS"}));
   source_.ClearFaults();
@@ -345,15 +346,17 @@ TEST_F(CompliantGPIBTest, TheLibraryLeavesTheBoardIndexAndOtherBoardsAlone) {
   WriteFile(bench_.Path("gpib.conf"), "interface { minor = 0 name = \"violet\" }\ninterface { minor = 1 name = \"bench\" }\n");
   ScopedVariable configuration("IB_CONFIG", bench_.Path("gpib.conf"));
   bench_.Simulator().Add("other", {{"transport", "gpib"}, {"board", "1"}, {"address", "3"}});
+  NI488GPIB board(GPIB1, 3, 0);  // the program's own use of the board index
+  ASSERT_EQ(board.OpenBoard(0), 0u);
+  int timeoutCode = 0;
+  ASSERT_EQ(board.AskConfigBoardGPIB(0x3, &timeoutCode), 0u);
   CountingGPIB gpib(GPIB1, 3, 0);
   ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  int timeoutCode = 0;
-  ASSERT_EQ(gpib.AskConfigBoardGPIB(0x3, &timeoutCode), 0u);
   ASSERT_EQ(gpib.SrqLibrary().Calls().SetExpectingSRQ(gpib.SrqHandle(), 1), 0);
   ASSERT_EQ(gpib.SendGPIB("*CLS;*ESE 1;*SRE 32;*OPC"), 0u);
   ASSERT_EQ(gpib.WaitForRequests(1).size(), 1u);  // the library has waited on the board
   int after = 0;
-  ASSERT_EQ(gpib.AskConfigBoardGPIB(0x3, &after), 0u);
+  ASSERT_EQ(board.AskConfigBoardGPIB(0x3, &after), 0u);
   EXPECT_EQ(after, timeoutCode) << "the board index keeps its time-out";
   testing::internal::CaptureStderr();
   EXPECT_EQ(gpib.SrqLibrary().Calls().CheckGPIBBusses(), 0);
