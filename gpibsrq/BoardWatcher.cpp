@@ -166,6 +166,9 @@ void WatchBoard(int board) {
 
 void WaitForDispatch() { std::lock_guard guard(*dispatchLock); }
 
+DispatchGuard::DispatchGuard() { dispatchLock->lock(); }
+DispatchGuard::~DispatchGuard() { dispatchLock->unlock(); }
+
 namespace {
 // fork(): the child has none of the parent's threads. It forgets their
 // watchers without joining them (a new registration starts its own) and

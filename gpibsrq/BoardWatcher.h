@@ -18,6 +18,14 @@ void WatchBoard(int board);
 // returns, no poll of a removed registration's descriptor and no call of its
 // handler is in progress. From inside a handler it returns at once.
 void WaitForDispatch();
+// Holds off polls and handler calls while it lives.
+class DispatchGuard {
+public:
+  DispatchGuard();
+  ~DispatchGuard();
+  DispatchGuard(const DispatchGuard&) = delete;
+  DispatchGuard& operator=(const DispatchGuard&) = delete;
+};
 // The number of boards whose service-request line is set; -1 when no board answers.
 int CountRequestingBoards();
 

@@ -57,7 +57,15 @@ void UnRegisterAllHandlers(void) {
   for (int handle : gpibsrq::Handles()) Unregister(handle);
 }
 
-int SetExpectingSRQ(int handle, int expecting) { return gpibsrq::SetExpecting(handle, expecting != 0) ? 0 : -1; }
+int SetExpectingSRQ(int handle, int expecting) {
+  // A handshake begins after any poll in progress: that poll's byte is from
+  // before, and a poll that counts for the handshake starts after this.
+  if (expecting) {
+    gpibsrq::DispatchGuard guard;
+    return gpibsrq::SetExpecting(handle, true) ? 0 : -1;
+  }
+  return gpibsrq::SetExpecting(handle, false) ? 0 : -1;
+}
 
 int CheckGPIBBusses(void) { return gpibsrq::CountRequestingBoards(); }
 
