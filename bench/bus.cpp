@@ -9,7 +9,10 @@
 //                   (lib/swmatrix/libgpibsrq.so.0, over the same simulated
 //                   GPIB library) and enable them in the instrument
 //                   ("*SRE 48"), so that its thread polls the device at
-//                   every answer; then the CompliantGPIB stream's WriteRead
+//                   every answer; then the CompliantGPIB stream's WriteRead,
+//                   whose library calls hold their descriptor's lock
+//                   (legacy/GpibDescriptorLocks.h), as they must beside
+//                   that thread
 //   VisaPairs       bare viWrite + viRead, then the VISA stream's WriteRead
 // Both alternate in every iteration on the same thread, so that both meet
 // the same load of the machine; the client and the simulator's threads run

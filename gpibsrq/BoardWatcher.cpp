@@ -4,11 +4,16 @@
 #include <chrono>
 #include <condition_variable>
 #include <memory>
+#include <optional>
 #include <mutex>
+#include <set>
 #include <thread>
+#include <vector>
 
 #include "gpibsrq/GpibCalls.h"
+#include "gpibsrq/GpibConf.h"
 #include "gpibsrq/SrqRegistry.h"
+#include "platform/ProcessInfo.h"
 
 namespace gpibsrq {
 namespace {
@@ -21,18 +26,39 @@ constexpr int kWaitTimeoutCode = 10;  // T300ms
 constexpr std::chrono::milliseconds kPause{100};
 
 // Held while a board polls its devices and calls handlers; recursive, so
-// that a handler may unregister.
-std::recursive_mutex dispatchLock;
+// that a handler may unregister. A child of fork() starts with a new one:
+// a thread of the parent may have held it.
+std::recursive_mutex* dispatchLock = new std::recursive_mutex;
+
+// A registration as it was when a poll of its device began.
+bool ExpectedSame(const SrqRegistration& before, const SrqRegistration& now) {
+  return before.expecting && now.expecting && before.expectation == now.expectation;
+}
+
+// A board descriptor of the watcher's own, found by the board's name in
+// gpib.conf, so that its time-out is not the one of the board index, which
+// the program's own board-level calls use; -1 for a board without a name.
+int OwnBoardDescriptor(int board) {
+  const GpibCalls* gpib = Gpib();
+  const std::optional<gpibconf::GpibBoards> boards = gpibconf::ReadInstalled();
+  if (!gpib || !boards || !boards->count(board) || boards->at(board).empty()) return -1;
+  const int descriptor = gpib->ibfind(boards->at(board).c_str());
+  if (descriptor >= 0) gpib->ibtmo(descriptor, kWaitTimeoutCode);
+  return descriptor;
+}
 
 class Watcher {
 public:
-  explicit Watcher(int board) : board_(board), thread_([this] { Run(); }) {}
+  explicit Watcher(int board)
+      : board_(board), ownDescriptor_(OwnBoardDescriptor(board)), thread_([this] { Run(); }) {}
   ~Watcher() {
     {
       std::lock_guard guard(lock_);
       stop_ = true;
     }
     changed_.notify_all();
+    // Only at unload: the own descriptor stays with the process, as the GPIB
+    // library may already be finalised.
     thread_.join();
   }
   void Wake() {
@@ -53,26 +79,40 @@ private:
     return !changed_.wait_for(guard, kPause, [this] { return stop_; });
   }
 
-  // Polls every device registered on the board; true when one had requested service.
-  bool PollDevices(const GpibCalls& gpib) {
-    std::lock_guard guard(dispatchLock);
+  // Serial-polls every device registered on the board whose request may be
+  // waiting: all after the service-request line was seen (lineSet), else
+  // those that show RQS (a board that polls automatically has queued their
+  // byte and cleared the line). Each address is polled once; its byte goes
+  // to every registration of that address that expected a request before the
+  // poll began. True when a device had requested service.
+  bool PollDevices(const GpibCalls& gpib, bool lineSet) {
+    std::lock_guard guard(*dispatchLock);
     bool requested = false;
-    for (const SrqRegistration& polled : RegistrationsOn(board_)) {
-      if (!FindRegistration(polled.handle)) continue;  // unregistered by a handler meanwhile
+    std::vector<SrqRegistration> registrations = RegistrationsOn(board_);
+    std::set<std::pair<int, int>> polled;
+    for (const SrqRegistration& first : registrations) {
+      if (!polled.insert({first.pad, first.sad}).second) continue;
+      if (!FindRegistration(first.handle)) continue;  // unregistered by a handler meanwhile
+      if (!lineSet && !(gpib.ibwait(first.pollDescriptor, 0) & kRqs)) continue;
+      std::vector<SrqRegistration> before;  // this address's, before the poll
+      for (const SrqRegistration& registration : RegistrationsOn(board_))
+        if (registration.pad == first.pad && registration.sad == first.sad) before.push_back(registration);
       char statusByte = 0;
-      if (gpib.ibrsp(polled.pollDescriptor, &statusByte) & kErr) {
+      if (gpib.ibrsp(first.pollDescriptor, &statusByte) & kErr) {
         SetLastError(kPollFailed);
         continue;
       }
       const int status = static_cast<unsigned char>(statusByte);
       if (!(status & kRequestService)) continue;
       requested = true;
-      const std::optional<SrqRegistration> current = FindRegistration(polled.handle);
-      if (!current || !current->expecting) {
-        SetLastError(kUnexpectedRequest);
-        continue;
+      bool delivered = false;
+      for (const SrqRegistration& then : before) {
+        const std::optional<SrqRegistration> now = FindRegistration(then.handle);
+        if (!now || !ExpectedSame(then, *now)) continue;
+        delivered = true;
+        now->handler(now->context, status);
       }
-      current->handler(current->context, status);
+      if (!delivered) SetLastError(kUnexpectedRequest);
     }
     return requested;
   }
@@ -85,20 +125,23 @@ private:
         if (!Pause()) break;
         continue;
       }
-      // Set before every wait: the board descriptor is shared with whoever
-      // else uses the board, and a wait must stay short enough to stop.
-      gpib->ibtmo(board_, kWaitTimeoutCode);
-      const int status = gpib->ibwait(board_, kSrqi | kTimo);
+      // On the board index (shared with whoever else uses the board) the
+      // time-out is set before every wait: a wait must stay short enough to stop.
+      if (ownDescriptor_ < 0) gpib->ibtmo(board_, kWaitTimeoutCode);
+      const int status = gpib->ibwait(ownDescriptor_ >= 0 ? ownDescriptor_ : board_, kSrqi | kTimo);
       if (status & kErr) {
         SetLastError(kGpibUnusable);
         if (!Pause()) break;
         continue;
       }
-      if ((status & kSrqi) && !PollDevices(*gpib) && !Pause()) break;
+      // Time-outs too: with automatic polling the line never shows.
+      const bool lineSet = (status & kSrqi) != 0;
+      if (!PollDevices(*gpib, lineSet) && lineSet && !Pause()) break;
     }
   }
 
   const int board_;
+  const int ownDescriptor_;
   std::mutex lock_;
   std::condition_variable changed_;
   bool stop_ = false;
@@ -121,7 +164,37 @@ void WatchBoard(int board) {
   watcher->Wake();
 }
 
-void WaitForDispatch() { std::lock_guard guard(dispatchLock); }
+void WaitForDispatch() { std::lock_guard guard(*dispatchLock); }
+
+DispatchGuard::DispatchGuard() { dispatchLock->lock(); }
+DispatchGuard::~DispatchGuard() { dispatchLock->unlock(); }
+
+namespace {
+// fork(): the child has none of the parent's threads. It forgets their
+// watchers without joining them (a new registration starts its own) and
+// takes new locks; the registrations stay, so that it can unregister them.
+void BeforeFork() {
+  watchersLock.lock();
+  LockRegistry();
+}
+void AfterForkInParent() {
+  UnlockRegistry();
+  watchersLock.unlock();
+}
+void AfterForkInChild() {
+  UnlockRegistry();
+  watchersLock.unlock();
+  // Kept where they can be reached, never destroyed: a watcher's thread
+  // object would wait for a thread that this process does not have.
+  static auto* forgotten = new std::vector<Watcher*>;
+  static auto* abandoned = new std::vector<std::recursive_mutex*>;
+  for (std::unique_ptr<Watcher>& watcher : Watchers())
+    if (watcher) forgotten->push_back(watcher.release());
+  abandoned->push_back(dispatchLock);
+  dispatchLock = new std::recursive_mutex;
+}
+[[maybe_unused]] const bool forkHandled = (ProcessInfo::AtFork(BeforeFork, AfterForkInParent, AfterForkInChild), true);
+}  // namespace
 
 int CountRequestingBoards() {
   const GpibCalls* gpib = Gpib();
@@ -129,8 +202,12 @@ int CountRequestingBoards() {
     SetLastError(kGpibUnusable);
     return -1;
   }
+  // Only configured boards: linux-gpib complains on stderr about any other.
+  // Without a readable gpib.conf every index is tried.
+  const std::optional<gpibconf::GpibBoards> configured = gpibconf::ReadInstalled();
   int answered = 0, requesting = 0;
   for (int board = 0; board < kBoards; ++board) {
+    if (configured && !configured->count(board)) continue;
     short lines = 0;
     if (gpib->iblines(board, &lines) & kErr) continue;  // not a configured board
     ++answered;

@@ -1,13 +1,15 @@
 #pragma once
 // One thread per board that has registrations: it waits for the board's
-// service-request line (ibwait with SRQI | TIMO on the board descriptor,
-// which is the board index), serial-polls every device registered on the
-// board (ibrsp, which also ends a device's request) and calls the handler of
-// each device that requested service and expects it, with the polled status
-// byte. linux-gpib has no ibnotify, and a device descriptor sees its own
-// request only when the board polls automatically, so watching the board and
-// polling ourselves works on every configuration. The threads are stopped
-// and joined when the library is unloaded.
+// service-request line (ibwait with SRQI | TIMO on a board descriptor of its
+// own when gpib.conf names the board, else on the board index), then
+// serial-polls every device registered on the board (ibrsp, which also ends
+// a device's request) and calls the handler of each registration that
+// expected a request before the poll began, with the status byte. After a
+// wait that timed out it polls the devices that show RQS: a board that polls
+// automatically clears the line and queues their bytes. linux-gpib has no
+// ibnotify, so watching the board and polling ourselves works on every
+// configuration. The threads are stopped and joined when the library is
+// unloaded; a child of fork() forgets them.
 namespace gpibsrq {
 
 // Wakes the board's thread (starting it on first use): its registrations changed.
@@ -16,6 +18,14 @@ void WatchBoard(int board);
 // returns, no poll of a removed registration's descriptor and no call of its
 // handler is in progress. From inside a handler it returns at once.
 void WaitForDispatch();
+// Holds off polls and handler calls while it lives.
+class DispatchGuard {
+public:
+  DispatchGuard();
+  ~DispatchGuard();
+  DispatchGuard(const DispatchGuard&) = delete;
+  DispatchGuard& operator=(const DispatchGuard&) = delete;
+};
 // The number of boards whose service-request line is set; -1 when no board answers.
 int CountRequestingBoards();
 

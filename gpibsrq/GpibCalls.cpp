@@ -16,7 +16,7 @@ GpibCalls* Load() {
   void* handle = SharedLibrary::Open(SharedLibrary::Choose("SWMATRIX_GPIB_LIBRARY", "libgpib.so.0"), &error);
   if (!handle) return nullptr;
   static GpibCalls calls;
-  const bool complete = Take(handle, "ibdev", calls.ibdev) & Take(handle, "ibonl", calls.ibonl) &
+  const bool complete = Take(handle, "ibfind", calls.ibfind) & Take(handle, "ibdev", calls.ibdev) & Take(handle, "ibonl", calls.ibonl) &
                         Take(handle, "ibtmo", calls.ibtmo) & Take(handle, "ibwait", calls.ibwait) &
                         Take(handle, "ibrsp", calls.ibrsp) & Take(handle, "iblines", calls.iblines);
   return complete ? &calls : nullptr;

@@ -5,6 +5,7 @@
 namespace gpibsrq {
 
 struct GpibCalls {
+  int (*ibfind)(const char* name) = nullptr;
   int (*ibdev)(int board, int pad, int sad, int tmo, int eot, int eos) = nullptr;
   int (*ibonl)(int ud, int v) = nullptr;
   int (*ibtmo)(int ud, int code) = nullptr;
@@ -14,7 +15,7 @@ struct GpibCalls {
 };
 
 // Status word bits and iblines bits used here.
-constexpr int kErr = 0x8000, kTimo = 0x4000, kSrqi = 0x1000;
+constexpr int kErr = 0x8000, kTimo = 0x4000, kSrqi = 0x1000, kRqs = 0x0800;
 constexpr short kValidSrq = 0x20, kBusSrq = 0x2000;
 constexpr int kRequestService = 0x40;  // the status byte's "requested service" bit
 constexpr int kBoards = 16;            // board descriptors are the board indices 0 to 15

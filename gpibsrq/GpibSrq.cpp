@@ -7,6 +7,7 @@
 #include "gpibsrq/BoardWatcher.h"
 #include "gpibsrq/GpibCalls.h"
 #include "gpibsrq/SrqRegistry.h"
+#include "platform/GpibBoardFile.h"
 
 namespace {
 
@@ -31,13 +32,17 @@ int RegisterSRQHandler(int board, int pad, int sad, gpibsrq::SrqHandler handler,
       !handler)
     return 0;
   const gpibsrq::GpibCalls* gpib = gpibsrq::Gpib();
-  const int descriptor = gpib ? gpib->ibdev(board, pad, sad, kPollTimeoutCode, 1, 0) : -1;
+  // A board whose device file does not open would keep the descriptor ibdev takes.
+  const bool openable = GpibBoardOpenError(board) == 0;
+  const int descriptor = gpib && openable ? gpib->ibdev(board, pad, sad, kPollTimeoutCode, 1, 0) : -1;
   if (descriptor < 0) {
     gpibsrq::SetLastError(gpibsrq::kGpibUnusable);
     return 0;
   }
   gpibsrq::SrqRegistration registration;
   registration.board = board;
+  registration.pad = pad;
+  registration.sad = sad;
   registration.pollDescriptor = descriptor;
   registration.handler = handler;
   registration.context = context;
@@ -52,7 +57,15 @@ void UnRegisterAllHandlers(void) {
   for (int handle : gpibsrq::Handles()) Unregister(handle);
 }
 
-int SetExpectingSRQ(int handle, int expecting) { return gpibsrq::SetExpecting(handle, expecting != 0) ? 0 : -1; }
+int SetExpectingSRQ(int handle, int expecting) {
+  // A handshake begins after any poll in progress: that poll's byte is from
+  // before, and a poll that counts for the handshake starts after this.
+  if (expecting) {
+    gpibsrq::DispatchGuard guard;
+    return gpibsrq::SetExpecting(handle, true) ? 0 : -1;
+  }
+  return gpibsrq::SetExpecting(handle, false) ? 0 : -1;
+}
 
 int CheckGPIBBusses(void) { return gpibsrq::CountRequestingBoards(); }
 

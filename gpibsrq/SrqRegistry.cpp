@@ -49,6 +49,7 @@ bool SetExpecting(int handle, bool expecting) {
   std::lock_guard guard(registryLock);
   auto found = Registrations().find(handle);
   if (found == Registrations().end()) return false;
+  if (expecting) ++found->second.expectation;
   found->second.expecting = expecting;
   return true;
 }
@@ -80,6 +81,8 @@ unsigned long long GetTiming(int board, int pad) {
 }
 
 void SetLastError(SrqError error) { lastError = error; }
+void LockRegistry() { registryLock.lock(); }
+void UnlockRegistry() { registryLock.unlock(); }
 int LastError() { return lastError.load(); }
 
 }  // namespace gpibsrq

@@ -11,10 +11,15 @@ using SrqHandler = void (*)(void* context, int statusByte);
 struct SrqRegistration {
   int handle = 0;
   int board = 0;
+  int pad = 0;
+  int sad = 0;
   int pollDescriptor = -1;  // the library's own descriptor of the device, for serial polls
   SrqHandler handler = nullptr;
   void* context = nullptr;
   bool expecting = false;
+  // Counts the times expecting was switched on: a status byte counts for a
+  // handshake only when it was polled after the handshake began.
+  unsigned expectation = 0;
 };
 
 int AddRegistration(const SrqRegistration& registration);  // the new handle
@@ -37,6 +42,11 @@ enum SrqError : int {
   kPollFailed = 3,        // a serial poll failed
 };
 void SetLastError(SrqError error);
+
+// Around fork: the registry's lock is held while the process forks, so that
+// the child's copy is whole, and given back on both sides.
+void LockRegistry();
+void UnlockRegistry();
 int LastError();
 
 }  // namespace gpibsrq

@@ -1,5 +1,7 @@
 #include "legacy/GPIBStatus.h"
 
+#include "legacy/SystemErrorStatus.h"
+
 
 namespace gpibstatus {
 namespace {
@@ -69,6 +71,8 @@ Status FromError(int error, long count) {
         case 0xE00A0047u: return kDriverE00A0047;
         default: break;
       }
+      // linux-gpib gives the system's error number of a board it cannot open.
+      if (count > 0 && count < 4096) return systemerror::ToStatus(static_cast<int>(count));
     }
     return kErrorBase + static_cast<Status>(error);
   }

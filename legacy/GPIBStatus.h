@@ -49,7 +49,8 @@ enum GpibError : int {
   EARM = 22, EHDL = 23, EWIP = 26, ERST = 27, EPWR = 28
 };
 
-// The status of an NI-488.2 error; for EDVR the driver error in ibcntl refines it.
+// The status of an NI-488.2 error; for EDVR the driver error in ibcntl refines
+// it, and an errno there (1 to 4095, as linux-gpib gives) becomes the system error.
 Status FromError(int error, long count);
 // The built-in text of a GPIB status; empty for a code that is not one.
 std::string Text(Status status);

@@ -90,6 +90,7 @@ Status NI4882CompliantGPIB::SendAndAwaitServiceRequest(const std::string& comman
                                                        uint32_t timeoutMs) {
   {
     std::lock_guard guard(lock_);
+    ++ticket_;
     state_ = kWaitingForSend;
     waitForCompletion_ = complete;
     completed_ = false;
@@ -123,25 +124,36 @@ Status NI4882CompliantGPIB::SendAndAwaitServiceRequest(const std::string& comman
 void NI4882CompliantGPIB::SRQHandler(int statusByte) {
   bool waitForCompletion = false, completed = false, replied = false;
   size_t replyLength = 0;
+  uint64_t ticket = 0;
   {
     std::lock_guard guard(lock_);
     if (!Active(state_)) return;  // a request nobody waits for
+    ticket = ticket_;
     waitForCompletion = waitForCompletion_;
     completed = completed_;
     replyLength = replyLength_;
     replied = replied_;
   }
+  // Each step first asks whether its sender still waits: one that gave up
+  // may already exchange the next messages on the same descriptor.
+  const auto senderWaits = [this, ticket] {
+    std::lock_guard guard(lock_);
+    return ticket_ == ticket && Active(state_);
+  };
   Status status = 0;
   bool protocolError = false;
   std::string answer;
   // The answer comes first: the event status query queues its own answer behind it.
   if (replyLength > 0 && !replied && (statusByte & kMessageAvailable)) {
+    if (!senderWaits()) return;
     status = ReceiveGPIB(&answer, replyLength);
     replied = status == 0;
   }
   if (!status && waitForCompletion && !completed && (statusByte & kEventSummary)) {
     std::string events;
+    if (!senderWaits()) return;
     status = SendGPIB("*ESR?");
+    if (!status && !senderWaits()) return;
     if (!status) status = ReceiveGPIB(&events, kEventStatusLength);
     if (!status) {
       const long eventStatus = std::strtol(events.c_str(), nullptr, 10);
@@ -150,7 +162,7 @@ void NI4882CompliantGPIB::SRQHandler(int statusByte) {
     }
   }
   std::lock_guard guard(lock_);
-  if (!Active(state_)) return;
+  if (ticket_ != ticket || !Active(state_)) return;
   if (replied && !replied_) reply_ = answer;
   replied_ = replied;
   completed_ = completed;

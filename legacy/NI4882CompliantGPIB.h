@@ -68,6 +68,7 @@ private:
   mutable std::mutex lock_;
   std::condition_variable changed_;
   HandshakeState state_ = kIdle;
+  uint64_t ticket_ = 0;  // the handshake a handler call belongs to
   bool waitForCompletion_ = false;
   bool completed_ = false;
   size_t replyLength_ = 0;

@@ -37,7 +37,11 @@ Status NI4882MGPIB::RegisterDevice() {
                        {{"Err", gpibstatus::kNoRegisterSrqHandler}});
     return gpibstatus::kNoRegisterSrqHandler;
   }
-  srqHandle_ = f.RegisterSRQHandler(GetBoard(), GetPrimaryAddress(), GetSecondaryAddress(), &HandlerEntry, this);
+  {
+    // The library takes a descriptor of its own for the device.
+    std::lock_guard table(gpiblocks::TableLock());
+    srqHandle_ = f.RegisterSRQHandler(GetBoard(), GetPrimaryAddress(), GetSecondaryAddress(), &HandlerEntry, this);
+  }
   if (srqHandle_ > 0) {
     JournexEntry::Note("RegisterDevice", kModule, "Note",
                        Format("RegisterSRQHandler(%d, %d, %d): %d", static_cast<int>(GetBoard()),
@@ -54,7 +58,10 @@ Status NI4882MGPIB::RegisterDevice() {
 
 void NI4882MGPIB::UnregisterDevice() {
   if (srqHandle_ <= 0) return;
-  if (srqLibrary_.Calls().UnRegisterSRQHandler) srqLibrary_.Calls().UnRegisterSRQHandler(srqHandle_);
+  if (srqLibrary_.Calls().UnRegisterSRQHandler) {
+    std::lock_guard table(gpiblocks::TableLock());
+    srqLibrary_.Calls().UnRegisterSRQHandler(srqHandle_);
+  }
   JournexEntry::Note("UnregisterDevice", kModule, "Note", Format("UnRegisterSRQHandler(%d)", srqHandle_));
   srqHandle_ = 0;
 }
@@ -66,7 +73,9 @@ Status NI4882MGPIB::OpenDevice(HostWindow hWnd, GPIBBoardNumbers board, int prim
   SetBoard(board);
   SetPrimaryAddress(primaryAddress);
   SetSecondaryAddress(secondaryAddress);
-  Status status = RegisterDevice();
+  // The library's registration opens the board too: checked first.
+  Status status = CheckBoardFile(board);
+  if (!status) status = RegisterDevice();
   if (!status) status = NI488GPIB::OpenDevice(hWnd, board, primaryAddress, secondaryAddress);
   if (status) CloseDevice(hWnd);
   return status;

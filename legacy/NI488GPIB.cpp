@@ -18,6 +18,7 @@
 #include "logging/JournexEntry.h"
 #include "logging/WireBytes.h"
 #include "platform/Clock.h"
+#include "platform/GpibBoardFile.h"
 
 namespace {
 constexpr std::string_view kModule = "NI488GPIB";
@@ -112,12 +113,15 @@ Status NI488GPIB::LoadLibraries() { return library_.Load(); }
 Status NI488GPIB::FindBoard(int board) {
   ReleaseBoard();
   const NI4882MLibrary::Functions& f = library_.Calls();
-  if (f.ibfindW) {
-    const std::wstring name = L"GPIB" + std::to_wstring(board);
-    boardDescriptor_ = f.ibfindW(name.c_str());
-  } else {
-    const std::string name = "GPIB" + std::to_string(board);
-    boardDescriptor_ = f.ibfind(name.c_str());
+  {
+    std::lock_guard table(gpiblocks::TableLock());
+    if (f.ibfindW) {
+      const std::wstring name = L"GPIB" + std::to_wstring(board);
+      boardDescriptor_ = f.ibfindW(name.c_str());
+    } else {
+      const std::string name = "GPIB" + std::to_string(board);
+      boardDescriptor_ = f.ibfind(name.c_str());
+    }
   }
   boardIndex_ = board;
   const Status status = Finish("FindBoard", Format("ibfind(%d)", board));
@@ -130,7 +134,7 @@ Status NI488GPIB::FindBoard(int board) {
   // index for every configured board, and NI-488.2 takes the index as a
   // board descriptor too: a board that answers under its index is used so.
   int address = 0;
-  f.ibask(board, kOptionPrimaryAddress, &address);
+  OnDescriptor(f.ibask, board, kOptionPrimaryAddress, &address);
   if (Finish("FindBoard", Format("ibask((board)%d, %d): no board named GPIB%d, its index used", board,
                                  kOptionPrimaryAddress, board)) == 0) {
     boardDescriptor_ = board;
@@ -141,11 +145,25 @@ Status NI488GPIB::FindBoard(int board) {
   return status;
 }
 
+Status NI488GPIB::CheckBoardFile(int board) {
+  const int error = GpibBoardOpenError(board);
+  if (error == 0) return 0;
+  const Status status = systemerror::ToStatus(error);
+  JournexEntry::Note("CheckBoardFile", kModule, "Error", Format("the device file of GPIB board %d cannot be opened", board),
+                     {{"errno", error}, {"Err", status}});
+  return status;
+}
+
+void NI488GPIB::GiveBack(int descriptor) {
+  std::lock_guard table(gpiblocks::TableLock());
+  OnDescriptor(library_.Calls().ibonl, descriptor, 0);
+}
+
 void NI488GPIB::ReleaseBoard() {
   // Only a descriptor of ibfind is the module's to give back; a board index
   // belongs to the library, and taking it off line would stop the board.
   if (boardDescriptor_ >= 0 && boardFound_) {
-    library_.Calls().ibonl(boardDescriptor_, 0);
+    GiveBack(boardDescriptor_);
     Finish("CloseBoard", Format("ibonl((board)%d, 0)", boardDescriptor_));
   }
   boardDescriptor_ = -1;
@@ -153,8 +171,10 @@ void NI488GPIB::ReleaseBoard() {
 }
 
 Status NI488GPIB::OpenDeviceConnection(int board, int primaryAddress, int secondaryAddress) {
-  device_ = library_.Calls().ibdev(board, primaryAddress, secondaryAddress, timeoutCode_, 1,
-                                   EndOfStringWord());
+  {
+    std::lock_guard table(gpiblocks::TableLock());
+    device_ = library_.Calls().ibdev(board, primaryAddress, secondaryAddress, timeoutCode_, 1, EndOfStringWord());
+  }
   const Status status = Finish("OpenDeviceConnection",
                                Format("ibdev((board)%d, %d, %d, %d, 1): %d", board, primaryAddress,
                                       secondaryAddress, timeoutCode_, device_));
@@ -163,22 +183,22 @@ Status NI488GPIB::OpenDeviceConnection(int board, int primaryAddress, int second
 }
 
 Status NI488GPIB::GoOnlineDevice() {
-  library_.Calls().ibonl(device_, 1);
+  OnDescriptor(library_.Calls().ibonl, device_, 1);
   return Finish("GoOnlineDevice", Format("ibonl(%d, 1)", device_));
 }
 
 Status NI488GPIB::GoOfflineDevice() {
-  library_.Calls().ibonl(device_, 0);
+  GiveBack(device_);
   return Finish("GoOfflineDevice", Format("ibonl(%d, 0)", device_));
 }
 
 Status NI488GPIB::GoToLocalDevice() {
-  library_.Calls().ibloc(device_);
+  OnDescriptor(library_.Calls().ibloc, device_);
   return Finish("GoToLocalDevice", Format("ibloc(%d)", device_));
 }
 
 Status NI488GPIB::ClearGPIB() {
-  library_.Calls().ibclr(device_);
+  OnDescriptor(library_.Calls().ibclr, device_);
   return Finish("ClearGPIB", Format("ibclr(%d)", device_));
 }
 
@@ -187,13 +207,13 @@ Status NI488GPIB::LockDevice() {
     JournexEntry::Note("LockDevice", kModule, "Warning", "iblck is not offered by the GPIB library: not locked");
     return 0;
   }
-  library_.Calls().iblck(device_, 1, lockWaitMilliseconds_, nullptr);
+  OnDescriptor(library_.Calls().iblck, device_, 1, lockWaitMilliseconds_, nullptr);
   return Finish("LockDevice", Format("iblck(%d, 1, %u)", device_, lockWaitMilliseconds_));
 }
 
 Status NI488GPIB::UnLockDevice() {
   if (!library_.Calls().iblck) return 0;
-  library_.Calls().iblck(device_, 0, lockWaitMilliseconds_, nullptr);
+  OnDescriptor(library_.Calls().iblck, device_, 0, lockWaitMilliseconds_, nullptr);
   return Finish("UnLockDevice", Format("iblck(%d, 0, %u)", device_, lockWaitMilliseconds_));
 }
 
@@ -201,7 +221,7 @@ Status NI488GPIB::SetTimeOutGPIB(int code) {
   timeoutCode_ = gpibtimeout::Normalised(code);
   timeoutMilliseconds_ = gpibtimeout::Milliseconds(timeoutCode_);
   if (!IsOpen()) return 0;
-  library_.Calls().ibtmo(device_, timeoutCode_);
+  OnDescriptor(library_.Calls().ibtmo, device_, timeoutCode_);
   return Finish("SetTimeOutGPIB", Format("ibtmo(%d, %d)", device_, timeoutCode_));
 }
 
@@ -211,23 +231,23 @@ Status NI488GPIB::SetTimeoutMilliseconds(uint32_t milliseconds) {
 
 Status NI488GPIB::ConfigBoardGPIB(int option, int value) {
   if (boardDescriptor_ < 0) return 0;
-  library_.Calls().ibconfig(boardDescriptor_, option, value);
+  OnDescriptor(library_.Calls().ibconfig, boardDescriptor_, option, value);
   return Finish("ConfigBoardGPIB", Format("ibconfig((board)%d, %d, %d)", boardDescriptor_, option, value));
 }
 
 Status NI488GPIB::ConfigDeviceGPIB(int option, int value) {
-  library_.Calls().ibconfig(device_, option, value);
+  OnDescriptor(library_.Calls().ibconfig, device_, option, value);
   return Finish("ConfigDeviceGPIB", Format("ibconfig(%d, %d, %d)", device_, option, value));
 }
 
 Status NI488GPIB::AskConfigBoardGPIB(int option, int* value) {
   *value = 0;
-  library_.Calls().ibask(boardDescriptor_, option, value);
+  OnDescriptor(library_.Calls().ibask, boardDescriptor_, option, value);
   return Finish("AskConfigBoardGPIB", Format("GPIBibask((board)%d, %d, %d)", boardDescriptor_, option, *value));
 }
 
 Status NI488GPIB::CommandGPIB(const std::string& bytes) {
-  library_.Calls().ibcmd(boardDescriptor_, bytes.data(), static_cast<long>(bytes.size()));
+  OnDescriptor(library_.Calls().ibcmd, boardDescriptor_, bytes.data(), static_cast<long>(bytes.size()));
   return Finish("CommandGPIB", Format("ibcmd((board)%d, \"%.80s\", %d)", boardDescriptor_, bytes.c_str(),
                                       static_cast<int>(bytes.size())));
 }
@@ -244,7 +264,7 @@ void NI488GPIB::KeepSpacing() {
 Status NI488GPIB::SendGPIB(const std::string& text) {
   if (!IsOpen()) return NotOpen("SendGPIB");
   KeepSpacing();
-  library_.Calls().ibwrt(device_, text.data(), static_cast<long>(text.size()));
+  OnDescriptor(library_.Calls().ibwrt, device_, text.data(), static_cast<long>(text.size()));
   NoteAccess(NowMicroseconds());
   return Finish("SendGPIB", Format("ibwrt(%d,\"%.80s\",%d)", device_, text.c_str(), static_cast<int>(text.size())),
                 "WireSent", text);
@@ -258,7 +278,7 @@ Status NI488GPIB::ReceiveGPIB(std::string* text, size_t bufferSize) {
   KeepSpacing();
   std::vector<char> buffer(bufferSize, '\0');
   const NI4882MLibrary::Functions& f = library_.Calls();
-  f.ibrd(device_, buffer.data(), static_cast<long>(bufferSize - 1));
+  OnDescriptor(f.ibrd, device_, buffer.data(), static_cast<long>(bufferSize - 1));
   NoteAccess(NowMicroseconds());
   const long count = f.ThreadIbcntl();
   lastCount_ = count > 0 && static_cast<size_t>(count) < bufferSize ? count : 0;
@@ -275,7 +295,7 @@ Status NI488GPIB::NotOpen(std::string_view call) const {
 
 Status NI488GPIB::SerialPoll(uint8_t* statusByte) {
   char value = 0;
-  library_.Calls().ibrsp(device_, &value);
+  OnDescriptor(library_.Calls().ibrsp, device_, &value);
   *statusByte = static_cast<uint8_t>(value);
   return Finish("SerialPoll", Format("ibrsp(%d, %u)", device_, static_cast<unsigned>(*statusByte)));
 }
@@ -293,7 +313,8 @@ Status NI488GPIB::OpenDevice(HostWindow hWnd, GPIBBoardNumbers board, int primar
   SetBoard(board);
   SetPrimaryAddress(primaryAddress);
   SetSecondaryAddress(secondaryAddress);
-  status = FindBoard(board);
+  status = CheckBoardFile(board);
+  if (!status) status = FindBoard(board);
   if (!status) {
     int boardAddress = -1;
     status = AskConfigBoardGPIB(kOptionPrimaryAddress, &boardAddress);
@@ -323,6 +344,7 @@ Status NI488GPIB::OpenDevice(HostWindow hWnd, GPIBBoardNumbers board, int primar
 Status NI488GPIB::OpenBoard(HostWindow hWnd) {
   if (const Status status = LoadLibraries()) return status;
   if (IsOpen()) CloseDevice(hWnd);
+  if (const Status status = CheckBoardFile(GetBoard())) return status;
   return FindBoard(GetBoard());
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "framework/Status.h"
+#include "legacy/GpibDescriptorLocks.h"
 #include "legacy/NI4882MLibrary.h"
 #include "legacy/NI488GPIBConfiguration.h"
 #include "settings/SaveLoadConfigurationConvertor.h"
@@ -111,6 +112,7 @@ public:
   int DeviceDescriptor() const { return device_; }
   int BoardDescriptor() const { return boardDescriptor_; }
   long LastCount() const { return lastCount_; }
+  // The status word of the calling thread's last library call.
   int LastStatusWord() const { return lastStatusWord_; }
   const std::string& LastDeviceError() const { return lastDeviceError_; }
   int TimeoutCode() const { return timeoutCode_; }
@@ -150,6 +152,17 @@ protected:
   static std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
   // Gives the board's descriptor back to the library when it is the module's.
   void ReleaseBoard();
+  // Before any ibfind or ibdev: the board's device file must open (an open
+  // that fails in the library keeps a descriptor); the system's error else.
+  Status CheckBoardFile(int board);
+  // One library call with the descriptor's lock held.
+  template <class Function, class... Args>
+  static int OnDescriptor(Function* function, int descriptor, Args... arguments) {
+    std::lock_guard guard(gpiblocks::DescriptorLock(descriptor));
+    return function(descriptor, arguments...);
+  }
+  // ibonl(descriptor, 0): gives it back to the library's table.
+  void GiveBack(int descriptor);
 
   NI4882MLibrary library_;
 
@@ -165,7 +178,8 @@ private:
   int timeoutCode_ = 13;
   uint32_t timeoutMilliseconds_ = 10000;
   long lastCount_ = 0;
-  int lastStatusWord_ = 0;
+  // The calling thread's: a handler's calls on another thread leave it alone.
+  static inline thread_local int lastStatusWord_ = 0;
   std::string lastDeviceError_;
   uint64_t lastAccess_ = 0;
 };

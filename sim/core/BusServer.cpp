@@ -1,5 +1,6 @@
 #include "sim/core/BusServer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <nlohmann/json.hpp>
@@ -101,7 +102,14 @@ BusBinding* BusServer::Requesting(int board) const {
   return nullptr;
 }
 
+void BusServer::AutoPoll(int board) {
+  // The board's kernel side polls every requesting device and queues its
+  // status byte: the service-request line is clear again.
+  while (BusBinding* device = Requesting(board)) queued_[device->Resource()].push_back(device->Device().SerialPoll());
+}
+
 void BusServer::ServiceRequested(int board) {
+  if (autopoll_[board] > 0) return AutoPoll(board);
   BusBinding* device = Requesting(board);
   if (!device) return;
   std::vector<SrqWait> waiting;
@@ -196,10 +204,18 @@ void BusServer::Handle(int sessionId, const std::vector<std::string>& words,
     for (const auto& [resource, binding] : devices_) line += " " + resource;
     return Reply(sessionId, line);
   }
-  if (verb == "board" || verb == "srq" || verb == "waitsrq" || verb == "command" || verb == "ifc") {
+  if (verb == "board" || verb == "srq" || verb == "waitsrq" || verb == "command" || verb == "ifc" ||
+      verb == "autopoll") {
     const int board = ParseBoard(argument(1));
     if (board < 0) return Reply(sessionId, "error noboard " + argument(1));
     if (verb == "board") return Reply(sessionId, "ok " + std::to_string(boardAddress_));
+    if (verb == "autopoll") {
+      // Counted, as every user of the board may switch it on and off.
+      int& users = autopoll_[board];
+      users = std::max(0, users + (argument(2) == "1" ? 1 : -1));
+      if (users > 0) AutoPoll(board);
+      return Reply(sessionId, "ok " + std::to_string(users));
+    }
     if (verb == "srq") return Reply(sessionId, Requesting(board) ? "ok 1" : "ok 0");
     if (verb == "waitsrq") {
       if (BusBinding* device = Requesting(board)) return Reply(sessionId, "ok " + device->Resource());
@@ -226,8 +242,8 @@ void BusServer::Handle(int sessionId, const std::vector<std::string>& words,
     }
     return Reply(sessionId, verb == "ifc" ? "ok" : "ok " + std::to_string(payload.size()));
   }
-  static const char* const kDeviceVerbs[] = {"find",   "write",  "read",    "clear", "trigger", "poll",
-                                            "local",  "remote", "lockout", "waitrqs", "state", "set"};
+  static const char* const kDeviceVerbs[] = {"find",  "write",   "read",    "clear", "trigger", "poll", "local",
+                                            "remote", "lockout", "waitrqs", "state", "set",     "rqs"};
   bool deviceVerb = false;
   for (const char* known : kDeviceVerbs) deviceVerb = deviceVerb || verb == known;
   if (!deviceVerb) return Reply(sessionId, "error badrequest unknown request " + verb);
@@ -285,7 +301,15 @@ void BusServer::Handle(int sessionId, const std::vector<std::string>& words,
     device->Device().Family().Trigger();
     device->Device().UpdateServiceRequest();
   }
-  if (verb == "poll") return Reply(sessionId, "ok " + std::to_string(device->Device().SerialPoll()));
+  if (verb == "poll" || verb == "rqs") {
+    // A byte the board polled automatically is answered first.
+    std::deque<int>& queue = queued_[device->Resource()];
+    if (verb == "rqs") return Reply(sessionId, queue.empty() ? "ok 0" : "ok 1");
+    if (queue.empty()) return Reply(sessionId, "ok " + std::to_string(device->Device().SerialPoll()));
+    const int statusByte = queue.front();
+    queue.pop_front();
+    return Reply(sessionId, "ok " + std::to_string(statusByte));
+  }
   if (verb == "local") device->SetRemote(false);
   if (verb == "remote") device->SetRemote(true);
   if (verb == "lockout") device->SetLockout(true);

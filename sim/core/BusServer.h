@@ -2,6 +2,7 @@
 // The simulated instrument bus: GPIB boards and VISA resources served on a
 // Unix stream socket to the simulated vendor libraries. The request lines
 // and answers are described in docs/simulator.md ("The bus socket").
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -61,6 +62,8 @@ private:
   void Handle(int sessionId, const std::vector<std::string>& words, const std::string& payload);
   void Reply(int sessionId, const std::string& line, const std::string& payload = "");
   BusBinding* Requesting(int board) const;
+  // Automatic serial polling of a board: polls its requesting devices now.
+  void AutoPoll(int board);
 
   SimulatorContext& context_;
   std::string path_;
@@ -71,6 +74,8 @@ private:
   std::map<int, std::unique_ptr<Session>> sessions_;
   std::vector<SrqWait> srqWaits_;
   std::vector<RqsWait> rqsWaits_;
+  std::map<int, int> autopoll_;                     // board -> users that switched it on
+  std::map<std::string, std::deque<int>> queued_;  // status bytes polled automatically
   int nextSession_ = 1;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

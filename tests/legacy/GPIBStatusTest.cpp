@@ -28,6 +28,8 @@ TEST(GPIBStatus, ErrorNumbersMapToTheirCodes) {
       {0, static_cast<long>(0xE1080080u), 0x3000023B}, {0, static_cast<long>(0xE1080081u), 0x3000023B},
       {0, static_cast<long>(0xE1080086u), 0x30000240}, {0, static_cast<long>(0xE00A0047u), 0x30000241},
       {0, static_cast<long>(0xE1060072u), 0x30000208},
+      // linux-gpib's EDVR carries the system's error number (13 EACCES, 6 ENXIO).
+      {0, 13, 0x3000700D},          {0, 6, 0x30007006},          {0, 4096, 0x30000208},
       // Driver codes refine only EDVR.
       {2, static_cast<long>(0xE1060071u), 0x3000020A},
   };

@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -14,7 +20,9 @@
 
 #include "LegacyTestBench.h"
 #include "legacy/GPIBStatus.h"
+#include "support/ChildExit.h"
 #include "support/GpibDescriptors.h"
+#include "support/ScopedVariable.h"
 
 namespace {
 
@@ -47,6 +55,54 @@ private:
   std::mutex lock_;
   std::condition_variable changed_;
   std::vector<int> statusBytes_;
+};
+
+// SIGUSR2 every 10 ms to the given threads, as a profiler or an interval
+// timer sends signals; the handler does nothing and the system calls it
+// interrupts are not restarted by the system. (The simulator in this process
+// is spared: it stands for an instrument elsewhere.) The handler stays
+// installed: a signal still on its way must not find the default action.
+class SignalsEveryTenMs {
+public:
+  explicit SignalsEveryTenMs(std::vector<pid_t> threads) {
+    struct sigaction action {};
+    action.sa_handler = [](int) {};
+    sigaction(SIGUSR2, &action, nullptr);
+    ticker_ = std::thread([this, threads] {
+      while (!stop_) {
+        for (pid_t thread : threads) syscall(SYS_tgkill, getpid(), thread, SIGUSR2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));  // the pace of the signals
+      }
+    });
+  }
+  ~SignalsEveryTenMs() {
+    stop_ = true;
+    ticker_.join();
+  }
+
+private:
+  std::atomic<bool> stop_{false};
+  std::thread ticker_;
+};
+
+// Notes the thread its service-request handler runs on (the library's).
+class HandlerThreadGPIB : public NI4882CompliantGPIB {
+public:
+  using NI4882CompliantGPIB::NI4882CompliantGPIB;
+  void SRQHandler(int statusByte) override {
+    handlerThread_ = static_cast<pid_t>(syscall(SYS_gettid));
+    NI4882CompliantGPIB::SRQHandler(statusByte);
+  }
+  std::atomic<pid_t> handlerThread_{0};
+};
+
+// A handshake with a wait of its own length.
+class ShortWaitGPIB : public NI4882CompliantGPIB {
+public:
+  using NI4882CompliantGPIB::NI4882CompliantGPIB;
+  Status SendWaiting(const std::string& command, uint32_t waitMs) {
+    return SendAndAwaitServiceRequest(command, true, 0, nullptr, waitMs);
+  }
 };
 
 }  // namespace
@@ -219,4 +275,112 @@ TEST_F(CompliantGPIBTest, TheMinimumWaitHoldsAcrossObjectsOfOneDevice) {
   ASSERT_EQ(second.SendGPIB("*CLS"), 0u);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60))
       << "the other object's access counts";
+}
+
+// The sender gives up while the handler still reads the late answer of
+// "*ESR?" on the same descriptor: the next exchange waits for that read
+// instead of entering the library beside it (linux-gpib aborts then), and
+// the handler does nothing more for the sender that gave up.
+TEST_F(CompliantGPIBTest, TheNextExchangeWaitsForAHandlerStillReading) {
+  ShortWaitGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib.SetTimeOutGPIB(12), 0u);  // 3 s
+  source_.SetFault(sim::FaultKind::kLate, 2500);
+  source_.ResetLog();
+  // The handler starts within the second and then reads for 2.5 s.
+  EXPECT_EQ(gpib.SendWaiting("*CLS;VOLT 1;*OPC", 1000), 0x3000019Au);
+  EXPECT_EQ(gpib.SendGPIB("*CLS"), 0u);
+  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;VOLT 1;*OPC", "*ESR?", "*CLS"}));
+  source_.ClearFaults();
+}
+
+// One address registered twice (a stream beside an older object of the same
+// instrument): the request is polled once and reaches the registration that
+// expects it, whichever came first; also when the board polls automatically
+// (the kernel then clears the line and queues the byte).
+TEST_F(CompliantGPIBTest, ARequestReachesTheRegistrationThatExpectsIt) {
+  for (const bool autopoll : {false, true}) {
+    CountingGPIB idle(GPIB0, 6, 0), expecting(GPIB0, 6, 0);
+    ASSERT_EQ(idle.OpenDevice(0), 0u);
+    ASSERT_EQ(expecting.OpenDevice(0), 0u);
+    ASSERT_EQ(idle.ConfigBoardGPIB(0x7, autopoll ? 1 : 0), 0u);
+    ASSERT_EQ(expecting.SrqLibrary().Calls().SetExpectingSRQ(expecting.SrqHandle(), 1), 0);
+    ASSERT_EQ(idle.SendGPIB("*CLS"), 0u);  // the event of the round before ends
+    ASSERT_EQ(idle.SendGPIB("*ESE 1;*SRE 32;*OPC"), 0u);
+    const std::vector<int> requests = expecting.WaitForRequests(1);
+    ASSERT_EQ(requests.size(), 1u) << autopoll;
+    EXPECT_EQ(requests[0] & 0x60, 0x60) << autopoll;
+    EXPECT_TRUE(idle.WaitForRequests(0).empty()) << autopoll;
+    if (autopoll) {
+      EXPECT_EQ(idle.ConfigBoardGPIB(0x7, 0), 0u);
+    }
+  }
+}
+
+// A child of a process that registered has none of its threads: it
+// unregisters and exits at once instead of waiting for them.
+TEST_F(CompliantGPIBTest, AForkedChildUnregistersAndExitsAtOnce) {
+  CountingGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  const GPIBSRQLibrary::Functions& srq = gpib.SrqLibrary().Calls();
+  const int handle = gpib.SrqHandle();
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) std::exit(srq.UnRegisterSRQHandler(handle) == 0 ? 0 : 1);  // static destructors run
+  const int exited = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+  ASSERT_GE(exited, 0);
+  pollfd entry{exited, POLLIN, 0};
+  const bool ended = poll(&entry, 1, 10000) == 1;  // a bound for loaded machines: it takes milliseconds
+  close(exited);
+  if (!ended) kill(child, SIGKILL);
+  int status = -1;
+  EXPECT_EQ(WaitForChildExit(child, status), 0);
+  EXPECT_TRUE(ended) << "the child hangs at exit";
+}
+
+// With gpib.conf naming the board, the library waits on a board descriptor
+// of its own and leaves the time-out of the board index (the program's) as
+// it was; it probes only the configured boards' lines, as linux-gpib
+// complains on stderr about any other index.
+TEST_F(CompliantGPIBTest, TheLibraryLeavesTheBoardIndexAndOtherBoardsAlone) {
+  WriteFile(bench_.Path("gpib.conf"), "interface { minor = 0 name = \"violet\" }\ninterface { minor = 1 name = \"bench\" }\n");
+  ScopedVariable configuration("IB_CONFIG", bench_.Path("gpib.conf"));
+  bench_.Simulator().Add("other", {{"transport", "gpib"}, {"board", "1"}, {"address", "3"}});
+  NI488GPIB board(GPIB1, 3, 0);  // the program's own use of the board index
+  ASSERT_EQ(board.OpenBoard(0), 0u);
+  int timeoutCode = 0;
+  ASSERT_EQ(board.AskConfigBoardGPIB(0x3, &timeoutCode), 0u);
+  CountingGPIB gpib(GPIB1, 3, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib.SrqLibrary().Calls().SetExpectingSRQ(gpib.SrqHandle(), 1), 0);
+  ASSERT_EQ(gpib.SendGPIB("*CLS;*ESE 1;*SRE 32;*OPC"), 0u);
+  ASSERT_EQ(gpib.WaitForRequests(1).size(), 1u);  // the library has waited on the board
+  int after = 0;
+  ASSERT_EQ(board.AskConfigBoardGPIB(0x3, &after), 0u);
+  EXPECT_EQ(after, timeoutCode) << "the board index keeps its time-out";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(gpib.SrqLibrary().Calls().CheckGPIBBusses(), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// Every wait of a handshake (the sender's, the library's wait for the line,
+// the handler's reads of late answers) keeps its deadline while signals
+// interrupt it: none ends early and none starts again.
+TEST_F(CompliantGPIBTest, HandshakesKeepTheirDeadlinesWhileSignalsArrive) {
+  HandlerThreadGPIB gpib(GPIB0, 6, 0);
+  ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib.SetTimeOutGPIB(11), 0u);  // 1 s
+  ASSERT_EQ(gpib.SaveSendGPIB(0, "VOLT 5", true, 0, nullptr), 0u);
+  ASSERT_NE(gpib.handlerThread_.load(), 0);
+  source_.SetFault(sim::FaultKind::kLate, 100);  // the handler's read of "*ESR?" waits
+  SignalsEveryTenMs signals({static_cast<pid_t>(syscall(SYS_gettid)), gpib.handlerThread_.load()});
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 2", true, 0, nullptr), 0u);
+  EXPECT_EQ(gpib.LastSendCount(), 1);
+  source_.ClearFaults();
+  ASSERT_EQ(gpib.SendGPIB("*SRE 0"), 0u);
+  uint8_t statusByte = 0;
+  ASSERT_EQ(gpib.SerialPoll(&statusByte), 0u);  // a request still on the line ends
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(gpib.SaveSendGPIB(0, "VOLT 1", true, 0, nullptr), 0x3000019Au);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "the 1 s wait ended";
 }

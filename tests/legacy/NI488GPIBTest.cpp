@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <nlohmann/json.hpp>
 
 #include "LegacyTestBench.h"
 #include "LogCollector.h"
 #include "legacy/GPIBStatus.h"
+#include "legacy/NI4882CompliantGPIB.h"
 #include "support/GpibDescriptors.h"
 #include "support/ScopedVariable.h"
 
@@ -318,4 +320,24 @@ TEST_F(NI488GPIBTest, TheBoardIsFoundByItsNameOrItsIndexAndEveryDescriptorGoesBa
     EXPECT_EQ(device.CloseBoard(0), 0u);
     EXPECT_EQ(NextGpibDescriptor(row.probeBoard), before) << row.probeBoard;
   }
+}
+
+// A board whose device file does not open (no permission, no driver, an
+// adapter unplugged) fails before the library is asked for a descriptor,
+// which it would keep: the status names the system's reason.
+TEST_F(NI488GPIBTest, ABoardThatCannotBeOpenedTakesNoDescriptor) {
+  const int before = NextGpibDescriptor();
+  std::filesystem::create_directories(bench_.Path("dev"));  // without gpib0
+  {
+    ScopedVariable devices("SWMATRIX_GPIB_DEVICES", bench_.Path("dev"));
+    NI488GPIB plain(GPIB0, 5, 0);
+    NI4882CompliantGPIB registering(GPIB0, 5, 0);
+    for (NI488GPIB* device : {&plain, static_cast<NI488GPIB*>(&registering)}) {
+      const Status status = device->OpenDevice(0);
+      EXPECT_EQ(status, 0x30007002u);
+      EXPECT_EQ(ErrorText(*device, status), "System error 2: No such file or directory");
+      EXPECT_EQ(device->OpenBoard(0), 0x30007002u);
+    }
+  }
+  EXPECT_EQ(NextGpibDescriptor(), before);
 }

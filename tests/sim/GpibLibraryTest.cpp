@@ -1,11 +1,18 @@
 // The simulated GPIB library (build/lib/sim/libgpib.so.0), loaded as the
 // module loads it and driven against an in-process simulator's bus. It must
-// keep linux-gpib's contract where the module depends on it: boards found by
+// be as strict as linux-gpib where a caller can go wrong: boards found by
 // their gpib.conf name exactly, board descriptors equal to the board index,
-// a descriptor table of 4096 entries that only ibonl(ud, 0) empties, and no
-// ibfindW, ibnotify or iblck.
+// a descriptor table of 4096 entries that only ibonl(ud, 0) empties and that
+// keeps the entry of a failed open, ENEB when it is full, an abort when two
+// threads are inside calls on one descriptor, automatic serial polling per
+// board, and no ibfindW, ibnotify or iblck.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
 #include "SimTestIo.h"
 #include "sim/core/Simulator.h"
@@ -14,8 +21,8 @@
 
 namespace {
 
-constexpr int kErr = 0x8000, kTimo = 0x4000, kEnd = 0x2000, kSrqi = 0x1000, kCmpl = 0x0100;
-constexpr int kEdvr = 0, kEarg = 4, kEabo = 6, kEtab = 20;
+constexpr int kErr = 0x8000, kTimo = 0x4000, kEnd = 0x2000, kSrqi = 0x1000, kRqs = 0x0800, kCmpl = 0x0100;
+constexpr int kEdvr = 0, kEarg = 4, kEabo = 6, kEneb = 7;
 constexpr int kT1s = 11, kT100ms = 9;
 
 struct Gpib {
@@ -31,6 +38,7 @@ struct Gpib {
   int (*ibwait)(int, int);
   int (*iblines)(int, short*);
   int (*ibask)(int, int, int*);
+  int (*ibconfig)(int, int, int);
   int (*ThreadIbsta)();
   int (*ThreadIberr)();
   long (*ThreadIbcntl)();
@@ -54,6 +62,7 @@ struct Gpib {
     Resolve(ibwait, "ibwait");
     Resolve(iblines, "iblines");
     Resolve(ibask, "ibask");
+    Resolve(ibconfig, "ibconfig");
     Resolve(ThreadIbsta, "ThreadIbsta");
     Resolve(ThreadIberr, "ThreadIberr");
     Resolve(ThreadIbcntl, "ThreadIbcntl");
@@ -140,13 +149,18 @@ TEST_F(GpibLibrary, BoardsAreFoundByTheirExactNameOrUsedByTheirIndex) {
   int address = -1;
   EXPECT_EQ(gpib_.ibask(1, 0x1, &address), kCmpl);
   EXPECT_EQ(address, 0);
+  testing::internal::CaptureStderr();
+  short lines = 0;
+  EXPECT_EQ(gpib_.iblines(2, &lines), kErr);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("libgpib: invalid descriptor 2"), std::string::npos)
+      << "as linux-gpib, a call on a board that is not configured says so on stderr";
   EXPECT_EQ(gpib_.ibask(2, 0x1, &address), kErr);
   EXPECT_EQ(gpib_.ThreadIberr(), kEdvr);
   EXPECT_EQ(gpib_.ibdev(2, 5, 0, kT1s, 1, 0), -1) << "board 2 is not configured";
 }
 
 // Every ibfind and ibdev takes an entry of the table; a full table fails
-// the call with ETAB and linux-gpib's message, and ibonl(ud, 0) frees one.
+// the call with ENEB and linux-gpib's message, and ibonl(ud, 0) frees one.
 TEST_F(GpibLibrary, TheDescriptorTableHoldsWhatTheRealOneHolds) {
   std::vector<int> opened;
   for (int ud = gpib_.ibfind("violet"); ud >= 0; ud = gpib_.ibdev(0, 5, 0, kT1s, 1, 0)) opened.push_back(ud);
@@ -154,7 +168,7 @@ TEST_F(GpibLibrary, TheDescriptorTableHoldsWhatTheRealOneHolds) {
   EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), -1);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("libgpib: out of room in ibConfigs[]"), std::string::npos);
   EXPECT_EQ(gpib_.ThreadIbsta(), kErr);
-  EXPECT_EQ(gpib_.ThreadIberr(), kEtab);
+  EXPECT_EQ(gpib_.ThreadIberr(), kEneb);
   ASSERT_EQ(opened.size(), 4096u - 16u);
   EXPECT_EQ(opened.front(), 16);
   EXPECT_EQ(gpib_.ibonl(opened[100], 0), kCmpl);
@@ -180,13 +194,75 @@ TEST_F(GpibLibrary, ServiceRequestAndBoardCommands) {
   gpib_.ibtmo(board, kT100ms);
   EXPECT_EQ(gpib_.ibwait(board, kSrqi | kTimo) & (kSrqi | kTimo), kTimo);  // the poll ended it
   // Without automatic polling a device does not see its own request.
+  gpib_.ibwrt(ud, "*CLS\n", 5);
   gpib_.ibwrt(ud, "*OPC\n", 5);
   gpib_.ibtmo(ud, kT100ms);
-  EXPECT_EQ(gpib_.ibwait(ud, 0x0800 | kTimo), kCmpl | kTimo);
+  EXPECT_EQ(gpib_.ibwait(ud, kRqs | kTimo), kCmpl | kTimo);
+  EXPECT_EQ(gpib_.ibwait(ud, 0), kCmpl);
+  // With it the board polls the device itself and clears the line: the
+  // device's descriptor shows RQS until its queued byte is read.
+  EXPECT_EQ(gpib_.ibconfig(board, 0x7, 1), kCmpl);
+  EXPECT_EQ(gpib_.ibwait(board, kSrqi | kTimo), kCmpl | kTimo);
+  EXPECT_EQ(gpib_.ibwait(ud, 0), kCmpl | kRqs);
+  gpib_.ibwrt(ud, "*CLS\n", 5);
+  gpib_.ibwrt(ud, "*OPC\n", 5);
+  EXPECT_EQ(gpib_.ibwait(board, kSrqi | kTimo), kCmpl | kTimo) << "polled again at once";
+  for (int queued = 0; queued < 2; ++queued) {
+    EXPECT_EQ(gpib_.ibrsp(ud, &status), kCmpl);
+    EXPECT_EQ(static_cast<unsigned char>(status), 96) << queued;
+  }
+  EXPECT_EQ(gpib_.ibwait(ud, 0), kCmpl);
+  EXPECT_EQ(gpib_.ibconfig(board, 0x7, 0), kCmpl);
 
   EXPECT_EQ(gpib_.ibcmd(ud, "\x11", 1), kErr);  // commands go to a board
   EXPECT_EQ(gpib_.ThreadIberr(), kEarg);
   gpib_.ibonl(ud, 0);
+}
+
+// A board whose device file does not open fails the open with EDVR and
+// errno in ibcntl, and the entry it took stays taken, as linux-gpib's does.
+TEST_F(GpibLibrary, AFailedOpenKeepsItsEntryAndGivesTheSystemsError) {
+  const int first = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
+  ASSERT_GE(first, 16);
+  gpib_.ibonl(first, 0);
+  std::filesystem::create_directories(directory_.File("dev/gpib0"));
+  {
+    ScopedVariable devices("SWMATRIX_GPIB_DEVICES", directory_.File("dev"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), -1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("gpib0"), std::string::npos);
+    EXPECT_EQ(gpib_.ThreadIbsta(), kErr);
+    EXPECT_EQ(gpib_.ThreadIberr(), kEdvr);
+    EXPECT_EQ(gpib_.ThreadIbcntl(), EISDIR);
+    EXPECT_EQ(gpib_.ibfind("violet"), -1);
+    EXPECT_EQ(gpib_.ThreadIbcntl(), EISDIR);
+  }
+  const int next = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
+  EXPECT_EQ(next, first + 2) << "both failed opens kept their entries";
+  gpib_.ibonl(next, 0);
+}
+
+// linux-gpib asserts that a descriptor's lock is free when a call that locks
+// the board (ibrd, ibwrt, ibask, ibcmd) begins: a second thread aborts.
+TEST_F(GpibLibrary, TwoThreadsInsideCallsOnOneDescriptorAbort) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const int ud = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
+  EXPECT_DEATH(
+      {
+        std::thread reading([&] { Read(ud, 100); });  // nothing to read: inside for a second
+        int value = 0;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (std::chrono::steady_clock::now() < end) gpib_.ibask(ud, 0x3, &value);
+        reading.join();
+      },
+      "Assertion `conf->has_lock == 0' failed");
+  // One after the other is fine, on one descriptor or on several at once.
+  const int other = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
+  std::thread writing([&] { gpib_.ibwrt(other, "*CLS\n", 5); });
+  EXPECT_EQ(gpib_.ibwrt(ud, "*CLS\n", 5), kCmpl | kEnd);
+  writing.join();
+  gpib_.ibonl(ud, 0);
+  gpib_.ibonl(other, 0);
 }
 
 TEST(GpibLibraryWithoutBus, ReportsTheDriverMissing) {

@@ -2,12 +2,23 @@
 // carried over swmsim's bus socket to the simulated instruments. Each call
 // sets the calling thread's status word, error and count (ThreadIbsta,
 // ThreadIberr, ThreadIbcntl) and the process-wide ibsta, iberr, ibcnt and
-// ibcntl; the status word has 0x8000 (ERR) set on failure. Like linux-gpib
-// it offers neither ibfindW, ibnotify nor iblck, finds boards by their
-// gpib.conf name exactly, and hands out descriptors from a table of fixed
-// size that only ibonl(ud, 0) empties (GpibUnits.h).
+// ibcntl; the status word has 0x8000 (ERR) set on failure. It is as strict
+// as linux-gpib where a caller can go wrong: it offers neither ibfindW,
+// ibnotify nor iblck, finds boards by their gpib.conf name exactly, hands
+// out descriptors from a table of fixed size that only ibonl(ud, 0) empties
+// and that keeps the entry of an open that failed (GpibUnits.h), answers a
+// full table with ENEB, and aborts the process when two threads are inside
+// calls that lock the board on one descriptor. With $SWMATRIX_GPIB_DEVICES
+// set, a board is opened through its device file there (gpib0, gpib1, ...),
+// as linux-gpib opens /dev/gpibN: a file that cannot be opened fails the
+// open with EDVR and the system's error number in ibcntl.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -23,9 +34,9 @@ using simlib::GpibUnit;
 constexpr int kErr = 0x8000, kTimo = 0x4000, kEnd = 0x2000, kSrqi = 0x1000, kRqs = 0x0800,
               kCmpl = 0x0100;
 // Error numbers.
-constexpr int kEdvr = 0, kEnol = 2, kEarg = 4, kEabo = 6, kEcap = 11, kEtab = 20;
+constexpr int kEdvr = 0, kEnol = 2, kEarg = 4, kEabo = 6, kEneb = 7, kEcap = 11;
 // ibask / ibconfig options used here.
-constexpr int kOptionPad = 0x1, kOptionSad = 0x2, kOptionTmo = 0x3, kOptionEot = 0x4,
+constexpr int kOptionPad = 0x1, kOptionSad = 0x2, kOptionTmo = 0x3, kOptionEot = 0x4, kOptionAutopoll = 0x7,
               kOptionEosRead = 0xC, kOptionEosWrite = 0xD, kOptionEosCompare = 0xE,
               kOptionEosChar = 0xF;
 // iblines bits for the service request line.
@@ -43,8 +54,44 @@ int Fail(int error, long count = 0) { return Finish(kErr, error, count); }
 
 std::optional<GpibUnit> UnitOrFail(int descriptor) {
   std::optional<GpibUnit> unit = simlib::Unit(descriptor);
-  if (!unit) Fail(kEdvr);
+  if (!unit) {
+    std::fprintf(stderr, "libgpib: invalid descriptor %d\n", descriptor);
+    Fail(kEdvr);
+  }
   return unit;
+}
+
+// Held for a call that locks the board; a second thread entering such a call
+// on the same descriptor fails linux-gpib's assertion, which aborts.
+class DescriptorCall {
+public:
+  explicit DescriptorCall(int descriptor) : descriptor_(descriptor) {
+    if (simlib::TakeDescriptorLock(descriptor)) return;
+    std::fprintf(stderr, "%s: ibutil.c: conf_lock_board: Assertion `conf->has_lock == 0' failed.\n",
+                 program_invocation_short_name);
+    std::abort();
+  }
+  ~DescriptorCall() { simlib::ReleaseDescriptorLock(descriptor_); }
+  DescriptorCall(const DescriptorCall&) = delete;
+  DescriptorCall& operator=(const DescriptorCall&) = delete;
+
+private:
+  const int descriptor_;
+};
+
+// 0 when the board's device file opens (or none is simulated), else errno.
+int OpenBoardFile(int board) {
+  const char* directory = std::getenv("SWMATRIX_GPIB_DEVICES");
+  if (!directory || !*directory) return 0;
+  const std::string path = std::string(directory) + "/gpib" + std::to_string(board);
+  const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;
+    std::fprintf(stderr, "libgpib: failed to open device file '%s'\n", path.c_str());
+    return error;
+  }
+  close(fd);
+  return 0;
 }
 
 std::string BoardName(const GpibUnit& unit) { return "GPIB" + std::to_string(unit.boardIndex); }
@@ -63,16 +110,22 @@ int FailFromAnswer(const BusAnswer& answer) {
   return Fail(what == "nodevice" || what == "nolistener" ? kEnol : kEarg);
 }
 
-// A new descriptor for the unit; a full table fails as linux-gpib's does.
+// A new descriptor for the unit, then the board opened. A full table fails
+// as linux-gpib's does (ENEB); a board that cannot be opened fails with
+// EDVR and errno in ibcntl, and its entry stays taken.
 int NewDescriptor(const GpibUnit& unit, const char* caller) {
   const int descriptor = simlib::OpenDescriptor(unit);
-  if (descriptor >= 0) {
-    Finish(kCmpl);
-    return descriptor;
+  if (descriptor < 0) {
+    std::fprintf(stderr, "libgpib: out of room in ibConfigs[]\nlibgpib: %s failed to get descriptor\n", caller);
+    Fail(kEneb);
+    return -1;
   }
-  std::fprintf(stderr, "libgpib: out of room in ibConfigs[]\nlibgpib: %s failed to get descriptor\n", caller);
-  Fail(kEtab);
-  return -1;
+  if (const int error = OpenBoardFile(unit.boardIndex)) {
+    Fail(kEdvr, error);
+    return -1;
+  }
+  Finish(kCmpl);
+  return descriptor;
 }
 
 int WaitLimitMs(const GpibUnit& unit) {
@@ -109,14 +162,15 @@ int ibfind(const char* name) {
     Fail(kEdvr);
     return -1;
   }
+  const int descriptor = NewDescriptor(*simlib::Unit(*index), "ibfind");
+  if (descriptor < 0) return -1;
   BusAnswer answer;
   if (!Ask("board GPIB" + std::to_string(*index), "", false, kBusMarginMs, &answer)) return -1;
   if (!answer.Ok()) {
     Fail(kEdvr);
     return -1;
   }
-  std::optional<GpibUnit> board = simlib::Unit(*index);
-  return NewDescriptor(*board, "ibfind");
+  return descriptor;
 }
 
 int ibdev(int board, int pad, int sad, int tmo, int eot, int eos) {
@@ -148,6 +202,7 @@ int ibonl(int ud, int v) {
 }
 
 int ibwrt(int ud, const void* buffer, long count) {
+  const DescriptorCall call(ud);
   const std::optional<GpibUnit> unit = UnitOrFail(ud);
   if (!unit) return threadStatus;
   if (unit->board || count < 0 || (count > 0 && !buffer)) return Fail(kEarg);
@@ -160,6 +215,7 @@ int ibwrt(int ud, const void* buffer, long count) {
 }
 
 int ibrd(int ud, void* buffer, long count) {
+  const DescriptorCall call(ud);
   const std::optional<GpibUnit> unit = UnitOrFail(ud);
   if (!unit) return threadStatus;
   if (unit->board || count < 0 || (count > 0 && !buffer)) return Fail(kEarg);
@@ -192,6 +248,7 @@ int ibrsp(int ud, char* statusByte) {
 }
 
 int ibcmd(int ud, const void* buffer, long count) {
+  const DescriptorCall call(ud);
   const std::optional<GpibUnit> unit = UnitOrFail(ud);
   if (!unit) return threadStatus;
   if (!unit->board || count < 0 || (count > 0 && !buffer)) return Fail(kEarg);
@@ -232,6 +289,14 @@ int ibconfig(int ud, int option, int value) {
       break;
     case kOptionEot: unit->eot = value; break;
     case kOptionEosChar: unit->eos = (unit->eos & ~0xFF) | (value & 0xFF); break;
+    case kOptionAutopoll: {
+      // Automatic serial polling is the board's, switched by any of its users.
+      BusAnswer answer;
+      if (!Ask("autopoll " + BoardName(*unit) + (value ? " 1" : " 0"), "", false, kBusMarginMs, &answer))
+        return threadStatus;
+      if (!answer.Ok()) return FailFromAnswer(answer);
+      break;
+    }
     default: break;  // accepted; the simulated bus has no use for it
   }
   simlib::UpdateUnit(ud, *unit);
@@ -239,6 +304,7 @@ int ibconfig(int ud, int option, int value) {
 }
 
 int ibask(int ud, int option, int* value) {
+  const DescriptorCall call(ud);
   const std::optional<GpibUnit> unit = UnitOrFail(ud);
   if (!unit) return threadStatus;
   if (!value) return Fail(kEarg);
@@ -269,12 +335,18 @@ int ibwait(int ud, int mask) {
   const std::optional<GpibUnit> unit = UnitOrFail(ud);
   if (!unit) return threadStatus;
   if (!unit->board) {
-    // A device sees its own request only when the board polls automatically
-    // (autopoll); this bus does not, as a gpib.conf without it: a wait for
-    // RQS ends at the device's time-out.
-    if (!(mask & kRqs)) return Finish(kCmpl);
-    std::this_thread::sleep_for(std::chrono::milliseconds(WaitLimitMs(*unit)));
-    return Finish(kCmpl | kTimo);
+    // A device sees its own request only when its board polls automatically
+    // (ibconfig IbcAUTOPOLL): RQS while a polled status byte is queued for it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitLimitMs(*unit));
+    for (;;) {
+      BusAnswer answer;
+      if (!Ask("rqs " + unit->resource, "", false, kBusMarginMs, &answer)) return threadStatus;
+      if (!answer.Ok()) return FailFromAnswer(answer);
+      if (answer.Word(1) == "1") return Finish(kCmpl | kRqs);
+      if (!(mask & kRqs)) return Finish(kCmpl);
+      if (std::chrono::steady_clock::now() >= deadline) return Finish(kCmpl | kTimo);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
   }
   if (!(mask & kSrqi)) return Finish(kCmpl);
   const int waitMs = (mask & kTimo) ? WaitLimitMs(*unit) : 3'600'000;

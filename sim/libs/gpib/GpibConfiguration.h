@@ -5,16 +5,12 @@
 // IB_CONFIG the library behaves as if the file that linux-gpib ships were
 // installed: board 0 named "violet", and boards 1 to 3 configured without
 // a name (the simulated bus has four boards).
-#include <map>
-#include <string>
+#include "gpibsrq/GpibConf.h"
 
 namespace simlib {
 
-// Board index -> name ("" when the section has none).
-using GpibBoards = std::map<int, std::string>;
+using gpibconf::GpibBoards;
 
 GpibBoards ReadGpibConfiguration();
-// The sections of a gpib.conf text.
-GpibBoards ParseGpibConfiguration(const std::string& text);
 
 }  // namespace simlib

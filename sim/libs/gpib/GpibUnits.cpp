@@ -1,6 +1,9 @@
 #include "sim/libs/gpib/GpibUnits.h"
 
+#include <pthread.h>
+
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -17,6 +20,12 @@ struct Table {
 };
 
 std::mutex tableLock;
+// As linux-gpib's own fork handlers: a child gets the table whole and unlocked.
+[[maybe_unused]] const int forkHandled = pthread_atfork([] { tableLock.lock(); }, [] { tableLock.unlock(); },
+                                                        [] { tableLock.unlock(); });
+// linux-gpib's "has_lock" of each descriptor; not under the table's lock, as
+// linux-gpib's table has none.
+std::array<std::atomic<bool>, kDescriptorTableSize> hasLock;
 
 // The table, with the configured boards set up when the configuration is
 // first read. Tests of one process may point IB_CONFIG elsewhere: the boards
@@ -65,6 +74,14 @@ int OpenDescriptor(const GpibUnit& unit) {
     return descriptor;
   }
   return -1;
+}
+
+bool TakeDescriptorLock(int descriptor) {
+  return !InRange(descriptor) || !hasLock[static_cast<size_t>(descriptor)].exchange(true);
+}
+
+void ReleaseDescriptorLock(int descriptor) {
+  if (InRange(descriptor)) hasLock[static_cast<size_t>(descriptor)] = false;
 }
 
 std::optional<GpibUnit> Unit(int descriptor) {

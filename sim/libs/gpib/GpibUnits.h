@@ -29,6 +29,10 @@ std::optional<int> BoardNamed(const std::string& name);
 bool BoardConfigured(int index);
 // A new descriptor (16 and up) for the unit; -1 when the table is full.
 int OpenDescriptor(const GpibUnit& unit);
+// Marks the descriptor as inside a call that locks its board; false when
+// another thread is inside such a call on it (linux-gpib then aborts).
+bool TakeDescriptorLock(int descriptor);
+void ReleaseDescriptorLock(int descriptor);
 std::optional<GpibUnit> Unit(int descriptor);
 bool UpdateUnit(int descriptor, const GpibUnit& unit);
 // Gives a descriptor of 16 and up back; board descriptors stay.
