@@ -2,6 +2,8 @@
 import ctypes
 import math
 import os
+import re
+import tempfile
 from types import TracebackType
 from typing import TYPE_CHECKING, Any, Callable, Dict, Literal, NoReturn, Optional, Tuple, Type, Union, overload
 
@@ -180,6 +182,30 @@ class Driver:
         if b"\0" in name:
             raise ValueError(f"the path {path!r} holds a zero byte")
         self._call("SaveConfiguration", name)
+
+    def set_timeout(self, seconds: float) -> None:
+        """Sets the driver's stream time-out, how long each read and each attempt
+        to connect waits for the instrument (``[Stream Config] TimeoutSeconds`` of
+        its configuration): the configuration is saved, the key set and loaded back.
+        Raises ``ValueError`` for a time-out that is not a positive number of
+        seconds and ``NotImplementedError`` for a driver whose time-out is not a
+        setting (drivers without a device stream; configuration.md names them)."""
+        value = _real(seconds, "the time-out")
+        if not (value > 0 and math.isfinite(value)):
+            raise ValueError(f"the time-out is a positive number of seconds, not {seconds!r}")
+        with tempfile.TemporaryDirectory(prefix="swmatrix-") as folder:
+            path = os.path.join(folder, "driver.ini")
+            self.save(path)
+            with open(path, "rb") as file:
+                text = file.read()
+            # The key goes first into the table, where it wins over one already there.
+            header = re.search(rb"(?im)^\[stream config\][ \t]*\r?\n", text)
+            if header is None:
+                raise NotImplementedError(f"{self.caption or 'the driver'} has no stream time-out to set")
+            line = b"TimeoutSeconds=" + format(value, ".9g").encode() + b"\n"
+            with open(path, "wb") as file:
+                file.write(text[:header.end()] + line + text[header.end():])
+            self.load(path)
 
     def check(self) -> None:
         """Checks that the device answers (``CheckDevice``)."""

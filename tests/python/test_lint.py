@@ -1,10 +1,12 @@
 """swmatrix.lint: the findings of swmhost lint as tuples, nothing for a clean file."""
+from pathlib import Path
+
 import pytest
 
 import swmatrix
 
 
-def test_lint_gives_each_finding_with_its_section_and_key(tmp_path, monkeypatch):
+def test_lint_gives_each_finding_with_its_section_and_key(tmp_path: Path, monkeypatch: pytest.MonkeyPatch) -> None:
     # The card's serial port COM1 has a device here.
     (tmp_path / "ports").mkdir()
     (tmp_path / "ports" / "COM1").symlink_to("/dev/null")

@@ -104,7 +104,8 @@ NO_PORT = "{missing}"
     ("HUBLINE4PORT", lambda d: d.check(), "CheckDevice", "CheckDevice", 0x30007002, NO_PORT),
     ("HUBLINE4PORT", lambda d: d.init(), "InitDevice", "InitDevice", 0x30007002, NO_PORT),
     ("BONN_IL", lambda d: d.event("FrequencyChanged", 80.0), "SetValue", "event FrequencyChanged", 0x30001F41,
-     "Device stream is not connected."),
+     "The device is not connected: RS232:COM1 ({link}) is not open (initialise the device first; its "
+     "initialisation may have failed)."),
     ("HUBLINE4PORT", lambda d: d.request("InterlockClosed"), "GetValue", "request InterlockClosed",
      codes.DRV_ERR_WRONG_DEVICE, "The device cannot be reached or does not identify as the expected device."),
     ("HUBLINE4PORT", lambda d: d.version(), "GetDriverVersion", "GetDriverVersion", codes.DRV_ERR_NOT_IMPLEMENTED,
@@ -131,8 +132,9 @@ def test_a_failing_call_raises_with_status_and_text(swm_module: swmatrix.Module,
             call(driver)
     error = failure.value
     # A port that cannot be opened is named, with its device and how COMn maps to it.
-    text = text.replace("{missing}", f"The serial port cannot be opened: COM1 is the link {tmp_path}/ports/COM1 to "
-                                     f"{tmp_path}/nowhere: System error 2: No such file or directory")
+    link = f"COM1 is the link {tmp_path}/ports/COM1 to {tmp_path}/nowhere"
+    text = text.replace("{missing}", f"The serial port cannot be opened: {link}: System error 2: No such file or "
+                                     "directory").replace("{link}", link)
     assert (error.export, error.operation, error.driver, error.status, error.text) == (
         export, operation, "dut", status, text)
     assert str(error) == f"{operation} dut -> 0x{status:08X}" + (f" {error.name}" if error.name else "") + \
@@ -314,3 +316,25 @@ def test_the_ini_options_name_the_module_and_the_simulator(swm_module: swmatrix.
                for extra in extras]
     assert f"ModuleError: cannot load the swmatrix module: {tmp_path}/missing/libswmatrix.so.0" in outputs[0]
     assert f"SimulatorError: cannot start {tmp_path}/no-swmsim" in outputs[1]
+
+
+@pytest.mark.parametrize("key, seconds, expected", [
+    ("BONN_IL", 1.5, "TimeoutSeconds=1.5\n"),
+    ("HUBLINE4PORT", 0.25, "TimeoutSeconds=0.25\n"),
+    ("HP11713A", 1.0, NotImplementedError),
+    ("BONN_IL", 0, ValueError),
+    ("BONN_IL", float("inf"), ValueError),
+    ("BONN_IL", "2", TypeError),
+])
+def test_the_stream_time_out_is_set_from_python(swm_module: swmatrix.Module, tmp_path: Path, key: str,
+                                                 seconds: Any, expected: Any) -> None:
+    with swm_module.create(key) as driver:
+        if isinstance(expected, type):
+            with pytest.raises(expected):
+                driver.set_timeout(seconds)
+            return
+        driver.set_timeout(9)
+        driver.set_timeout(seconds)
+        driver.save(tmp_path / "saved.ini")
+    table = (tmp_path / "saved.ini").read_text().split("[Stream Config]\n")[1].split("\n[")[0] + "\n"
+    assert table.count("TimeoutSeconds=") == 1 and expected in table, table
