@@ -120,7 +120,7 @@ def test_the_page_follows_the_bench_and_switches_faults(swm_module: swmatrix.Mod
             assert sim.state("hub")["faults"] == "noanswer"
             with pytest.raises(swmatrix.Error) as failure:
                 hub.check()
-            assert failure.value.call == "CheckDevice HUBLINE4PORT"
+            assert (failure.value.export, failure.value.driver) == ("CheckDevice", "HUBLINE4PORT")
             wait.until(lambda b: b.find_element(By.CSS_SELECTOR, "#overview tr[data-name=hub]").text.endswith("noanswer"))
             off = browser.find_element(By.XPATH, "//section[@id='i-hub']//button[.='Switch all faults off']")
             off.send_keys(Keys.ENTER)
