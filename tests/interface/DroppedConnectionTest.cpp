@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -116,31 +117,21 @@ std::string AnsweredBadly(const std::string& key, const TestDirectory& dir, Sess
   if (!id) return "";
   std::ostringstream failures;
   const std::string on = SessionWireName(wire);
-  const auto expect = [&](const std::string& call, uint32_t status, bool sent, bool mustAnswer) {
+  const bool http = wire == SessionWire::kHttp;
+  const auto expect = [&](const std::string& call, const std::function<uint32_t()>& make, bool mustAnswer) {
+    const size_t before = instrument.Received();
+    const uint32_t status = make();
+    const bool sent = instrument.Received() != before;
     if (status == 0 && sent && mustAnswer) failures << on << ": " << call << " returned 0 without an answer\n";
-    if (status != 0 && Text(*id, status).empty())
-      failures << on << ": " << call << " returned 0x" << std::hex << status << std::dec << " without a text\n";
-    if (wire == SessionWire::kHttp && status != 0 && sent && Text(*id, status).find("HTTP 500") == std::string::npos)
+    Unreached(failures, on, call, *id, status, true);  // (a status without a text)
+    if (http && status != 0 && sent && Text(*id, status).find("HTTP 500") == std::string::npos)
       failures << on << ": " << call << " failed without the HTTP status: " << Text(*id, status) << "\n";
   };
-  const bool http = wire == SessionWire::kHttp;
-  size_t before = instrument.Received();
-  uint32_t status = CheckDevice(0, *id);
-  expect("CheckDevice", status, instrument.Received() != before, true);
-  before = instrument.Received();
-  status = InitDevice(0, *id);
-  expect("InitDevice", status, instrument.Received() != before, http);
-  for (uint32_t event = 0; event <= kLastEvent; ++event) {
-    if (event == SWM_EVENT_SendPilotInterfaceData) continue;
-    before = instrument.Received();
-    status = Event(*id, event);
-    expect("event " + std::to_string(event), status, instrument.Received() != before, http);
-  }
-  for (uint32_t request : kRequests) {
-    before = instrument.Received();
-    status = Request(*id, request);
-    expect("request " + std::to_string(request), status, instrument.Received() != before, true);
-  }
+  expect("CheckDevice", [&] { return CheckDevice(0, *id); }, true);
+  expect("InitDevice", [&] { return InitDevice(0, *id); }, http);
+  for (uint32_t event = 0; event <= kLastEvent; ++event)
+    if (event != SWM_EVENT_SendPilotInterfaceData) expect("event " + std::to_string(event), [&] { return Event(*id, event); }, http);
+  for (uint32_t request : kRequests) expect("request " + std::to_string(request), [&] { return Request(*id, request); }, true);
   DeInitDevice(0, *id);
   RemoveDeviceDriver(0, *id);
   return failures.str();
