@@ -61,13 +61,6 @@ uint32_t Request(uint16_t id, uint32_t request) {
   return GetValue(0, id, SWM_VALUE_REQUEST, &request, &answer);
 }
 
-std::string Text(uint16_t id, uint32_t status) {
-  char text[512] = "";
-  uint32_t count = 0;
-  GetErrorString(0, id, status, text, sizeof text, &count);
-  return text;
-}
-
 // The requests that may ask an instrument something.
 constexpr uint32_t kRequests[] = {0, SWM_REQUEST_InterlockClosed, SWM_REQUEST_DwellTimeStartOk, SWM_REQUEST_DwellTimeStopOk, 5};
 
@@ -76,7 +69,7 @@ constexpr uint32_t kRequests[] = {0, SWM_REQUEST_InterlockClosed, SWM_REQUEST_Dw
 void Unreached(std::ostringstream& failures, const std::string& state, const std::string& call, uint16_t id,
                uint32_t status, bool sent) {
   if (status == 0 && !sent) failures << state << ": " << call << " returned 0 and sent nothing\n";
-  if (status != 0 && Text(id, status).empty())
+  if (status != 0 && StatusText(id, status).empty())
     failures << state << ": " << call << " returned 0x" << std::hex << status << std::dec << " without a text\n";
 }
 
@@ -124,8 +117,8 @@ std::string AnsweredBadly(const std::string& key, const TestDirectory& dir, Sess
     const bool sent = instrument.Received() != before;
     if (status == 0 && sent && mustAnswer) failures << on << ": " << call << " returned 0 without an answer\n";
     Unreached(failures, on, call, *id, status, true);  // (a status without a text)
-    if (http && status != 0 && sent && Text(*id, status).find("HTTP 500") == std::string::npos)
-      failures << on << ": " << call << " failed without the HTTP status: " << Text(*id, status) << "\n";
+    if (http && status != 0 && sent && StatusText(*id, status).find("HTTP 500") == std::string::npos)
+      failures << on << ": " << call << " failed without the HTTP status: " << StatusText(*id, status) << "\n";
   };
   expect("CheckDevice", [&] { return CheckDevice(0, *id); }, true);
   expect("InitDevice", [&] { return InitDevice(0, *id); }, http);
