@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -60,13 +61,6 @@ uint32_t Request(uint16_t id, uint32_t request) {
   return GetValue(0, id, SWM_VALUE_REQUEST, &request, &answer);
 }
 
-std::string Text(uint16_t id, uint32_t status) {
-  char text[512] = "";
-  uint32_t count = 0;
-  GetErrorString(0, id, status, text, sizeof text, &count);
-  return text;
-}
-
 // The requests that may ask an instrument something.
 constexpr uint32_t kRequests[] = {0, SWM_REQUEST_InterlockClosed, SWM_REQUEST_DwellTimeStartOk, SWM_REQUEST_DwellTimeStopOk, 5};
 
@@ -75,7 +69,7 @@ constexpr uint32_t kRequests[] = {0, SWM_REQUEST_InterlockClosed, SWM_REQUEST_Dw
 void Unreached(std::ostringstream& failures, const std::string& state, const std::string& call, uint16_t id,
                uint32_t status, bool sent) {
   if (status == 0 && !sent) failures << state << ": " << call << " returned 0 and sent nothing\n";
-  if (status != 0 && Text(id, status).empty())
+  if (status != 0 && StatusText(id, status).empty())
     failures << state << ": " << call << " returned 0x" << std::hex << status << std::dec << " without a text\n";
 }
 
@@ -116,31 +110,21 @@ std::string AnsweredBadly(const std::string& key, const TestDirectory& dir, Sess
   if (!id) return "";
   std::ostringstream failures;
   const std::string on = SessionWireName(wire);
-  const auto expect = [&](const std::string& call, uint32_t status, bool sent, bool mustAnswer) {
-    if (status == 0 && sent && mustAnswer) failures << on << ": " << call << " returned 0 without an answer\n";
-    if (status != 0 && Text(*id, status).empty())
-      failures << on << ": " << call << " returned 0x" << std::hex << status << std::dec << " without a text\n";
-    if (wire == SessionWire::kHttp && status != 0 && sent && Text(*id, status).find("HTTP 500") == std::string::npos)
-      failures << on << ": " << call << " failed without the HTTP status: " << Text(*id, status) << "\n";
-  };
   const bool http = wire == SessionWire::kHttp;
-  size_t before = instrument.Received();
-  uint32_t status = CheckDevice(0, *id);
-  expect("CheckDevice", status, instrument.Received() != before, true);
-  before = instrument.Received();
-  status = InitDevice(0, *id);
-  expect("InitDevice", status, instrument.Received() != before, http);
-  for (uint32_t event = 0; event <= kLastEvent; ++event) {
-    if (event == SWM_EVENT_SendPilotInterfaceData) continue;
-    before = instrument.Received();
-    status = Event(*id, event);
-    expect("event " + std::to_string(event), status, instrument.Received() != before, http);
-  }
-  for (uint32_t request : kRequests) {
-    before = instrument.Received();
-    status = Request(*id, request);
-    expect("request " + std::to_string(request), status, instrument.Received() != before, true);
-  }
+  const auto expect = [&](const std::string& call, const std::function<uint32_t()>& make, bool mustAnswer) {
+    const size_t before = instrument.Received();
+    const uint32_t status = make();
+    const bool sent = instrument.Received() != before;
+    if (status == 0 && sent && mustAnswer) failures << on << ": " << call << " returned 0 without an answer\n";
+    Unreached(failures, on, call, *id, status, true);  // (a status without a text)
+    if (http && status != 0 && sent && StatusText(*id, status).find("HTTP 500") == std::string::npos)
+      failures << on << ": " << call << " failed without the HTTP status: " << StatusText(*id, status) << "\n";
+  };
+  expect("CheckDevice", [&] { return CheckDevice(0, *id); }, true);
+  expect("InitDevice", [&] { return InitDevice(0, *id); }, http);
+  for (uint32_t event = 0; event <= kLastEvent; ++event)
+    if (event != SWM_EVENT_SendPilotInterfaceData) expect("event " + std::to_string(event), [&] { return Event(*id, event); }, http);
+  for (uint32_t request : kRequests) expect("request " + std::to_string(request), [&] { return Request(*id, request); }, true);
   DeInitDevice(0, *id);
   RemoveDeviceDriver(0, *id);
   return failures.str();

@@ -128,12 +128,8 @@ private:
     if (asked) *asked = instrument_.Received() != before;
     const std::string mode = std::string(silent_ ? " (silent, " : " (garbage, ") + SessionWireName(wire_) + ")";
     if (seconds > bound_) failures_ << what << mode << " took " << seconds << " s, budget " << bound_ << " s\n";
-    if (status != 0) {
-      char text[512] = "";
-      uint32_t count = 0;
-      GetErrorString(0, id_, status, text, sizeof text, &count);
-      if (text[0] == '\0') failures_ << what << mode << " returned 0x" << std::hex << status << std::dec << " without a text\n";
-    }
+    if (status != 0 && StatusText(id_, status).empty())
+      failures_ << what << mode << " returned 0x" << std::hex << status << std::dec << " without a text\n";
     return status;
   }
 

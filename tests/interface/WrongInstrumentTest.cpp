@@ -44,20 +44,13 @@ const Looks* LooksOf(const std::string& key) {
   return nullptr;
 }
 
-std::string Text(uint16_t id, uint32_t status) {
-  char text[512] = "";
-  uint32_t count = 0;
-  GetErrorString(0, id, status, text, sizeof text, &count);
-  return text;
-}
-
 // Check and init of a created driver: failures as lines.
 std::string CheckAndInit(uint16_t id, bool checkMustFail, bool initMustFail,
                          const std::string& on) {
   std::string failures;
   const auto expect = [&](const char* call, uint32_t status, bool mustFail) {
     if (mustFail && status == 0) failures += on + ": " + call + " accepted an instrument of another family\n";
-    if (status != 0 && Text(id, status).empty())
+    if (status != 0 && StatusText(id, status).empty())
       failures += on + ": " + call + " returned 0x" + std::to_string(status) + " without a text\n";
   };
   expect("CheckDevice", CheckDevice(0, id), checkMustFail);

@@ -64,6 +64,14 @@ private:
   size_t received_ = 0;
 };
 
+// The module's text of a driver's status (empty when it has none).
+inline std::string StatusText(uint16_t id, uint32_t status) {
+  char text[512] = "";
+  uint32_t count = 0;
+  GetErrorString(0, id, status, text, sizeof text, &count);
+  return text;
+}
+
 // Keys whose drivers hold no instrument conversation at all, and why.
 inline const char* NothingToCheck(const std::string& key) {
   const std::string_view className = FindDeviceType(key)->className;
