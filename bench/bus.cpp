@@ -8,8 +8,9 @@
 //                   the device with the module's service-request library
 //                   (lib/swmatrix/libgpibsrq.so.0, over the same simulated
 //                   GPIB library) and enable them in the instrument
-//                   ("*SRE 48"), so that its thread polls the device at
-//                   every answer; then the CompliantGPIB stream's WriteRead,
+//                   ("*SRE 48"), so that its thread (waiting on a board
+//                   descriptor of its own, as gpib.conf names the board)
+//                   polls the device at most answers; then the CompliantGPIB stream's WriteRead,
 //                   whose library calls hold their descriptor's lock
 //                   (legacy/GpibDescriptorLocks.h), as they must beside
 //                   that thread
@@ -27,6 +28,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,10 @@ public:
     simulator_.ListenBus(directory_ + "/bus");
     setenv("SWMATRIX_SIM_BUS", (directory_ + "/bus").c_str(), 1);
     setenv("SWMATRIX_REGISTRY", (directory_ + "/registry.ini").c_str(), 1);
+    // A board with a name, as an installation has: the service-request
+    // library waits for the line on a board descriptor of its own.
+    std::ofstream(directory_ + "/gpib.conf") << "interface {\n  minor = 0\n  name = \"gpib0\"\n}\n";
+    setenv("IB_CONFIG", (directory_ + "/gpib.conf").c_str(), 1);
     setenv("SWMATRIX_GPIB_LIBRARY", SimulatedLibrary("libgpib.so.0").c_str(), 1);
     setenv("SWMATRIX_VISA_LIBRARY", SimulatedLibrary("libvisa.so").c_str(), 1);
     setenv("SWMATRIX_GPIBSRQ_LIBRARY", kServiceRequestLibrary.c_str(), 1);

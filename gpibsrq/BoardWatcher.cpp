@@ -1,5 +1,6 @@
 #include "gpibsrq/BoardWatcher.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -24,6 +25,10 @@ constexpr int kWaitTimeoutCode = 10;  // T300ms
 // The pause after a failed wait, or after a request that no registered device
 // made (the line stays set until its device is polled by whoever owns it).
 constexpr std::chrono::milliseconds kPause{100};
+// Where the thread cannot wait for the line, it looks at the board this often
+// while one of its registrations expects a request, and else at this pace.
+constexpr std::chrono::milliseconds kLookExpecting{5};
+constexpr std::chrono::milliseconds kLookIdle{300};
 
 // Held while a board polls its devices and calls handlers; recursive, so
 // that a handler may unregister. A child of fork() starts with a new one:
@@ -35,22 +40,29 @@ bool ExpectedSame(const SrqRegistration& before, const SrqRegistration& now) {
   return before.expecting && now.expecting && before.expectation == now.expectation;
 }
 
-// A board descriptor of the watcher's own, found by the board's name in
-// gpib.conf, so that its time-out is not the one of the board index, which
-// the program's own board-level calls use; -1 for a board without a name.
-int OwnBoardDescriptor(int board) {
+// How the thread learns of requests: by waiting for the line on a board
+// descriptor of its own (found by the board's name in gpib.conf), so that its
+// time-out is not the one of the board index, which the program's own
+// board-level calls use; by looking at the board (a board configured without
+// a name); or, without a readable gpib.conf, by waiting on the board index.
+struct BoardAccess {
+  int ownDescriptor = -1;
+  bool look = false;
+};
+
+BoardAccess Access(int board) {
   const GpibCalls* gpib = Gpib();
   const std::optional<gpibconf::GpibBoards> boards = gpibconf::ReadInstalled();
-  if (!gpib || !boards || !boards->count(board) || boards->at(board).empty()) return -1;
+  if (!gpib || !boards || !boards->count(board)) return {};
+  if (boards->at(board).empty()) return {-1, true};
   const int descriptor = gpib->ibfind(boards->at(board).c_str());
   if (descriptor >= 0) gpib->ibtmo(descriptor, kWaitTimeoutCode);
-  return descriptor;
+  return {descriptor, false};
 }
 
 class Watcher {
 public:
-  explicit Watcher(int board)
-      : board_(board), ownDescriptor_(OwnBoardDescriptor(board)), thread_([this] { Run(); }) {}
+  explicit Watcher(int board) : board_(board), access_(Access(board)), thread_([this] { Run(); }) {}
   ~Watcher() {
     {
       std::lock_guard guard(lock_);
@@ -62,7 +74,10 @@ public:
     thread_.join();
   }
   void Wake() {
-    { std::lock_guard guard(lock_); }
+    {
+      std::lock_guard guard(lock_);
+      woken_ = true;
+    }
     changed_.notify_all();
   }
 
@@ -77,6 +92,23 @@ private:
   bool Pause() {
     std::unique_lock guard(lock_);
     return !changed_.wait_for(guard, kPause, [this] { return stop_; });
+  }
+  // Sleeps until the next look at the board, or until the registrations
+  // change (a handshake begins); false when the watcher stops meanwhile.
+  bool Rest() {
+    std::unique_lock guard(lock_);
+    const std::vector<SrqRegistration> registrations = RegistrationsOn(board_);
+    const bool expected = std::any_of(registrations.begin(), registrations.end(),
+                                      [](const SrqRegistration& registration) { return registration.expecting; });
+    changed_.wait_for(guard, expected ? kLookExpecting : kLookIdle, [this] { return stop_ || woken_; });
+    woken_ = false;
+    return !stop_;
+  }
+  // Whether the board polls its devices itself (then the line never shows);
+  // a library that cannot tell is taken as one that does not.
+  bool Autopolling(const GpibCalls& gpib) const {
+    int on = 0;
+    return access_.ownDescriptor >= 0 && !(gpib.ibask(access_.ownDescriptor, kAskAutopoll, &on) & kErr) && on != 0;
   }
 
   // Serial-polls every device registered on the board whose request may be
@@ -117,34 +149,54 @@ private:
     return requested;
   }
 
+  // Looks at the board: the line, and each device's RQS (a board that polls
+  // automatically has queued their bytes and cleared the line).
+  void Look(const GpibCalls& gpib) {
+    short lines = 0;
+    const bool lineSet = !(gpib.iblines(board_, &lines) & kErr) && (lines & kValidSrq) && (lines & kBusSrq);
+    PollDevices(gpib, lineSet);
+  }
+
   void Run() {
     const GpibCalls* gpib = Gpib();
+    bool looking = access_.look;
     while (AwaitWork()) {
       if (!gpib) {
         SetLastError(kGpibUnusable);
         if (!Pause()) break;
         continue;
       }
+      if (looking) {
+        Look(*gpib);
+        if (!Rest()) break;
+        looking = access_.look || Autopolling(*gpib);
+        continue;
+      }
       // On the board index (shared with whoever else uses the board) the
       // time-out is set before every wait: a wait must stay short enough to stop.
-      if (ownDescriptor_ < 0) gpib->ibtmo(board_, kWaitTimeoutCode);
-      const int status = gpib->ibwait(ownDescriptor_ >= 0 ? ownDescriptor_ : board_, kSrqi | kTimo);
+      const int descriptor = access_.ownDescriptor >= 0 ? access_.ownDescriptor : board_;
+      if (access_.ownDescriptor < 0) gpib->ibtmo(board_, kWaitTimeoutCode);
+      const int status = gpib->ibwait(descriptor, kSrqi | kTimo);
       if (status & kErr) {
         SetLastError(kGpibUnusable);
         if (!Pause()) break;
         continue;
       }
-      // Time-outs too: with automatic polling the line never shows.
+      // Time-outs too: with automatic polling the line never shows. The
+      // thread then looks at the board, so that a handshake need not wait
+      // for the end of a wait.
       const bool lineSet = (status & kSrqi) != 0;
+      if (!lineSet && Autopolling(*gpib)) looking = true;
       if (!PollDevices(*gpib, lineSet) && lineSet && !Pause()) break;
     }
   }
 
   const int board_;
-  const int ownDescriptor_;
+  const BoardAccess access_;
   std::mutex lock_;
   std::condition_variable changed_;
   bool stop_ = false;
+  bool woken_ = false;
   std::thread thread_;
 };
 
@@ -162,6 +214,12 @@ void WatchBoard(int board) {
   std::unique_ptr<Watcher>& watcher = Watchers()[static_cast<size_t>(board)];
   if (!watcher) watcher = std::make_unique<Watcher>(board);
   watcher->Wake();
+}
+
+void WakeBoard(int board) {
+  if (board < 0 || board >= kBoards) return;
+  std::lock_guard guard(watchersLock);
+  if (const std::unique_ptr<Watcher>& watcher = Watchers()[static_cast<size_t>(board)]) watcher->Wake();
 }
 
 void WaitForDispatch() { std::lock_guard guard(*dispatchLock); }

@@ -6,7 +6,10 @@
 // a device's request) and calls the handler of each registration that
 // expected a request before the poll began, with the status byte. After a
 // wait that timed out it polls the devices that show RQS: a board that polls
-// automatically clears the line and queues their bytes. linux-gpib has no
+// automatically clears the line and queues their bytes. On such a board, and
+// on one that gpib.conf lists without a name, it looks at the line and the
+// devices instead of waiting: every 5 ms while a registration expects a
+// request, else every 300 ms. linux-gpib has no
 // ibnotify, so watching the board and polling ourselves works on every
 // configuration. The threads are stopped and joined when the library is
 // unloaded; a child of fork() forgets them.
@@ -14,6 +17,8 @@ namespace gpibsrq {
 
 // Wakes the board's thread (starting it on first use): its registrations changed.
 void WatchBoard(int board);
+// Wakes the board's thread, if it has one: a registration expects a request.
+void WakeBoard(int board);
 // Serialises serial polls and handler calls with unregistering: once this
 // returns, no poll of a removed registration's descriptor and no call of its
 // handler is in progress. From inside a handler it returns at once.

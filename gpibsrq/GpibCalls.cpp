@@ -18,7 +18,8 @@ GpibCalls* Load() {
   static GpibCalls calls;
   const bool complete = Take(handle, "ibfind", calls.ibfind) & Take(handle, "ibdev", calls.ibdev) & Take(handle, "ibonl", calls.ibonl) &
                         Take(handle, "ibtmo", calls.ibtmo) & Take(handle, "ibwait", calls.ibwait) &
-                        Take(handle, "ibrsp", calls.ibrsp) & Take(handle, "iblines", calls.iblines);
+                        Take(handle, "ibrsp", calls.ibrsp) & Take(handle, "iblines", calls.iblines) &
+                        Take(handle, "ibask", calls.ibask);
   return complete ? &calls : nullptr;
 }
 

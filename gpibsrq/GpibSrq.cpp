@@ -61,8 +61,15 @@ int SetExpectingSRQ(int handle, int expecting) {
   // A handshake begins after any poll in progress: that poll's byte is from
   // before, and a poll that counts for the handshake starts after this.
   if (expecting) {
-    gpibsrq::DispatchGuard guard;
-    return gpibsrq::SetExpecting(handle, true) ? 0 : -1;
+    int board = -1;
+    {
+      gpibsrq::DispatchGuard guard;
+      const std::optional<gpibsrq::SrqRegistration> registration = gpibsrq::FindRegistration(handle);
+      if (!registration || !gpibsrq::SetExpecting(handle, true)) return -1;
+      board = registration->board;
+    }
+    gpibsrq::WakeBoard(board);  // a thread that looks at its board looks sooner
+    return 0;
   }
   return gpibsrq::SetExpecting(handle, false) ? 0 : -1;
 }

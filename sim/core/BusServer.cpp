@@ -210,9 +210,10 @@ void BusServer::Handle(int sessionId, const std::vector<std::string>& words,
     if (board < 0) return Reply(sessionId, "error noboard " + argument(1));
     if (verb == "board") return Reply(sessionId, "ok " + std::to_string(boardAddress_));
     if (verb == "autopoll") {
-      // Counted, as every user of the board may switch it on and off.
+      // Counted, as every user of the board may switch it on and off;
+      // without a value, the count is only told.
       int& users = autopoll_[board];
-      users = std::max(0, users + (argument(2) == "1" ? 1 : -1));
+      if (!argument(2).empty()) users = std::max(0, users + (argument(2) == "1" ? 1 : -1));
       if (users > 0) AutoPoll(board);
       return Reply(sessionId, "ok " + std::to_string(users));
     }

@@ -20,6 +20,7 @@
 
 #include "LegacyTestBench.h"
 #include "legacy/GPIBStatus.h"
+#include "legacy/GpibDescriptorLocks.h"
 #include "support/ChildExit.h"
 #include "support/GpibDescriptors.h"
 #include "support/ScopedVariable.h"
@@ -318,15 +319,29 @@ TEST_F(CompliantGPIBTest, ARequestReachesTheRegistrationThatExpectsIt) {
 }
 
 // A child of a process that registered has none of its threads: it
-// unregisters and exits at once instead of waiting for them.
+// unregisters and exits at once instead of waiting for them, and its
+// descriptors' locks start free: a call that takes no board lock in the
+// library (ibtmo) goes ahead on a descriptor that a thread of the parent was
+// inside at the fork. (A call that does would abort in linux-gpib, whose
+// descriptor stays marked as in a call in the child.)
 TEST_F(CompliantGPIBTest, AForkedChildUnregistersAndExitsAtOnce) {
   CountingGPIB gpib(GPIB0, 6, 0);
   ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_EQ(gpib.SetTimeOutGPIB(11), 0u);  // T1s: the reader below waits for its silent instrument
+  std::mutex& inCall = gpiblocks::DescriptorLock(gpib.DeviceDescriptor());
+  std::thread reader([&] {
+    std::string nothing;
+    gpib.ReceiveGPIB(&nothing, 10);
+  });
+  for (; inCall.try_lock(); std::this_thread::yield()) inCall.unlock();  // until the reader is inside its call
   const GPIBSRQLibrary::Functions& srq = gpib.SrqLibrary().Calls();
   const int handle = gpib.SrqHandle();
   pid_t child = fork();
   ASSERT_GE(child, 0);
-  if (child == 0) std::exit(srq.UnRegisterSRQHandler(handle) == 0 ? 0 : 1);  // static destructors run
+  if (child == 0) {
+    const bool set = gpib.SetTimeOutGPIB(10) == 0;
+    std::exit(set && srq.UnRegisterSRQHandler(handle) == 0 ? 0 : 1);  // static destructors run
+  }
   const int exited = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
   ASSERT_GE(exited, 0);
   pollfd entry{exited, POLLIN, 0};
@@ -335,7 +350,8 @@ TEST_F(CompliantGPIBTest, AForkedChildUnregistersAndExitsAtOnce) {
   if (!ended) kill(child, SIGKILL);
   int status = -1;
   EXPECT_EQ(WaitForChildExit(child, status), 0);
-  EXPECT_TRUE(ended) << "the child hangs at exit";
+  EXPECT_TRUE(ended) << "the child hangs";
+  reader.join();
 }
 
 // With gpib.conf naming the board, the library waits on a board descriptor
@@ -361,6 +377,38 @@ TEST_F(CompliantGPIBTest, TheLibraryLeavesTheBoardIndexAndOtherBoardsAlone) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(gpib.SrqLibrary().Calls().CheckGPIBBusses(), 0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// While the board polls automatically its line never shows, and a board that
+// gpib.conf lists without a name has no descriptor of the library's own: on
+// both the library looks at the board while a handshake expects a request,
+// so no handshake waits for the end of a 300 ms wait, and the board index
+// keeps the time-out its program gave it.
+TEST_F(CompliantGPIBTest, HandshakesDoNotWaitForTheEndOfAWaitForTheLine) {
+  WriteFile(bench_.Path("gpib.conf"), "interface { minor = 0 name = \"violet\" }\ninterface { minor = 1 }\n");
+  ScopedVariable configuration("IB_CONFIG", bench_.Path("gpib.conf"));
+  bench_.Simulator().Add("other", {{"transport", "gpib"}, {"board", "1"}, {"address", "3"}});
+  const struct {
+    int board, address;
+    bool autopoll;
+  } cases[] = {{0, 6, true}, {1, 3, false}};
+  for (const auto& each : cases) {
+    NI488GPIB board(each.board == 0 ? GPIB0 : GPIB1, each.address, 0);
+    ASSERT_EQ(board.OpenBoard(0), 0u);
+    ASSERT_EQ(board.ConfigBoardGPIB(0x3, 12), 0u);  // the program's T3s on the board index
+    ShortWaitGPIB gpib(each.board == 0 ? GPIB0 : GPIB1, each.address, 0);
+    ASSERT_EQ(gpib.OpenDevice(0), 0u);
+    ASSERT_EQ(board.ConfigBoardGPIB(0x7, each.autopoll ? 1 : 0), 0u);
+    // The first may still meet a wait begun before polling was switched on.
+    ASSERT_EQ(gpib.SendWaiting("*OPC", 5000), 0u) << each.board;
+    for (int round = 0; round < 5; ++round) EXPECT_EQ(gpib.SendWaiting("*OPC", 150), 0u) << each.board << " " << round;
+    int timeoutCode = 0;
+    ASSERT_EQ(board.AskConfigBoardGPIB(0x3, &timeoutCode), 0u);
+    EXPECT_EQ(timeoutCode, 12) << "board " << each.board << ": the board index keeps its time-out";
+    if (each.autopoll) {
+      EXPECT_EQ(board.ConfigBoardGPIB(0x7, 0), 0u);
+    }
+  }
 }
 
 // Every wait of a handshake (the sender's, the library's wait for the line,

@@ -326,6 +326,14 @@ int ibask(int ud, int option, int* value) {
     case kOptionEosWrite: *value = (unit->eos & 0x800) != 0; break;
     case kOptionEosCompare: *value = (unit->eos & 0x1000) != 0; break;
     case kOptionEosChar: *value = unit->eos & 0xFF; break;
+    case kOptionAutopoll: {
+      if (!unit->board) return Fail(kEcap);
+      BusAnswer answer;
+      if (!Ask("autopoll " + BoardName(*unit), "", false, kBusMarginMs, &answer)) return threadStatus;
+      if (!answer.Ok()) return FailFromAnswer(answer);
+      *value = answer.Word(1) != "0";
+      break;
+    }
     default: return Fail(kEcap);
   }
   return Finish(kCmpl);
