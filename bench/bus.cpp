@@ -22,7 +22,6 @@
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <stdlib.h>
-#include <wx/init.h>
 
 #include <algorithm>
 #include <chrono>
@@ -34,6 +33,7 @@
 
 #include "PairedExchanges.h"
 #include "Placement.h"
+#include "WxRuntime.h"
 #include "platform/NamedSharedMutex.h"
 #include "sim/core/Simulator.h"
 #include "streams/DeviceStreamClientWithStream.h"
@@ -78,11 +78,6 @@ private:
   std::string directory_;
   sim::Simulator simulator_;
 };
-
-bool EnsureRuntime() {
-  static wxInitializer* runtime = new wxInitializer();
-  return runtime->IsOk();
-}
 
 template <class F>
 F* Function(void* library, const char* name) {
@@ -174,7 +169,7 @@ public:
     if (auto visa = client_.SelectedConfigurationAs<VISADeviceStreamConfiguration>())
       visa->SetIdentifier("GPIB0::" + std::to_string(kAddress) + "::INSTR");
     id_ = client_.SelectedConfiguration()->GetIDString();
-    connected_ = EnsureRuntime() && client_.ConnectStream(0, true) == 0;
+    connected_ = bench::EnsureWxRuntime() && client_.ConnectStream(0, true) == 0;
   }
   ~StreamClient() {
     client_.DisconnectStream(0);

@@ -15,7 +15,6 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <wx/init.h>
 #include <wx/string.h>
 
 #include <cstdio>
@@ -27,6 +26,7 @@
 #include "BareExchange.h"
 #include "PairedExchanges.h"
 #include "Placement.h"
+#include "WxRuntime.h"
 #include "LineResponder.h"
 #include "framework/Mutex.h"
 #include "platform/NamedSharedMutex.h"
@@ -46,8 +46,7 @@ bool WriteCardFile(const std::string& path, uint16_t port) {
 }
 
 void HublineEventPairs(benchmark::State& state) {
-  static wxInitializer* runtime = new wxInitializer();
-  if (!runtime->IsOk()) {
+  if (!bench::EnsureWxRuntime()) {
     state.SkipWithError("no wxWidgets runtime");
     return;
   }

@@ -32,7 +32,6 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
-#include <wx/init.h>
 
 #include <algorithm>
 #include <chrono>
@@ -46,6 +45,7 @@
 #include "LineResponder.h"
 #include "PairedExchanges.h"
 #include "Placement.h"
+#include "WxRuntime.h"
 #include "platform/NamedSharedMutex.h"
 #include "sim/core/Simulator.h"
 #include "streams/DeviceStreamClientWithStream.h"
@@ -57,11 +57,6 @@ namespace {
 const char kQuery[] = "*IDN?\n";
 const char kAnswer[] = "ACME,DMM100,1234,1.0\n";  // 21 bytes
 const char kIdn[] = "ACME,DMM100,1234,1.0";
-
-bool EnsureRuntime() {
-  static wxInitializer* runtime = new wxInitializer();
-  return runtime->IsOk();
-}
 
 // The bare server: answers every line feed with the identification.
 class BareServer : public bench::LineResponder {
@@ -92,7 +87,7 @@ void OfferTcp(DeviceStreamClientWithStream& client, uint16_t port) {
 }
 
 void MeasureStream(benchmark::State& state, uint16_t port) {
-  if (!EnsureRuntime()) {
+  if (!bench::EnsureWxRuntime()) {
     state.SkipWithError("no wxWidgets runtime");
     return;
   }
@@ -216,7 +211,7 @@ void MeasureBarePty(benchmark::State& state, const std::string& link) {
 }
 
 void MeasureSerialStream(benchmark::State& state, int com) {
-  if (!EnsureRuntime()) {
+  if (!bench::EnsureWxRuntime()) {
     state.SkipWithError("no wxWidgets runtime");
     return;
   }
@@ -281,7 +276,7 @@ void PtyWriteReadStreamSwmsim(benchmark::State& state) {
 struct TcpClient {
   explicit TcpClient(uint16_t port) : port(port) {
     OfferTcp(client, port);
-    connected = EnsureRuntime() && client.ConnectStream(0, true) == 0;
+    connected = bench::EnsureWxRuntime() && client.ConnectStream(0, true) == 0;
   }
   ~TcpClient() {
     client.DisconnectStream(0);
@@ -325,7 +320,7 @@ struct SerialClient {
     client.Manager().AddStreamConfiguration(RS232DeviceStreamConfiguration::kTypeName);
     client.Manager().SetDefaultTypeName(RS232DeviceStreamConfiguration::kTypeName);
     client.SelectedConfigurationAs<RS232DeviceStreamConfiguration>()->SetCOMPort(com);
-    connected = EnsureRuntime() && client.ConnectStream(0, true) == 0;
+    connected = bench::EnsureWxRuntime() && client.ConnectStream(0, true) == 0;
   }
   ~SerialClient() {
     client.DisconnectStream(0);
@@ -412,7 +407,7 @@ int64_t Interleaved(const std::vector<std::string>& commands) {
 
 void NamedLockTwoProcesses(benchmark::State& state) {
   constexpr int kExchanges = 10000;
-  if (!EnsureRuntime()) {
+  if (!bench::EnsureWxRuntime()) {
     state.SkipWithError("no wxWidgets runtime");
     return;
   }

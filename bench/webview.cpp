@@ -11,7 +11,6 @@
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 #include <unistd.h>
-#include <wx/init.h>
 #include <wx/string.h>
 
 #include <atomic>
@@ -24,6 +23,7 @@
 
 #include "PairedExchanges.h"
 #include "Placement.h"
+#include "WxRuntime.h"
 #include "framework/Mutex.h"
 #include "platform/NamedSharedMutex.h"
 #include "sim/core/Simulator.h"
@@ -100,8 +100,7 @@ private:
 };
 
 void HublineEventWithPageOpen(benchmark::State& state) {
-  static wxInitializer* runtime = new wxInitializer();
-  if (!runtime->IsOk()) {
+  if (!bench::EnsureWxRuntime()) {
     state.SkipWithError("no wxWidgets runtime");
     return;
   }
