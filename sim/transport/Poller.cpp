@@ -24,10 +24,10 @@ void Poller::Wait(std::vector<PollEntry>& entries, int timeoutMs) {
     if (entry.wanted & kWritable) events |= POLLOUT;
     fds.push_back({entry.fd, events, 0});
   }
-  int count;
-  do {
-    count = ::poll(fds.data(), fds.size(), timeoutMs);
-  } while (count < 0 && errno == EINTR);
+  // A signal ends the wait with nothing ready: the caller computes the time
+  // left to its next timer again (a poll restarted with the whole time would
+  // never end while signals come more often).
+  const int count = ::poll(fds.data(), fds.size(), timeoutMs);
   if (fds[0].revents & POLLIN) {
     uint64_t value;
     [[maybe_unused]] const ssize_t drained = ::read(wake_.Get(), &value, sizeof value);

@@ -24,6 +24,7 @@ public:
   Poller();
 
   // Blocks until an entry is ready, Wake is called, or timeoutMs passes (-1: no limit).
+  // Returns early, with nothing ready, when a signal interrupts the wait.
   void Wait(std::vector<PollEntry>& entries, int timeoutMs);
   // Makes a Wait in progress (or the next one) return at once. Safe from any thread.
   void Wake();
