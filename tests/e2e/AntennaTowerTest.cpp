@@ -1,8 +1,8 @@
 // The KRE polarisation tower through the module's exports against the
 // simulated relay box on TCP: polarisation through its relays, every tower
 // value ID with float heights and with double heights, the info code of
-// doubles, the operations a fixed tower lacks, its wait after switching,
-// and its settings saved, loaded and saved again unchanged.
+// doubles, the operations a fixed tower lacks (events too), its wait after
+// switching, and a negative wait stored as none.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -82,6 +82,7 @@ TEST(AntennaTowerE2e, KreTowerSwitchesPolarisationAndAnswersEveryTowerValue) {
   EXPECT_EQ(m.GetValue(0, tower.id, 1251, nullptr, nullptr), 0x300000CDu);
   double frequency = 80.0;
   EXPECT_EQ(m.SetValue(0, tower.id, 2, &frequency, nullptr), 0u);
+  for (uint32_t event : {0u, 3u, 85u, 0xFFFFFFFFu}) EXPECT_EQ(tower.Event(event), 0x300000CCu) << "a tower takes no events";
 
   // Without its connection the polarisation fails with the stream client's status, and nothing is stored.
   ASSERT_EQ(m.DeInitDevice(0, tower.id), 0u);
