@@ -5,16 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <cmath>
 #include <memory>
 #include <fstream>
-#include <sstream>
 
 #include "drivers/wattex/WattexSwitch.h"
 #include "interface/DeviceTypeRegistry.h"
 #include "streams/ScriptedStream.h"
+#include "support/TestFiles.h"
 
 namespace {
 std::string Substituted(const ConfigurableSwitchMatrix& matrix, const std::string& command,
@@ -117,7 +116,8 @@ TEST(ConfigurableSwitchMatrix, TheRegistryCreatesTheWattexSwitchForItsKey) {
 }
 
 TEST(ConfigurableSwitchMatrix, SavingAShorterListCutsTheLongerOneStoredBefore) {
-  const std::string path = testing::TempDir() + "swm-configurable-lists-" + std::to_string(getpid()) + ".ini";
+  TestDirectory dir;
+  const std::string path = dir.File("lists.ini");
   std::ofstream(path) << "[SwitchMatrix]\nDuringTest=a\nDuringTest2=b\nDuringTest3=c\nAfterTest=x\n"
                       << "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=ID?\nReturnedID=X.*Y\n";
   ConfigurableSwitchMatrix matrix;
@@ -133,11 +133,9 @@ TEST(ConfigurableSwitchMatrix, SavingAShorterListCutsTheLongerOneStoredBefore) {
   matrix.duringTest = {"z"};
   matrix.afterTest.clear();
   ASSERT_EQ(matrix.SaveConfiguration(0, path.c_str()), 0u);
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
+  const std::string text = ReadFile(path);
   for (const char* line : {"DuringTest=z\n", "DuringTest2=\n", "DuringTest3=\n", "AfterTest=\n"})
-    EXPECT_NE(text.str().find(line), std::string::npos) << line << " missing in\n" << text.str();
+    EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
 
   ConfigurableSwitchMatrix reloaded;
   ASSERT_EQ(reloaded.LoadConfiguration(0, path.c_str()), 0u);
