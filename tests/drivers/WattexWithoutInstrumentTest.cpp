@@ -8,6 +8,7 @@
 #include "framework/DeviceDriverBase.h"
 #include "interface/DeviceTypeRegistry.h"
 #include "streams/StreamTestSupport.h"
+#include "support/DriverErrorText.h"
 #include "support/LoopbackPort.h"
 #include "support/TestFiles.h"
 
@@ -26,13 +27,6 @@ std::unique_ptr<DeviceDriverBase> Wattex(const TestDirectory& dir, int port, con
 
 uint32_t Event(DeviceDriverBase& driver, uint32_t event, double value = 100.0) {
   return driver.SetValue(0, SWM_VALUE_EVENT, &event, &value);
-}
-
-std::string Text(DeviceDriverBase& driver, uint32_t status) {
-  char buffer[512] = "unchanged";
-  uint32_t count = 0;
-  driver.GetErrorString(0, status, buffer, sizeof buffer, &count);
-  return std::string(buffer, count);
 }
 }  // namespace
 
@@ -57,16 +51,16 @@ TEST(WattexWithoutInstrument, OnARefusedPortOnlyWhatIsSentFailsWithItsText) {
     EXPECT_EQ(Event(*empty, event), 0u) << "an empty list, event " << event;
   const uint32_t checked = empty->CheckDevice(0);
   ASSERT_NE(checked, 0u);
-  const std::string text = Text(*empty, checked);
+  const std::string text = DriverErrorText(*empty, checked);
   EXPECT_NE(text, "");
   EXPECT_EQ(empty->InitDevice(0), checked);
-  EXPECT_EQ(Text(*empty, checked), text) << "after the initialisation";
+  EXPECT_EQ(DriverErrorText(*empty, checked), text) << "after the initialisation";
   empty->DeInitDevice(0);
-  EXPECT_EQ(Text(*empty, checked), text) << "after the stream was released";
+  EXPECT_EQ(DriverErrorText(*empty, checked), text) << "after the stream was released";
 
   auto sending = Wattex(dir, refused.Port(), "onFrequencyChanged=F __freq__\nDuringTest=A\n");
   const uint32_t during = Event(*sending, SWM_EVENT_InitialisationStarted);
   EXPECT_NE(during, 0u);
-  EXPECT_NE(Text(*sending, during), "");
+  EXPECT_NE(DriverErrorText(*sending, during), "");
   EXPECT_NE(Event(*sending, SWM_EVENT_FrequencyChanged), 0u);
 }
