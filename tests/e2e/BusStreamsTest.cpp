@@ -61,12 +61,6 @@ std::vector<std::string> CardState(sim::Instrument& unit) {
   return unit.Access<sim::HublineUnit>([](sim::HublineUnit& hub) { return hub.Card(1)->Summary(); });
 }
 
-std::string Joined(const std::vector<std::string>& commands) {
-  std::string bytes;
-  for (const std::string& command : commands) bytes += command + "\n";
-  return bytes;
-}
-
 class BusStreamsE2e : public testing::TestWithParam<size_t> {};
 }  // namespace
 

@@ -144,12 +144,6 @@ const std::vector<CardCase>& Cases() {
   return cases;
 }
 
-std::string Joined(const std::vector<std::string>& commands) {
-  std::string bytes;
-  for (const std::string& command : commands) bytes += command + "\n";
-  return bytes;
-}
-
 // The simulated unit with the case's cards, and the summary lines of its card.
 sim::Simulator::Keys UnitKeys(const CardCase& c) {
   sim::Simulator::Keys keys{{"family", "hubline"}, {"error-text", "17 -> Relay coil open"}};
