@@ -197,6 +197,10 @@ TEST(DeviceDriverBase, ErrorTextsOfTheBaseAndTheChain) {
   EXPECT_EQ(DriverErrorText(driver, 0x30001234), "Relay stuck");
   EXPECT_EQ(DriverErrorText(driver, DRV_ERR_UNKNOWN_DEVICE_ID), "");
   EXPECT_EQ(DriverErrorText(driver, 0x3FFFFFFF), "");
+  // Without a buffer the call still succeeds (a host asking for the length only, or a careless one).
+  uint32_t read = 7;
+  EXPECT_EQ(driver.GetErrorString(0, DRV_ERR_VISA_NOT_FOUND, nullptr, 0, &read), 0u);
+  EXPECT_EQ(driver.GetErrorString(0, DRV_ERR_VISA_NOT_FOUND, nullptr, 100, nullptr), 0u);
 }
 
 TEST(DeviceDriverBase, SettingsUseDoublesAndMilliHz) {
