@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "drivers/novotronik/NovotronikProtocol.h"
 #include "drivers/osd/OSDAnswer.h"
 #include "drivers/osd/OSDValueTable.h"
@@ -14,9 +15,6 @@
 #include "platform/CLocale.h"
 
 namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 }  // namespace
 

@@ -3,14 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "FuzzCheck.h"
 #include "settings/EnumExpression.h"
 #include "settings/EnumTable.h"
-
-namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -7,12 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "sim/hislip/HislipMessage.h"
 
 namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
 constexpr uint64_t kLimit = 64;
 
 bool Same(const sim::hislip::Message& a, const sim::hislip::Message& b) {

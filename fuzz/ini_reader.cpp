@@ -8,14 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "settings/FileEncoding.h"
 #include "settings/IniDocument.h"
 
 namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
 using Values = std::vector<std::pair<std::pair<std::string, std::string>, std::string>>;
 
 // Every (section, key) the document lists, with the value a lookup gives.

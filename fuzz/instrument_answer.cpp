@@ -6,16 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "streams/IdentificationAnswer.h"
 #include "streams/WriteReadMixin.h"
 #include "streams/http/HttpReply.h"
 #include "streams/usb/DeviceIdentifier.h"
-
-namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "sim/rpc/RecordMarking.h"
 #include "sim/rpc/RpcMessage.h"
 #include "sim/rpc/Xdr.h"
 
 namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
 constexpr sim::rpc::Program kServed[] = {{0x0607AF, 1}, {0x0607B0, 1}};
 }  // namespace
 

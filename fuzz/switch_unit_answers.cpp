@@ -8,15 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "drivers/amplifier/AmplifierAnswers.h"
 #include "drivers/osp/OSPModules.h"
 #include "drivers/teseq/TeseqAnswers.h"
-
-namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -5,12 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "drivers/eutstatus/TestInformationReply.h"
 
 namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
 bool Blank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 

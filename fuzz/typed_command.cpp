@@ -6,15 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "drivers/configurable/EscapeSequences.h"
 #include "drivers/configurable/Placeholder.h"
 #include "drivers/configurable/RegularExpressionResult.h"
-
-namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);

@@ -5,13 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "framework/Version.h"
-
-namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

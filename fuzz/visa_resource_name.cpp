@@ -8,13 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "sim/libs/visa/VisaResources.h"
 
 namespace {
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
 bool Plain(const std::string& text) {
   for (char c : text)
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != ':' && c != '_' && c != '-') return false;

@@ -5,29 +5,21 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <cmath>
 #include <memory>
 #include <fstream>
-#include <sstream>
 
 #include "drivers/wattex/WattexSwitch.h"
 #include "interface/DeviceTypeRegistry.h"
 #include "streams/ScriptedStream.h"
+#include "support/DriverErrorText.h"
+#include "support/TestFiles.h"
 
 namespace {
 std::string Substituted(const ConfigurableSwitchMatrix& matrix, const std::string& command,
                         const PlaceholderList& entries = {}) {
   return SubstitutePlaceholders(command, matrix.BuildPlaceholderList(entries));
-}
-
-std::string ErrorText(DeviceDriverBase& driver, uint32_t code) {
-  char buffer[512] = "stale";
-  uint32_t count = 99;
-  EXPECT_EQ(driver.GetErrorString(0, code, buffer, sizeof buffer, &count), 0u);
-  EXPECT_EQ(count, std::string(buffer).size());
-  return buffer;
 }
 }  // namespace
 
@@ -94,14 +86,14 @@ TEST(ConfigurableSwitchMatrix, ComparesWithARelativeToleranceAndPlainNearZero) {
 
 TEST(ConfigurableSwitchMatrix, AnswersTheRegularExpressionCodesAndFallsBackToTheStreamTexts) {
   WattexSwitch matrix;
-  EXPECT_EQ(ErrorText(matrix, 0x30002262),
+  EXPECT_EQ(DriverErrorText(matrix, 0x30002262),
             "Timeout while waiting on a response that matches with the regular expression.");
-  EXPECT_EQ(ErrorText(matrix, 0x30000066), "No match was found in the specified regular expression.");
-  EXPECT_EQ(ErrorText(matrix, 0x30001F41), "The device is not connected: " + matrix.GetSelectedStreamID() +
+  EXPECT_EQ(DriverErrorText(matrix, 0x30000066), "No match was found in the specified regular expression.");
+  EXPECT_EQ(DriverErrorText(matrix, 0x30001F41), "The device is not connected: " + matrix.GetSelectedStreamID() +
                                                " is not open (initialise the device first; its initialisation "
                                                "may have failed).");
-  EXPECT_EQ(ErrorText(matrix, 0x300000D7).rfind("The used Vantorix version is too old.", 0), 0u);
-  EXPECT_EQ(ErrorText(matrix, 0x3000FFFF), "");
+  EXPECT_EQ(DriverErrorText(matrix, 0x300000D7).rfind("The used Vantorix version is too old.", 0), 0u);
+  EXPECT_EQ(DriverErrorText(matrix, 0x3000FFFF), "");
 }
 
 TEST(ConfigurableSwitchMatrix, TheRegistryCreatesTheWattexSwitchForItsKey) {
@@ -117,7 +109,8 @@ TEST(ConfigurableSwitchMatrix, TheRegistryCreatesTheWattexSwitchForItsKey) {
 }
 
 TEST(ConfigurableSwitchMatrix, SavingAShorterListCutsTheLongerOneStoredBefore) {
-  const std::string path = testing::TempDir() + "swm-configurable-lists-" + std::to_string(getpid()) + ".ini";
+  TestDirectory dir;
+  const std::string path = dir.File("lists.ini");
   std::ofstream(path) << "[SwitchMatrix]\nDuringTest=a\nDuringTest2=b\nDuringTest3=c\nAfterTest=x\n"
                       << "[SwitchMatrix.ConfigurableDeviceDriverBase]\nGetID=ID?\nReturnedID=X.*Y\n";
   ConfigurableSwitchMatrix matrix;
@@ -133,11 +126,9 @@ TEST(ConfigurableSwitchMatrix, SavingAShorterListCutsTheLongerOneStoredBefore) {
   matrix.duringTest = {"z"};
   matrix.afterTest.clear();
   ASSERT_EQ(matrix.SaveConfiguration(0, path.c_str()), 0u);
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
+  const std::string text = ReadFile(path);
   for (const char* line : {"DuringTest=z\n", "DuringTest2=\n", "DuringTest3=\n", "AfterTest=\n"})
-    EXPECT_NE(text.str().find(line), std::string::npos) << line << " missing in\n" << text.str();
+    EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
 
   ConfigurableSwitchMatrix reloaded;
   ASSERT_EQ(reloaded.LoadConfiguration(0, path.c_str()), 0u);

@@ -2,15 +2,14 @@
 // commands, placeholder numbers and their substitution, and lists stored as
 // numbered keys. Malformed input never crashes and has a defined result.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <fstream>
-#include <sstream>
 
 #include "drivers/configurable/EscapeSequences.h"
 #include "drivers/configurable/NumberedKeyList.h"
 #include "drivers/configurable/Placeholder.h"
+#include "support/TestFiles.h"
 
 TEST(EscapeSequences, DecodesTheKnownSequencesAndKeepsEverythingElse) {
   struct Case {
@@ -80,20 +79,9 @@ TEST(Placeholder, ReplacesEveryOccurrenceEntryByEntryInListOrder) {
   EXPECT_EQ(SubstitutePlaceholders("1 1", {{"1", 11.0, 1.0}}), "11 11");
 }
 
-namespace {
-std::string TempIni(const std::string& leaf) {
-  return testing::TempDir() + "swm-configurable-" + std::to_string(getpid()) + "-" + leaf + ".ini";
-}
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-}  // namespace
-
 TEST(NumberedKeyList, StoresListsUnderNumberedKeysAndCutsLongerOldOnes) {
-  const std::string path = TempIni("list");
+  TestDirectory dir;
+  const std::string path = dir.File("list.ini");
   std::ofstream(path) << "[T]\nDuringTest=a\nDuringTest2=b\nDuringTest3=c\nDuringTest4=d\nAfterTest=\nAfterTest2=x\n";
   SettingsStore store = CreateINIProgramSettingsDatabase(path);
   store->Open();
@@ -107,7 +95,7 @@ TEST(NumberedKeyList, StoresListsUnderNumberedKeysAndCutsLongerOldOnes) {
   WriteNumberedKeyList(*store, "Empty", {}, 0);
   store->PopTable();
   store->Close();
-  const std::string text = ReadAll(path);
+  const std::string text = ReadFile(path);
   for (const char* line : {"DuringTest=z\n", "DuringTest2=\n", "DuringTest3=\n", "DuringTest4=d\n", "Empty=\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
   EXPECT_EQ(text.find("Empty2"), std::string::npos) << text;
@@ -118,5 +106,4 @@ TEST(NumberedKeyList, StoresListsUnderNumberedKeysAndCutsLongerOldOnes) {
   EXPECT_EQ(ReadNumberedKeyList(*again, "DuringTest"), std::vector<std::string>{"z"});
   EXPECT_EQ(NumberedKey("AfterTest", 1), "AfterTest");
   EXPECT_EQ(NumberedKey("AfterTest", 12), "AfterTest12");
-  std::remove(path.c_str());
 }

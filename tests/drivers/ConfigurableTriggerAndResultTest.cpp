@@ -4,17 +4,16 @@
 #include "drivers/configurable/ConfigurableTriggerAndResult.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "drivers/configurable/ConfigurableDeviceDriver.h"
 #include "drivers/configurable/RAWControl.h"
 #include "drivers/configurable/RegExpTestDialog.h"
 #include "drivers/configurable/RegularExpressionResult.h"
 #include "streams/ScriptedStream.h"
+#include "support/TestFiles.h"
 
 TEST(ConfigurableTriggerAndResult, ExtractsTheFirstGroupOrTheWholeMatch) {
   struct Case {
@@ -79,7 +78,8 @@ TEST(ConfigurableTriggerAndResult, SendsTheTriggerAndReadsUntilTheResultArrives)
 }
 
 TEST(ConfigurableTriggerAndResult, KeepsItsSettingsAndTheRawOptionInTheirTables) {
-  const std::string path = testing::TempDir() + "swm-trigger-" + std::to_string(getpid()) + ".ini";
+  TestDirectory dir;
+  const std::string path = dir.File("trigger.ini");
   std::ofstream(path) << "[Meter.TriggerAndResult]\nTrigger=READ?\nResultFormat=([0-9]+)\nTimeoutMS=500\n"
                       << "[Meter.RAWControl]\nUseRAW=1\n";
   SettingsStore store = CreateINIProgramSettingsDatabase(path);
@@ -101,13 +101,10 @@ TEST(ConfigurableTriggerAndResult, KeepsItsSettingsAndTheRawOptionInTheirTables)
   ASSERT_EQ(raw.SaveProgramSettings(0, store), 0u);
   store->PopTable();
   store->Close();
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
+  const std::string text = ReadFile(path);
   for (const char* line : {"[Meter.Other]\nTrigger=READ?\nResultFormat=([0-9]+)\nTimeoutMS=2000\n",
                            "[Meter.RAWControl]\nUseRAW=0\n"})
-    EXPECT_NE(text.str().find(line), std::string::npos) << line << " missing in\n" << text.str();
-  std::remove(path.c_str());
+    EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
 
   PanelList panels;
   raw.AddPanel(panels);

@@ -15,7 +15,7 @@ Status SendEvent(DebugSwitchMatrix& driver, uint32_t event, double value, uint32
 }
 }  // namespace
 
-TEST(DebugSwitchMatrix, EventTextsFillTheirArgument) {
+TEST(DebugSwitchMatrix, EventAndRequestTextsFillTheirArgument) {
   struct Case {
     uint32_t event;
     double value;
@@ -45,14 +45,11 @@ TEST(DebugSwitchMatrix, EventTextsFillTheirArgument) {
   for (const Case& c : cases)
     EXPECT_EQ(DebugSwitchMatrix::EventText(c.event, c.value, nullptr), c.expected) << c.event;
   EXPECT_EQ(DebugSwitchMatrix::EventText(62, 0, "PILOT-7"), "Received Event: Send Pilot Interface data PILOT-7");
-}
-
-TEST(DebugSwitchMatrix, RequestTexts) {
-  EXPECT_EQ(DebugSwitchMatrix::RequestText(1), "Received Request: Interlock Closed?");
-  EXPECT_EQ(DebugSwitchMatrix::RequestText(2), "Received Request: Dwell Time Start Ok?");
-  EXPECT_EQ(DebugSwitchMatrix::RequestText(3), "Received Request: Dwell Time Stop Ok?");
-  EXPECT_EQ(DebugSwitchMatrix::RequestText(4), "Received Request: Pilot Interface Data?");
-  EXPECT_EQ(DebugSwitchMatrix::RequestText(5), "Unknown Switch Matrix Request: 5");
+  const char* const requests[] = {"Received Request: Interlock Closed?", "Received Request: Dwell Time Start Ok?",
+                                  "Received Request: Dwell Time Stop Ok?", "Received Request: Pilot Interface Data?",
+                                  "Unknown Switch Matrix Request: 5"};
+  for (uint32_t request = 1; request <= 5; ++request)
+    EXPECT_EQ(DebugSwitchMatrix::RequestText(request), requests[request - 1]) << request;
 }
 
 TEST(DebugSwitchMatrix, WarnsBeforeInitialisationAndInformsAfter) {

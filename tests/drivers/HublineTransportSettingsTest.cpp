@@ -1,6 +1,7 @@
-// A Hubline card keeps its transport and the older serial table's values
-// through save and load: "Communication" and "Selected" name the same
-// transport after every save, and "Implementation" of [RS232] is kept.
+// A Hubline card's older settings through save and load: the transport code
+// "Communication" wins over "Selected" and is written back with it, and
+// "Implementation" of [RS232] is kept. (Every transport saved and loaded:
+// SettingsRoundTripTest.cpp.)
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,7 +9,6 @@
 
 #include "framework/DeviceDriverBase.h"
 #include "interface/DeviceTypeRegistry.h"
-#include "streams/DeviceStreamTypeRegistry.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -27,25 +27,6 @@ void LoadAndSave(const std::string& path) {
 }
 }  // namespace
 
-TEST(HublineTransportSettings, EveryOfferedTransportSurvivesSaveAndLoad) {
-  TestDirectory dir;
-  int tried = 0;
-  for (const char* transport : {"VISA", "USB", "TCPIP", "GPIB", "RS-232"}) {
-    if (!DeviceStreamTypeRegistry::CreateConfiguration(transport)) continue;  // not built in
-    ++tried;
-    const std::string path = dir.File(std::string(transport) + ".ini");
-    WriteFile(path, std::string("[Stream Config]\nSelected=") + transport + "\n");
-    LoadAndSave(path);
-    LoadAndSave(path);
-    const std::string text = ReadFile(path);
-    EXPECT_EQ(Value(text, "Stream Config", "Selected"), transport) << text;
-    // A second reader of the same file finds the same transport by its code.
-    LoadAndSave(path);
-    EXPECT_EQ(ReadFile(path), text) << transport;
-  }
-  EXPECT_GE(tried, 2);
-}
-
 TEST(HublineTransportSettings, CommunicationCodeSelectsTheTransportAndIsWrittenBack) {
   TestDirectory dir;
   const std::string path = dir.File("code.ini");
@@ -55,6 +36,7 @@ TEST(HublineTransportSettings, CommunicationCodeSelectsTheTransportAndIsWrittenB
   EXPECT_EQ(Value(text, "Common", "Communication"), "4");
   EXPECT_EQ(Value(text, "Stream Config", "Selected"), "TCPIP");
 }
+
 TEST(HublineTransportSettings, OlderSerialTableKeepsItsImplementation) {
   TestDirectory dir;
   for (const char* implementation : {"0", "1", "7"}) {

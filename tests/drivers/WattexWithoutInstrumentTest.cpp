@@ -1,49 +1,18 @@
 // The Wattex switch when its instrument is gone or nothing is configured:
 // events that send nothing open no connection and read nothing, empty lists
-// open nothing, and a failed check still has the text of its status.
+// succeed, and what fails keeps the text of its status.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <memory>
 
 #include "framework/DeviceDriverBase.h"
 #include "interface/DeviceTypeRegistry.h"
 #include "streams/StreamTestSupport.h"
+#include "support/DriverErrorText.h"
+#include "support/LoopbackPort.h"
 #include "support/TestFiles.h"
 
 namespace {
-// A loopback TCP port: listening (connections wait in its queue and are
-// never answered) or only bound (connections are refused).
-class LoopbackPort {
-public:
-  explicit LoopbackPort(bool listening) {
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0 || (listening && listen(fd_, 8) != 0))
-      ADD_FAILURE() << "loopback port";
-    port_ = ntohs(address.sin_port);
-  }
-  ~LoopbackPort() { close(fd_); }
-  int Port() const { return port_; }
-  // Whether a connection came (and takes it).
-  bool Connected() {
-    const int accepted = accept(fd_, nullptr, nullptr);
-    if (accepted < 0) return false;
-    close(accepted);
-    return true;
-  }
-
-private:
-  int fd_ = -1;
-  int port_ = 0;
-};
-
 // The switch on a loopback port with a 2 s time-out and the given commands.
 std::unique_ptr<DeviceDriverBase> Wattex(const TestDirectory& dir, int port, const std::string& commands = "") {
   EnsureWxRuntime();
@@ -59,13 +28,6 @@ std::unique_ptr<DeviceDriverBase> Wattex(const TestDirectory& dir, int port, con
 uint32_t Event(DeviceDriverBase& driver, uint32_t event, double value = 100.0) {
   return driver.SetValue(0, SWM_VALUE_EVENT, &event, &value);
 }
-
-std::string Text(DeviceDriverBase& driver, uint32_t status) {
-  char buffer[512] = "unchanged";
-  uint32_t count = 0;
-  driver.GetErrorString(0, status, buffer, sizeof buffer, &count);
-  return std::string(buffer, count);
-}
 }  // namespace
 
 TEST(WattexWithoutInstrument, EventsThatSendNothingOpenNothing) {
@@ -79,36 +41,26 @@ TEST(WattexWithoutInstrument, EventsThatSendNothingOpenNothing) {
   }
 }
 
-TEST(WattexWithoutInstrument, EmptyListsOnARefusedPortSucceed) {
+// On a refused port empty lists succeed; the check, and a command that is
+// sent, fail with a status that keeps its text after the stream is released.
+TEST(WattexWithoutInstrument, OnARefusedPortOnlyWhatIsSentFailsWithItsText) {
   TestDirectory dir;
   LoopbackPort refused(false);
-  auto driver = Wattex(dir, refused.Port());
-  EXPECT_EQ(Event(*driver, SWM_EVENT_InitialisationStarted), 0u);
-  EXPECT_EQ(Event(*driver, SWM_EVENT_TestStopped), 0u);
-  EXPECT_EQ(Event(*driver, SWM_EVENT_FrequencyChanged), 0u);
-}
-
-TEST(WattexWithoutInstrument, CommandsThatAreSentStillReachTheInstrument) {
-  TestDirectory dir;
-  LoopbackPort refused(false);
-  auto driver = Wattex(dir, refused.Port(), "onFrequencyChanged=F __freq__\nDuringTest=A\n");
-  const uint32_t during = Event(*driver, SWM_EVENT_InitialisationStarted);
-  EXPECT_NE(during, 0u);
-  EXPECT_NE(Event(*driver, SWM_EVENT_FrequencyChanged), 0u);
-  EXPECT_NE(Text(*driver, during), "");
-}
-
-TEST(WattexWithoutInstrument, FailedCheckHasTheTextOfItsStatus) {
-  TestDirectory dir;
-  LoopbackPort refused(false);
-  auto driver = Wattex(dir, refused.Port());
-  const uint32_t checked = driver->CheckDevice(0);
+  auto empty = Wattex(dir, refused.Port());
+  for (uint32_t event : {SWM_EVENT_InitialisationStarted, SWM_EVENT_TestStopped, SWM_EVENT_FrequencyChanged})
+    EXPECT_EQ(Event(*empty, event), 0u) << "an empty list, event " << event;
+  const uint32_t checked = empty->CheckDevice(0);
   ASSERT_NE(checked, 0u);
-  const std::string text = Text(*driver, checked);
+  const std::string text = DriverErrorText(*empty, checked);
   EXPECT_NE(text, "");
-  const uint32_t initialised = driver->InitDevice(0);
-  EXPECT_EQ(initialised, checked);
-  EXPECT_EQ(Text(*driver, initialised), text);
-  driver->DeInitDevice(0);
-  EXPECT_EQ(Text(*driver, checked), text) << "after the stream was released";
+  EXPECT_EQ(empty->InitDevice(0), checked);
+  EXPECT_EQ(DriverErrorText(*empty, checked), text) << "after the initialisation";
+  empty->DeInitDevice(0);
+  EXPECT_EQ(DriverErrorText(*empty, checked), text) << "after the stream was released";
+
+  auto sending = Wattex(dir, refused.Port(), "onFrequencyChanged=F __freq__\nDuringTest=A\n");
+  const uint32_t during = Event(*sending, SWM_EVENT_InitialisationStarted);
+  EXPECT_NE(during, 0u);
+  EXPECT_NE(DriverErrorText(*sending, during), "");
+  EXPECT_NE(Event(*sending, SWM_EVENT_FrequencyChanged), 0u);
 }

@@ -3,9 +3,7 @@
 // the simulated instruments on the simulated bus: identification, every
 // interlock answer with its status and text on event 7 and the interlock
 // request asked of the amplifier the same way (a silent amplifier fails both
-// with the time-out's status), the Comtest status
-// byte of events 3 and 2, and settings that survive a save, a load and a
-// second save.
+// with the time-out's status), and the Comtest status byte of events 3 and 2.
 #include <gtest/gtest.h>
 
 #include "e2e/InstrumentBench.h"
@@ -91,12 +89,6 @@ TEST(BroadbandAmplifierE2e, ReportsTheDeviceAndGroupInterlocksOnFrequencySteps) 
     bench.ExpectBytes("SENS:INT?\nSENS:INT?\n");
     bench.Instrument().Set("fault", "none");
   }
-
-  ModuleDriver changed("BBA100_IL", bench.Ini("changed.ini", Interlock(true, 3) + "[Identification]\nExpectedResponse=BBA\n"));
-  const std::string first = changed.ExpectStableSave(bench, "BBA100_IL");
-  for (const char* piece : {"[BBA_IL]\nDeviceInterlockSetting=1\nGroupInterlockSetting=3\n", "Selected=VISA\n",
-                            "Identifier=GPIB0::7::INSTR\n", "ExpectedResponse=BBA\n"})
-    EXPECT_NE(first.find(piece), std::string::npos) << piece << " missing in\n" << first;
 }
 
 class ComtestE2e : public testing::TestWithParam<Wire> {};
@@ -133,14 +125,6 @@ TEST_P(ComtestE2e, WritesTheStatusByteThatTheSettingsMake) {
   EXPECT_EQ(after.Event(2), 0u);
   bench.ExpectBytes(std::string("\0\0\x20", 3));
   EXPECT_EQ(relays(), "NC NC NC NC NC NO ");
-
-  std::string every = "[COMTESTMCP01]\n";
-  for (int relay = 1; relay <= 6; ++relay)
-    every += std::to_string(relay) + "-before=" + std::to_string(relay % 3) + "\n" + std::to_string(relay) +
-             "-after=" + std::to_string((relay + 1) % 3) + "\n";
-  ModuleDriver changed("COMTEST_MCP01_SM", bench.Ini("every.ini", every));
-  const std::string first = changed.ExpectStableSave(bench, "COMTEST_MCP01_SM");
-  EXPECT_NE(first.find(every), std::string::npos) << first;
 }
 
 INSTANTIATE_TEST_SUITE_P(Wires, ComtestE2e, testing::Values(Wire::kVisa, Wire::kGpibStream),

@@ -1,8 +1,8 @@
 // The Wattex switch (a configurable switch matrix) driven through the
 // module's exports against the simulator's programmable instrument: the
 // exact bytes of typed commands with escapes, splitters and placeholders,
-// the command lists, the answers it reads, statuses and texts, and the INI
-// file that SaveConfiguration writes and LoadConfiguration restores.
+// the command lists, the answers it reads, statuses and texts, and how a
+// command list is saved.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -129,27 +129,16 @@ TEST(ConfigurableSwitchMatrixE2e, SendsTypedCommandsWithEscapesSplittersListsAnd
   bench.ExpectBytes("SYST:LOC!\n");
 }
 
-TEST(ConfigurableSwitchMatrixE2e, SavesEveryValueAndLoadingTheSavedFileRestoresThem) {
+// (Every value saved and loaded again: SettingsRoundTripTest.cpp.)
+TEST(ConfigurableSwitchMatrixE2e, SavesACommandListUpToItsFirstEmptyElement) {
   Bench bench(Wire::kTcp, WattexAnswers(), kTables);
   const std::string saved = bench.File("saved.ini");
   ASSERT_EQ(bench.m_.SaveConfiguration(0, bench.id_, saved.c_str()), DRV_OK);
   const std::string text = ReadFile(saved);
-  for (const char* line :
-       {"[SwitchMatrix.ConfigurableDeviceDriverBase]\n", "Init=SYST:REM\\tON\n", "ReturnedID=SWMSIM,WATTEX\n",
-        "SplitterString=;\n", "TimeOutTimeSeconds=2\n", "SendCommands=0\n", "[SwitchMatrix.Stream Config]\n",
-        "Selected=TCPIP\n", "DuringTest=PATH A1\n", "DuringTest2=PATH B__freqMHz__\n", "DuringTest3=\n",
-        "AfterTest3=\n", "PerformReadAfterWrite=0\n", "onTestStopped=\n", "AntennaPolarisationChanged=\n",
-        "onTurntableChanged=ANGLE __radian__\n", "[CalculatedElectricalField]\n", "septumHeightMetre=0.284\n",
-        "ForwardPowerCorrection=0\n", "[SwitchMatrix.Identification]\nExpectedResponse=SWMSIM,WATTEX\n"})
+  for (const char* line : {"DuringTest=PATH A1\n", "DuringTest2=PATH B__freqMHz__\n", "DuringTest3=\n", "AfterTest3=\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
   // The element after the empty third one was never loaded, so it is not saved either.
   EXPECT_EQ(text.find("NEVER"), std::string::npos) << text;
-
-  // A second driver loads the saved file and saves the very same contents.
-  ModuleDriver second("KOVALEXWTXSWITCH", saved);
-  const std::string again = bench.File("again.ini");
-  ASSERT_EQ(bench.m_.SaveConfiguration(0, second.id, again.c_str()), DRV_OK);
-  EXPECT_EQ(ReadFile(again), text);
 }
 
 TEST(ConfigurableSwitchMatrixE2e, ReportsAWrongIdentificationAndAnUnreachableDeviceWithTexts) {

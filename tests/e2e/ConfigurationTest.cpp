@@ -1,11 +1,7 @@
 // LoadConfiguration and SaveConfiguration through the exports: the common
 // descriptive texts reach the driver, and saving never loses what the file
 // held; `swmhost lint` finds each kind of mistake in a file.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,6 +10,8 @@
 
 #include "LogReader.h"
 #include "support/LoadedModule.h"
+#include "support/LoopbackPort.h"
+#include "support/ShellCommand.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -81,47 +79,15 @@ TEST(Configuration, MissingOrUnreadableFilesLoadTheDefaults) {
 }
 
 namespace {
-struct LintRun {
-  int exitCode = -1;
-  std::string output;
-};
-
 // swmhost lint with the environment assignments before it; standard error is kept apart.
-LintRun Lint(const std::string& environment, const std::string& arguments, std::string* errors = nullptr) {
+CommandRun Lint(const std::string& environment, const std::string& arguments, std::string* errors = nullptr) {
   const std::string errorFile = TempPath("lint-errors");
   const std::string command = "env SWMATRIX_MESSAGEBOX=ok " + environment + " '" SWM_BUILD_DIR "/bin/swmhost' lint " +
                               arguments + " 2>'" + errorFile + "'";
-  LintRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const CommandRun run = RunCommand(command);
   if (errors) *errors = ReadFile(errorFile);
   return run;
 }
-
-// A loopback port that refuses connections: bound, never listening.
-class RefusingPort {
-public:
-  RefusingPort() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-      ADD_FAILURE() << "no loopback port";
-    port_ = ntohs(address.sin_port);
-  }
-  ~RefusingPort() { close(fd_); }
-  int Port() const { return port_; }
-
-private:
-  int fd_;
-  int port_ = 0;
-};
 }  // namespace
 
 TEST(Configuration, LintReportsEachKindOfMistakeWithItsSectionAndKey) {
@@ -129,7 +95,7 @@ TEST(Configuration, LintReportsEachKindOfMistakeWithItsSectionAndKey) {
   std::filesystem::create_directories(dir + "/ports");
   std::filesystem::create_symlink("/nonexistent/ttyUSB7", dir + "/ports/COM8");
   std::ofstream(dir + "/not-executable.sh") << "#!/bin/sh\n";
-  RefusingPort refusing;
+  LoopbackPort refusing(false);
   const std::string ports = "SWMATRIX_PORTS='" + dir + "/ports'";
   struct Case {
     const char* key;
@@ -181,7 +147,7 @@ TEST(Configuration, LintReportsEachKindOfMistakeWithItsSectionAndKey) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << c.text;
     const bool connect = c.environment == "--connect";
     std::string errors;
-    const LintRun run = Lint(connect ? "" : c.environment, (connect ? "--connect " : "") + std::string(c.key) + " '" + file + "'", &errors);
+    const CommandRun run = Lint(connect ? "" : c.environment, (connect ? "--connect " : "") + std::string(c.key) + " '" + file + "'", &errors);
     EXPECT_EQ(run.exitCode, 1) << c.finding;
     EXPECT_NE(("\n" + run.output).find("\n" + file + ": " + c.finding), std::string::npos)
         << "wanted: " << c.finding << "\ngot:\n" << run.output;
@@ -190,11 +156,11 @@ TEST(Configuration, LintReportsEachKindOfMistakeWithItsSectionAndKey) {
 
   // A file without a mistake: nothing at all, exit 0; a key that creates no driver: 2.
   std::ofstream(file, std::ios::binary | std::ios::trunc) << "[Common]\nDescription=Rack 3\n";
-  const LintRun clean = Lint("", "DEBUGSWITCHMATRIX '" + file + "' '" + file + "'");
+  const CommandRun clean = Lint("", "DEBUGSWITCHMATRIX '" + file + "' '" + file + "'");
   EXPECT_EQ(clean.exitCode, 0);
   EXPECT_EQ(clean.output, "");
   std::string errors;
-  const LintRun unknown = Lint("", "NO_SUCH_KEY '" + file + "'", &errors);
+  const CommandRun unknown = Lint("", "NO_SUCH_KEY '" + file + "'", &errors);
   EXPECT_EQ(unknown.exitCode, 2);
   EXPECT_EQ(unknown.output, "");
   EXPECT_NE(errors.find("no driver of type NO_SUCH_KEY"), std::string::npos) << errors;

@@ -1,8 +1,7 @@
 // The GPIB relay and switch controller drivers through the module's exports
 // against simulated controllers on the simulated GPIB bus: the messages of
 // the device check, of events 3, 18, 2 and 18 again, the relay and switch
-// states they leave, and the saved file (every setting changed) loaded and
-// saved again unchanged. Then the special cases: the attenuator path of the
+// states they leave. Then the special cases: the attenuator path of the
 // power meter, the positioner's late and missing completion request, the
 // relay interface stopping at its first failing relay, its interlock input
 // and a wrong identification.
@@ -139,7 +138,7 @@ private:
 class GpibRelayE2e : public testing::TestWithParam<size_t> {};
 }  // namespace
 
-TEST_P(GpibRelayE2e, SendsBothSetsAndSavesEverySetting) {
+TEST_P(GpibRelayE2e, SendsBothSetsAndLeavesTheirStates) {
   const RelayCase& c = Cases()[GetParam()];
   RelayBench bench(c.model);
   ModuleDriver driver(c.typeKey, bench.Write("relay.ini", std::string(c.table) + kGpibTable));
@@ -166,9 +165,6 @@ TEST_P(GpibRelayE2e, SendsBothSetsAndSavesEverySetting) {
   EXPECT_EQ(bench.Rejected(), 0u) << "every command was understood";
 
   ASSERT_EQ(driver.m.DeInitDevice(0, driver.id), 0u);
-  const std::string text = driver.ExpectStableSave(bench, c.typeKey);
-  EXPECT_NE(text.find(c.table), std::string::npos) << text;
-  EXPECT_NE(text.find(kGpibTable), std::string::npos) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, GpibRelayE2e, testing::Range<size_t>(0, Cases().size()),

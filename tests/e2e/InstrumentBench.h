@@ -141,6 +141,13 @@ private:
   sim::Instrument* instrument_ = nullptr;
 };
 
+// The commands as the bytes on the line, each ended by a line feed.
+inline std::string Joined(const std::vector<std::string>& commands) {
+  std::string bytes;
+  for (const std::string& command : commands) bytes += command + "\n";
+  return bytes;
+}
+
 // The table "RS232" of an older serial device on the bench's COM port.
 inline std::string LegacySerialSection() {
   return "[RS232]\nCOMPort=" + std::to_string(InstrumentBench::kComPort) + "\nImplementation=1\n";

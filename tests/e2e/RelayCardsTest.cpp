@@ -4,7 +4,7 @@
 // events 3 and 2, the MCC library shared by two drivers, the Advantech
 // read-modify-write and its polarisation tower on bit 0, the statuses and
 // texts of a missing library, of a board without devices and of a library
-// error, and the settings saved, loaded and saved again unchanged.
+// error.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -171,6 +171,7 @@ TEST(RelayCardsE2e, AdvantechCardChangesOnlyItsRelaysBitsAndItsTowerUsesBitZero)
   ASSERT_EQ(m.SetValue(0, tower.id, 1200, &wide, nullptr), 0u);
   ASSERT_EQ(m.GetValue(0, tower.id, 1251, &wide, nullptr), 0u);
   EXPECT_EQ(wide, 1.100000023841858);
+  EXPECT_EQ(tower.Event(3), 0x300000CCu) << "a tower takes no events";
   double info = -1;
   EXPECT_EQ(m.GetInfo(0, tower.id, 3003, &info), 0u);
   EXPECT_EQ(info, 0.0);
@@ -217,35 +218,4 @@ TEST(RelayCardsE2e, DenkoviBoardSwitchesOverItsStream) {
   ASSERT_EQ(driver.Event(2), 0u);  // a marker: it arrives after anything the idle board might have sent
   ASSERT_TRUE(board.WaitForBytes(10, std::chrono::seconds(5)));
   EXPECT_EQ(board.ReceivedBytes(), "01-//01-//");
-}
-
-TEST(RelayCardsE2e, EveryCardSavesLoadsAndSavesItsSettingsUnchanged) {
-  InstrumentBench bench(Wire::kTcp);
-  // Every relay changed: odd ones off during the test and on after it, even ones the other way round.
-  const auto relays = [](int count) {
-    std::string text;
-    for (int n = 1; n <= count; ++n)
-      text += "Relais" + std::to_string(n) + "Start=" + std::to_string(n % 2 + 1) + "\nRelais" + std::to_string(n) +
-              "Stop=" + std::to_string(2 - n % 2) + "\n";
-    return text;
-  };
-  const std::string mcc = "[Common]\nDescription=Relays\n[MCC_USB_ERB]\n" + relays(24);
-  const std::string advantech = "[PCI1761]\nWait=35\n" + relays(8) + "[LabCardLib]\nDevice=4\n";
-  const std::string denkovi =
-      "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:9\n"
-      "[DENKOVI_SwitchMatrix]\n" +
-      relays(16);
-  const struct {
-    const char* key;
-    std::string settings;
-    std::string piece;
-  } cases[] = {{"MCC_USB_ERB24", mcc, "Relais24Start=1\nRelais1Stop=1\n"},
-               {"ADVANTECHPCI1761", advantech, "Relais8Stop=2\nWait=35\n\n[LabCardLib]\nDevice=4\n"},
-               {"ADVANTECHPCI1761ATTTRIMBLE", advantech, "Wait=35\n"},
-               {"DAE_CB_RO16", denkovi, "Relais16Stop=2\n"}};
-  for (const auto& c : cases) {
-    ModuleDriver driver(c.key, bench.Write("card.ini", c.settings));
-    const std::string text = driver.ExpectStableSave(bench, c.key);
-    EXPECT_NE(text.find(c.piece), std::string::npos) << c.key << "\n" << text;
-  }
 }

@@ -6,10 +6,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 #include "LogReader.h"
 #include "support/SpawnedProgram.h"
+#include "support/TraceLines.h"
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -32,19 +32,6 @@ int RunHost(const std::string& traceDirectory, const std::string& display) {
   while (host.OutputLine()) {
   }
   return host.Wait();
-}
-
-Lines TraceTexts(const std::string& file) {
-  Lines texts;
-  std::ifstream in(file);
-  std::string line;
-  const std::regex stamped("[ 12][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3} (.*)");
-  while (std::getline(in, line)) {
-    std::smatch match;
-    EXPECT_TRUE(std::regex_match(line, match, stamped)) << line;
-    texts.push_back(match.size() > 1 ? match[1].str() : line);
-  }
-  return texts;
 }
 
 class HostStartup : public ::testing::Test {
@@ -72,7 +59,7 @@ TEST_F(HostStartup, TracesEveryStepOfAttachAndDetach) {
     std::filesystem::resize_file(file, 0);
     ASSERT_EQ(RunHost(directory, display), 0) << "display '" << display << "'";
     const std::string module = RealModulePath();
-    EXPECT_EQ(TraceTexts(file),
+    EXPECT_EQ(TraceLineTexts(file),
               (Lines{"DLL_PROCESS_ATTACH: " + module, "wxTheApp was not initializated yet",
                      "wxWidgets is now Initialized", "Going to create specific DLLModule",
                      "Going to initialize created DLLModule", "Dynamic load", "DLL_PROCESS_DETACH: " + module,

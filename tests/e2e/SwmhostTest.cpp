@@ -1,6 +1,5 @@
 // swmhost runs host scripts against the built module.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,27 +13,11 @@
 
 #include "sim/core/Simulator.h"
 #include "support/LoopbackResponder.h"
+#include "support/ShellCommand.h"
 #include "support/TestFiles.h"
 
 namespace {
-struct HostRun {
-  int exitCode;
-  std::string output;
-};
-
-HostRun RunCommand(const std::string& command) {
-  HostRun run{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-HostRun RunHost(const std::string& script) {
+CommandRun RunHost(const std::string& script) {
   const std::string path = testing::TempDir() + "swmhost_script_" +
                            testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
   std::ofstream(path) << script;
@@ -54,7 +37,7 @@ std::string StepOutput(const std::string& output, const std::string& from) {
 }  // namespace
 
 TEST(Swmhost, RunsAScriptAndReportsStatusesWithTheirTexts) {
-  const HostRun run = RunHost(R"(# comment line
+  const CommandRun run = RunHost(R"(# comment line
 create sw debugswitchmatrix
 version sw 2019.1.8
 error sw 0x300002E4
@@ -82,7 +65,7 @@ create x OSP120
 
   // `swmhost keys` lists exactly the keys that create a driver, sorted, with
   // the class and the simulator family that serves it.
-  const HostRun keys = RunCommand("SWMATRIX_MESSAGEBOX=ok '" SWM_BUILD_DIR "/bin/swmhost' keys 2>/dev/null");
+  const CommandRun keys = RunCommand("SWMATRIX_MESSAGEBOX=ok '" SWM_BUILD_DIR "/bin/swmhost' keys 2>/dev/null");
   EXPECT_EQ(keys.exitCode, 0);
   EXPECT_NE(keys.output.find("\nDEBUGSWITCHMATRIX\tDebugSwitchMatrix\t-\n"), std::string::npos) << keys.output;
   EXPECT_NE(keys.output.find("\nHUBLINE4PORT\tHublineSwitch\thubline\n"), std::string::npos);
@@ -94,13 +77,13 @@ create x OSP120
   EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
 
   // The dialog command writes statuses as scripts do: eight hex digits.
-  const HostRun dialog = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' dialog NOKEY 2>/dev/null");
+  const CommandRun dialog = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' dialog NOKEY 2>/dev/null");
   EXPECT_EQ(dialog.exitCode, 1);
   EXPECT_EQ(dialog.output, "create NOKEY -> 0x300000CF\n");
 }
 
 TEST(Swmhost, NamesTheNearestCommandEventRequestAndDriverAndQuits) {
-  const HostRun run = RunHost("create sw DEBUGSWITCHMATRIX\nchek sw\nevent sw FrequncyChanged 80\n"
+  const CommandRun run = RunHost("create sw DEBUGSWITCHMATRIX\nchek sw\nevent sw FrequncyChanged 80\n"
                               "request sw interlock\nrequest sw Interlok\ncheck ws\nevent sw Zzzzzzzz\nquit\ncheck sw\n");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.output,
@@ -113,7 +96,7 @@ TEST(Swmhost, NamesTheNearestCommandEventRequestAndDriverAndQuits) {
             "error: unknown event 'Zzzzzzzz' ('events' lists them)\n");
 
   // Every event and request by number and name, with what its value is.
-  const HostRun events = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' events");
+  const CommandRun events = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' events");
   EXPECT_EQ(events.exitCode, 0);
   for (const char* line : {"\n   1  TestStarted                             no value\n",
                            "\n   7  FrequencyChanged                        a real number\n",
@@ -137,7 +120,7 @@ TEST(Swmhost, ReportsTheDurationOfASlowCall) {
                                         << silent.Port() << "\n";
   std::ofstream(dir.File("script.txt")) << "create w KOVALEXWTXSWITCH\nload w " << dir.File("silent.ini")
                                         << "\ncheck w\n";
-  const HostRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' run '" + dir.File("script.txt") + "' 2>'" +
+  const CommandRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' run '" + dir.File("script.txt") + "' 2>'" +
                                  dir.File("err.txt") + "'");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.output.find("\ncheck w -> 0x30000097 \"Nothing answered the identification query"), std::string::npos)
@@ -151,7 +134,7 @@ TEST(Swmhost, ReportsTheDurationOfASlowCall) {
 }
 
 TEST(Swmhost, RejectsMalformedLinesWithoutCrashing) {
-  const HostRun run = RunHost("create\nevent\ncreate a DEBUGSWITCHMATRIX\nevent a NoSuchEvent\n"
+  const CommandRun run = RunHost("create\nevent\ncreate a DEBUGSWITCHMATRIX\nevent a NoSuchEvent\n"
                           "event a 7 abc\nsetting a x y\nfrobnicate a\n\"unterminated\n");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.output.find("error: unknown event 'NoSuchEvent'"), std::string::npos) << run.output;
@@ -160,7 +143,7 @@ TEST(Swmhost, RejectsMalformedLinesWithoutCrashing) {
 }
 
 TEST(Swmhost, SucceedsWhenEveryCallSucceeds) {
-  const HostRun run = RunHost("create a DEBUGSWITCHMATRIX\ninit a\ncheck a\nremove a\n");
+  const CommandRun run = RunHost("create a DEBUGSWITCHMATRIX\ninit a\ncheck a\nremove a\n");
   EXPECT_EQ(run.exitCode, 0) << run.output;
 }
 
@@ -173,7 +156,7 @@ TEST(Swmhost, AScriptThatCannotBeReadIsNamedWithTheReason) {
       {directory, "swmhost: cannot read " + directory + ": Is a directory\n"},
   };
   for (const auto& [path, text] : cases) {
-    const HostRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' run '" + path + "' 2>&1");
+    const CommandRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' run '" + path + "' 2>&1");
     EXPECT_EQ(run.exitCode, 2) << path;
     EXPECT_EQ(run.output, text);
   }
@@ -199,7 +182,7 @@ TEST(Swmhost, AsksTheSimulatorAndChecksTheExpectationsOfAScript) {
                            "# expect file " + dir.File("none.txt") + "\n";
   const std::string environment =
       "SWMATRIX_PORTS='" + dir.File("ports") + "' SWMATRIX_SIM_CONTROL='" + dir.File("lab.ctl") + "' ";
-  const HostRun run = RunCommand(environment + "'" SWM_BUILD_DIR "/bin/swmhost' run --check '" + script + "' 2>&1");
+  const CommandRun run = RunCommand(environment + "'" SWM_BUILD_DIR "/bin/swmhost' run --check '" + script + "' 2>&1");
   EXPECT_EQ(run.exitCode, 1);
   const std::string received = "'*IDN?' 'SYSTEM:KLOCK 1' 'S3:INT_RELAY_A_NC' 'S3:INT_RELAY_B_NO' 'S3:EXT_RELAY_1_ACTIVE'";
   for (const std::string& text :
@@ -216,13 +199,13 @@ TEST(Swmhost, AsksTheSimulatorAndChecksTheExpectationsOfAScript) {
 
   // A script that expects nothing checks nothing: that fails.
   std::ofstream(script) << "create a DEBUGSWITCHMATRIX\n";
-  const HostRun unchecked = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' run --check '" + script + "' 2>&1");
+  const CommandRun unchecked = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' run --check '" + script + "' 2>&1");
   EXPECT_EQ(unchecked.exitCode, 1);
   EXPECT_EQ(unchecked.output, "swmhost: " + script + " checks nothing (no '# expect' line; see swmhost(1))\n");
 }
 
 TEST(Swmhost, DemoSwitchesTheRelaysOfTheSimulatedUnitAndSavesTheConfiguration) {
-  const HostRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' demo 2>&1");
+  const CommandRun run = RunCommand("'" SWM_BUILD_DIR "/bin/swmhost' demo 2>&1");
   ASSERT_EQ(run.exitCode, 0) << run.output;
   struct Expectation {
     std::string step;

@@ -9,6 +9,7 @@
 #include "framework/SwitchMatrixBase.h"
 #include "framework/TextBuffer.h"
 #include "framework/ToleranceCompare.h"
+#include "support/DriverErrorText.h"
 #include "support/MessageBoxRecorder.h"
 
 namespace {
@@ -46,14 +47,6 @@ public:
   int references = 0;
   std::map<std::string, SwmAutomation*> properties;
 };
-
-std::string ErrorText(DeviceDriverBase& driver, uint32_t err) {
-  std::vector<char> buffer(1025, 'x');
-  uint32_t read = 99;
-  EXPECT_EQ(driver.GetErrorString(0, err, buffer.data(), 1024, &read), 0u);
-  EXPECT_EQ(std::strlen(buffer.data()), read);
-  return std::string(buffer.data(), read);
-}
 }  // namespace
 
 TEST(TextBuffer, ClearsAndCopiesWithinTheSize) {
@@ -191,19 +184,23 @@ TEST(DeviceDriverBase, HostVersionCheck) {
     std::string text = c.version;
     EXPECT_EQ(driver.SetValue(0, SWM_VALUE_SET_HOST_VERSION, text.data(), nullptr), c.expected) << c.version;
   }
-  EXPECT_EQ(ErrorText(driver, DRV_ERR_HOST_VERSION_TOO_OLD),
+  EXPECT_EQ(DriverErrorText(driver, DRV_ERR_HOST_VERSION_TOO_OLD),
             "The used Vantorix version is too old. This driver can only be used in Vantorix version "
             "2019.1.9 and higher");
 }
 
 TEST(DeviceDriverBase, ErrorTextsOfTheBaseAndTheChain) {
   TestDriver driver;
-  EXPECT_EQ(ErrorText(driver, DRV_ERR_TCP_RESPONSE_TOO_LARGE),
+  EXPECT_EQ(DriverErrorText(driver, DRV_ERR_TCP_RESPONSE_TOO_LARGE),
             "The response of a TCPIP controlled device is larger than expected.");
-  EXPECT_EQ(ErrorText(driver, DRV_ERR_VISA_NOT_FOUND), "Could not find VISA32.DLL. Is VISA installed?");
-  EXPECT_EQ(ErrorText(driver, 0x30001234), "Relay stuck");
-  EXPECT_EQ(ErrorText(driver, DRV_ERR_UNKNOWN_DEVICE_ID), "");
-  EXPECT_EQ(ErrorText(driver, 0x3FFFFFFF), "");
+  EXPECT_EQ(DriverErrorText(driver, DRV_ERR_VISA_NOT_FOUND), "Could not find VISA32.DLL. Is VISA installed?");
+  EXPECT_EQ(DriverErrorText(driver, 0x30001234), "Relay stuck");
+  EXPECT_EQ(DriverErrorText(driver, DRV_ERR_UNKNOWN_DEVICE_ID), "");
+  EXPECT_EQ(DriverErrorText(driver, 0x3FFFFFFF), "");
+  // Without a buffer the call still succeeds (a host asking for the length only, or a careless one).
+  uint32_t read = 7;
+  EXPECT_EQ(driver.GetErrorString(0, DRV_ERR_VISA_NOT_FOUND, nullptr, 0, &read), 0u);
+  EXPECT_EQ(driver.GetErrorString(0, DRV_ERR_VISA_NOT_FOUND, nullptr, 100, nullptr), 0u);
 }
 
 TEST(DeviceDriverBase, SettingsUseDoublesAndMilliHz) {

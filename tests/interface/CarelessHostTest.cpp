@@ -10,8 +10,6 @@
 // that does not exist, and the whole run happens in a private network
 // namespace with only loopback, so that no default address is ever reached.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +23,7 @@
 #include <sstream>
 
 #include "support/IsolatedKeySession.h"
+#include "support/LoopbackPort.h"
 #include "swmatrix/swmatrix.h"
 
 namespace {
@@ -33,19 +32,6 @@ constexpr double kTimeout = 0.3;
 // What a call may take beyond the time-out: 10 %, plus the start of a call
 // under the sanitizers.
 constexpr double kBound = kTimeout * 1.1 + 0.2;
-
-// A loopback port that refuses connections: bound, never listening.
-int RefusedPort(int* fd) {
-  *fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  if (bind(*fd, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-      getsockname(*fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-    return 0;
-  return ntohs(address.sin_port);
-}
 
 // The file with every address, port and time-out replaced: "Address" keys
 // name the refused port, "COMPort" a port that does not exist, keys that
@@ -255,11 +241,8 @@ TEST_P(CarelessHostTest, EveryExportReturnsAStatusInTime) {
   ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
   RunIsolated(dir, [&](bool&) {
     setenv("SWMATRIX_PORTS", dir.Path().c_str(), 1);
-    int refusing = -1;
-    const int port = RefusedPort(&refusing);
-    const std::string failures = port ? CarelessHost(GetParam()).Run(dir, port) : "no loopback port";
-    close(refusing);
-    return failures;
+    const LoopbackPort refusing(false);
+    return refusing.Port() ? CarelessHost(GetParam()).Run(dir, refusing.Port()) : "no loopback port";
   });
 }
 

@@ -27,18 +27,12 @@
 #include "framework/DeviceDriverBase.h"
 #include "interface/DeviceTypeRegistry.h"
 #include "settings/IniDocument.h"
+#include "support/IsolatedKeySession.h"
 #include "support/TestFiles.h"
 
 namespace {
 using Key = std::pair<std::string, std::string>;  // section, key (as written)
 using Values = std::map<Key, std::string>;
-
-std::vector<std::string> CreatableKeys() {
-  std::vector<std::string> keys;
-  for (const DeviceTypeEntry& entry : DeviceTypeEntries())
-    if (entry.create) keys.emplace_back(entry.key);
-  return keys;
-}
 
 // The values as the module's reader gives them (trimmed, one pair of enclosing quotes taken off).
 Values Parse(const std::string& text) {
@@ -275,11 +269,5 @@ TEST_P(SettingsRoundTripTest, EveryStoredSettingSurvivesAChange) {
   EXPECT_EQ(ReadFile(second), euro) << GetParam();
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKey, SettingsRoundTripTest, testing::ValuesIn(CreatableKeys()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(EveryKey, SettingsRoundTripTest, testing::ValuesIn(CreatableKeys()), KeyTestName);
 }  // namespace

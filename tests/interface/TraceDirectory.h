@@ -6,12 +6,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "interface/StartupTrace.h"
 #include "logging/LogReceiver.h"
+#include "support/TraceLines.h"
 
 class TraceDirectory {
 public:
@@ -25,19 +25,8 @@ public:
   std::string File() const { return path_ + "/" + StartupTrace::kFileName; }
   bool FileExists() const { return std::filesystem::exists(File()); }
 
-  // The texts of the trace lines; every line must carry its time stamp.
-  std::vector<std::string> Lines() const {
-    std::vector<std::string> texts;
-    std::ifstream in(File());
-    std::string line;
-    const std::regex stamped("[ 12][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3} (.*)");
-    while (std::getline(in, line)) {
-      std::smatch match;
-      EXPECT_TRUE(std::regex_match(line, match, stamped)) << line;
-      texts.push_back(match.size() > 1 ? match[1].str() : line);
-    }
-    return texts;
-  }
+  // The texts of the trace lines.
+  std::vector<std::string> Lines() const { return TraceLineTexts(File()); }
   // The lines written since the last call.
   std::vector<std::string> NewLines() {
     std::vector<std::string> all = Lines();

@@ -232,10 +232,10 @@ TEST_F(CompliantGPIBTest, AnExpectedServiceRequestReachesItsHandler) {
 // The library serial-polls with descriptors of its own, given back with the
 // registration; a request that nobody expects is polled, dropped and noted.
 TEST_F(CompliantGPIBTest, ARequestNobodyExpectsIsDroppedAndThePollDescriptorGoesBack) {
-  const int before = NextGpibDescriptor();
+  const int before = GpibDescriptorsInUse();
   CountingGPIB gpib(GPIB0, 6, 0);
   ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  EXPECT_EQ(NextGpibDescriptor(), before + 2) << "the device's descriptor and the library's";
+  EXPECT_EQ(GpibDescriptorsInUse(), before + 2) << "the device's descriptor and the library's";
   const GPIBSRQLibrary::Functions& srq = gpib.SrqLibrary().Calls();
   ASSERT_EQ(gpib.SendGPIB("*CLS;*ESE 1;*SRE 32;*OPC"), 0u);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -245,7 +245,7 @@ TEST_F(CompliantGPIBTest, ARequestNobodyExpectsIsDroppedAndThePollDescriptorGoes
   EXPECT_EQ(source_.State()["requesting_service"], false) << "it was polled";
   EXPECT_TRUE(gpib.WaitForRequests(0).empty()) << "and reached no handler";
   ASSERT_EQ(gpib.CloseDevice(0), 0u);
-  EXPECT_EQ(NextGpibDescriptor(), before);
+  EXPECT_EQ(GpibDescriptorsInUse(), before);
 }
 
 TEST_F(CompliantGPIBTest, CheckGPIBBussesSeesARequestNobodyWaitsFor) {

@@ -1,7 +1,13 @@
-"""What the PyVISA lab scripts share: counted checks and swmsim's line requests."""
+"""What the PyVISA lab scripts share: counted checks, a running swmsim and
+its line requests."""
 
+import contextlib
 import json
+import os
 import socket
+import subprocess
+import tempfile
+import threading
 
 from pyvisa import errors
 
@@ -37,3 +43,32 @@ def summary():
     """Prints the counts; the exit status of the script."""
     print(f"{checks['passed']} passed, {checks['failed']} failed")
     return 1 if checks["failed"] else 0
+
+
+@contextlib.contextmanager
+def running_simulator(swmsim, config, socket_option):
+    """swmsim with the configuration and its socket (--bus or --control) in a
+    temporary folder, once it has printed "running": the socket's path and the
+    port of each instrument it reported ready on one. What it prints later is
+    read away, so that the pipe never fills and stops it."""
+    with tempfile.TemporaryDirectory(prefix="swm-pyvisa-") as directory:
+        config_path, socket_path = os.path.join(directory, "sim.conf"), os.path.join(directory, "socket")
+        with open(config_path, "w") as file:
+            file.write(config)
+        simulator = subprocess.Popen([swmsim, "--config", config_path, socket_option, socket_path],
+                                     stdout=subprocess.PIPE, text=True)
+        ports = {}
+        try:
+            for line in simulator.stdout:
+                words = line.split()
+                if words[:1] == ["ready"] and len(words) > 3 and words[3].rsplit(":", 1)[-1].isdigit():
+                    ports[words[1]] = int(words[3].rsplit(":", 1)[1])
+                if words == ["running"]:
+                    break
+            else:
+                raise SystemExit("swmsim did not start")
+            threading.Thread(target=simulator.stdout.read, daemon=True).start()
+            yield socket_path, ports
+        finally:
+            simulator.terminate()
+            simulator.wait(timeout=30)

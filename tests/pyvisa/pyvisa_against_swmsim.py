@@ -10,16 +10,13 @@ the time-out when it is off.
     pyvisa_against_swmsim.py SWMSIM LIBVISA
 """
 import os
-import subprocess
 import sys
-import tempfile
-import threading
 import time
 
 import pyvisa
 from pyvisa import constants, errors
 
-from labchecks import check, expect_error, line_request, summary
+from labchecks import check, expect_error, line_request, running_simulator, summary
 
 SWMSIM, LIBVISA = sys.argv[1], sys.argv[2]
 CONFIG = """
@@ -130,27 +127,14 @@ def lab_script(rm, bus):
 
 
 def main():
-    with tempfile.TemporaryDirectory(prefix="swm-pyvisa-") as directory:
-        config, bus = os.path.join(directory, "sim.conf"), os.path.join(directory, "bus")
-        with open(config, "w") as file:
-            file.write(CONFIG)
-        simulator = subprocess.Popen([SWMSIM, "--config", config, "--bus", bus], stdout=subprocess.PIPE, text=True)
+    with running_simulator(SWMSIM, CONFIG, "--bus") as (bus, _):
+        os.environ["SWMATRIX_SIM_BUS"] = bus
+        rm = pyvisa.ResourceManager(LIBVISA)
         try:
-            for line in simulator.stdout:
-                if line.strip() == "running":
-                    break
-            # What the simulator prints later must not fill the pipe and stop it.
-            threading.Thread(target=simulator.stdout.read, daemon=True).start()
-            os.environ["SWMATRIX_SIM_BUS"] = bus
-            rm = pyvisa.ResourceManager(LIBVISA)
-            try:
-                run(rm)
-                lab_script(rm, bus)
-            finally:
-                rm.close()
+            run(rm)
+            lab_script(rm, bus)
         finally:
-            simulator.terminate()
-            simulator.wait(timeout=30)
+            rm.close()
     return summary()
 
 

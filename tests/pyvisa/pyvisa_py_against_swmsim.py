@@ -14,15 +14,13 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
-import threading
 import time
 
 import pyvisa
 from pyvisa import constants
 from pyvisa_py.protocols import rpc, vxi11
 
-from labchecks import check, expect_error, line_request, summary
+from labchecks import check, expect_error, line_request, running_simulator, summary
 
 SWMSIM = sys.argv[1]
 CONFIG = """
@@ -149,35 +147,15 @@ def portmapper_listing(scope_port):
 
 
 def main():
-    with tempfile.TemporaryDirectory(prefix="swm-pyvisa-py-") as directory:
-        config, control = os.path.join(directory, "sim.conf"), os.path.join(directory, "ctl")
-        with open(config, "w") as file:
-            file.write(CONFIG)
-        simulator = subprocess.Popen([SWMSIM, "--config", config, "--control", control],
-                                     stdout=subprocess.PIPE, text=True)
-        ports = {}
+    with running_simulator(SWMSIM, CONFIG, "--control") as (control, ports):
+        rm = pyvisa.ResourceManager("@py")
         try:
-            for line in simulator.stdout:
-                words = line.split()
-                if words[:1] == ["ready"]:
-                    ports[words[1]] = int(words[3].rsplit(":", 1)[1])
-                if words == ["running"]:
-                    break
-            else:
-                raise SystemExit("swmsim did not start")
-            # What the simulator prints later must not fill the pipe and stop it.
-            threading.Thread(target=simulator.stdout.read, daemon=True).start()
-            rm = pyvisa.ResourceManager("@py")
-            try:
-                vxi11_instrument(rm, control)
-                socket_instrument(rm, control, ports["raw"])
-            finally:
-                rm.close()
-            silent_instrument(ports["mute"])
-            portmapper_listing(ports["scope"])
+            vxi11_instrument(rm, control)
+            socket_instrument(rm, control, ports["raw"])
         finally:
-            simulator.terminate()
-            simulator.wait(timeout=30)
+            rm.close()
+        silent_instrument(ports["mute"])
+        portmapper_listing(ports["scope"])
     return summary()
 
 

@@ -6,7 +6,6 @@
 // keeps the entry of a failed open, ENEB when it is full, an abort when two
 // threads are inside calls on one descriptor, automatic serial polling per
 // board, and no ibfindW, ibnotify or iblck.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -16,6 +15,7 @@
 
 #include "SimTestIo.h"
 #include "sim/core/Simulator.h"
+#include "support/LibrarySymbols.h"
 #include "support/ScopedVariable.h"
 #include "support/TestFiles.h"
 
@@ -25,54 +25,30 @@ constexpr int kErr = 0x8000, kTimo = 0x4000, kEnd = 0x2000, kSrqi = 0x1000, kRqs
 constexpr int kEdvr = 0, kEarg = 4, kEabo = 6, kEneb = 7;
 constexpr int kT1s = 11, kT100ms = 9;
 
-struct Gpib {
-  void* handle = nullptr;
-  int (*ibfind)(const char*);
-  int (*ibdev)(int, int, int, int, int, int);
-  int (*ibonl)(int, int);
-  int (*ibwrt)(int, const void*, long);
-  int (*ibrd)(int, void*, long);
-  int (*ibrsp)(int, char*);
-  int (*ibcmd)(int, const void*, long);
-  int (*ibtmo)(int, int);
-  int (*ibwait)(int, int);
-  int (*iblines)(int, short*);
-  int (*ibask)(int, int, int*);
-  int (*ibconfig)(int, int, int);
-  int (*ThreadIbsta)();
-  int (*ThreadIberr)();
-  long (*ThreadIbcntl)();
-
-  template <class F>
-  void Resolve(F*& function, const char* name) {
-    function = reinterpret_cast<F*>(dlsym(handle, name));
-    ASSERT_NE(function, nullptr) << name;
-  }
-  void Load() {
-    handle = dlopen(SWM_BUILD_DIR "/lib/sim/libgpib.so.0", RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(handle, nullptr) << dlerror();
-    Resolve(ibfind, "ibfind");
-    Resolve(ibdev, "ibdev");
-    Resolve(ibonl, "ibonl");
-    Resolve(ibwrt, "ibwrt");
-    Resolve(ibrd, "ibrd");
-    Resolve(ibrsp, "ibrsp");
-    Resolve(ibcmd, "ibcmd");
-    Resolve(ibtmo, "ibtmo");
-    Resolve(ibwait, "ibwait");
-    Resolve(iblines, "iblines");
-    Resolve(ibask, "ibask");
-    Resolve(ibconfig, "ibconfig");
-    Resolve(ThreadIbsta, "ThreadIbsta");
-    Resolve(ThreadIberr, "ThreadIberr");
-    Resolve(ThreadIbcntl, "ThreadIbcntl");
-  }
+// The library's functions in use, each resolved by its name.
+struct Gpib : LibrarySymbols {
+  Gpib() : LibrarySymbols(SWM_BUILD_DIR "/lib/sim/libgpib.so.0") {}
+  int (*ibfind)(const char*) = Function("ibfind");
+  int (*ibdev)(int, int, int, int, int, int) = Function("ibdev");
+  int (*ibonl)(int, int) = Function("ibonl");
+  int (*ibwrt)(int, const void*, long) = Function("ibwrt");
+  int (*ibrd)(int, void*, long) = Function("ibrd");
+  int (*ibrsp)(int, char*) = Function("ibrsp");
+  int (*ibcmd)(int, const void*, long) = Function("ibcmd");
+  int (*ibtmo)(int, int) = Function("ibtmo");
+  int (*ibwait)(int, int) = Function("ibwait");
+  int (*iblines)(int, short*) = Function("iblines");
+  int (*ibask)(int, int, int*) = Function("ibask");
+  int (*ibconfig)(int, int, int) = Function("ibconfig");
+  int (*ThreadIbsta)() = Function("ThreadIbsta");
+  int (*ThreadIberr)() = Function("ThreadIberr");
+  long (*ThreadIbcntl)() = Function("ThreadIbcntl");
 };
 
 class GpibLibrary : public ::testing::Test {
 protected:
   void SetUp() override {
-    gpib_.Load();
+    ASSERT_FALSE(HasFailure()) << "the library or one of its functions is missing";
     simulator_.SetBoardAddress(0);
     ASSERT_EQ(simulator_.ListenBus(directory_.File("bus")), "");
     simulator_.Add("dmm", {{"transport", "gpib"}, {"address", "5"}, {"idn", "GPIB,DMM,1,2"}});
@@ -119,7 +95,7 @@ TEST_F(GpibLibrary, TimeOutsAndBadArgumentsSetTheErrorNumbers) {
 }
 
 TEST_F(GpibLibrary, OffersOnlyWhatLinuxGpibOffers) {
-  for (const char* absent : {"ibfindW", "ibnotify", "iblck"}) EXPECT_EQ(dlsym(gpib_.handle, absent), nullptr) << absent;
+  for (const char* absent : {"ibfindW", "ibnotify", "iblck"}) EXPECT_FALSE(gpib_.Offers(absent)) << absent;
 }
 
 // Boards by name (exactly, as gpib.conf gives it) or by index; without
@@ -267,7 +243,7 @@ TEST_F(GpibLibrary, TwoThreadsInsideCallsOnOneDescriptorAbort) {
 
 TEST(GpibLibraryWithoutBus, ReportsTheDriverMissing) {
   Gpib gpib;
-  gpib.Load();
+  ASSERT_FALSE(HasFailure()) << "the library or one of its functions is missing";
   ScopedVariable noBus("SWMATRIX_SIM_BUS", std::nullopt);
   EXPECT_EQ(gpib.ibfind("violet"), -1);
   EXPECT_EQ(gpib.ThreadIbsta(), kErr);

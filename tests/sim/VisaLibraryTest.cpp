@@ -1,7 +1,6 @@
 // The simulated VISA library (build/lib/sim/libvisa.so), loaded as the module
 // loads it: bus resources through an in-process simulator, serial resources
 // through the COMn links of its pseudo-terminals.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,6 +9,7 @@
 
 #include "SimTestIo.h"
 #include "sim/core/Simulator.h"
+#include "support/LibrarySymbols.h"
 #include "support/ScopedVariable.h"
 #include "support/TestFiles.h"
 
@@ -30,64 +30,35 @@ constexpr uint32_t kTimeoutAttribute = 0x3FFF001A, kTermChar_ = 0x3FFF0018, kTer
                    kResourceName = 0xBFFF0002, kResourceClass = 0xBFFF0001, kEventType = 0x3FFF4010,
                    kServiceRequest = 0x3FFF200B, kAllEvents = 0x3FFF7FFF;
 
-struct Visa {
-  void* handle = nullptr;
-  ViStatus (*viOpenDefaultRM)(ViSession*);
-  ViStatus (*viOpen)(ViSession, const char*, uint32_t, uint32_t, ViSession*);
-  ViStatus (*viClose)(ViSession);
-  ViStatus (*viWrite)(ViSession, const unsigned char*, uint32_t, uint32_t*);
-  ViStatus (*viRead)(ViSession, unsigned char*, uint32_t, uint32_t*);
-  ViStatus (*viGetAttribute)(ViSession, uint32_t, void*);
-  ViStatus (*viSetAttribute)(ViSession, uint32_t, uint64_t);
-  ViStatus (*viClear)(ViSession);
-  ViStatus (*viSetBuf)(ViSession, uint16_t, uint32_t);
-  ViStatus (*viStatusDesc)(ViSession, ViStatus, char*);
-  ViStatus (*viFlush)(ViSession, uint16_t);
-  ViStatus (*viDisableEvent)(ViSession, uint32_t, uint16_t);
-  ViStatus (*viDiscardEvents)(ViSession, uint32_t, uint16_t);
-  ViStatus (*viWaitOnEvent)(ViSession, uint32_t, uint32_t, uint32_t*, ViSession*);
-  ViStatus (*viLock)(ViSession, uint32_t, uint32_t, const char*, char*);
-  ViStatus (*viUnlock)(ViSession);
-  ViStatus (*viEnableEvent)(ViSession, uint32_t, uint16_t, uint32_t);
-  ViStatus (*viReadSTB)(ViSession, uint16_t*);
-  ViStatus (*viAssertTrigger)(ViSession, uint16_t);
-  ViStatus (*viGpibControlREN)(ViSession, uint16_t);
-
-  template <class F>
-  void Resolve(F*& function, const char* name) {
-    function = reinterpret_cast<F*>(dlsym(handle, name));
-    ASSERT_NE(function, nullptr) << name;
-  }
-  void Load() {
-    handle = dlopen(SWM_BUILD_DIR "/lib/sim/libvisa.so", RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(handle, nullptr) << dlerror();
-    Resolve(viOpenDefaultRM, "viOpenDefaultRM");
-    Resolve(viOpen, "viOpen");
-    Resolve(viClose, "viClose");
-    Resolve(viWrite, "viWrite");
-    Resolve(viRead, "viRead");
-    Resolve(viGetAttribute, "viGetAttribute");
-    Resolve(viSetAttribute, "viSetAttribute");
-    Resolve(viClear, "viClear");
-    Resolve(viSetBuf, "viSetBuf");
-    Resolve(viStatusDesc, "viStatusDesc");
-    Resolve(viFlush, "viFlush");
-    Resolve(viDisableEvent, "viDisableEvent");
-    Resolve(viDiscardEvents, "viDiscardEvents");
-    Resolve(viWaitOnEvent, "viWaitOnEvent");
-    Resolve(viLock, "viLock");
-    Resolve(viUnlock, "viUnlock");
-    Resolve(viEnableEvent, "viEnableEvent");
-    Resolve(viReadSTB, "viReadSTB");
-    Resolve(viAssertTrigger, "viAssertTrigger");
-    Resolve(viGpibControlREN, "viGpibControlREN");
-  }
+// The library's functions in use, each resolved by its name.
+struct Visa : LibrarySymbols {
+  Visa() : LibrarySymbols(SWM_BUILD_DIR "/lib/sim/libvisa.so") {}
+  ViStatus (*viOpenDefaultRM)(ViSession*) = Function("viOpenDefaultRM");
+  ViStatus (*viOpen)(ViSession, const char*, uint32_t, uint32_t, ViSession*) = Function("viOpen");
+  ViStatus (*viClose)(ViSession) = Function("viClose");
+  ViStatus (*viWrite)(ViSession, const unsigned char*, uint32_t, uint32_t*) = Function("viWrite");
+  ViStatus (*viRead)(ViSession, unsigned char*, uint32_t, uint32_t*) = Function("viRead");
+  ViStatus (*viGetAttribute)(ViSession, uint32_t, void*) = Function("viGetAttribute");
+  ViStatus (*viSetAttribute)(ViSession, uint32_t, uint64_t) = Function("viSetAttribute");
+  ViStatus (*viClear)(ViSession) = Function("viClear");
+  ViStatus (*viSetBuf)(ViSession, uint16_t, uint32_t) = Function("viSetBuf");
+  ViStatus (*viStatusDesc)(ViSession, ViStatus, char*) = Function("viStatusDesc");
+  ViStatus (*viFlush)(ViSession, uint16_t) = Function("viFlush");
+  ViStatus (*viDisableEvent)(ViSession, uint32_t, uint16_t) = Function("viDisableEvent");
+  ViStatus (*viDiscardEvents)(ViSession, uint32_t, uint16_t) = Function("viDiscardEvents");
+  ViStatus (*viWaitOnEvent)(ViSession, uint32_t, uint32_t, uint32_t*, ViSession*) = Function("viWaitOnEvent");
+  ViStatus (*viLock)(ViSession, uint32_t, uint32_t, const char*, char*) = Function("viLock");
+  ViStatus (*viUnlock)(ViSession) = Function("viUnlock");
+  ViStatus (*viEnableEvent)(ViSession, uint32_t, uint16_t, uint32_t) = Function("viEnableEvent");
+  ViStatus (*viReadSTB)(ViSession, uint16_t*) = Function("viReadSTB");
+  ViStatus (*viAssertTrigger)(ViSession, uint16_t) = Function("viAssertTrigger");
+  ViStatus (*viGpibControlREN)(ViSession, uint16_t) = Function("viGpibControlREN");
 };
 
 class VisaLibrary : public ::testing::Test {
 protected:
   void SetUp() override {
-    visa_.Load();
+    ASSERT_FALSE(HasFailure()) << "the library or one of its functions is missing";
     std::filesystem::create_directory(directory_.File("ports"));
     simulator_.SetPortsDirectory(directory_.File("ports"));
     ASSERT_EQ(simulator_.ListenBus(directory_.File("bus")), "");

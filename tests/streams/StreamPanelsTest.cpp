@@ -10,7 +10,6 @@
 #include <wx/xrc/xmlres.h>
 
 #include "dialogs/TabbedConfigurationDialog.h"
-#include "support/TestFiles.h"
 #include "streams/StreamTestSupport.h"
 #include "streams/rs232/RS232DeviceStreamConfiguration.h"
 #include "support/DialogControls.h"
@@ -95,15 +94,6 @@ TEST_F(StreamPanels, TheDialogShowsTheTransportsAndStoresWhatWasChosen) {
   EXPECT_EQ(driver.client.GetExpectedResponse(), "RM-47.*");
   // The first showing ran the driver's preset of its transports.
   EXPECT_TRUE(driver.client.Manager().GetDefaultConfigurationLoaded());
-
-  TestDirectory directory;
-  const std::string file = directory.File("driver.ini");
-  ASSERT_EQ(driver.SaveConfiguration(0, file.c_str()), 0u);
-  const std::string saved = ReadFile(file);
-  EXPECT_NE(saved.find("Selected=TCPIP"), std::string::npos) << saved;
-  EXPECT_NE(saved.find("[Stream Config.Ethernet]\nAddress=10.0.0.9:5025\n"), std::string::npos) << saved;
-  EXPECT_NE(saved.find("[Stream Config.HTTP]\nAddress=http://10.0.0.8/\n"), std::string::npos) << saved;
-  EXPECT_NE(saved.find("ExpectedResponse=RM-47.*"), std::string::npos) << saved;
 }
 
 TEST_F(StreamPanels, CancelKeepsEverything) {

@@ -13,6 +13,7 @@
 #include "framework/HostCall.h"
 #include "streams/SimulatedInstrument.h"
 #include "streams/tcp/EthernetDeviceStream.h"
+#include "support/LoopbackPort.h"
 
 namespace {
 constexpr Status kNotConnected = networkstatus::kNotConnected;
@@ -212,15 +213,8 @@ TEST(TcpStream, ABinaryBlockMayHoldTheTerminator) {
 // was never connected.
 TEST(TcpStream, NotConnectedNamesTheAddressAndTheReason) {
   SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"fault", "drop 3"}}, 0.2);
-  // A loopback port that is bound but not listening refuses connections.
-  const int bound = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof local;
-  ASSERT_EQ(bind(bound, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-  ASSERT_EQ(getsockname(bound, reinterpret_cast<sockaddr*>(&local), &size), 0);
-  const std::string refusing = "127.0.0.1:" + std::to_string(ntohs(local.sin_port));
+  const LoopbackPort bound(false);
+  const std::string refusing = bound.Address();
   DeviceStreamClientWithStream refused;
   bench.Offer(refused, "TCPIP");
   refused.SelectedConfigurationAs<NetworkBasedDeviceStreamConfig>()->SetAddress(refusing);
@@ -249,7 +243,6 @@ TEST(TcpStream, NotConnectedNamesTheAddressAndTheReason) {
     EXPECT_EQ(status, kNotConnected);
     EXPECT_EQ(StreamErrorText(c.client, status), c.text);
   }
-  close(bound);
 }
 
 TEST(TcpStream, ErrorTexts) {
