@@ -92,7 +92,7 @@ public:
     if (!instrument_.Configure(id_, ini, kTimeout)) {
       skip = true;
       RemoveDeviceDriver(0, id_);
-      return wire_ == SessionWire::kTcp ? "no TCP/IP transport" : "TCP/IP is its default transport";
+      return instrument_.WhyNot();
     }
     bool asked = false;
     const uint32_t checked = Timed("CheckDevice", [&] { return CheckDevice(0, id_); }, &asked);

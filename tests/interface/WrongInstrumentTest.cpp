@@ -69,7 +69,7 @@ std::string WrongInstrumentSession(const std::string& key, const TestDirectory& 
   if (!other.Configure(id, ini, kTimeout)) {
     skip = true;
     RemoveDeviceDriver(0, id);
-    return wire == SessionWire::kTcp ? "no TCP/IP transport" : "TCP/IP is its default transport";
+    return other.WhyNot();
   }
   const Looks* looks = LooksOf(key);
   const std::string failures = CheckAndInit(id, looks && looks->check, looks && looks->init, SessionWireName(wire));

@@ -15,6 +15,7 @@
 #include <cctype>
 #include <cstring>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -125,10 +126,13 @@ inline void RunIsolated(const TestDirectory& dir, const std::function<std::strin
   EXPECT_EQ(failures, "");
 }
 
+// A line of a session's text that begins with this notes what it left out and why: shown, not a failure.
+constexpr const char* kSkippedNote = "skipped ";
+
 // Runs session(key, dir, skip) for each key in a child process of its own in
 // a private network namespace, at most `parallel` at a time (they mostly wait
-// on time-outs), each with a directory of its own. Failures are reported per
-// key; the test is skipped when every key skips.
+// on time-outs), each with a directory of its own. Failures and notes are
+// reported per key; the test is skipped when every key skips.
 using KeySession = std::function<std::string(const std::string& key, const TestDirectory& dir, bool& skip)>;
 inline void RunIsolatedKeys(const std::vector<std::string>& keys, const KeySession& session, size_t parallel = 6) {
   struct Running {
@@ -137,7 +141,7 @@ inline void RunIsolatedKeys(const std::vector<std::string>& keys, const KeySessi
     std::unique_ptr<ChildProcess> child;
   };
   std::vector<Running> running;
-  std::string failures, skipped;
+  std::string failures, notes, skipped;
   size_t skips = 0;
   const auto collect = [&](Running& r) {
     std::string text;
@@ -151,7 +155,8 @@ inline void RunIsolatedKeys(const std::vector<std::string>& keys, const KeySessi
       failures += r.key + ": the session crashed:\n" + report.substr(report.size() > 4000 ? report.size() - 4000 : 0);
     } else {
       std::istringstream lines(text);
-      for (std::string line; std::getline(lines, line);) failures += r.key + ": " + line + "\n";
+      for (std::string line; std::getline(lines, line);)
+        (line.starts_with(kSkippedNote) ? notes : failures) += r.key + ": " + line + "\n";
     }
   };
   for (const std::string& key : keys) {
@@ -175,6 +180,7 @@ inline void RunIsolatedKeys(const std::vector<std::string>& keys, const KeySessi
   }
   for (Running& r : running) collect(r);
   if (skips == keys.size()) GTEST_SKIP() << skipped;
+  std::cout << notes;
   EXPECT_EQ(failures, "");
 }
 
@@ -201,6 +207,7 @@ inline std::string WithOneHublineCard(const std::string& text) {
                             "[MultiSwitch]\nCount=1\n[MultiSwitch.Relais0]\nDeviceType=TQS4PA\n"
                             "[MultiSwitch.Relais0.Common]\nDeviceID=3\nCentreType=0\n"
                             "[MultiSwitch.Relais0.Stream Config.GPIB]\nBoard=0\nPriAdr=1\n"
+                            "[MultiSwitch.Relais0.Stream Config.VISA]\nIdentifier=GPIB0::1::INSTR\n"
                             "[MultiSwitch.Relais0.HublineSwitch]\nRelais1Start=1\nRelais1Stop=2\n");
 }
 

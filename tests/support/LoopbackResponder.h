@@ -2,7 +2,8 @@
 // An instrument of no family on a loopback TCP port, for the tests that hold
 // for every driver: it accepts every connection and either echoes what it
 // receives (a healthy partner of any text protocol: an answer arrives, ends
-// with the command's own terminator and reports no error), stays silent, or
+// with the command's own terminator and reports no error; an HTTP request is
+// answered with its path), stays silent, or
 // answers every chunk with as many bytes of garbage (line ends kept), or
 // answers every HTTP request with "500 Internal Server Error" and closes. It
 // can drop every open connection at once, as an instrument that restarts.
@@ -140,8 +141,7 @@ private:
         sinceDrop_ += static_cast<size_t>(got);
         if (text_.size() < (1u << 20)) text_.append(buffer, static_cast<size_t>(got));
       }
-      Answer(fd, std::string(buffer, static_cast<size_t>(got)));
-      if (mode_ == Mode::kHttpError) return false;
+      if (!Answer(fd, std::string(buffer, static_cast<size_t>(got)))) return false;
     }
   }
 
@@ -150,8 +150,15 @@ private:
     std::erase(connections_, fd);
   }
 
-  void Answer(int fd, std::string bytes) {
-    if (mode_ == Mode::kSilent) return;
+  // Answers a chunk; false when the answer ends the connection (an HTTP reply).
+  bool Answer(int fd, std::string bytes) {
+    if (mode_ == Mode::kSilent) return true;
+    // An echoed HTTP request (one chunk on loopback) is a reply with its path as the body.
+    const bool http = mode_ == Mode::kHttpError || (mode_ == Mode::kEcho && bytes.starts_with("GET /"));
+    if (mode_ == Mode::kEcho && http) {
+      const std::string path = bytes.substr(5, bytes.find(' ', 5) - 5) + "\n";
+      bytes = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(path.size()) + "\r\n\r\n" + path;
+    }
     if (mode_ == Mode::kLineEnds) bytes = "\r\n";
     if (mode_ == Mode::kHttpError)
       bytes = "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
@@ -163,6 +170,7 @@ private:
       for (char& c : bytes)
         if (c != '\r' && c != '\n') c = static_cast<char>(0x21 + (seed_ = seed_ * 1103515245u + 12345u) % 0x5E);
     (void)send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    return !http;
   }
 
   Mode mode_;

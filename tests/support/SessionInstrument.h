@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "legacy/GPIBTimeout.h"
@@ -23,15 +24,18 @@
 #include "support/SimulatedWires.h"
 #include "swmatrix/swmatrix.h"
 
-enum class SessionWire { kTcp, kDefault, kHttp, kUdp };
+// The transports a session reaches (network ones on loopback, the others on the simulated wires).
+enum class SessionWire { kTcp, kDefault, kHttp, kUdp, kSerial, kGpib, kCompliantGpib, kVisa };
+
+// The stream type a wire selects; none for the default transport.
+inline const char* SessionWireType(SessionWire wire) {
+  constexpr const char* kTypes[] = {"TCPIP", nullptr, "HTTP", "UDP", "RS-232", "GPIB", "CompliantGPIB", "VISA"};
+  return kTypes[static_cast<int>(wire)];
+}
 
 inline const char* SessionWireName(SessionWire wire) {
-  switch (wire) {
-    case SessionWire::kTcp: return "TCP/IP";
-    case SessionWire::kHttp: return "HTTP";
-    case SessionWire::kUdp: return "UDP";
-    default: return "default transport";
-  }
+  if (wire == SessionWire::kTcp) return "TCP/IP";
+  return wire == SessionWire::kDefault ? "default transport" : SessionWireType(wire);
 }
 
 // A loopback port of the given socket type, bound and (for a stream socket)
@@ -94,7 +98,7 @@ class SessionInstrument {
 public:
   SessionInstrument(SessionWire wire, LoopbackResponder::Mode mode, const TestDirectory& dir) : wire_(wire) {
     if (wire == SessionWire::kUdp) udp_ = std::make_unique<LoopbackPort>(SOCK_DGRAM);
-    else if (wire != SessionWire::kDefault) tcp_ = std::make_unique<LoopbackResponder>(mode);
+    else if (wire == SessionWire::kTcp || wire == SessionWire::kHttp) tcp_ = std::make_unique<LoopbackResponder>(mode);
     else wires_ = std::make_unique<SimulatedWires>(dir, mode);
   }
 
@@ -102,37 +106,50 @@ public:
 
   // Loads the file into the driver, pointed at this instrument (or, when
   // `absent`, where nothing is), with the given stream (or GPIB) time-out.
-  // False when the driver has no such wire: not the network transport, or
-  // TCP/IP as its default (which the TCP/IP session covers).
+  // False, with WhyNot() set, when the driver lacks the wire or another
+  // session covers it (the wire's transport is its default one).
   bool Configure(uint16_t id, const std::string& ini, double timeoutSeconds, bool absent = false) {
     const std::string text = WithOneHublineCard(ReadFile(ini));
-    WriteFile(ini, wire_ == SessionWire::kDefault ? SimulatedWires::Pointed(text, absent) : text);
+    WriteFile(ini, wires_ ? SimulatedWires::Pointed(text, absent) : text);
     LoadConfiguration(0, id, ini.c_str());
-    const int port = absent ? absent_.Port() : tcp_ ? tcp_->Port() : udp_ ? udp_->Port() : 0;
-    if (wire_ == SessionWire::kTcp) return UseLoopback(id, "TCPIP", port, timeoutSeconds);
-    if (wire_ == SessionWire::kHttp) return UseLoopback(id, "HTTP", port, timeoutSeconds);
-    if (wire_ == SessionWire::kUdp) return UseLoopback(id, "UDP", port, timeoutSeconds);
+    const char* type = SessionWireType(wire_);
+    // On UDP nothing tells an absent instrument from a silent one: both take datagrams and answer none.
+    const int port = udp_ ? udp_->Port() : absent ? absent_.Port() : tcp_ ? tcp_->Port() : 0;
+    whyNot_ = std::string("no ") + SessionWireName(wire_) + " transport";
+    if (tcp_ || udp_) return UseLoopback(id, type, port, timeoutSeconds);
     // Drivers of the older GPIB layer: its longest time-out code not above the given time.
     if (auto* gpib = dynamic_cast<NI488GPIB*>(DeviceDriverTable::Instance().Find(id))) {
       int code = 1;
       while (code < gpibtimeout::kLargestCode && gpibtimeout::Milliseconds(code + 1) <= timeoutSeconds * 1000) ++code;
       gpib->SetTimeOutGPIB(code);
+      whyNot_ = "of the older GPIB layer: its one bus wire runs as its default transport";
     }
-    for (DeviceStreamClientWithStreamBase* client : StreamClientsOf(id)) {
-      if (client->Manager().EffectiveTypeName() == "TCPIP") return false;
+    const std::vector<DeviceStreamClientWithStreamBase*> clients = StreamClientsOf(id);
+    if (type && clients.empty()) return false;
+    // The driver's default transport is the default session's (TCP/IP: the TCP/IP session's).
+    const std::string covered = type ? type : "TCPIP";
+    for (DeviceStreamClientWithStreamBase* client : clients) {
+      DeviceStreamConfigurationManager& manager = client->Manager();
+      if (manager.EffectiveTypeName() == covered) whyNot_ = (type ? covered : "TCP/IP") + " is its default transport";
+      if (manager.EffectiveTypeName() == covered || (type && !manager.GetConfiguration(type))) return false;
+      if (type) manager.SetSelectedTypeName(type);
       DeviceStreamSettings settings = client->GetStreamSettings();
       settings.timeoutSeconds = timeoutSeconds;
       client->SetStreamSettings(settings);
     }
     return true;
   }
+  // Why the last Configure() found no wire.
+  const std::string& WhyNot() const { return whyNot_; }
+  // Whether Drop() can take the instrument away (no datagram connection; an HTTP request opens its own).
+  bool CanDrop() const { return wire_ != SessionWire::kUdp && wire_ != SessionWire::kHttp; }
 
   size_t Received() { return tcp_ ? tcp_->Received() : udp_ ? udp_->Received() : wires_->Received(); }
   // Drops the connection (TCP/IP), hangs up the line or takes the bus
   // device away (until Back()).
   void Drop() {
     if (tcp_) tcp_->DropConnections();
-    else wires_->Drop();
+    else if (wires_) wires_->Drop();
     atDrop_ = Received();
   }
   void Back() {
@@ -147,17 +164,39 @@ private:
   std::unique_ptr<SimulatedWires> wires_;
   LoopbackPort absent_{SOCK_STREAM};
   size_t atDrop_ = 0;
+  std::string whyNot_;
 };
 
-// Runs session(wire, noWire) on TCP/IP and on the default transport and
-// joins the failures; a wire that the driver lacks (noWire set) is left out.
-template <class Session>
-std::string OnEveryWire(Session session) {
+// The wires of the tests over every key: TCP/IP and the default transport,
+// or (for the invariants that hold on every transport) all of them.
+constexpr SessionWire kCommonWires[] = {SessionWire::kTcp, SessionWire::kDefault};
+constexpr SessionWire kEveryWire[] = {SessionWire::kTcp,    SessionWire::kDefault, SessionWire::kHttp,
+                                      SessionWire::kUdp,    SessionWire::kSerial,  SessionWire::kGpib,
+                                      SessionWire::kCompliantGpib, SessionWire::kVisa};
+
+// Notes (see RunIsolatedKeys) on the transports a driver of the key offers that no wire reaches.
+inline std::string UnreachedTransports(const std::string& key) {
+  uint16_t id = 0;
+  std::set<std::string> offered;
+  if (CreateNewDeviceDriver(0, key.c_str(), &id) != 0) return "";
+  for (DeviceStreamClientWithStreamBase* client : StreamClientsOf(id))
+    for (const auto& entry : client->Manager().Configurations()) offered.insert(entry.first);
+  RemoveDeviceDriver(0, id);
+  for (SessionWire wire : kEveryWire) offered.erase(SessionWireType(wire) ? SessionWireType(wire) : "");
+  std::string notes;
+  for (const std::string& type : offered) notes += kSkippedNote + type + ": no instrument a test can reach on it\n";
+  return notes;
+}
+
+// Runs session(wire, noWire) on each of the wires and joins the failures;
+// a wire that the driver lacks (noWire set) is left out, its reason noted.
+template <class Session, size_t N = std::size(kCommonWires)>
+std::string OnEveryWire(Session session, const SessionWire (&wires)[N] = kCommonWires) {
   std::string failures;
-  for (SessionWire wire : {SessionWire::kTcp, SessionWire::kDefault}) {
+  for (SessionWire wire : wires) {
     bool noWire = false;
     std::string text = session(wire, noWire);
-    if (!noWire) failures += text;
+    failures += noWire ? kSkippedNote + std::string(SessionWireName(wire)) + ": " + text + "\n" : text;
   }
   return failures;
 }
