@@ -32,7 +32,7 @@ uint32_t Event(DeviceDriverBase& driver, uint32_t event, double value = 100.0) {
 
 TEST(WattexWithoutInstrument, EventsThatSendNothingOpenNothing) {
   TestDirectory dir;
-  LoopbackPort instrument(true);
+  LoopbackPort instrument(LoopbackPort::kListening);
   auto driver = Wattex(dir, instrument.Port());
   for (uint32_t event : {SWM_EVENT_FrequencyChanged, SWM_EVENT_MeasuringForwardPower, SWM_EVENT_InitialisationStarted,
                          SWM_EVENT_TestStopped}) {
@@ -45,7 +45,7 @@ TEST(WattexWithoutInstrument, EventsThatSendNothingOpenNothing) {
 // sent, fail with a status that keeps its text after the stream is released.
 TEST(WattexWithoutInstrument, OnARefusedPortOnlyWhatIsSentFailsWithItsText) {
   TestDirectory dir;
-  LoopbackPort refused(false);
+  LoopbackPort refused(LoopbackPort::kRefusing);
   auto empty = Wattex(dir, refused.Port());
   for (uint32_t event : {SWM_EVENT_InitialisationStarted, SWM_EVENT_TestStopped, SWM_EVENT_FrequencyChanged})
     EXPECT_EQ(Event(*empty, event), 0u) << "an empty list, event " << event;

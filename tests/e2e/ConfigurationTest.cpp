@@ -95,7 +95,7 @@ TEST(Configuration, LintReportsEachKindOfMistakeWithItsSectionAndKey) {
   std::filesystem::create_directories(dir + "/ports");
   std::filesystem::create_symlink("/nonexistent/ttyUSB7", dir + "/ports/COM8");
   std::ofstream(dir + "/not-executable.sh") << "#!/bin/sh\n";
-  LoopbackPort refusing(false);
+  LoopbackPort refusing(LoopbackPort::kRefusing);
   const std::string ports = "SWMATRIX_PORTS='" + dir + "/ports'";
   struct Case {
     const char* key;

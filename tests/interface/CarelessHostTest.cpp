@@ -241,7 +241,7 @@ TEST_P(CarelessHostTest, EveryExportReturnsAStatusInTime) {
   ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
   RunIsolated(dir, [&](bool&) {
     setenv("SWMATRIX_PORTS", dir.Path().c_str(), 1);
-    const LoopbackPort refusing(false);
+    const LoopbackPort refusing(LoopbackPort::kRefusing);
     return refusing.Port() ? CarelessHost(GetParam()).Run(dir, refusing.Port()) : "no loopback port";
   });
 }

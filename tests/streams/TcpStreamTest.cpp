@@ -213,7 +213,7 @@ TEST(TcpStream, ABinaryBlockMayHoldTheTerminator) {
 // was never connected.
 TEST(TcpStream, NotConnectedNamesTheAddressAndTheReason) {
   SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"fault", "drop 3"}}, 0.2);
-  const LoopbackPort bound(false);
+  const LoopbackPort bound(LoopbackPort::kRefusing);
   const std::string refusing = bound.Address();
   DeviceStreamClientWithStream refused;
   bench.Offer(refused, "TCPIP");

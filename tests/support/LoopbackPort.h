@@ -1,22 +1,29 @@
 #pragma once
-// A loopback TCP port of the test's own: listening (connections wait in its
-// queue and are never answered) or only bound (connections are refused).
+// A loopback port of the test's own: a TCP port that listens (connections
+// wait in its queue and are never answered) or is only bound (connections
+// are refused), or a UDP port whose datagrams wait unread until Received()
+// counts them.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <string>
+
 class LoopbackPort {
 public:
-  explicit LoopbackPort(bool listening) {
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  enum Kind { kRefusing, kListening, kDatagram };
+
+  explicit LoopbackPort(Kind kind)
+      : fd_(socket(AF_INET, (kind == kDatagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
     if (bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0 || (listening && listen(fd_, 8) != 0))
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0 ||
+        (kind == kListening && listen(fd_, 8) != 0))
       ADD_FAILURE() << "no loopback port";
     else
       port_ = ntohs(address.sin_port);
@@ -35,8 +42,15 @@ public:
     close(accepted);
     return true;
   }
+  // Bytes of the datagrams received so far.
+  size_t Received() {
+    char buffer[65536];
+    for (ssize_t got; (got = recv(fd_, buffer, sizeof buffer, 0)) > 0;) received_ += static_cast<size_t>(got);
+    return received_;
+  }
 
 private:
   int fd_ = -1;
   int port_ = 0;
+  size_t received_ = 0;
 };

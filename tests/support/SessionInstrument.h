@@ -20,6 +20,7 @@
 #include "legacy/GPIBTimeout.h"
 #include "legacy/NI488GPIB.h"
 #include "support/IsolatedKeySession.h"
+#include "support/LoopbackPort.h"
 #include "support/LoopbackResponder.h"
 #include "support/SimulatedWires.h"
 #include "swmatrix/swmatrix.h"
@@ -37,36 +38,6 @@ inline const char* SessionWireName(SessionWire wire) {
   if (wire == SessionWire::kTcp) return "TCP/IP";
   return wire == SessionWire::kDefault ? "default transport" : SessionWireType(wire);
 }
-
-// A loopback port of the given socket type, bound and (for a stream socket)
-// not listening: a TCP connect to it is refused; datagrams sent to it wait
-// unread until Received() counts them.
-class LoopbackPort {
-public:
-  explicit LoopbackPort(int type) : fd_(socket(AF_INET, type | SOCK_CLOEXEC, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (bind(fd_, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-      port_ = ntohs(address.sin_port);
-  }
-  ~LoopbackPort() { close(fd_); }
-  LoopbackPort(const LoopbackPort&) = delete;
-  LoopbackPort& operator=(const LoopbackPort&) = delete;
-  int Port() const { return port_; }
-  size_t Received() {
-    char buffer[65536];
-    for (ssize_t got; (got = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;) received_ += static_cast<size_t>(got);
-    return received_;
-  }
-
-private:
-  int fd_;
-  int port_ = 0;
-  size_t received_ = 0;
-};
 
 // The module's text of a driver's status (empty when it has none).
 inline std::string StatusText(uint16_t id, uint32_t status) {
@@ -97,7 +68,7 @@ inline bool DrivesCardLibrary(const std::string& key) {
 class SessionInstrument {
 public:
   SessionInstrument(SessionWire wire, LoopbackResponder::Mode mode, const TestDirectory& dir) : wire_(wire) {
-    if (wire == SessionWire::kUdp) udp_ = std::make_unique<LoopbackPort>(SOCK_DGRAM);
+    if (wire == SessionWire::kUdp) udp_ = std::make_unique<LoopbackPort>(LoopbackPort::kDatagram);
     else if (wire == SessionWire::kTcp || wire == SessionWire::kHttp) tcp_ = std::make_unique<LoopbackResponder>(mode);
     else wires_ = std::make_unique<SimulatedWires>(dir, mode);
   }
@@ -162,7 +133,7 @@ private:
   std::unique_ptr<LoopbackResponder> tcp_;
   std::unique_ptr<LoopbackPort> udp_;
   std::unique_ptr<SimulatedWires> wires_;
-  LoopbackPort absent_{SOCK_STREAM};
+  LoopbackPort absent_{LoopbackPort::kRefusing};
   size_t atDrop_ = 0;
   std::string whyNot_;
 };
