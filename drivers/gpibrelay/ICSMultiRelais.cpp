@@ -98,13 +98,19 @@ Status ICS4874Interlock::HandleRequest(HostWindow hWnd, const uint32_t* request,
     return ICS4874MultiRelais::HandleRequest(hWnd, request, data);
   auto* closed = static_cast<uint32_t*>(data);
   *closed = 0;
-  if (interlockRelais_ < 0 || interlockRelais_ >= kInputs) return 0;
+  if (interlockRelais_ < 0 || interlockRelais_ >= kInputs) return kNoInterlockInput;
   char query[32];
   std::snprintf(query, sizeof query, "I%02ld?", interlockRelais_ + 1);
   std::string answer;
   const Status status = SaveSendGPIB(hWnd, query, false, kAnswerLength, &answer);
   if (!status) *closed = answer.starts_with("1") ? 1 : 0;
   return status;
+}
+
+std::string ICS4874Interlock::OwnErrorText(uint32_t err) const {
+  if (err != kNoInterlockInput) return ICS4874MultiRelais::OwnErrorText(err);
+  return "No interlock input is chosen (InterlockRelais=" + std::to_string(interlockRelais_) +
+         "; inputs 1 to 8 are 0 to 7): the interlock cannot be asked.";
 }
 
 Status ICS4874Interlock::AddConfigurationDialogPanels(HostWindow hWnd, PanelList& panels) {

@@ -45,11 +45,13 @@ public:
 
 // The 4874 as an interlock monitor: the interlock request is answered from
 // one of its eight digital inputs ("I<nn>?", answer "1" closed, "0" open),
-// chosen with "InterlockRelais" (0 = input 1).
+// chosen with "InterlockRelais" (0 = input 1). With no input of the eight
+// chosen there is nothing to ask: the request fails instead of answering.
 class ICS4874Interlock : public ICS4874MultiRelais {
 public:
   static constexpr int kRelays = 24;
   static constexpr int kInputs = 8;
+  static constexpr Status kNoInterlockInput = 0x3000009B;
 
   explicit ICS4874Interlock(const std::string& model) : ICS4874MultiRelais(model, kRelays) {}
 
@@ -60,6 +62,9 @@ public:
 
   long InterlockInput() const { return interlockRelais_; }
   void SetInterlockInput(long input) { interlockRelais_ = input; }
+
+protected:
+  std::string OwnErrorText(uint32_t err) const override;
 
 private:
   long interlockRelais_ = 0;

@@ -257,6 +257,14 @@ TEST(GpibRelaySpecialE2e, RelayInterfaceStopsAtTheFirstFailingRelayAndReadsItsIn
   EXPECT_FALSE(driver.Text(status).empty());
   EXPECT_EQ(bench.Take(), (Commands{"R011", "R021", "R030"}));
   EXPECT_EQ(bench.Summary(), "R01=set R02=set R03=reset");
+  // An input outside the eight: nothing to ask, and no answer.
+  bench.Write("ics.ini", std::string("[ICS4874]\nInterlockRelais=8\n") + kGpibTable);
+  ASSERT_EQ(driver.m.LoadConfiguration(0, driver.id, ini.c_str()), 0u);
+  closed = 7;
+  EXPECT_EQ(driver.Request(1, &closed), 0x3000009Bu);
+  EXPECT_EQ(closed, 0u);
+  EXPECT_NE(driver.Text(0x3000009B).find("InterlockRelais=8"), std::string::npos) << driver.Text(0x3000009B);
+  EXPECT_EQ(bench.Take(), Commands{});
 
   // The plain interface answers the interlock request closed without asking.
   bench.Instrument().Reset();
