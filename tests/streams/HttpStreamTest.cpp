@@ -68,33 +68,6 @@ TEST(HttpStream, EachCommandIsOneGetRequestAndItsBodyTheAnswer) {
   }
 }
 
-TEST(HttpStream, StalledAndDroppedReplies) {
-  SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"idn", kDmmIdn}}, 0.3);
-  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
-  std::string answer;
-
-  bench.dmm.SetFault(sim::FaultKind::kCutShort, 4);
-  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
-  EXPECT_EQ(bench.client.Read(0, answer, 100), streamstatus::kReadTimedOut);
-  EXPECT_EQ(answer, "ACME");
-  bench.dmm.ClearFaults();
-
-  bench.dmm.SetFault(sim::FaultKind::kDrop, 6);
-  bench.client.SetTimeout(0, 3 * kSlowMachineSeconds);
-  Status status = 1;
-  const double seconds = SecondsOf([&] { status = bench.client.Write(0, "*IDN?", false); });
-  EXPECT_EQ(status, 0u);
-  EXPECT_LT(seconds, kSlowMachineSeconds);
-  EXPECT_EQ(bench.client.Read(0, answer, 100), networkstatus::kReadError);
-  EXPECT_EQ(answer, "ACME,D");
-  bench.dmm.ClearFaults();
-
-  // Every request has a connection of its own: a restart between two does not matter.
-  bench.dmm.Restart();
-  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
-}
-
 TEST(HttpStream, ARefusingServerCannotBeReached) {
   SimulatedInstrument bench("HTTP", {{"transport", "http"}}, 0.3);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
