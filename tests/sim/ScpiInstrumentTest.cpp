@@ -33,8 +33,8 @@ TEST_F(ScpiOverTcp, CommonQueriesAnswerByteExact) {
   for (const auto& each : cases) EXPECT_EQ(Ask(each.command), each.answer) << each.command;
 }
 
-TEST_F(ScpiOverTcp, UnknownCommandsFillTheErrorQueueAndTheStatusRegisters) {
-  Start({});
+TEST_F(ScpiOverTcp, UnknownCommandsFillTheErrorQueueAndTheStatusRegistersUntilItOverflows) {
+  Start({{"error-queue", "3"}});
   Tell("FOO");
   EXPECT_EQ(Ask("*STB?"), "4\n");   // error queue not empty
   EXPECT_EQ(Ask("*ESR?"), "32\n");  // command error
@@ -58,10 +58,8 @@ TEST_F(ScpiOverTcp, UnknownCommandsFillTheErrorQueueAndTheStatusRegisters) {
     Tell(each.command);
     EXPECT_EQ(Ask("SYST:ERR?"), each.error) << each.command;
   }
-}
 
-TEST_F(ScpiOverTcp, AFullErrorQueueReportsOverflowAndClearEmptiesIt) {
-  Start({{"error-queue", "3"}});
+  // A full queue reports its overflow last; *CLS empties it.
   for (int i = 0; i < 5; ++i) Tell("BAD" + std::to_string(i));
   EXPECT_EQ(Ask("SYST:ERR:COUNT?"), "3\n");
   EXPECT_EQ(Ask("SYST:ERR?"), "-113,\"Undefined header\"\n");
