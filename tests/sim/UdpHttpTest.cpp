@@ -13,7 +13,7 @@ namespace {
 using simtest::ReadToEnd;
 using simtest::SendAll;
 
-TEST(Udp, EachCommandOfADatagramIsAnsweredWithOneDatagram) {
+TEST(Udp, EachCommandOfADatagramIsAnsweredWithOneDatagramAndARefusingPortReopensAsItWas) {
   sim::Simulator simulator;
   sim::Instrument& box = simulator.Add("box", {{"transport", "udp"}, {"idn", "UDP,BOX,1,1"}});
   simtest::Fd client = simtest::ConnectUdp(box.Endpoint().port);
@@ -25,13 +25,9 @@ TEST(Udp, EachCommandOfADatagramIsAnsweredWithOneDatagram) {
   EXPECT_EQ(box.ReceivedCommands(), (std::vector<std::string>{"*OPC?", "*IDN?"}));
   EXPECT_EQ(box.ReceivedBytes(), "*OPC?\n*IDN?");
   EXPECT_EQ(box.State()["transport_state"]["datagrams"], 1);
-}
 
-TEST(Udp, RefusingClosesThePortAndReopensTheSameOne) {
-  sim::Simulator simulator;
-  sim::Instrument& box = simulator.Add("box", {{"transport", "udp"}});
+  // Refusing closes the port; cleared, the fault reopens the same one.
   const uint16_t port = box.Endpoint().port;
-  simtest::Fd client = simtest::ConnectUdp(port);
   box.SetFault(sim::FaultKind::kRefuse);
   SendAll(client.get(), "*OPC?\n");
   // The closed port answers with an ICMP refusal, which a connected socket reports.
