@@ -59,15 +59,24 @@ TEST(TcpStream, ACommandAndItsTerminatorLeaveInOneWriteWithoutNagle) {
   EXPECT_EQ(bench.dmm.ReceivedCommands(), (std::vector<std::string>{"*IDN?\n", "*RST\r\n", "*CLS\r\n", "RAW"}));
 }
 
-TEST(TcpStream, BytesAfterTheTerminatorStartTheNextReadAndWithoutOneTheCountEndsIt) {
-  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"answer", "TWO? -> A\\nB"}, {"answer", "CR? -> X\\rY"}});
+TEST(TcpStream, AnswersEndAtTheTerminatorUnlessInABinaryBlockOrAtTheCountWithoutOne) {
+  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"},
+                                      {"answer", "BLK? -> #15AB\\nCD"},
+                                      {"answer", "CR? -> X\\rY"}});
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  EXPECT_TRUE(bench.client.GetUsedCommunication("TCPIP"));
+  EXPECT_FALSE(bench.client.GetUsedCommunication("GPIB"));
+  EXPECT_FALSE(bench.client.GetUsedCommunication("Serial"));
+  std::string block;
+  ASSERT_EQ(bench.client.WriteReadBinaryBlock(0, "BLK?", block, 9), 0u);
+  EXPECT_EQ(block, "#15AB\nCD\n");
+  // The receive terminator ends answers again afterwards.
+  EXPECT_TRUE(bench.client.GetStreamSettings().receiveTerminationEnabled);
   std::string answer;
-  ASSERT_EQ(bench.client.Write(0, "TWO?", false), 0u);
+  ASSERT_EQ(bench.client.WriteRead(0, "BLK?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "#15AB\n");
   EXPECT_EQ(bench.client.Read(0, answer, 100), 0u);
-  EXPECT_EQ(answer, "A\n");
-  EXPECT_EQ(bench.client.Read(0, answer, 100), 0u);
-  EXPECT_EQ(answer, "B\n");
+  EXPECT_EQ(answer, "CD\n");
 
   // Another terminator; a cleared input forgets what was left over.
   ASSERT_EQ(bench.client.SetReceiveTermination(0, "\r", true), 0u);
@@ -150,22 +159,6 @@ TEST(TcpStream, ARefusingInstrumentIsNotConnectedAfterTheTimeout) {
   lost.SelectedConfigurationAs<NetworkBasedDeviceStreamConfig>()->SetAddress("[::1]:5025");
   StreamLockCleanup cleanup("ETHER:[::1]:5025");
   EXPECT_EQ(lost.ConnectStream(0, true), networkstatus::kUnsupportedHostType);
-}
-
-TEST(TcpStream, ABinaryBlockMayHoldTheTerminator) {
-  SimulatedInstrument bench("TCPIP", {{"transport", "tcp"}, {"answer", "BLK? -> #15AB\\nCD"}});
-  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
-  EXPECT_TRUE(bench.client.GetUsedCommunication("TCPIP"));
-  EXPECT_FALSE(bench.client.GetUsedCommunication("GPIB"));
-  EXPECT_FALSE(bench.client.GetUsedCommunication("Serial"));
-  std::string block;
-  ASSERT_EQ(bench.client.WriteReadBinaryBlock(0, "BLK?", block, 9), 0u);
-  EXPECT_EQ(block, "#15AB\nCD\n");
-  // The receive terminator ends answers again afterwards.
-  EXPECT_TRUE(bench.client.GetStreamSettings().receiveTerminationEnabled);
-  std::string answer;
-  ASSERT_EQ(bench.client.WriteRead(0, "BLK?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, "#15AB\n");
 }
 
 // "Ethernet not connected" says which address and why: a port where nothing
