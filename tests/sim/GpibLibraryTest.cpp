@@ -91,10 +91,6 @@ TEST_F(GpibLibrary, AReadStopsAtItsCountOrItsTimeOutAndBadArgumentsOrAClosedDesc
   EXPECT_EQ(gpib_.ThreadIberr(), kEdvr);
 }
 
-TEST_F(GpibLibrary, OffersOnlyWhatLinuxGpibOffers) {
-  for (const char* absent : {"ibfindW", "ibnotify", "iblck"}) EXPECT_FALSE(gpib_.Offers(absent)) << absent;
-}
-
 // Boards by name (exactly, as gpib.conf gives it) or by index; without
 // IB_CONFIG the library reads the configuration linux-gpib ships ("violet").
 TEST_F(GpibLibrary, BoardsAreFoundByTheirExactNameOrUsedByTheirIndex) {
@@ -238,9 +234,10 @@ TEST_F(GpibLibrary, TwoThreadsInsideCallsOnOneDescriptorAbort) {
   gpib_.ibonl(other, 0);
 }
 
-TEST(GpibLibraryWithoutBus, ReportsTheDriverMissing) {
+TEST(GpibLibraryWithoutBus, OffersOnlyWhatLinuxGpibOffersAndReportsTheDriverMissing) {
   Gpib gpib;
   ASSERT_FALSE(HasFailure()) << "the library or one of its functions is missing";
+  for (const char* absent : {"ibfindW", "ibnotify", "iblck"}) EXPECT_FALSE(gpib.Offers(absent)) << absent;
   ScopedVariable noBus("SWMATRIX_SIM_BUS", std::nullopt);
   EXPECT_EQ(gpib.ibfind("violet"), -1);
   EXPECT_EQ(gpib.ThreadIbsta(), kErr);
