@@ -185,7 +185,7 @@ TEST_F(ScpiOverTcp, TheRecordKeepsEveryCommandAndEveryByte) {
   EXPECT_FALSE(dmm.WaitForCommands(2, std::chrono::milliseconds(1)));
 }
 
-TEST_F(ScpiOverTcp, TwoClientsEachGetTheirOwnAnswers) {
+TEST_F(ScpiOverTcp, TwoClientsEachGetTheirOwnAnswersAndTheFamilyStateIsReachableInProcess) {
   sim::Instrument& dmm = Start({{"idn", "A,B,C,D"}});
   simtest::Fd second = simtest::ConnectTcp(dmm.Endpoint().port);
   SendAll(client_.get(), "*ID");
@@ -194,10 +194,8 @@ TEST_F(ScpiOverTcp, TwoClientsEachGetTheirOwnAnswers) {
   SendAll(client_.get(), "N?\n");
   EXPECT_EQ(ReadUntil(client_.get(), "\n"), "A,B,C,D\n");
   EXPECT_EQ(dmm.State()["transport_state"]["connections"], 2);
-}
 
-TEST_F(ScpiOverTcp, FamilyStateIsReachableInProcess) {
-  sim::Instrument& dmm = Start({{"idn", "A,B,C,D"}});
+  // The family's state is reachable in the process.
   Tell("NOPE");
   EXPECT_EQ(Ask("*OPC?"), "1\n");
   const size_t errors = dmm.Access<sim::ScpiInstrument>(
