@@ -128,9 +128,10 @@ TEST_F(GpibLibrary, BoardsAreFoundByTheirExactNameOrUsedByTheirIndex) {
   EXPECT_EQ(gpib_.ibdev(2, 5, 0, kT1s, 1, 0), -1) << "board 2 is not configured";
 }
 
-// Every ibfind and ibdev takes an entry of the table; a full table fails
-// the call with ENEB and linux-gpib's message, and ibonl(ud, 0) frees one.
-TEST_F(GpibLibrary, TheDescriptorTableHoldsWhatTheRealOneHolds) {
+// Every ibfind and ibdev takes an entry of the table, also one that fails;
+// a full table fails the call with ENEB and linux-gpib's message, and
+// ibonl(ud, 0) frees one.
+TEST_F(GpibLibrary, TheDescriptorTableHoldsWhatTheRealOneHoldsAndKeepsTheEntriesOfFailedOpens) {
   std::vector<int> opened;
   for (int ud = gpib_.ibfind("violet"); ud >= 0; ud = gpib_.ibdev(0, 5, 0, kT1s, 1, 0)) opened.push_back(ud);
   testing::internal::CaptureStderr();
@@ -143,7 +144,27 @@ TEST_F(GpibLibrary, TheDescriptorTableHoldsWhatTheRealOneHolds) {
   EXPECT_EQ(gpib_.ibonl(opened[100], 0), kCmpl);
   EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), opened[100]) << "the freed entry is taken again";
   for (int ud : opened) gpib_.ibonl(ud, 0);
-  EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), 16);
+  const int first = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
+  EXPECT_EQ(first, 16);
+  gpib_.ibonl(first, 0);
+
+  // A board whose device file does not open fails the open with EDVR and
+  // errno in ibcntl, and the entry it took stays taken, as linux-gpib's does.
+  std::filesystem::create_directories(directory_.File("dev/gpib0"));
+  {
+    ScopedVariable devices("SWMATRIX_GPIB_DEVICES", directory_.File("dev"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), -1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("gpib0"), std::string::npos);
+    EXPECT_EQ(gpib_.ThreadIbsta(), kErr);
+    EXPECT_EQ(gpib_.ThreadIberr(), kEdvr);
+    EXPECT_EQ(gpib_.ThreadIbcntl(), EISDIR);
+    EXPECT_EQ(gpib_.ibfind("violet"), -1);
+    EXPECT_EQ(gpib_.ThreadIbcntl(), EISDIR);
+  }
+  const int next = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
+  EXPECT_EQ(next, first + 2) << "both failed opens kept their entries";
+  gpib_.ibonl(next, 0);
 }
 
 TEST_F(GpibLibrary, ServiceRequestAndBoardCommands) {
@@ -186,29 +207,6 @@ TEST_F(GpibLibrary, ServiceRequestAndBoardCommands) {
   EXPECT_EQ(gpib_.ibcmd(ud, "\x11", 1), kErr);  // commands go to a board
   EXPECT_EQ(gpib_.ThreadIberr(), kEarg);
   gpib_.ibonl(ud, 0);
-}
-
-// A board whose device file does not open fails the open with EDVR and
-// errno in ibcntl, and the entry it took stays taken, as linux-gpib's does.
-TEST_F(GpibLibrary, AFailedOpenKeepsItsEntryAndGivesTheSystemsError) {
-  const int first = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
-  ASSERT_GE(first, 16);
-  gpib_.ibonl(first, 0);
-  std::filesystem::create_directories(directory_.File("dev/gpib0"));
-  {
-    ScopedVariable devices("SWMATRIX_GPIB_DEVICES", directory_.File("dev"));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), -1);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("gpib0"), std::string::npos);
-    EXPECT_EQ(gpib_.ThreadIbsta(), kErr);
-    EXPECT_EQ(gpib_.ThreadIberr(), kEdvr);
-    EXPECT_EQ(gpib_.ThreadIbcntl(), EISDIR);
-    EXPECT_EQ(gpib_.ibfind("violet"), -1);
-    EXPECT_EQ(gpib_.ThreadIbcntl(), EISDIR);
-  }
-  const int next = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
-  EXPECT_EQ(next, first + 2) << "both failed opens kept their entries";
-  gpib_.ibonl(next, 0);
 }
 
 // linux-gpib asserts that a descriptor's lock is free when a call that locks
