@@ -99,6 +99,8 @@ TEST(ConfigFile, BadFilesGiveTheLineAndTheReason) {
       {"[instrument a]\ntransport = tcp\nanswer = X? 1\n", "test.ini:3: 'answer' needs COMMAND -> ANSWER"},
       {"[instrument a]\ntransport = tcp\nanswer-re = ( -> 1\n", "test.ini:3: bad regular expression '('"},
       {"[instrument a]\ntransport = tcp\nvolume = 11\n", "test.ini:3: unknown key 'volume' for family scpi"},
+      {"[instrument hub]\nfamily = hubline\ntransport = tcp\nslot2 = relay4\nslot2_boxes = 7\n",
+       "test.ini:5: slot2-boxes needs 0 to 4, not '7'"},
       {"[instrument a]\ntransport = gpib\n", "test.ini:1: gpib instrument 'a' needs an address"},
       {"[instrument a]\ntransport = gpib\naddress = 31\n", "test.ini:3: bad GPIB primary address '31'"},
       {"[instrument a]\ntransport = gpib\naddress = 1\nsecondary = 5\n", "test.ini:4: bad GPIB secondary address '5'"},

@@ -66,7 +66,7 @@ protected:
   sim::Simulator simulator_;
 };
 
-TEST_F(GpibLibrary, AReadStopsAtItsCountAndAClosedDescriptorIsRefused) {
+TEST_F(GpibLibrary, AReadStopsAtItsCountOrItsTimeOutAndBadArgumentsOrAClosedDescriptorSetTheErrorNumbers) {
   const int ud = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
   ASSERT_GE(ud, 0);
   // A read that stops at its count leaves the rest; END comes with the last part.
@@ -76,26 +76,19 @@ TEST_F(GpibLibrary, AReadStopsAtItsCountAndAClosedDescriptorIsRefused) {
   EXPECT_EQ(Read(ud, 100), ",DMM,1,2\n");
   EXPECT_EQ(gpib_.ThreadIbsta(), kCmpl | kEnd);
 
-  EXPECT_EQ(gpib_.ibonl(ud, 0), kCmpl);
-  EXPECT_EQ(gpib_.ibwrt(ud, "*IDN?\n", 6), kErr);  // closed descriptor
-  EXPECT_EQ(gpib_.ThreadIberr(), kEdvr);
-}
-
-TEST_F(GpibLibrary, TimeOutsAndBadArgumentsSetTheErrorNumbers) {
-  const int ud = gpib_.ibdev(0, 5, 0, kT100ms, 1, 0);
+  // Nothing more to read: the time-out ends the read.
+  EXPECT_EQ(gpib_.ibtmo(ud, kT100ms), kCmpl);
   const int64_t start = simtest::NowMs();
   EXPECT_EQ(Read(ud, 100), "");
   EXPECT_EQ(gpib_.ThreadIbsta(), kErr | kTimo | kCmpl);
   EXPECT_EQ(gpib_.ThreadIberr(), kEabo);
   EXPECT_GE(simtest::NowMs() - start, 100);
-
   EXPECT_EQ(gpib_.ibtmo(ud, 18), kErr);
   EXPECT_EQ(gpib_.ThreadIberr(), kEarg);
-  gpib_.ibonl(ud, 0);
-}
 
-TEST_F(GpibLibrary, OffersOnlyWhatLinuxGpibOffers) {
-  for (const char* absent : {"ibfindW", "ibnotify", "iblck"}) EXPECT_FALSE(gpib_.Offers(absent)) << absent;
+  EXPECT_EQ(gpib_.ibonl(ud, 0), kCmpl);
+  EXPECT_EQ(gpib_.ibwrt(ud, "*IDN?\n", 6), kErr);  // closed descriptor
+  EXPECT_EQ(gpib_.ThreadIberr(), kEdvr);
 }
 
 // Boards by name (exactly, as gpib.conf gives it) or by index; without
@@ -135,9 +128,10 @@ TEST_F(GpibLibrary, BoardsAreFoundByTheirExactNameOrUsedByTheirIndex) {
   EXPECT_EQ(gpib_.ibdev(2, 5, 0, kT1s, 1, 0), -1) << "board 2 is not configured";
 }
 
-// Every ibfind and ibdev takes an entry of the table; a full table fails
-// the call with ENEB and linux-gpib's message, and ibonl(ud, 0) frees one.
-TEST_F(GpibLibrary, TheDescriptorTableHoldsWhatTheRealOneHolds) {
+// Every ibfind and ibdev takes an entry of the table, also one that fails;
+// a full table fails the call with ENEB and linux-gpib's message, and
+// ibonl(ud, 0) frees one.
+TEST_F(GpibLibrary, TheDescriptorTableHoldsWhatTheRealOneHoldsAndKeepsTheEntriesOfFailedOpens) {
   std::vector<int> opened;
   for (int ud = gpib_.ibfind("violet"); ud >= 0; ud = gpib_.ibdev(0, 5, 0, kT1s, 1, 0)) opened.push_back(ud);
   testing::internal::CaptureStderr();
@@ -150,7 +144,27 @@ TEST_F(GpibLibrary, TheDescriptorTableHoldsWhatTheRealOneHolds) {
   EXPECT_EQ(gpib_.ibonl(opened[100], 0), kCmpl);
   EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), opened[100]) << "the freed entry is taken again";
   for (int ud : opened) gpib_.ibonl(ud, 0);
-  EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), 16);
+  const int first = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
+  EXPECT_EQ(first, 16);
+  gpib_.ibonl(first, 0);
+
+  // A board whose device file does not open fails the open with EDVR and
+  // errno in ibcntl, and the entry it took stays taken, as linux-gpib's does.
+  std::filesystem::create_directories(directory_.File("dev/gpib0"));
+  {
+    ScopedVariable devices("SWMATRIX_GPIB_DEVICES", directory_.File("dev"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), -1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("gpib0"), std::string::npos);
+    EXPECT_EQ(gpib_.ThreadIbsta(), kErr);
+    EXPECT_EQ(gpib_.ThreadIberr(), kEdvr);
+    EXPECT_EQ(gpib_.ThreadIbcntl(), EISDIR);
+    EXPECT_EQ(gpib_.ibfind("violet"), -1);
+    EXPECT_EQ(gpib_.ThreadIbcntl(), EISDIR);
+  }
+  const int next = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
+  EXPECT_EQ(next, first + 2) << "both failed opens kept their entries";
+  gpib_.ibonl(next, 0);
 }
 
 TEST_F(GpibLibrary, ServiceRequestAndBoardCommands) {
@@ -195,29 +209,6 @@ TEST_F(GpibLibrary, ServiceRequestAndBoardCommands) {
   gpib_.ibonl(ud, 0);
 }
 
-// A board whose device file does not open fails the open with EDVR and
-// errno in ibcntl, and the entry it took stays taken, as linux-gpib's does.
-TEST_F(GpibLibrary, AFailedOpenKeepsItsEntryAndGivesTheSystemsError) {
-  const int first = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
-  ASSERT_GE(first, 16);
-  gpib_.ibonl(first, 0);
-  std::filesystem::create_directories(directory_.File("dev/gpib0"));
-  {
-    ScopedVariable devices("SWMATRIX_GPIB_DEVICES", directory_.File("dev"));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(gpib_.ibdev(0, 5, 0, kT1s, 1, 0), -1);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("gpib0"), std::string::npos);
-    EXPECT_EQ(gpib_.ThreadIbsta(), kErr);
-    EXPECT_EQ(gpib_.ThreadIberr(), kEdvr);
-    EXPECT_EQ(gpib_.ThreadIbcntl(), EISDIR);
-    EXPECT_EQ(gpib_.ibfind("violet"), -1);
-    EXPECT_EQ(gpib_.ThreadIbcntl(), EISDIR);
-  }
-  const int next = gpib_.ibdev(0, 5, 0, kT1s, 1, 0);
-  EXPECT_EQ(next, first + 2) << "both failed opens kept their entries";
-  gpib_.ibonl(next, 0);
-}
-
 // linux-gpib asserts that a descriptor's lock is free when a call that locks
 // the board (ibrd, ibwrt, ibask, ibcmd) begins: a second thread aborts.
 TEST_F(GpibLibrary, TwoThreadsInsideCallsOnOneDescriptorAbort) {
@@ -241,9 +232,10 @@ TEST_F(GpibLibrary, TwoThreadsInsideCallsOnOneDescriptorAbort) {
   gpib_.ibonl(other, 0);
 }
 
-TEST(GpibLibraryWithoutBus, ReportsTheDriverMissing) {
+TEST(GpibLibraryWithoutBus, OffersOnlyWhatLinuxGpibOffersAndReportsTheDriverMissing) {
   Gpib gpib;
   ASSERT_FALSE(HasFailure()) << "the library or one of its functions is missing";
+  for (const char* absent : {"ibfindW", "ibnotify", "iblck"}) EXPECT_FALSE(gpib.Offers(absent)) << absent;
   ScopedVariable noBus("SWMATRIX_SIM_BUS", std::nullopt);
   EXPECT_EQ(gpib.ibfind("violet"), -1);
   EXPECT_EQ(gpib.ThreadIbsta(), kErr);

@@ -120,15 +120,7 @@ TEST(HublineConfig, BadKeysAreRefusedWithTheReason) {
   }
 }
 
-TEST(HublineConfig, TheFileNamesTheLineOfABadKey) {
-  const char* text =
-      "[instrument hub]\nfamily = hubline\ntransport = tcp\nslot2 = relay4\nslot2_boxes = 7\n";
-  sim::SimulatorConfig config;
-  std::string error;
-  EXPECT_FALSE(sim::ParseConfig(text, "bench.swmsim", &config, &error));
-  EXPECT_EQ(error, "bench.swmsim:5: slot2-boxes needs 0 to 4, not '7'");
-}
-
+// (The file names the line of a bad key of a family: ConfigFile.BadFilesGiveTheLineAndTheReason.)
 TEST(HublineConfig, TheExampleBenchStartsAndEveryInstrumentAnswers) {
   sim::SimulatorConfig config;
   std::string error;

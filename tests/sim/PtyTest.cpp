@@ -88,22 +88,7 @@ TEST_F(Serial, ErrorsNameTheProblem) {
   EXPECT_EQ(ReadUntil(port.get(), "\n"), "1\n");
 }
 
-TEST_F(Serial, HangupReplacesTheTerminalBehindTheSameLink) {
-  sim::Instrument& meter = simulator_.Add("meter", {{"transport", "pty"}, {"com", "4"}});
-  const sim::Endpoint before = meter.Endpoint();
-  simtest::Fd port = OpenSerial(before.link);
-  meter.Hangup();
-  // The old port reports the hang-up: end of file or an error, but no data.
-  bool closed = false;
-  EXPECT_EQ(simtest::ReadToEnd(port.get(), &closed), "");
-  EXPECT_TRUE(closed);
-  const sim::Endpoint after = meter.Endpoint();
-  EXPECT_EQ(after.link, before.link);
-  EXPECT_NE(after.device, before.device);  // (the port opened again answers: tests/legacy)
-  EXPECT_EQ(meter.State()["transport_state"]["hangups"], 1);
-}
-
-TEST_F(Serial, RefuseRemovesTheLinkAndDropLeavesTheLineDead) {
+TEST_F(Serial, RefuseRemovesTheLinkDropLeavesTheLineDeadAndHangupReplacesTheTerminal) {
   sim::Instrument& meter = simulator_.Add("meter", {{"transport", "pty"}, {"com", "6"}, {"idn", "SER,1,2,3"}});
   const std::string link = meter.Endpoint().link;
   meter.SetFault(sim::FaultKind::kRefuse);
@@ -124,6 +109,18 @@ TEST_F(Serial, RefuseRemovesTheLinkAndDropLeavesTheLineDead) {
   SendAll(port.get(), "*OPC?\n");
   EXPECT_EQ(ReadUntil(port.get(), "\n"), "1\n");
   EXPECT_EQ(meter.ReceivedCommands(), (std::vector<std::string>{"*IDN?", "*OPC?"}));
+
+  // A hang-up replaces the terminal behind the same link.
+  const sim::Endpoint before = meter.Endpoint();
+  meter.Hangup();
+  // The old port reports the hang-up: end of file or an error, but no data.
+  bool closed = false;
+  EXPECT_EQ(simtest::ReadToEnd(port.get(), &closed), "");
+  EXPECT_TRUE(closed);
+  const sim::Endpoint after = meter.Endpoint();
+  EXPECT_EQ(after.link, before.link);
+  EXPECT_NE(after.device, before.device);  // (the port opened again answers: tests/legacy)
+  EXPECT_EQ(meter.State()["transport_state"]["hangups"], 1);
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ TEST_F(ScpiOverTcp, CommonQueriesAnswerByteExact) {
   for (const auto& each : cases) EXPECT_EQ(Ask(each.command), each.answer) << each.command;
 }
 
-TEST_F(ScpiOverTcp, UnknownCommandsFillTheErrorQueueAndTheStatusRegisters) {
-  Start({});
+TEST_F(ScpiOverTcp, UnknownCommandsFillTheErrorQueueAndTheStatusRegistersUntilItOverflows) {
+  Start({{"error-queue", "3"}});
   Tell("FOO");
   EXPECT_EQ(Ask("*STB?"), "4\n");   // error queue not empty
   EXPECT_EQ(Ask("*ESR?"), "32\n");  // command error
@@ -58,10 +58,8 @@ TEST_F(ScpiOverTcp, UnknownCommandsFillTheErrorQueueAndTheStatusRegisters) {
     Tell(each.command);
     EXPECT_EQ(Ask("SYST:ERR?"), each.error) << each.command;
   }
-}
 
-TEST_F(ScpiOverTcp, AFullErrorQueueReportsOverflowAndClearEmptiesIt) {
-  Start({{"error-queue", "3"}});
+  // A full queue reports its overflow last; *CLS empties it.
   for (int i = 0; i < 5; ++i) Tell("BAD" + std::to_string(i));
   EXPECT_EQ(Ask("SYST:ERR:COUNT?"), "3\n");
   EXPECT_EQ(Ask("SYST:ERR?"), "-113,\"Undefined header\"\n");
@@ -187,7 +185,7 @@ TEST_F(ScpiOverTcp, TheRecordKeepsEveryCommandAndEveryByte) {
   EXPECT_FALSE(dmm.WaitForCommands(2, std::chrono::milliseconds(1)));
 }
 
-TEST_F(ScpiOverTcp, TwoClientsEachGetTheirOwnAnswers) {
+TEST_F(ScpiOverTcp, TwoClientsEachGetTheirOwnAnswersAndTheFamilyStateIsReachableInProcess) {
   sim::Instrument& dmm = Start({{"idn", "A,B,C,D"}});
   simtest::Fd second = simtest::ConnectTcp(dmm.Endpoint().port);
   SendAll(client_.get(), "*ID");
@@ -196,10 +194,8 @@ TEST_F(ScpiOverTcp, TwoClientsEachGetTheirOwnAnswers) {
   SendAll(client_.get(), "N?\n");
   EXPECT_EQ(ReadUntil(client_.get(), "\n"), "A,B,C,D\n");
   EXPECT_EQ(dmm.State()["transport_state"]["connections"], 2);
-}
 
-TEST_F(ScpiOverTcp, FamilyStateIsReachableInProcess) {
-  sim::Instrument& dmm = Start({{"idn", "A,B,C,D"}});
+  // The family's state is reachable in the process.
   Tell("NOPE");
   EXPECT_EQ(Ask("*OPC?"), "1\n");
   const size_t errors = dmm.Access<sim::ScpiInstrument>(

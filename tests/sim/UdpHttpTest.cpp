@@ -13,7 +13,7 @@ namespace {
 using simtest::ReadToEnd;
 using simtest::SendAll;
 
-TEST(Udp, EachCommandOfADatagramIsAnsweredWithOneDatagram) {
+TEST(Udp, EachCommandOfADatagramIsAnsweredWithOneDatagramAndARefusingPortReopensAsItWas) {
   sim::Simulator simulator;
   sim::Instrument& box = simulator.Add("box", {{"transport", "udp"}, {"idn", "UDP,BOX,1,1"}});
   simtest::Fd client = simtest::ConnectUdp(box.Endpoint().port);
@@ -25,13 +25,9 @@ TEST(Udp, EachCommandOfADatagramIsAnsweredWithOneDatagram) {
   EXPECT_EQ(box.ReceivedCommands(), (std::vector<std::string>{"*OPC?", "*IDN?"}));
   EXPECT_EQ(box.ReceivedBytes(), "*OPC?\n*IDN?");
   EXPECT_EQ(box.State()["transport_state"]["datagrams"], 1);
-}
 
-TEST(Udp, RefusingClosesThePortAndReopensTheSameOne) {
-  sim::Simulator simulator;
-  sim::Instrument& box = simulator.Add("box", {{"transport", "udp"}});
+  // Refusing closes the port; cleared, the fault reopens the same one.
   const uint16_t port = box.Endpoint().port;
-  simtest::Fd client = simtest::ConnectUdp(port);
   box.SetFault(sim::FaultKind::kRefuse);
   SendAll(client.get(), "*OPC?\n");
   // The closed port answers with an ICMP refusal, which a connected socket reports.
@@ -60,7 +56,7 @@ protected:
   sim::Instrument* web_ = nullptr;
 };
 
-TEST_F(Http, BadRequestsGetTheirStatus) {
+TEST_F(Http, BadRequestsGetTheirStatusAndABodyWithoutContentLengthEndsWithTheLineEnd) {
   const struct {
     const char* request;
     const char* status;
@@ -79,11 +75,9 @@ TEST_F(Http, BadRequestsGetTheirStatus) {
   bool closed = false;
   const std::string huge = "GET /" + std::string(70000, 'a');
   EXPECT_EQ(Request(huge, &closed).substr(0, 12), "HTTP/1.1 431");
-}
 
-TEST_F(Http, WithoutContentLengthTheBodyEndsWithTheLineEnd) {
+  // Without a content length the body of a good request ends with the line end.
   ASSERT_EQ(web_->Set("content-length", "no"), "");
-  bool closed = false;
   EXPECT_EQ(Request("GET /status HTTP/1.1\r\n\r\n", &closed),
             "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\nOK\n");
   EXPECT_NE(web_->Set("content-length", "maybe"), "");

@@ -1,6 +1,6 @@
 // The configuration manager with INI files: the fallbacks of the selection,
-// the tables it reads and writes, the legacy tables and the message for a
-// driver that offers no transport.
+// the tables it reads and writes, a failing legacy table and the message for
+// a driver that offers no transport.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -124,37 +124,22 @@ TEST_F(ConfigurationManager, ADriverWithoutTransportsIsToldSo) {
   EXPECT_EQ(boxes.boxes[0].type, kMbOk | kMbIconWarning);
 }
 
-TEST_F(ConfigurationManager, LegacyTablesAreTakenOverOnLoadAndWrittenOnSave) {
-  // A transfer that mirrors [RS232] COMPort into the value of "RS-232" (in
-  // place of the serial stream's own, which is put back at the end).
+// (Legacy tables taken over on load and written on save, through the serial
+// stream's own transfer: RS232Stream.TheOlderSerialTableIsTakenOverAndWritten.)
+TEST_F(ConfigurationManager, AFailingLegacyTableEndsTheLoadBeforeTheSelectionIsRead) {
+  // A transfer for "RS-232" that fails on a port below one (in place of the
+  // serial stream's own, which is put back at the end).
   const LegacyConfigurationTransfer* registered = LegacyConfigurationTransfers::Find("RS-232");
   const std::optional<LegacyConfigurationTransfer> original =
       registered ? std::optional<LegacyConfigurationTransfer>(*registered) : std::nullopt;
   LegacyConfigurationTransfers::Register(
-      "RS-232", {[](uint32_t, const SettingsStore& store, DeviceStreamConfiguration& configuration) -> Status {
+      "RS-232", {[](uint32_t, const SettingsStore& store, DeviceStreamConfiguration&) -> Status {
                    store->PushTable("RS232");
                    const long port = store->Read("COMPort", 1L);
                    store->PopTable();
-                   static_cast<TestConfiguration&>(configuration).value = "COM" + std::to_string(port);
                    return port > 0 ? 0 : 0x3000012C;
                  },
-                 [](uint32_t, const SettingsStore& store, const DeviceStreamConfiguration& configuration) -> Status {
-                   store->PushTable("RS232");
-                   store->WriteNarrow("Port", static_cast<const TestConfiguration&>(configuration).value);
-                   store->PopTable();
-                   return 0;
-                 }});
-  WriteFile(file, "[RS232]\nCOMPort=3\n[Stream Config]\nSelected=RS-232\n");
-  Offer offer({"RS-232", "TCPIP"});
-  // The legacy value comes first; the stream table (none here) keeps it.
-  ASSERT_EQ(LoadFile(offer.manager, file), 0u);
-  EXPECT_EQ(offer.configurations["RS-232"]->value, "COM3");
-  ASSERT_EQ(SaveFile(offer.manager, file), 0u);
-  const std::string saved = ReadFile(file);
-  EXPECT_NE(saved.find("[RS232]\nCOMPort=3\nPort=COM3\n"), std::string::npos) << saved;
-  EXPECT_NE(saved.find("[Stream Config.T-RS-232]\nValue=COM3\n"), std::string::npos) << saved;
-
-  // A failing legacy load ends the load before the selection is read.
+                 {}});
   WriteFile(file, "[RS232]\nCOMPort=-1\n[Stream Config]\nSelected=TCPIP\n");
   Offer failing({"RS-232", "TCPIP"});
   failing.manager.SetSelectedTypeName("RS-232");

@@ -68,45 +68,6 @@ TEST(HttpStream, EachCommandIsOneGetRequestAndItsBodyTheAnswer) {
   }
 }
 
-TEST(HttpStream, StalledAndDroppedReplies) {
-  SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"idn", kDmmIdn}}, 0.3);
-  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
-  std::string answer;
-
-  bench.dmm.SetFault(sim::FaultKind::kCutShort, 4);
-  ASSERT_EQ(bench.client.Write(0, "*IDN?", false), 0u);
-  EXPECT_EQ(bench.client.Read(0, answer, 100), streamstatus::kReadTimedOut);
-  EXPECT_EQ(answer, "ACME");
-  bench.dmm.ClearFaults();
-
-  bench.dmm.SetFault(sim::FaultKind::kDrop, 6);
-  bench.client.SetTimeout(0, 3 * kSlowMachineSeconds);
-  Status status = 1;
-  const double seconds = SecondsOf([&] { status = bench.client.Write(0, "*IDN?", false); });
-  EXPECT_EQ(status, 0u);
-  EXPECT_LT(seconds, kSlowMachineSeconds);
-  EXPECT_EQ(bench.client.Read(0, answer, 100), networkstatus::kReadError);
-  EXPECT_EQ(answer, "ACME,D");
-  bench.dmm.ClearFaults();
-
-  // Every request has a connection of its own: a restart between two does not matter.
-  bench.dmm.Restart();
-  ASSERT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
-}
-
-TEST(HttpStream, ARefusingServerCannotBeReached) {
-  SimulatedInstrument bench("HTTP", {{"transport", "http"}}, 0.3);
-  ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
-  bench.dmm.SetFault(sim::FaultKind::kRefuse);
-  std::string answer;
-  EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), networkstatus::kNotConnected);
-  EXPECT_EQ(bench.client.Read(0, answer, 100), networkstatus::kAllHttpDataRead);
-  bench.dmm.ClearFault(sim::FaultKind::kRefuse);
-  EXPECT_EQ(bench.client.WriteRead(0, "*OPC?", answer, 100, 1), 0u);
-  EXPECT_EQ(answer, "1\n");
-}
-
 // A status outside 2xx, or no reply at all, fails the exchange; the text
 // carries the status line and the server.
 TEST(HttpStream, ErrorStatusesAndSilenceFailTheExchange) {
@@ -146,12 +107,19 @@ TEST(HttpStream, ErrorStatusesAndSilenceFailTheExchange) {
   }
 }
 
-TEST(HttpStream, EmptyBodiesEndTheRetries) {
+TEST(HttpStream, ARefusingServerLeavesNothingToReadAndEmptyBodiesEndTheRetries) {
   SimulatedInstrument bench("HTTP", {{"transport", "http"}, {"accept", "SET"}}, 0.5);
   ASSERT_EQ(bench.client.ConnectStream(0, true), 0u);
+  bench.dmm.SetFault(sim::FaultKind::kRefuse);
+  std::string answer;
+  EXPECT_EQ(bench.client.WriteRead(0, "*IDN?", answer, 100, 1), networkstatus::kNotConnected);
+  EXPECT_EQ(bench.client.Read(0, answer, 100), networkstatus::kAllHttpDataRead);
+  bench.dmm.ClearFault(sim::FaultKind::kRefuse);
+  EXPECT_EQ(bench.client.WriteRead(0, "*OPC?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, "1\n");
+
   // A command without an answer has an empty body; reading again finds the
   // reply used up, which ends the exchange with that status.
-  std::string answer;
   EXPECT_EQ(bench.client.WriteRead(0, "SET", answer, 100, 1), 0u);
   EXPECT_EQ(answer, "");
   EXPECT_EQ(bench.client.WriteRead(0, "SET", answer, 100, 3), networkstatus::kAllHttpDataRead);

@@ -1,7 +1,7 @@
 // What the network transports (TCP, UDP, HTTP) have in common, each against
-// a simulated instrument: a silent instrument, an answer that fills or
-// exceeds the count, two drivers on one stream, and (TCP and UDP) an
-// interrupted read.
+// a simulated instrument: a silent instrument, answers cut short, garbled or
+// dropped, an answer that fills or exceeds the count, two drivers on one
+// stream, and (TCP and UDP) an interrupted read.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -14,9 +14,16 @@ namespace {
 struct NetworkTransport {
   const char* type;       // the stream type the client offers
   const char* simulated;  // the instrument's transport
+  Status cutShort;        // the read of an answer cut short (a datagram is whole as it comes)
+  Status dropped;         // the read of an answer whose connection closed part-way
+  bool connectedAfterDrop;
 };
 
-const NetworkTransport kTransports[] = {{"TCPIP", "tcp"}, {"UDP", "udp"}, {"HTTP", "http"}};
+const NetworkTransport kTransports[] = {
+    {"TCPIP", "tcp", streamstatus::kReadTimedOut, networkstatus::kNotConnected, false},
+    {"UDP", "udp", 0, 0, true},
+    {"HTTP", "http", streamstatus::kReadTimedOut, networkstatus::kReadError, true},
+};
 
 class NetworkStream : public testing::TestWithParam<NetworkTransport> {
 protected:
@@ -50,6 +57,47 @@ TEST_P(NetworkStream, ASilentInstrumentEndsTheQueryAtTheTimeoutWhileSignalsArriv
   EXPECT_EQ(read, http ? networkstatus::kAllHttpDataRead : streamstatus::kReadTimedOut);
   EXPECT_EQ(answer, "");
   ExpectEndedAtTimeout(seconds, 1.0);
+}
+
+// A closed connection ends the read at once; afterwards a restarted
+// instrument answers (TCP connects again, UDP needs no connection, HTTP opens
+// one per request).
+TEST_P(NetworkStream, CutShortGarbledAndDroppedAnswersAndARestartedInstrument) {
+  const NetworkTransport& transport = GetParam();
+  auto bench = Bench({{"idn", kDmmIdn}}, 0.3);
+  ASSERT_EQ(bench->client.ConnectStream(0, true), 0u);
+  std::string answer;
+
+  bench->dmm.SetFault(sim::FaultKind::kCutShort, 5);
+  ASSERT_EQ(bench->client.Write(0, "*IDN?", false), 0u);
+  EXPECT_EQ(bench->client.Read(0, answer, 100), transport.cutShort);
+  EXPECT_EQ(answer, "ACME,");
+  bench->dmm.ClearFaults();
+
+  bench->dmm.SetFault(sim::FaultKind::kGarbage);
+  ASSERT_EQ(bench->client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer.size(), std::string(kDmmIdn).size() + 1);
+  EXPECT_NE(answer, std::string(kDmmIdn) + "\n");
+  EXPECT_EQ(answer.back(), '\n');
+  bench->dmm.ClearFaults();
+
+  bench->dmm.SetFault(sim::FaultKind::kDrop, 6);
+  bench->client.SetTimeout(0, 3 * kSlowMachineSeconds);
+  Status written = 1, read = 1;
+  const double seconds = SecondsOf([&] {
+    written = bench->client.Write(0, "*IDN?", false);
+    read = bench->client.Read(0, answer, 100);
+  });
+  EXPECT_EQ(written, 0u);
+  EXPECT_EQ(read, transport.dropped);
+  EXPECT_EQ(answer, "ACME,D");
+  EXPECT_LT(seconds, kSlowMachineSeconds);
+  EXPECT_EQ(bench->client.IsConnected(), transport.connectedAfterDrop);
+  bench->dmm.ClearFaults();
+
+  bench->dmm.Restart();
+  ASSERT_EQ(bench->client.WriteRead(0, "*IDN?", answer, 100, 1), 0u);
+  EXPECT_EQ(answer, std::string(kDmmIdn) + "\n");
 }
 
 TEST_P(NetworkStream, AnAnswerMayFillTheCountButNotExceedIt) {

@@ -31,7 +31,7 @@ struct UsbBench : LibraryStreamBench {
   FakeSysfs sysfs;
 };
 
-TEST(UsbStream, FindsItsInstrumentByIdentifierAmongTheFtdiPortsAndExchangesWithIt) {
+TEST(UsbStream, FindsItsInstrumentByIdentifierAmongTheFtdiPortsExchangesWithItAndTimesOutOnSilence) {
   UsbBench usb("8.7.6.5.4.3.2.1");
   sim::Instrument& first = usb.Add("first", "1.2.3.4.5.6.7.8");
   sim::Instrument& other = usb.Add("other", "8.7.6.5.4.3.2.1");  // not an FTDI adapter: never asked
@@ -61,6 +61,14 @@ TEST(UsbStream, FindsItsInstrumentByIdentifierAmongTheFtdiPortsAndExchangesWithI
   EXPECT_EQ(other.ReceivedBytes(), "");
   EXPECT_EQ(builtin.ReceivedBytes(), "");
   EXPECT_EQ(wanted.ReceivedBytes(), "ID_NUMBER?\r\nID_NUMBER?\r\n*IDN?\n");
+  // Silent to an unknown query: the time-out ends the read.
+  ASSERT_EQ(usb.client.Write(0, "MEAS?", false), 0u);
+  Status status = 0;
+  const double seconds = SecondsOf([&] { status = usb.client.Read(0, answer, 100); });
+  EXPECT_EQ(status, streamstatus::kReadTimedOut);
+  EXPECT_EQ(answer, "");
+  EXPECT_GE(seconds, 1.0);
+  EXPECT_LE(seconds, 1.1);
   usb.client.DisconnectStream(0);
   EXPECT_FALSE(transport->IsConnected());
 }
@@ -90,22 +98,6 @@ TEST(UsbStream, DetectionExplainsSeveralOrUnidentifiedDevices) {
     EXPECT_EQ(USBConfigurationPanel::Detect(USBZEVODeviceFinder(0.3).ListDevices(), &message), c.identifier);
     EXPECT_EQ(message, c.message);
   }
-}
-
-TEST(UsbStream, ASilentInstrumentEndsTheReadAtTheTimeout) {
-  UsbBench usb("4.4.4.4.4.4.4.4");
-  sim::Instrument& unit = usb.Add("unit", "4.4.4.4.4.4.4.4");
-  usb.sysfs.AddUsbTty("ttyUSB0", "0403", "6001", UsbBench::Device(unit));
-  // Found, then silent to an unknown query.
-  ASSERT_EQ(usb.client.ConnectStream(0, true), 0u);
-  std::string answer;
-  ASSERT_EQ(usb.client.Write(0, "MEAS?", false), 0u);
-  Status status = 0;
-  const double seconds = SecondsOf([&] { status = usb.client.Read(0, answer, 100); });
-  EXPECT_EQ(status, streamstatus::kReadTimedOut);
-  EXPECT_EQ(answer, "");
-  EXPECT_GE(seconds, 1.0);
-  EXPECT_LE(seconds, 1.1);
 }
 
 }  // namespace

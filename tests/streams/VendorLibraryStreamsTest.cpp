@@ -77,7 +77,7 @@ TEST(RsibStream, AWriteWithOperationCompleteReturnsOnlyAfterTheInstrumentSetsBit
 }
 
 // The library counts its time-out in whole seconds, as a short.
-TEST(RsibStream, TheTimeoutReachesTheLibraryInWholeSecondsAndEndsReadsAndOperationCompleteWaits) {
+TEST(RsibStream, TheTimeoutReachesTheLibraryInWholeSecondsAndEndsReadsAndWaitsAndNoInstrumentMeansNoConnection) {
   RsibBench rsib("127.0.0.2", {{"hold-operation-complete", "yes"}});
   ASSERT_EQ(rsib.client.ConnectStream(0, true), 0u);
   // In milliseconds these would not fit a short.
@@ -101,6 +101,15 @@ TEST(RsibStream, TheTimeoutReachesTheLibraryInWholeSecondsAndEndsReadsAndOperati
   EXPECT_GE(seconds, 1.0);
   EXPECT_LE(seconds, 1.1);
   EXPECT_EQ(rsib.ErrorText(status), "RSIB: the instrument did not report operation complete within the time-out.");
+
+  // No instrument at the address.
+  rsib.client.DisconnectStream(0);
+  rsib.Configuration<RSIBDeviceStreamConfig>()->SetAddress("127.0.0.4");
+  StreamLockCleanup other("RSIB:127.0.0.4");
+  status = rsib.client.ConnectStream(0, true);
+  EXPECT_EQ(status, rsibstatus::kOpenFailed);
+  EXPECT_EQ(rsib.ErrorText(status), "RSIB: no instrument answers at the configured address.");
+  EXPECT_FALSE(rsib.client.IsConnected());
 }
 
 // The library's RSDLLibrd would write all of a long answer into a buffer of
@@ -121,16 +130,6 @@ TEST(RsibStream, AReadTakesAtMostTheCountAndLeavesTheRestOfALongAnswer) {
   ASSERT_EQ(rsib.client.Write(0, text, false), 0u);
   ASSERT_TRUE(rsib.meter.WaitForCommands(before + 1, std::chrono::seconds(5)));
   EXPECT_EQ(rsib.meter.ReceivedCommands().back(), text);
-}
-
-TEST(RsibStream, NoInstrumentAtTheAddress) {
-  RsibBench rsib("127.0.0.3");
-  rsib.Configuration<RSIBDeviceStreamConfig>()->SetAddress("127.0.0.4");
-  StreamLockCleanup other("RSIB:127.0.0.4");
-  const Status status = rsib.client.ConnectStream(0, true);
-  EXPECT_EQ(status, rsibstatus::kOpenFailed);
-  EXPECT_EQ(rsib.ErrorText(status), "RSIB: no instrument answers at the configured address.");
-  EXPECT_FALSE(rsib.client.IsConnected());
 }
 
 struct ChipBench : LibraryStreamBench {
