@@ -44,7 +44,7 @@ TEST_F(Faulty, NoAnswerHandlesTheCommandButSendsNothing) {
 }
 
 TEST_F(Faulty, GarbageRepeatsForASeed) {
-  // (Length, terminator and bytes that differ: RS232Test.SlowGarbledAndOverlongAnswers.)
+  // (Length, terminator and bytes that differ: RS232Test.SlowAndGarbledAnswers.)
   dmm_->SetFault(sim::FaultKind::kGarbage);
   Tell("*IDN?");
   const std::string first = ReadCount(client_.get(), kIdentity.size());
