@@ -70,12 +70,17 @@ inline std::string WithSwitchingSets(const std::string& text) {
       "^((?:Relais[0-9]+)?(?:Start|Stop)|(?:Relais)?(?:During|After)|Row [0-3] Pin [0-7])"
       "=(?:0|100)$");
   static const std::regex selection("^(Selected(?:Before|After))=$");
+  // A switch platform: a change-over module in slot 0, its first relay switched during and after the test.
+  static const std::regex module("^(SelectedModuleSlot0)=NoModuleSelected$");
+  static const std::regex changeOver("^((During|After)Relays0Slot0)=Do not switch$");
   std::istringstream in(text);
   std::ostringstream out;
   std::smatch match;
   for (std::string line; std::getline(in, line);) {
     if (std::regex_match(line, match, number)) line = match[1].str() + "=1";
     else if (std::regex_match(line, match, selection)) line = match[1].str() + "=BAND=DIR/ANT1";
+    else if (std::regex_match(line, match, module)) line = match[1].str() + "=ModuleOSP_B107";
+    else if (std::regex_match(line, match, changeOver)) line = match[1].str() + (match[2] == "During" ? "=NC" : "=NO");
     out << line << "\n";
   }
   return out.str();
