@@ -73,6 +73,8 @@ inline std::string WithSwitchingSets(const std::string& text) {
   // A switch platform: a change-over module in slot 0, its first relay switched during and after the test.
   static const std::regex module("^(SelectedModuleSlot0)=NoModuleSelected$");
   static const std::regex changeOver("^((During|After)Relays0Slot0)=Do not switch$");
+  // A configurable switch: one typed command when the test starts and one when it stops.
+  static const std::regex commandList("^(DuringTest|AfterTest)=$");
   std::istringstream in(text);
   std::ostringstream out;
   std::smatch match;
@@ -81,6 +83,7 @@ inline std::string WithSwitchingSets(const std::string& text) {
     else if (std::regex_match(line, match, selection)) line = match[1].str() + "=BAND=DIR/ANT1";
     else if (std::regex_match(line, match, module)) line = match[1].str() + "=ModuleOSP_B107";
     else if (std::regex_match(line, match, changeOver)) line = match[1].str() + (match[2] == "During" ? "=NC" : "=NO");
+    else if (std::regex_match(line, match, commandList)) line = match[1].str() + "=SW " + (match[1] == "DuringTest" ? "1" : "0");
     out << line << "\n";
   }
   return out.str();
