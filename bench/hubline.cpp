@@ -18,13 +18,13 @@
 #include <wx/string.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "BareExchange.h"
 #include "PairedExchanges.h"
+#include "HublineCardFile.h"
 #include "Placement.h"
 #include "WxRuntime.h"
 #include "LineResponder.h"
@@ -36,15 +36,6 @@ namespace {
 const char* const kCommands[] = {"INT_RELAY_A_NO\n", "INT_RELAY_B_NO\n", "INT_RELAY_C_NO\n"};
 const char kAnswer[] = "OK\n";
 
-// A HUBLINE4PORT card connected directly over TCP whose "during" set closes relays A to C.
-bool WriteCardFile(const std::string& path, uint16_t port) {
-  std::ofstream file(path);
-  file << "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" << port
-       << "\n[Common]\nCentreType=3\nCommunication=4\n"
-          "[HublineSwitch]\nRelais1Start=1\nRelais2Start=1\nRelais3Start=1\n";
-  return static_cast<bool>(file);
-}
-
 void HublineEventPairs(benchmark::State& state) {
   if (!bench::EnsureWxRuntime()) {
     state.SkipWithError("no wxWidgets runtime");
@@ -54,7 +45,7 @@ void HublineEventPairs(benchmark::State& state) {
   bench::LineResponder responder(kAnswer);
   const std::string file = "/tmp/swm-bench-hubline-" + std::to_string(getpid()) + ".ini";
   uint16_t id = 0;
-  if (!WriteCardFile(file, responder.Port()) || CreateNewDeviceDriver(0, "HUBLINE4PORT", &id) != 0 ||
+  if (!bench::WriteCardFile(file, responder.Port()) || CreateNewDeviceDriver(0, "HUBLINE4PORT", &id) != 0 ||
       LoadConfiguration(0, id, file.c_str()) != 0 || InitDevice(0, id) != 0) {
     state.SkipWithError("cannot set up the card");
   } else {

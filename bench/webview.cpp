@@ -16,12 +16,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "PairedExchanges.h"
+#include "HublineCardFile.h"
 #include "Placement.h"
 #include "WxRuntime.h"
 #include "framework/Mutex.h"
@@ -32,15 +32,6 @@
 
 namespace {
 
-// A HUBLINE4PORT card connected directly over TCP whose "during" set closes relays A to C.
-bool WriteCardFile(const std::string& path, uint16_t port) {
-  std::ofstream file(path);
-  file << "[Stream Config]\nSelected=TCPIP\n[Stream Config.Ethernet]\nAddress=127.0.0.1:" << port
-       << "\n[Common]\nCentreType=3\nCommunication=4\n"
-          "[HublineSwitch]\nRelais1Start=1\nRelais2Start=1\nRelais3Start=1\n";
-  return static_cast<bool>(file);
-}
-
 // One driver on a single-slot Hubline unit of its own simulator.
 class Bench {
 public:
@@ -48,7 +39,7 @@ public:
       : unit_(simulator_.Add("hub", {{"family", "hubline"}, {"transport", "tcp"}, {"unit", "single"},
                                      {"slot1", "relay4"}})),
         file_("/tmp/swm-bench-webview-" + std::to_string(getpid()) + "-" + tag + ".ini") {
-    ok_ = WriteCardFile(file_, unit_.Endpoint().port) && CreateNewDeviceDriver(0, "HUBLINE4PORT", &id_) == 0 &&
+    ok_ = bench::WriteCardFile(file_, unit_.Endpoint().port) && CreateNewDeviceDriver(0, "HUBLINE4PORT", &id_) == 0 &&
           LoadConfiguration(0, id_, file_.c_str()) == 0 && InitDevice(0, id_) == 0;
   }
   ~Bench() {
