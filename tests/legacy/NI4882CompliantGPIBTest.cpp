@@ -91,28 +91,30 @@ TEST_F(CompliantGPIBTest, OpeningEnablesServiceRequestsAndClosingDisablesThem) {
             (std::vector<std::string>{"*CLS", "*SRE 48", "*ESE 1", "*SRE 0", "*ESE 0"}));
 }
 
-TEST_F(CompliantGPIBTest, ASendWaitsForTheServiceRequestOfOperationComplete) {
+// A send waits for the request of operation complete, whose handler asks for
+// the event status; a query's answer is read by the handler.
+TEST_F(CompliantGPIBTest, SendsAndQueriesAreAnsweredThroughTheHandler) {
   ASSERT_EQ(gpib_.OpenDevice(0), 0u);
   source_.ResetLog();
   EXPECT_EQ(gpib_.SaveSendGPIB(0, "VOLT 5", true, 0, nullptr), 0u);
   EXPECT_EQ(gpib_.LastSendCount(), 1);
   EXPECT_EQ(gpib_.State(), NI4882CompliantGPIB::kIdle);
-  // The handler answered the request: it asked for the event status.
-  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;VOLT 5;*OPC", "*ESR?"}));
   EXPECT_EQ(gpib_.SendWaitingForCompletion(0, ""), 0u) << "an empty text sends *OPC alone";
-  EXPECT_EQ(source_.ReceivedCommands().at(2), "*CLS;*OPC");
-}
-
-TEST_F(CompliantGPIBTest, AQueryIsAnsweredThroughTheHandler) {
-  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
-  source_.ResetLog();
   std::string reply;
   EXPECT_EQ(gpib_.SaveSendGPIB(0, "MEAS?", true, 100, &reply), 0u);
   EXPECT_EQ(reply, "1.5\n");
   EXPECT_EQ(gpib_.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
   EXPECT_EQ(reply, "1.5\n") << "announced by message-available";
-  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;MEAS?;*OPC", "*ESR?", "MEAS?"}));
+  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"*CLS;VOLT 5;*OPC", "*ESR?", "*CLS;*OPC", "*ESR?",
+                                                                  "*CLS;MEAS?;*OPC", "*ESR?", "MEAS?"}));
   EXPECT_EQ(source_.State()["transport_state"]["output_bytes"], 0) << "nothing left unread";
+  // Queries without the flag keep the error queue (no "*CLS").
+  ASSERT_EQ(gpib_.SendGPIB("BOGUS"), 0u);  // queues an error in the instrument
+  source_.ResetLog();
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
+  EXPECT_EQ(gpib_.SaveSendGPIB(0, "SYST:ERR?", false, 100, &reply), 0u);
+  EXPECT_EQ(reply, "-113,\"Undefined header\"\n") << "the error survived the query before";
+  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"MEAS?", "SYST:ERR?"}));
 
   // Without message-available requests operation complete announces the reply.
   NI4882CompliantGPIB completion(GPIB0, 6, 0);
@@ -123,18 +125,6 @@ TEST_F(CompliantGPIBTest, AQueryIsAnsweredThroughTheHandler) {
   EXPECT_EQ(completion.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
   EXPECT_EQ(reply, "1.5\n");
   EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"MEAS?;*OPC", "*ESR?"}));
-}
-
-TEST_F(CompliantGPIBTest, QueriesWithoutTheFlagKeepTheErrorQueue) {
-  ASSERT_EQ(gpib_.OpenDevice(0), 0u);
-  ASSERT_EQ(gpib_.SendGPIB("BOGUS"), 0u);  // queues an error in the instrument
-  source_.ResetLog();
-  std::string reply;
-  EXPECT_EQ(gpib_.SaveSendGPIB(0, "MEAS?", false, 100, &reply), 0u);
-  EXPECT_EQ(reply, "1.5\n");
-  EXPECT_EQ(gpib_.SaveSendGPIB(0, "SYST:ERR?", false, 100, &reply), 0u);
-  EXPECT_EQ(reply, "-113,\"Undefined header\"\n") << "the error survived the query before";
-  EXPECT_EQ(source_.ReceivedCommands(), (std::vector<std::string>{"MEAS?", "SYST:ERR?"}));
 }
 
 TEST_F(CompliantGPIBTest, NoServiceRequestEndsInATimeOut) {
@@ -187,27 +177,14 @@ TEST_F(CompliantGPIBTest, TheServiceRequestLibraryMustHaveRegisterSRQHandler) {
   EXPECT_NE(ErrorText(unable, status).find("RegisterSRQHandler"), std::string::npos);
 }
 
-TEST_F(CompliantGPIBTest, AnExpectedServiceRequestReachesItsHandler) {
-  CountingGPIB gpib(GPIB0, 6, 0);
-  ASSERT_EQ(gpib.OpenDevice(0), 0u);
-  ASSERT_TRUE(gpib.HasSrqHandler());
-  ASSERT_EQ(gpib.SendGPIB("*CLS;*ESE 1;*SRE 32"), 0u);
-  const GPIBSRQLibrary::Functions& srq = gpib.SrqLibrary().Calls();
-  ASSERT_EQ(srq.SetExpectingSRQ(gpib.SrqHandle(), 1), 0);
-  ASSERT_EQ(gpib.SendGPIB("*OPC"), 0u);
-  const std::vector<int> requests = gpib.WaitForRequests(1);
-  ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0] & 0x60, 0x60) << "request service and the event summary bit";
-  EXPECT_EQ(source_.State()["requesting_service"], false) << "the library's serial poll ended the request";
-  EXPECT_GT(srq.GetLastTimingInformation(0, 6), 0u) << "bus accesses are noted in the library";
-}
-
 // The library serial-polls with descriptors of its own, given back with the
-// registration; a request that nobody expects is polled, dropped and noted.
-TEST_F(CompliantGPIBTest, ARequestNobodyExpectsIsDroppedAndThePollDescriptorGoesBack) {
+// registration; a request that nobody expects is polled, dropped and noted,
+// an expected one reaches its handler.
+TEST_F(CompliantGPIBTest, RequestsArePolledAndReachOnlyAHandlerThatExpectsThem) {
   const int before = GpibDescriptorsInUse();
   CountingGPIB gpib(GPIB0, 6, 0);
   ASSERT_EQ(gpib.OpenDevice(0), 0u);
+  ASSERT_TRUE(gpib.HasSrqHandler());
   EXPECT_EQ(GpibDescriptorsInUse(), before + 2) << "the device's descriptor and the library's";
   const GPIBSRQLibrary::Functions& srq = gpib.SrqLibrary().Calls();
   ASSERT_EQ(gpib.SendGPIB("*CLS;*ESE 1;*SRE 32;*OPC"), 0u);
@@ -217,6 +194,15 @@ TEST_F(CompliantGPIBTest, ARequestNobodyExpectsIsDroppedAndThePollDescriptorGoes
   EXPECT_EQ(srq.GetLastGPIBError(), 2) << "a request that no registered device expected";
   EXPECT_EQ(source_.State()["requesting_service"], false) << "it was polled";
   EXPECT_TRUE(gpib.WaitForRequests(0).empty()) << "and reached no handler";
+
+  ASSERT_EQ(gpib.SendGPIB("*CLS;*ESE 1;*SRE 32"), 0u);
+  ASSERT_EQ(srq.SetExpectingSRQ(gpib.SrqHandle(), 1), 0);
+  ASSERT_EQ(gpib.SendGPIB("*OPC"), 0u);
+  const std::vector<int> requests = gpib.WaitForRequests(1);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0] & 0x60, 0x60) << "request service and the event summary bit";
+  EXPECT_EQ(source_.State()["requesting_service"], false) << "the library's serial poll ended the request";
+  EXPECT_GT(srq.GetLastTimingInformation(0, 6), 0u) << "bus accesses are noted in the library";
   ASSERT_EQ(gpib.CloseDevice(0), 0u);
   EXPECT_EQ(GpibDescriptorsInUse(), before);
 }
