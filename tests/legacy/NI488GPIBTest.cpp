@@ -180,7 +180,7 @@ TEST_F(NI488GPIBTest, LateAnswersArriveWithinTheTimeOut) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
-TEST_F(NI488GPIBTest, AMissingDeviceOrBoardFailsTheOpening) {
+TEST_F(NI488GPIBTest, AMissingDeviceBoardOrLibraryFailsTheOpening) {
   NI488GPIB absent(GPIB0, 9, 0);
   EXPECT_EQ(absent.OpenDevice(0), 0x3000020Au) << "the device clear finds no listener (ENOL)";
   EXPECT_FALSE(absent.IsOpen());
@@ -194,9 +194,7 @@ TEST_F(NI488GPIBTest, AMissingDeviceOrBoardFailsTheOpening) {
   setenv("SWMATRIX_SIM_BUS", bench_.Path("nobus").c_str(), 1);
   NI488GPIB noBus(GPIB0, 5, 0);
   EXPECT_EQ(noBus.OpenDevice(0), 0x30000208u) << "no driver: EDVR";
-}
 
-TEST_F(NI488GPIBTest, ALibraryThatCannotBeLoadedIsReported) {
   LogCollector log;
   setenv("SWMATRIX_GPIB_LIBRARY", bench_.Path("libmissing.so").c_str(), 1);
   const Status status = gpib_.OpenDevice(0);
